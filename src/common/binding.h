@@ -1,0 +1,34 @@
+#pragma once
+// Field binding: a data window's text boxes carry a Tag ("M", or "D" in some
+// windows) and a DataField (the column they show). One loop over the
+// window's controls loads them from the current row, writes them into it
+// (an empty box stores Null), clears them and sets their maximum lengths.
+#include "db.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+class QLineEdit;
+
+namespace common::binding {
+
+void bind(QLineEdit *box, const QString &tag, const QString &dataField);
+QString tagOf(const QWidget *w);
+QString dataFieldOf(const QWidget *w);
+
+// The window's bound boxes with that tag, in the order they were created.
+QList<QLineEdit *> fields(QWidget *window, const QString &tag);
+
+// Each box gets its column's value ("" for Null).
+void load(QWidget *window, const QString &tag, db::Recordset &rs);
+// Each box (except those whose DataField is in `skip`) writes its text into
+// its column, Null when empty. A masked box that is not completely filled
+// writes nothing, so the column keeps what it had.
+void save(QWidget *window, const QString &tag, db::Recordset &rs, const QStringList &skip = {});
+void clear(QWidget *window, const QString &tag);
+// Maximum length of each box from the defined size of its text column.
+void setMaxLengths(QWidget *window, const QString &tag, db::Recordset &rs);
+
+} // namespace common::binding

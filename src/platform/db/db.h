@@ -1,0 +1,303 @@
+#pragma once
+// Embedded database server and client-side data access.
+//
+// A "server" is a folder holding master.db (server logins, settings) and one
+// file per database (ORU.db holds the program's tables). Connection and
+// Recordset give the surface the windows were written against: connection
+// properties, Open/Close/State/Execute, and client-side recordsets with
+// RecordCount, EOF/BOF, Move*, Fields by name or index, AddNew and Update.
+//
+// Storage rules, applied by declared column type:
+//   INTEGER        whole numbers ("12" from a text box is stored as 12)
+//   MONEY          exact to the cent, stored as integer cents; read back as
+//                  db::Money. A computed money expression (sum(DrAmt)) has no
+//                  declared type: wrap it in money(...) in the SQL so it comes
+//                  back as an exact Money, e.g. "select money(sum(DrAmt)) as t".
+//   DATE           ISO text YYYY-MM-DD, whatever form the value arrives in
+//   VARCHAR(n)     text, compared without regard to case (COLLATE NOCASE)
+// Typed text reaches SQL only as bound parameters ('?').
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <variant>
+#include <vector>
+
+struct sqlite3;
+
+namespace db {
+
+// Every failure of the data layer: the message is the text a user sees.
+class Error : public std::runtime_error {
+public:
+    explicit Error(const QString &message);
+    QString text() const { return QString::fromUtf8(what()); }
+};
+
+// An amount exact to the cent.
+class Money {
+public:
+    constexpr Money() = default;
+    static constexpr Money fromCents(std::int64_t cents) { Money m; m.m_cents = cents; return m; }
+    // Decimal text ("1,234.505", "-2.675", " 12 "): rounded half away from
+    // zero to the cent. Throws db::Error when the text is not a number.
+    static Money parse(QStringView text);
+    // Same as parse, but returns false instead of throwing.
+    static bool tryParse(QStringView text, Money *out);
+    static Money fromDouble(double value); // rounded half away from zero
+
+    std::int64_t cents() const { return m_cents; }
+    double toDouble() const { return double(m_cents) / 100.0; }
+    QString toString() const; // "-1234.50": plain, two decimals, no grouping
+
+    Money operator+(Money o) const { return fromCents(m_cents + o.m_cents); }
+    Money operator-(Money o) const { return fromCents(m_cents - o.m_cents); }
+    Money operator-() const { return fromCents(-m_cents); }
+    Money &operator+=(Money o) { m_cents += o.m_cents; return *this; }
+    Money &operator-=(Money o) { m_cents -= o.m_cents; return *this; }
+    auto operator<=>(const Money &) const = default;
+
+private:
+    std::int64_t m_cents = 0;
+};
+
+enum class Type { Null, Int, Real, Text, Money, Date };
+
+// A field or parameter value. Null is distinct from empty text.
+class Value {
+public:
+    Value() = default; // Null
+    Value(std::nullptr_t) {}
+    Value(int v) : m_v(std::int64_t(v)) {}
+    Value(long v) : m_v(std::int64_t(v)) {}
+    Value(long long v) : m_v(std::int64_t(v)) {}
+    Value(double v) : m_v(v) {}
+    Value(const QString &v) : m_v(v) {}
+    Value(const char *v) : m_v(QString::fromUtf8(v)) {}
+    Value(Money v) : m_v(v) {}
+    Value(QDate v);         // an invalid date is Null
+    Value(bool) = delete;   // say what is meant: 1/0 or "Y"/"N"
+
+    Type type() const;
+    bool isNull() const { return type() == Type::Null; }
+
+    // Conversions. toString() gives "" for Null; numbers in plain form,
+    // money with two decimals, dates as YYYY-MM-DD.
+    QString toString() const;
+    std::int64_t toInt() const;   // Null -> 0; text parsed; throws on junk
+    double toDouble() const;      // Null -> 0
+    Money toMoney() const;        // Null -> 0; text parsed exactly
+    QDate toDate() const;         // Null or unparsable -> invalid QDate
+
+    bool operator==(const Value &o) const { return m_v == o.m_v; }
+
+private:
+    friend class Statement;
+    std::variant<std::monostate, std::int64_t, double, QString, Money, QDate> m_v;
+};
+
+using Params = std::vector<Value>;
+
+// Dates as windows hand them over: QDate, "2009-08-03", "03/08/2009" (day
+// first), "03-08-2009". Returns an invalid QDate when the text is no date.
+QDate parseDate(QStringView text);
+
+// A Like pattern that finds `typed` literally anywhere ("%" and "_" escaped
+// with '\'); use with  "... Like ? ESCAPE '\'".
+QString likeContains(const QString &typed);
+
+class Connection;
+class Recordset;
+
+// Column of a result, with what the layer knows of its origin.
+struct Column {
+    QString name;       // as the SELECT names it
+    QString table;      // origin table, empty for expressions
+    QString origin;     // origin column name, empty for expressions
+    QString declType;   // declared type of the origin column, upper case
+    Type kind = Type::Null; // storage rule of the declared type; Null = untyped
+    int definedSize = 0;    // VARCHAR(n) -> n; INTEGER 4; MONEY 8; DATE 8
+};
+
+// One field of the current row of a Recordset.
+class Field {
+public:
+    const QString &name() const;
+    Value value() const;
+    void setValue(const Value &v); // only between AddNew/edit and Update
+    int definedSize() const;
+    Type type() const;
+    bool isNull() const { return value().isNull(); }
+    // Shorthands over value().
+    QString toString() const { return value().toString(); }
+    std::int64_t toInt() const { return value().toInt(); }
+    Money toMoney() const;
+    QDate toDate() const { return value().toDate(); }
+
+private:
+    friend class Recordset;
+    Field(Recordset *rs, int index) : m_rs(rs), m_index(index) {}
+    Recordset *m_rs;
+    int m_index;
+};
+
+// Client-side recordset: all rows are read when it opens.
+class Recordset {
+public:
+    Recordset();
+    ~Recordset();
+    Recordset(const Recordset &) = delete;
+    Recordset &operator=(const Recordset &) = delete;
+
+    int cursorLocation = 3; // kept for the windows that set it; always client-side
+
+    void open(const QString &sql, Connection &conn, const Params &params = {});
+    void close();
+    int state() const; // 0 closed, 1 open
+
+    int recordCount() const;
+    bool eof() const;
+    bool bof() const;
+    int absolutePosition() const; // 1-based, 0 when not on a row
+    void moveFirst();
+    void moveNext();
+    void movePrevious();
+    void moveLast();
+    void move(int position);      // 1-based absolute position
+
+    int fieldCount() const;
+    const Column &column(int index) const;
+    Field fields(int index);
+    Field fields(const QString &name); // without regard to case; throws when unknown
+    int indexOf(const QString &name) const; // -1 when unknown
+
+    // The value of any row (0-based), for grids bound to the result.
+    const Value &at(int row, int column) const;
+
+    // Adding and changing rows: only for a selection from one table.
+    // AddNew starts a new row (current row becomes it); setting fields of the
+    // current row starts an edit; Update writes it. After Update of a new row
+    // the key assigned by the database is readable from its field.
+    void addNew();
+    void update();
+    void cancelUpdate();
+    bool editing() const;
+    bool updatable() const;
+    const QString &sourceTable() const;
+
+private:
+    friend class Field;
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+class Transaction;
+
+// A server-side procedure callable by name through Connection::execute.
+// Returns the number of rows affected.
+using Procedure = std::function<std::int64_t(Connection &, const Params &args)>;
+// Later subsystems add theirs (the report procedures) before a connection runs them.
+void registerProcedure(const QString &name, Procedure procedure);
+bool isProcedure(const QString &name);
+
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Provider text is accepted and kept ("SQLOLEDB.1").
+    QString provider;
+
+    // "User ID", "Password", "Data Source", "Initial Catalog" (names without
+    // regard to case). Other names are kept and ignored.
+    void setProperty(const QString &name, const QString &value);
+    QString property(const QString &name) const;
+
+    // Checks the login and opens the database. Errors:
+    //   "Server 'X' does not exist or access denied."
+    //   "Login failed for user 'NAME'."
+    //   "Cannot open database \"DB\" requested by the login. The login failed."
+    void open();
+    void close();
+    int state() const; // 0 closed, 1 open
+
+    // A statement, or a procedure call ("sp_password ?,?,?", "exec X ?"),
+    // with bound parameters. Returns the rows affected.
+    std::int64_t execute(const QString &sql, const Params &params = {});
+
+    // First column of the first row, or Null.
+    Value scalar(const QString &sql, const Params &params = {});
+
+    // The logged-in login, as the server spells it.
+    QString loginName() const;
+    bool isSysadmin() const;
+    QString serverPath() const;
+
+    sqlite3 *handle() const;       // the open database (throws when closed)
+    sqlite3 *masterHandle() const; // the server's login store
+    bool inTransaction() const;
+
+private:
+    friend class Transaction;
+    friend class Recordset;
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// Write transaction: BEGIN IMMEDIATE, so a number read inside it and the
+// insert that uses it are never interleaved with another copy's. Nested
+// guards become savepoints. Rolls back unless commit() was called.
+class Transaction {
+public:
+    explicit Transaction(Connection &conn);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+    void commit();
+
+private:
+    Connection &m_conn;
+    QString m_savepoint; // empty for the outermost
+    bool m_done = false;
+};
+
+// Server administration: what the administration tool and the test fixtures use.
+namespace server {
+
+enum class HashCost { Interactive, Minimal }; // Minimal only for tests
+
+// Root of the data folder: $ORU_DATA_HOME, else the user's data folder + "/oru".
+QString dataRoot();
+// Server name as the login reads it: ".", "(local)", "localhost" -> default
+// server; an absolute path -> itself; any other name -> a folder under the root.
+QString resolve(const QString &serverName);
+bool exists(const QString &serverName);
+
+// Creates the server folder with master.db, the database "ORU" with the
+// current schema, and the "sa" login (sysadmin). Throws when it exists.
+void create(const QString &serverName, const QString &saPassword, HashCost cost = HashCost::Interactive);
+
+// Password of a login, set without knowing the old one.
+void setLoginPassword(const QString &serverName, const QString &login, const QString &password);
+
+// Lock passwords (table LctPswd of ORU), stored hashed.
+void addLockPassword(const QString &serverName, const QString &password);
+int removeLockPasswords(const QString &serverName); // removes all; returns how many
+int lockPasswordCount(const QString &serverName);
+
+} // namespace server
+
+// True when `typed` is one of the lock passwords (letter case ignored).
+bool checkLockPassword(Connection &conn, const QString &typed);
+
+// The schema version the build knows, and the one a database has.
+int schemaVersion();
+int databaseVersion(Connection &conn);
+
+} // namespace db
