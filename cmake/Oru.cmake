@@ -5,17 +5,19 @@ function(oru_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_library(${name} STATIC ${sources})
+  set_target_properties(${name} PROPERTIES LINKER_LANGUAGE CXX)
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
 # oru_test(<name> DEPS <targets>...): a GoogleTest executable from every .cpp of the
-# folder, run through CTest headless. GUI tests link oru_test_support.
+# folder, run through CTest headless. Plain tests list GTest::gtest_main in DEPS;
+# tests that need a QApplication or a test server list oru_test_support (its main).
 function(oru_test name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} oru_test_support GTest::gtest)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORU_DATA_HOME=${CMAKE_BINARY_DIR}/test-data"

@@ -1,0 +1,16 @@
+#include "accounts.h"
+#include "errors.h"
+#include "globals.h"
+#include "shell.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char **argv)
+{
+    common::Application app(argc, argv);
+    common::setAppPath(QCoreApplication::applicationDirPath());
+    shell::registerWindows();
+    accounts::registerWindows();
+    shell::Main();
+    return app.exec();
+}

@@ -1,0 +1,2 @@
+// Server administration tool (to be written).
+int main() { return 2; }
