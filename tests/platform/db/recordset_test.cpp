@@ -257,3 +257,28 @@ TEST_F(RecordsetTest, CompanyKeyIsNeverReused)
     rs.update();
     EXPECT_EQ(rs.fields(QStringLiteral("CompCode")).toInt(), first + 1);
 }
+
+TEST_F(RecordsetTest, StatementParametersFollowTheColumnRules)
+{
+    c.execute(QStringLiteral(
+                  "INSERT INTO Ledger (Row_No, AcName, DrAmt, VouDate) VALUES (?, ?, ?, ?), (?, 'B', ?, ?)"),
+        {"1", "A", "100.00", "03/08/2009", 2, 2.675, QDate(2009, 8, 4)});
+    auto text = [&](const char *sql) { return c.scalar(QString::fromLatin1(sql)).toString(); };
+    EXPECT_EQ(text("select group_concat(DrAmt || '/' || typeof(DrAmt) || '/' || VouDate || '/' || "
+                   "typeof(Row_No), ' ') "
+                   "from Ledger"),
+        QStringLiteral("10000/integer/2009-08-03/integer 268/integer/2009-08-04/integer"));
+    EXPECT_EQ(c.execute(QStringLiteral("Update Ledger Set DrAmt = ? Where Row_No = ?"), {150.5, "1"}), 1);
+    EXPECT_EQ(
+        c.execute(QStringLiteral("Update Ledger Set DrAmt = DrAmt + ? Where ? = Row_No"), {"0.50", 1}), 1);
+    EXPECT_EQ(text("select DrAmt from Ledger where Row_No = 1"), QStringLiteral("151.00"));
+    Recordset rs;
+    rs.open(QStringLiteral("Select * From Ledger Where VouDate Between ? And ? And Row_No In (?, ?)"), c,
+        {"03/08/2009", "03-08-2009", "1", "7"});
+    EXPECT_EQ(rs.recordCount(), 1);
+    rs.open(
+        QStringLiteral("Select * From Ledger l Where l.VouDate >= ? And l.DrAmt > ?"), c, {"2009-08-04", 2});
+    EXPECT_EQ(rs.recordCount(), 1);
+    EXPECT_DB_ERROR(c.execute(QStringLiteral("Delete From Ledger Where VouDate = ?"), {"someday"}),
+        "Column 'Ledger.VouDate': 'someday' is not a date.");
+}
