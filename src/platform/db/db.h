@@ -112,6 +112,7 @@ QString likeContains(const QString &typed);
 
 class Connection;
 class Recordset;
+namespace detail { struct Access; }
 
 // Column of a result, with what the layer knows of its origin.
 struct Column {
@@ -228,7 +229,10 @@ public:
     int state() const; // 0 closed, 1 open
 
     // A statement, or a procedure call ("sp_password ?,?,?", "exec X ?"),
-    // with bound parameters. Returns the rows affected.
+    // with bound parameters. Returns the rows affected. A '?' that meets a
+    // column directly (col = ?, col Between ? And ?, col In (?, ?), Insert
+    // ... (cols) Values (?, ...)) follows that column's storage rule, as in
+    // recordsets; inside an expression (col * ?) bind db::Money or a QDate.
     std::int64_t execute(const QString &sql, const Params &params = {});
 
     // First column of the first row, or Null.
@@ -246,6 +250,7 @@ public:
 private:
     friend class Transaction;
     friend class Recordset;
+    friend struct detail::Access;
     struct Impl;
     std::unique_ptr<Impl> d;
 };
@@ -285,6 +290,13 @@ void create(const QString &serverName, const QString &saPassword, HashCost cost 
 
 // Password of a login, set without knowing the old one.
 void setLoginPassword(const QString &serverName, const QString &login, const QString &password);
+
+struct LoginInfo {
+    QString name;
+    QString defaultDatabase;
+    bool sysadmin = false;
+};
+std::vector<LoginInfo> logins(const QString &serverName); // ordered by name
 
 // Lock passwords (table LctPswd of ORU), stored hashed.
 void addLockPassword(const QString &serverName, const QString &password);
