@@ -181,6 +181,16 @@ TEST_F(WindowModel, ClosingOrHidingTheActiveWindowReactivatesTheOneBefore)
     events().clear();
     b->showWindow();
     EXPECT_EQ(events(), QStringList {"frmB:activate"});
+
+    // The user closes B with its close box.
+    events().clear();
+    b->subWindow()->close();
+    EXPECT_EQ(events(), (QStringList {"frmB:unload", "frmA:activate"}));
+    EXPECT_EQ(host()->activeSubWindow(), a->subWindow());
+    flushDeferred();
+    events().clear();
+    host()->setActiveSubWindow(c->subWindow());
+    EXPECT_EQ(events(), QStringList {"frmC:activate"}) << "the platform and our own record agree";
 }
 
 TEST_F(WindowModel, ClosingDownLoadsNothing)

@@ -77,9 +77,14 @@ KeyFilter::KeyFilter(QWidget *box)
 {
     setObjectName(QStringLiteral("keyFilter"));
     box->installEventFilter(this);
+    watchFocusProxy();
+}
+
+void KeyFilter::watchFocusProxy()
+{
     // Composite boxes (editable combo, date picker) type into an inner line
-    // edit that holds the focus.
-    if (QWidget *proxy = box->focusProxy())
+    // edit that holds the focus. Installing twice is harmless.
+    if (QWidget *proxy = m_box->focusProxy())
         proxy->installEventFilter(this);
 }
 
@@ -163,8 +168,11 @@ bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
 
 KeyFilter &keys(QWidget *box)
 {
-    if (auto *existing = box->findChild<KeyFilter *>(QStringLiteral("keyFilter"), Qt::FindDirectChildrenOnly))
+    if (auto *existing
+        = box->findChild<KeyFilter *>(QStringLiteral("keyFilter"), Qt::FindDirectChildrenOnly)) {
+        existing->watchFocusProxy();
         return *existing;
+    }
     return *new KeyFilter(box);
 }
 

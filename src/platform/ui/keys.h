@@ -43,6 +43,9 @@ public:
 
     // Whether a typed character would be kept, given the box's current text.
     bool accepts(QChar c, const QString &currentText) const;
+    // Also filters the box's inner editor (keys() calls it again, for a
+    // combo made editable after its filter was made).
+    void watchFocusProxy();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
