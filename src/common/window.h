@@ -36,7 +36,8 @@ public:
     // Activates the window again (an opener taking a picker's answer).
     void activateWindowNow();
     // Runs formUnload, closes and discards the window. Safe to call from one
-    // of the window's own handlers: the object is deleted later.
+    // of the window's own handlers: the object is deleted later. The window
+    // holding the MDI host first unloads every child window in it.
     void unload();
     bool isUnloading() const { return m_unloading; }
 
