@@ -89,7 +89,8 @@ void activatePrevious(Window *leaving)
         Window *w = p.data();
         if (!w || w == leaving || w->isUnloading() || !w->subWindow() || !w->frame()->isVisible())
             continue;
-        w->activateWindowNow();
+        // A failure there is the other window's; the closing one still closes.
+        runGuarded([w] { w->activateWindowNow(); });
         return;
     }
 }
