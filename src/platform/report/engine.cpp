@@ -694,6 +694,7 @@ void Body::emitSection(const BSection &s, int pos, int from, int to, Band &&prot
 {
     const int row = pos >= 0 && pos < count() ? m_order[size_t(pos)] : -1;
     Band b = std::move(proto);
+    const bool reportHeader = b.reportHeader;
     if (!makeBand(s, row, from, to, b))
         return;
     m_sink->place(std::move(b));
@@ -710,7 +711,7 @@ void Body::emitSection(const BSection &s, int pos, int from, int to, Band &&prot
                 l.line.translate(dx, 0);
             copy.row = row;
             copy.headerLevel = -1;
-            copy.reportHeader = false;
+            copy.reportHeader = reportHeader;
             m_sink->place(std::move(copy));
         }
     }
@@ -815,6 +816,7 @@ public:
         flushChain();
         if (m_doc.pages.empty())
             startPage(-1, true);
+        putPendingPageHeader();
         finishPage();
         const int total = m_doc.pageCount();
         for (const auto &[page, index, kind] : m_deferred) {
@@ -834,18 +836,20 @@ private:
         std::vector<Band> chain;
         chain.swap(m_chain);
         if (m_doc.pages.empty()) {
-            // The report header comes first on page 1, the page header under it.
-            const bool rh = chain.front().reportHeader;
-            startPage(chain.front().row, !rh);
-            if (rh) {
-                putHere(chain.front());
-                chain.erase(chain.begin());
-                putPageHeader(m_lastRow);
-                m_hasBody = false;
-            }
+            // The report header (with its subreports) comes first on page 1,
+            // the page header under it.
+            m_pageHeaderPending = chain.front().reportHeader;
+            startPage(chain.front().row, !m_pageHeaderPending);
         }
-        if (chain.empty())
-            return;
+        if (m_pageHeaderPending) {
+            auto it = chain.begin();
+            for (; it != chain.end() && it->reportHeader; ++it)
+                put(*it);
+            chain.erase(chain.begin(), it);
+            if (chain.empty())
+                return;
+            putPendingPageHeader();
+        }
         double total = 0;
         for (const Band &b : chain)
             total += b.height;
@@ -894,6 +898,7 @@ private:
 
     void newPage(const Band &next)
     {
+        m_pageHeaderPending = false;
         finishPage();
         startPage(next.row >= 0 ? next.row : m_lastRow, true);
         const int below = next.headerLevel >= 0 ? next.headerLevel : m_body.groupCount();
@@ -909,6 +914,15 @@ private:
         m_hasBody = false;
         if (withHeader)
             putPageHeader(row);
+    }
+
+    void putPendingPageHeader()
+    {
+        if (!m_pageHeaderPending)
+            return;
+        m_pageHeaderPending = false;
+        putPageHeader(m_lastRow);
+        m_hasBody = false;
     }
 
     void putPageHeader(int row)
@@ -940,6 +954,7 @@ private:
     double m_left = 0, m_bottom = 0, m_y = 0;
     bool m_hasBody = false;
     bool m_pendingBreak = false;
+    bool m_pageHeaderPending = false;
     int m_lastRow = -1;
     std::vector<Band> m_chain;
     std::vector<Deferred> m_deferred;
