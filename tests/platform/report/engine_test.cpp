@@ -1,4 +1,4 @@
-#include "printers.h"
+#include "../../support/printers.h"
 #include "report.h"
 
 #include <gtest/gtest.h>

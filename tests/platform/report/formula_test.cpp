@@ -1,5 +1,5 @@
 #include "formula.h"
-#include "printers.h"
+#include "../../support/printers.h"
 
 #include <gtest/gtest.h>
 

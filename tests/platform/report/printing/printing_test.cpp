@@ -1,4 +1,3 @@
-#include "../printers.h"
 #include "frmVeiwer.h"
 #include "globals.h"
 #include "printing.h"
