@@ -19,13 +19,17 @@ struct Connection::Impl {
     detail::Login login;
     int depth = 0; // open Transaction guards
     int savepointSeq = 0;
-    QHash<QString, sqlite3_stmt *> cache; // idle prepared statements by text
+    struct Cached {
+        sqlite3_stmt *stmt;
+        std::vector<detail::ParamRule> rules;
+    };
+    QHash<QString, Cached> cache; // idle prepared statements by text
     detail::SessionToken token;
 
     void finalizeCache()
     {
-        for (sqlite3_stmt *s : std::as_const(cache))
-            sqlite3_finalize(s);
+        for (const Cached &c : std::as_const(cache))
+            sqlite3_finalize(c.stmt);
         cache.clear();
     }
 };
@@ -637,11 +641,13 @@ CachedStatement::CachedStatement(Connection &conn, const QString &sql)
         closedError();
     const auto it = d.cache.find(sql);
     if (it != d.cache.end()) {
-        m_stmt = it.value();
+        m_stmt = it->stmt;
+        m_rules = std::move(it->rules);
         d.cache.erase(it);
         return;
     }
-    const QByteArray u = dialect(sql).toUtf8();
+    const QString text = dialect(sql);
+    const QByteArray u = text.toUtf8();
     const char *tail = nullptr;
     if (sqlite3_prepare_v3(d.db, u.constData(), int(u.size()), SQLITE_PREPARE_PERSISTENT, &m_stmt, &tail)
         != SQLITE_OK)
@@ -652,6 +658,11 @@ CachedStatement::CachedStatement(Connection &conn, const QString &sql)
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
         throw Error(QStringLiteral("Give one statement per call: the text holds more than one."));
+    }
+    if (sqlite3_bind_parameter_count(m_stmt) > 0) {
+        m_rules = paramRules(d.db, text);
+        if (m_rules.size() != size_t(sqlite3_bind_parameter_count(m_stmt)))
+            m_rules.clear();
     }
 }
 
@@ -668,12 +679,26 @@ CachedStatement::~CachedStatement()
     }
     if (d.cache.size() >= cacheLimit)
         d.finalizeCache();
-    d.cache.insert(m_sql, m_stmt);
+    d.cache.insert(m_sql, {m_stmt, std::move(m_rules)});
 }
 
 void CachedStatement::bindAll(const Params &params)
 {
-    bindParams(m_stmt, params);
+    if (m_rules.empty())
+        return bindParams(m_stmt, params);
+    const int expected = sqlite3_bind_parameter_count(m_stmt);
+    if (expected != int(params.size()))
+        throw Error(QStringLiteral("The statement takes %1 parameter(s); %2 were given.")
+                        .arg(expected)
+                        .arg(params.size()));
+    for (int i = 0; i < expected; ++i) {
+        const ParamRule &rule = m_rules[size_t(i)];
+        const Value &v = params[size_t(i)];
+        if (rule.kind == Type::Null || v.isNull())
+            bind(m_stmt, i + 1, v);
+        else
+            bind(m_stmt, i + 1, convertFor(rule.kind, 0, v, rule.column));
+    }
 }
 
 } // namespace detail

@@ -45,6 +45,14 @@ void exec(sqlite3 *h, const QString &sql, const Params &params);
 // First column of the first row, or Null.
 Value scalar(sqlite3 *h, const QString &sql, const Params &params = {});
 
+// The storage rule of the column each '?' of a statement meets (Null: none
+// known); empty when no parameter meets a typed column (params.cpp).
+struct ParamRule {
+    Type kind = Type::Null;
+    QString column; // "Table.Column", for error texts
+};
+std::vector<ParamRule> paramRules(sqlite3 *db, const QString &sql);
+
 // A statement taken from a connection's cache, given back on destruction.
 class CachedStatement {
 public:
@@ -53,13 +61,15 @@ public:
     CachedStatement(const CachedStatement &) = delete;
     CachedStatement &operator=(const CachedStatement &) = delete;
     sqlite3_stmt *get() const { return m_stmt; }
-    // Binds every parameter (count must match) and runs to the end.
+    // Binds every parameter (the count must match), each converted by the
+    // storage rule of the column it meets.
     void bindAll(const Params &params);
 
 private:
     Connection &m_conn;
     QString m_sql;
     sqlite3_stmt *m_stmt = nullptr;
+    std::vector<ParamRule> m_rules;
 };
 
 // Server side: logins, procedures, migrations (server.cpp).

@@ -536,7 +536,7 @@ QString requiredName(const Params &a, size_t i, const char *proc, const char *pa
         throw Error(QStringLiteral("Procedure '%1' expects parameter '%2', which was not supplied.")
                         .arg(QLatin1String(proc), QLatin1String(param)));
     for (QChar c : name)
-        if (c.unicode() < 32 || c == u'\\' || c == u'\'' || c == u'"' || c == u'[' || c == u']')
+        if (c.unicode() < 32 || c == u'\\')
             throw Error(
                 QStringLiteral("'%1' is not a valid name because it contains invalid characters.").arg(name));
     if (name.size() > 128)

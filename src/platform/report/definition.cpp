@@ -26,7 +26,10 @@ struct XNode {
 
 class Loader {
 public:
-    explicit Loader(QString source) : m_source(std::move(source)) {}
+    explicit Loader(QString source)
+        : m_source(std::move(source))
+    {
+    }
 
     std::shared_ptr<Definition> run(const QString &xml)
     {
@@ -42,8 +45,12 @@ public:
                 seenRoot = true;
             }
         }
-        if (r.hasError())
-            fail(int(r.lineNumber()), r.errorString());
+        if (r.hasError()) {
+            QString reason = r.errorString();
+            while (reason.endsWith(u'.'))
+                reason.chop(1);
+            fail(int(r.lineNumber()), reason);
+        }
         if (!seenRoot || root.name != QLatin1String("report"))
             fail(seenRoot ? root.line : 1, QStringLiteral("the file must hold one <report> element"));
         auto def = std::make_shared<Definition>();
@@ -56,7 +63,8 @@ public:
 private:
     [[noreturn]] void fail(int line, const QString &reason) const
     {
-        throw Error(QStringLiteral("Error in report file '%1', line %2: %3.").arg(m_source).arg(line).arg(reason));
+        throw Error(
+            QStringLiteral("Error in report file '%1', line %2: %3.").arg(m_source).arg(line).arg(reason));
     }
 
     XNode readNode(QXmlStreamReader &r)
@@ -99,7 +107,9 @@ private:
         bool ok = false;
         const double v = n.attrs.value(key).trimmed().toDouble(&ok);
         if (!ok || v < 0)
-            fail(n.line, QStringLiteral("'%1' must be a number of millimetres, not '%2'").arg(key, n.attrs.value(key)));
+            fail(n.line,
+                QStringLiteral("'%1' must be a number of millimetres, not '%2'")
+                    .arg(key, n.attrs.value(key)));
         return v;
     }
 
@@ -118,7 +128,7 @@ private:
 
     template <class T>
     T choice(const XNode &n, const char *attr, std::initializer_list<std::pair<const char *, T>> options,
-             T fallback) const
+        T fallback) const
     {
         const QString key = QLatin1String(attr);
         if (!n.attrs.contains(key))
@@ -130,7 +140,8 @@ private:
                 return o.second;
             names << QLatin1String(o.first);
         }
-        fail(n.line, QStringLiteral("'%1' must be one of %2, not '%3'").arg(key, names.join(QStringLiteral(", ")), v));
+        fail(n.line,
+            QStringLiteral("'%1' must be one of %2, not '%3'").arg(key, names.join(QStringLiteral(", ")), v));
     }
 
     void reportAttributes(const XNode &n, Definition &def)
@@ -149,14 +160,15 @@ private:
         else if (size.compare(QLatin1String("Legal"), Qt::CaseInsensitive) == 0)
             id = QPageSize::Legal;
         else
-            fail(n.line, QStringLiteral("'pageSize' must be one of A4, A5, Letter, Legal, not '%1'").arg(size));
+            fail(n.line,
+                QStringLiteral("'pageSize' must be one of A4, A5, Letter, Legal, not '%1'").arg(size));
         def.pageSize = QPageSize(id).size(QPageSize::Millimeter);
         def.landscape = choice<bool>(n, "orientation", {{"portrait", false}, {"landscape", true}}, false);
         if (def.landscape)
             def.pageSize.transpose();
         if (n.attrs.contains(QStringLiteral("margins"))) {
-            const QStringList parts =
-                n.attrs.value(QStringLiteral("margins")).split(u' ', Qt::SkipEmptyParts);
+            const QStringList parts
+                = n.attrs.value(QStringLiteral("margins")).split(u' ', Qt::SkipEmptyParts);
             std::vector<double> v;
             for (const QString &p : parts) {
                 bool ok = false;
@@ -197,11 +209,9 @@ private:
                 p.line = k.line;
                 p.name = required(k, "name");
                 p.type = choice<ParamType>(k, "type",
-                                           {{"integer", ParamType::Integer},
-                                            {"number", ParamType::Number},
-                                            {"text", ParamType::Text},
-                                            {"date", ParamType::Date}},
-                                           ParamType::Text);
+                    {{"integer", ParamType::Integer}, {"number", ParamType::Number},
+                        {"text", ParamType::Text}, {"date", ParamType::Date}},
+                    ParamType::Text);
                 p.hasDefault = k.attrs.contains(QStringLiteral("default"));
                 p.defaultText = k.attrs.value(QStringLiteral("default"));
                 unique(paramNames, p.name, k, "parameter field");
@@ -275,12 +285,9 @@ private:
     Aggregate aggregate(const XNode &n) const
     {
         return choice<Aggregate>(n, "function",
-                                 {{"sum", Aggregate::Sum},
-                                  {"count", Aggregate::Count},
-                                  {"min", Aggregate::Min},
-                                  {"max", Aggregate::Max},
-                                  {"average", Aggregate::Average}},
-                                 Aggregate::Sum);
+            {{"sum", Aggregate::Sum}, {"count", Aggregate::Count}, {"min", Aggregate::Min},
+                {"max", Aggregate::Max}, {"average", Aggregate::Average}},
+            Aggregate::Sum);
     }
 
     void data(const XNode &n, Definition &def)
@@ -315,10 +322,9 @@ private:
         g.line = n.line;
         g.by = required(n, "by");
         g.order = choice<GroupOrder>(n, "order",
-                                     {{"ascending", GroupOrder::Ascending},
-                                      {"descending", GroupOrder::Descending},
-                                      {"original", GroupOrder::Original}},
-                                     GroupOrder::Ascending);
+            {{"ascending", GroupOrder::Ascending}, {"descending", GroupOrder::Descending},
+                {"original", GroupOrder::Original}},
+            GroupOrder::Ascending);
         const XNode *inner = nullptr;
         for (const XNode &k : n.kids) {
             if (k.name == QLatin1String("header"))
@@ -388,10 +394,10 @@ private:
             box();
             styleOf(n, def, e);
             e.align = choice<int>(n, "align",
-                                  {{"left", int(Qt::AlignLeft | Qt::AlignVCenter)},
-                                   {"right", int(Qt::AlignRight | Qt::AlignVCenter)},
-                                   {"center", int(Qt::AlignHCenter | Qt::AlignVCenter)}},
-                                  -1);
+                {{"left", int(Qt::AlignLeft | Qt::AlignVCenter)},
+                    {"right", int(Qt::AlignRight | Qt::AlignVCenter)},
+                    {"center", int(Qt::AlignHCenter | Qt::AlignVCenter)}},
+                -1);
             e.wrap = flag(n, "wrap");
         };
         if (n.name == QLatin1String("text")) {
@@ -400,8 +406,9 @@ private:
             textual();
             e.text = n.text; // exactly as written: spaces count
         } else if (n.name == QLatin1String("field")) {
-            allow(n, {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "wrap", "format",
-                      "blankWhenZero"});
+            allow(n,
+                {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "wrap", "format",
+                    "blankWhenZero"});
             e.kind = ElementKind::Field;
             textual();
             e.text = n.text.trimmed();
@@ -410,8 +417,9 @@ private:
             if (e.text.isEmpty())
                 fail(n.line, QStringLiteral("<field> needs the value it shows"));
         } else if (n.name == QLatin1String("summary")) {
-            allow(n, {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "format",
-                      "blankWhenZero", "function", "scope"});
+            allow(n,
+                {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "format",
+                    "blankWhenZero", "function", "scope"});
             e.kind = ElementKind::Summary;
             textual();
             e.text = n.text.trimmed();
@@ -422,23 +430,23 @@ private:
             if (e.text.isEmpty() && e.aggregate != Aggregate::Count)
                 fail(n.line, QStringLiteral("<summary> needs the value it adds up"));
         } else if (n.name == QLatin1String("special")) {
-            allow(n, {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "kind", "format"});
+            allow(n,
+                {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "kind",
+                    "format"});
             e.kind = ElementKind::Special;
             textual();
             e.format = n.attrs.value(QStringLiteral("format"));
             e.special = choice<Special>(n, "kind",
-                                        {{"pageNumber", Special::PageNumber},
-                                         {"totalPages", Special::TotalPages},
-                                         {"pageNofM", Special::PageNofM},
-                                         {"printDate", Special::PrintDate}},
-                                        Special::PageNumber);
+                {{"pageNumber", Special::PageNumber}, {"totalPages", Special::TotalPages},
+                    {"pageNofM", Special::PageNofM}, {"printDate", Special::PrintDate}},
+                Special::PageNumber);
             if (!n.attrs.contains(QStringLiteral("kind")))
                 fail(n.line, QStringLiteral("<special> needs 'kind'"));
         } else if (n.name == QLatin1String("line")) {
             allow(n, {"x1", "y1", "x2", "y2", "lineWidth"});
             e.kind = ElementKind::Line;
             e.rect = QRectF(QPointF(number(n, "x1", 0), number(n, "y1", 0)),
-                            QPointF(number(n, "x2", bodyWidth), number(n, "y2", number(n, "y1", 0))));
+                QPointF(number(n, "x2", bodyWidth), number(n, "y2", number(n, "y1", 0))));
             e.lineWidth = number(n, "lineWidth", 0.2);
         } else if (n.name == QLatin1String("box")) {
             allow(n, {"x", "y", "width", "height", "lineWidth"});

@@ -20,8 +20,8 @@ enum class Special { PageNumber, TotalPages, PageNofM, PrintDate };
 struct Element {
     ElementKind kind = ElementKind::Text;
     int line = 0;
-    QRectF rect;    // mm, relative to the section's top-left; a line runs topLeft -> bottomRight
-    QString text;   // static text, or the expression of a field, summary or running value
+    QRectF rect; // mm, relative to the section's top-left; a line runs topLeft -> bottomRight
+    QString text; // static text, or the expression of a field, summary or running value
     QString format; // display format of a value
     bool blankWhenZero = false;
     int align = -1; // Qt::Alignment; -1: numbers right, the rest left
@@ -85,7 +85,7 @@ struct RunningTotal {
 };
 
 struct Definition {
-    QString name;   // the file's report name, or the subreport's name
+    QString name; // the file's report name, or the subreport's name
     QString source; // file path, for messages
     int line = 0;
 
@@ -104,9 +104,9 @@ struct Definition {
 
     std::vector<std::shared_ptr<Definition>> subreports;
 
-    QSizeF pageSize{210, 297}; // oriented
+    QSizeF pageSize {210, 297}; // oriented
     bool landscape = false;
-    QMarginsF margins{10, 10, 10, 10};
+    QMarginsF margins {10, 10, 10, 10};
     TextStyle style; // defaults of the report's texts
 };
 

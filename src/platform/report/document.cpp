@@ -23,18 +23,16 @@ QStringList Document::pageLines(int page) const
     for (const TextItem &t : pages[size_t(page)].texts)
         if (!t.text.isEmpty())
             items.push_back(&t);
-    std::stable_sort(items.begin(), items.end(), [](const TextItem *a, const TextItem *b) {
-        return a->rect.top() < b->rect.top();
-    });
+    std::stable_sort(items.begin(), items.end(),
+        [](const TextItem *a, const TextItem *b) { return a->rect.top() < b->rect.top(); });
     size_t i = 0;
     while (i < items.size()) {
         const double top = items[i]->rect.top();
         size_t j = i;
         while (j < items.size() && items[j]->rect.top() - top <= 0.5)
             ++j;
-        std::stable_sort(items.begin() + i, items.begin() + j, [](const TextItem *a, const TextItem *b) {
-            return a->rect.left() < b->rect.left();
-        });
+        std::stable_sort(items.begin() + i, items.begin() + j,
+            [](const TextItem *a, const TextItem *b) { return a->rect.left() < b->rect.left(); });
         QStringList row;
         for (size_t k = i; k < j; ++k)
             row << items[k]->text;
@@ -61,7 +59,8 @@ void paintPage(QPainter &painter, const Document &doc, int page, double pixelsPe
     // A point is 25.4/72 mm; fonts are sized in points of the device.
     const double fontScale = 25.4 * pixelsPerMm / std::max(1, dpi);
     auto px = [pixelsPerMm](const QRectF &r) {
-        return QRectF(r.x() * pixelsPerMm, r.y() * pixelsPerMm, r.width() * pixelsPerMm, r.height() * pixelsPerMm);
+        return QRectF(
+            r.x() * pixelsPerMm, r.y() * pixelsPerMm, r.width() * pixelsPerMm, r.height() * pixelsPerMm);
     };
 
     painter.save();

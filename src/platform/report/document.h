@@ -33,7 +33,7 @@ struct TextItem {
 };
 
 struct LineItem {
-    QLineF line;        // mm
+    QLineF line; // mm
     double width = 0.2; // mm
 };
 
@@ -44,7 +44,7 @@ struct Page {
 
 struct Document {
     QString title;
-    QSizeF pageSize{210, 297}; // mm
+    QSizeF pageSize {210, 297}; // mm
     bool landscape = false;
     std::vector<TextStyle> styles;
     std::vector<Page> pages;

@@ -24,7 +24,8 @@ void MemoryRowSet::addRow(std::vector<db::Value> values)
         m_values.push_back(std::move(v));
 }
 
-RecordsetRows::RecordsetRows(std::unique_ptr<db::Recordset> rs) : m_rs(std::move(rs))
+RecordsetRows::RecordsetRows(std::unique_ptr<db::Recordset> rs)
+    : m_rs(std::move(rs))
 {
     m_count = m_rs->recordCount();
     const int n = m_rs->fieldCount();
@@ -99,7 +100,10 @@ Val addNumbers(const Val &a, const Val &b)
 
 class Accum {
 public:
-    explicit Accum(Aggregate fn = Aggregate::Sum) : m_fn(fn) {}
+    explicit Accum(Aggregate fn = Aggregate::Sum)
+        : m_fn(fn)
+    {
+    }
 
     void add(const Val &v, const QString &what)
     {
@@ -112,7 +116,8 @@ public:
         case Aggregate::Sum:
         case Aggregate::Average:
             if (!v.isNumber())
-                throw Error(QStringLiteral("%1adds up a value that is not a number ('%2').").arg(what, v.toString()));
+                throw Error(
+                    QStringLiteral("%1adds up a value that is not a number ('%2').").arg(what, v.toString()));
             m_sum = addNumbers(m_sum, v);
             return;
         case Aggregate::Min:
@@ -163,7 +168,7 @@ public:
 
 private:
     Aggregate m_fn;
-    Val m_sum{std::int64_t(0)};
+    Val m_sum {std::int64_t(0)};
     Val m_best;
     std::int64_t m_count = 0;
 };
@@ -310,7 +315,10 @@ std::unique_ptr<Compiled> compile(std::shared_ptr<const Definition> defPtr, bool
 
 class RowCtx : public Context {
 public:
-    RowCtx(const Compiled &c, int row, const std::vector<Accum> *running) : m_c(c), m_row(row), m_running(running)
+    RowCtx(const Compiled &c, int row, const std::vector<Accum> *running)
+        : m_c(c)
+        , m_row(row)
+        , m_running(running)
     {
     }
     void setRow(int row) { m_row = row; }
@@ -354,7 +362,7 @@ void checkFormulaCycles(const Compiled &c)
         for (int j : c.formulas[i].formulaRefs()) {
             if (state[size_t(j)] == 1)
                 throw Error(QStringLiteral("Formula field '%1' refers to itself through {@%2}.")
-                                .arg(c.def->formulas[i].name, c.def->formulas[size_t(j)].name));
+                                .arg(c.def->formulas[size_t(j)].name, c.def->formulas[i].name));
             if (state[size_t(j)] == 0)
                 visit(size_t(j));
         }
@@ -389,8 +397,8 @@ QString bindQueryParameters(const Compiled &c, db::Params &params)
         const int index = c.findParameter(m.captured(1));
         if (index < 0)
             throw Error(lineContext(*c.def, c.def->queryLine)
-                        + QStringLiteral("the query names %1, which is no parameter field of the report.")
-                              .arg(m.captured(0)));
+                + QStringLiteral("the query names %1, which is no parameter field of the report.")
+                      .arg(m.captured(0)));
         sql += q.mid(last, m.capturedStart() - last);
         sql += u'?';
         last = m.capturedEnd();
@@ -435,7 +443,8 @@ void fetchAndBind(Compiled &c, DataSource &source, Document &doc)
 
     c.allowRunning = true;
     for (size_t i = 0; i < c.formulas.size(); ++i)
-        withContext(QStringLiteral("Formula field '%1': ").arg(def.formulas[i].name), [&] { c.formulas[i].bind(c); });
+        withContext(
+            QStringLiteral("Formula field '%1': ").arg(def.formulas[i].name), [&] { c.formulas[i].bind(c); });
     checkFormulaCycles(c);
     for (size_t i = 0; i < c.running.size(); ++i)
         withContext(lineContext(def, def.runningTotals[i].line), [&] { c.running[i].bind(c); });
@@ -467,7 +476,10 @@ public:
 
 class Collect : public Sink {
 public:
-    explicit Collect(std::vector<Band> &out) : m_out(out) {}
+    explicit Collect(std::vector<Band> &out)
+        : m_out(out)
+    {
+    }
     void place(Band &&band) override { m_out.push_back(std::move(band)); }
 
 private:
@@ -477,7 +489,11 @@ private:
 // Walks the selected rows in order and turns sections into bands.
 class Body {
 public:
-    explicit Body(Compiled &c, Sink *sink = nullptr) : m_c(c), m_sink(sink) {}
+    explicit Body(Compiled &c, Sink *sink = nullptr)
+        : m_c(c)
+        , m_sink(sink)
+    {
+    }
     void setSink(Sink *sink) { m_sink = sink; }
 
     void select();
@@ -497,11 +513,12 @@ public:
         const int levels = std::min<int>(belowLevel, int(m_c.groups.size()));
         for (int l = 0; l < levels; ++l) {
             const BGroup &g = m_c.groups[size_t(l)];
-            if (m_openStart.empty() || m_openStart[size_t(l)] < 0 || !g.header.present() || !g.header.s->repeat)
+            if (m_openStart.empty() || m_openStart[size_t(l)] < 0 || !g.header.present()
+                || !g.header.s->repeat)
                 continue;
             Band b;
             if (makeBand(g.header, m_order[size_t(m_openStart[size_t(l)])], m_openStart[size_t(l)],
-                         m_openEnd[size_t(l)], b))
+                    m_openEnd[size_t(l)], b))
                 out.push_back(std::move(b));
         }
         return out;
@@ -517,7 +534,7 @@ private:
 
     Compiled &m_c;
     Sink *m_sink;
-    std::vector<int> m_order;     // selected rows, sorted
+    std::vector<int> m_order; // selected rows, sorted
     std::vector<int> m_breakLevel; // per position: outermost group level that changes there
     std::vector<int> m_openStart, m_openEnd;
     std::vector<Accum> m_running;
@@ -630,7 +647,8 @@ bool Body::makeBand(const BSection &s, int row, int from, int to, Band &b)
         const int rightAlign = int(Qt::AlignRight | Qt::AlignVCenter);
         switch (e.kind) {
         case ElementKind::Text:
-            b.texts.push_back({e.rect, e.text, be.style, std::uint16_t(e.align >= 0 ? e.align : leftAlign), e.wrap});
+            b.texts.push_back(
+                {e.rect, e.text, be.style, std::uint16_t(e.align >= 0 ? e.align : leftAlign), e.wrap});
             break;
         case ElementKind::Field:
         case ElementKind::Summary: {
@@ -645,10 +663,12 @@ bool Body::makeBand(const BSection &s, int row, int from, int to, Band &b)
         case ElementKind::Special: {
             QString text;
             if (e.special == Special::PrintDate)
-                text = formatVal(Val(QDate::currentDate()), e.format.isEmpty() ? QStringLiteral("dd-mm-yyyy") : e.format);
+                text = formatVal(
+                    Val(QDate::currentDate()), e.format.isEmpty() ? QStringLiteral("dd-mm-yyyy") : e.format);
             else
                 b.specials.emplace_back(int(b.texts.size()), e.special);
-            b.texts.push_back({e.rect, text, be.style, std::uint16_t(e.align >= 0 ? e.align : leftAlign), e.wrap});
+            b.texts.push_back(
+                {e.rect, text, be.style, std::uint16_t(e.align >= 0 ? e.align : leftAlign), e.wrap});
             break;
         }
         case ElementKind::Line:
@@ -674,6 +694,7 @@ void Body::emitSection(const BSection &s, int pos, int from, int to, Band &&prot
 {
     const int row = pos >= 0 && pos < count() ? m_order[size_t(pos)] : -1;
     Band b = std::move(proto);
+    const bool reportHeader = b.reportHeader;
     if (!makeBand(s, row, from, to, b))
         return;
     m_sink->place(std::move(b));
@@ -690,7 +711,7 @@ void Body::emitSection(const BSection &s, int pos, int from, int to, Band &&prot
                 l.line.translate(dx, 0);
             copy.row = row;
             copy.headerLevel = -1;
-            copy.reportHeader = false;
+            copy.reportHeader = reportHeader;
             m_sink->place(std::move(copy));
         }
     }
@@ -718,8 +739,10 @@ void Body::run()
         if (p > 0) {
             for (int l = G - 1; l >= bl; --l) {
                 Band f;
-                f.newPageAfter = m_c.groups[size_t(l)].footer.present() && m_c.groups[size_t(l)].footer.s->newPageAfter;
-                emitSection(m_c.groups[size_t(l)].footer, p - 1, m_openStart[size_t(l)], m_openEnd[size_t(l)], std::move(f));
+                f.newPageAfter
+                    = m_c.groups[size_t(l)].footer.present() && m_c.groups[size_t(l)].footer.s->newPageAfter;
+                emitSection(m_c.groups[size_t(l)].footer, p - 1, m_openStart[size_t(l)], m_openEnd[size_t(l)],
+                    std::move(f));
                 m_openStart[size_t(l)] = -1;
             }
         }
@@ -734,8 +757,10 @@ void Body::run()
             Band h;
             h.keepWithNext = true;
             h.headerLevel = l;
-            h.newPageAfter = m_c.groups[size_t(l)].header.present() && m_c.groups[size_t(l)].header.s->newPageAfter;
-            emitSection(m_c.groups[size_t(l)].header, p, m_openStart[size_t(l)], m_openEnd[size_t(l)], std::move(h));
+            h.newPageAfter
+                = m_c.groups[size_t(l)].header.present() && m_c.groups[size_t(l)].header.s->newPageAfter;
+            emitSection(
+                m_c.groups[size_t(l)].header, p, m_openStart[size_t(l)], m_openEnd[size_t(l)], std::move(h));
         }
         ctx.setRow(m_order[size_t(p)]);
         for (size_t t = 0; t < m_running.size(); ++t) {
@@ -743,7 +768,7 @@ void Body::run()
             if (rt.resetGroup >= 0 && bl <= rt.resetGroup)
                 m_running[t].reset();
             m_running[t].add(m_c.running[t].isEmpty() ? Val(true) : m_c.running[t].eval(ctx),
-                             lineContext(def, rt.line) + QStringLiteral("the running total "));
+                lineContext(def, rt.line) + QStringLiteral("the running total "));
         }
         const int from = innermost >= 0 ? m_openStart[size_t(innermost)] : 0;
         const int to = innermost >= 0 ? m_openEnd[size_t(innermost)] : n;
@@ -753,7 +778,8 @@ void Body::run()
     }
     if (n > 0) {
         for (int l = G - 1; l >= 0; --l) {
-            emitSection(m_c.groups[size_t(l)].footer, n - 1, m_openStart[size_t(l)], m_openEnd[size_t(l)], Band());
+            emitSection(
+                m_c.groups[size_t(l)].footer, n - 1, m_openStart[size_t(l)], m_openEnd[size_t(l)], Band());
             m_openStart[size_t(l)] = -1;
         }
     }
@@ -764,7 +790,10 @@ void Body::run()
 // where a band does not fit, group headers kept with what follows them.
 class Paginator : public Sink {
 public:
-    Paginator(Document &doc, Compiled &c, Body &body) : m_doc(doc), m_c(c), m_body(body)
+    Paginator(Document &doc, Compiled &c, Body &body)
+        : m_doc(doc)
+        , m_c(c)
+        , m_body(body)
     {
         const Definition &def = *c.def;
         m_left = def.margins.left();
@@ -787,6 +816,7 @@ public:
         flushChain();
         if (m_doc.pages.empty())
             startPage(-1, true);
+        putPendingPageHeader();
         finishPage();
         const int total = m_doc.pageCount();
         for (const auto &[page, index, kind] : m_deferred) {
@@ -806,18 +836,20 @@ private:
         std::vector<Band> chain;
         chain.swap(m_chain);
         if (m_doc.pages.empty()) {
-            // The report header comes first on page 1, the page header under it.
-            const bool rh = chain.front().reportHeader;
-            startPage(chain.front().row, !rh);
-            if (rh) {
-                putHere(chain.front());
-                chain.erase(chain.begin());
-                putPageHeader(m_lastRow);
-                m_hasBody = false;
-            }
+            // The report header (with its subreports) comes first on page 1,
+            // the page header under it.
+            m_pageHeaderPending = chain.front().reportHeader;
+            startPage(chain.front().row, !m_pageHeaderPending);
         }
-        if (chain.empty())
-            return;
+        if (m_pageHeaderPending) {
+            auto it = chain.begin();
+            for (; it != chain.end() && it->reportHeader; ++it)
+                put(*it);
+            chain.erase(chain.begin(), it);
+            if (chain.empty())
+                return;
+            putPendingPageHeader();
+        }
         double total = 0;
         for (const Band &b : chain)
             total += b.height;
@@ -866,6 +898,7 @@ private:
 
     void newPage(const Band &next)
     {
+        m_pageHeaderPending = false;
         finishPage();
         startPage(next.row >= 0 ? next.row : m_lastRow, true);
         const int below = next.headerLevel >= 0 ? next.headerLevel : m_body.groupCount();
@@ -881,6 +914,15 @@ private:
         m_hasBody = false;
         if (withHeader)
             putPageHeader(row);
+    }
+
+    void putPendingPageHeader()
+    {
+        if (!m_pageHeaderPending)
+            return;
+        m_pageHeaderPending = false;
+        putPageHeader(m_lastRow);
+        m_hasBody = false;
     }
 
     void putPageHeader(int row)
@@ -912,6 +954,7 @@ private:
     double m_left = 0, m_bottom = 0, m_y = 0;
     bool m_hasBody = false;
     bool m_pendingBreak = false;
+    bool m_pageHeaderPending = false;
     int m_lastRow = -1;
     std::vector<Band> m_chain;
     std::vector<Deferred> m_deferred;
@@ -1004,7 +1047,10 @@ struct Report::Impl {
     std::shared_ptr<const Document> doc;
 };
 
-Report::Report() : d(std::make_unique<Impl>()) {}
+Report::Report()
+    : d(std::make_unique<Impl>())
+{
+}
 Report::~Report() = default;
 
 std::shared_ptr<Report> Report::create(std::shared_ptr<def::Definition> def, const QString &fileName)
@@ -1094,13 +1140,14 @@ void Report::setParameterValue(int index, const db::Value &value)
 {
     if (index < 1 || index > parameterCount()) {
         const int n = parameterCount();
-        throw Error(n == 0 ? QStringLiteral("The report '%1' has no parameter fields; parameter field %2 was given.")
-                                 .arg(name())
-                                 .arg(index)
-                           : QStringLiteral("The report '%1' has no parameter field %2 (it has %3).")
-                                 .arg(name())
-                                 .arg(index)
-                                 .arg(n));
+        throw Error(n == 0
+                ? QStringLiteral("The report '%1' has no parameter fields; parameter field %2 was given.")
+                      .arg(name())
+                      .arg(index)
+                : QStringLiteral("The report '%1' has no parameter field %2 (it has %3).")
+                      .arg(name())
+                      .arg(index)
+                      .arg(n));
     }
     d->params[size_t(index - 1)] = convertParameter(d->def->parameters[size_t(index - 1)], index, value);
 }
@@ -1123,9 +1170,10 @@ void Report::setFormula(const QString &name, const QString &formulaText)
 {
     const int i = d->main->findFormula(name);
     if (i < 0)
-        throw Error(QStringLiteral("The report '%1' has no formula field named '%2'.").arg(this->name(), name));
-    d->main->formulas[size_t(i)] =
-        parseIn(QStringLiteral("Formula field '%1': ").arg(d->def->formulas[size_t(i)].name), formulaText);
+        throw Error(
+            QStringLiteral("The report '%1' has no formula field named '%2'.").arg(this->name(), name));
+    d->main->formulas[size_t(i)]
+        = parseIn(QStringLiteral("Formula field '%1': ").arg(d->def->formulas[size_t(i)].name), formulaText);
 }
 
 QStringList Report::subreportNames() const

@@ -175,8 +175,7 @@ bool likeMatch(const QString &text, const QString &pattern)
         if (p < pn && pattern[p] == u'*') {
             star = p++;
             mark = t;
-        } else if (p < pn
-                   && (pattern[p] == u'?' || pattern[p].toCaseFolded() == text[t].toCaseFolded())) {
+        } else if (p < pn && (pattern[p] == u'?' || pattern[p].toCaseFolded() == text[t].toCaseFolded())) {
             ++p;
             ++t;
         } else if (star >= 0) {
@@ -353,10 +352,10 @@ enum class Tok { End, Number, String, Date, Field, Param, FormulaRef, RunRef, Wo
 
 struct Token {
     Tok kind = Tok::End;
-    int pos = 0;      // 1-based
-    QString raw;      // as written, for messages
-    QString a, b;     // names (field: table, column), word (lower case), symbol
-    Val value;        // literals
+    int pos = 0; // 1-based
+    QString raw; // as written, for messages
+    QString a, b; // names (field: table, column), word (lower case), symbol
+    Val value; // literals
 };
 
 enum class Op {
@@ -407,14 +406,19 @@ QString shortToken(const QString &t)
 
 [[noreturn]] void fail(int pos, const QString &token, const QString &reason, bool atEnd = false)
 {
-    const QString where = atEnd ? QStringLiteral("end of formula") : QStringLiteral("'%1'").arg(shortToken(token));
-    throw FormulaError(QStringLiteral("Error in formula at position %1 (%2): %3.").arg(pos).arg(where, reason), pos,
-                       atEnd ? QString() : token, reason);
+    const QString where
+        = atEnd ? QStringLiteral("end of formula") : QStringLiteral("'%1'").arg(shortToken(token));
+    throw FormulaError(
+        QStringLiteral("Error in formula at position %1 (%2): %3.").arg(pos).arg(where, reason), pos,
+        atEnd ? QString() : token, reason);
 }
 
 class Lexer {
 public:
-    explicit Lexer(const QString &text) : s(text) {}
+    explicit Lexer(const QString &text)
+        : s(text)
+    {
+    }
 
     std::vector<Token> run()
     {
@@ -586,7 +590,10 @@ private:
 
 class Parser {
 public:
-    explicit Parser(std::vector<Token> tokens) : t(std::move(tokens)) {}
+    explicit Parser(std::vector<Token> tokens)
+        : t(std::move(tokens))
+    {
+    }
 
     std::unique_ptr<Node> run()
     {
@@ -625,7 +632,8 @@ private:
         n->token = at.raw;
         return n;
     }
-    static std::unique_ptr<Node> binary(Op op, const Token &at, std::unique_ptr<Node> l, std::unique_ptr<Node> r)
+    static std::unique_ptr<Node> binary(
+        Op op, const Token &at, std::unique_ptr<Node> l, std::unique_ptr<Node> r)
     {
         auto n = make(op, at);
         n->kids.push_back(std::move(l));
@@ -687,7 +695,8 @@ private:
         static const struct {
             const char *sym;
             Op op;
-        } ops[] = {{"=", Op::Eq}, {"<>", Op::Ne}, {"<", Op::Lt}, {"<=", Op::Le}, {">", Op::Gt}, {">=", Op::Ge}};
+        } ops[]
+            = {{"=", Op::Eq}, {"<>", Op::Ne}, {"<", Op::Lt}, {"<=", Op::Le}, {">", Op::Gt}, {">=", Op::Ge}};
         for (const auto &o : ops) {
             if (isSym(o.sym)) {
                 const Token at = cur();
@@ -770,10 +779,10 @@ private:
         case Tok::Param:
         case Tok::FormulaRef:
         case Tok::RunRef: {
-            const Op op = c.kind == Tok::Field   ? Op::Field
-                : c.kind == Tok::Param           ? Op::Param
-                : c.kind == Tok::FormulaRef      ? Op::FormulaRef
-                                                 : Op::RunRef;
+            const Op op = c.kind == Tok::Field ? Op::Field
+                : c.kind == Tok::Param         ? Op::Param
+                : c.kind == Tok::FormulaRef    ? Op::FormulaRef
+                                               : Op::RunRef;
             auto n = make(op, c);
             n->a = c.a;
             n->b = c.b;
@@ -810,8 +819,12 @@ private:
             Op op;
             int minArgs, maxArgs;
         } functions[] = {
-            {"isnull", Op::IsNull, 1, 1},    {"totext", Op::ToText, 1, 2}, {"trim", Op::Trim, 1, 1},
-            {"uppercase", Op::Upper, 1, 1},  {"ucase", Op::Upper, 1, 1},   {"lowercase", Op::Lower, 1, 1},
+            {"isnull", Op::IsNull, 1, 1},
+            {"totext", Op::ToText, 1, 2},
+            {"trim", Op::Trim, 1, 1},
+            {"uppercase", Op::Upper, 1, 1},
+            {"ucase", Op::Upper, 1, 1},
+            {"lowercase", Op::Lower, 1, 1},
             {"lcase", Op::Lower, 1, 1},
         };
         for (const auto &f : functions) {
@@ -835,8 +848,8 @@ private:
                 fail(n->kids[0]->pos, n->kids[0]->token, QStringLiteral("IsNull takes a field"));
             return n;
         }
-        if (isWord("and") || isWord("or") || isWord("to") || isWord("then") || isWord("else") || isWord("like")
-            || isWord("in"))
+        if (isWord("and") || isWord("or") || isWord("to") || isWord("then") || isWord("else")
+            || isWord("like") || isWord("in"))
             failHere(QStringLiteral("a value is expected"));
         failHere(QStringLiteral("this word is not known"));
     }
@@ -1062,8 +1075,8 @@ Val evalNode(const Node &n, const Context &ctx)
         const Val f = kid(1);
         if (f.kind() == Val::Int) {
             const std::int64_t dec = std::clamp<std::int64_t>(f.toInt(), 0, 10);
-            return Val(formatVal(x, QStringLiteral("#,##0") + (dec > 0 ? QStringLiteral(".") : QString())
-                                        + QString(dec, u'0')));
+            return Val(formatVal(x,
+                QStringLiteral("#,##0") + (dec > 0 ? QStringLiteral(".") : QString()) + QString(dec, u'0')));
         }
         return Val(formatVal(x, f.toString()));
     }
@@ -1087,7 +1100,10 @@ struct Formula::Impl {
     std::unique_ptr<Node> root; // null for an empty formula
 };
 
-Formula::Formula() : d(std::make_unique<Impl>()) {}
+Formula::Formula()
+    : d(std::make_unique<Impl>())
+{
+}
 Formula::~Formula() = default;
 Formula::Formula(Formula &&) noexcept = default;
 Formula &Formula::operator=(Formula &&) noexcept = default;

@@ -30,14 +30,38 @@ public:
     enum Kind { Null, Bool, Int, Money, Real, Text, Date };
 
     Val() = default;
-    Val(bool b) : m_v(b) {}
-    Val(std::int64_t i) : m_v(i) {}
-    Val(int i) : m_v(std::int64_t(i)) {}
-    Val(db::Money m) : m_v(m) {}
-    Val(double d) : m_v(d) {}
-    Val(const QString &s) : m_v(s) {}
-    Val(QString &&s) : m_v(std::move(s)) {}
-    Val(const char *s) : m_v(QString::fromUtf8(s)) {}
+    Val(bool b)
+        : m_v(b)
+    {
+    }
+    Val(std::int64_t i)
+        : m_v(i)
+    {
+    }
+    Val(int i)
+        : m_v(std::int64_t(i))
+    {
+    }
+    Val(db::Money m)
+        : m_v(m)
+    {
+    }
+    Val(double d)
+        : m_v(d)
+    {
+    }
+    Val(const QString &s)
+        : m_v(s)
+    {
+    }
+    Val(QString &&s)
+        : m_v(std::move(s))
+    {
+    }
+    Val(const char *s)
+        : m_v(QString::fromUtf8(s))
+    {
+    }
     Val(QDate d);
     static Val fromDb(const db::Value &v);
 
@@ -49,7 +73,7 @@ public:
     bool toBool() const { return std::get<bool>(m_v); }
     std::int64_t toInt() const { return std::get<std::int64_t>(m_v); }
     db::Money toMoney() const; // Int or Money
-    double toReal() const;     // any number
+    double toReal() const; // any number
     const QString &text() const { return std::get<QString>(m_v); }
     QDate toDate() const { return std::get<QDate>(m_v); }
     // Plain text: numbers without grouping, money with two decimals, dates

@@ -44,7 +44,10 @@ public:
 // Rows held in memory (tests, and sources that are not SQL).
 class MemoryRowSet : public RowSet {
 public:
-    explicit MemoryRowSet(std::vector<ColumnName> columns) : m_columns(std::move(columns)) {}
+    explicit MemoryRowSet(std::vector<ColumnName> columns)
+        : m_columns(std::move(columns))
+    {
+    }
     void addRow(std::vector<db::Value> values);
     const std::vector<ColumnName> &columns() const override { return m_columns; }
     int rowCount() const override { return int(m_values.size() / std::max<size_t>(1, m_columns.size())); }
@@ -77,7 +80,10 @@ private:
 // Reads through an open connection.
 class ConnectionSource : public DataSource {
 public:
-    explicit ConnectionSource(std::shared_ptr<db::Connection> conn) : m_conn(std::move(conn)) {}
+    explicit ConnectionSource(std::shared_ptr<db::Connection> conn)
+        : m_conn(std::move(conn))
+    {
+    }
     std::unique_ptr<RowSet> fetch(const QString &sql, const db::Params &params) override;
     db::Connection &connection() const { return *m_conn; }
 
@@ -86,7 +92,7 @@ private:
 };
 
 struct LogOnInfo {
-    QString server;   // "Data Source"
+    QString server; // "Data Source"
     QString database; // "Initial Catalog"
     QString user;
     QString password;
@@ -104,7 +110,11 @@ public:
 
 private:
     friend class Report;
-    Subreport(Report *owner, int index) : m_owner(owner), m_index(index) {}
+    Subreport(Report *owner, int index)
+        : m_owner(owner)
+        , m_index(index)
+    {
+    }
     Report *m_owner;
     int m_index;
 };

@@ -8,7 +8,10 @@ namespace report {
 // Every failure of the report engine: the message is the text a user sees.
 class Error : public std::runtime_error {
 public:
-    explicit Error(const QString &message) : std::runtime_error(message.toStdString()) {}
+    explicit Error(const QString &message)
+        : std::runtime_error(message.toStdString())
+    {
+    }
     QString text() const { return QString::fromUtf8(what()); }
 };
 
@@ -17,7 +20,10 @@ public:
 class FormulaError : public Error {
 public:
     FormulaError(const QString &message, int position, const QString &token, const QString &reason)
-        : Error(message), m_position(position), m_token(token), m_reason(reason)
+        : Error(message)
+        , m_position(position)
+        , m_token(token)
+        , m_reason(reason)
     {
     }
     int position() const { return m_position; }

@@ -28,7 +28,11 @@ constexpr int pageMargin = 12; // px of grey around the page
 // The page on its grey desk.
 class PageView : public QWidget {
 public:
-    explicit PageView(QWidget *parent) : QWidget(parent) { setAutoFillBackground(false); }
+    explicit PageView(QWidget *parent)
+        : QWidget(parent)
+    {
+        setAutoFillBackground(false);
+    }
 
     void setPage(const Document *doc, int page, double ppm)
     {
@@ -37,7 +41,7 @@ public:
         m_ppm = ppm;
         if (doc)
             setFixedSize(int(doc->pageSize.width() * ppm) + 2 * pageMargin,
-                         int(doc->pageSize.height() * ppm) + 2 * pageMargin);
+                int(doc->pageSize.height() * ppm) + 2 * pageMargin);
         else
             setFixedSize(0, 0);
         update();
@@ -63,7 +67,8 @@ private:
     double m_ppm = 1;
 };
 
-CRViewer91::CRViewer91(QWidget *parent) : QWidget(parent)
+CRViewer91::CRViewer91(QWidget *parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("CRViewer91"));
     setFocusPolicy(Qt::StrongFocus);
@@ -74,8 +79,8 @@ CRViewer91::CRViewer91(QWidget *parent) : QWidget(parent)
     m_toolbar = new QToolBar(this);
     m_toolbar->setObjectName(QStringLiteral("tbViewer"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    auto add = [this](const char *name, const QString &text, QStyle::StandardPixmap icon, const QKeySequence &key,
-                      auto slot) {
+    auto add = [this](const char *name, const QString &text, QStyle::StandardPixmap icon,
+                   const QKeySequence &key, auto slot) {
         QAction *a = m_toolbar->addAction(style()->standardIcon(icon), text);
         a->setObjectName(QLatin1String(name));
         if (!key.isEmpty()) {
@@ -105,7 +110,8 @@ CRViewer91::CRViewer91(QWidget *parent) : QWidget(parent)
     for (int z : {50, 75, 100, 125, 150, 200, 300})
         m_zoomBox->addItem(QStringLiteral("%1%").arg(z), z);
     m_toolbar->addWidget(m_zoomBox);
-    connect(m_zoomBox, &QComboBox::activated, this, [this](int i) { setZoom(m_zoomBox->itemData(i).toInt()); });
+    connect(
+        m_zoomBox, &QComboBox::activated, this, [this](int i) { setZoom(m_zoomBox->itemData(i).toInt()); });
     m_toolbar->addSeparator();
     auto guarded = [this](auto f) {
         return [this, f] {
@@ -120,7 +126,8 @@ CRViewer91::CRViewer91(QWidget *parent) : QWidget(parent)
             }
         };
     };
-    add("cmdPrint", tr("Print"), QStyle::SP_DialogSaveButton, QKeySequence::Print, guarded([this] { printReport(); }));
+    add("cmdPrint", tr("Print"), QStyle::SP_DialogSaveButton, QKeySequence::Print,
+        guarded([this] { printReport(); }));
     add("cmdExport", tr("Export PDF"), QStyle::SP_DriveFDIcon, QKeySequence(Qt::CTRL | Qt::Key_E),
         guarded([this] { exportReport(); }));
     layout->addWidget(m_toolbar);
@@ -310,10 +317,11 @@ bool CRViewer91::exportReport(const QString &path)
         return false;
     QString file = path;
     if (file.isEmpty()) {
-        const QString suggested = (m_doc->title.isEmpty() ? QStringLiteral("report") : m_doc->title)
-            + QStringLiteral(".pdf");
-        file = m_fileNames ? m_fileNames(suggested)
-                           : QFileDialog::getSaveFileName(this, tr("Export"), suggested, tr("PDF files (*.pdf)"));
+        const QString suggested
+            = (m_doc->title.isEmpty() ? QStringLiteral("report") : m_doc->title) + QStringLiteral(".pdf");
+        file = m_fileNames
+            ? m_fileNames(suggested)
+            : QFileDialog::getSaveFileName(this, tr("Export"), suggested, tr("PDF files (*.pdf)"));
         if (file.isEmpty())
             return false;
         if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))

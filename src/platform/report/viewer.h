@@ -79,7 +79,7 @@ private:
 
     std::shared_ptr<Report> m_report;
     std::shared_ptr<const Document> m_doc; // what is on screen
-    int m_page = 0;                        // 0-based
+    int m_page = 0; // 0-based
     int m_zoom = FitWidth;
     FileNameProvider m_fileNames;
     MessageHandler m_messages;
