@@ -179,7 +179,7 @@ Frm_User::Frm_User()
     on(txt_s_value, &QLineEdit::textChanged, this,
         [this](const QString &) { FillGird(cmb_s_cri->currentText()); });
 
-    resize(680, 440);
+    resize(680, 380);
 }
 
 void Frm_User::formLoad()

@@ -190,3 +190,13 @@ TEST_F(Company, SearchFindsTypedTextLiterally)
     EXPECT_EQ(grid()->rows(), 7) << "all companies, by name";
     EXPECT_EQ(grid()->textMatrix(1, 1), "100% PURE");
 }
+
+TEST_F(Company, ExitClosesAndAppliesTheMenuRights)
+{
+    pressEnter(ctl("txtCompany"));
+    EXPECT_EQ(focusIn(ctl("txtCompany")), ctl("txtAddr"));
+    clickButton(w, "cmdExit");
+    flushDeferred();
+    EXPECT_FALSE(common::windows::ifLoaded("frmCompany"));
+    EXPECT_EQ(menuRightsCalls, 1);
+}

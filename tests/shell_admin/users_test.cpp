@@ -279,3 +279,23 @@ TEST_F(Users, PrintShowsOneUserOrAllAndNoPassword)
     EXPECT_TRUE(all.contains("BOSS"));
     EXPECT_FALSE(all.contains("CLERK")) << all.toStdString();
 }
+
+TEST_F(Users, ExitOnlyHidesInLookupModeAndUnloadEndsIt)
+{
+    gLookupMode = true;
+    clickButton(w, "cmdExit");
+    ASSERT_EQ(common::windows::ifLoaded("Frm_User"), w);
+    EXPECT_FALSE(w->frame()->isVisible());
+    EXPECT_TRUE(gLookupMode);
+
+    w->showWindow();
+    gLookupMode = false;
+    clickButton(w, "cmdExit");
+    flushDeferred();
+    EXPECT_FALSE(common::windows::ifLoaded("Frm_User"));
+    EXPECT_EQ(menuRightsCalls, 0) << "the users window leaves the menu rights alone";
+
+    gLookupMode = true;
+    common::windows::show("Frm_User")->unload();
+    EXPECT_FALSE(gLookupMode);
+}
