@@ -6,6 +6,7 @@
 #include "controls.h"
 #include "dialogs.h"
 #include "errors.h"
+#include "format.h"
 #include "globals.h"
 #include "grid.h"
 #include "hooks.h"
@@ -23,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -125,7 +127,6 @@ frmAccount::frmAccount()
     buildControls();
     setKeyRules();
     connectHandlers();
-    resize(1040, 640);
 }
 
 void frmAccount::buildControls()
@@ -146,12 +147,12 @@ void frmAccount::buildControls()
     lstTree = new ui::TreeView(page0);
     lstTree->setObjectName(QStringLiteral("lstTree"));
     lstTree->setPictures(ui::TreeView::standardPictures());
-    lstTree->setMinimumWidth(330);
+    lstTree->setMinimumWidth(280);
     lstTree->setAlternatingRowColors(true);
     left->addWidget(lstTree, 1);
     txtFindParent = lineEdit(page0, QStringLiteral("txtFindParent"));
     txtFindParent->hide();
-    row0->addLayout(left, 4);
+    row0->addLayout(left, 3);
 
     Frame1 = new ui::Frame(page0);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -178,13 +179,18 @@ void frmAccount::buildControls()
     // The level-3 fields.
     frmEntry = new ui::Frame(QStringLiteral("Subsidiary Account"), Frame1);
     frmEntry->setObjectName(QStringLiteral("frmEntry"));
-    auto *entry = new QGridLayout(frmEntry);
+    auto *entryColumn = new QVBoxLayout(frmEntry);
+    auto *titleRow = new QHBoxLayout;
+    titleRow->addWidget(label(frmEntry, QStringLiteral("Level - 3    Subsidiary Account Title")));
+    txtSubsidiary = lineEdit(frmEntry, QStringLiteral("txtSubsidiary"));
+    titleRow->addWidget(txtSubsidiary, 1);
+    entryColumn->addLayout(titleRow);
+    auto *entry = new QGridLayout;
+    entryColumn->addLayout(entry);
     entry->setColumnStretch(1, 3);
     entry->setColumnStretch(3, 2);
     entry->setHorizontalSpacing(10);
-    entry->addWidget(label(frmEntry, QStringLiteral("Level - 3    Subsidiary Account Title")), 0, 0);
-    txtSubsidiary = lineEdit(frmEntry, QStringLiteral("txtSubsidiary"));
-    entry->addWidget(txtSubsidiary, 0, 1, 1, 3);
+    entry->setColumnMinimumWidth(2, 90);
 
     struct Bound {
         QLineEdit **box;
@@ -202,7 +208,7 @@ void frmAccount::buildControls()
         {&txt_website, "txt_website", "WebSite", "Web Site"},
         {&txtLocation, "txtLocation", "Location", "Location"},
     };
-    int line = 1;
+    int line = 0;
     for (const Bound &b : contacts) {
         *b.box = lineEdit(frmEntry, QString::fromLatin1(b.name));
         common::binding::bind(*b.box, kFieldTag, QString::fromLatin1(b.field));
@@ -211,31 +217,30 @@ void frmAccount::buildControls()
         ++line;
     }
 
-    entry->addWidget(label(frmEntry, QStringLiteral("Opening Date")), 1, 2);
+    entry->addWidget(label(frmEntry, QStringLiteral("Opening Date")), 0, 2);
     dtpOpening = new ui::DatePicker(frmEntry);
     dtpOpening->setObjectName(QStringLiteral("dtpOpening"));
-    entry->addWidget(dtpOpening, 1, 3);
-    entry->addWidget(label(frmEntry, QStringLiteral("Opening Balance")), 2, 2);
+    entry->addWidget(dtpOpening, 0, 3);
+    entry->addWidget(label(frmEntry, QStringLiteral("Opening Balance")), 1, 2);
     txt_OpenBal = lineEdit(frmEntry, QStringLiteral("txt_OpenBal"));
     txt_OpenBal->setMaxLength(14);
     txt_OpenBal->setAlignment(Qt::AlignRight);
     common::binding::bind(txt_OpenBal, kFieldTag, QStringLiteral("OpenBal"));
-    entry->addWidget(txt_OpenBal, 2, 3);
-    entry->addWidget(label(frmEntry, QStringLiteral("G.S.T. No.")), 3, 2);
+    entry->addWidget(txt_OpenBal, 1, 3);
+    entry->addWidget(label(frmEntry, QStringLiteral("G.S.T. No.")), 2, 2);
     txt_Gstno = new ui::MaskedEdit(kGstMask, frmEntry);
     txt_Gstno->setObjectName(QStringLiteral("txt_Gstno"));
     common::binding::bind(txt_Gstno, kFieldTag, QStringLiteral("GST"));
-    entry->addWidget(txt_Gstno, 3, 3);
-    entry->addWidget(label(frmEntry, QStringLiteral("N.T.N. No.")), 4, 2);
+    entry->addWidget(txt_Gstno, 2, 3);
+    entry->addWidget(label(frmEntry, QStringLiteral("N.T.N. No.")), 3, 2);
     txt_Ntnno = new ui::MaskedEdit(kNtnMask, frmEntry);
     txt_Ntnno->setObjectName(QStringLiteral("txt_Ntnno"));
     common::binding::bind(txt_Ntnno, kFieldTag, QStringLiteral("NTN"));
-    entry->addWidget(txt_Ntnno, 4, 3);
+    entry->addWidget(txt_Ntnno, 3, 3);
     chkBank = checkBox(frmEntry, QStringLiteral("chkBank"), QStringLiteral("Bank Account"));
-    entry->addWidget(chkBank, 6, 3);
+    entry->addWidget(chkBank, 5, 3);
     chkSupplier = checkBox(frmEntry, QStringLiteral("chkSupplier"), QStringLiteral("Supplier"));
-    entry->addWidget(chkSupplier, 7, 3);
-    entry->setRowStretch(line, 1);
+    entry->addWidget(chkSupplier, 6, 3);
     panel->addWidget(frmEntry);
     panel->addStretch(1);
 
@@ -538,6 +543,14 @@ void frmAccount::EditAC(std::int32_t rowId)
 
 void frmAccount::formLoad()
 {
+    // Top left of the main window, as large as the panel needs and the host allows.
+    QSize size(1060, 620);
+    if (QMdiArea *area = common::windows::host())
+        size = size.boundedTo(area->viewport()->size());
+    moveTwips(0, 0);
+    setWidthTwips(common::toTwips(size.width()));
+    setHeightTwips(common::toTwips(size.height()));
+
     ui::showTab(SSTab, 0);
     dtpOpening->setDate(QDate::currentDate());
     FillTreeData();
