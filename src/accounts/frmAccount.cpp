@@ -147,7 +147,7 @@ void frmAccount::buildControls()
     lstTree = new ui::TreeView(page0);
     lstTree->setObjectName(QStringLiteral("lstTree"));
     lstTree->setPictures(ui::TreeView::standardPictures());
-    lstTree->setMinimumWidth(280);
+    lstTree->setMinimumWidth(220);
     lstTree->setAlternatingRowColors(true);
     left->addWidget(lstTree, 1);
     txtFindParent = lineEdit(page0, QStringLiteral("txtFindParent"));

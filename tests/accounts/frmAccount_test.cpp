@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -27,6 +28,8 @@ protected:
     void SetUp() override
     {
         TestServer::SetUp();
+        // Mouse clicks off the headless screen (800 pixels wide) are lost.
+        m_host->mainWindow()->resize(800, 780);
         accounts::registerChartWindow();
         shell::registerViewer();
         common::setAppPath(QStringLiteral(ORU_REPORTS_DIR));
