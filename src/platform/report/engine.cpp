@@ -178,6 +178,7 @@ private:
 struct BElement {
     const Element *e = nullptr;
     Formula expr;
+    DisplayFormat format;
     std::uint16_t style = 0;
 };
 
@@ -274,6 +275,8 @@ void compileSection(const Definition &def, const Section &s, BSection &out)
         be.e = &e;
         if (e.kind == ElementKind::Field || e.kind == ElementKind::Summary)
             be.expr = parseIn(lineContext(def, e.line), e.text);
+        be.format = DisplayFormat(
+            e.kind == ElementKind::Special && e.format.isEmpty() ? QStringLiteral("dd-mm-yyyy") : e.format);
         out.elements.push_back(std::move(be));
     }
 }
@@ -571,24 +574,41 @@ void Body::select()
         keys.push_back({&s.first, s.second});
     const size_t K = keys.size();
     const size_t N = m_order.size();
+    // Texts are folded once, so that sorting compares them as plain strings
+    // yet still without regard to case.
     std::vector<Val> keyVals(N * K);
     for (size_t p = 0; p < N; ++p) {
         ctx.setRow(m_order[p]);
-        for (size_t k = 0; k < K; ++k)
-            keyVals[p * K + k] = keys[k].f->eval(ctx);
+        for (size_t k = 0; k < K; ++k) {
+            Val v = keys[k].f->eval(ctx);
+            if (v.kind() == Val::Text)
+                v = Val(v.text().toCaseFolded());
+            keyVals[p * K + k] = std::move(v);
+        }
     }
-    if (K > 0) {
+    auto compareKeys = [](const Val &a, const Val &b) {
+        if (a.kind() == Val::Text && b.kind() == Val::Text) {
+            const int c = a.text().compare(b.text(), Qt::CaseSensitive);
+            return c < 0 ? -1 : (c > 0 ? 1 : 0);
+        }
+        return orderVals(a, b);
+    };
+    auto before = [&](int a, int b) {
+        for (size_t k = 0; k < K; ++k) {
+            const int c = compareKeys(keyVals[size_t(a) * K + k], keyVals[size_t(b) * K + k]);
+            if (c != 0)
+                return keys[k].descending ? c > 0 : c < 0;
+        }
+        return false;
+    };
+    bool sortedAlready = true;
+    for (size_t p = 1; p < N && sortedAlready; ++p)
+        sortedAlready = !before(int(p), int(p - 1));
+    if (K > 0 && !sortedAlready) {
         std::vector<int> perm(N);
         for (size_t p = 0; p < N; ++p)
             perm[p] = int(p);
-        std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
-            for (size_t k = 0; k < K; ++k) {
-                const int c = orderVals(keyVals[size_t(a) * K + k], keyVals[size_t(b) * K + k]);
-                if (c != 0)
-                    return keys[k].descending ? c > 0 : c < 0;
-            }
-            return false;
-        });
+        std::stable_sort(perm.begin(), perm.end(), before);
         std::vector<int> sorted(N);
         for (size_t p = 0; p < N; ++p)
             sorted[p] = m_order[size_t(perm[p])];
@@ -655,7 +675,7 @@ bool Body::makeBand(const BSection &s, int row, int from, int to, Band &b)
             const Val v = e.kind == ElementKind::Field
                 ? be.expr.eval(ctx)
                 : summary(be, e.reportScope ? 0 : from, e.reportScope ? count() : to);
-            QString text = e.blankWhenZero && isZero(v) ? QString() : formatVal(v, e.format);
+            QString text = e.blankWhenZero && isZero(v) ? QString() : be.format.apply(v);
             const int align = e.align >= 0 ? e.align : (v.isNumber() ? rightAlign : leftAlign);
             b.texts.push_back({e.rect, std::move(text), be.style, std::uint16_t(align), e.wrap});
             break;
@@ -663,8 +683,7 @@ bool Body::makeBand(const BSection &s, int row, int from, int to, Band &b)
         case ElementKind::Special: {
             QString text;
             if (e.special == Special::PrintDate)
-                text = formatVal(
-                    Val(QDate::currentDate()), e.format.isEmpty() ? QStringLiteral("dd-mm-yyyy") : e.format);
+                text = be.format.apply(Val(QDate::currentDate()));
             else
                 b.specials.emplace_back(int(b.texts.size()), e.special);
             b.texts.push_back(
@@ -694,10 +713,10 @@ void Body::emitSection(const BSection &s, int pos, int from, int to, Band &&prot
 {
     const int row = pos >= 0 && pos < count() ? m_order[size_t(pos)] : -1;
     Band b = std::move(proto);
-    const bool reportHeader = b.reportHeader;
     if (!makeBand(s, row, from, to, b))
         return;
-    m_sink->place(std::move(b));
+    std::vector<Band> bands;
+    bands.push_back(std::move(b));
     for (const BElement &be : s.elements) {
         if (be.e->kind != ElementKind::Subreport)
             continue;
@@ -711,10 +730,20 @@ void Body::emitSection(const BSection &s, int pos, int from, int to, Band &&prot
                 l.line.translate(dx, 0);
             copy.row = row;
             copy.headerLevel = -1;
-            copy.reportHeader = reportHeader;
-            m_sink->place(std::move(copy));
+            copy.reportHeader = bands.front().reportHeader;
+            copy.keepWithNext = copy.keepWithNext || bands.front().keepWithNext;
+            copy.newPageBefore = false;
+            copy.newPageAfter = false;
+            bands.push_back(std::move(copy));
         }
     }
+    // A page break after the section comes after its subreports.
+    if (bands.size() > 1) {
+        bands.back().newPageAfter = bands.front().newPageAfter;
+        bands.front().newPageAfter = false;
+    }
+    for (Band &band : bands)
+        m_sink->place(std::move(band));
 }
 
 void Body::run()
@@ -730,6 +759,7 @@ void Body::run()
 
     Band rh;
     rh.reportHeader = true;
+    rh.newPageAfter = m_c.reportHeader.present() && m_c.reportHeader.s->newPageAfter && n > 0;
     emitSection(m_c.reportHeader, n > 0 ? 0 : -1, 0, n, std::move(rh));
 
     const int innermost = G - 1;
@@ -921,6 +951,9 @@ private:
         if (!m_pageHeaderPending)
             return;
         m_pageHeaderPending = false;
+        // A report header with a page of its own is a title page.
+        if (m_pendingBreak)
+            return;
         putPageHeader(m_lastRow);
         m_hasBody = false;
     }

@@ -194,93 +194,25 @@ bool likeMatch(const QString &text, const QString &pattern)
 
 namespace {
 
-QString groupDigits(const QString &digits)
+// Appends the digits of n, with a comma between thousands when asked.
+void appendDigits(QString &out, std::uint64_t n, bool grouping)
 {
-    QString out;
-    out.reserve(digits.size() + digits.size() / 3);
-    const qsizetype n = digits.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
+    char16_t digits[24];
+    int count = 0;
+    do {
+        digits[count++] = char16_t(u'0' + n % 10);
+        n /= 10;
+    } while (n);
+    for (int i = count - 1; i >= 0; --i) {
+        out += QChar(digits[i]);
+        if (grouping && i > 0 && i % 3 == 0)
             out += u',';
-        out += digits[i];
     }
-    return out;
 }
 
-struct NumberFormat {
-    QString prefix, suffix;
-    bool grouping = false;
-    int decimals = 0;
-};
-
-NumberFormat parseNumberFormat(const QString &f)
+bool isNumberFormat(const QString &f)
 {
-    NumberFormat nf;
-    qsizetype first = -1, last = -1;
-    for (qsizetype i = 0; i < f.size(); ++i) {
-        const QChar c = f[i];
-        if (c == u'#' || c == u'0' || ((c == u',' || c == u'.') && first >= 0)) {
-            if (first < 0)
-                first = i;
-            last = i;
-        }
-    }
-    if (first < 0)
-        return nf;
-    nf.prefix = f.left(first);
-    nf.suffix = f.mid(last + 1);
-    const QString body = f.mid(first, last - first + 1);
-    nf.grouping = body.contains(u',');
-    const qsizetype dot = body.indexOf(u'.');
-    if (dot >= 0)
-        for (qsizetype i = dot + 1; i < body.size(); ++i)
-            if (body[i] == u'0' || body[i] == u'#')
-                ++nf.decimals;
-    return nf;
-}
-
-QString formatNumber(const Val &v, const NumberFormat &nf)
-{
-    bool negative = false;
-    QString intPart, fracPart;
-    if (v.kind() == Val::Real) {
-        const double d = v.toReal();
-        negative = d < 0;
-        const QString s = QString::number(std::fabs(d), 'f', nf.decimals);
-        const qsizetype dot = s.indexOf(u'.');
-        intPart = dot < 0 ? s : s.left(dot);
-        fracPart = dot < 0 ? QString() : s.mid(dot + 1);
-        if (negative && s.count(u'0') + (dot < 0 ? 0 : 1) == s.size())
-            negative = false; // no "-0.00"
-    } else {
-        // Exact: whole numbers and cents.
-        std::int64_t cents = v.kind() == Val::Int ? v.toInt() * 100 : v.toMoney().cents();
-        negative = cents < 0;
-        std::uint64_t mag = negative ? std::uint64_t(0) - std::uint64_t(cents) : std::uint64_t(cents);
-        if (nf.decimals < 2) {
-            const std::uint64_t div = nf.decimals == 1 ? 10 : 100;
-            mag = (mag + div / 2) / div; // half away from zero
-            intPart = QString::number(nf.decimals == 1 ? mag / 10 : mag);
-            if (nf.decimals == 1)
-                fracPart = QString::number(mag % 10);
-        } else {
-            intPart = QString::number(mag / 100);
-            fracPart = QStringLiteral("%1").arg(mag % 100, 2, 10, QLatin1Char('0'));
-            fracPart += QString(nf.decimals - 2, u'0');
-        }
-        if (negative && intPart.count(u'0') == intPart.size() && fracPart.count(u'0') == fracPart.size())
-            negative = false;
-    }
-    QString out = nf.prefix;
-    if (negative)
-        out += u'-';
-    out += nf.grouping ? groupDigits(intPart) : intPart;
-    if (nf.decimals > 0) {
-        out += u'.';
-        out += fracPart;
-    }
-    out += nf.suffix;
-    return out;
+    return f.contains(u'#') || f.contains(u'0');
 }
 
 QString toQtDateFormat(const QString &f)
@@ -301,47 +233,163 @@ QString toQtDateFormat(const QString &f)
     return out;
 }
 
-bool isNumberFormat(const QString &f)
-{
-    return f.contains(u'#') || f.contains(u'0');
-}
-
 } // namespace
 
-QString formatVal(const Val &v, const QString &format)
+DisplayFormat::DisplayFormat(const QString &format)
+{
+    if (format.isEmpty())
+        return;
+    if (isNumberFormat(format)) {
+        m_kind = Kind::Number;
+        qsizetype first = -1, last = -1;
+        for (qsizetype i = 0; i < format.size(); ++i) {
+            const QChar c = format[i];
+            if (c == u'#' || c == u'0' || ((c == u',' || c == u'.') && first >= 0)) {
+                if (first < 0)
+                    first = i;
+                last = i;
+            }
+        }
+        m_prefix = format.left(first);
+        m_suffix = format.mid(last + 1);
+        const QString body = format.mid(first, last - first + 1);
+        m_grouping = body.contains(u',');
+        const qsizetype dot = body.indexOf(u'.');
+        if (dot >= 0)
+            for (qsizetype i = dot + 1; i < body.size(); ++i)
+                if (body[i] == u'0' || body[i] == u'#')
+                    ++m_decimals;
+        return;
+    }
+    m_kind = Kind::Date;
+    m_qtDate = toQtDateFormat(format);
+    // The program's usual forms are written out directly.
+    if (format.size() == 10 && format[2] == format[5] && !format[2].isLetterOrNumber()
+        && format.left(2).compare(QLatin1String("dd"), Qt::CaseInsensitive) == 0
+        && format.mid(3, 2).compare(QLatin1String("mm"), Qt::CaseInsensitive) == 0
+        && format.right(4).compare(QLatin1String("yyyy"), Qt::CaseInsensitive) == 0)
+        m_dateSeparator = format[2];
+}
+
+QString DisplayFormat::number(
+    const Val &v, int decimals, bool grouping, const QString &prefix, const QString &suffix)
+{
+    bool negative = false;
+    QString out;
+    out.reserve(prefix.size() + suffix.size() + 24);
+    out += prefix;
+    if (v.kind() == Val::Real) {
+        const double d = v.toReal();
+        const QString s = QString::number(std::fabs(d), 'f', decimals);
+        const qsizetype dot = s.indexOf(u'.');
+        const QString intPart = dot < 0 ? s : s.left(dot);
+        negative = d < 0 && s.count(u'0') + (dot < 0 ? 0 : 1) != s.size(); // no "-0.00"
+        if (negative)
+            out += u'-';
+        if (grouping) {
+            for (qsizetype i = 0; i < intPart.size(); ++i) {
+                out += intPart[i];
+                const qsizetype left = intPart.size() - 1 - i;
+                if (left > 0 && left % 3 == 0)
+                    out += u',';
+            }
+        } else {
+            out += intPart;
+        }
+        if (dot >= 0)
+            out += s.mid(dot);
+        out += suffix;
+        return out;
+    }
+    // Whole numbers and cents stay exact; rounding is half away from zero.
+    const std::int64_t cents = v.kind() == Val::Int ? v.toInt() * 100 : v.toMoney().cents();
+    negative = cents < 0;
+    std::uint64_t mag = negative ? std::uint64_t(0) - std::uint64_t(cents) : std::uint64_t(cents);
+    std::uint64_t whole, frac = 0;
+    int fracDigits = std::min(decimals, 2);
+    if (decimals == 0) {
+        whole = (mag + 50) / 100;
+    } else if (decimals == 1) {
+        const std::uint64_t tenths = (mag + 5) / 10;
+        whole = tenths / 10;
+        frac = tenths % 10;
+    } else {
+        whole = mag / 100;
+        frac = mag % 100;
+    }
+    if (negative && whole == 0 && frac == 0)
+        negative = false;
+    if (negative)
+        out += u'-';
+    appendDigits(out, whole, grouping);
+    if (decimals > 0) {
+        out += u'.';
+        if (fracDigits == 2 && frac < 10)
+            out += u'0';
+        appendDigits(out, frac, false);
+        for (int i = fracDigits; i < decimals; ++i)
+            out += u'0';
+    }
+    out += suffix;
+    return out;
+}
+
+QString DisplayFormat::apply(const Val &v) const
 {
     if (v.isNull())
         return {};
-    if (format.isEmpty()) {
+    switch (m_kind) {
+    case Kind::Default:
         switch (v.kind()) {
         case Val::Money:
-            return formatNumber(v, parseNumberFormat(QStringLiteral("##,###0.00")));
+            return number(v, 2, true, {}, {});
         case Val::Real: {
             const double d = v.toReal();
             if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 1e15)
                 return QString::number(std::int64_t(d));
-            return formatNumber(v, parseNumberFormat(QStringLiteral("##,###0.00")));
+            return number(v, 2, true, {}, {});
         }
         default:
             return v.toString();
         }
-    }
-    if (isNumberFormat(format)) {
+    case Kind::Number: {
         Val n = v;
         if (v.kind() == Val::Text && !textAsNumber(v.text(), &n))
             return v.text();
         if (!n.isNumber())
             return v.toString();
-        return formatNumber(n, parseNumberFormat(format));
+        return number(n, m_decimals, m_grouping, m_prefix, m_suffix);
     }
-    QDate d;
-    if (v.kind() == Val::Date)
-        d = v.toDate();
-    else if (v.kind() == Val::Text)
-        d = db::parseDate(v.text().trimmed());
-    if (d.isValid())
-        return d.toString(toQtDateFormat(format));
+    case Kind::Date: {
+        QDate d;
+        if (v.kind() == Val::Date)
+            d = v.toDate();
+        else if (v.kind() == Val::Text)
+            d = db::parseDate(v.text().trimmed());
+        if (!d.isValid())
+            return v.toString();
+        if (!m_dateSeparator.isNull() && d.year() >= 1000 && d.year() <= 9999) {
+            QString out;
+            out.reserve(10);
+            const int day = d.day(), month = d.month();
+            out += QChar(u'0' + day / 10);
+            out += QChar(u'0' + day % 10);
+            out += m_dateSeparator;
+            out += QChar(u'0' + month / 10);
+            out += QChar(u'0' + month % 10);
+            out += m_dateSeparator;
+            appendDigits(out, std::uint64_t(d.year()), false);
+            return out;
+        }
+        return d.toString(m_qtDate);
+    }
+    }
     return v.toString();
+}
+
+QString formatVal(const Val &v, const QString &format)
+{
+    return DisplayFormat(format).apply(v);
 }
 
 // --------------------------------------------------------------- formulas

@@ -113,9 +113,28 @@ public:
     virtual Val runningTotal(int index) const = 0;
 };
 
-// Formats a value with a display format: numbers "##,###0.00", "###0.00",
-// "0"; dates "dd-mm-yyyy", "dd/mm/yyyy", "dd-mmm-yyyy", "yyyy-mm-dd". An
-// empty format gives the default text of the value's kind.
+// A display format: numbers "##,###0.00", "###0.00", "0" (with any text
+// before and after); dates "dd-mm-yyyy", "dd/mm/yyyy", "dd-mmm-yyyy",
+// "yyyy-mm-dd". An empty format gives the default text of the value's kind
+// (amounts "##,###0.00", dates dd-mm-yyyy). Read once, applied to many values.
+class DisplayFormat {
+public:
+    DisplayFormat() = default;
+    explicit DisplayFormat(const QString &format);
+    QString apply(const Val &v) const;
+
+private:
+    static QString number(
+        const Val &v, int decimals, bool grouping, const QString &prefix, const QString &suffix);
+    enum class Kind { Default, Number, Date };
+    Kind m_kind = Kind::Default;
+    QString m_prefix, m_suffix;
+    bool m_grouping = false;
+    int m_decimals = 0;
+    QString m_qtDate;
+    QChar m_dateSeparator; // set for dd?mm?yyyy
+};
+
 QString formatVal(const Val &v, const QString &format);
 
 class Formula {

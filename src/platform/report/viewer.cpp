@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace report {
 
@@ -126,10 +127,12 @@ CRViewer91::CRViewer91(QWidget *parent)
             }
         };
     };
-    add("cmdPrint", tr("Print"), QStyle::SP_DialogSaveButton, QKeySequence::Print,
+    QAction *print = add("cmdPrint", tr("Print"), QStyle::SP_FileIcon, QKeySequence::Print,
         guarded([this] { printReport(); }));
-    add("cmdExport", tr("Export PDF"), QStyle::SP_DriveFDIcon, QKeySequence(Qt::CTRL | Qt::Key_E),
-        guarded([this] { exportReport(); }));
+    print->setIcon(QIcon::fromTheme(QStringLiteral("document-print"), print->icon()));
+    QAction *exportPdf = add("cmdExport", tr("Export PDF"), QStyle::SP_DialogSaveButton,
+        QKeySequence(Qt::CTRL | Qt::Key_E), guarded([this] { exportReport(); }));
+    exportPdf->setIcon(QIcon::fromTheme(QStringLiteral("document-save-as"), exportPdf->icon()));
     layout->addWidget(m_toolbar);
 
     m_scroll = new QScrollArea(this);
@@ -141,6 +144,7 @@ CRViewer91::CRViewer91(QWidget *parent)
     m_view->setObjectName(QStringLiteral("pagView"));
     m_scroll->setWidget(m_view);
     m_scroll->setWidgetResizable(false);
+    m_scroll->installEventFilter(this);
     layout->addWidget(m_scroll, 1);
     updateControls();
 }
@@ -236,14 +240,19 @@ double CRViewer91::pixelsPerMm() const
     const double real = logicalDpiX() / 25.4;
     if (!m_doc)
         return real;
-    const QSize area = m_scroll->viewport()->size();
-    const double fitWidth = std::max(1.0, area.width() - 2.0 * pageMargin) / m_doc->pageSize.width();
+    // The scroll area's whole size: a fit to the width leaves room for the
+    // vertical scroll bar it brings, so the two never chase each other.
+    const QSize area = m_scroll->size();
+    const int bar = m_scroll->verticalScrollBar()->sizeHint().width();
+    const double fitWidth = std::max(1.0, area.width() - bar - 2.0 * pageMargin) / m_doc->pageSize.width();
     const double fitHeight = std::max(1.0, area.height() - 2.0 * pageMargin) / m_doc->pageSize.height();
+    const double fitWhole
+        = std::min(std::max(1.0, area.width() - 2.0 * pageMargin) / m_doc->pageSize.width(), fitHeight);
     switch (m_zoom) {
     case FitWidth:
         return std::max(0.5, fitWidth);
     case FitPage:
-        return std::max(0.5, std::min(fitWidth, fitHeight));
+        return std::max(0.5, fitWhole);
     default:
         return real * m_zoom / 100.0;
     }
@@ -355,11 +364,11 @@ void CRViewer91::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-void CRViewer91::resizeEvent(QResizeEvent *event)
+bool CRViewer91::eventFilter(QObject *watched, QEvent *event)
 {
-    QWidget::resizeEvent(event);
-    if (m_zoom == FitWidth || m_zoom == FitPage)
+    if (watched == m_scroll && event->type() == QEvent::Resize && (m_zoom == FitWidth || m_zoom == FitPage))
         applyZoom();
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace report

@@ -261,6 +261,27 @@ TEST(Engine, SelectionsParametersFormulasAndSubreports)
     EXPECT_EQ(r->render().allLines().mid(2), QStringList({"CP1", "CR2", "CP3"}));
 }
 
+TEST(Engine, ReportHeaderComesBeforeThePageHeaderOrOnATitlePage)
+{
+    auto s = std::make_shared<Source>();
+    auto &t = s->table("t", {{"T", "A"}});
+    t.addRow({"row"});
+    const QString xml = R"(<report><data><query>t</query></data>
+      <reportHeader height="5"%1><text>Title</text>
+        <subreport name="Sub"><data><query>t</query></data><details height="5"><text>sub</text></details></subreport>
+      </reportHeader>
+      <pageHeader height="5"><text>Heading</text></pageHeader>
+      <details height="5"><field>{T.A}</field></details>
+      <pageFooter height="5"><special kind="pageNofM"/></pageFooter></report>)";
+    auto r = make(xml.arg(""), s);
+    EXPECT_EQ(r->render().allLines(), QStringList({"Title", "sub", "Heading", "row", "Page 1 of 1"}));
+    r = make(xml.arg(" newPageAfter=\"true\""), s);
+    const Document &doc = r->render();
+    ASSERT_EQ(doc.pageCount(), 2);
+    EXPECT_EQ(doc.pageLines(0), QStringList({"Title", "sub", "Page 1 of 2"}));
+    EXPECT_EQ(doc.pageLines(1), QStringList({"Heading", "row", "Page 2 of 2"}));
+}
+
 TEST(Engine, EmptyResultStillHasOnePage)
 {
     auto s = std::make_shared<Source>();
