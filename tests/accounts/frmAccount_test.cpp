@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTest>
 
 using common::Answer;
 
@@ -382,6 +383,28 @@ TEST_F(ChartWindow, SearchDoubleClickShowsTheAccountInTheTree)
     EXPECT_EQ(c("txtSubControl")->text(), "CURRENT ASSETS");
     EXPECT_EQ(c("txtAcDes")->text(), "ASSETS");
     EXPECT_EQ(c("txtContactPerson")->text(), "ALI");
+    EXPECT_EQ(caption(), "&Save");
+    EXPECT_TRUE(c<QGroupBox>("frmEntry")->isVisible());
+}
+
+TEST_F(ChartWindow, ExpandingANodeReturnsThePanelToNew)
+{
+    seedChart();
+    accounts::addChildAccount(conn(), "2", "LOANS");
+    open();
+    node("1.1.1");
+    ASSERT_EQ(caption(), "&Save");
+    // A click on the expand arrow of another node leaves the selection alone.
+    QTreeWidgetItem *other = tree()->node("'2'");
+    const QRect r = tree()->visualItemRect(other);
+    QTest::mouseClick(tree()->viewport(), Qt::LeftButton, Qt::NoModifier,
+        QPoint(r.left() - tree()->indentation() / 2, r.center().y()));
+    ASSERT_TRUE(other->isExpanded());
+    EXPECT_EQ(ui::TreeView::keyOf(tree()->selectedNode()), "'1.1.1'");
+    EXPECT_EQ(caption(), "&New");
+    EXPECT_FALSE(c<QGroupBox>("frmEntry")->isVisible());
+    EXPECT_EQ(c("txtSubControl")->text(), "CURRENT ASSETS");
+    EXPECT_FALSE(c("txtSubControl")->isEnabled());
 }
 
 TEST_F(ChartWindow, KeyRulesOfTheFields)
