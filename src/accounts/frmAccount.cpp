@@ -28,6 +28,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -443,8 +445,9 @@ void frmAccount::FillTreeData()
 {
     OpenQuery(QStringLiteral("Select * from accounts order by acnodes"));
     const QSignalBlocker quiet(lstTree);
-    m_TreeByProgram = true;
+    const QScopedValueRollback byProgram(m_TreeByProgram, true);
     lstTree->setUpdatesEnabled(false);
+    const auto repaint = qScopeGuard([this] { lstTree->setUpdatesEnabled(true); });
     lstTree->clearNodes();
     const int status = gRs->indexOf(QStringLiteral("AcStatus"));
     const int parent = gRs->indexOf(QStringLiteral("ParentID"));
@@ -471,8 +474,6 @@ void frmAccount::FillTreeData()
         }
         ui::TreeView::setTag(node, gRs->at(r, rowId).toString());
     }
-    lstTree->setUpdatesEnabled(true);
-    m_TreeByProgram = false;
 }
 
 void frmAccount::SetMaxlength()
@@ -524,7 +525,7 @@ void frmAccount::EditAC(std::int32_t rowId)
     if (lstTree->nodeCount() == 0)
         return;
     const QString tag = QString::number(rowId);
-    m_TreeByProgram = true;
+    const QScopedValueRollback byProgram(m_TreeByProgram, true);
     for (QTreeWidgetItem *node : lstTree->nodes()) {
         if (ui::TreeView::tagOf(node) == tag) {
             lstTree->setFocus();
@@ -536,7 +537,6 @@ void frmAccount::EditAC(std::int32_t rowId)
             node->setExpanded(false);
         }
     }
-    m_TreeByProgram = false;
 }
 
 // --- Handlers --------------------------------------------------------------
@@ -803,9 +803,8 @@ void frmAccount::afterSave(const SaveResult &r)
         expandPath(r.code);
         lstTree->setFocus();
         if (QTreeWidgetItem *node = lstTree->node(nodeKey(r.code))) {
-            m_TreeByProgram = true;
+            const QScopedValueRollback byProgram(m_TreeByProgram, true);
             lstTree->selectNode(node);
-            m_TreeByProgram = false;
         }
         OpenQuery(QStringLiteral("Select AcStatus from accounts where rowid = ?"), {key(selectedRowId())});
         if (!gRs->eof()) {
@@ -823,14 +822,13 @@ void frmAccount::afterSave(const SaveResult &r)
 void frmAccount::expandPath(const QString &code)
 {
     const QStringList parts = code.split(u'.');
-    m_TreeByProgram = true;
+    const QScopedValueRollback byProgram(m_TreeByProgram, true);
     if (!code.isEmpty())
         if (QTreeWidgetItem *n = lstTree->node(nodeKey(parts[0])))
             n->setExpanded(true);
     if (parts.size() >= 2)
         if (QTreeWidgetItem *n = lstTree->node(nodeKey(parts[0] + u'.' + parts[1])))
             n->setExpanded(true);
-    m_TreeByProgram = false;
 }
 
 void frmAccount::chkBankClick()
