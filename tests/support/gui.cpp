@@ -53,7 +53,8 @@ MdiHost::MdiHost()
     m_main->setObjectName(QStringLiteral("testMainWindow"));
     m_area->setObjectName(QStringLiteral("testMdiArea"));
     m_main->setCentralWidget(m_area);
-    m_main->resize(1280, 900);
+    // The offscreen platform's screen is 800x800: clicks beyond it are lost.
+    m_main->resize(800, 780);
     m_main->show();
     common::windows::setHost(m_area);
     m_main->activateWindow();
