@@ -1,8 +1,12 @@
 #pragma once
 // One seam for message boxes and file dialogs, so tests can script them.
+#include <QPoint>
 #include <QString>
 
 #include <functional>
+
+class QAction;
+class QMenu;
 
 namespace common {
 
@@ -14,13 +18,16 @@ enum class Answer { Ok, Cancel, Yes, No };
 QString programTitle();
 
 // A message box. `title` empty means the program's title.
-Answer msgBox(const QString &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
-              const QString &title = {});
+Answer msgBox(
+    const QString &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None, const QString &title = {});
 // Style as a sum of button and icon codes: 0 OK, 1 OK/Cancel, 3 Yes/No/Cancel,
 // 4 Yes/No; +16 critical, +32 question, +48 exclamation, +64 information.
 Answer msgBox(const QString &text, int style, const QString &title = {});
 
-inline void info(const QString &text) { msgBox(text, Buttons::Ok, Icon::Information); }
+inline void info(const QString &text)
+{
+    msgBox(text, Buttons::Ok, Icon::Information);
+}
 inline bool askYesNo(const QString &text, const QString &title = {}, Icon icon = Icon::None)
 {
     return msgBox(text, Buttons::YesNo, icon, title) == Answer::Yes;
@@ -28,6 +35,10 @@ inline bool askYesNo(const QString &text, const QString &title = {}, Icon icon =
 
 // File dialog for saving; returns an empty text when cancelled.
 QString saveFileName(const QString &caption, const QString &suggested, const QString &filter);
+
+// Pops up a context menu at a screen position and returns the chosen action
+// (already triggered), or nullptr when the menu was dismissed.
+QAction *popupMenu(QMenu *menu, const QPoint &globalPos);
 
 namespace dialogs {
 
@@ -44,6 +55,9 @@ using Handler = std::function<Answer(const Shown &)>;
 void setHandler(Handler handler);
 using FileHandler = std::function<QString(const QString &caption, const QString &suggested)>;
 void setFileHandler(FileHandler handler);
+// Chooses an action of the menu, or nullptr for none.
+using MenuHandler = std::function<QAction *(QMenu *menu)>;
+void setMenuHandler(MenuHandler handler);
 
 } // namespace dialogs
 } // namespace common

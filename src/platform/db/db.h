@@ -112,6 +112,7 @@ QString likeContains(const QString &typed);
 
 class Connection;
 class Recordset;
+namespace detail { struct Access; }
 
 // Column of a result, with what the layer knows of its origin.
 struct Column {
@@ -246,6 +247,7 @@ public:
 private:
     friend class Transaction;
     friend class Recordset;
+    friend struct detail::Access;
     struct Impl;
     std::unique_ptr<Impl> d;
 };
@@ -285,6 +287,13 @@ void create(const QString &serverName, const QString &saPassword, HashCost cost 
 
 // Password of a login, set without knowing the old one.
 void setLoginPassword(const QString &serverName, const QString &login, const QString &password);
+
+struct LoginInfo {
+    QString name;
+    QString defaultDatabase;
+    bool sysadmin = false;
+};
+std::vector<LoginInfo> logins(const QString &serverName); // ordered by name
 
 // Lock passwords (table LctPswd of ORU), stored hashed.
 void addLockPassword(const QString &serverName, const QString &password);

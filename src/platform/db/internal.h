@@ -1,0 +1,98 @@
+#pragma once
+// Internals shared by the data layer's own .cpp files. Not part of the
+// public surface: other libraries include db.h only.
+#include "db.h"
+#include "schema.h"
+
+#include <QHash>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+namespace db::detail {
+
+// Throws db::Error with SQLite's message for the handle.
+[[noreturn]] void fail(sqlite3 *h);
+inline void check(int rc, sqlite3 *h)
+{
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
+        fail(h);
+}
+
+// The statement in SQLite's dialect: T-SQL's isnull(), left(), right() and
+// "Delete Table Where" made to parse.
+QString dialect(const QString &sql);
+
+// Storage rule and defined size of a declared column type.
+Type kindOf(const QString &declType, int *definedSize);
+
+// The value as a column of that kind stores it ("12" -> 12 for INTEGER,
+// "03/08/2009" -> 2009-08-03 for DATE, "1.005" -> 1.01 for MONEY). `what`
+// names the column in error texts.
+Value convertFor(Type kind, int definedSize, const Value &v, const QString &what);
+
+void bind(sqlite3_stmt *s, int index, const Value &v);
+// A result value read by the kind of its column.
+Value read(sqlite3_stmt *s, int column, Type kind);
+
+// Opens a database file of a server with the layer's settings (WAL, busy
+// timeout, functions). Never creates the file unless `create`.
+sqlite3 *openFile(const QString &path, bool create);
+void closeFile(sqlite3 *h);
+void exec(sqlite3 *h, const char *sql);
+void exec(sqlite3 *h, const QString &sql, const Params &params);
+// First column of the first row, or Null.
+Value scalar(sqlite3 *h, const QString &sql, const Params &params = {});
+
+// The storage rule of the column each '?' of a statement meets (Null: none
+// known); empty when no parameter meets a typed column (params.cpp).
+struct ParamRule {
+    Type kind = Type::Null;
+    QString column; // "Table.Column", for error texts
+};
+std::vector<ParamRule> paramRules(sqlite3 *db, const QString &sql);
+
+// A statement taken from a connection's cache, given back on destruction.
+class CachedStatement {
+public:
+    CachedStatement(Connection &conn, const QString &sql);
+    ~CachedStatement();
+    CachedStatement(const CachedStatement &) = delete;
+    CachedStatement &operator=(const CachedStatement &) = delete;
+    sqlite3_stmt *get() const { return m_stmt; }
+    // Binds every parameter (the count must match), each converted by the
+    // storage rule of the column it meets.
+    void bindAll(const Params &params);
+
+private:
+    Connection &m_conn;
+    QString m_sql;
+    sqlite3_stmt *m_stmt = nullptr;
+    std::vector<ParamRule> m_rules;
+};
+
+// Server side: logins, procedures, migrations (server.cpp).
+struct Login {
+    QString name;
+    QString database;
+    bool sysadmin = false;
+};
+// Checks name and password against the server's master.db (open handle).
+Login checkLogin(sqlite3 *master, const QString &name, const QString &password);
+// The file of a database of the server, or empty when there is none.
+QString databaseFile(sqlite3 *master, const QString &serverPath, const QString &database);
+bool isDatabaseUser(sqlite3 *db, const QString &login);
+bool isSysadmin(sqlite3 *master, const QString &login);
+// Brings the program's database to the build's schema version.
+void upgrade(sqlite3 *db);
+// Runs a procedure call when `sql` is one ("exec sp_x ?, 'a', 1");
+// returns false when the text names no registered procedure.
+bool runProcedure(Connection &conn, const QString &sql, const Params &params, std::int64_t *affected);
+
+// Session identity of an open connection: recordsets opened on one session
+// refuse to write through a connection that has been closed or reopened.
+using SessionToken = std::shared_ptr<int>;
+SessionToken session(const Connection &conn);
+
+} // namespace db::detail

@@ -1,0 +1,224 @@
+// Logging in, servers, statements and transactions.
+#include "fixture.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <set>
+#include <thread>
+
+using db::Connection;
+using db::Value;
+
+TEST_F(ServerTest, LogInSucceeds)
+{
+    Connection c;
+    connect(c);
+    EXPECT_EQ(c.state(), 1);
+    EXPECT_EQ(c.loginName(), QStringLiteral("sa"));
+    EXPECT_TRUE(c.isSysadmin());
+    EXPECT_EQ(c.provider, QStringLiteral("SQLOLEDB.1"));
+    EXPECT_EQ(c.property(QStringLiteral("initial catalog")), QStringLiteral("ORU"));
+    EXPECT_EQ(db::databaseVersion(c), db::schemaVersion());
+    c.close();
+    EXPECT_EQ(c.state(), 0);
+}
+
+TEST_F(ServerTest, WrongPasswordAndWrongNameGiveTheSameText)
+{
+    Connection c;
+    EXPECT_DB_ERROR(connect(c, QStringLiteral("sa"), QStringLiteral("wrong")), "Login failed for user 'sa'.");
+    EXPECT_EQ(c.state(), 0);
+    EXPECT_DB_ERROR(connect(c, QStringLiteral("nobody"), QString::fromLatin1(saPassword)),
+        "Login failed for user 'nobody'.");
+    EXPECT_EQ(c.state(), 0);
+}
+
+TEST_F(ServerTest, NamesAndPasswordsIgnoreLetterCase)
+{
+    Connection c;
+    connect(c, QStringLiteral("SA"), QStringLiteral("SECRET-1")); // as the login window upper-cases it
+    EXPECT_EQ(c.loginName(), QStringLiteral("sa"));
+    c.close();
+    connect(c, QStringLiteral("Sa"), QStringLiteral("secret-1"));
+    EXPECT_EQ(c.state(), 1);
+}
+
+TEST_F(ServerTest, UnknownServerIsAClearErrorAndCreatesNothing)
+{
+    Connection c;
+    c.setProperty(QStringLiteral("User ID"), QStringLiteral("sa"));
+    c.setProperty(QStringLiteral("Password"), QString::fromLatin1(saPassword));
+    const QString missing = tmp.path() + QStringLiteral("/nowhere");
+    c.setProperty(QStringLiteral("Data Source"), missing);
+    c.setProperty(QStringLiteral("Initial Catalog"), QStringLiteral("ORU"));
+    EXPECT_DB_ERROR(c.open(), QStringLiteral("Server '%1' does not exist or access denied.").arg(missing));
+    EXPECT_FALSE(QDir(missing).exists());
+
+    qputenv("ORU_DATA_HOME", tmp.path().toUtf8());
+    c.setProperty(QStringLiteral("data source"), QStringLiteral("OTHERBOX"));
+    EXPECT_DB_ERROR(c.open(), "Server 'OTHERBOX' does not exist or access denied.");
+    EXPECT_FALSE(QDir(tmp.path() + QStringLiteral("/otherbox")).exists());
+    EXPECT_FALSE(db::server::exists(QStringLiteral("(local)")));
+    EXPECT_EQ(db::server::resolve(QStringLiteral(".")), tmp.path() + QStringLiteral("/default"));
+    EXPECT_EQ(db::server::resolve(QStringLiteral("localhost")), tmp.path() + QStringLiteral("/default"));
+    EXPECT_EQ(db::server::resolve(QStringLiteral("Branch2")), tmp.path() + QStringLiteral("/branch2"));
+    EXPECT_EQ(db::server::resolve(QStringLiteral("../etc")), QString());
+    qunsetenv("ORU_DATA_HOME");
+}
+
+TEST_F(ServerTest, DefaultServerUnderTheDataRoot)
+{
+    qputenv("ORU_DATA_HOME", tmp.path().toUtf8());
+    db::server::create(QStringLiteral("."), QStringLiteral("pw"), db::server::HashCost::Minimal);
+    EXPECT_TRUE(db::server::exists(QStringLiteral("(local)")));
+    EXPECT_TRUE(QFile::exists(tmp.path() + QStringLiteral("/default/master.db")));
+    EXPECT_DB_ERROR(
+        db::server::create(QStringLiteral("localhost"), QStringLiteral("pw"), db::server::HashCost::Minimal),
+        "Server 'localhost' already exists.");
+    Connection c;
+    c.setProperty(QStringLiteral("User ID"), QStringLiteral("sa"));
+    c.setProperty(QStringLiteral("Password"), QStringLiteral("PW"));
+    c.setProperty(QStringLiteral("Data Source"), QStringLiteral("(local)"));
+    c.setProperty(QStringLiteral("Initial Catalog"), QStringLiteral("ORU"));
+    c.open();
+    EXPECT_EQ(c.state(), 1);
+    qunsetenv("ORU_DATA_HOME");
+}
+
+TEST_F(ServerTest, UnknownDatabase)
+{
+    Connection c;
+    EXPECT_DB_ERROR(
+        connect(c, QStringLiteral("sa"), QString::fromLatin1(saPassword), QStringLiteral("Velund_System")),
+        "Cannot open database \"Velund_System\" requested by the login. The login failed.");
+    connect(
+        c, QStringLiteral("sa"), QString::fromLatin1(saPassword), QStringLiteral("oru")); // names ignore case
+    EXPECT_EQ(c.state(), 1);
+}
+
+TEST_F(ServerTest, ExecuteAndScalar)
+{
+    Connection c;
+    connect(c);
+    EXPECT_EQ(
+        c.execute(QStringLiteral("INSERT INTO Menus (Menus, Active) VALUES (?, ?)"), {"Company", "1"}), 1);
+    EXPECT_EQ(c.execute(QStringLiteral("insert into menus values ('Course', '0'), ('Session', '1')")), 2);
+    EXPECT_EQ(c.execute(QStringLiteral("UPDATE Menus SET Active = '0' WHERE Active = ?"), {"1"}), 2);
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM MENUS WHERE menus = 'COMPANY'")).toInt(), 1);
+    EXPECT_EQ(c.execute(QStringLiteral("CREATE TABLE t (x INTEGER)")), 0);
+    EXPECT_TRUE(c.scalar(QStringLiteral("SELECT x FROM t")).isNull());
+    EXPECT_DB_ERROR(c.execute(QStringLiteral("DELETE FROM NoSuchTable")), "no such table: NoSuchTable");
+    EXPECT_DB_ERROR(c.execute(QStringLiteral("DELETE FROM Menus WHERE Menus = ?")),
+        "The statement takes 1 parameter(s); 0 were given.");
+    c.close();
+    EXPECT_DB_ERROR(c.execute(QStringLiteral("DELETE FROM Menus")),
+        "Operation is not allowed when the object is closed.");
+}
+
+TEST_F(ServerTest, SqlFunctions)
+{
+    Connection c;
+    connect(c);
+    auto s = [&](const char *sql) { return c.scalar(QString::fromLatin1(sql)); };
+    EXPECT_EQ(s("select isnull(null, 5)").toInt(), 5);
+    EXPECT_EQ(s("select isnull(3, 5)").toInt(), 3);
+    EXPECT_EQ(s("select left('ABCDE', 2)").toString(), QStringLiteral("AB"));
+    EXPECT_EQ(s("select right('ABCDE', 3)").toString(), QStringLiteral("CDE"));
+    EXPECT_EQ(s("select right('AB', 5)").toString(), QStringLiteral("AB"));
+    EXPECT_EQ(c.scalar(QStringLiteral("select right(?, 2)"), {QStringLiteral("Müller")}).toString(),
+        QStringLiteral("er"));
+    EXPECT_EQ(c.scalar(QStringLiteral("select left(?, 2)"), {QStringLiteral("Müller")}).toString(),
+        QStringLiteral("Mü"));
+    EXPECT_EQ(s("select len('AB  ')").toInt(), 2);
+    EXPECT_TRUE(s("select len(null)").isNull());
+    EXPECT_EQ(s("select money(123450)").toString(), QStringLiteral("1234.50"));
+    EXPECT_EQ(s("select money(-5)").toString(), QStringLiteral("-0.05"));
+    EXPECT_TRUE(s("select money(null)").isNull());
+    // T-SQL forms that SQLite would not parse as written.
+    c.execute(QStringLiteral("insert into Menus values ('isnull(x)', '1'), ('Left', '0')"));
+    EXPECT_EQ(
+        s("select count(*) from Menus m left join Menus n on n.Menus = m.Menus where m.Menus = 'isnull(x)'")
+            .toInt(),
+        1);
+    EXPECT_EQ(c.execute(QStringLiteral("Delete Menus Where Menus = ?"), {"left"}), 1);
+    EXPECT_EQ(s("select count(*) from Menus").toInt(), 1);
+    EXPECT_EQ(s("select year('2009-08-03') * 10000 + month('2009-08-03') * 100 + day('2009-08-03')").toInt(),
+        20090803);
+}
+
+TEST_F(ServerTest, FailureInsideATransactionLeavesNoRow)
+{
+    Connection c;
+    connect(c);
+    try {
+        db::Transaction t(c);
+        c.execute(QStringLiteral("INSERT INTO Menus VALUES ('A', '1')"));
+        c.execute(QStringLiteral("INSERT INTO NoSuchTable VALUES (1)"));
+        t.commit();
+        FAIL();
+    } catch (const db::Error &) {
+    }
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM Menus")).toInt(), 0);
+    EXPECT_FALSE(c.inTransaction());
+
+    {
+        db::Transaction outer(c);
+        c.execute(QStringLiteral("INSERT INTO Menus VALUES ('Kept', '1')"));
+        {
+            db::Transaction inner(c); // a savepoint: rolled back alone
+            c.execute(QStringLiteral("INSERT INTO Menus VALUES ('Dropped', '1')"));
+        }
+        {
+            db::Transaction inner(c);
+            c.execute(QStringLiteral("INSERT INTO Menus VALUES ('Also kept', '1')"));
+            inner.commit();
+        }
+        outer.commit();
+    }
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT group_concat(Menus, '|') FROM Menus")).toString(),
+        QStringLiteral("Kept|Also kept"));
+}
+
+TEST_F(ServerTest, TwoConnectionsTakeDistinctNumbers)
+{
+    {
+        Connection c;
+        connect(c);
+        c.execute(QStringLiteral("CREATE TABLE Numbers (No INTEGER, Who VARCHAR(5))"));
+    }
+    constexpr int perCopy = 60;
+    std::atomic<bool> failed {false};
+    std::vector<std::string> errors(2);
+    auto copy = [&](int who) {
+        try {
+            Connection c;
+            connect(c);
+            for (int i = 0; i < perCopy; ++i) {
+                db::Transaction t(c);
+                const auto next
+                    = c.scalar(QStringLiteral("SELECT isnull(max(No), 0) + 1 FROM Numbers")).toInt();
+                std::this_thread::yield(); // give the other copy every chance to interleave
+                c.execute(QStringLiteral("INSERT INTO Numbers VALUES (?, ?)"),
+                    {Value(static_cast<long long>(next)), who});
+                t.commit();
+            }
+        } catch (const std::exception &e) {
+            errors[size_t(who)] = e.what();
+            failed = true;
+        }
+    };
+    std::thread a(copy, 0), b(copy, 1);
+    a.join();
+    b.join();
+    ASSERT_FALSE(failed) << errors[0] << errors[1];
+    Connection c;
+    connect(c);
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(DISTINCT No) FROM Numbers")).toInt(), 2 * perCopy);
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT max(No) FROM Numbers")).toInt(), 2 * perCopy);
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(DISTINCT Who) FROM Numbers")).toInt(), 2);
+}

@@ -1,0 +1,49 @@
+#pragma once
+// A fresh test server (minimal hash cost) in a temporary folder per test.
+#include "db.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+inline std::ostream &operator<<(std::ostream &os, const QString &s)
+{
+    return os << s.toStdString();
+}
+
+// Expects `expr` to throw db::Error with exactly `text`.
+#define EXPECT_DB_ERROR(expr, expected)                                                                      \
+    do {                                                                                                     \
+        try {                                                                                                \
+            expr;                                                                                            \
+            ADD_FAILURE() << "no error thrown, expected: " << QString(expected);                             \
+        } catch (const db::Error &e) {                                                                       \
+            EXPECT_EQ(e.text(), QString(expected));                                                          \
+        }                                                                                                    \
+    } while (0)
+
+class ServerTest : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    QString server;
+    static constexpr const char *saPassword = "Secret-1";
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        server = tmp.path() + QStringLiteral("/srv");
+        db::server::create(server, QString::fromLatin1(saPassword), db::server::HashCost::Minimal);
+    }
+
+    void connect(db::Connection &c, const QString &user = QStringLiteral("sa"),
+        const QString &password = QString::fromLatin1(saPassword),
+        const QString &catalog = QStringLiteral("ORU"))
+    {
+        c.provider = QStringLiteral("SQLOLEDB.1");
+        c.setProperty(QStringLiteral("User ID"), user);
+        c.setProperty(QStringLiteral("Password"), password);
+        c.setProperty(QStringLiteral("Data Source"), server);
+        c.setProperty(QStringLiteral("Initial Catalog"), catalog);
+        c.open();
+    }
+};
