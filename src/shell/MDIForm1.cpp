@@ -288,7 +288,6 @@ void MDIForm1::buildMenus()
     auto separator = [&](const char *name) {
         QAction *a = current->addSeparator();
         a->setObjectName(QLatin1String(name));
-        a->setText(QStringLiteral("-"));
     };
     const auto ctrl = [](int key) { return QKeySequence(Qt::CTRL | key); };
 
@@ -474,6 +473,12 @@ QList<QAction *> MDIForm1::menuItems() const
     };
     walk(m_frame->menuBar()->actions());
     return all;
+}
+
+QString MDIForm1::caption(const QAction *item)
+{
+    // A separator's caption is "-"; the style would draw a text given to it.
+    return item->isSeparator() ? QStringLiteral("-") : item->text();
 }
 
 QList<QAction *> MDIForm1::governedTopMenus() const

@@ -29,6 +29,8 @@ public:
     QMdiArea *mdiArea() const { return m_area; }
     // Every menu item at every level: top menus, sub-menus, items and separators.
     QList<QAction *> menuItems() const;
+    // An item's caption as the rights name it ("E&xit", "-" for a separator).
+    static QString caption(const QAction *item);
     // The top menus the rights hide when nothing is granted.
     QList<QAction *> governedTopMenus() const;
     // Whether the rights hid those top menus and have not shown them since.

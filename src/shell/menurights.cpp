@@ -84,7 +84,7 @@ void applyMenuRightsNow()
             const QString caption = gRs->fields(QStringLiteral("Menus")).toString();
             const bool granted = gRs->fields(QStringLiteral("Active")).toString() == u"1";
             for (QAction *a : items) {
-                if (a->text() == caption)
+                if (MDIForm1::caption(a) == caption)
                     a->setVisible(granted);
             }
             gRs->moveNext();

@@ -101,6 +101,13 @@ TEST_F(Login, ExitEndsTheProgram)
     EXPECT_EQ(m_ended, 1);
     EXPECT_EQ(main(), nullptr);
     EXPECT_EQ(dialogs().count(), 0);
+
+    // Its close box leaves no window either.
+    common::Window *again = loginWindow();
+    again->showWindow();
+    again->close();
+    EXPECT_EQ(m_ended, 2);
+    EXPECT_EQ(common::windows::ifLoaded(QStringLiteral("frmLogin")), nullptr);
 }
 
 } // namespace
