@@ -314,3 +314,50 @@ TEST_F(RecordsetTest, MoneySumsExactOverAMillionCentValues)
         floating += i % 3 == 0 ? 0.10 : i % 3 == 1 ? 0.20 : 0.70;
     EXPECT_NE(floating + 0.01, want.toDouble());
 }
+
+TEST_F(RecordsetTest, RowsStayReadableAfterTheConnectionGoes)
+{
+    Recordset rs;
+    {
+        Connection other;
+        connect(other);
+        rs.open(QStringLiteral("Select * From Ledger Where 0=1"), other);
+        rs.addNew();
+        rs.fields(QStringLiteral("AcName")).setValue("HELD");
+        rs.update(); // the recordset now holds a prepared insert of `other`
+        other.close();
+        rs.addNew();
+        rs.fields(QStringLiteral("AcName")).setValue("LOST");
+        EXPECT_DB_ERROR(rs.update(),
+            "Operation is not allowed when the object is closed: the recordset's connection "
+            "was closed.");
+        connect(other); // a new session: the old recordset still may not write through it
+        rs.addNew();
+        EXPECT_THROW(rs.update(), db::Error);
+    } // the connection is destroyed before the recordset
+    EXPECT_EQ(rs.recordCount(), 1);
+    EXPECT_EQ(rs.fields(QStringLiteral("AcName")).toString(), QStringLiteral("HELD"));
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM Ledger")).toInt(), 1);
+}
+
+TEST_F(RecordsetTest, CloseWithPendingChangesIsRefused)
+{
+    Recordset rs;
+    rs.open(QStringLiteral("Select * From Ledger Where 0=1"), c);
+    rs.addNew();
+    rs.fields(QStringLiteral("AcName")).setValue("PENDING");
+    EXPECT_THROW(rs.close(), db::Error);
+    rs.cancelUpdate();
+    rs.close();
+    EXPECT_EQ(rs.state(), 0);
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM Ledger")).toInt(), 0);
+    // Moving saves a pending edit, as ADO does.
+    rs.open(QStringLiteral("Select * From Ledger Where 0=1"), c);
+    rs.addNew();
+    rs.fields(QStringLiteral("AcName")).setValue("MOVED");
+    rs.moveFirst();
+    EXPECT_FALSE(rs.editing());
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT AcName FROM Ledger")).toString(), QStringLiteral("MOVED"));
+    EXPECT_DB_ERROR(rs.fields(QStringLiteral("AcName")).setValue(QString(31, u'x')),
+        "String or binary data would be truncated: column 'Ledger.AcName' holds at most 30 characters.");
+}
