@@ -1,9 +1,11 @@
 #include "shell.h"
 
 #include "MDIForm1.h"
+#include "admin.h"
 #include "frmLocPass.h"
 #include "frmLogin.h"
 #include "frmSecMenus.h"
+#include "frmVeiwer.h"
 #include "globals.h"
 #include "hooks.h"
 #include "window.h"
@@ -29,6 +31,8 @@ void registerWindows()
     registerWindow(QStringLiteral("MDIForm1"), [] { return new MDIForm1; });
     registerWindow(QStringLiteral("frmLocPass"), [] { return new frmLocPass; });
     registerWindow(QStringLiteral("frmSecMenus"), [] { return new frmSecMenus; });
+    registerViewer();
+    registerAdminWindows();
     common::hooks::setApplyMenuRights(&applyMenuRightsNow);
 }
 

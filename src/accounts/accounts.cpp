@@ -1,0 +1,12 @@
+#include "accounts.h"
+
+#include "chart.h"
+
+namespace accounts {
+
+void registerWindows()
+{
+    registerChartWindow();
+}
+
+} // namespace accounts
