@@ -24,11 +24,13 @@ QList<QLineEdit *> fields(QWidget *window, const QString &tag);
 // Each box gets its column's value ("" for Null).
 void load(QWidget *window, const QString &tag, db::Recordset &rs);
 // Each box (except those whose DataField is in `skip`) writes its text into
-// its column, Null when empty. A masked box that is not completely filled
-// writes nothing, so the column keeps what it had.
+// its column, Null when empty.
 void save(QWidget *window, const QString &tag, db::Recordset &rs, const QStringList &skip = {});
 void clear(QWidget *window, const QString &tag);
 // Maximum length of each box from the defined size of its text column.
-void setMaxLengths(QWidget *window, const QString &tag, db::Recordset &rs);
+void setMaxLengths(QWidget *window, const QString &tag, db::Recordset &rs, const QStringList &skip = {});
+
+// Masked boxes (ui::MaskedEdit) are not text boxes: fields(), load, save and
+// clear leave them alone; windows write them explicitly.
 
 } // namespace common::binding

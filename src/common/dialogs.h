@@ -14,13 +14,16 @@ enum class Answer { Ok, Cancel, Yes, No };
 QString programTitle();
 
 // A message box. `title` empty means the program's title.
-Answer msgBox(const QString &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
-              const QString &title = {});
+Answer msgBox(
+    const QString &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None, const QString &title = {});
 // Style as a sum of button and icon codes: 0 OK, 1 OK/Cancel, 3 Yes/No/Cancel,
 // 4 Yes/No; +16 critical, +32 question, +48 exclamation, +64 information.
 Answer msgBox(const QString &text, int style, const QString &title = {});
 
-inline void info(const QString &text) { msgBox(text, Buttons::Ok, Icon::Information); }
+inline void info(const QString &text)
+{
+    msgBox(text, Buttons::Ok, Icon::Information);
+}
 inline bool askYesNo(const QString &text, const QString &title = {}, Icon icon = Icon::None)
 {
     return msgBox(text, Buttons::YesNo, icon, title) == Answer::Yes;

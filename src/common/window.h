@@ -58,9 +58,9 @@ public:
     void runActivate();
 
 protected:
-    virtual void formLoad() {}
-    virtual void formActivate() {}
-    virtual void formUnload() {}
+    virtual void formLoad() { }
+    virtual void formActivate() { }
+    virtual void formUnload() { }
 
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
@@ -81,13 +81,21 @@ using Factory = std::function<Window *()>;
 void registerWindow(const QString &name, Factory factory);
 bool isRegistered(const QString &name);
 
-// First touch loads the window. Returns nullptr while the program is logging
-// off or shutting down, or when no window of that name is registered.
+// First touch loads the window; a loaded window is returned as it is.
+// Returns nullptr for a window that is not loaded while the program is
+// logging off or shutting down (nothing loads then), or when no window of
+// that name is registered. A load that throws leaves nothing loaded.
 Window *get(const QString &name);
-template <class T> T *get(const QString &name) { return qobject_cast<T *>(get(name)); }
+template <class T> T *get(const QString &name)
+{
+    return qobject_cast<T *>(get(name));
+}
 // The window if it is loaded (hidden or not), else nullptr; never loads.
 Window *ifLoaded(const QString &name);
-template <class T> T *ifLoaded(const QString &name) { return qobject_cast<T *>(ifLoaded(name)); }
+template <class T> T *ifLoaded(const QString &name)
+{
+    return qobject_cast<T *>(ifLoaded(name));
+}
 
 // get(name)->showWindow(); returns the window (nullptr as get).
 Window *show(const QString &name);
@@ -96,7 +104,7 @@ void unload(const QString &name);
 void unloadAll(const QStringList &except = {});
 QStringList loadedNames();
 
-// While set, get() loads nothing (log-off, shutdown).
+// While set, get() loads nothing (log-off, shutdown); loaded windows stay reachable.
 void setClosingDown(bool closing);
 bool closingDown();
 

@@ -6,7 +6,7 @@ namespace shell {
 void registerWindows();
 // The program's start: creates the shared objects and shows the login window.
 void Main();
-// Shows the main window's home panel and applies the menu rights of table Menus.
-void ApplyMenuRights();
+// The menu-rights procedure itself; installed as the common ApplyMenuRights hook.
+void applyMenuRightsNow();
 
 } // namespace shell

@@ -1,0 +1,61 @@
+#include "controls.h"
+
+#include "db.h"
+
+#include <QLineEdit>
+
+namespace ui {
+
+DatePicker::DatePicker(QWidget *parent, const QString &format)
+    : QDateEdit(QDate::currentDate(), parent)
+{
+    setDisplayFormat(format);
+    setCalendarPopup(true);
+    setMinimumDate(QDate(1900, 1, 1));
+    setMaximumDate(QDate(9999, 12, 31));
+}
+
+DataCombo::DataCombo(QWidget *parent)
+    : QComboBox(parent)
+{
+    setInsertPolicy(QComboBox::NoInsert);
+}
+
+void DataCombo::fill(const db::Recordset &rs, const QString &listField, const QString &boundColumn)
+{
+    const int list = rs.indexOf(listField);
+    const int bound = rs.indexOf(boundColumn);
+    if (list < 0 || bound < 0)
+        throw db::Error(
+            QStringLiteral("The list has no field '%1'.").arg(list < 0 ? listField : boundColumn));
+    QSignalBlocker block(this);
+    clear();
+    const int n = rs.recordCount();
+    for (int r = 0; r < n; ++r)
+        addItem(rs.at(r, list).toString(), rs.at(r, bound).toString());
+    setCurrentIndex(-1);
+    if (QLineEdit *e = lineEdit())
+        e->clear();
+}
+
+QString DataCombo::boundText() const
+{
+    return currentIndex() >= 0 ? currentData().toString() : QString();
+}
+
+void DataCombo::setBoundText(const QString &value)
+{
+    const int i = findData(value);
+    setCurrentIndex(i);
+    if (i < 0) {
+        if (QLineEdit *e = lineEdit())
+            e->clear();
+    }
+}
+
+void showTab(QTabWidget *tabs, int index)
+{
+    tabs->setCurrentIndex(index);
+}
+
+} // namespace ui

@@ -1,0 +1,44 @@
+#pragma once
+// Small control stand-ins: date picker, data-bound combo, tabs and frames.
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QTabWidget>
+
+namespace db {
+class Recordset;
+}
+
+namespace ui {
+
+// Date picker with a calendar drop-down; today at creation.
+class DatePicker : public QDateEdit {
+    Q_OBJECT
+public:
+    explicit DatePicker(QWidget *parent = nullptr, const QString &format = QStringLiteral("dd/MM/yyyy"));
+};
+
+// Combo box filled from a recordset: it lists one field (ListField) and
+// stands for the value of another (BoundColumn) of the chosen row.
+class DataCombo : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DataCombo(QWidget *parent = nullptr);
+
+    // Replaces the list with the rows of `rs`; nothing is chosen afterwards.
+    void fill(const db::Recordset &rs, const QString &listField, const QString &boundColumn);
+    // The bound value of the chosen row, "" when none is chosen.
+    QString boundText() const;
+    // Chooses the row whose bound value is `value`; none when no row has it.
+    void setBoundText(const QString &value);
+    // The shown text of the chosen row ("" when none).
+    QString text() const { return currentText(); }
+};
+
+// A frame around a group of controls.
+using Frame = QGroupBox;
+
+// Brings tab `index` of `tabs` to the front.
+void showTab(QTabWidget *tabs, int index);
+
+} // namespace ui

@@ -1,0 +1,80 @@
+#pragma once
+// The list and entry grid: a table of text cells whose row 0 is the header
+// row (shown as the column headers) and whose rows 1.. are the lines.
+// Column widths are in twips; a width of 0 hides a column, which still
+// carries its values (a row's key in column 0).
+#include <QStringList>
+#include <QTableView>
+
+#include <memory>
+
+namespace db {
+class Recordset;
+}
+
+namespace ui {
+
+class GridModel;
+
+class Grid : public QTableView {
+    Q_OBJECT
+public:
+    explicit Grid(QWidget *parent = nullptr);
+    ~Grid() override;
+
+    // Counts include the header row: a grid with its header and one line has
+    // 2 rows. Growing adds empty rows or columns; shrinking drops them.
+    int rows() const;
+    void setRows(int rows);
+    int cols() const;
+    void setCols(int cols);
+    // Columns left of this one are shown as fixed (header-like) cells.
+    int fixedCols() const { return m_fixedCols; }
+    void setFixedCols(int cols);
+
+    // Cell text; row 0 is the header. Throws std::out_of_range outside the grid.
+    QString textMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString &text);
+
+    int colWidth(int col) const; // twips; 0 when hidden
+    void setColWidth(int col, int twips);
+
+    // The current cell (row 1 is the first line; 0 when the grid has no line).
+    int row() const;
+    void setRow(int row);
+    int col() const;
+    void setCol(int col);
+
+    // Shows every row and column of the result: the header row holds the
+    // field names, one line per record. The grid keeps a copy; the
+    // recordset may be reused afterwards.
+    void bind(const db::Recordset &rs);
+    // Empties every cell, header included, keeping the size.
+    void clearCells();
+    // The empty list: an empty header row and one blank line.
+    void clearToBlank();
+    // Appends a line (missing cells empty) and returns its row number.
+    int addRow(const QStringList &cells = {});
+    // Removes line `row` (1..rows()-1).
+    void removeRow(int row);
+
+signals:
+    void cellClicked();
+    void cellDoubleClicked();
+    void enterPressed();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+
+private:
+    void checkCell(int row, int col) const;
+    void applyWidths();
+    GridModel *m_model;
+    int m_fixedCols = 0;
+    int m_row = 0;
+    int m_col = 0;
+    std::vector<int> m_widths; // twips per column; -1 = default
+};
+
+} // namespace ui

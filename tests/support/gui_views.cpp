@@ -1,0 +1,53 @@
+// Grid and tree helpers (kept apart so that tests without those controls do
+// not link them).
+#include "grid.h"
+#include "gui.h"
+#include "treeview.h"
+
+#include <QTest>
+
+namespace {
+
+QRect cellRect(ui::Grid *grid, int row)
+{
+    if (row < 1 || row >= grid->rows()) {
+        ADD_FAILURE() << "Grid " << grid->objectName().toStdString() << " has no line " << row;
+        throw std::runtime_error("no such grid line");
+    }
+    int col = 0;
+    while (col < grid->cols() && grid->colWidth(col) == 0)
+        ++col;
+    if (col == grid->cols())
+        throw std::runtime_error("grid has no visible column");
+    const QModelIndex index = grid->model()->index(row - 1, col);
+    grid->scrollTo(index);
+    return grid->visualRect(index);
+}
+
+} // namespace
+
+void clickRow(ui::Grid *grid, int row)
+{
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect(grid, row).center());
+}
+
+void doubleClickRow(ui::Grid *grid, int row)
+{
+    const QPoint at = cellRect(grid, row).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+void clickNode(ui::TreeView *tree, const QString &key, Qt::MouseButton button)
+{
+    QTreeWidgetItem *node = tree->node(key);
+    if (!node) {
+        ADD_FAILURE() << "Tree " << tree->objectName().toStdString() << " has no node " << key.toStdString();
+        throw std::runtime_error("no such tree node");
+    }
+    for (QTreeWidgetItem *p = node->parent(); p; p = p->parent())
+        p->setExpanded(true);
+    tree->scrollToItem(node);
+    const QPoint at = tree->visualItemRect(node).center();
+    QTest::mouseClick(tree->viewport(), button, Qt::NoModifier, at);
+}

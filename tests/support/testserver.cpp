@@ -1,0 +1,40 @@
+#include "testserver.h"
+
+#include "globals.h"
+
+void TestServer::SetUp()
+{
+    GuiTest::SetUp();
+    m_dir = std::make_unique<QTemporaryDir>();
+    ASSERT_TRUE(m_dir->isValid());
+    m_serverPath = m_dir->path() + QStringLiteral("/server");
+    db::server::create(m_serverPath, saPassword(), db::server::HashCost::Minimal);
+    common::setAppPath(QStringLiteral(ORU_BIN_DIR));
+    common::createSharedObjects();
+    common::resetGlobals();
+    login(QStringLiteral("sa"), saPassword());
+}
+
+void TestServer::login(const QString &user, const QString &password)
+{
+    if (gConn->state() == 1)
+        gConn->close();
+    gConn->provider = QStringLiteral("SQLOLEDB.1");
+    gConn->setProperty(QStringLiteral("User ID"), user);
+    gConn->setProperty(QStringLiteral("Password"), password);
+    gConn->setProperty(QStringLiteral("Data Source"), m_serverPath);
+    gConn->setProperty(QStringLiteral("Initial Catalog"), QStringLiteral("ORU"));
+    gConn->open();
+    gUserName = user;
+    gUserPassword = password;
+}
+
+void TestServer::TearDown()
+{
+    // Windows first: their unload may still read the database.
+    GuiTest::TearDown();
+    common::resetGlobals();
+    if (gConn && gConn->state() == 1)
+        gConn->close();
+    m_dir.reset();
+}
