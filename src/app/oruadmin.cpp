@@ -1,2 +1,150 @@
-// Server administration tool (to be written).
-int main() { return 2; }
+// Server administration tool: creates servers, keeps lock passwords and
+// login passwords. Exit codes: 0 done, 1 failure (message on stderr), 2 usage.
+#include "db.h"
+
+#include <QString>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+const char usage[] = R"usage(Usage: oruadmin <command> <server> [login]
+
+Commands:
+  create <server>            create a server with the database ORU and the login 'sa'
+                             (sysadmin); asks for the password of 'sa'
+  exists <server>            exit 0 when the server exists, 1 when not
+  logins <server>            list the server's logins
+  password <server> <login>  set a login's password (the old one is not needed)
+  lock-add <server>          add a lock password (at most 6 characters)
+  lock-clear <server>        remove every lock password
+  lock-count <server>        print how many lock passwords there are
+
+<server> is what Server.txt holds: ".", "(local)" or "localhost" for the
+default server, another name for a server beside it, or an absolute path.
+Servers live in $ORU_DATA_HOME, else in ~/.local/share/oru.
+
+Passwords are taken from the environment variable ORU_PASSWORD when it is
+set, else asked for twice on the terminal without echo.
+)usage";
+
+int usageError(const char *why = nullptr)
+{
+    if (why)
+        std::cerr << "oruadmin: " << why << "\n\n";
+    std::cerr << usage;
+    return 2;
+}
+
+// One line from the terminal with echo off (or from stdin when it is not a terminal).
+std::string readHidden(const std::string &prompt)
+{
+    std::cerr << prompt << std::flush;
+    termios saved {};
+    const bool tty = isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (tty) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    std::string line;
+    const bool got = bool(std::getline(std::cin, line));
+    if (tty) {
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        std::cerr << '\n';
+    }
+    if (!got)
+        throw db::Error(QStringLiteral("No password was given."));
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+QString password(const char *what)
+{
+    if (const char *env = std::getenv("ORU_PASSWORD"))
+        return QString::fromLocal8Bit(env);
+    const std::string first = readHidden(std::string("New ") + what + ": ");
+    const std::string second = readHidden(std::string("Repeat the ") + what + ": ");
+    if (first != second)
+        throw db::Error(QStringLiteral("The two passwords differ; nothing was changed."));
+    return QString::fromLocal8Bit(first.c_str());
+}
+
+QString nonEmpty(const QString &pw)
+{
+    if (pw.isEmpty())
+        throw db::Error(QStringLiteral("The password must not be empty."));
+    return pw;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 2
+        && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h"
+            || std::string(argv[1]) == "help")) {
+        std::cout << usage;
+        return 0;
+    }
+    if (argc < 3)
+        return usageError(argc < 2 ? nullptr : "a server name is needed");
+    const std::string command = argv[1];
+    const QString server = QString::fromLocal8Bit(argv[2]);
+    const int expected = command == "password" ? 4 : 3;
+    if (argc != expected) {
+        const bool known = command == "create" || command == "exists" || command == "logins"
+            || command == "password" || command == "lock-add" || command == "lock-clear"
+            || command == "lock-count";
+        return usageError(known ? "wrong number of arguments" : "unknown command");
+    }
+    QTextStream out(stdout);
+    try {
+        if (command == "create") {
+            if (db::server::exists(server))
+                throw db::Error(QStringLiteral("Server '%1' already exists.").arg(server));
+            db::server::create(server, nonEmpty(password("password of the login 'sa'")));
+            out << "Created server '" << server << "' in " << db::server::resolve(server) << Qt::endl;
+        } else if (command == "exists") {
+            const QString path = db::server::resolve(server);
+            if (!db::server::exists(server)) {
+                std::cerr << "Server '" << server.toStdString() << "' does not exist"
+                          << (path.isEmpty() ? std::string() : " (looked in " + path.toStdString() + ")")
+                          << ".\n";
+                return 1;
+            }
+            out << path << Qt::endl;
+        } else if (command == "logins") {
+            for (const db::server::LoginInfo &l : db::server::logins(server))
+                out << l.name << '\t' << l.defaultDatabase << (l.sysadmin ? "\tsysadmin" : "") << Qt::endl;
+        } else if (command == "password") {
+            const QString login = QString::fromLocal8Bit(argv[3]);
+            if (!db::server::exists(server))
+                throw db::Error(QStringLiteral("Server '%1' does not exist or access denied.").arg(server));
+            db::server::setLoginPassword(server, login, password("password"));
+            out << "Password of '" << login << "' changed." << Qt::endl;
+        } else if (command == "lock-add") {
+            db::server::addLockPassword(server, nonEmpty(password("lock password")));
+            out << "Lock password added." << Qt::endl;
+        } else if (command == "lock-clear") {
+            const int n = db::server::removeLockPasswords(server);
+            out << "Removed " << n << " lock password(s)." << Qt::endl;
+        } else if (command == "lock-count") {
+            out << db::server::lockPasswordCount(server) << Qt::endl;
+        } else {
+            return usageError("unknown command");
+        }
+    } catch (const std::exception &e) {
+        std::cerr << "oruadmin: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMessageBox>
 
 namespace common {
@@ -17,6 +18,12 @@ dialogs::Handler &handler()
 dialogs::FileHandler &fileHandler()
 {
     static dialogs::FileHandler h;
+    return h;
+}
+
+dialogs::MenuHandler &menuHandler()
+{
+    static dialogs::MenuHandler h;
     return h;
 }
 
@@ -127,6 +134,17 @@ QString saveFileName(const QString &caption, const QString &suggested, const QSt
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, suggested, filter);
 }
 
+QAction *popupMenu(QMenu *menu, const QPoint &globalPos)
+{
+    if (!menuHandler())
+        return menu->exec(globalPos);
+    QAction *chosen = menuHandler()(menu);
+    if (!chosen || !chosen->isEnabled() || !chosen->isVisible())
+        return nullptr;
+    chosen->trigger();
+    return chosen;
+}
+
 namespace dialogs {
 
 void setHandler(Handler h)
@@ -137,6 +155,11 @@ void setHandler(Handler h)
 void setFileHandler(FileHandler h)
 {
     fileHandler() = std::move(h);
+}
+
+void setMenuHandler(MenuHandler h)
+{
+    menuHandler() = std::move(h);
 }
 
 } // namespace dialogs

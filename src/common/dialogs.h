@@ -1,8 +1,12 @@
 #pragma once
 // One seam for message boxes and file dialogs, so tests can script them.
+#include <QPoint>
 #include <QString>
 
 #include <functional>
+
+class QAction;
+class QMenu;
 
 namespace common {
 
@@ -32,6 +36,10 @@ inline bool askYesNo(const QString &text, const QString &title = {}, Icon icon =
 // File dialog for saving; returns an empty text when cancelled.
 QString saveFileName(const QString &caption, const QString &suggested, const QString &filter);
 
+// Pops up a context menu at a screen position and returns the chosen action
+// (already triggered), or nullptr when the menu was dismissed.
+QAction *popupMenu(QMenu *menu, const QPoint &globalPos);
+
 namespace dialogs {
 
 struct Shown {
@@ -47,6 +55,9 @@ using Handler = std::function<Answer(const Shown &)>;
 void setHandler(Handler handler);
 using FileHandler = std::function<QString(const QString &caption, const QString &suggested)>;
 void setFileHandler(FileHandler handler);
+// Chooses an action of the menu, or nullptr for none.
+using MenuHandler = std::function<QAction *(QMenu *menu)>;
+void setMenuHandler(MenuHandler handler);
 
 } // namespace dialogs
 } // namespace common

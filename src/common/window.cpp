@@ -32,6 +32,8 @@ struct Registry {
     // While set, activations reported by the MDI area are ignored: we are
     // closing or hiding a window and choose the next active one ourselves.
     int suppressPlatform = 0;
+    // While windows are unloaded together, none of them is activated between.
+    int massUnload = 0;
 };
 
 Registry &reg()
@@ -69,18 +71,26 @@ struct Suppress {
     ~Suppress() { --reg().suppressPlatform; }
 };
 
+struct MassUnload {
+    MassUnload() { ++reg().massUnload; }
+    ~MassUnload() { --reg().massUnload; }
+};
+
 // After the active MDI child was closed or hidden, the child active before it
 // becomes active again, as a desktop's MDI frame does.
 void activatePrevious(Window *leaving)
 {
     auto &r = reg();
     r.activeChild = nullptr;
+    if (r.massUnload)
+        return;
     const auto history = r.history;
     for (const QPointer<Window> &p : history) {
         Window *w = p.data();
         if (!w || w == leaving || w->isUnloading() || !w->subWindow() || !w->frame()->isVisible())
             continue;
-        w->activateWindowNow();
+        // A failure there is the other window's; the closing one still closes.
+        runGuarded([w] { w->activateWindowNow(); });
         return;
     }
 }
@@ -174,10 +184,28 @@ void Window::unload()
         return;
     m_unloading = true;
     std::exception_ptr failure;
+    // The window holding the MDI host unloads its child windows first, each
+    // with its own unload handling.
+    if (QMdiArea *area = reg().host; area && isAncestorOf(area)) {
+        MassUnload mass;
+        const auto loaded = reg().loaded;
+        for (auto it = loaded.crbegin(); it != loaded.crend(); ++it) {
+            Window *child = it->second;
+            if (!child || !child->m_sub || child->m_sub->mdiArea() != area)
+                continue;
+            try {
+                child->unload();
+            } catch (...) {
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        }
+    }
     try {
         formUnload();
     } catch (...) {
-        failure = std::current_exception();
+        if (!failure)
+            failure = std::current_exception();
     }
     const bool wasActive = reg().activeChild == this;
     forget(this);
@@ -350,6 +378,7 @@ void unload(const QString &name)
 void unloadAll(const QStringList &except)
 {
     std::exception_ptr failure;
+    MassUnload mass;
     // Newest first, as children close before the windows that opened them.
     const auto loaded = reg().loaded;
     for (auto it = loaded.crbegin(); it != loaded.crend(); ++it) {

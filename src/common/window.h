@@ -4,6 +4,12 @@
 // loads it (constructor builds the controls with their design values, then
 // formLoad runs). show() is modeless. unload() runs formUnload, closes the
 // window and discards it; the next touch loads a fresh one.
+//
+// formActivate runs once each time the window becomes the active window: when
+// shown or activated by the program, when the user brings it to the front,
+// and when the child window that was active over it closes or hides (the
+// child active before that one comes back, as on a desktop).
+// Closing the frame's close box unloads the window.
 #include <QString>
 #include <QWidget>
 
@@ -25,11 +31,13 @@ public:
     // Makes the window visible inside the MDI host (top-level when there is
     // none, or for the login window) and activates it.
     void showWindow();
+    // Hides the window; it stays loaded.
     void hideWindow();
     // Activates the window again (an opener taking a picker's answer).
     void activateWindowNow();
     // Runs formUnload, closes and discards the window. Safe to call from one
-    // of the window's own handlers: the object is deleted later.
+    // of the window's own handlers: the object is deleted later. The window
+    // holding the MDI host first unloads every child window in it.
     void unload();
     bool isUnloading() const { return m_unloading; }
 
@@ -44,7 +52,9 @@ public:
     void setMaximized();
     bool isMaximizedWindow() const;
 
-    // Standalone windows (the login) never go into the MDI host.
+    // Standalone windows (the login, the main window) never go into the MDI
+    // host; set it in the constructor. A window holding the host is never
+    // put into it.
     void setStandalone(bool standalone) { m_standalone = standalone; }
     bool isStandalone() const { return m_standalone; }
     // The frame in the MDI host, or nullptr.
@@ -54,7 +64,8 @@ public:
 
     // Called by the registry right after construction.
     void runLoad();
-    // Called when the window becomes the active window.
+    // Called when the window becomes the active window; runs formActivate
+    // unless the window is already the active one.
     void runActivate();
 
 protected:

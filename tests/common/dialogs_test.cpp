@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QMenu>
 #include <QPushButton>
 
 #include <gtest/gtest-spi.h>
@@ -67,6 +68,24 @@ TEST(DialogSeam, FileDialogIsScripted)
         QStringLiteral("/tmp/out.pdf"));
     EXPECT_EQ(common::saveFileName(QStringLiteral("Export"), QString(), QString()), QString());
     EXPECT_EQ(script.fileCaptions(), (QStringList {"Export", "Export"}));
+}
+
+TEST(DialogSeam, PopupMenusAreScripted)
+{
+    QMenu menu;
+    QAction *edit = menu.addAction(QStringLiteral("&Edit"));
+    menu.addSeparator();
+    QAction *off = menu.addAction(QStringLiteral("Off"));
+    off->setEnabled(false);
+    int edits = 0;
+    QObject::connect(edit, &QAction::triggered, [&] { ++edits; });
+    DialogScript script;
+    script.menu(QStringLiteral("Edit")).menu(QString()).menu(QStringLiteral("Off"));
+    EXPECT_EQ(common::popupMenu(&menu, QPoint(10, 10)), edit);
+    EXPECT_EQ(common::popupMenu(&menu, QPoint(10, 10)), nullptr);
+    EXPECT_EQ(common::popupMenu(&menu, QPoint(10, 10)), nullptr) << "a disabled item cannot be chosen";
+    EXPECT_EQ(edits, 1);
+    EXPECT_EQ(script.menusShown().value(0), QStringLiteral("Edit|Off"));
 }
 
 namespace {

@@ -57,3 +57,15 @@ TEST_F(Globals, ResetPutsEveryVariableBackToItsDefault)
     EXPECT_EQ(gRs->state(), 0);
     EXPECT_EQ(common::appPath(), QStringLiteral(ORU_BIN_DIR));
 }
+
+TEST_F(Globals, FixtureLogsInAsTheLoginWindowDoes)
+{
+    EXPECT_EQ(gConn->state(), 1);
+    EXPECT_EQ(gConn->provider, QStringLiteral("SQLOLEDB.1"));
+    EXPECT_EQ(gConn->property(QStringLiteral("Initial Catalog")), QStringLiteral("ORU"));
+    EXPECT_EQ(gConn->property(QStringLiteral("Data Source")), serverPath());
+    EXPECT_TRUE(gConn->isSysadmin());
+    EXPECT_EQ(gUserName, QStringLiteral("sa"));
+    EXPECT_EQ(gUserPassword, saPassword());
+    EXPECT_EQ(common::windows::host(), host());
+}

@@ -2,6 +2,7 @@
 #include "window.h"
 
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
@@ -181,6 +182,16 @@ TEST_F(WindowModel, ClosingOrHidingTheActiveWindowReactivatesTheOneBefore)
     events().clear();
     b->showWindow();
     EXPECT_EQ(events(), QStringList {"frmB:activate"});
+
+    // The user closes B with its close box.
+    events().clear();
+    b->subWindow()->close();
+    EXPECT_EQ(events(), (QStringList {"frmB:unload", "frmA:activate"}));
+    EXPECT_EQ(host()->activeSubWindow(), a->subWindow());
+    flushDeferred();
+    events().clear();
+    host()->setActiveSubWindow(c->subWindow());
+    EXPECT_EQ(events(), QStringList {"frmC:activate"}) << "the platform and our own record agree";
 }
 
 TEST_F(WindowModel, ClosingDownLoadsNothing)
@@ -203,6 +214,34 @@ TEST_F(WindowModel, UnloadAllRunsEveryUnloadExceptTheKept)
     EXPECT_EQ(windows::loadedNames(), QStringList {"frmB"});
     EXPECT_EQ(events().count(QStringLiteral("frmA:unload")), 1);
     EXPECT_EQ(events().count(QStringLiteral("frmC:unload")), 1);
+}
+
+TEST_F(WindowModel, MainWindowUnloadsItsChildrenFirst)
+{
+    // A main window of our own holding the host, as the program's main window does.
+    windows::registerWindow(QStringLiteral("frmMain"), [] {
+        auto *w = new Probe(QStringLiteral("frmMain"));
+        w->setStandalone(true);
+        auto *area = new QMdiArea(w);
+        area->resize(800, 600);
+        windows::setHost(area);
+        return w;
+    });
+    QPointer<Probe> main = get("frmMain");
+    main->showWindow();
+    QPointer<Probe> a = get("frmA");
+    a->showWindow();
+    get("frmB")->showWindow();
+    ASSERT_NE(a->subWindow(), nullptr);
+    EXPECT_EQ(a->subWindow()->mdiArea(), windows::host());
+    events().clear();
+
+    main->close(); // the main window's close box
+    EXPECT_EQ(events(), (QStringList {"frmB:unload", "frmA:unload", "frmMain:unload"}));
+    EXPECT_TRUE(windows::loadedNames().isEmpty());
+    flushDeferred();
+    EXPECT_TRUE(main.isNull() && a.isNull());
+    EXPECT_EQ(windows::host(), nullptr);
 }
 
 TEST_F(WindowModel, FailedLoadLeavesNothingLoaded)

@@ -1,5 +1,8 @@
 #include "dialogscript.h"
 
+#include <QAction>
+#include <QMenu>
+
 #include <gtest/gtest.h>
 
 using common::Answer;
@@ -20,6 +23,21 @@ Answer refusal(Buttons b)
         break;
     }
     return Answer::Cancel;
+}
+
+QString plain(QString caption)
+{
+    return caption.remove(QLatin1Char('&'));
+}
+
+QString captionsOf(QMenu *menu)
+{
+    QStringList captions;
+    for (QAction *a : menu->actions()) {
+        if (!a->isSeparator())
+            captions << plain(a->text());
+    }
+    return captions.join(QLatin1Char('|'));
 }
 
 } // namespace
@@ -45,12 +63,30 @@ DialogScript::DialogScript()
         }
         return m_files.takeFirst();
     });
+    common::dialogs::setMenuHandler([this](QMenu *menu) -> QAction * {
+        m_menus << captionsOf(menu);
+        if (m_menuChoices.isEmpty()) {
+            ADD_FAILURE() << "Unexpected popup menu: " << m_menus.last().toStdString();
+            return nullptr;
+        }
+        const QString wanted = m_menuChoices.takeFirst();
+        if (wanted.isEmpty())
+            return nullptr;
+        for (QAction *a : menu->actions()) {
+            if (plain(a->text()) == plain(wanted))
+                return a;
+        }
+        ADD_FAILURE() << "Popup menu has no item " << wanted.toStdString() << ": "
+                      << m_menus.last().toStdString();
+        return nullptr;
+    });
 }
 
 DialogScript::~DialogScript()
 {
     EXPECT_TRUE(m_answers.isEmpty()) << m_answers.size() << " scripted answer(s) not used";
     EXPECT_TRUE(m_files.isEmpty()) << m_files.size() << " scripted file answer(s) not used";
+    EXPECT_TRUE(m_menuChoices.isEmpty()) << m_menuChoices.size() << " scripted menu choice(s) not used";
     installFailingDefault();
 }
 
@@ -63,6 +99,12 @@ DialogScript &DialogScript::answer(Answer a)
 DialogScript &DialogScript::file(const QString &path)
 {
     m_files << path;
+    return *this;
+}
+
+DialogScript &DialogScript::menu(const QString &caption)
+{
+    m_menuChoices << caption;
     return *this;
 }
 
@@ -95,6 +137,8 @@ void DialogScript::clear()
     m_answers.clear();
     m_files.clear();
     m_fileCaptions.clear();
+    m_menuChoices.clear();
+    m_menus.clear();
 }
 
 void DialogScript::installFailingDefault()
@@ -107,5 +151,9 @@ void DialogScript::installFailingDefault()
     common::dialogs::setFileHandler([](const QString &caption, const QString &) {
         ADD_FAILURE() << "File dialog with no DialogScript: " << caption.toStdString();
         return QString();
+    });
+    common::dialogs::setMenuHandler([](QMenu *menu) -> QAction * {
+        ADD_FAILURE() << "Popup menu with no DialogScript: " << captionsOf(menu).toStdString();
+        return nullptr;
     });
 }

@@ -19,6 +19,9 @@ public:
     DialogScript &answer(common::Answer a);
     // The next file dialog returns `path` ("" = cancelled).
     DialogScript &file(const QString &path);
+    // The next popup menu chooses the item with that caption ("&" ignored);
+    // "" dismisses it.
+    DialogScript &menu(const QString &caption);
     // When set, OK notices take queued answers too, and one with none queued
     // fails the test.
     DialogScript &strict(bool on = true);
@@ -28,6 +31,8 @@ public:
     int count() const { return int(m_shown.size()); }
     common::dialogs::Shown last() const;
     QStringList fileCaptions() const { return m_fileCaptions; }
+    // The item captions of each popup menu shown, "|"-separated.
+    QStringList menusShown() const { return m_menus; }
     // Forgets what was shown and what is queued.
     void clear();
 
@@ -39,5 +44,7 @@ private:
     QList<common::Answer> m_answers;
     QStringList m_files;
     QStringList m_fileCaptions;
+    QStringList m_menuChoices;
+    QStringList m_menus;
     bool m_strict = false;
 };

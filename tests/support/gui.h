@@ -2,6 +2,7 @@
 // Helpers for driving windows the way a user does: find a control by its
 // name, type, press keys, click, double-click grid rows and tree nodes.
 #include "dialogscript.h"
+#include "printers.h"
 #include "window.h"
 
 #include <QMdiArea>

@@ -6,6 +6,7 @@
 #include <QDir>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace db {
@@ -19,13 +20,17 @@ struct Connection::Impl {
     detail::Login login;
     int depth = 0; // open Transaction guards
     int savepointSeq = 0;
-    QHash<QString, sqlite3_stmt *> cache; // idle prepared statements by text
+    struct Cached {
+        sqlite3_stmt *stmt;
+        std::vector<detail::ParamRule> rules;
+    };
+    QHash<QString, Cached> cache; // idle prepared statements by text
     detail::SessionToken token;
 
     void finalizeCache()
     {
-        for (sqlite3_stmt *s : std::as_const(cache))
-            sqlite3_finalize(s);
+        for (const Cached &c : std::as_const(cache))
+            sqlite3_finalize(c.stmt);
         cache.clear();
     }
 };
@@ -96,8 +101,14 @@ Type kindOf(const QString &declType, int *definedSize)
 
 namespace {
 
-[[noreturn]] void notStorable(const QString &what, const Value &v, const char *kind)
+QString columnName(const QString &table, const QString &column)
 {
+    return column.isEmpty() ? table : table + u'.' + column;
+}
+
+[[noreturn]] void notStorable(const QString &table, const QString &column, const Value &v, const char *kind)
+{
+    const QString what = columnName(table, column);
     throw Error(
         QStringLiteral("Column '%1': '%2' is not %3.").arg(what, v.toString(), QString::fromLatin1(kind)));
 }
@@ -114,7 +125,7 @@ bool isIsoDate(const QString &t)
 
 } // namespace
 
-Value convertFor(Type kind, int definedSize, const Value &v, const QString &what)
+Value convertFor(Type kind, int definedSize, const Value &v, const QString &table, const QString &column)
 {
     const Type t = v.type();
     if (t == Type::Null)
@@ -127,7 +138,7 @@ Value convertFor(Type kind, int definedSize, const Value &v, const QString &what
         case Type::Real: {
             const double d = v.toDouble();
             if (d != std::floor(d) || std::fabs(d) > 9.0e18)
-                notStorable(what, v, "a whole number");
+                notStorable(table, column, v, "a whole number");
             return Value(static_cast<long long>(d));
         }
         case Type::Text: {
@@ -141,16 +152,16 @@ Value convertFor(Type kind, int definedSize, const Value &v, const QString &what
             const double d = s.toDouble(&ok);
             if (ok && d == std::floor(d) && std::fabs(d) < 9.0e18)
                 return Value(static_cast<long long>(d));
-            notStorable(what, v, "a whole number");
+            notStorable(table, column, v, "a whole number");
         }
         case Type::Money: {
             const Money m = v.toMoney();
             if (m.cents() % 100 != 0)
-                notStorable(what, v, "a whole number");
+                notStorable(table, column, v, "a whole number");
             return Value(static_cast<long long>(m.cents() / 100));
         }
         default:
-            notStorable(what, v, "a whole number");
+            notStorable(table, column, v, "a whole number");
         }
     case Type::Money:
         switch (t) {
@@ -162,14 +173,14 @@ Value convertFor(Type kind, int definedSize, const Value &v, const QString &what
                 return {};
             Money m;
             if (!Money::tryParse(s, &m))
-                notStorable(what, v, "an amount");
+                notStorable(table, column, v, "an amount");
             return Value(m);
         }
         case Type::Int:
         case Type::Real:
             return Value(v.toMoney());
         default:
-            notStorable(what, v, "an amount");
+            notStorable(table, column, v, "an amount");
         }
     case Type::Date:
         switch (t) {
@@ -181,18 +192,18 @@ Value convertFor(Type kind, int definedSize, const Value &v, const QString &what
                 return {};
             const QDate d = parseDate(s);
             if (!d.isValid())
-                notStorable(what, v, "a date");
+                notStorable(table, column, v, "a date");
             return Value(d);
         }
         default:
-            notStorable(what, v, "a date");
+            notStorable(table, column, v, "a date");
         }
     case Type::Text: {
         Value out = t == Type::Text ? v : Value(v.toString());
-        if (definedSize > 0 && out.toString().size() > definedSize)
+        if (definedSize > 0 && Statement::get<QString>(out)->size() > definedSize)
             throw Error(QStringLiteral(
                 "String or binary data would be truncated: column '%1' holds at most %2 characters.")
-                            .arg(what)
+                            .arg(columnName(table, column))
                             .arg(definedSize));
         return out;
     }
@@ -207,21 +218,21 @@ Value convertFor(Type kind, int definedSize, const Value &v, const QString &what
             bool ok = false;
             const double d = s.trimmed().toDouble(&ok);
             if (!ok)
-                notStorable(what, v, "a number");
+                notStorable(table, column, v, "a number");
             return Value(d);
         }
         case Type::Int:
         case Type::Money:
             return Value(v.toDouble());
         default:
-            notStorable(what, v, "a number");
+            notStorable(table, column, v, "a number");
         }
     default:
         return v;
     }
 }
 
-void bind(sqlite3_stmt *s, int index, const Value &v)
+void bind(sqlite3_stmt *s, int index, const Value &v, bool stable)
 {
     int rc = SQLITE_OK;
     switch (v.type()) {
@@ -229,23 +240,39 @@ void bind(sqlite3_stmt *s, int index, const Value &v)
         rc = sqlite3_bind_null(s, index);
         break;
     case Type::Int:
-        rc = sqlite3_bind_int64(s, index, v.toInt());
+        rc = sqlite3_bind_int64(s, index, *Statement::get<std::int64_t>(v));
         break;
     case Type::Real:
-        rc = sqlite3_bind_double(s, index, v.toDouble());
+        rc = sqlite3_bind_double(s, index, *Statement::get<double>(v));
         break;
     case Type::Money:
-        rc = sqlite3_bind_int64(s, index, v.toMoney().cents());
+        rc = sqlite3_bind_int64(s, index, Statement::get<Money>(v)->cents());
         break;
-    case Type::Text:
     case Type::Date: {
-        const QString text = v.toString();
+        int y = 0, m = 0, dd = 0;
+        Statement::get<QDate>(v)->getDate(&y, &m, &dd);
+        if (y < 1 || y > 9999) { // outside what YYYY-MM-DD can say
+            const QByteArray t = v.toString().toUtf8();
+            rc = sqlite3_bind_text(s, index, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        const char iso[10]
+            = {char('0' + y / 1000), char('0' + y / 100 % 10), char('0' + y / 10 % 10), char('0' + y % 10),
+                '-', char('0' + m / 10), char('0' + m % 10), '-', char('0' + dd / 10), char('0' + dd % 10)};
+        rc = sqlite3_bind_text(s, index, iso, 10, SQLITE_TRANSIENT);
+        break;
+    }
+    case Type::Text: {
         // UTF-16 straight from the QString: no intermediate buffer.
-        rc = sqlite3_bind_text16(s, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
+        const QString &text = *Statement::get<QString>(v);
+        rc = sqlite3_bind_text16(s, index,
+            text.isNull() ? static_cast<const void *>(u"") : static_cast<const void *>(text.utf16()),
+            int(text.size() * 2), stable ? SQLITE_STATIC : SQLITE_TRANSIENT);
         break;
     }
     }
-    check(rc, sqlite3_db_handle(s));
+    if (rc != SQLITE_OK)
+        fail(sqlite3_db_handle(s));
 }
 
 Value read(sqlite3_stmt *s, int column, Type kind)
@@ -628,52 +655,86 @@ constexpr int cacheLimit = 200;
 
 } // namespace
 
-CachedStatement::CachedStatement(Connection &conn, const QString &sql)
-    : m_conn(conn)
-    , m_sql(sql)
+sqlite3_stmt *takeStatement(Connection &conn, const QString &sql, std::vector<ParamRule> *rules)
 {
     auto &d = Access::impl(conn);
     if (!d.db)
         closedError();
     const auto it = d.cache.find(sql);
     if (it != d.cache.end()) {
-        m_stmt = it.value();
+        sqlite3_stmt *s = it->stmt;
+        if (rules)
+            *rules = std::move(it->rules);
         d.cache.erase(it);
-        return;
+        return s;
     }
-    const QByteArray u = dialect(sql).toUtf8();
+    const QString text = dialect(sql);
+    const QByteArray u = text.toUtf8();
     const char *tail = nullptr;
-    if (sqlite3_prepare_v3(d.db, u.constData(), int(u.size()), SQLITE_PREPARE_PERSISTENT, &m_stmt, &tail)
+    sqlite3_stmt *s = nullptr;
+    if (sqlite3_prepare_v3(d.db, u.constData(), int(u.size()), SQLITE_PREPARE_PERSISTENT, &s, &tail)
         != SQLITE_OK)
         fail(d.db);
-    if (!m_stmt)
+    if (!s)
         throw Error(QStringLiteral("The statement is empty."));
     if (tail && !blank(tail)) {
-        sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
+        sqlite3_finalize(s);
         throw Error(QStringLiteral("Give one statement per call: the text holds more than one."));
     }
+    const int count = sqlite3_bind_parameter_count(s);
+    if (rules && count > 0) {
+        *rules = paramRules(d.db, text);
+        if (rules->size() != size_t(count))
+            rules->clear();
+    }
+    return s;
 }
 
-CachedStatement::~CachedStatement()
+void returnStatement(Connection &conn, const QString &sql, sqlite3_stmt *stmt, std::vector<ParamRule> &&rules)
 {
-    if (!m_stmt)
-        return;
-    auto &d = Access::impl(m_conn);
-    sqlite3_reset(m_stmt);
-    sqlite3_clear_bindings(m_stmt);
-    if (!d.db || d.cache.contains(m_sql)) {
-        sqlite3_finalize(m_stmt);
+    auto &d = Access::impl(conn);
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    // A statement of an earlier session, or a second copy of one text, goes.
+    if (!d.db || sqlite3_db_handle(stmt) != d.db || d.cache.contains(sql)) {
+        sqlite3_finalize(stmt);
         return;
     }
     if (d.cache.size() >= cacheLimit)
         d.finalizeCache();
-    d.cache.insert(m_sql, m_stmt);
+    d.cache.insert(sql, {stmt, std::move(rules)});
+}
+
+CachedStatement::CachedStatement(Connection &conn, const QString &sql)
+    : m_conn(conn)
+    , m_sql(sql)
+{
+    m_stmt = takeStatement(conn, sql, &m_rules);
+}
+
+CachedStatement::~CachedStatement()
+{
+    if (m_stmt)
+        returnStatement(m_conn, m_sql, m_stmt, std::move(m_rules));
 }
 
 void CachedStatement::bindAll(const Params &params)
 {
-    bindParams(m_stmt, params);
+    if (m_rules.empty())
+        return bindParams(m_stmt, params);
+    const int expected = sqlite3_bind_parameter_count(m_stmt);
+    if (expected != int(params.size()))
+        throw Error(QStringLiteral("The statement takes %1 parameter(s); %2 were given.")
+                        .arg(expected)
+                        .arg(params.size()));
+    for (int i = 0; i < expected; ++i) {
+        const ParamRule &rule = m_rules[size_t(i)];
+        const Value &v = params[size_t(i)];
+        if (rule.kind == Type::Null || v.isNull())
+            bind(m_stmt, i + 1, v);
+        else
+            bind(m_stmt, i + 1, convertFor(rule.kind, 0, v, rule.column, QString()));
+    }
 }
 
 } // namespace detail

@@ -10,6 +10,17 @@
 
 #include <memory>
 
+namespace db {
+
+// The layer's view into a Value (Value names this class its friend): reads
+// without copies on the hot paths of binding and converting.
+class Statement {
+public:
+    template <typename T> static const T *get(const Value &v) { return std::get_if<T>(&v.m_v); }
+};
+
+} // namespace db
+
 namespace db::detail {
 
 // Throws db::Error with SQLite's message for the handle.
@@ -28,11 +39,13 @@ QString dialect(const QString &sql);
 Type kindOf(const QString &declType, int *definedSize);
 
 // The value as a column of that kind stores it ("12" -> 12 for INTEGER,
-// "03/08/2009" -> 2009-08-03 for DATE, "1.005" -> 1.01 for MONEY). `what`
-// names the column in error texts.
-Value convertFor(Type kind, int definedSize, const Value &v, const QString &what);
+// "03/08/2009" -> 2009-08-03 for DATE, "1.005" -> 1.01 for MONEY). Table
+// and column name it in error texts.
+Value convertFor(Type kind, int definedSize, const Value &v, const QString &table, const QString &column);
 
-void bind(sqlite3_stmt *s, int index, const Value &v);
+// Binds a value: Money as integer cents, dates as ISO text. With `stable`,
+// text is bound without a copy (the Value must outlive the step).
+void bind(sqlite3_stmt *s, int index, const Value &v, bool stable = false);
 // A result value read by the kind of its column.
 Value read(sqlite3_stmt *s, int column, Type kind);
 
@@ -45,6 +58,20 @@ void exec(sqlite3 *h, const QString &sql, const Params &params);
 // First column of the first row, or Null.
 Value scalar(sqlite3 *h, const QString &sql, const Params &params = {});
 
+// The storage rule of the column each '?' of a statement meets (Null: none
+// known); empty when no parameter meets a typed column (params.cpp).
+struct ParamRule {
+    Type kind = Type::Null;
+    QString column; // "Table.Column", for error texts
+};
+std::vector<ParamRule> paramRules(sqlite3 *db, const QString &sql);
+
+// A prepared statement of the connection (its cache, or prepared now with
+// the text in SQLite's dialect), and giving it back. `rules` may be null.
+sqlite3_stmt *takeStatement(Connection &conn, const QString &sql, std::vector<ParamRule> *rules);
+void returnStatement(
+    Connection &conn, const QString &sql, sqlite3_stmt *stmt, std::vector<ParamRule> &&rules = {});
+
 // A statement taken from a connection's cache, given back on destruction.
 class CachedStatement {
 public:
@@ -53,13 +80,15 @@ public:
     CachedStatement(const CachedStatement &) = delete;
     CachedStatement &operator=(const CachedStatement &) = delete;
     sqlite3_stmt *get() const { return m_stmt; }
-    // Binds every parameter (count must match) and runs to the end.
+    // Binds every parameter (the count must match), each converted by the
+    // storage rule of the column it meets.
     void bindAll(const Params &params);
 
 private:
     Connection &m_conn;
     QString m_sql;
     sqlite3_stmt *m_stmt = nullptr;
+    std::vector<ParamRule> m_rules;
 };
 
 // Server side: logins, procedures, migrations (server.cpp).

@@ -3,6 +3,8 @@
 #include "db.h"
 #include "internal.h"
 
+#include <QStringEncoder>
+
 namespace db {
 
 namespace {
@@ -16,6 +18,63 @@ namespace {
 [[noreturn]] void closedRecordset()
 {
     throw Error(QStringLiteral("Operation is not allowed when the object is closed."));
+}
+
+// Texts go to a write statement as UTF-8 in one scratch buffer of the
+// recordset that lives until the step is done: no allocation per row, no
+// copy by SQLite, no conversion at the step.
+class TextBinder {
+public:
+    TextBinder(sqlite3_stmt *s, std::vector<char> &scratch)
+        : m_stmt(s)
+        , m_scratch(scratch)
+    {
+    }
+    // Room for every text of the row, before any is bound (pointers into
+    // the buffer must not move).
+    void reserve(const Value *values, const std::vector<char> &which, size_t n)
+    {
+        qsizetype need = 0;
+        for (size_t i = 0; i < n; ++i)
+            if (which[i])
+                if (const QString *t = Statement::get<QString>(values[i]))
+                    need += m_encoder.requiredSpace(t->size());
+        reserveBytes(need);
+    }
+    void reserveBytes(qsizetype need)
+    {
+        if (m_scratch.size() < size_t(need) + 1)
+            m_scratch.resize(size_t(need) + 1);
+    }
+    void bind(int index, const Value &v)
+    {
+        const QString *text = Statement::get<QString>(v);
+        if (!text)
+            return detail::bind(m_stmt, index, v);
+        char *start = m_scratch.data() + m_used;
+        char *end = m_encoder.appendToBuffer(start, *text);
+        m_used += end - start;
+        if (sqlite3_bind_text(m_stmt, index, start, int(end - start), SQLITE_STATIC) != SQLITE_OK)
+            detail::fail(sqlite3_db_handle(m_stmt));
+    }
+
+private:
+    sqlite3_stmt *m_stmt;
+    std::vector<char> &m_scratch;
+    qsizetype m_used = 0;
+    QStringEncoder m_encoder {QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
+};
+
+// Runs a held write statement and resets it, so it holds no lock between rows.
+void run(sqlite3_stmt *s, sqlite3 *h)
+{
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_DONE) {
+        const QString msg = QString::fromUtf8(sqlite3_errmsg(h));
+        sqlite3_reset(s);
+        throw Error(msg);
+    }
+    sqlite3_reset(s);
 }
 
 QString quoted(const QString &name)
@@ -32,8 +91,11 @@ struct Recordset::Impl {
     std::weak_ptr<int> session;
     bool isOpen = false;
     std::vector<Column> cols;
-    std::vector<std::vector<Value>> rows;
-    qsizetype pos = 0; // -1 before the first row, rows.size() after the last
+    // The rows, one after another (fieldCount values each): one allocation
+    // for a whole result, not one per row.
+    std::vector<Value> cells;
+    qsizetype count = 0;
+    qsizetype pos = 0; // -1 before the first row, count after the last
 
     // Writing back (single-table selections only).
     QString table;
@@ -46,10 +108,24 @@ struct Recordset::Impl {
     enum class Mode { None, Edit, New } mode = Mode::None;
     std::vector<Value> original;
     std::vector<char> dirty;
+    std::uint64_t dirtyBits = 0; // the same, for up to 63 columns
     qsizetype posBeforeAdd = -1;
+    // Insert and update statements, by the set of columns written: the
+    // texts, and the prepared statements this recordset holds (an AddNew
+    // loop reuses one without asking the connection's cache each row).
     QHash<QString, QString> sqlByMask;
+    struct Held {
+        std::uint64_t key; // insert/update and the columns written, when 63 or fewer
+        QString mask;
+        QString sql;
+        sqlite3_stmt *stmt;
+    };
+    std::vector<Held> held;
+    std::vector<char> scratch; // UTF-8 texts of the row being written
 
-    bool onRow() const { return pos >= 0 && pos < qsizetype(rows.size()); }
+    bool onRow() const { return pos >= 0 && pos < count; }
+    Value *row(qsizetype r) { return cells.data() + r * qsizetype(cols.size()); }
+    const Value *row(qsizetype r) const { return cells.data() + r * qsizetype(cols.size()); }
     void requireOpen() const
     {
         if (!isOpen)
@@ -63,14 +139,17 @@ struct Recordset::Impl {
     }
     Connection &liveConnection() const
     {
-        const auto token = session.lock();
-        if (!conn || !token || token != detail::session(*conn))
+        // The token lives from the connection's open to its close.
+        if (!conn || session.expired())
             throw Error(QStringLiteral("Operation is not allowed when the object is closed: "
                                        "the recordset's connection was closed."));
         return *conn;
     }
     void analyse(Connection &c);
-    QString statementFor(bool insert);
+    QString maskFor(bool insert) const;
+    QString statementFor(const QString &mask);
+    sqlite3_stmt *statement(Connection &c, bool insert);
+    void releaseStatements();
     void writeNew();
     void writeEdit();
 };
@@ -156,16 +235,59 @@ void Recordset::Impl::analyse(Connection &c)
     updatable = true;
 }
 
-QString Recordset::Impl::statementFor(bool insert)
+QString Recordset::Impl::maskFor(bool insert) const
 {
     QString mask(qsizetype(cols.size()) + 1, u'0');
     mask[0] = insert ? u'I' : u'U';
     for (size_t i = 0; i < cols.size(); ++i)
         if (dirty[i])
             mask[qsizetype(i) + 1] = u'1';
+    return mask;
+}
+
+sqlite3_stmt *Recordset::Impl::statement(Connection &c, bool insert)
+{
+    const bool narrow = cols.size() <= 63;
+    const std::uint64_t key = narrow ? (dirtyBits << 1) | (insert ? 1 : 0) : 0;
+    if (narrow) {
+        for (const Held &h : held)
+            if (h.key == key)
+                return h.stmt;
+    }
+    const QString mask = maskFor(insert);
+    if (!narrow) {
+        for (const Held &h : held)
+            if (h.mask == mask)
+                return h.stmt;
+    }
+    const QString sql = statementFor(mask);
+    sqlite3_stmt *s = detail::takeStatement(c, sql, nullptr);
+    if (held.size() >= 4) {
+        detail::returnStatement(c, held.front().sql, held.front().stmt);
+        held.erase(held.begin());
+    }
+    held.push_back({key, mask, sql, s});
+    return s;
+}
+
+void Recordset::Impl::releaseStatements()
+{
+    const bool live = conn && !session.expired();
+    for (const Held &h : held) {
+        if (live)
+            detail::returnStatement(*conn, h.sql, h.stmt);
+        else
+            sqlite3_finalize(h.stmt); // the connection is gone: its handle closes with this
+    }
+    held.clear();
+}
+
+QString Recordset::Impl::statementFor(const QString &mask)
+{
     auto it = sqlByMask.constFind(mask);
     if (it != sqlByMask.constEnd())
         return it.value();
+    const bool insert = mask[0] == u'I';
     QString sql;
     const QString t = quoted(table);
     if (insert) {
@@ -218,26 +340,29 @@ QString Recordset::Impl::statementFor(bool insert)
 void Recordset::Impl::writeNew()
 {
     Connection &c = liveConnection();
-    std::vector<Value> &row = rows[size_t(pos)];
+    Value *row = this->row(pos);
     {
-        detail::CachedStatement st(c, statementFor(true));
+        sqlite3_stmt *s = statement(c, true);
+        TextBinder texts(s, scratch);
+        texts.reserve(row, dirty, cols.size());
         int n = 0;
         for (size_t i = 0; i < cols.size(); ++i)
             if (dirty[i])
-                detail::bind(st.get(), ++n, row[i]);
-        const int rc = sqlite3_step(st.get());
-        if (rc != SQLITE_DONE)
-            detail::fail(c.handle());
+                texts.bind(++n, row[i]);
+        run(s, c.handle());
     }
     if (!hasRowid)
         return;
-    const sqlite3_int64 rowid = sqlite3_last_insert_rowid(c.handle());
-    if (rowidCol >= 0 && row[size_t(rowidCol)].isNull())
-        row[size_t(rowidCol)] = Value(static_cast<long long>(rowid));
     bool reread = false;
     for (size_t i = 0; i < cols.size(); ++i)
         if (!dirty[i] && hasDefault[i])
             reread = true;
+    const bool keyWanted = rowidCol >= 0 && row[size_t(rowidCol)].isNull();
+    if (!reread && !keyWanted)
+        return;
+    const sqlite3_int64 rowid = sqlite3_last_insert_rowid(c.handle());
+    if (keyWanted)
+        row[size_t(rowidCol)] = Value(static_cast<long long>(rowid));
     if (!reread)
         return;
     // Columns the insert left to their defaults: read what the table holds.
@@ -261,23 +386,32 @@ void Recordset::Impl::writeNew()
 void Recordset::Impl::writeEdit()
 {
     Connection &c = liveConnection();
-    const std::vector<Value> &row = rows[size_t(pos)];
-    detail::CachedStatement st(c, statementFor(false));
+    const Value *row = this->row(pos);
+    sqlite3_stmt *s = statement(c, false);
+    // The new values, then the key or every value as read.
+    qsizetype need = 0;
+    QStringEncoder sizer(QStringEncoder::Utf8);
+    for (size_t i = 0; i < cols.size(); ++i) {
+        if (const QString *t = Statement::get<QString>(row[i]); t && dirty[i])
+            need += sizer.requiredSpace(t->size());
+        if (const QString *t = Statement::get<QString>(original[i]))
+            need += sizer.requiredSpace(t->size());
+    }
+    TextBinder texts(s, scratch);
+    texts.reserveBytes(need);
     int n = 0;
     for (size_t i = 0; i < cols.size(); ++i)
         if (dirty[i])
-            detail::bind(st.get(), ++n, row[i]);
+            texts.bind(++n, row[i]);
     if (!keyCols.empty()) {
         for (int k : keyCols)
-            detail::bind(st.get(), ++n, original[size_t(k)]);
+            texts.bind(++n, original[size_t(k)]);
     } else {
         for (size_t i = 0; i < cols.size(); ++i)
             if (writable[i])
-                detail::bind(st.get(), ++n, original[i]);
+                texts.bind(++n, original[i]);
     }
-    const int rc = sqlite3_step(st.get());
-    if (rc != SQLITE_DONE)
-        detail::fail(c.handle());
+    run(s, c.handle());
     if (sqlite3_changes(c.handle()) == 0)
         throw Error(
             QStringLiteral("Row cannot be located for updating. Some values may have been changed since it "
@@ -291,7 +425,10 @@ Recordset::Recordset()
 {
 }
 
-Recordset::~Recordset() = default;
+Recordset::~Recordset()
+{
+    d->releaseStatements();
+}
 
 void Recordset::open(const QString &sql, Connection &conn, const Params &params)
 {
@@ -321,10 +458,9 @@ void Recordset::open(const QString &sql, Connection &conn, const Params &params)
         }
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-            std::vector<Value> row(static_cast<size_t>(n));
             for (int i = 0; i < n; ++i)
-                row[size_t(i)] = detail::read(s, i, fresh.cols[size_t(i)].kind);
-            fresh.rows.push_back(std::move(row));
+                fresh.cells.push_back(detail::read(s, i, fresh.cols[size_t(i)].kind));
+            ++fresh.count;
         }
         detail::check(rc, conn.handle());
     }
@@ -341,6 +477,7 @@ void Recordset::close()
     if (d->mode != Impl::Mode::None)
         throw Error(QStringLiteral("Operation is not allowed in this context: the current row has changes; "
                                    "call update() or cancelUpdate() first."));
+    d->releaseStatements();
     *d = Impl();
 }
 
@@ -352,19 +489,19 @@ int Recordset::state() const
 int Recordset::recordCount() const
 {
     d->requireOpen();
-    return int(d->rows.size());
+    return int(d->count);
 }
 
 bool Recordset::eof() const
 {
     d->requireOpen();
-    return d->pos >= qsizetype(d->rows.size());
+    return d->pos >= d->count;
 }
 
 bool Recordset::bof() const
 {
     d->requireOpen();
-    return d->rows.empty() || d->pos < 0;
+    return d->count == 0 || d->pos < 0;
 }
 
 int Recordset::absolutePosition() const
@@ -384,7 +521,7 @@ void Recordset::moveLast()
 {
     d->requireOpen();
     update();
-    d->pos = d->rows.empty() ? 0 : qsizetype(d->rows.size()) - 1;
+    d->pos = d->count == 0 ? 0 : d->count - 1;
 }
 
 void Recordset::moveNext()
@@ -409,7 +546,7 @@ void Recordset::move(int position)
 {
     d->requireOpen();
     update();
-    const qsizetype n = qsizetype(d->rows.size());
+    const qsizetype n = d->count;
     d->pos = position < 1 ? -1 : position > n ? n : position - 1;
 }
 
@@ -450,6 +587,9 @@ Field Recordset::fields(const QString &name)
 int Recordset::indexOf(const QString &name) const
 {
     d->requireOpen();
+    for (size_t i = 0; i < d->cols.size(); ++i) // the spelling of the SELECT, most often
+        if (d->cols[i].name == name)
+            return int(i);
     for (size_t i = 0; i < d->cols.size(); ++i)
         if (d->cols[i].name.compare(name, Qt::CaseInsensitive) == 0)
             return int(i);
@@ -459,9 +599,9 @@ int Recordset::indexOf(const QString &name) const
 const Value &Recordset::at(int row, int col) const
 {
     d->requireOpen();
-    if (row < 0 || row >= int(d->rows.size()) || col < 0 || col >= int(d->cols.size()))
+    if (row < 0 || row >= int(d->count) || col < 0 || col >= int(d->cols.size()))
         throw Error(QStringLiteral("Row %1, column %2 is outside the recordset.").arg(row).arg(col));
-    return d->rows[size_t(row)][size_t(col)];
+    return d->row(row)[col];
 }
 
 void Recordset::addNew()
@@ -472,10 +612,11 @@ void Recordset::addNew()
             "Current Recordset does not support updating: it does not select from one table."));
     update();
     d->posBeforeAdd = d->pos;
-    d->rows.emplace_back(d->cols.size());
-    d->pos = qsizetype(d->rows.size()) - 1;
+    d->cells.resize(d->cells.size() + d->cols.size());
+    d->pos = d->count++;
     d->mode = Impl::Mode::New;
     d->dirty.assign(d->cols.size(), 0);
+    d->dirtyBits = 0;
 }
 
 void Recordset::update()
@@ -485,7 +626,7 @@ void Recordset::update()
     try {
         if (d->mode == Impl::Mode::New)
             d->writeNew();
-        else if (std::find(d->dirty.begin(), d->dirty.end(), 1) != d->dirty.end())
+        else if (std::find(d->dirty.begin(), d->dirty.end(), char(1)) != d->dirty.end())
             d->writeEdit();
     } catch (...) {
         // A failed write leaves nothing pending: the row is as it was read
@@ -499,10 +640,12 @@ void Recordset::update()
 void Recordset::cancelUpdate()
 {
     if (d->mode == Impl::Mode::New) {
-        d->rows.erase(d->rows.begin() + d->pos);
-        d->pos = std::min(d->posBeforeAdd, qsizetype(d->rows.size()));
+        const auto first = d->cells.begin() + d->pos * qsizetype(d->cols.size());
+        d->cells.erase(first, first + qsizetype(d->cols.size()));
+        --d->count;
+        d->pos = std::min(d->posBeforeAdd, d->count);
     } else if (d->mode == Impl::Mode::Edit) {
-        d->rows[size_t(d->pos)] = d->original;
+        std::copy(d->original.begin(), d->original.end(), d->row(d->pos));
     }
     d->mode = Impl::Mode::None;
 }
@@ -532,7 +675,7 @@ const QString &Field::name() const
 Value Field::value() const
 {
     m_rs->d->requireRow();
-    return m_rs->d->rows[size_t(m_rs->d->pos)][size_t(m_index)];
+    return m_rs->d->row(m_rs->d->pos)[m_index];
 }
 
 void Field::setValue(const Value &v)
@@ -546,14 +689,17 @@ void Field::setValue(const Value &v)
     if (!d.writable[size_t(m_index)])
         throw Error(QStringLiteral("Field '%1' cannot be updated: it is not a column of table '%2'.")
                         .arg(col.name, d.table));
-    Value stored = detail::convertFor(col.kind, col.definedSize, v, d.table + u'.' + col.origin);
+    Value stored = detail::convertFor(col.kind, col.definedSize, v, d.table, col.origin);
     if (d.mode == Recordset::Impl::Mode::None) {
         d.mode = Recordset::Impl::Mode::Edit;
-        d.original = d.rows[size_t(d.pos)];
+        d.original.assign(d.row(d.pos), d.row(d.pos) + d.cols.size());
         d.dirty.assign(d.cols.size(), 0);
+        d.dirtyBits = 0;
     }
-    d.rows[size_t(d.pos)][size_t(m_index)] = std::move(stored);
+    d.row(d.pos)[m_index] = std::move(stored);
     d.dirty[size_t(m_index)] = 1;
+    if (m_index < 63)
+        d.dirtyBits |= std::uint64_t(1) << m_index;
 }
 
 int Field::definedSize() const
@@ -567,7 +713,7 @@ Type Field::type() const
     const Type k = d.cols[size_t(m_index)].kind;
     if (k != Type::Null || !d.onRow())
         return k;
-    return d.rows[size_t(d.pos)][size_t(m_index)].type();
+    return d.row(d.pos)[m_index].type();
 }
 
 Money Field::toMoney() const

@@ -4,6 +4,7 @@
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -77,9 +78,14 @@ KeyFilter::KeyFilter(QWidget *box)
 {
     setObjectName(QStringLiteral("keyFilter"));
     box->installEventFilter(this);
+    watchFocusProxy();
+}
+
+void KeyFilter::watchFocusProxy()
+{
     // Composite boxes (editable combo, date picker) type into an inner line
-    // edit that holds the focus.
-    if (QWidget *proxy = box->focusProxy())
+    // edit that holds the focus. Installing twice is harmless.
+    if (QWidget *proxy = m_box->focusProxy())
         proxy->installEventFilter(this);
 }
 
@@ -119,6 +125,18 @@ KeyFilter &KeyFilter::onEnter(std::function<void()> f)
     return *this;
 }
 
+KeyFilter &KeyFilter::onKey(int key, std::function<void()> f)
+{
+    m_onKey.insert(key, std::move(f));
+    return *this;
+}
+
+KeyFilter &KeyFilter::selectAllOnFocus(bool on)
+{
+    m_selectAll = on;
+    return *this;
+}
+
 bool KeyFilter::accepts(QChar c, const QString &currentText) const
 {
     if (m_dropBlanks && c == QLatin1Char(' '))
@@ -132,9 +150,22 @@ bool KeyFilter::accepts(QChar c, const QString &currentText) const
 
 bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::FocusIn && m_selectAll) {
+        if (auto *edit = qobject_cast<QLineEdit *>(watched)) {
+            edit->selectAll();
+            // A mouse click places the cursor after the focus arrives: select again then.
+            if (static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason)
+                QMetaObject::invokeMethod(edit, &QLineEdit::selectAll, Qt::QueuedConnection);
+        }
+    }
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     auto *e = static_cast<QKeyEvent *>(event);
+    if (const auto handler = m_onKey.constFind(e->key());
+        handler != m_onKey.cend() && e->modifiers() == Qt::NoModifier) {
+        (*handler)();
+        return true;
+    }
     if (isEnter(e)) {
         if (!m_enterNext && !m_onEnter)
             return false;
@@ -163,8 +194,11 @@ bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
 
 KeyFilter &keys(QWidget *box)
 {
-    if (auto *existing = box->findChild<KeyFilter *>(QStringLiteral("keyFilter"), Qt::FindDirectChildrenOnly))
+    if (auto *existing
+        = box->findChild<KeyFilter *>(QStringLiteral("keyFilter"), Qt::FindDirectChildrenOnly)) {
+        existing->watchFocusProxy();
         return *existing;
+    }
     return *new KeyFilter(box);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Key handling of the entry fields: which typed characters a box keeps,
 // upper-casing while typing, and what Enter does.
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -40,9 +41,16 @@ public:
     KeyFilter &enterMovesNext(bool on = true);
     // Enter runs f (after moving on, when that is set too).
     KeyFilter &onEnter(std::function<void()> f);
+    // Pressing `key` (an arrow, a function key) runs f; the box does not get it.
+    KeyFilter &onKey(int key, std::function<void()> f);
+    // The whole text is selected whenever the box gets the focus.
+    KeyFilter &selectAllOnFocus(bool on = true);
 
     // Whether a typed character would be kept, given the box's current text.
     bool accepts(QChar c, const QString &currentText) const;
+    // Also filters the box's inner editor (keys() calls it again, for a
+    // combo made editable after its filter was made).
+    void watchFocusProxy();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -54,7 +62,9 @@ private:
     bool m_upper = false;
     bool m_dropBlanks = false;
     bool m_enterNext = false;
+    bool m_selectAll = false;
     std::function<void()> m_onEnter;
+    QHash<int, std::function<void()>> m_onKey;
 };
 
 // The box's filter, created on first use and owned by the box.

@@ -257,3 +257,107 @@ TEST_F(RecordsetTest, CompanyKeyIsNeverReused)
     rs.update();
     EXPECT_EQ(rs.fields(QStringLiteral("CompCode")).toInt(), first + 1);
 }
+
+TEST_F(RecordsetTest, StatementParametersFollowTheColumnRules)
+{
+    c.execute(QStringLiteral(
+                  "INSERT INTO Ledger (Row_No, AcName, DrAmt, VouDate) VALUES (?, ?, ?, ?), (?, 'B', ?, ?)"),
+        {"1", "A", "100.00", "03/08/2009", 2, 2.675, QDate(2009, 8, 4)});
+    auto text = [&](const char *sql) { return c.scalar(QString::fromLatin1(sql)).toString(); };
+    EXPECT_EQ(text("select group_concat(DrAmt || '/' || typeof(DrAmt) || '/' || VouDate || '/' || "
+                   "typeof(Row_No), ' ') "
+                   "from Ledger"),
+        QStringLiteral("10000/integer/2009-08-03/integer 268/integer/2009-08-04/integer"));
+    EXPECT_EQ(c.execute(QStringLiteral("Update Ledger Set DrAmt = ? Where Row_No = ?"), {150.5, "1"}), 1);
+    EXPECT_EQ(
+        c.execute(QStringLiteral("Update Ledger Set DrAmt = DrAmt + ? Where ? = Row_No"), {"0.50", 1}), 1);
+    EXPECT_EQ(text("select DrAmt from Ledger where Row_No = 1"), QStringLiteral("151.00"));
+    Recordset rs;
+    rs.open(QStringLiteral("Select * From Ledger Where VouDate Between ? And ? And Row_No In (?, ?)"), c,
+        {"03/08/2009", "03-08-2009", "1", "7"});
+    EXPECT_EQ(rs.recordCount(), 1);
+    rs.open(
+        QStringLiteral("Select * From Ledger l Where l.VouDate >= ? And l.DrAmt > ?"), c, {"2009-08-04", 2});
+    EXPECT_EQ(rs.recordCount(), 1);
+    EXPECT_DB_ERROR(c.execute(QStringLiteral("Delete From Ledger Where VouDate = ?"), {"someday"}),
+        "Column 'Ledger.VouDate': 'someday' is not a date.");
+}
+
+TEST_F(RecordsetTest, MoneySumsExactOverAMillionCentValues)
+{
+    c.execute(QStringLiteral("CREATE TABLE Amounts (Grp INTEGER, Amt MONEY)"));
+    // 0.10, 0.20 and 0.70 in turn: in binary floating point none is exact.
+    c.execute(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999999) "
+        "INSERT INTO Amounts SELECT i % 2, CASE i % 3 WHEN 0 THEN 10 WHEN 1 THEN 20 ELSE 70 END FROM n"));
+    {
+        Recordset rs;
+        rs.open(QStringLiteral("Select * From Amounts Where 0=1"), c);
+        rs.addNew();
+        rs.fields(QStringLiteral("Grp")).setValue(1);
+        rs.fields(QStringLiteral("Amt")).setValue("0.01");
+        rs.update();
+    }
+    // 333334 x 0.10 + 333333 x 0.20 + 333333 x 0.70 + 0.01
+    const Money want = Money::fromCents(333334LL * 10 + 333333LL * 20 + 333333LL * 70 + 1);
+    EXPECT_EQ(want.toString(), QStringLiteral("333333.11"));
+    EXPECT_EQ(c.scalar(QStringLiteral("select money(sum(Amt)) from Amounts")).toString(), want.toString());
+    Recordset rs;
+    rs.open(QStringLiteral("select Grp, money(sum(Amt)) as Total from Amounts group by Grp order by Grp"), c);
+    ASSERT_EQ(rs.recordCount(), 2);
+    Money total = rs.fields(QStringLiteral("total")).toMoney();
+    rs.moveNext();
+    total += rs.fields(QStringLiteral("Total")).toMoney();
+    EXPECT_EQ(total, want);
+    double floating = 0; // what a double sum would have said
+    for (int i = 0; i < 1000000; ++i)
+        floating += i % 3 == 0 ? 0.10 : i % 3 == 1 ? 0.20 : 0.70;
+    EXPECT_NE(floating + 0.01, want.toDouble());
+}
+
+TEST_F(RecordsetTest, RowsStayReadableAfterTheConnectionGoes)
+{
+    Recordset rs;
+    {
+        Connection other;
+        connect(other);
+        rs.open(QStringLiteral("Select * From Ledger Where 0=1"), other);
+        rs.addNew();
+        rs.fields(QStringLiteral("AcName")).setValue("HELD");
+        rs.update(); // the recordset now holds a prepared insert of `other`
+        other.close();
+        rs.addNew();
+        rs.fields(QStringLiteral("AcName")).setValue("LOST");
+        EXPECT_DB_ERROR(rs.update(),
+            "Operation is not allowed when the object is closed: the recordset's connection "
+            "was closed.");
+        connect(other); // a new session: the old recordset still may not write through it
+        rs.addNew();
+        EXPECT_THROW(rs.update(), db::Error);
+    } // the connection is destroyed before the recordset
+    EXPECT_EQ(rs.recordCount(), 1);
+    EXPECT_EQ(rs.fields(QStringLiteral("AcName")).toString(), QStringLiteral("HELD"));
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM Ledger")).toInt(), 1);
+}
+
+TEST_F(RecordsetTest, CloseWithPendingChangesIsRefused)
+{
+    Recordset rs;
+    rs.open(QStringLiteral("Select * From Ledger Where 0=1"), c);
+    rs.addNew();
+    rs.fields(QStringLiteral("AcName")).setValue("PENDING");
+    EXPECT_THROW(rs.close(), db::Error);
+    rs.cancelUpdate();
+    rs.close();
+    EXPECT_EQ(rs.state(), 0);
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM Ledger")).toInt(), 0);
+    // Moving saves a pending edit, as ADO does.
+    rs.open(QStringLiteral("Select * From Ledger Where 0=1"), c);
+    rs.addNew();
+    rs.fields(QStringLiteral("AcName")).setValue("MOVED");
+    rs.moveFirst();
+    EXPECT_FALSE(rs.editing());
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT AcName FROM Ledger")).toString(), QStringLiteral("MOVED"));
+    EXPECT_DB_ERROR(rs.fields(QStringLiteral("AcName")).setValue(QString(31, u'x')),
+        "String or binary data would be truncated: column 'Ledger.AcName' holds at most 30 characters.");
+}

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTest>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -64,6 +65,8 @@ protected:
         box("txtHidden")->hide();
         box("txtDisabled")->setEnabled(false);
         window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
     QLineEdit *box(const char *name) { return findControl<QLineEdit>(&window, QString::fromLatin1(name)); }
     QWidget window;
@@ -158,6 +161,21 @@ TEST_F(KeyWindow, EnterRunsItsHandler)
     pressEnter(c);
     EXPECT_EQ(returned, 1);
     EXPECT_EQ(focusIn(&window), c);
+
+    // Other keys with handlers (the arrows that move to a list).
+    int downs = 0;
+    keys(box("txtE")).onKey(Qt::Key_Down, [&] { ++downs; });
+    typeText(box("txtE"), QStringLiteral("ab"));
+    pressKey(box("txtE"), Qt::Key_Down);
+    pressKey(box("txtE"), Qt::Key_Up);
+    EXPECT_EQ(downs, 1);
+    EXPECT_EQ(box("txtE")->text(), QStringLiteral("ab"));
+
+    // The opening balance selects its text when it gets the focus.
+    keys(box("txtE")).selectAllOnFocus();
+    box("txtA")->setFocus();
+    box("txtE")->setFocus();
+    EXPECT_EQ(box("txtE")->selectedText(), QStringLiteral("ab"));
 
     // Enter in the date picker moves on as well.
     keys(date).enterMovesNext();

@@ -1,0 +1,91 @@
+// Schema migrations: applied in order, in place, keeping every row.
+#include "fixture.h"
+#include "internal.h"
+#include "schema.h"
+
+#include <QFile>
+
+using db::schema::Migration;
+
+namespace {
+
+class MigrationTest : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    sqlite3 *h = nullptr;
+    void SetUp() override { h = db::detail::openFile(tmp.path() + QStringLiteral("/t.db"), true); }
+    void TearDown() override { db::detail::closeFile(h); }
+    std::int64_t count(const char *sql) { return db::detail::scalar(h, QString::fromLatin1(sql)).toInt(); }
+};
+
+const Migration v1 {1, "001_first.sql", "CREATE TABLE T (a INTEGER, b VARCHAR(10) COLLATE NOCASE);"};
+const Migration v2 {2, "002_second.sql", "ALTER TABLE T ADD COLUMN c MONEY; CREATE TABLE U (x INTEGER);"};
+const Migration v3bad {3, "003_bad.sql", "CREATE TABLE V (x INTEGER); INSERT INTO Nowhere VALUES (1);"};
+
+} // namespace
+
+TEST_F(MigrationTest, EarlierDatabaseUpgradesInPlaceKeepingRows)
+{
+    db::schema::migrate(h, {v1});
+    EXPECT_EQ(db::schema::version(h), 1);
+    db::detail::exec(h,
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 500) "
+        "INSERT INTO T SELECT i, 'row' || i FROM n");
+    db::schema::migrate(h, {v1, v2});
+    EXPECT_EQ(db::schema::version(h), 2);
+    EXPECT_EQ(count("SELECT count(*) FROM T"), 500);
+    EXPECT_EQ(count("SELECT sum(a) FROM T WHERE b LIKE 'ROW%' AND c IS NULL"), 500 * 501 / 2);
+    EXPECT_EQ(count("SELECT count(*) FROM U"), 0);
+    db::schema::migrate(h, {v1, v2}); // nothing left to do
+    EXPECT_EQ(db::schema::version(h), 2);
+}
+
+TEST_F(MigrationTest, AFailingStepAppliesNothing)
+{
+    db::schema::migrate(h, {v1});
+    db::detail::exec(h, "INSERT INTO T VALUES (1, 'kept')");
+    try {
+        db::schema::migrate(h, {v1, v2, v3bad});
+        FAIL();
+    } catch (const db::Error &e) {
+        EXPECT_EQ(e.text(), QStringLiteral("Schema file 003_bad.sql failed: no such table: Nowhere"));
+    }
+    EXPECT_EQ(db::schema::version(h), 1);
+    EXPECT_EQ(count("SELECT count(*) FROM sqlite_master WHERE name IN ('U', 'V')"), 0);
+    EXPECT_EQ(count("SELECT count(*) FROM T"), 1);
+}
+
+TEST_F(MigrationTest, NewerDatabaseThanTheProgramIsRefused)
+{
+    db::schema::migrate(h, {v1, v2});
+    try {
+        db::schema::migrate(h, {v1});
+        FAIL();
+    } catch (const db::Error &e) {
+        EXPECT_EQ(e.text(),
+            QStringLiteral("The database has schema version 2, newer than this program knows (1). "
+                           "Use the newer program."));
+    }
+    EXPECT_THROW(db::schema::migrate(h, {v2, v1}), db::Error); // out of order
+}
+
+TEST_F(ServerTest, OpeningADatabaseOfAnEarlierBuildUpgradesIt)
+{
+    // ORU.db as an earlier build left it: version 0, with rows of its own.
+    const QString file = server + QStringLiteral("/ORU.db");
+    ASSERT_TRUE(QFile::remove(file));
+    sqlite3 *h = db::detail::openFile(file, true);
+    db::detail::exec(h,
+        "CREATE TABLE Legacy (id INTEGER PRIMARY KEY, name VARCHAR(20));"
+        "INSERT INTO Legacy (name) VALUES ('one'), ('two'), ('three');");
+    db::detail::closeFile(h);
+
+    db::Connection c;
+    connect(c);
+    EXPECT_EQ(db::databaseVersion(c), db::schemaVersion());
+    EXPECT_GE(db::schemaVersion(), 1);
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM Legacy")).toInt(), 3);
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM Company")).toInt(), 0);
+    EXPECT_EQ(db::schema::migrations().front().version, 1);
+    EXPECT_STREQ(db::schema::migrations().front().file, "001_shell.sql");
+}
