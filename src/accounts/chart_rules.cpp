@@ -250,9 +250,4 @@ bool openingBalance(const QString &typed, db::Value *out)
     return true;
 }
 
-bool maskFilled(const QString &maskedText)
-{
-    return !maskedText.contains(u'_');
-}
-
 } // namespace accounts

@@ -117,8 +117,5 @@ QString deleteAccount(db::Connection &conn, std::int64_t rowId);
 // The opening balance as typed: empty text and the lone signs "-", "." and
 // "-." are no amount (Null). Returns false when the text is not a number.
 bool openingBalance(const QString &typed, db::Value *out);
-// A masked number (tax numbers) is stored only when every position of the
-// mask is filled, that is when its text holds no "_".
-bool maskFilled(const QString &maskedText);
 
 } // namespace accounts

@@ -1,0 +1,114 @@
+#pragma once
+// The chart-of-accounts window: the three-level chart as a tree, one account
+// at a time in the entry panel (create, change, delete, print), and a search
+// tab over the subsidiary accounts.
+#include "window.h"
+
+#include <QString>
+
+#include <cstdint>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAction;
+class QPushButton;
+class QTabWidget;
+class QTreeWidgetItem;
+class QGroupBox;
+
+namespace ui {
+class DatePicker;
+class Grid;
+class MaskedEdit;
+class TreeView;
+} // namespace ui
+
+class frmAccount : public common::Window {
+    Q_OBJECT
+public:
+    frmAccount();
+
+    void FillData();
+    void ClearAll();
+    void FillTreeData();
+    void SetMaxlength();
+    void FillGrid();
+    void setGrid();
+    void EditAC(std::int32_t rowId);
+
+protected:
+    void formLoad() override;
+    void formUnload() override;
+
+private:
+    struct SaveResult;
+
+    void buildControls();
+    void setKeyRules();
+    void connectHandlers();
+
+    void cmdCreateAcClick();
+    void newAccount();
+    void saveAccount();
+    SaveResult writeAccount();
+    void afterSave(const SaveResult &r);
+    void chkBankClick();
+    void chkSupplierClick();
+    void chkHeadClick();
+    void cmdCancelClick();
+    void Command3Click();
+    void cmdPrintClick();
+    void cmdExitClick();
+    void lstTreeCollapseExpand();
+    void lstTreeNodeClick();
+    void mnuEditClick();
+    void mshSearchDblClick();
+
+    std::int64_t selectedRowId() const;
+    void expandPath(const QString &code);
+
+    // The controls, named as their objectName.
+    QTabWidget *SSTab;
+    ui::TreeView *lstTree;
+    QLineEdit *txtFindParent;
+    QGroupBox *Frame1;
+    QLineEdit *txtAcDes;
+    QLineEdit *txtOrder;
+    QCheckBox *chkHead;
+    QLabel *lblSubControl;
+    QLineEdit *txtSubControl;
+    QGroupBox *frmEntry;
+    QLineEdit *txtSubsidiary;
+    QLineEdit *txtContactPerson;
+    QLineEdit *txt_address;
+    QLineEdit *txtAdd2;
+    QLineEdit *txt_telno;
+    QLineEdit *txt_faxno;
+    QLineEdit *txt_email;
+    QLineEdit *txt_website;
+    QLineEdit *txtLocation;
+    ui::DatePicker *dtpOpening;
+    QLineEdit *txt_OpenBal;
+    ui::MaskedEdit *txt_Gstno;
+    ui::MaskedEdit *txt_Ntnno;
+    QCheckBox *chkBank;
+    QCheckBox *chkSupplier;
+    QPushButton *cmdCreateAc;
+    QPushButton *cmdCancel;
+    QPushButton *Command3;
+    QPushButton *cmdPrint;
+    QPushButton *cmdExit;
+    QLineEdit *txtFindAC;
+    ui::Grid *mshSearch;
+    QMenu *mnuPop;
+    QAction *mnuEdit;
+
+    bool m_IsNewAccount = false;
+    QString m_OldTitle;
+    QString m_AcStatus;
+    bool m_RightButton = false;
+    // Set while the program itself expands, collapses or rebuilds the tree.
+    bool m_TreeByProgram = false;
+};

@@ -1,0 +1,150 @@
+#pragma once
+// The formula language of report definitions and record selections.
+//
+//   {Table.Field}  a column of the report's data (names without regard to case)
+//   {?Name}        a parameter field        {@Name}  a formula field
+//   {#Name}        a running total
+//   12  12.50  'text'  "text"  #2009-01-01#  true  false
+//   = <> < <= > >=   x in a to b   x like 'A*B?'   IsNull(x)
+//   and or not  ( )  + - * /  & (joins texts)   if c then a else b
+//   ToText(x [, "format"])  Trim(x)  UpperCase(x)  LowerCase(x)
+//
+// A comparison with Null is false; texts compare without regard to case.
+// Formulas are parsed once, bound to a data layout once, and evaluated per
+// row; formula text never reaches SQL.
+#include "db.h"
+#include "reporterror.h"
+
+#include <QDate>
+#include <QString>
+
+#include <memory>
+#include <variant>
+#include <vector>
+
+namespace report {
+
+// A formula value: db's kinds plus true/false.
+class Val {
+public:
+    enum Kind { Null, Bool, Int, Money, Real, Text, Date };
+
+    Val() = default;
+    Val(bool b)
+        : m_v(b)
+    {
+    }
+    Val(std::int64_t i)
+        : m_v(i)
+    {
+    }
+    Val(int i)
+        : m_v(std::int64_t(i))
+    {
+    }
+    Val(db::Money m)
+        : m_v(m)
+    {
+    }
+    Val(double d)
+        : m_v(d)
+    {
+    }
+    Val(const QString &s)
+        : m_v(s)
+    {
+    }
+    Val(QString &&s)
+        : m_v(std::move(s))
+    {
+    }
+    Val(const char *s)
+        : m_v(QString::fromUtf8(s))
+    {
+    }
+    Val(QDate d);
+    static Val fromDb(const db::Value &v);
+
+    Kind kind() const { return Kind(m_v.index()); }
+    bool isNull() const { return kind() == Null; }
+    bool isNumber() const { return kind() == Int || kind() == Money || kind() == Real; }
+    bool isTrue() const { return kind() == Bool && std::get<bool>(m_v); }
+
+    bool toBool() const { return std::get<bool>(m_v); }
+    std::int64_t toInt() const { return std::get<std::int64_t>(m_v); }
+    db::Money toMoney() const; // Int or Money
+    double toReal() const; // any number
+    const QString &text() const { return std::get<QString>(m_v); }
+    QDate toDate() const { return std::get<QDate>(m_v); }
+    // Plain text: numbers without grouping, money with two decimals, dates
+    // as dd-mm-yyyy, Null as "".
+    QString toString() const;
+
+private:
+    std::variant<std::monostate, bool, std::int64_t, db::Money, double, QString, QDate> m_v;
+};
+
+// Three-way comparison; false when the two cannot be compared (either Null,
+// or kinds that do not meet such as a date and a number).
+bool compareVals(const Val &a, const Val &b, int *result);
+// A total order for sorting and grouping: Null first, then by value.
+int orderVals(const Val &a, const Val &b);
+// Case-insensitive match of the whole text with * (any run) and ? (one character).
+bool likeMatch(const QString &text, const QString &pattern);
+
+// What a formula refers to, resolved when it is bound.
+class Scope {
+public:
+    virtual ~Scope() = default;
+    // -1 when unknown. Names compare without regard to case.
+    virtual int findField(const QString &table, const QString &field) const = 0;
+    virtual int findParameter(const QString &name) const = 0;
+    virtual int findFormula(const QString &name) const = 0;
+    virtual int findRunningTotal(const QString &name) const = 0;
+};
+
+// Values of the current row, given to a bound formula.
+class Context {
+public:
+    virtual ~Context() = default;
+    virtual Val field(int index) const = 0;
+    virtual Val parameter(int index) const = 0;
+    virtual Val formula(int index) const = 0;
+    virtual Val runningTotal(int index) const = 0;
+};
+
+// Formats a value with a display format: numbers "##,###0.00", "###0.00",
+// "0"; dates "dd-mm-yyyy", "dd/mm/yyyy", "dd-mmm-yyyy", "yyyy-mm-dd". An
+// empty format gives the default text of the value's kind.
+QString formatVal(const Val &v, const QString &format);
+
+class Formula {
+public:
+    Formula();
+    ~Formula();
+    Formula(Formula &&) noexcept;
+    Formula &operator=(Formula &&) noexcept;
+
+    // Throws FormulaError for a syntax error.
+    static Formula parse(const QString &text);
+
+    const QString &text() const;
+    bool isEmpty() const; // blank text: no formula
+    // False when the formula can only give a number, text or date; a record
+    // selection must give true or false.
+    bool canBeCondition() const;
+    // Throws FormulaError naming the first unknown field, parameter, formula
+    // field or running total. Binding again replaces the earlier binding.
+    void bind(const Scope &scope);
+    // Requires bind(). Throws FormulaError for errors found while evaluating
+    // (a division by zero).
+    Val eval(const Context &ctx) const;
+    // The formula fields it refers to (after bind).
+    std::vector<int> formulaRefs() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace report

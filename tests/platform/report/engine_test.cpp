@@ -1,0 +1,412 @@
+#include "printers.h"
+#include "report.h"
+
+#include <gtest/gtest.h>
+
+#include <QHash>
+
+using report::ColumnName;
+using report::Document;
+using report::MemoryRowSet;
+using report::Report;
+
+namespace {
+
+db::Value money(const char *text)
+{
+    return db::Value(db::Money::parse(QString::fromLatin1(text)));
+}
+
+// Rows by query text: a definition's <query> names the table it gets.
+class Source : public report::DataSource {
+public:
+    MemoryRowSet &table(const QString &query, std::vector<ColumnName> columns)
+    {
+        return *m_tables.insert(query, std::make_shared<MemoryRowSet>(std::move(columns))).value();
+    }
+    std::unique_ptr<report::RowSet> fetch(const QString &sql, const db::Params &params) override
+    {
+        sqls << sql;
+        params_.push_back(params);
+        auto it = m_tables.find(sql);
+        if (it == m_tables.end())
+            throw db::Error(QStringLiteral("no such table: ") + sql);
+        return std::make_unique<MemoryRowSet>(*it.value());
+    }
+    QStringList sqls;
+    std::vector<db::Params> params_; // of each fetch
+
+private:
+    QHash<QString, std::shared_ptr<MemoryRowSet>> m_tables;
+};
+
+std::shared_ptr<Report> make(const QString &xml, std::shared_ptr<Source> source)
+{
+    auto r = Report::fromText(xml, QStringLiteral("test.rpt"));
+    r->setDataSource(std::move(source));
+    return r;
+}
+
+// Vouchers of two accounts, in no particular order.
+std::shared_ptr<Source> ledgerSource()
+{
+    auto s = std::make_shared<Source>();
+    auto &t = s->table("lines",
+        {{"Accounts", "AcName"}, {"DetJV", "VouNo"}, {"DetJV", "VouDate"}, {"DetJV", "DrAmt"},
+            {"DetJV", "CrAmt"}, {"MasJV", "VouStatus"}});
+    t.addRow({"CASH", 3, QDate(2009, 2, 1), money("0.10"), money("0"), "CP"});
+    t.addRow({"BANK", 1, QDate(2009, 1, 5), money("1000"), money("0"), "BR"});
+    t.addRow({"CASH", 1, QDate(2009, 1, 2), money("0.20"), money("0"), "CP"});
+    t.addRow({"BANK", 2, QDate(2009, 1, 9), money("0"), money("250.75"), "BP"});
+    t.addRow({"CASH", 2, QDate(2009, 1, 20), money("0"), money("0.05"), "CR"});
+    return s;
+}
+
+const char *ledgerXml = R"(<report name="ledger">
+  <data>
+    <query>lines</query>
+    <sort by="{DetJV.VouDate}"/>
+  </data>
+  <runningTotal name="Balance" group="1">{DetJV.DrAmt} - {DetJV.CrAmt}</runningTotal>
+  <group by="{Accounts.AcName}">
+    <header height="6"><field x="0" width="60">"Account: " &amp; {Accounts.AcName}</field></header>
+    <footer height="6">
+      <text x="0" width="30">Total</text>
+      <summary x="100" width="25" format="##,###0.00">{DetJV.DrAmt}</summary>
+      <summary x="125" width="25" format="##,###0.00">{DetJV.CrAmt}</summary>
+      <summary x="150" width="20" function="count"/>
+    </footer>
+  </group>
+  <details height="5">
+    <field x="0" width="25" format="dd-mm-yyyy">{DetJV.VouDate}</field>
+    <field x="25" width="10">{MasJV.VouStatus}</field>
+    <field x="100" width="25" format="##,###0.00" blankWhenZero="true">{DetJV.DrAmt}</field>
+    <field x="125" width="25" format="##,###0.00" blankWhenZero="true">{DetJV.CrAmt}</field>
+    <field x="150" width="30" format="##,###0.00">{#Balance}</field>
+  </details>
+  <reportFooter height="6">
+    <text x="0" width="30">Grand total</text>
+    <summary x="100" width="25">{DetJV.DrAmt}</summary>
+    <summary x="125" width="25">{DetJV.CrAmt}</summary>
+  </reportFooter>
+</report>)";
+
+} // namespace
+
+TEST(Engine, GroupsSortsSumsAndRunningBalance)
+{
+    auto r = make(QString::fromUtf8(ledgerXml), ledgerSource());
+    const Document &doc = r->render();
+    ASSERT_EQ(doc.pageCount(), 1);
+    EXPECT_EQ(doc.pageLines(0),
+        QStringList({
+            "Account: BANK",
+            "05-01-2009 | BR | 1,000.00 | 1,000.00",
+            "09-01-2009 | BP | 250.75 | 749.25",
+            "Total | 1,000.00 | 250.75 | 2",
+            "Account: CASH",
+            "02-01-2009 | CP | 0.20 | 0.20",
+            "20-01-2009 | CR | 0.05 | 0.15",
+            "01-02-2009 | CP | 0.10 | 0.25",
+            "Total | 0.30 | 0.05 | 3",
+            "Grand total | 1,000.30 | 250.80",
+        }));
+}
+
+TEST(Engine, NestedGroupsDescendingWithSums)
+{
+    auto s = std::make_shared<Source>();
+    auto &t = s->table(
+        "fees", {{"tblSession", "SessionName"}, {"tblCourse", "CourseName"}, {"tblDetApp", "NetAmt"}});
+    t.addRow({"2009", "CA", money("100")});
+    t.addRow({"2010", "ACCA", money("10.01")});
+    t.addRow({"2009", "ACCA", money("20")});
+    t.addRow({"2010", "ACCA", money("0.99")});
+    t.addRow({"2009", "CA", money("5.50")});
+    auto r = make(R"(<report>
+      <data><query>fees</query></data>
+      <group by="{tblSession.SessionName}" order="descending">
+        <header height="5"><field>{tblSession.SessionName}</field></header>
+        <group by="{tblCourse.CourseName}">
+          <header height="5"><field x="10">{tblCourse.CourseName}</field></header>
+          <footer height="5"><text x="10" width="40">Course total</text><summary x="100" width="30">{tblDetApp.NetAmt}</summary></footer>
+        </group>
+        <footer height="5"><text width="40">Session total</text><summary x="100" width="30">{tblDetApp.NetAmt}</summary>
+          <summary x="140" width="30" scope="report">{tblDetApp.NetAmt}</summary></footer>
+      </group>
+    </report>)",
+        s);
+    EXPECT_EQ(r->render().pageLines(0),
+        QStringList({
+            "2010",
+            "ACCA",
+            "Course total | 11.00",
+            "Session total | 11.00 | 136.50",
+            "2009",
+            "ACCA",
+            "Course total | 20.00",
+            "CA",
+            "Course total | 105.50",
+            "Session total | 125.50 | 136.50",
+        }));
+}
+
+TEST(Engine, PagesRepeatTheirHeaderAndCountPages)
+{
+    auto s = std::make_shared<Source>();
+    auto &t = s->table("rows", {{"T", "Grp"}, {"T", "N"}});
+    for (int i = 1; i <= 60; ++i)
+        t.addRow({i <= 45 ? "A" : "B", i});
+    // Body: 297 - 2*10 margins - 10 page header - 10 page footer = 257 mm; 10 mm rows.
+    auto r = make(R"(<report margins="10">
+      <data><query>rows</query></data>
+      <pageHeader height="10"><text>Directory</text><special x="150" width="40" kind="pageNumber"/></pageHeader>
+      <group by="{T.Grp}">
+        <header height="10" repeat="true"><field>"Group " &amp; {T.Grp}</field></header>
+        <footer height="10" newPageAfter="true"><summary function="count"/></footer>
+      </group>
+      <details height="10"><field x="20" width="20">{T.N}</field></details>
+      <pageFooter height="10"><special x="0" width="60" kind="pageNofM"/></pageFooter>
+    </report>)",
+        s);
+    const Document &doc = r->render();
+    ASSERT_EQ(doc.pageCount(), 3);
+    const QStringList p1 = doc.pageLines(0), p2 = doc.pageLines(1), p3 = doc.pageLines(2);
+    // 25 bands fit: the group header and rows 1..24.
+    EXPECT_EQ(p1.first(), "Directory | 1");
+    EXPECT_EQ(p1[1], "Group A");
+    EXPECT_EQ(p1[2], "1");
+    EXPECT_EQ(p1[p1.size() - 2], "24");
+    EXPECT_EQ(p1.last(), "Page 1 of 3");
+    // Group A goes on: its header is repeated under the page header.
+    EXPECT_EQ(p2.mid(0, 3), QStringList({"Directory | 2", "Group A", "25"}));
+    EXPECT_EQ(p2[p2.size() - 3], "45");
+    EXPECT_EQ(p2[p2.size() - 2], "45"); // the count of group A
+    EXPECT_EQ(p2.last(), "Page 2 of 3");
+    // The footer's new page puts group B on a page of its own.
+    EXPECT_EQ(p3.mid(0, 3), QStringList({"Directory | 3", "Group B", "46"}));
+    EXPECT_EQ(p3[p3.size() - 2], "15");
+    EXPECT_EQ(p3.last(), "Page 3 of 3");
+    // The page footer sits at the bottom of every page.
+    for (const report::Page &p : doc.pages)
+        EXPECT_DOUBLE_EQ(p.texts.back().rect.top(), 277.0);
+}
+
+TEST(Engine, GroupHeaderIsNotLeftAloneAtThePageBottom)
+{
+    auto s = std::make_shared<Source>();
+    auto &t = s->table("rows", {{"T", "Grp"}, {"T", "N"}});
+    for (int i = 1; i <= 27; ++i)
+        t.addRow({i <= 25 ? "A" : "B", i});
+    // 27 bands of 10 mm fill the 277 mm body: the header of B would be the 27th.
+    auto r = make(R"(<report margins="10">
+      <data><query>rows</query></data>
+      <group by="{T.Grp}"><header height="10"><field>"Group " &amp; {T.Grp}</field></header></group>
+      <details height="10"><field x="20" width="20">{T.N}</field></details>
+    </report>)",
+        s);
+    const Document &doc = r->render();
+    ASSERT_EQ(doc.pageCount(), 2);
+    EXPECT_EQ(doc.pageLines(0).size(), 26);
+    EXPECT_EQ(doc.pageLines(0).last(), "25");
+    EXPECT_EQ(doc.pageLines(1), QStringList({"Group B", "26", "27"}));
+}
+
+TEST(Engine, SelectionsParametersFormulasAndSubreports)
+{
+    auto s = std::make_shared<Source>();
+    auto &m
+        = s->table("select * from DetJV where SessionID = ?", {{"DetJV", "VouNo"}, {"DetJV", "VouStatus"}});
+    m.addRow({1, "CP"});
+    m.addRow({2, "CR"});
+    m.addRow({3, "CP"});
+    auto &sub = s->table("accounts", {{"Accounts", "RowID"}, {"Accounts", "AcName"}});
+    sub.addRow({5, "CASH IN HAND"});
+    sub.addRow({6, "HBL"});
+    const QString xml = R"(<report name="rptTest">
+      <data>
+        <query>select * from DetJV where SessionID = {?Session}</query>
+        <selection>{DetJV.VouStatus} = 'CP' and {DetJV.VouNo} >= {?From}</selection>
+      </data>
+      <parameter name="Session" type="integer"/>
+      <parameter name="From" type="integer" default="0"/>
+      <formula name="Dates">"no dates"</formula>
+      <reportHeader height="5">
+        <field>{@Dates}</field>
+        <subreport name="rptSubAc" x="10">
+          <data><query>accounts</query><selection>{Accounts.RowID} = 5</selection></data>
+          <details height="5"><field>{Accounts.AcName}</field></details>
+        </subreport>
+      </reportHeader>
+      <details height="5"><field>{DetJV.VouStatus} &amp; {DetJV.VouNo}</field></details>
+    </report>)";
+
+    auto r = make(xml, s);
+    EXPECT_THROW(r->render(), report::Error) << "parameter 1 has no value and no default";
+    r->setParameterValue(1, 7);
+    EXPECT_EQ(r->render().allLines(), QStringList({"no dates", "CASH IN HAND", "CP1", "CP3"}));
+    EXPECT_EQ(s->sqls.first(), "select * from DetJV where SessionID = ?");
+    ASSERT_EQ(s->params_.front().size(), 1u);
+    EXPECT_EQ(s->params_.front()[0].toInt(), 7);
+    // The subreport shifts right by its x.
+    EXPECT_DOUBLE_EQ(r->document()->pages[0].texts[1].rect.left(), 20.0);
+
+    r->setParameterValue(2, "2");
+    r->setRecordSelectionFormula("{DetJV.VouNo} >= {?From}");
+    r->setFormula("dates", "\"From :  01-01-2009\"");
+    r->openSubreport("RPTSUBAC").setRecordSelectionFormula("{Accounts.RowID} = 6");
+    EXPECT_EQ(r->render().allLines(), QStringList({"From :  01-01-2009", "HBL", "CR2", "CP3"}));
+
+    r->setRecordSelectionFormula("");
+    EXPECT_EQ(r->render().allLines().mid(2), QStringList({"CP1", "CR2", "CP3"}));
+}
+
+TEST(Engine, EmptyResultStillHasOnePage)
+{
+    auto s = std::make_shared<Source>();
+    s->table("none", {{"T", "A"}});
+    auto r = make(R"(<report><data><query>none</query></data>
+      <pageHeader height="5"><text>Title</text></pageHeader>
+      <details height="5"><field>{T.A}</field></details>
+      <reportFooter height="5"><summary function="count"/></reportFooter>
+      <pageFooter height="5"><special kind="pageNofM"/></pageFooter></report>)",
+        s);
+    EXPECT_EQ(r->render().allLines(), QStringList({"Title", "0", "Page 1 of 1"}));
+}
+
+TEST(Engine, SectionsShownOnCondition)
+{
+    auto s = std::make_shared<Source>();
+    auto &t = s->table("t", {{"T", "A"}, {"T", "Amt"}});
+    t.addRow({"x", money("0")});
+    t.addRow({"y", money("2.5")});
+    auto r = make(R"(<report><data><query>t</query></data>
+      <details height="5" visible="{T.Amt} &lt;&gt; 0"><field>{T.A}</field><field x="50" width="20">{T.Amt}</field></details>
+    </report>)",
+        s);
+    EXPECT_EQ(r->render().allLines(), QStringList({"y | 2.50"}));
+}
+
+TEST(Engine, FailuresLeaveTheLastDocument)
+{
+    auto s = std::make_shared<Source>();
+    auto &t = s->table("t", {{"T", "A"}});
+    t.addRow({1});
+    const QString xml = R"(<report name="rptT"><data><query>t</query></data>
+      <parameter name="P" type="integer" default="1"/>
+      <formula name="F">"f"</formula>
+      <formula name="Loop1">{@Loop2}</formula><formula name="Loop2">{@Loop1}</formula>
+      <reportHeader><subreport name="Sub"><data><query>t</query></data></subreport></reportHeader>
+      <details height="5"><field>{T.A}</field></details></report>)";
+    std::shared_ptr<Report> r;
+    const Document *first = nullptr;
+
+    const struct {
+        std::function<void()> act;
+        const char *message;
+    } cases[] = {
+        {[&] { r->setRecordSelectionFormula("{T.B} = 1"); },
+            "Record selection formula: Error in formula at position 1 ('{T.B}'): this field is not known."},
+        {[&] { r->setRecordSelectionFormula("{T.A} = "); },
+            "Record selection formula: Error in formula at position 9 (end of formula): a value is "
+            "expected."},
+        {[&] { r->setRecordSelectionFormula("{T.A} + 1"); },
+            "Record selection formula: it must give true or false."},
+        {[&] { r->setParameterValue(2, 1); }, "The report 'rptT' has no parameter field 2 (it has 1)."},
+        {[&] { r->setParameterValue(0, 1); }, "The report 'rptT' has no parameter field 0 (it has 1)."},
+        {[&] { r->setParameterValue(1, "abc"); },
+            "The parameter field 1 ('P') takes a whole number, not 'abc'."},
+        {[&] { r->setParameterValue(1, 4294967296LL); },
+            "The parameter field 1 ('P') takes a whole number of 32 bits, not '4294967296'."},
+        {[&] { r->setFormula("Course", "\"x\""); }, "The report 'rptT' has no formula field named 'Course'."},
+        {[&] { r->setFormula("F", "\"x"); },
+            "Formula field 'F': Error in formula at position 1 ('\"x'): the text is not closed."},
+        {[&] { r->setFormula("F", "{T.Nope}"); },
+            "Formula field 'F': Error in formula at position 1 ('{T.Nope}'): this field is not known."},
+        {[&] { r->openSubreport("rptSubAcOpen"); },
+            "The report 'rptT' has no subreport named 'rptSubAcOpen'."},
+        {[&] { r->openSubreport("Sub").setRecordSelectionFormula("{T.Z} = 1"); },
+            "Subreport 'Sub', record selection formula: Error in formula at position 1 ('{T.Z}'): this field "
+            "is not "
+            "known."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message);
+        auto fresh = make(xml, s);
+        r = fresh;
+        r->setFormula("Loop1", "1"); // no cycle, unless a case puts it back
+        first = &r->render();
+        try {
+            c.act();
+            r->render();
+            ADD_FAILURE() << "no error";
+        } catch (const report::Error &e) {
+            EXPECT_EQ(e.text(), QString::fromUtf8(c.message));
+        }
+        EXPECT_EQ(r->document(), first);
+        EXPECT_EQ(first->allLines(), QStringList({"1"}));
+    }
+
+    auto cyclic = make(xml, s);
+    try {
+        cyclic->render();
+        ADD_FAILURE() << "no error";
+    } catch (const report::Error &e) {
+        EXPECT_EQ(e.text(), "Formula field 'Loop1' refers to itself through {@Loop2}.");
+    }
+    auto unlogged = Report::fromText(xml, "x.rpt");
+    EXPECT_THROW(unlogged->render(), report::Error);
+}
+
+TEST(Definition, FaultsNameTheFileAndLine)
+{
+    const struct {
+        const char *xml;
+        const char *message;
+    } cases[] = {
+        {"<report>", "Error in report file 'bad.rpt', line 1: Premature end of document."},
+        {"<page/>", "Error in report file 'bad.rpt', line 1: the file must hold one <report> element."},
+        {"<report>\n<details/></report>",
+            "Error in report file 'bad.rpt', line 1: the report needs <data> with a <query>."},
+        {"<report><data><query>q</query></data>\n<detail/></report>",
+            "Error in report file 'bad.rpt', line 2: <detail> is not known here."},
+        {"<report><data><query>q</query></data>\n<details hieght=\"5\"/></report>",
+            "Error in report file 'bad.rpt', line 2: <details> has no attribute 'hieght'."},
+        {"<report><data><query>q</query></data><details>\n<field x=\"a\">{T.A}</field></details></report>",
+            "Error in report file 'bad.rpt', line 2: 'x' must be a number of millimetres, not 'a'."},
+        {"<report><data><query>q</query></data><details>\n<summary "
+         "function=\"total\">{T.A}</summary></details></report>",
+            "Error in report file 'bad.rpt', line 2: 'function' must be one of sum, count, min, max, "
+            "average, not 'total'."},
+        {"<report><data><query>q</query></data><details>\n<field>{T.A} = </field></details></report>",
+            "bad.rpt, line 2: Error in formula at position 8 (end of formula): a value is expected."},
+        {"<report><data><query>q</query>\n<selection>{T.A} +</selection></data></report>",
+            "Record selection formula: Error in formula at position 8 (end of formula): a value is "
+            "expected."},
+        {"<report><data><query>q</query></data><formula name=\"A\">1</formula>\n<formula "
+         "name=\"a\">2</formula></report>",
+            "Error in report file 'bad.rpt', line 2: the formula field 'a' is defined twice."},
+        {"<report><data><query>q</query></data><reportHeader><subreport "
+         "name=\"S\"><data><query>q</query></data>"
+         "\n<pageHeader/></subreport></reportHeader></report>",
+            "Error in report file 'bad.rpt', line 1: a subreport has no page header or footer."},
+        {"<report><data><query>q</query></data>\n<runningTotal name=\"B\" "
+         "group=\"2\">1</runningTotal></report>",
+            "Error in report file 'bad.rpt', line 2: the report has no group 2."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.xml);
+        try {
+            Report::fromText(QString::fromUtf8(c.xml), "bad.rpt");
+            ADD_FAILURE() << "no error";
+        } catch (const report::Error &e) {
+            EXPECT_EQ(e.text(), QString::fromUtf8(c.message));
+        }
+    }
+    try {
+        Report::open("/nonexistent/rptNone.rpt");
+        ADD_FAILURE() << "no error";
+    } catch (const report::Error &e) {
+        EXPECT_EQ(e.text(), "The report file '/nonexistent/rptNone.rpt' was not found.");
+    }
+}

@@ -1,0 +1,338 @@
+#include "../printers.h"
+#include "frmVeiwer.h"
+#include "globals.h"
+#include "printing.h"
+#include "report.h"
+#include "testserver.h"
+#include "viewer.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+using common::PrintJob;
+using common::printReport;
+
+namespace {
+
+class Printing : public TestServer {
+protected:
+    void SetUp() override
+    {
+        TestServer::SetUp();
+        shell::registerViewer();
+        common::setAppPath(QStringLiteral(ORU_PRINTING_REPORTS));
+        exec("create table TstAccount (RowID INTEGER PRIMARY KEY, AcName VARCHAR(50) COLLATE NOCASE, OpenBal "
+             "MONEY)");
+        exec("create table TstLine (LineID INTEGER PRIMARY KEY, VouNo INTEGER, VouStatus VARCHAR(2) COLLATE "
+             "NOCASE, "
+             "VouDate DATE, AcCode INTEGER, DrAmt MONEY, CrAmt MONEY, Naration VARCHAR(100) COLLATE NOCASE)");
+        exec("insert into Company (Company, comActive) values ('ORU INSTITUTE', 'Y'), ('OLD NAME', null)");
+        exec("insert into TstAccount values (5, 'CASH', ?), (6, 'HBL', 0), (7, 'FEES', 0)",
+            {db::Money::parse(u"100")});
+        const char *lines[][7] = {
+            {"1", "CP", "2009-01-05", "5", "0", "150.25", "STATIONERY"},
+            {"1", "CP", "2009-01-05", "7", "150.25", "0", "STATIONERY"},
+            {"2", "CP", "31/01/2009", "5", "0", "0.10", "POSTAGE"},
+            {"2", "CP", "31/01/2009", "7", "0.10", "0", "POSTAGE"},
+            {"3", "CP", "2009-02-01", "5", "0", "0.20", "TEA"},
+            {"3", "CP", "2009-02-01", "7", "0.20", "0", "TEA"},
+            {"1", "BR", "2009-01-10", "6", "1000", "0", "FEES RECEIVED"},
+            {"1", "BR", "2009-01-10", "5", "0", "1000", "FEES RECEIVED"},
+            {"9", "CP", "2008-12-31", "5", "0", "99", "LAST YEAR"},
+        };
+        for (const auto &l : lines)
+            exec("insert into TstLine (VouNo, VouStatus, VouDate, AcCode, DrAmt, CrAmt, Naration) "
+                 "values (?, ?, ?, ?, ?, ?, ?)",
+                {l[0], l[1], l[2], l[3], db::Money::parse(QString::fromLatin1(l[4])),
+                    db::Money::parse(QString::fromLatin1(l[5])), l[6]});
+        for (int i = 1; i <= 100; ++i)
+            exec("insert into User_Information (Row_No, User_Name, Designation) values (?, ?, 'CLERK')",
+                {i, QStringLiteral("USER %1").arg(i)});
+    }
+
+    void TearDown() override
+    {
+        report::CRViewer91::setPrintDialog(nullptr);
+        TestServer::TearDown();
+    }
+
+    PrintJob ledger() const
+    {
+        PrintJob job;
+        job.reportFile = QStringLiteral("\\rptTstLedger.rpt");
+        job.user = gUserName;
+        job.password = gUserPassword;
+        job.parameters = {{1, "2009-01-01"}, {2, "CASH PAYMENTS"}};
+        job.formulas = {{"Dates", "From :  01-01-2009  To :  31-01-2009"}};
+        job.subreportSelections = {{"rptSubAc", "{TstAccount.RowID} = 5"}};
+        return job;
+    }
+
+    static frmVeiwer *viewerWindow() { return common::windows::ifLoaded<frmVeiwer>("frmVeiwer"); }
+    static QStringList shownLines()
+    {
+        report::CRViewer91 *v = common::viewerControl();
+        return v && v->document() ? v->document()->allLines() : QStringList();
+    }
+
+    static QString pdfText(const QString &path)
+    {
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        EXPECT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+};
+
+const QStringList header = {"Date | Voucher | Narration | Debit | Credit | Balance"};
+
+} // namespace
+
+TEST_F(Printing, StoredSelectionFormulaParametersAndSubreport)
+{
+    printReport(ledger());
+    frmVeiwer *w = viewerWindow();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle(), "");
+    EXPECT_EQ(shownLines(),
+        QStringList({
+            "CASH PAYMENTS | ORU INSTITUTE",
+            "From :  01-01-2009  To :  31-01-2009",
+            "Opening: | CASH | 100.00",
+        }) + header
+            + QStringList({
+                "Kind CP",
+                "CASH",
+                "05-01-2009 | 1 | STATIONERY | 150.25 | -150.25",
+                "31-01-2009 | 2 | POSTAGE | 0.10 | -150.35",
+                "01-02-2009 | 3 | TEA | 0.20 | -150.55",
+                "Total CASH | 0.00 | 150.55",
+                "FEES",
+                "05-01-2009 | 1 | STATIONERY | 150.25 | 150.25",
+                "31-01-2009 | 2 | POSTAGE | 0.10 | 150.35",
+                "01-02-2009 | 3 | TEA | 0.20 | 150.55",
+                "Total FEES | 150.55 | 0.00",
+                "Kind total | 150.55 | 150.55",
+                "Grand total | 150.55 | 150.55 | 6",
+                "Page 1 of 1",
+            }));
+}
+
+TEST_F(Printing, GivenSelectionReplacesTheStoredOne)
+{
+    PrintJob job = ledger();
+    job.selection
+        = "{Company.comActive}='Y' and {TstLine.AcCode} = 5 and {TstLine.VouDate} in #2009-01-05# to "
+          "#2009-01-31#";
+    job.parameters = {{1, "2008-01-01"}}; // the heading keeps its default
+    job.formulas.clear();
+    job.subreportSelections.clear();
+    printReport(job);
+    EXPECT_EQ(shownLines(),
+        QStringList({"LEDGER | ORU INSTITUTE"}) + header
+            + QStringList({
+                "Kind BR",
+                "CASH",
+                "10-01-2009 | 1 | FEES RECEIVED | 1,000.00 | -1,000.00",
+                "Total CASH | 0.00 | 1,000.00",
+                "Kind total | 0.00 | 1,000.00",
+                "Kind CP",
+                "CASH",
+                "05-01-2009 | 1 | STATIONERY | 150.25 | -150.25",
+                "31-01-2009 | 2 | POSTAGE | 0.10 | -150.35",
+                "Total CASH | 0.00 | 150.35",
+                "Kind total | 0.00 | 150.35",
+                "Grand total | 0.00 | 1,150.35 | 3",
+                "Page 1 of 1",
+            }));
+}
+
+TEST_F(Printing, PagesRepeatTheHeaderAndCountThemselves)
+{
+    PrintJob job;
+    job.reportFile = QStringLiteral("\\Vel_Report\\rptTstUsers.rpt");
+    job.user = gUserName;
+    job.password = gUserPassword;
+    printReport(job);
+    report::CRViewer91 *v = common::viewerControl();
+    ASSERT_TRUE(v);
+    const report::Document *doc = v->document();
+    ASSERT_EQ(doc->pageCount(), 3);
+    const int perPage[] = {43, 43, 14};
+    int next = 1;
+    for (int p = 0; p < 3; ++p) {
+        const QStringList lines = doc->pageLines(p);
+        ASSERT_EQ(lines.size(), perPage[p] + 3);
+        EXPECT_EQ(lines.mid(0, 2), QStringList({"USERS", "No. | Name"}));
+        EXPECT_EQ(lines[2], QStringLiteral("%1 | USER %1 | CLERK").arg(next));
+        next += perPage[p];
+        EXPECT_EQ(lines.last(), QStringLiteral("Page %1 of 3").arg(p + 1));
+    }
+    // The toolbar pages through them.
+    EXPECT_EQ(v->findChild<QLabel *>("lblPage")->text(), "Page 1 of 3");
+    v->findChild<QAction *>("cmdNextPage")->trigger();
+    v->findChild<QAction *>("cmdLastPage")->trigger();
+    EXPECT_EQ(v->currentPage(), 3);
+    EXPECT_FALSE(v->findChild<QAction *>("cmdNextPage")->isEnabled());
+    v->findChild<QAction *>("cmdFirstPage")->trigger();
+    EXPECT_EQ(v->currentPage(), 1);
+
+    job.selection = "{User_Information.Row_No} = 7";
+    printReport(job);
+    EXPECT_EQ(shownLines(), QStringList({"USERS", "No. | Name", "7 | USER 7 | CLERK", "Page 1 of 1"}));
+}
+
+TEST_F(Printing, FailuresLeaveTheViewerAsItWas)
+{
+    // Nothing printed yet: a failure does not even load the viewer.
+    PrintJob missing = ledger();
+    missing.reportFile = QStringLiteral("\\rptNone.rpt");
+    EXPECT_THROW(printReport(missing), report::Error);
+    EXPECT_FALSE(viewerWindow());
+
+    printReport(ledger());
+    frmVeiwer *w = viewerWindow();
+    ASSERT_TRUE(w);
+    w->setWindowTitle("kept");
+    const report::Document *shown = common::viewerControl()->document();
+    const QString dir = QStringLiteral(ORU_PRINTING_REPORTS);
+
+    const struct {
+        std::function<void(PrintJob &)> change;
+        QString message;
+    } cases[] = {
+        {[](PrintJob &j) { j.reportFile = "\\rptNone.rpt"; },
+            "The report file '" + dir + "/rptNone.rpt' was not found."},
+        {[](PrintJob &j) { j.reportFile = "\\RPTTSTLEDGER.rpt"; },
+            "The report file '" + dir + "/RPTTSTLEDGER.rpt' was not found."},
+        {[](PrintJob &j) { j.password = "wrong"; }, "Login failed for user 'sa'."},
+        {[](PrintJob &j) { j.user = "nobody"; }, "Login failed for user 'nobody'."},
+        {[](PrintJob &j) { j.selection = "{TstLine.VouNo}= "; },
+            "Record selection formula: Error in formula at position 18 (end of formula): a value is "
+            "expected."},
+        {[](PrintJob &j) { j.selection = "{TstLine.Amount} > 0"; },
+            "Record selection formula: Error in formula at position 1 ('{TstLine.Amount}'): this field is "
+            "not known."},
+        {[](PrintJob &j) {
+             j.parameters.push_back({3, 1});
+         },
+            "The report 'rptTstLedger' has no parameter field 3 (it has 2)."},
+        {[](PrintJob &j) {
+             j.parameters = {{1, "2009-13-45"}};
+         },
+            "The parameter field 1 ('FromDate') takes a date, not '2009-13-45'."},
+        {[](PrintJob &j) { j.parameters.clear(); },
+            "The parameter field 1 ('FromDate') of the report 'rptTstLedger' has no value."},
+        {[](PrintJob &j) {
+             j.formulas.push_back({"Course", "CA"});
+         },
+            "The report 'rptTstLedger' has no formula field named 'Course'."},
+        {[](PrintJob &j) {
+             j.subreportSelections.push_back({"rptSubOpening", "{DetJV.AcCode} = 5"});
+         },
+            "The report 'rptTstLedger' has no subreport named 'rptSubOpening'."},
+        {[](PrintJob &j) {
+             j.subreportSelections = {{"rptSubAc", "{TstAccount.RowID} = = 5"}};
+         },
+            "Subreport 'rptSubAc', record selection formula: Error in formula at position 22 ('='): a value "
+            "is "
+            "expected."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        PrintJob job = ledger();
+        c.change(job);
+        try {
+            printReport(job);
+            ADD_FAILURE() << "no error";
+        } catch (const std::runtime_error &e) {
+            EXPECT_EQ(QString::fromUtf8(e.what()), c.message);
+        }
+        EXPECT_EQ(viewerWindow(), w);
+        EXPECT_EQ(w->windowTitle(), "kept");
+        EXPECT_EQ(common::viewerControl()->document(), shown);
+    }
+}
+
+TEST_F(Printing, FormulaTextsAreQuotedForTheEngine)
+{
+    PrintJob job = ledger();
+    job.formulas = {{"Dates", "Say \"hi\" & it's"}};
+    printReport(job);
+    EXPECT_EQ(shownLines()[1], "Say \"hi\" & it's");
+}
+
+TEST_F(Printing, PrintingTwiceReusesTheOneViewerAtItsSize)
+{
+    printReport(ledger());
+    frmVeiwer *w = viewerWindow();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(w->subWindow());
+    report::CRViewer91 *v = w->viewer();
+    EXPECT_EQ(v->geometry(), w->rect());
+
+    w->subWindow()->resize(520, 410);
+    w->subWindow()->move(30, 20);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(v->geometry(), w->rect()) << "the viewer fills the window after a resize";
+    const QRect frame = w->subWindow()->geometry();
+
+    PrintJob job;
+    job.reportFile = QStringLiteral("\\Vel_Report\\rptTstUsers.rpt");
+    job.user = gUserName;
+    job.password = gUserPassword;
+    job.selection = "{User_Information.Row_No} = 7";
+    printReport(job);
+    EXPECT_EQ(viewerWindow(), w);
+    EXPECT_EQ(w->viewer(), v);
+    EXPECT_EQ(w->subWindow()->geometry(), frame);
+    EXPECT_EQ(w->windowTitle(), "");
+    EXPECT_EQ(shownLines(), QStringList({"USERS", "No. | Name", "7 | USER 7 | CLERK", "Page 1 of 1"}));
+    EXPECT_EQ(host()->subWindowList().size(), 1);
+}
+
+TEST_F(Printing, ExportAndPrintWriteTheShownRows)
+{
+    printReport(ledger());
+    report::CRViewer91 *v = common::viewerControl();
+    QTemporaryDir out;
+    const QString pdf = out.filePath("ledger.pdf");
+    dialogs().file(pdf);
+    v->findChild<QAction *>("cmdExport")->trigger();
+    QString text = pdfText(pdf);
+    EXPECT_TRUE(text.contains(QRegularExpression("05-01-2009 +1 +STATIONERY +150.25 +150.25")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QRegularExpression("Grand total +150.55 +150.55 +6"))) << text.toStdString();
+    EXPECT_TRUE(text.contains("Opening:"));
+
+    // Cancelling the file dialog writes nothing.
+    dialogs().file(QString());
+    v->findChild<QAction *>("cmdExport")->trigger();
+
+    const QString printed = out.filePath("printed.pdf");
+    int asked = 0;
+    report::CRViewer91::setPrintDialog([&](QPrinter &printer, QWidget *) {
+        ++asked;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printed);
+        return true;
+    });
+    v->findChild<QAction *>("cmdPrint")->trigger();
+    EXPECT_EQ(asked, 1);
+    text = pdfText(printed);
+    EXPECT_TRUE(text.contains(QRegularExpression("31-01-2009 +2 +POSTAGE +0.10 +150.35")))
+        << text.toStdString();
+
+    report::CRViewer91::setPrintDialog([&](QPrinter &, QWidget *) { return false; });
+    QFile::remove(printed);
+    EXPECT_FALSE(v->printReport());
+    EXPECT_FALSE(QFile::exists(printed));
+}
