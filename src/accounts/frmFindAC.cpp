@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -96,7 +97,10 @@ frmFindAC::frmFindAC(QWidget *parent)
         if (common::Window *gate = common::windows::show(QStringLiteral("frmLocPass")))
             gate->moveTwips(5000, 3000);
     });
-    common::on(cmdExit, &QPushButton::clicked, this, [this](auto &&...) { unload(); });
+    common::on(cmdExit, &QPushButton::clicked, this, [this](auto &&...) {
+        m_closedByUser = true;
+        unload();
+    });
 
     txtFindAC->installEventFilter(this);
 }
@@ -136,6 +140,7 @@ void frmFindAC::formActivate()
 
 void frmFindAC::takeRequest(common::Window *opener, const QString &filter, bool allowAllAccounts)
 {
+    const bool changed = m_SavedFilter != filter;
     m_opener = opener;
     m_SavedFilter = filter;
     const bool wasTicked = chkAll->isChecked();
@@ -144,10 +149,9 @@ void frmFindAC::takeRequest(common::Window *opener, const QString &filter, bool 
         chkAll->setChecked(false);
     }
     chkAll->setEnabled(allowAllAccounts);
-    if (wasTicked || gFindAcFilter != filter) {
-        gFindAcFilter = filter;
+    gFindAcFilter = filter;
+    if (wasTicked || changed)
         FillGrid();
-    }
 }
 
 void frmFindAC::formUnload()
@@ -162,8 +166,16 @@ void frmFindAC::formUnload()
     handBack();
 }
 
+void frmFindAC::closeEvent(QCloseEvent *event)
+{
+    m_closedByUser = true;
+    common::Window::closeEvent(event);
+}
+
 // The answer goes to the window that asked, and to no other: it is
 // activated (and takes the answer) before the picker's frame goes away.
+// A picker closed by the user goes back to its opener as well; one closed
+// by the program (another window unloading it) activates nothing.
 void frmFindAC::handBack()
 {
     common::Window *to = m_opener;
@@ -174,7 +186,7 @@ void frmFindAC::handBack()
         }
         return;
     }
-    if (m_picked || activeChild() == this)
+    if (m_picked || (m_closedByUser && activeChild() == this))
         to->activateWindowNow();
 }
 
@@ -191,8 +203,17 @@ bool frmFindAC::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        // A click into the picker while another window is active.
+    case QEvent::MouseButtonDblClick:
+    case QEvent::FocusIn: {
+        // The user clicks (or tabs) into the picker while another window is
+        // active. A click gives the focus, and so activates the picker,
+        // before the press itself is filtered.
+        if (event->type() == QEvent::FocusIn) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::MouseFocusReason && reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason
+                && reason != Qt::ShortcutFocusReason)
+                break;
+        }
         auto *w = qobject_cast<QWidget *>(watched);
         QWidget *frame = this->frame();
         if (w && (w == frame || frame->isAncestorOf(w)) && activeChild() != this)
@@ -221,12 +242,15 @@ void frmFindAC::FillGrid()
 {
     static const QString select
         = QStringLiteral("Select RowID,AcNodes,AcName,OpenBal,Contact,Fax,Addr,Addr2 From Accounts Where ");
+    // The request's own filter: the process-wide one may have been cleared
+    // meanwhile by another window's activation.
+    const QString filter = chkAll->isChecked() ? QString() : m_SavedFilter;
     QString level;
-    if (gFindAcFilter == QLatin1String("B"))
+    if (filter == QLatin1String("B"))
         level = QStringLiteral("acStatus='DD'  and BStatus='B'");
-    else if (gFindAcFilter == QLatin1String("S"))
+    else if (filter == QLatin1String("S"))
         level = QStringLiteral("acStatus='DD'  and BStatus='S'");
-    else if (gFindAcFilter == QLatin1String("SUB"))
+    else if (filter == QLatin1String("SUB"))
         level = QStringLiteral("acStatus='HD' ");
     else
         level = QStringLiteral("acStatus='DD' ");

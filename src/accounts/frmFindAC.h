@@ -39,6 +39,7 @@ protected:
     void formActivate() override;
     void formUnload() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void pick();
@@ -61,6 +62,7 @@ private:
     QPointer<common::Window> m_lastOther;
     bool m_userActivating = false;
     bool m_picked = false;
+    bool m_closedByUser = false; // Exit or the close box
 };
 
 } // namespace accounts
