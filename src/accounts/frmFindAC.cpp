@@ -210,8 +210,8 @@ bool frmFindAC::eventFilter(QObject *watched, QEvent *event)
         // before the press itself is filtered.
         if (event->type() == QEvent::FocusIn) {
             const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-            if (reason != Qt::MouseFocusReason && reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason
-                && reason != Qt::ShortcutFocusReason)
+            if (reason != Qt::MouseFocusReason && reason != Qt::TabFocusReason
+                && reason != Qt::BacktabFocusReason && reason != Qt::ShortcutFocusReason)
                 break;
         }
         auto *w = qobject_cast<QWidget *>(watched);

@@ -71,12 +71,14 @@ protected:
         student = addAccount("1.3.1", "ALI RAZA", "DD");
     }
 
-    std::int64_t addAccount(const char *nodes, const char *name, const char *status, const char *bstatus = nullptr)
+    std::int64_t addAccount(
+        const char *nodes, const char *name, const char *status, const char *bstatus = nullptr)
     {
         const QString n = QString::fromLatin1(nodes);
         const int dot = n.lastIndexOf(u'.');
-        exec(QStringLiteral("Insert Into Accounts (ParentID, Dcode, AcNodes, AcName, AcStatus, BStatus, OpenBal) "
-                            "Values (?, ?, ?, ?, ?, ?, ?)"),
+        exec(QStringLiteral(
+                 "Insert Into Accounts (ParentID, Dcode, AcNodes, AcName, AcStatus, BStatus, OpenBal) "
+                 "Values (?, ?, ?, ?, ?, ?, ?)"),
             {dot < 0 ? n : n.left(dot), dot < 0 ? 0 : n.mid(dot + 1).toInt(), n, name, status,
                 bstatus ? db::Value(bstatus) : db::Value(), db::Money::fromCents(150000)});
         return scalar(QStringLiteral("Select RowID From Accounts Where AcNodes = ?"), {n}).toInt();

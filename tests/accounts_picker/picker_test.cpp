@@ -1,6 +1,9 @@
+#include "chart.h"
 #include "fixture.h"
+#include "treeview.h"
 
 #include <QCheckBox>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -8,6 +11,33 @@ namespace {
 using accounts::frmFindAC;
 
 class PickerTest : public PickerFixture { };
+
+// Stands in for the shell's lock-password gate: a matching password closes
+// it and opens the window its lock flag names.
+class LockGate : public common::Window {
+public:
+    LockGate()
+        : common::Window(QStringLiteral("frmLocPass"))
+    {
+        setWindowTitle(QStringLiteral("Password:-"));
+        txtPassword = new QLineEdit(this);
+        txtPassword->setObjectName(QStringLiteral("txtPassword"));
+        auto *ok = new QPushButton(QStringLiteral("&Ok"), this);
+        ok->setObjectName(QStringLiteral("cmdOK"));
+        ok->move(0, 40);
+        resize(240, 100);
+        QObject::connect(ok, &QPushButton::clicked, this, [this] {
+            if (!db::checkLockPassword(*gConn, txtPassword->text()))
+                return;
+            unload();
+            if (gLockAccount) {
+                if (common::Window *chart = common::windows::show(QStringLiteral("frmAccount")))
+                    chart->setMaximized();
+            }
+        });
+    }
+    QLineEdit *txtPassword;
+};
 
 TEST_F(PickerTest, EachFilterAndSearchTextListsExactlyItsAccountsByTitle)
 {
@@ -187,6 +217,54 @@ TEST_F(PickerTest, PickingTheBlankLineOfAnEmptyListDoesNothing)
     EXPECT_NE(picker(), nullptr);
     EXPECT_EQ(gFindAcRowID, 0);
     EXPECT_EQ(a->field->text(), "");
+}
+
+TEST_F(PickerTest, AddAccountsOpensTheChartInLookupModeAndTheNewAccountCanBePicked)
+{
+    accounts::registerChartWindow();
+    if (!common::windows::isRegistered(QStringLiteral("frmLocPass")))
+        common::windows::registerWindow(QStringLiteral("frmLocPass"), [] { return new LockGate; });
+    db::server::addLockPassword(serverPath(), QStringLiteral("abc123"));
+
+    Caller *a = showCaller("frmCallerA");
+    a->ask(QString());
+    clickButton(picker(), "cmdAccounts");
+    EXPECT_TRUE(gLockAccount);
+    EXPECT_TRUE(gLookupMode);
+    common::Window *gate = common::windows::ifLoaded("frmLocPass");
+    ASSERT_NE(gate, nullptr);
+    EXPECT_NEAR(gate->leftTwips(), 5000, 15);
+    EXPECT_NEAR(gate->topTwips(), 3000, 15);
+    typeText(findControl<QLineEdit>(gate, "txtPassword"), QStringLiteral("abc123"));
+    clickButton(gate, "cmdOK");
+    flushDeferred();
+
+    common::Window *chart = common::windows::ifLoaded("frmAccount");
+    ASSERT_NE(chart, nullptr);
+    EXPECT_TRUE(chart->isMaximizedWindow());
+    clickNode(findControl<ui::TreeView>(chart, "lstTree"), QStringLiteral("'1.2'"));
+    clickButton(chart, "cmdCreateAc");
+    typeText(findControl<QLineEdit>(chart, "txtSubsidiary"), QStringLiteral("PETTY CASH"));
+    clickButton(chart, "cmdCreateAc");
+    const std::int64_t petty = scalar("Select RowID From Accounts Where AcName = 'PETTY CASH'").toInt();
+    ASSERT_GT(petty, 0);
+    // In lookup mode the chart's Exit only hides it; the picker is active again and lists the account.
+    clickButton(chart, "cmdExit");
+    EXPECT_NE(common::windows::ifLoaded("frmAccount"), nullptr);
+    EXPECT_EQ(activeWindow(), picker());
+    const QStringList listed = titles();
+    ASSERT_TRUE(listed.contains("PETTY CASH")) << listed.join(", ").toStdString();
+    doubleClickRow(list(), int(listed.indexOf("PETTY CASH")) + 1);
+    flushDeferred();
+    EXPECT_EQ(a->field->text(), "PETTY CASH");
+    EXPECT_EQ(a->tag(), QString::number(petty));
+    // Closing the picker ends lookup mode: the chart's Exit now closes it.
+    EXPECT_FALSE(gLookupMode);
+    EXPECT_FALSE(gLockAccount);
+    chart->showWindow();
+    clickButton(chart, "cmdExit");
+    flushDeferred();
+    EXPECT_EQ(common::windows::ifLoaded("frmAccount"), nullptr);
 }
 
 } // namespace
