@@ -83,7 +83,8 @@ QLineEdit *accountBox(QWidget *parent, const QString &name)
     box->setReadOnly(true);
     box->setFocusPolicy(Qt::NoFocus);
     box->setProperty(kTag, QString());
-    box->setFixedSize(common::twips(4425), common::twips(345));
+    box->setMinimumWidth(common::twips(4425));
+    box->setFixedHeight(common::twips(345));
     return box;
 }
 
@@ -147,12 +148,13 @@ frmAcSetting::frmAcSetting(QWidget *parent)
     auto *outer = new QGroupBox(QStringLiteral("[ Voucher Setup ]"), this);
     outer->setObjectName(QStringLiteral("fraVoucherSetup"));
     auto *grid = new QGridLayout(outer);
-    grid->setContentsMargins(14, 18, 14, 14);
-    grid->setHorizontalSpacing(12);
+    grid->setContentsMargins(10, 16, 10, 10);
+    grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(10);
-    grid->setColumnStretch(3, 1);
+    grid->setColumnStretch(2, 1);
 
-    const int leadWidth = common::twips(3300);
+    // The options, or the students' head label, keep the account boxes in one column.
+    const int leadWidth = common::twips(2900);
     int line = 0;
     for (const RowNames &r : kRows) {
         Series s;
@@ -161,16 +163,16 @@ frmAcSetting::frmAcSetting(QWidget *parent)
 
         auto *frame = new QGroupBox(outer);
         frame->setObjectName(QStringLiteral("fra") + s.key);
-        frame->setFixedSize(common::twips(9765), common::twips(825));
+        frame->setFixedHeight(common::twips(825));
         auto *row = new QHBoxLayout(frame);
-        row->setContentsMargins(10, 4, 10, 4);
-        row->setSpacing(8);
+        row->setContentsMargins(8, 2, 8, 2);
+        row->setSpacing(6);
 
         auto *lead = new QWidget(frame);
-        lead->setFixedWidth(leadWidth);
+        lead->setMinimumWidth(leadWidth);
         auto *leadRow = new QHBoxLayout(lead);
         leadRow->setContentsMargins(0, 0, 0, 0);
-        leadRow->setSpacing(10);
+        leadRow->setSpacing(8);
         if (r.number) {
             auto *label = new QLabel(s.caption, outer);
             label->setObjectName(QStringLiteral("lbl") + s.key);
@@ -205,10 +207,14 @@ frmAcSetting::frmAcSetting(QWidget *parent)
         }
         leadRow->addStretch(1);
         row->addWidget(lead);
+        row->addSpacing(6);
         s.account = accountBox(frame, QString::fromLatin1(r.account));
         row->addWidget(s.account);
         s.find = button(frame, QString::fromLatin1(r.find), QStringLiteral("Find A/C"));
         s.clear = button(frame, QString::fromLatin1(r.clear), QStringLiteral("Clear"));
+        s.find->setFixedWidth(common::twips(1140));
+        s.clear->setFixedWidth(common::twips(900));
+        row->addSpacing(4);
         row->addWidget(s.find);
         row->addWidget(s.clear);
         grid->addWidget(frame, line, 2, Qt::AlignVCenter);
@@ -287,6 +293,8 @@ void frmAcSetting::formLoad()
     moveTwips(0, 0);
     setWidthTwips(15300);
     setHeightTwips(10560);
+    // Larger fonts than the design's must not squeeze the rows into each other.
+    frame()->resize(frame()->size().expandedTo(frame()->minimumSizeHint()));
     FillVouSetting();
 }
 
@@ -469,12 +477,6 @@ void frmAcSetting::save()
     writeVouSetting(*gConn, rows);
     common::msgBox(QStringLiteral("Sucessfully  save you Voucher Setting"), common::Buttons::Ok,
         common::Icon::Information);
-}
-
-void registerPickerWindows()
-{
-    common::windows::registerWindow(QStringLiteral("frmFindAC"), [] { return new frmFindAC; });
-    common::windows::registerWindow(QStringLiteral("frmAcSetting"), [] { return new frmAcSetting; });
 }
 
 } // namespace accounts

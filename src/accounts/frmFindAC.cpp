@@ -1,6 +1,7 @@
 #include "frmFindAC.h"
 
 #include "errors.h"
+#include "frmAcSetting.h"
 #include "globals.h"
 #include "grid.h"
 #include "picker.h"
@@ -312,6 +313,12 @@ void openAccountPicker(common::Window *opener, const QString &filter, bool allow
         return;
     picker->showWindow();
     picker->takeRequest(opener, filter, allowAllAccounts);
+}
+
+void registerPickerWindows()
+{
+    common::windows::registerWindow(QStringLiteral("frmFindAC"), [] { return new frmFindAC; });
+    common::windows::registerWindow(QStringLiteral("frmAcSetting"), [] { return new frmAcSetting; });
 }
 
 } // namespace accounts
