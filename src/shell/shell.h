@@ -1,5 +1,7 @@
 #pragma once
 // Public face of the shell: window registration and the start procedure.
+#include <functional>
+
 namespace shell {
 
 // Registers every window of the shell with the window registry.
@@ -8,5 +10,10 @@ void registerWindows();
 void Main();
 // The menu-rights procedure itself; installed as the common ApplyMenuRights hook.
 void applyMenuRightsNow();
+
+// Ends the program at once (the login's "E&xit", the main window's close box).
+void endProgram();
+// Replaces what ending the program does (tests); nullptr restores the default.
+void setEndProgramHandler(std::function<void()> handler);
 
 } // namespace shell

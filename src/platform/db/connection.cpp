@@ -435,6 +435,8 @@ void registerFunctions(sqlite3 *h)
     };
     static const F fns[] = {
         {"oru_left", 2, fnLeft},
+        {"left", 2, fnLeft},
+        {"right", 2, fnRight},
         {"oru_right", 2, fnRight},
         {"len", 1, fnLen},
         {"money", 1, fnMoney},

@@ -229,7 +229,10 @@ public:
     int state() const; // 0 closed, 1 open
 
     // A statement, or a procedure call ("sp_password ?,?,?", "exec X ?"),
-    // with bound parameters. Returns the rows affected.
+    // with bound parameters. Returns the rows affected. A '?' that meets a
+    // column directly (col = ?, col Between ? And ?, col In (?, ?), Insert
+    // ... (cols) Values (?, ...)) follows that column's storage rule, as in
+    // recordsets; inside an expression (col * ?) bind db::Money or a QDate.
     std::int64_t execute(const QString &sql, const Params &params = {});
 
     // First column of the first row, or Null.

@@ -102,7 +102,7 @@ TEST(AdminTool, MainCommands)
     EXPECT_EQ(admin(h, {"lock-clear", "."}).out.trimmed(), QStringLiteral("Removed 1 lock password(s)."));
     EXPECT_EQ(admin(h, {"lock-count", "elsewhere"}).code, 1);
 
-    qputenv("ORU_DATA_HOME", h.toUtf8());
+    const DataHome dataHome(h);
     Connection c;
     c.setProperty(QStringLiteral("User ID"), QStringLiteral("sa"));
     c.setProperty(QStringLiteral("Password"), QStringLiteral("other"));
@@ -110,5 +110,4 @@ TEST(AdminTool, MainCommands)
     c.setProperty(QStringLiteral("Initial Catalog"), QStringLiteral("ORU"));
     c.open();
     EXPECT_EQ(c.state(), 1);
-    qunsetenv("ORU_DATA_HOME");
 }

@@ -59,7 +59,7 @@ TEST_F(ServerTest, UnknownServerIsAClearErrorAndCreatesNothing)
     EXPECT_DB_ERROR(c.open(), QStringLiteral("Server '%1' does not exist or access denied.").arg(missing));
     EXPECT_FALSE(QDir(missing).exists());
 
-    qputenv("ORU_DATA_HOME", tmp.path().toUtf8());
+    const DataHome dataHome(tmp.path());
     c.setProperty(QStringLiteral("data source"), QStringLiteral("OTHERBOX"));
     EXPECT_DB_ERROR(c.open(), "Server 'OTHERBOX' does not exist or access denied.");
     EXPECT_FALSE(QDir(tmp.path() + QStringLiteral("/otherbox")).exists());
@@ -68,12 +68,11 @@ TEST_F(ServerTest, UnknownServerIsAClearErrorAndCreatesNothing)
     EXPECT_EQ(db::server::resolve(QStringLiteral("localhost")), tmp.path() + QStringLiteral("/default"));
     EXPECT_EQ(db::server::resolve(QStringLiteral("Branch2")), tmp.path() + QStringLiteral("/branch2"));
     EXPECT_EQ(db::server::resolve(QStringLiteral("../etc")), QString());
-    qunsetenv("ORU_DATA_HOME");
 }
 
 TEST_F(ServerTest, DefaultServerUnderTheDataRoot)
 {
-    qputenv("ORU_DATA_HOME", tmp.path().toUtf8());
+    const DataHome dataHome(tmp.path());
     db::server::create(QStringLiteral("."), QStringLiteral("pw"), db::server::HashCost::Minimal);
     EXPECT_TRUE(db::server::exists(QStringLiteral("(local)")));
     EXPECT_TRUE(QFile::exists(tmp.path() + QStringLiteral("/default/master.db")));
@@ -87,7 +86,6 @@ TEST_F(ServerTest, DefaultServerUnderTheDataRoot)
     c.setProperty(QStringLiteral("Initial Catalog"), QStringLiteral("ORU"));
     c.open();
     EXPECT_EQ(c.state(), 1);
-    qunsetenv("ORU_DATA_HOME");
 }
 
 TEST_F(ServerTest, UnknownDatabase)
@@ -135,6 +133,8 @@ TEST_F(ServerTest, SqlFunctions)
     EXPECT_EQ(c.scalar(QStringLiteral("select left(?, 2)"), {QStringLiteral("Müller")}).toString(),
         QStringLiteral("Mü"));
     EXPECT_EQ(s("select len('AB  ')").toInt(), 2);
+    EXPECT_EQ(s("select 'isnull(' || \"left\"('x', 1) from (select 'ab' as \"left\")").toString(),
+        QStringLiteral("isnull(x"));
     EXPECT_TRUE(s("select len(null)").isNull());
     EXPECT_EQ(s("select money(123450)").toString(), QStringLiteral("1234.50"));
     EXPECT_EQ(s("select money(-5)").toString(), QStringLiteral("-0.05"));

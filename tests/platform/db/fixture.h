@@ -22,6 +22,28 @@ inline std::ostream &operator<<(std::ostream &os, const QString &s)
         }                                                                                                    \
     } while (0)
 
+// Points ORU_DATA_HOME elsewhere for one scope, then puts back what was there.
+class DataHome {
+public:
+    explicit DataHome(const QString &path)
+        : m_had(qEnvironmentVariableIsSet("ORU_DATA_HOME"))
+        , m_old(qgetenv("ORU_DATA_HOME"))
+    {
+        qputenv("ORU_DATA_HOME", path.toUtf8());
+    }
+    ~DataHome()
+    {
+        if (m_had)
+            qputenv("ORU_DATA_HOME", m_old);
+        else
+            qunsetenv("ORU_DATA_HOME");
+    }
+
+private:
+    bool m_had;
+    QByteArray m_old;
+};
+
 class ServerTest : public ::testing::Test {
 protected:
     QTemporaryDir tmp;
