@@ -1,5 +1,6 @@
 #include "chart.h"
 #include "fixture.h"
+#include "shell.h"
 #include "treeview.h"
 
 #include <QCheckBox>
@@ -11,33 +12,6 @@ namespace {
 using accounts::frmFindAC;
 
 class PickerTest : public PickerFixture { };
-
-// Stands in for the shell's lock-password gate: a matching password closes
-// it and opens the window its lock flag names.
-class LockGate : public common::Window {
-public:
-    LockGate()
-        : common::Window(QStringLiteral("frmLocPass"))
-    {
-        setWindowTitle(QStringLiteral("Password:-"));
-        txtPassword = new QLineEdit(this);
-        txtPassword->setObjectName(QStringLiteral("txtPassword"));
-        auto *ok = new QPushButton(QStringLiteral("&Ok"), this);
-        ok->setObjectName(QStringLiteral("cmdOK"));
-        ok->move(0, 40);
-        resize(240, 100);
-        QObject::connect(ok, &QPushButton::clicked, this, [this] {
-            if (!db::checkLockPassword(*gConn, txtPassword->text()))
-                return;
-            unload();
-            if (gLockAccount) {
-                if (common::Window *chart = common::windows::show(QStringLiteral("frmAccount")))
-                    chart->setMaximized();
-            }
-        });
-    }
-    QLineEdit *txtPassword;
-};
 
 TEST_F(PickerTest, EachFilterAndSearchTextListsExactlyItsAccountsByTitle)
 {
@@ -222,8 +196,7 @@ TEST_F(PickerTest, PickingTheBlankLineOfAnEmptyListDoesNothing)
 TEST_F(PickerTest, AddAccountsOpensTheChartInLookupModeAndTheNewAccountCanBePicked)
 {
     accounts::registerChartWindow();
-    if (!common::windows::isRegistered(QStringLiteral("frmLocPass")))
-        common::windows::registerWindow(QStringLiteral("frmLocPass"), [] { return new LockGate; });
+    shell::registerWindows();
     db::server::addLockPassword(serverPath(), QStringLiteral("abc123"));
 
     Caller *a = showCaller("frmCallerA");
