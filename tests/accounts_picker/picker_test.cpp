@@ -168,6 +168,8 @@ TEST_F(PickerTest, ArrowKeysLeadFromTheSearchBoxToTheListWhereEnterPicks)
 {
     Caller *a = showCaller("frmCallerA");
     a->ask(QStringLiteral("B"));
+    EXPECT_NEAR(picker()->leftTwips(), 3500, 15);
+    EXPECT_NEAR(picker()->topTwips(), 1800, 15);
     auto *box = findControl<QLineEdit>(picker(), "txtFindAC");
     EXPECT_EQ(focusIn(box), box);
     typeText(box, QStringLiteral("allied"));
