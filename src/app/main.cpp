@@ -1,4 +1,5 @@
 #include "accounts.h"
+#include "directory.h"
 #include "errors.h"
 #include "globals.h"
 #include "shell.h"
@@ -11,6 +12,7 @@ int main(int argc, char **argv)
     common::setAppPath(QCoreApplication::applicationDirPath());
     shell::registerWindows();
     accounts::registerWindows();
+    directory::registerWindows();
     shell::Main();
     return app.exec();
 }

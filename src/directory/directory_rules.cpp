@@ -75,10 +75,11 @@ bool listIsFiltered(const QString &criterion)
 QString listSql(const QString &criterion)
 {
     const QString column = searchColumn(criterion);
+    // Every new entry's code is "TD-", so the key keeps the newest first.
     if (column.isEmpty())
-        return listColumns % QStringLiteral(" order by Code_No desc");
+        return listColumns % QStringLiteral(" order by Code_No desc, Row_No desc");
     return listColumns % QStringLiteral(" where ") % column
-        % QStringLiteral(" like ? ESCAPE '\\' order by Code_No desc");
+        % QStringLiteral(" like ? ESCAPE '\\' order by Code_No desc, Row_No desc");
 }
 
 } // namespace directory
