@@ -1,5 +1,5 @@
--- Shell tables (Parts 1.105 to 1.109). Text columns compare without regard
--- to case; sizes are the window field lengths the Parts give, or sensible ones.
+-- Shell tables: menu rights, company profile, users and lock passwords. Text
+-- columns compare without regard to case; sizes follow the window field lengths.
 
 -- Menu rights: one row per governed main-window item, matched by caption.
 CREATE TABLE Menus (

@@ -36,8 +36,13 @@ QString &appPathValue()
 void openOn(db::Recordset *&rs, const QString &sql, const db::Params &params)
 {
     common::createSharedObjects();
-    if (rs->state() == 1)
+    // Whatever the previous caller left in the recordset is gone, a row it
+    // started and never stored included.
+    if (rs->state() == 1) {
+        if (rs->editing())
+            rs->cancelUpdate();
         rs->close();
+    }
     rs->open(sql, *gConn, params);
 }
 

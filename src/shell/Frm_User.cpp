@@ -290,6 +290,13 @@ void Frm_User::cmdSave_Click()
     } else {
         shell::admin::changeUser(*gConn, txt_Row_No->text().toLongLong(), txt_Desig->text(), statusChosen(),
             txt_User_pass->text());
+        // Printouts log on with the logged-in user's password: keep it current
+        // when that user has just changed it.
+        if (!txt_User_pass->text().isEmpty()
+            && txt_User_Nm->text().trimmed().compare(gUserName, Qt::CaseInsensitive) == 0) {
+            gUserPassword = txt_User_pass->text();
+            gConn->setProperty(QStringLiteral("Password"), gUserPassword);
+        }
     }
     FillGird(QString());
     ClearAll();

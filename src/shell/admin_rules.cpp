@@ -161,12 +161,17 @@ std::int64_t addUser(db::Connection &conn, const QString &name, const QString &d
             {rowNo, QStringLiteral("UC-%1").arg(rowNo), login, textOrNull(designation), status});
         tx.commit();
         return rowNo;
-    } catch (...) {
+    } catch (const std::exception &failure) {
         // The transaction has rolled back by now, database user included.
         if (loginMade) {
             try {
                 conn.execute(QStringLiteral("sp_droplogin ?"), {login});
-            } catch (...) {
+            } catch (const std::exception &cleanup) {
+                // Say so, rather than leave a login behind without a word.
+                throw db::Error(QStringLiteral("%1\nThe login '%2' was created but could not be removed again: "
+                                               "%3")
+                                    .arg(QString::fromUtf8(failure.what()), login,
+                                        QString::fromUtf8(cleanup.what())));
             }
         }
         throw;

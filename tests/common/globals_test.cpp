@@ -33,6 +33,17 @@ TEST_F(Globals, QueryProceduresReplaceOnlyTheirOwnRecordset)
     EXPECT_EQ(gRsSpare->state(), 0);
 }
 
+TEST_F(Globals, ARowLeftHalfWrittenDoesNotBlockTheNextQuery)
+{
+    exec(QStringLiteral("create table tblDated (ID INTEGER PRIMARY KEY, Day DATE)"));
+    OpenQuery(QStringLiteral("select * from tblDated where 0=1"));
+    gRs->addNew();
+    EXPECT_THROW(gRs->fields(QStringLiteral("Day")).setValue(QStringLiteral("not a date")), db::Error);
+    OpenQuery(QStringLiteral("select Name from tblProbe where ID = ?"), {1});
+    EXPECT_EQ(gRs->fields(0).toString(), QStringLiteral("ONE"));
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from tblDated")).toInt(), 0);
+}
+
 TEST_F(Globals, QueryOnAClosedConnectionFailsWithTheDatabaseError)
 {
     gConn->close();

@@ -196,6 +196,16 @@ TEST_F(Users, ChangingKeepsOrResetsThePassword)
     EXPECT_TRUE(column("select PassWard from User_Information where PassWard is not null").isEmpty());
 }
 
+TEST_F(Users, ChangingOwnPasswordKeepsPrintoutsLoggingOn)
+{
+    exec("insert into User_Information (Row_No, User_Code, User_Name, Status) values (1, 'UC-1', 'sa', 'A')");
+    pick("sa");
+    typeText(ctl("txt_User_pass"), "fresh1");
+    clickButton(w, "cmdSave");
+    EXPECT_EQ(tryLogin("sa", "FRESH1"), "");
+    EXPECT_EQ(gUserPassword, "FRESH1") << "printouts log on with the logged-in user's password";
+}
+
 TEST_F(Users, DeleteRemovesTheLoginButNeverTheLoggedInUser)
 {
     shell::admin::addUser(conn(), "LEAVER", "", "PW1", "U");

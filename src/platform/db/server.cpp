@@ -199,10 +199,12 @@ int version(sqlite3 *db)
 
 void migrate(sqlite3 *db, const std::vector<Migration> &list)
 {
+    // Numbers run 1, 2, 3... without a gap: a file slipped in below numbers a
+    // database already has would never be applied to it.
     int target = 0;
     for (const Migration &m : list) {
-        if (m.version <= target)
-            throw Error(QStringLiteral("Schema file %1 is out of order: numbers must rise.")
+        if (m.version != target + 1)
+            throw Error(QStringLiteral("Schema file %1 is out of order: numbers must run 1, 2, 3... without a gap.")
                             .arg(QLatin1String(m.file)));
         target = m.version;
     }

@@ -39,22 +39,32 @@ bool parseCents(QStringView text, std::int64_t *out)
     QVarLengthArray<char, 40> digits;
     qsizetype pointAt = -1;
     bool anyDigit = false;
-    bool lastWasComma = false;
+    // Grouping commas in the whole part stand between groups of three digits
+    // ("1,234,567.50"); "12,5" is no amount, rather than 125.
+    bool sawComma = false;
+    int group = 0; // digits of the whole part since the last comma
+    auto groupsOk = [&] { return !sawComma || group == 3; };
     for (; i < n; ++i) {
         const QChar c = text[i];
         if (c.isDigit() && c.unicode() < 128) {
             digits.append(char(c.unicode() - '0'));
             anyDigit = true;
-            lastWasComma = false;
-        } else if (c == u',' && pointAt < 0 && anyDigit && !lastWasComma) {
-            lastWasComma = true; // grouping separator in the whole part
-        } else if (c == u'.' && pointAt < 0 && !lastWasComma) {
+            if (pointAt < 0)
+                ++group;
+        } else if (c == u',' && pointAt < 0) {
+            if (sawComma ? group != 3 : (group < 1 || group > 3))
+                return false;
+            sawComma = true;
+            group = 0;
+        } else if (c == u'.' && pointAt < 0) {
+            if (!groupsOk())
+                return false;
             pointAt = digits.size();
         } else {
             break;
         }
     }
-    if (!anyDigit || lastWasComma)
+    if (!anyDigit || (pointAt < 0 && !groupsOk()))
         return false;
     if (pointAt < 0)
         pointAt = digits.size();

@@ -67,6 +67,14 @@ TEST_F(MigrationTest, NewerDatabaseThanTheProgramIsRefused)
                            "Use the newer program."));
     }
     EXPECT_THROW(db::schema::migrate(h, {v2, v1}), db::Error); // out of order
+    EXPECT_THROW(db::schema::migrate(h, {v2}), db::Error);     // a gap: 1 is missing
+}
+
+TEST(Schema, EmbeddedFilesAreNumberedWithoutGaps)
+{
+    int expected = 1;
+    for (const db::schema::Migration &m : db::schema::migrations())
+        EXPECT_EQ(m.version, expected++) << m.file;
 }
 
 TEST_F(ServerTest, OpeningADatabaseOfAnEarlierBuildUpgradesIt)

@@ -20,6 +20,7 @@ TEST(Money, ParseRoundsHalfAwayFromZero)
         {"-0.125", -13},
         {"0.995", 100},
         {"1,234.505", 123451},
+        {"12,345,678", 1234567800},
         {" 12 ", 1200},
         {"12.", 1200},
         {".5", 50},
@@ -35,7 +36,8 @@ TEST(Money, ParseRoundsHalfAwayFromZero)
 
 TEST(Money, ParseRefusesJunk)
 {
-    for (const char *junk : {"", " ", "abc", "1.2.3", "12a", "1,,000", ",5", "1,", "--1", "1e5x"}) {
+    for (const char *junk : {"", " ", "abc", "1.2.3", "12a", "1,,000", ",5", "1,", "--1", "1e5x", "12,5",
+             "1,0.5", "1234,567", "1,23,456"}) {
         Money m;
         EXPECT_FALSE(Money::tryParse(QString::fromLatin1(junk), &m)) << junk;
     }
