@@ -4,6 +4,7 @@
 #include "controls.h"
 #include "dialogs.h"
 #include "errors.h"
+#include "format.h"
 #include "globals.h"
 #include "grid.h"
 #include "hooks.h"
@@ -17,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -92,6 +94,8 @@ CatalogueWindow::CatalogueWindow(const Design &design)
     lblCri->setObjectName(QStringLiteral("lblCriteria"));
     cmb_s_cri = new QComboBox(m_searchTab);
     cmb_s_cri->setObjectName(QStringLiteral("cmb_s_cri"));
+    cmb_s_cri->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cmb_s_cri->setMinimumContentsLength(12);
     lblCri->setBuddy(cmb_s_cri);
     auto *lblValue = new QLabel(QStringLiteral("Search Value "), m_searchTab);
     lblValue->setObjectName(QStringLiteral("lblValue"));
@@ -169,6 +173,12 @@ void CatalogueWindow::finishLayout(const QList<QWidget *> &fields, const QList<Q
 
 void CatalogueWindow::formLoad()
 {
+    // The frame as large as the window was designed, within the host.
+    QSize want = size() + QSize(10, 34);
+    if (QMdiArea *area = common::windows::host())
+        want = want.boundedTo(area->viewport()->size());
+    setWidthTwips(common::toTwips(want.width()));
+    setHeightTwips(common::toTwips(want.height()));
     ui::showTab(SSTab1, 0);
     loadMember();
     cmb_s_cri->addItems(m_design.criteria);

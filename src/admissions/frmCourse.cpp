@@ -30,7 +30,7 @@ frmCourse::frmCourse()
     ui::keys(txtCourseDurr).upperCase();
     finishLayout({txtCourseName, txtCourseDurr}, {cmbMYear});
     cmdDelete->setEnabled(false);
-    resize(760, 440);
+    resize(700, 440);
 }
 
 void frmCourse::loadMember()

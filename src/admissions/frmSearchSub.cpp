@@ -51,6 +51,7 @@ frmSearchSub::frmSearchSub(QWidget *parent)
     Label23->setBuddy(DataCboCourse);
     txtFind = new QLineEdit(this);
     txtFind->setObjectName(QStringLiteral("txtFind"));
+    txtFind->setPlaceholderText(QStringLiteral("Type part of the subject name"));
     Msh = new ui::Grid(this);
     Msh->setObjectName(QStringLiteral("Msh"));
     cmdSubject = new QPushButton(QStringLiteral("Add Subject"), this);

@@ -17,7 +17,7 @@ frmSession::frmSession()
         "lblSessionName", QStringLiteral("Session Name "), "txtSessionName", QStringLiteral("SessionName"));
     ui::keys(txtSessionName).upperCase();
     finishLayout({txtSessionName}, {});
-    resize(560, 420);
+    resize(520, 400);
 }
 
 bool frmSession::collect(catalogue::Entry *entry)

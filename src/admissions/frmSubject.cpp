@@ -27,7 +27,7 @@ frmSubject::frmSubject()
     ui::keys(txtTotAmt).upperCase();
     finishLayout({txtSubName, txtTotAmt}, {cboCource});
     cmdDelete->setEnabled(false);
-    resize(760, 460);
+    resize(780, 460);
 }
 
 void frmSubject::loadMember()
