@@ -1,4 +1,5 @@
 #include "accounts.h"
+#include "admissions.h"
 #include "directory.h"
 #include "errors.h"
 #include "globals.h"
@@ -12,6 +13,7 @@ int main(int argc, char **argv)
     common::setAppPath(QCoreApplication::applicationDirPath());
     shell::registerWindows();
     accounts::registerWindows();
+    admissions::registerWindows();
     directory::registerWindows();
     shell::Main();
     return app.exec();

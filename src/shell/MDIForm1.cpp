@@ -533,7 +533,15 @@ void MDIForm1::openTask(QAction *item)
         gLockSetMenus = t->lock == Lock::SetMenus;
         gLockRemoveData = t->lock == Lock::RemoveData;
     }
-    common::Window *w = common::windows::show(target);
+    common::Window *w = nullptr;
+    try {
+        w = common::windows::show(target);
+    } catch (...) {
+        // A window whose load failed is gone again: bring the home panel back
+        // rather than leave an empty client area behind the message.
+        shell::applyMenuRightsNow();
+        throw;
+    }
     if (w && t->left >= 0)
         w->moveTwips(t->left, t->top);
 }

@@ -1,0 +1,12 @@
+#include "admissions.h"
+
+#include "catalogue.h"
+
+namespace admissions {
+
+void registerWindows()
+{
+    registerCatalogueWindows();
+}
+
+} // namespace admissions

@@ -1,0 +1,7 @@
+#pragma once
+// Public face of courses and admissions.
+namespace admissions {
+
+void registerWindows();
+
+} // namespace admissions
