@@ -1,0 +1,32 @@
+#include "frmBP.h"
+
+namespace vouchers {
+
+namespace {
+
+KindSettings kindSettings()
+{
+    KindSettings s;
+    s.code = QStringLiteral("BP");
+    s.caption = QStringLiteral("Bank Payment Voucher");
+    s.paidLabel = QStringLiteral("Paid To :");
+    s.bankSide = QStringLiteral("CR");
+    s.lineSide = QStringLiteral("DR");
+    s.removeSide = QStringLiteral("DR");
+    s.openFillsSide = QStringLiteral("CR");
+    s.resetFilterOnActivate = true;
+    s.tabOrder = {"DTPicker", "txtChecque", "cmdSelectDr", "cmdSelectCr", "txtDRCR", "txtNaration", "cmdAdd",
+        "acmRemove", "txtPaidTo", "cmdSave", "cmdCancel", "cmdDelete", "cmdPrint", "cmdExit", "MshEntry",
+        "txtVouStatus", "cboSearch", "txtSearch", "DTPSearch", "mshSearch", "txtFile", "txtBill",
+        "txtVoucher"};
+    return s;
+}
+
+} // namespace
+
+frmBP::frmBP()
+    : VoucherWindow(QStringLiteral("frmBP"), kindSettings())
+{
+}
+
+} // namespace vouchers

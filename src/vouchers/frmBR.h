@@ -1,0 +1,13 @@
+#pragma once
+// The bank receipt voucher window (vouchers of kind 'BR').
+#include "voucher_window.h"
+
+namespace vouchers {
+
+class frmBR : public VoucherWindow {
+    Q_OBJECT
+public:
+    frmBR();
+};
+
+} // namespace vouchers

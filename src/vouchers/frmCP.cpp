@@ -1,0 +1,31 @@
+#include "frmCP.h"
+
+namespace vouchers {
+
+namespace {
+
+KindSettings kindSettings()
+{
+    KindSettings s;
+    s.code = QStringLiteral("CP");
+    s.caption = QStringLiteral("Cash Payment Voucher");
+    s.paidLabel = QStringLiteral("Paid To :");
+    s.cashSide = QStringLiteral("CR");
+    s.lineSide = QStringLiteral("DR");
+    s.removeSide = QStringLiteral("DR");
+    s.amountHeader = QStringLiteral("Debit:");
+    s.tabOrder = {"txtVoucher", "DTPicker", "txtChecque", "cmdSelectDr", "cmdSelectCr", "txtDRCR",
+        "txtNaration", "cmdAdd", "acmRemove", "cmdSave", "cmdCancel", "cmdDelete", "cmdPrint", "cmdExit",
+        "MshEntry", "mshSearch", "txtVouStatus", "cboSearch", "txtSearch", "DTPSearch", "txtPaidTo",
+        "txtFile", "txtBill"};
+    return s;
+}
+
+} // namespace
+
+frmCP::frmCP()
+    : VoucherWindow(QStringLiteral("frmCP"), kindSettings())
+{
+}
+
+} // namespace vouchers

@@ -1,0 +1,13 @@
+#pragma once
+// The cash payment voucher window (vouchers of kind 'CP').
+#include "voucher_window.h"
+
+namespace vouchers {
+
+class frmCP : public VoucherWindow {
+    Q_OBJECT
+public:
+    frmCP();
+};
+
+} // namespace vouchers

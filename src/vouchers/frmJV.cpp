@@ -1,0 +1,32 @@
+#include "frmJV.h"
+
+namespace vouchers {
+
+namespace {
+
+KindSettings kindSettings()
+{
+    KindSettings s;
+    s.code = QStringLiteral("JV");
+    s.caption = QStringLiteral("Journal Voucher");
+    s.paidLabel = QStringLiteral("Paid To :");
+    s.removeSide = QStringLiteral("DR");
+    s.resetFilterOnActivate = true;
+    s.amountColour = true;
+    s.debitPickFocusesCredit = true;
+    s.sameAccountFocusesDebit = true;
+    s.tabOrder = {"DTPicker", "txtPaidTo", "cmdSelectDr", "cmdSelectCr", "txtDRCR", "txtNaration",
+        "txtChecque", "cmdAdd", "acmRemove", "cmdSave", "cmdCancel", "cmdDelete", "cmdPrint", "cmdExit",
+        "MshEntry", "txtVouStatus", "cboSearch", "txtSearch", "DTPSearch", "mshSearch", "txtBill", "txtFile",
+        "txtVoucher"};
+    return s;
+}
+
+} // namespace
+
+frmJV::frmJV()
+    : VoucherWindow(QStringLiteral("frmJV"), kindSettings())
+{
+}
+
+} // namespace vouchers

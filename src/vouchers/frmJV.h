@@ -1,0 +1,13 @@
+#pragma once
+// The journal voucher window (vouchers of kind 'JV').
+#include "voucher_window.h"
+
+namespace vouchers {
+
+class frmJV : public VoucherWindow {
+    Q_OBJECT
+public:
+    frmJV();
+};
+
+} // namespace vouchers

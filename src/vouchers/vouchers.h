@@ -1,0 +1,9 @@
+#pragma once
+// Public face of voucher entry: the cash payment, cash receipt, bank
+// payment, bank receipt and journal voucher windows.
+namespace vouchers {
+
+// Registers frmCP, frmCR, frmBP, frmBR and frmJV with the window registry.
+void registerWindows();
+
+} // namespace vouchers

@@ -1,0 +1,85 @@
+#pragma once
+// A small chart of accounts and helpers to read the stored vouchers.
+#include "globals.h"
+#include "testserver.h"
+
+#include <QStringList>
+
+class VoucherFixture : public TestServer {
+protected:
+    void SetUp() override
+    {
+        TestServer::SetUp();
+        addAccount("1", "ASSETS", "HH");
+        addAccount("1.1", "BANKS", "HD");
+        addAccount("1.2", "CASH", "HD");
+        addAccount("2", "EXPENSES", "HH");
+        addAccount("2.1", "OFFICE", "HD");
+        hbl = addAccount("1.1.1", "HBL BANK", "DD", "B");
+        allied = addAccount("1.1.2", "ALLIED BANK", "DD", "B");
+        cash = addAccount("1.2.1", "CASH IN HAND", "DD");
+        rent = addAccount("2.1.1", "RENT", "DD");
+        tea = addAccount("2.1.2", "TEA", "DD");
+        postage = addAccount("2.1.3", "POSTAGE", "DD");
+    }
+
+    std::int64_t addAccount(
+        const char *nodes, const char *name, const char *status, const char *bstatus = nullptr)
+    {
+        const QString n = QString::fromLatin1(nodes);
+        const int dot = n.lastIndexOf(u'.');
+        exec(QStringLiteral("Insert Into Accounts (ParentID, Dcode, AcNodes, AcName, AcStatus, BStatus) "
+                            "Values (?, ?, ?, ?, ?, ?)"),
+            {dot < 0 ? n : n.left(dot), dot < 0 ? 0 : n.mid(dot + 1).toInt(), n, name, status,
+                bstatus ? db::Value(bstatus) : db::Value()});
+        return scalar(QStringLiteral("Select RowID From Accounts Where AcNodes = ?"), {n}).toInt();
+    }
+
+    void setup(
+        const char *kind, db::Value startNo, db::Value acCode = {}, db::Value side = {}, db::Value fix = {})
+    {
+        exec(QStringLiteral(
+                 "Insert Into VouSetting (VouStatus, VouNo, AcCode, AcStatus, Fix) Values (?,?,?,?,?)"),
+            {kind, startNo, acCode, side, fix});
+    }
+
+    // The voucher's rows, one text per row in EntryNo order:
+    // "EntryNo|AcCode|CrAc|DrAmt|CrAmt|ChecqNo|Naration|FileNo|BillNo" with "-" for Null.
+    QStringList rows(const QString &kind, int no)
+    {
+        db::Recordset rs;
+        rs.open(
+            QStringLiteral("Select EntryNo, AcCode, CrAc, DrAmt, CrAmt, ChecqNo, Naration, FileNo, BillNo "
+                           "From DetJV Where VouStatus = ? And VouNo = ? Order By EntryNo, rowid"),
+            conn(), {kind, no});
+        QStringList out;
+        for (; !rs.eof(); rs.moveNext()) {
+            QStringList cells;
+            for (int i = 0; i < rs.fieldCount(); ++i)
+                cells << (rs.fields(i).isNull() ? QStringLiteral("-") : rs.fields(i).toString());
+            out << cells.join(u'|');
+        }
+        return out;
+    }
+    // "VouDate|PaidReceive|TotalAmount|Login", or "" when there is no master.
+    QString master(const QString &kind, int no)
+    {
+        db::Recordset rs;
+        rs.open(QStringLiteral("Select VouDate, PaidReceive, TotalAmount, Login From MasJV "
+                               "Where VouStatus = ? And VouNo = ?"),
+            conn(), {kind, no});
+        if (rs.recordCount() != 1)
+            return rs.recordCount() ? QStringLiteral("(%1 masters)").arg(rs.recordCount()) : QString();
+        QStringList cells;
+        for (int i = 0; i < rs.fieldCount(); ++i)
+            cells << (rs.fields(i).isNull() ? QStringLiteral("-") : rs.fields(i).toString());
+        return cells.join(u'|');
+    }
+    std::int64_t count(const char *sql, const db::Params &params = {})
+    {
+        return scalar(QString::fromLatin1(sql), params).toInt();
+    }
+    QString id(std::int64_t key) const { return QString::number(key); }
+
+    std::int64_t hbl = 0, allied = 0, cash = 0, rent = 0, tea = 0, postage = 0;
+};
