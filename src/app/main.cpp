@@ -4,6 +4,7 @@
 #include "errors.h"
 #include "globals.h"
 #include "shell.h"
+#include "vouchers.h"
 
 #include <QCoreApplication>
 
@@ -14,6 +15,7 @@ int main(int argc, char **argv)
     shell::registerWindows();
     accounts::registerWindows();
     admissions::registerWindows();
+    vouchers::registerWindows();
     directory::registerWindows();
     shell::Main();
     return app.exec();
