@@ -1,0 +1,293 @@
+#include "catalogue_window.h"
+
+#include "binding.h"
+#include "controls.h"
+#include "dialogs.h"
+#include "errors.h"
+#include "globals.h"
+#include "grid.h"
+#include "hooks.h"
+#include "keys.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace admissions {
+
+namespace {
+const QString tagM = QStringLiteral("M");
+}
+
+CatalogueWindow::CatalogueWindow(const Design &design)
+    : common::Window(design.name)
+    , m_design(design)
+{
+    setWindowTitle(design.caption);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(10, 10, 10, 10);
+    outer->setSpacing(8);
+
+    lblTitle = new QLabel(design.caption.trimmed(), this);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    lblTitle->setAlignment(Qt::AlignCenter);
+    lblTitle->setMinimumHeight(34);
+    lblTitle->setStyleSheet(QStringLiteral("QLabel { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
+                                           "stop:0 #2f5d8a, stop:1 #1f4266); color: white; font-size: 15pt; "
+                                           "font-weight: bold; border-radius: 3px; padding: 4px; }"));
+    outer->addWidget(lblTitle);
+
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    outer->addWidget(SSTab1, 1);
+
+    // ---- entry tab
+    m_entryTab = new QWidget;
+    m_entryTab->setObjectName(QStringLiteral("tabEntry"));
+    auto *entry = new QVBoxLayout(m_entryTab);
+    auto *fieldBox = new QWidget(m_entryTab);
+    m_fields = new QGridLayout(fieldBox);
+    m_fields->setContentsMargins(20, 16, 20, 8);
+    m_fields->setHorizontalSpacing(12);
+    m_fields->setVerticalSpacing(10);
+    m_fields->setColumnStretch(1, 1);
+    entry->addWidget(fieldBox);
+    entry->addStretch(1);
+
+    auto *buttonFrame = new QGroupBox(m_entryTab);
+    buttonFrame->setObjectName(QStringLiteral("Frame1"));
+    auto *buttons = new QHBoxLayout(buttonFrame);
+    auto button = [&](const char *name, const QString &caption) {
+        auto *b = new QPushButton(caption, buttonFrame);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setMinimumWidth(90);
+        b->setAutoDefault(true); // Enter on a focused button clicks it
+        buttons->addWidget(b);
+        return b;
+    };
+    cmdSave = button("cmdSave", QStringLiteral("&Save"));
+    cmdDelete = button("cmdDelete", QStringLiteral("&DELETE"));
+    cmdCancel = button("cmdCancel", QStringLiteral("&CANCEL"));
+    cmdExit = button("cmdExit", QStringLiteral("E&XIT"));
+    cmdPrint = button("cmdPrint", QStringLiteral("&PRINT"));
+    // Nothing to print from a catalogue window.
+    cmdPrint->setEnabled(false);
+    entry->addWidget(buttonFrame);
+    SSTab1->addTab(m_entryTab, design.entryTab);
+
+    // ---- search tab
+    m_searchTab = new QWidget;
+    m_searchTab->setObjectName(QStringLiteral("tabSearch"));
+    auto *search = new QVBoxLayout(m_searchTab);
+    auto *criteria = new QGridLayout;
+    auto *lblCri = new QLabel(QStringLiteral("Search Criteria "), m_searchTab);
+    lblCri->setObjectName(QStringLiteral("lblCriteria"));
+    cmb_s_cri = new QComboBox(m_searchTab);
+    cmb_s_cri->setObjectName(QStringLiteral("cmb_s_cri"));
+    lblCri->setBuddy(cmb_s_cri);
+    auto *lblValue = new QLabel(QStringLiteral("Search Value "), m_searchTab);
+    lblValue->setObjectName(QStringLiteral("lblValue"));
+    txt_s_value = new QLineEdit(m_searchTab);
+    txt_s_value->setObjectName(QStringLiteral("txt_s_value"));
+    lblValue->setBuddy(txt_s_value);
+    criteria->addWidget(lblCri, 0, 0);
+    criteria->addWidget(cmb_s_cri, 0, 1);
+    criteria->addWidget(lblValue, 0, 2);
+    criteria->addWidget(txt_s_value, 0, 3);
+    criteria->setColumnStretch(3, 1);
+    search->addLayout(criteria);
+    Msh = new ui::Grid(m_searchTab);
+    Msh->setObjectName(QStringLiteral("Msh"));
+    search->addWidget(Msh, 1);
+    SSTab1->addTab(m_searchTab, design.searchTab);
+
+    m_key = new QLineEdit(fieldBox);
+    m_key->setObjectName(design.table == catalogue::Table::Session ? QStringLiteral("txtSessionNo")
+            : design.table == catalogue::Table::Course             ? QStringLiteral("txtCourseNo")
+                                                                   : QStringLiteral("txtCodeNo"));
+    m_key->setVisible(false);
+    common::binding::bind(m_key, tagM, catalogue::keyColumn(design.table));
+
+    auto toList = [this] { Msh->setFocus(Qt::OtherFocusReason); };
+    ui::keys(txt_s_value).upperCase().enterMovesNext().onKey(Qt::Key_Up, toList).onKey(Qt::Key_Down, toList);
+    // The criterion is chosen from its list; typed keys are dropped.
+    cmb_s_cri->installEventFilter(this);
+
+    using common::on;
+    on(cmdSave, &QPushButton::clicked, this, [this](bool) { cmdSave_Click(); });
+    on(cmdDelete, &QPushButton::clicked, this, [this](bool) { cmdDelete_Click(); });
+    on(cmdCancel, &QPushButton::clicked, this, [this](bool) { cmdCancel_Click(); });
+    on(cmdExit, &QPushButton::clicked, this, [this](bool) { exitClicked(); });
+    on(Msh, &ui::Grid::cellDoubleClicked, this, [this] { Msh_Pick(); });
+    on(Msh, &ui::Grid::enterPressed, this, [this] { Msh_Pick(); });
+    on(txt_s_value, &QLineEdit::textChanged, this,
+        [this](const QString &) { FillGrid(cmb_s_cri->currentText()); });
+}
+
+QLineEdit *CatalogueWindow::addField(
+    const char *labelName, const QString &label, const char *name, const QString &column)
+{
+    auto *box = new QLineEdit(m_fields->parentWidget());
+    box->setObjectName(QString::fromLatin1(name));
+    common::binding::bind(box, tagM, column);
+    addRow(labelName, label, box);
+    return box;
+}
+
+void CatalogueWindow::addRow(const char *labelName, const QString &label, QWidget *control)
+{
+    auto *l = new QLabel(label, m_fields->parentWidget());
+    l->setObjectName(QString::fromLatin1(labelName));
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    l->setBuddy(control);
+    m_fields->addWidget(l, m_nextRow, 0);
+    m_fields->addWidget(control, m_nextRow, 1);
+    ++m_nextRow;
+}
+
+void CatalogueWindow::finishLayout(const QList<QWidget *> &fields, const QList<QWidget *> &after)
+{
+    QList<QWidget *> order = fields;
+    order << cmdSave << cmdDelete << cmdCancel << cmdExit << cmdPrint;
+    order << after;
+    order << cmb_s_cri << txt_s_value << Msh;
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    for (QWidget *w : fields)
+        ui::keys(w).enterMovesNext();
+    for (QWidget *w : after)
+        ui::keys(w).enterMovesNext();
+}
+
+void CatalogueWindow::formLoad()
+{
+    ui::showTab(SSTab1, 0);
+    loadMember();
+    cmb_s_cri->addItems(m_design.criteria);
+    cmb_s_cri->setCurrentIndex(0);
+    setMaxLengths();
+    FillGrid(QString());
+}
+
+void CatalogueWindow::formUnload()
+{
+    if (appliesMenuRights())
+        ApplyMenuRights();
+}
+
+void CatalogueWindow::setMaxLengths()
+{
+    OpenQuery(QStringLiteral("select * from %1 where 0 = 1").arg(catalogue::tableName(m_design.table)));
+    common::binding::setMaxLengths(this, tagM, *gRs, {catalogue::keyColumn(m_design.table)});
+}
+
+bool CatalogueWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == cmb_s_cri && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        // Letters would choose an item by its first letter; the arrows and
+        // the list's own keys still work.
+        if (!key->text().isEmpty() && key->text().at(0).isPrint())
+            return true;
+    }
+    return common::Window::eventFilter(watched, event);
+}
+
+void CatalogueWindow::FillGrid(const QString &criterion)
+{
+    const catalogue::Query q = catalogue::listQuery(m_design.table, criterion, txt_s_value->text());
+    OpenQuery(q.sql, q.params);
+    if (gRs->recordCount() < 1) {
+        Msh->clearToBlank();
+    } else {
+        Msh->clearCells();
+        Msh->bind(*gRs);
+    }
+    setGrid();
+}
+
+void CatalogueWindow::setGrid()
+{
+    Msh->setCols(int(m_design.columns.size()));
+    for (int c = 0; c < m_design.columns.size(); ++c) {
+        Msh->setTextMatrix(0, c, QString::fromLatin1(m_design.columns[c].header));
+        Msh->setColWidth(c, m_design.columns[c].width);
+    }
+}
+
+void CatalogueWindow::ClearAll()
+{
+    common::binding::clear(this, tagM);
+}
+
+void CatalogueWindow::collectBoxes(catalogue::Entry *entry, const QStringList &skip)
+{
+    const QString key = catalogue::keyColumn(m_design.table);
+    for (QLineEdit *box : common::binding::fields(this, tagM)) {
+        const QString column = common::binding::dataFieldOf(box);
+        if (column == key || skip.contains(column))
+            continue;
+        entry->fields.append({column, box->text().isEmpty() ? db::Value() : db::Value(box->text())});
+    }
+}
+
+void CatalogueWindow::cmdSave_Click()
+{
+    catalogue::Entry entry;
+    entry.key = m_key->text();
+    if (!collect(&entry))
+        return;
+    catalogue::saveRecord(*gConn, m_design.table, entry);
+    afterWrite();
+    FillGrid(QString());
+    ClearAll();
+}
+
+void CatalogueWindow::cmdDelete_Click()
+{
+    if (m_key->text().isEmpty() || m_design.table != catalogue::Table::Session)
+        return;
+    if (common::msgBox(QStringLiteral("Are you sure delete this information"), common::Buttons::YesNo,
+            common::Icon::Information, QStringLiteral("Confirm"))
+        != common::Answer::Yes)
+        return;
+    if (!catalogue::deleteSession(*gConn, m_key->text().toLongLong())) {
+        common::msgBox(QStringLiteral("This session is used by admission applications or fee receipts, so it "
+                                      "cannot be deleted."),
+            common::Buttons::Ok, common::Icon::Information);
+        return;
+    }
+    ClearAll();
+    FillGrid(QString());
+}
+
+void CatalogueWindow::cmdCancel_Click()
+{
+    ClearAll();
+}
+
+void CatalogueWindow::Msh_Pick()
+{
+    const int row = Msh->row();
+    if (row < 1 || row >= Msh->rows() || Msh->textMatrix(row, 0).isEmpty())
+        return;
+    Msh->setTextMatrix(0, 0, m_design.pickedHeader);
+    m_key->setText(Msh->textMatrix(row, 0));
+    loadRow(row);
+    if (gLookupMode) {
+        unload();
+        return;
+    }
+    ui::showTab(SSTab1, 0);
+    firstField()->setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace admissions

@@ -1,0 +1,213 @@
+#include "frmSearchSub.h"
+
+#include "catalogue.h"
+#include "catalogue_rules.h"
+#include "controls.h"
+#include "errors.h"
+#include "globals.h"
+#include "grid.h"
+#include "keys.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace admissions {
+
+namespace {
+
+const QString kName = QStringLiteral("frmSearchSub");
+
+common::Window *activeChild()
+{
+    if (QMdiArea *area = common::windows::host()) {
+        if (QMdiSubWindow *sub = area->currentSubWindow())
+            return qobject_cast<common::Window *>(sub->widget());
+        return nullptr;
+    }
+    return qobject_cast<common::Window *>(QApplication::activeWindow());
+}
+
+} // namespace
+
+frmSearchSub::frmSearchSub(QWidget *parent)
+    : common::Window(kName, parent)
+{
+    setWindowTitle(QStringLiteral("SearchSubjects"));
+
+    Label30 = new QLabel(QStringLiteral("Search Subject"), this);
+    Label30->setObjectName(QStringLiteral("Label30"));
+    Label30->setAlignment(Qt::AlignCenter);
+    Label30->setStyleSheet(QStringLiteral("QLabel { color: #1f4266; font-size: 13pt; font-weight: bold; }"));
+    Label23 = new QLabel(QStringLiteral("Course Name :"), this);
+    Label23->setObjectName(QStringLiteral("Label23"));
+    DataCboCourse = new ui::DataCombo(this);
+    DataCboCourse->setObjectName(QStringLiteral("DataCboCourse"));
+    Label23->setBuddy(DataCboCourse);
+    txtFind = new QLineEdit(this);
+    txtFind->setObjectName(QStringLiteral("txtFind"));
+    Msh = new ui::Grid(this);
+    Msh->setObjectName(QStringLiteral("Msh"));
+    cmdSubject = new QPushButton(QStringLiteral("Add Subject"), this);
+    cmdSubject->setObjectName(QStringLiteral("cmdSubject"));
+    txtExit = new QPushButton(QStringLiteral("Exit"), this);
+    txtExit->setObjectName(QStringLiteral("txtExit"));
+    for (QPushButton *b : {cmdSubject, txtExit}) {
+        b->setAutoDefault(true); // Enter on a focused button clicks it
+        b->setMinimumWidth(90);
+    }
+
+    auto *course = new QHBoxLayout;
+    course->addWidget(Label23);
+    course->addWidget(DataCboCourse, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdSubject);
+    buttons->addWidget(txtExit);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 8, 10, 10);
+    layout->setSpacing(6);
+    layout->addWidget(Label30);
+    layout->addLayout(course);
+    layout->addWidget(txtFind);
+    layout->addWidget(Msh, 1);
+    layout->addLayout(buttons);
+
+    setTabOrder(DataCboCourse, txtFind);
+    setTabOrder(txtFind, Msh);
+    setTabOrder(Msh, cmdSubject);
+    setTabOrder(cmdSubject, txtExit);
+
+    auto toList = [this] { Msh->setFocus(Qt::OtherFocusReason); };
+    ui::keys(txtFind).enterMovesNext().onKey(Qt::Key_Up, toList).onKey(Qt::Key_Down, toList);
+
+    using common::on;
+    on(DataCboCourse, &QComboBox::currentIndexChanged, this, [this](int) { FillGrid(); });
+    on(txtFind, &QLineEdit::textChanged, this, [this](const QString &) { FillGrid(); });
+    on(Msh, &ui::Grid::cellDoubleClicked, this, [this] { pick(); });
+    on(Msh, &ui::Grid::enterPressed, this, [this] { pick(); });
+    on(cmdSubject, &QPushButton::clicked, this, [this](bool) { cmdSubject_Click(); });
+    on(txtExit, &QPushButton::clicked, this, [this](bool) { unload(); });
+
+    resize(524, 389);
+}
+
+void frmSearchSub::formLoad()
+{
+    // Taken before the picker has a frame of its own: the window that asked.
+    m_opener = activeChild();
+    m_rsCourse.close();
+    m_rsCourse.open(QStringLiteral("Select CourseId,CourseName From tblCourse Order By CourseName"), *gConn);
+    {
+        const QSignalBlocker block(DataCboCourse);
+        DataCboCourse->fill(m_rsCourse, QStringLiteral("CourseName"), QStringLiteral("CourseId"));
+        if (m_rsCourse.recordCount() > 0) {
+            m_rsCourse.moveFirst();
+            DataCboCourse->setBoundText(m_rsCourse.fields(QStringLiteral("CourseId")).toString());
+        }
+    }
+    FillGrid();
+    DataCboCourse->setEnabled(gPickAppId < 1);
+}
+
+void frmSearchSub::formActivate()
+{
+    FillGrid();
+    txtFind->setFocus(Qt::OtherFocusReason);
+}
+
+void frmSearchSub::formUnload()
+{
+    gLookupMode = false;
+    if (!m_picked)
+        return;
+    common::Window *to = m_opener;
+    if (to && to != this && !to->isUnloading() && to->frame()->isVisible()
+        && !common::windows::closingDown()) {
+        // Activated before the picker's frame goes away, so the answer
+        // reaches the window that asked and no other.
+        to->activateWindowNow();
+    } else {
+        gPickSubId = 0;
+        gPickSubName.clear();
+        gPickCourseName.clear();
+        gPickCourseDurr.clear();
+        gPickSubAmount = 0;
+    }
+}
+
+void frmSearchSub::FillGrid()
+{
+    const catalogue::Query q
+        = catalogue::pickerQuery(gPickAppId, DataCboCourse->boundText(), txtFind->text());
+    OpenQuery(q.sql, q.params);
+    if (gRs->recordCount() < 1) {
+        Msh->clearToBlank();
+    } else {
+        Msh->clearCells();
+        Msh->setUpdatesEnabled(false);
+        Msh->bind(*gRs);
+        Msh->setUpdatesEnabled(true);
+    }
+    setGrid();
+}
+
+void frmSearchSub::setGrid()
+{
+    static const struct {
+        const char *header;
+        int width;
+    } columns[] = {
+        {"Subject ID", 0}, {"Course", 2000}, {"Subject Name", 4000}, {"Course Durration", 0}, {"TotAmt", 0}};
+    Msh->setCols(5);
+    for (int c = 0; c < 5; ++c) {
+        Msh->setTextMatrix(0, c, QString::fromLatin1(columns[c].header));
+        Msh->setColWidth(c, columns[c].width);
+    }
+}
+
+void frmSearchSub::pick()
+{
+    const int row = Msh->row();
+    if (row < 1 || row >= Msh->rows())
+        return;
+    bool ok = false;
+    const int id = Msh->textMatrix(row, 0).toInt(&ok);
+    if (!ok)
+        return;
+    gPickSubId = id;
+    gPickCourseName = Msh->textMatrix(row, 1);
+    gPickSubName = Msh->textMatrix(row, 2);
+    gPickCourseDurr = Msh->textMatrix(row, 3);
+    const QString amount = Msh->textMatrix(row, 4);
+    gPickSubAmount = amount.isEmpty() ? 0.0 : db::Money::parse(amount).toDouble();
+    m_picked = true;
+    unload();
+}
+
+void frmSearchSub::cmdSubject_Click()
+{
+    QCoreApplication::processEvents();
+    common::windows::unload(QStringLiteral("frmSubject"));
+    gSubjectFormFromPicker = true;
+    if (common::Window *w = common::windows::show(QStringLiteral("frmSubject")))
+        w->moveTwips(3500, 1900);
+}
+
+void openSubjectPicker()
+{
+    QCoreApplication::processEvents();
+    common::windows::unload(kName);
+    if (common::Window *w = common::windows::show(kName)) {
+        w->moveTwips(3300, 1400);
+        w->setWidthTwips(7860);
+        w->setHeightTwips(5835);
+    }
+}
+
+} // namespace admissions

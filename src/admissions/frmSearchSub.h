@@ -1,0 +1,52 @@
+#pragma once
+// The subject picker: finds one subject of the catalogue and hands it back
+// to the window that opened it (protocol in catalogue.h).
+#include "db.h"
+#include "window.h"
+
+#include <QPointer>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace ui {
+class DataCombo;
+class Grid;
+} // namespace ui
+
+namespace admissions {
+
+class frmSearchSub : public common::Window {
+    Q_OBJECT
+public:
+    explicit frmSearchSub(QWidget *parent = nullptr);
+
+    // Runs the query of the current mode and binds the list.
+    void FillGrid();
+    // Column count, headers and widths of the list.
+    void setGrid();
+
+    common::Window *opener() const { return m_opener; }
+
+protected:
+    void formLoad() override;
+    void formActivate() override;
+    void formUnload() override;
+
+private:
+    void pick();
+    void cmdSubject_Click();
+
+    QLabel *Label30, *Label23;
+    ui::DataCombo *DataCboCourse;
+    QLineEdit *txtFind;
+    ui::Grid *Msh;
+    QPushButton *cmdSubject, *txtExit;
+
+    db::Recordset m_rsCourse;
+    QPointer<common::Window> m_opener;
+    bool m_picked = false;
+};
+
+} // namespace admissions

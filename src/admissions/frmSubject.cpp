@@ -1,0 +1,93 @@
+#include "frmSubject.h"
+
+#include "controls.h"
+#include "dialogs.h"
+#include "globals.h"
+#include "grid.h"
+#include "keys.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace admissions {
+
+frmSubject::frmSubject()
+    : CatalogueWindow({QStringLiteral("frmSubject"), QStringLiteral("SUBJECT "),
+        QStringLiteral("SUBJECT ENTRY"), QStringLiteral("SUBJECT  SEARCH"), catalogue::Table::Subject,
+        {QStringLiteral("Subject Name"), QStringLiteral("Code No")},
+        {{"CODE NO", 1200}, {"COURSE", 4000}, {"SUBJECTS", 4000}, {"TOTAL AMOUNT", 1500}, {"", 0}},
+        QStringLiteral("Code no")})
+{
+    txtSubName
+        = addField("lblSubName", QStringLiteral("Subject Name "), "txtSubName", QStringLiteral("SubName"));
+    txtTotAmt = addField("lblTotAmt", QStringLiteral("Total Amount"), "txtTotAmt", QStringLiteral("TotAmt"));
+    cboCource = new ui::DataCombo(txtSubName->parentWidget());
+    cboCource->setObjectName(QStringLiteral("cboCource"));
+    addRow("lblCource", QStringLiteral("Cource Name "), cboCource);
+    ui::keys(txtTotAmt).upperCase();
+    finishLayout({txtSubName, txtTotAmt}, {cboCource});
+    cmdDelete->setEnabled(false);
+    resize(760, 460);
+}
+
+void frmSubject::loadMember()
+{
+    // Kept while the window exists: courses added later show after reopening.
+    m_rsCourse.close();
+    m_rsCourse.open(QStringLiteral("Select CourseId,CourseName From tblCourse Order By CourseName"), *gConn);
+    cboCource->fill(m_rsCourse, QStringLiteral("CourseName"), QStringLiteral("CourseId"));
+    if (m_rsCourse.recordCount() > 0) {
+        m_rsCourse.moveFirst();
+        cboCource->setBoundText(m_rsCourse.fields(QStringLiteral("CourseId")).toString());
+    }
+}
+
+bool frmSubject::collect(catalogue::Entry *entry)
+{
+    if (cboCource->text().isEmpty()) {
+        common::msgBox(
+            QStringLiteral("Please Select Cource"), common::Buttons::Ok, common::Icon::Information);
+        return false;
+    }
+    // The amount box takes any key; only an amount is stored.
+    db::Value fee;
+    if (!catalogue::parseFee(txtTotAmt->text(), &fee)) {
+        common::msgBox(QStringLiteral("Please enter the Total Amount as a number of 0 or more, for example "
+                                      "1500 or 1250.50"),
+            common::Buttons::Ok, common::Icon::Information);
+        txtTotAmt->setFocus(Qt::OtherFocusReason);
+        txtTotAmt->selectAll();
+        return false;
+    }
+    collectBoxes(entry, {QStringLiteral("TotAmt")});
+    entry->fields.append({QStringLiteral("TotAmt"), fee});
+    entry->fields.append({QStringLiteral("CourseId"), db::Value(cboCource->boundText().toLongLong())});
+    return true;
+}
+
+void frmSubject::loadRow(int row)
+{
+    txtSubName->setText(Msh->textMatrix(row, 2));
+    cboCource->setBoundText(Msh->textMatrix(row, 4));
+    txtTotAmt->setText(Msh->textMatrix(row, 3));
+}
+
+void frmSubject::exitClicked()
+{
+    if (gSubjectFormFromPicker)
+        hideWindow();
+    else
+        unload();
+}
+
+bool frmSubject::appliesMenuRights() const
+{
+    return !gSubjectFormFromPicker;
+}
+
+QWidget *frmSubject::firstField() const
+{
+    return txtSubName;
+}
+
+} // namespace admissions

@@ -1,0 +1,66 @@
+#pragma once
+// A test server with the catalogue windows registered, the menu-rights hook
+// counting its calls, and helpers to add catalogue rows and read lists.
+#include "catalogue.h"
+#include "globals.h"
+#include "grid.h"
+#include "gui.h"
+#include "hooks.h"
+#include "testserver.h"
+
+#include <QStringList>
+
+class CatalogueTest : public TestServer {
+protected:
+    void SetUp() override
+    {
+        TestServer::SetUp();
+        admissions::registerCatalogueWindows();
+        menuRightsCalls = 0;
+        common::hooks::setApplyMenuRights([this] { ++menuRightsCalls; });
+    }
+    void TearDown() override
+    {
+        TestServer::TearDown();
+        common::hooks::setApplyMenuRights(nullptr);
+    }
+
+    void addSession(int id, const char *name)
+    {
+        exec(QStringLiteral("insert into tblSession (SessionId, SessionName) values (?, ?)"), {id, name});
+    }
+    void addCourse(int id, const char *name, const char *durr = "6", const char *unit = "Month")
+    {
+        exec(QStringLiteral("insert into tblCourse (CourseId, CourseName, Coursedurration, MonthYear) "
+                            "values (?, ?, ?, ?)"),
+            {id, name, durr, unit});
+    }
+    void addSubject(int id, int course, const char *name, const db::Value &fee)
+    {
+        exec(QStringLiteral("insert into tblSubject (SubId, CourseId, SubName, TotAmt) values (?, ?, ?, ?)"),
+            {id, course, name, fee});
+    }
+
+    // The first column of every row of a query, as text ("<null>" for Null).
+    QStringList column(const QString &sql, const db::Params &params = {})
+    {
+        db::Recordset rs;
+        rs.open(sql, conn(), params);
+        QStringList out;
+        for (; !rs.eof(); rs.moveNext())
+            out << (rs.fields(0).isNull() ? QStringLiteral("<null>") : rs.fields(0).toString());
+        return out;
+    }
+
+    // Column `col` of every line of a grid, the blank line of an empty list excluded.
+    static QStringList gridColumn(ui::Grid *g, int col)
+    {
+        QStringList out;
+        for (int r = 1; r < g->rows(); ++r)
+            if (!g->textMatrix(r, 0).isEmpty())
+                out << g->textMatrix(r, col);
+        return out;
+    }
+
+    int menuRightsCalls = 0;
+};
