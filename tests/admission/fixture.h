@@ -12,20 +12,13 @@ protected:
     void SetUp() override
     {
         TestServer::SetUp();
-        // The catalogue tables come with the catalogue's schema; a database
-        // built without it gets the columns the admission reads.
-        exec("create table if not exists tblSession (SessionId INTEGER NOT NULL PRIMARY KEY, "
-             "SessionName VARCHAR(100) COLLATE NOCASE)");
-        exec("create table if not exists tblCourse (CourseId INTEGER NOT NULL PRIMARY KEY, "
-             "CourseName VARCHAR(100) COLLATE NOCASE, Coursedurration VARCHAR(50) COLLATE NOCASE, "
-             "MonthYear VARCHAR(50) COLLATE NOCASE)");
-        exec("create table if not exists tblSubject (SubId INTEGER NOT NULL PRIMARY KEY, CourseId INTEGER, "
-             "SubName VARCHAR(100) COLLATE NOCASE, TotAmt MONEY)");
         exec("insert into tblSession (SessionId, SessionName) values (1, '2008-2009'), (2, '2009-2010')");
         exec("insert into tblCourse (CourseId, CourseName, Coursedurration, MonthYear) "
              "values (1, 'ACCA', '2', 'Year')");
-        exec("insert into tblSubject (SubId, CourseId, SubName, TotAmt) values (1, 1, 'AUDIT', 1500), "
-             "(2, 1, 'TAXATION', 1200.5), (3, 1, 'LAW', 0)");
+        const auto fee = [](std::int64_t cents) { return db::Value(db::Money::fromCents(cents)); };
+        exec("insert into tblSubject (SubId, CourseId, SubName, TotAmt) values (1, 1, 'AUDIT', ?), "
+             "(2, 1, 'TAXATION', ?), (3, 1, 'LAW', ?)",
+            {fee(150000), fee(120050), fee(0)});
 
         // 1 ASSETS > 1.1 STUDENTS (head) and 1.2 CASH AND BANK > 1.2.1 CASH IN HAND
         accounts::addControlAccount(conn(), "ASSETS");
