@@ -14,8 +14,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -373,6 +375,38 @@ TEST_F(ApplicationWindow, SearchAndPrintouts)
     flushDeferred();
     EXPECT_EQ(common::windows::ifLoaded("frmOruApplication"), nullptr);
     EXPECT_EQ(menuRights, 1);
+}
+
+// Pictures for a look by eye: taken only when ORU_SCREENSHOTS names a
+// folder (run under a real display server).
+TEST_F(ApplicationWindow, Screenshots)
+{
+    const QString folder = qEnvironmentVariable("ORU_SCREENSHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "set ORU_SCREENSHOTS to a folder to take the pictures";
+    QDir().mkpath(folder);
+    m_host->mainWindow()->resize(1300, 950);
+    open();
+    enterStudent();
+    typeText(c("txtEmail"), "ALI@MAIL.COM");
+    typeText(c("txtAuditFirm"), "A. F. FERGUSON");
+    typeText(c("txtLastEduQua"), "B.COM");
+    press("cmdSave");
+    pick("LAW");
+    const auto shoot = [&](const QString &name) {
+        QTest::qWait(300);
+        w->frame()->grab().save(folder + u'/' + name + QStringLiteral(".png"));
+    };
+    shoot("admission-form");
+    ui::showTab(c<QTabWidget>("SSTab1"), 1);
+    shoot("admission-search");
+    ui::showTab(c<QTabWidget>("SSTab1"), 0);
+    press("cmdPrint");
+    common::Window *viewer = common::windows::ifLoaded("frmVeiwer");
+    ASSERT_NE(viewer, nullptr);
+    viewer->frame()->resize(1000, 900);
+    QTest::qWait(300);
+    viewer->frame()->grab().save(folder + QStringLiteral("/admission-print.png"));
 }
 
 } // namespace
