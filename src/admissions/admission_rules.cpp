@@ -219,7 +219,7 @@ SaveOutcome saveApplication(
     master.fields(QStringLiteral("StuName")).setValue(entry.stuName);
     master.fields(QStringLiteral("AppDate")).setValue(entry.appDate);
     master.fields(QStringLiteral("FixDate")).setValue(entry.fixDate);
-    master.fields(QStringLiteral("NIC")).setValue(entry.nic);
+    master.fields(QStringLiteral("NIC")).setValue(textOrNull(entry.nic));
     master.fields(QStringLiteral("RegFee")).setValue(amountOrNull(entry.regFee));
     master.fields(QStringLiteral("TotAmt")).setValue(totals.total);
     master.fields(QStringLiteral("CashReceive")).setValue(totals.received);

@@ -74,7 +74,7 @@ struct ApplicationEntry {
     QString regFee;
     QString sessionId; // the session box's bound value; "" for none
     QString section;
-    QString nic; // the masked box's text, dashes included
+    QString nic; // the masked box's text, dashes included; "" stores Null
     QDate appDate;
     QDate fixDate; // also the date of the admission-receipt lines
     QString loadedStuName; // the name as the application was opened

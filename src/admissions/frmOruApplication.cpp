@@ -23,6 +23,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using admissions::Refusal;
 using admissions::SubjectLine;
 
@@ -701,7 +703,9 @@ admissions::ApplicationEntry frmOruApplication::entryOnScreen() const
     e.regFee = txtRegfee->text();
     e.sessionId = cboSession->boundText();
     e.section = cmbAtoZ->currentText();
-    e.nic = mskNIC->text();
+    // An untouched masked box shows only its picture: no number to store.
+    const QString nic = mskNIC->text();
+    e.nic = std::any_of(nic.begin(), nic.end(), [](QChar ch) { return ch.isDigit(); }) ? nic : QString();
     e.appDate = dtpDate->date();
     e.fixDate = DtpFix->date();
     e.loadedStuName = m_LoadedStuName;

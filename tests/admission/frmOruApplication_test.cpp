@@ -266,6 +266,15 @@ TEST_F(ApplicationWindow, LineEntryRules)
     EXPECT_EQ(dialogs().texts(),
         QStringList({"Please enter Student Name", "Please enter Cell No", "Please enter subject in detail"}));
     EXPECT_EQ(focusIn(w), c<QPushButton>("cmdFindsubject"));
+
+    // Saved with the identity number left empty: Null, not the mask's picture.
+    dialogs().clear();
+    addLine("AUDIT", "", "");
+    press("cmdSave");
+    EXPECT_EQ(dialogs().count(), 0) << dialogs().texts().join("; ").toStdString();
+    EXPECT_EQ(rows("select StuName, NIC, RegFee, CashReceive from tblMasApp"),
+        QStringList({"SARA|<null>|<null>|0.00"}));
+    EXPECT_EQ(scalar("select count(*) from DetJV").toInt(), 0) << "nothing received, no receipt";
 }
 
 TEST_F(ApplicationWindow, DeleteRefusedWhileStudentHasVouchersOtherwiseRemovesAll)
