@@ -1,0 +1,388 @@
+#include "admission_rules.h"
+
+#include "chart_rules.h"
+#include "format.h"
+#include "vousetting.h"
+
+#include <QStringList>
+
+namespace admissions {
+
+namespace {
+
+const QString kReceiptKind = QStringLiteral("AR");
+
+db::Value key(std::int64_t v)
+{
+    return db::Value(static_cast<long long>(v));
+}
+
+db::Value textOrNull(const QString &text)
+{
+    return text.isEmpty() ? db::Value() : db::Value(text);
+}
+
+// An amount cell or box: Null when empty, else its leading number.
+db::Value amountOrNull(const QString &text)
+{
+    return text.isEmpty() ? db::Value() : db::Value(leadingAmount(text));
+}
+
+bool isWholeNumber(const QString &text, std::int64_t *out)
+{
+    bool ok = false;
+    const qlonglong v = text.trimmed().toLongLong(&ok);
+    if (ok && out)
+        *out = v;
+    return ok;
+}
+
+SaveOutcome refused(Refusal why)
+{
+    SaveOutcome o;
+    o.refusal = why;
+    o.message = refusalMessage(why);
+    return o;
+}
+
+QString blankless(const QString &name)
+{
+    return accounts::withoutBlanks(name);
+}
+
+// The name's account columns, set on every save.
+accounts::FillRow accountColumns(const ApplicationEntry &entry, db::Money total)
+{
+    return [&entry, total](db::Recordset &rs) {
+        rs.fields(QStringLiteral("Addr")).setValue(entry.mailAdd);
+        rs.fields(QStringLiteral("Contact")).setValue(entry.contact);
+        rs.fields(QStringLiteral("OpenBal")).setValue(total);
+    };
+}
+
+} // namespace
+
+AdmissionSetup readAdmissionSetup(db::Connection &conn)
+{
+    AdmissionSetup s;
+    // The head counts only when it is a sub-control account ("HD").
+    s.studentHeadNodes = accounts::readVoucherSetup(conn, QStringLiteral("IR")).acNodes.trimmed();
+    s.cashAcCode = accounts::readVoucherSetup(conn, QStringLiteral("CR")).acCode;
+    return s;
+}
+
+db::Money leadingAmount(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    const qsizetype start = i;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        ++i;
+    bool digits = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            digits = true;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!digits)
+        return {};
+    db::Money m;
+    if (!db::Money::tryParse(text.mid(start, i - start), &m))
+        return {};
+    return m;
+}
+
+QString amountText(db::Money amount)
+{
+    QString s = amount.toString();
+    if (s.contains(u'.')) {
+        while (s.endsWith(u'0'))
+            s.chop(1);
+        if (s.endsWith(u'.'))
+            s.chop(1);
+    }
+    return s == QLatin1String("-0") ? QStringLiteral("0") : s;
+}
+
+Totals totalsOf(const QList<SubjectLine> &lines)
+{
+    Totals t;
+    for (const SubjectLine &l : lines) {
+        t.total += leadingAmount(l.netAmount);
+        t.received += leadingAmount(l.recAmount);
+    }
+    return t;
+}
+
+QString refusalMessage(Refusal refusal)
+{
+    switch (refusal) {
+    case Refusal::None:
+        return {};
+    case Refusal::NoStudentHead:
+        return QStringLiteral("please set SubControl Account in Voucher Setup ");
+    case Refusal::NoStudentName:
+        return QStringLiteral("Please enter Student Name");
+    case Refusal::NoCellNo:
+        return QStringLiteral("Please enter Cell No");
+    case Refusal::NoCashAccount:
+        return QStringLiteral("please select Account In Vouchere Setup");
+    case Refusal::DuplicateStudent:
+        return QStringLiteral("this Student is already exitis!");
+    case Refusal::NoSubjects:
+        return QStringLiteral("Please enter subject in detail");
+    case Refusal::ApplicationGone:
+        return QStringLiteral("This application no longer exists; another user may have deleted it.");
+    case Refusal::AccountRefused:
+        return QStringLiteral("The student's account could not be opened under the head named in the "
+                              "Voucher Setup.");
+    }
+    return {};
+}
+
+bool studentNameTaken(
+    db::Connection &conn, const AdmissionSetup &setup, const QString &name, std::int64_t exceptRowId)
+{
+    const db::Value hit
+        = conn.scalar(QStringLiteral("select AcName from Accounts where replace(AcName,' ','') = ? "
+                                     "collate nocase and rtrim(ParentID) = ? and RowID <> ?"),
+            {blankless(name), setup.studentHeadNodes.trimmed(), key(exceptRowId)});
+    return !hit.isNull();
+}
+
+Refusal checkApplication(db::Connection &conn, const AdmissionSetup &setup, const ApplicationEntry &entry)
+{
+    if (setup.studentHeadNodes.isEmpty())
+        return Refusal::NoStudentHead;
+    if (entry.stuName.isEmpty())
+        return Refusal::NoStudentName;
+    if (entry.cellNo.isEmpty())
+        return Refusal::NoCellNo;
+    if (setup.cashAcCode == 0 && totalsOf(entry.lines).received > db::Money())
+        return Refusal::NoCashAccount;
+    const bool isNew = entry.appId.isEmpty();
+    if (isNew || blankless(entry.stuName) != blankless(entry.loadedStuName)) {
+        // The application's own account never counts against its name.
+        std::int64_t appId = 0;
+        std::int64_t own = 0;
+        if (!isNew && isWholeNumber(entry.appId, &appId))
+            own = conn.scalar(QStringLiteral("select CusCode from tblMasApp where AppID = ?"), {key(appId)})
+                      .toInt();
+        if (studentNameTaken(conn, setup, entry.stuName, own))
+            return Refusal::DuplicateStudent;
+    }
+    if (entry.lines.isEmpty())
+        return Refusal::NoSubjects;
+    return Refusal::None;
+}
+
+SaveOutcome saveApplication(
+    db::Connection &conn, const AdmissionSetup &setup, const ApplicationEntry &entry, const QString &userName)
+{
+    db::Transaction tx(conn);
+    if (const Refusal r = checkApplication(conn, setup, entry); r != Refusal::None)
+        return refused(r);
+
+    const Totals totals = totalsOf(entry.lines);
+    const bool isNew = entry.appId.isEmpty();
+    const QString head = setup.studentHeadNodes.trimmed();
+
+    // Master row.
+    db::Recordset master;
+    std::int64_t appId = 0;
+    std::int64_t accountKey = 0;
+    if (isNew) {
+        appId
+            = conn.scalar(QStringLiteral("select ifnull(max(AppID),0) + 1 as AppID from tblMasApp")).toInt();
+        master.open(QStringLiteral("select * from tblMasApp where 0=1"), conn);
+        master.addNew();
+        master.fields(QStringLiteral("User_Name")).setValue(userName);
+    } else {
+        if (!isWholeNumber(entry.appId, &appId))
+            return refused(Refusal::ApplicationGone);
+        master.open(QStringLiteral("select * from tblMasApp where AppID = ?"), conn, {key(appId)});
+        if (master.eof())
+            return refused(Refusal::ApplicationGone);
+        accountKey = master.fields(QStringLiteral("CusCode")).toInt();
+    }
+    for (const auto &[column, text] : entry.fields)
+        master.fields(column).setValue(textOrNull(text));
+    master.fields(QStringLiteral("AppID")).setValue(key(appId));
+    master.fields(QStringLiteral("SessionID")).setValue(textOrNull(entry.sessionId));
+    master.fields(QStringLiteral("StuName")).setValue(entry.stuName);
+    master.fields(QStringLiteral("AppDate")).setValue(entry.appDate);
+    master.fields(QStringLiteral("FixDate")).setValue(entry.fixDate);
+    master.fields(QStringLiteral("NIC")).setValue(textOrNull(entry.nic));
+    master.fields(QStringLiteral("RegFee")).setValue(amountOrNull(entry.regFee));
+    master.fields(QStringLiteral("TotAmt")).setValue(totals.total);
+    master.fields(QStringLiteral("CashReceive")).setValue(totals.received);
+    master.fields(QStringLiteral("SectionAtoZ")).setValue(textOrNull(entry.section));
+    master.update();
+
+    // Subject lines, written again as a whole.
+    conn.execute(QStringLiteral("delete from tblDetApp where AppID = ?"), {key(appId)});
+    for (const SubjectLine &l : entry.lines) {
+        const QString inactive = (l.inActive.isEmpty() || l.inActive == u"0") ? QString() : l.inActive;
+        conn.execute(
+            QStringLiteral("insert into tblDetApp (AppID, SubID, SubAmt, Discount, Nerration, NetAmount, "
+                           "RecAmount, InActive) values (?, ?, ?, ?, ?, ?, ?, ?)"),
+            {key(appId), textOrNull(l.subId.trimmed()), amountOrNull(l.subAmt), amountOrNull(l.discount),
+                textOrNull(l.narration), amountOrNull(l.netAmount), amountOrNull(l.recAmount),
+                textOrNull(inactive)});
+    }
+
+    // The student's ledger account. An existing application whose account
+    // has gone (or never was) gets a new one, as a new application does.
+    bool accountExists = false;
+    if (accountKey > 0)
+        accountExists
+            = !conn.scalar(QStringLiteral("select RowID from Accounts where RowID = ?"), {key(accountKey)})
+                   .isNull();
+    accounts::Outcome account;
+    if (accountExists) {
+        account = accounts::updateAccount(
+            conn, accountKey, entry.stuName, accountColumns(entry, totals.total), accounts::TitleCheck::None);
+    } else {
+        if (!isNew && studentNameTaken(conn, setup, entry.stuName))
+            return refused(Refusal::DuplicateStudent);
+        account = accounts::addChildAccount(
+            conn, head, entry.stuName, accountColumns(entry, totals.total), accounts::TitleCheck::None);
+    }
+    if (!account.ok() || account.rowId <= 0)
+        return refused(Refusal::AccountRefused);
+    accountKey = account.rowId;
+    conn.execute(
+        QStringLiteral("update tblMasApp set CusCode = ? where AppID = ?"), {key(accountKey), key(appId)});
+
+    // The admission-receipt pair: its voucher number is the student's account.
+    conn.execute(QStringLiteral("delete from DetJV where VouNo = ? and VouStatus = ?"),
+        {key(accountKey), kReceiptKind});
+    if (totals.received > db::Money()) {
+        const QString date = entry.fixDate.toString(QStringLiteral("dd/MM/yyyy"));
+        // Each line amount as "###0.00" writes it, exact to the cent.
+        const db::Money amount = db::Money::parse(common::fmt::plainMoney(totals.received));
+        const QString insert
+            = QStringLiteral("insert into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, DrAmt, "
+                             "CrAmt, Naration, CrAc) values (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        conn.execute(insert,
+            {key(accountKey), kReceiptKind, date, 1, key(setup.cashAcCode), amount, db::Money(),
+                QStringLiteral("App. Rec Amount (") + entry.stuName + u')', key(accountKey)});
+        conn.execute(insert,
+            {key(accountKey), kReceiptKind, date, 2, key(accountKey), db::Money(), amount,
+                QStringLiteral("App. Rec Amount "), key(setup.cashAcCode)});
+    }
+    tx.commit();
+
+    SaveOutcome o;
+    o.appId = appId;
+    o.accountKey = accountKey;
+    return o;
+}
+
+QString deleteRefusal(db::Connection &conn, std::int64_t appId)
+{
+    const db::Value account
+        = conn.scalar(QStringLiteral("select CusCode from tblMasApp where AppID = ?"), {key(appId)});
+    if (account.isNull())
+        return {};
+    const db::Value used
+        = conn.scalar(QStringLiteral("select AcCode from DetJV where AcCode = ? and VouStatus <> ?"),
+            {account, kReceiptKind});
+    return used.isNull() ? QString() : QStringLiteral("this Account use in vouceher detail");
+}
+
+QString deleteApplication(db::Connection &conn, std::int64_t appId)
+{
+    db::Transaction tx(conn);
+    if (QString refusal = deleteRefusal(conn, appId); !refusal.isEmpty())
+        return refusal;
+    const db::Value account
+        = conn.scalar(QStringLiteral("select CusCode from tblMasApp where AppID = ?"), {key(appId)});
+    conn.execute(QStringLiteral("delete from tblDetApp where AppID = ?"), {key(appId)});
+    conn.execute(QStringLiteral("delete from tblMasApp where AppID = ?"), {key(appId)});
+    if (!account.isNull()) {
+        conn.execute(QStringLiteral("delete from Accounts where RowID = ?"), {account});
+        conn.execute(
+            QStringLiteral("delete from DetJV where VouNo = ? and VouStatus = ?"), {account, kReceiptKind});
+    }
+    tx.commit();
+    return {};
+}
+
+const QStringList &searchCriteria()
+{
+    static const QStringList list {QStringLiteral("Student Name"), QStringLiteral("Application ID"),
+        QStringLiteral("Cell No."), QStringLiteral("Reg.#"), QStringLiteral("Date"),
+        QStringLiteral("Course Wise"), QStringLiteral("Subject Wise")};
+    return list;
+}
+
+Query applicationListQuery(const QString &criterion, const QString &value, const QDate &date)
+{
+    const QString select = QStringLiteral(
+        "select AppID,RegNo,strftime('%d-%m-%Y',FixDate) as FixDt,strftime('%d-%m-%Y',AppDate) as AppDate,"
+        "StuName,FatherName,CellNo,TotAmt,CashReceive from tblMasApp");
+    const QString newestFirst = QStringLiteral(" order by AppID desc");
+    const auto like = [&](const char *column) {
+        return Query {
+            select + QStringLiteral(" where %1 like ? escape '\\'").arg(QLatin1String(column)) + newestFirst,
+            {db::likeContains(value)}};
+    };
+    if (criterion == u"Student Name")
+        return like("StuName");
+    if (criterion == u"Cell No.")
+        return like("CellNo");
+    if (criterion == u"Reg.#")
+        return like("RegNo");
+    if (criterion == u"Application ID" && !value.isEmpty()) {
+        std::int64_t id = 0;
+        // A value that is no number matches no application.
+        if (!isWholeNumber(value, &id))
+            return {select + QStringLiteral(" where 0=1") + newestFirst, {}};
+        return {select + QStringLiteral(" where AppID = ?") + newestFirst, {key(id)}};
+    }
+    if (criterion == u"Date")
+        return {select + QStringLiteral(" where FixDate = ?") + newestFirst, {common::fmt::isoDate(date)}};
+    return {select + newestFirst, {}};
+}
+
+QString formulaText(const QString &text)
+{
+    QString inner = text;
+    inner.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + inner + u'\'';
+}
+
+QString admissionDetailSelection(const QString &criterion, const QString &value, const QDate &date)
+{
+    const auto like = [&](const char *field) {
+        return QStringLiteral("{%1} like ").arg(QLatin1String(field)) + formulaText(u'*' + value + u'*');
+    };
+    if (criterion == u"Student Name")
+        return like("tblMasApp.StuName");
+    if (criterion == u"Application ID" && !value.isEmpty()) {
+        std::int64_t id = 0;
+        return QStringLiteral("{tblMasApp.AppId} =  ")
+            + (isWholeNumber(value, &id) ? QString::number(id) : formulaText(value));
+    }
+    if (criterion == u"Cell No.")
+        return like("tblMasApp.CellNo");
+    if (criterion == u"Reg.#")
+        return like("tblMasApp.RegNo");
+    if (criterion == u"Course Wise" && !value.isEmpty())
+        return QStringLiteral("{tblCourse.CourseName} = ") + formulaText(value);
+    if (criterion == u"Subject Wise")
+        return like("tblSubject.SubName");
+    if (criterion == u"Date")
+        return QStringLiteral("{tblMasApp.FixDate} = #") + common::fmt::isoDate(date) + u'#';
+    return {};
+}
+
+} // namespace admissions
