@@ -1,5 +1,6 @@
 #include "admissions.h"
 
+#include "admission.h"
 #include "catalogue.h"
 
 namespace admissions {
@@ -7,6 +8,7 @@ namespace admissions {
 void registerWindows()
 {
     registerCatalogueWindows();
+    registerAdmissionWindows();
 }
 
 } // namespace admissions
