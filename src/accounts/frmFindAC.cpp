@@ -25,17 +25,6 @@ namespace {
 
 const QString kName = QStringLiteral("frmFindAC");
 
-// The child window that is active now (the current one of the MDI area).
-common::Window *activeChild()
-{
-    if (QMdiArea *area = common::windows::host()) {
-        if (QMdiSubWindow *sub = area->currentSubWindow())
-            return qobject_cast<common::Window *>(sub->widget());
-        return nullptr;
-    }
-    return qobject_cast<common::Window *>(QApplication::activeWindow());
-}
-
 bool usable(const common::Window *w)
 {
     return w && !w->isUnloading() && w->frame()->isVisible();
@@ -115,7 +104,7 @@ void frmFindAC::formLoad()
 {
     m_SavedFilter = gFindAcFilter;
     // Taken before the picker has a frame of its own: the window that asked.
-    m_opener = activeChild();
+    m_opener = common::windows::activeWindow();
     m_lastOther = m_opener;
     moveTwips(3500, 1800);
     setWidthTwips(10800);
@@ -187,7 +176,7 @@ void frmFindAC::handBack()
         }
         return;
     }
-    if (m_picked || (m_closedByUser && activeChild() == this))
+    if (m_picked || (m_closedByUser && common::windows::activeWindow() == this))
         to->activateWindowNow();
 }
 
@@ -217,7 +206,7 @@ bool frmFindAC::eventFilter(QObject *watched, QEvent *event)
         }
         auto *w = qobject_cast<QWidget *>(watched);
         QWidget *frame = this->frame();
-        if (w && (w == frame || frame->isAncestorOf(w)) && activeChild() != this)
+        if (w && (w == frame || frame->isAncestorOf(w)) && common::windows::activeWindow() != this)
             m_userActivating = true;
         break;
     }

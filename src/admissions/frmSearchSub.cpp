@@ -23,16 +23,6 @@ namespace {
 
 const QString kName = QStringLiteral("frmSearchSub");
 
-common::Window *activeChild()
-{
-    if (QMdiArea *area = common::windows::host()) {
-        if (QMdiSubWindow *sub = area->currentSubWindow())
-            return qobject_cast<common::Window *>(sub->widget());
-        return nullptr;
-    }
-    return qobject_cast<common::Window *>(QApplication::activeWindow());
-}
-
 } // namespace
 
 frmSearchSub::frmSearchSub(QWidget *parent)
@@ -101,7 +91,7 @@ frmSearchSub::frmSearchSub(QWidget *parent)
 void frmSearchSub::formLoad()
 {
     // Taken before the picker has a frame of its own: the window that asked.
-    m_opener = activeChild();
+    m_opener = common::windows::activeWindow();
     m_rsCourse.close();
     m_rsCourse.open(QStringLiteral("Select CourseId,CourseName From tblCourse Order By CourseName"), *gConn);
     {

@@ -3,6 +3,7 @@
 #include "errors.h"
 #include "format.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHash>
@@ -435,6 +436,16 @@ void setHost(QMdiArea *area)
 QMdiArea *host()
 {
     return reg().host;
+}
+
+Window *activeWindow()
+{
+    if (QMdiArea *area = host()) {
+        if (QMdiSubWindow *sub = area->currentSubWindow())
+            return qobject_cast<Window *>(sub->widget());
+        return nullptr;
+    }
+    return qobject_cast<Window *>(QApplication::activeWindow());
 }
 
 void flushDeleted()

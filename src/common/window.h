@@ -122,6 +122,9 @@ bool closingDown();
 // The MDI client area child windows open in (the main window sets it).
 void setHost(QMdiArea *host);
 QMdiArea *host();
+// The window that is active now: the host's current child, or the active
+// top-level window when there is no host. nullptr when neither is ours.
+Window *activeWindow();
 
 // Deletes windows whose deletion was deferred (tests call it between steps).
 void flushDeleted();
