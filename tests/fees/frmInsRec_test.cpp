@@ -192,6 +192,30 @@ TEST_F(FeeReceipt, BankThroughThePickerThenOpenEditPrintAndDelete)
     EXPECT_FALSE(c<QPushButton>("cmdDelete")->isEnabled());
 }
 
+TEST_F(FeeReceipt, TakingALineBackShowsItsOwnStudentsFiguresAndEnterMovesOn)
+{
+    open();
+    pickByAnswer("cmdSelectDr", cash, "CASH IN HAND");
+    pickByAnswer("cmdSelectCr", ali, "ALI RAZA");
+    addLine("100");
+    pickByAnswer("cmdSelectCr", sara, "SARA KHAN");
+    EXPECT_EQ(w->studentAppId(), 2);
+    clickRow(grid(), 1);
+    doubleClickRow(grid(), 1);
+    EXPECT_EQ(c("txtCrAc")->text(), "ALI RAZA");
+    EXPECT_EQ(subjects()->text(), "ACCOUNTING");
+    EXPECT_EQ(figures(), "1,000.00/4,000.00"); // Ali's admission, not Sara's
+    EXPECT_EQ(sessions()->text(), "SPRING 2024");
+
+    typeText(c("txtSlipNo"), QStringLiteral("7"));
+    pressEnter(c("txtSlipNo"));
+    EXPECT_EQ(focusIn(w)->objectName(), "DTPicker");
+    c("txtReceived")->setFocus();
+    EXPECT_EQ(focusIn(w)->objectName(), "txtDRCR");
+    pressEnter(c("txtDRCR"));
+    EXPECT_EQ(focusIn(w)->objectName(), "txtNaration");
+}
+
 TEST_F(FeeReceipt, ReceiptChangedElsewhereIsNotOverwritten)
 {
     open();
