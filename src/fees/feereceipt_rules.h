@@ -1,0 +1,117 @@
+#pragma once
+// Fee receipts (vouchers of kind "FR") as plain functions over a connection:
+// what a student's subject has received and still owes, numbering, saving
+// (master and lines in one transaction), opening, deleting, the search list
+// and the slip printout.
+//
+// A receipt line credits the student's ledger account for one subject of
+// the student's admission (and a session) and debits a cash or bank account.
+// It is stored as a paired line in DetJV: the debit row on the cash or bank
+// account, then the credit row on the student, both with SessionID and SubID.
+#include "db.h"
+#include "printing.h"
+
+#include <QDate>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace fees {
+
+// The kind code of fee receipts in MasJV and DetJV.
+inline const QString kReceiptKind = QStringLiteral("FR");
+
+// The next receipt number: the largest "FR" number in use plus one, 1 for
+// the first receipt. The series has no start number.
+std::int32_t nextReceiptNo(db::Connection &conn);
+
+// The admission of a student's ledger account and the session the student
+// is in now: the session the student's subjects were last carried forward
+// into, else the admission's own. found is false when the account has no
+// admission.
+struct StudentAdmission {
+    bool found = false;
+    std::int64_t appId = 0;
+    QString sessionId; // "" when none is recorded
+};
+StudentAdmission studentAdmission(db::Connection &conn, std::int64_t account);
+
+// The sessions for the session list: SessionId, SessionName, by name.
+void openSessions(db::Recordset &rs, db::Connection &conn);
+// The subjects on any admission of the account, active or not: SubId, SubName.
+void openStudentSubjects(db::Recordset &rs, db::Connection &conn, std::int64_t account);
+
+// What a subject of an admission has received and still owes. Received is
+// the amount taken at admission (tblDetApp.RecAmount, which the admission's
+// receipt lines post) plus every fee-receipt and carry-forward credit posted
+// to the student's account for that subject. Remaining is the subject's net
+// fee (its fee less the discount) less received; 0 when the net fee is not
+// recorded. found is false when the admission has no such subject.
+struct SubjectFigures {
+    bool found = false;
+    db::Money received;
+    db::Money remaining;
+};
+SubjectFigures subjectFigures(
+    db::Connection &conn, std::int64_t account, std::int64_t appId, std::int64_t subId);
+
+struct ReceiptLine {
+    std::int64_t cashAccount = 0; // the cash or bank account debited
+    std::int64_t student = 0; // the student's account credited
+    db::Money amount;
+    QString chequeNo, narration;
+    std::int64_t sessionId = 0; // 0 for none (stored as Null)
+    std::int64_t subId = 0;
+    QString cashName, studentName; // filled by openReceipt
+};
+
+struct Receipt {
+    bool isNew = true;
+    std::int32_t vouNo = 0; // the number of an opened receipt; ignored for a new one
+    QDate date;
+    QString paidReceive; // kept from an opened receipt; empty for a new one
+    QString slipNo; // "" stores Null
+    bool bank = false; // IRStatus "BANK", else "CASH"
+    std::vector<ReceiptLine> lines;
+    QString stamp; // what openReceipt read
+};
+
+db::Money total(const Receipt &r);
+
+// Checks the receipt, then in one write transaction: takes the next number
+// for a new receipt, writes the master row, deletes and rewrites the lines.
+// Returns the receipt's number. Throws vouchers::Refused (nothing written)
+// for a receipt that may not be saved, or when an opened receipt was changed
+// or deleted by someone else meanwhile; a database error rolls it all back.
+// A line may take more than the subject still owes.
+std::int32_t saveReceipt(db::Connection &conn, const Receipt &r, const QString &login);
+
+struct OpenedReceipt {
+    bool found = false;
+    QDate date;
+    QString paidReceive;
+    QString slipNo;
+    QString irStatus;
+    QString chequeNo; // the master's
+    std::vector<ReceiptLine> lines; // the credit rows, in line order
+    QString stamp;
+};
+OpenedReceipt openReceipt(db::Connection &conn, std::int32_t vouNo);
+
+// Deletes the receipt's lines and master in one transaction. With a stamp,
+// refuses when the receipt was changed or deleted meanwhile.
+void deleteReceipt(db::Connection &conn, std::int32_t vouNo, const QString &stamp = {});
+
+// The search list: VouNo, VouDate (dd-mm-yyyy), slipNo, PaidReceive,
+// TotalAmount, Multi ("M" for more than one line), IRSTATUS, newest first.
+// Criterion "Voucher #" (number contains text), "Date" (on date), "Slip No."
+// and "Paid To" (contains text). Returns false, running nothing, for any
+// other criterion.
+bool searchReceipts(db::Recordset &rs, db::Connection &conn, const QString &criterion, const QString &text,
+    const QDate &date);
+
+// The slip printout of one receipt: its credit (student) lines.
+common::PrintJob slipJob(std::int32_t vouNo, const QString &user, const QString &password);
+
+} // namespace fees
