@@ -2,6 +2,7 @@
 #include "admissions.h"
 #include "directory.h"
 #include "errors.h"
+#include "fees.h"
 #include "globals.h"
 #include "shell.h"
 #include "vouchers.h"
@@ -16,6 +17,7 @@ int main(int argc, char **argv)
     accounts::registerWindows();
     admissions::registerWindows();
     vouchers::registerWindows();
+    fees::registerWindows();
     directory::registerWindows();
     shell::Main();
     return app.exec();

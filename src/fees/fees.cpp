@@ -1,0 +1,12 @@
+#include "fees.h"
+
+#include "feereceipt.h"
+
+namespace fees {
+
+void registerWindows()
+{
+    registerFeeReceiptWindow();
+}
+
+} // namespace fees
