@@ -1,0 +1,654 @@
+#include "frmCarryForward.h"
+
+#include "binding.h"
+#include "carryforward_rules.h"
+#include "catalogue.h"
+#include "controls.h"
+#include "dialogs.h"
+#include "errors.h"
+#include "format.h"
+#include "frmFindApp.h"
+#include "globals.h"
+#include "grid.h"
+#include "hooks.h"
+#include "keys.h"
+#include "maskededit.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace fees {
+
+namespace {
+
+const QString kName = QStringLiteral("frmCarryForward");
+const QString kMask = QStringLiteral("#####-#######-#");
+const char *const kTag = "Tag";
+
+void info(const QString &text)
+{
+    common::msgBox(text, common::Buttons::Ok, common::Icon::Information);
+}
+
+std::int32_t numberOf(const QString &text)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    return ok ? n : 0;
+}
+
+struct Column {
+    const char *header;
+    int width;
+};
+
+} // namespace
+
+frmCarryForward::frmCarryForward(QWidget *parent)
+    : common::Window(kName, parent)
+{
+    setWindowTitle(QStringLiteral("Carry Forward"));
+
+    const auto label = [](const QString &text, QWidget *buddy, QWidget *parent) {
+        auto *l = new QLabel(text, parent);
+        l->setBuddy(buddy);
+        return l;
+    };
+    const auto lineEdit = [](const char *objName, QWidget *parent) {
+        auto *e = new QLineEdit(parent);
+        e->setObjectName(QString::fromLatin1(objName));
+        return e;
+    };
+    const auto shownOnly = [](QWidget *w) {
+        if (auto *e = qobject_cast<QLineEdit *>(w))
+            e->setReadOnly(true);
+        w->setFocusPolicy(Qt::NoFocus);
+    };
+    const auto button = [](const char *objName, const QString &caption, QWidget *parent) {
+        auto *b = new QPushButton(caption, parent);
+        b->setObjectName(QString::fromLatin1(objName));
+        b->setAutoDefault(true); // Enter on a focused button clicks it
+        return b;
+    };
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(8, 8, 8, 8);
+    outer->setSpacing(6);
+    lblTitle = new QLabel(QStringLiteral("CARRY FORWARD"), this);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    QFont big = lblTitle->font();
+    big.setPointSize(big.pointSize() + 6);
+    big.setBold(true);
+    lblTitle->setFont(big);
+    lblTitle->setAlignment(Qt::AlignCenter);
+    outer->addWidget(lblTitle);
+
+    SSTab = new QTabWidget(this);
+    SSTab->setObjectName(QStringLiteral("SSTab"));
+    outer->addWidget(SSTab, 1);
+
+    // ---- entry tab
+    auto *entry = new QWidget;
+    entry->setObjectName(QStringLiteral("tabEntry"));
+    auto *entryLayout = new QVBoxLayout(entry);
+    entryLayout->setSpacing(6);
+
+    txtFormID = lineEdit("txtFormID", entry);
+    txtFormID->setReadOnly(true);
+    txtFormID->setFocusPolicy(Qt::NoFocus);
+    txtFormID->setFixedWidth(common::twips(1400));
+    dtpForm = new ui::DatePicker(entry);
+    dtpForm->setObjectName(QStringLiteral("dtpForm"));
+    dtpForm->setFixedWidth(common::twips(1700));
+    auto *formRow = new QHBoxLayout;
+    formRow->addWidget(label(QStringLiteral("Form ID:"), txtFormID, entry));
+    formRow->addWidget(txtFormID);
+    formRow->addSpacing(24);
+    formRow->addWidget(label(QStringLiteral("Form Date:"), dtpForm, entry));
+    formRow->addWidget(dtpForm);
+    formRow->addStretch(1);
+    entryLayout->addLayout(formRow);
+
+    // Student detail: filled only by the program from the picked application.
+    auto *student = new ui::Frame(QStringLiteral("Student Detail"), entry);
+    student->setObjectName(QStringLiteral("fraStudent"));
+    auto *sg = new QGridLayout(student);
+    sg->setHorizontalSpacing(8);
+    sg->setVerticalSpacing(5);
+    txtStudent = lineEdit("txtStudent", student);
+    txtStudent->setReadOnly(true);
+    txtStudent->setFixedWidth(common::twips(1200));
+    cmdFindApplication = button("cmdFindApplication", QStringLiteral("&Find"), student);
+    txtICAPReg = lineEdit("txtICAPReg", student);
+    txtStuNm = lineEdit("txtStuNm", student);
+    txtfathNm = lineEdit("txtfathNm", student);
+    txtCellNo = lineEdit("txtCellNo", student);
+    common::binding::bind(txtICAPReg, QStringLiteral("M"), QStringLiteral("RegNo"));
+    common::binding::bind(txtfathNm, QStringLiteral("M"), QStringLiteral("FatherName"));
+    common::binding::bind(txtCellNo, QStringLiteral("M"), QStringLiteral("CellNo"));
+    txtStuNm->setProperty(kTag, QString()); // the student's account key
+    for (QLineEdit *b : {txtICAPReg, txtStuNm, txtfathNm, txtCellNo})
+        shownOnly(b);
+    dtpStudent = new ui::DatePicker(student);
+    dtpStudent->setObjectName(QStringLiteral("dtpStudent"));
+    dtpStudent->setReadOnly(true);
+    dtpStudent->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    dtpStudent->setFocusPolicy(Qt::NoFocus);
+    dtpStudent->setFixedWidth(common::twips(1700));
+    mskNIC = new ui::MaskedEdit(kMask, student);
+    mskNIC->setObjectName(QStringLiteral("mskNIC"));
+    shownOnly(mskNIC);
+    cboMasSession = new ui::DataCombo(student);
+    cboMasSession->setObjectName(QStringLiteral("cboMasSession"));
+    auto *idRow = new QHBoxLayout;
+    idRow->addWidget(txtStudent);
+    idRow->addWidget(cmdFindApplication);
+    idRow->addStretch(1);
+    sg->addWidget(label(QStringLiteral("STUDENT ID"), txtStudent, student), 0, 0);
+    sg->addLayout(idRow, 0, 1);
+    sg->addWidget(label(QStringLiteral("Reg #."), txtICAPReg, student), 0, 2);
+    sg->addWidget(txtICAPReg, 0, 3);
+    sg->addWidget(label(QStringLiteral("Student's Name :"), txtStuNm, student), 1, 0);
+    sg->addWidget(txtStuNm, 1, 1);
+    sg->addWidget(label(QStringLiteral("Father's Name :"), txtfathNm, student), 1, 2);
+    sg->addWidget(txtfathNm, 1, 3);
+    sg->addWidget(label(QStringLiteral("Cell No :"), txtCellNo, student), 2, 0);
+    sg->addWidget(txtCellNo, 2, 1);
+    sg->addWidget(label(QStringLiteral("N.I.C No :"), mskNIC, student), 2, 2);
+    sg->addWidget(mskNIC, 2, 3);
+    sg->addWidget(label(QStringLiteral("FixDate :"), dtpStudent, student), 3, 0);
+    sg->addWidget(dtpStudent, 3, 1, Qt::AlignLeft);
+    sg->addWidget(label(QStringLiteral("Session Name :"), cboMasSession, student), 3, 2);
+    sg->addWidget(cboMasSession, 3, 3);
+    sg->setColumnStretch(1, 1);
+    sg->setColumnStretch(3, 1);
+    entryLayout->addWidget(student);
+
+    // Subject lines.
+    auto *subjects = new ui::Frame(QStringLiteral("SUBJECTS DETAIL'S"), entry);
+    subjects->setObjectName(QStringLiteral("fraSubjects"));
+    auto *lg = new QGridLayout(subjects);
+    lg->setHorizontalSpacing(8);
+    lg->setVerticalSpacing(5);
+    txtSubId = lineEdit("txtSubId", subjects);
+    txtSubId->hide();
+    txtEditRow = lineEdit("txtEditRow", subjects);
+    txtEditRow->hide();
+    txtCourse = lineEdit("txtCourse", subjects);
+    txtSubName = lineEdit("txtSubName", subjects);
+    for (QLineEdit *b : {txtCourse, txtSubName}) {
+        b->setReadOnly(true);
+        b->setFocusPolicy(Qt::ClickFocus);
+    }
+    cmdFindsubject = button("cmdFindsubject", QStringLiteral("&Find"), subjects);
+    txtNarration = lineEdit("txtNarration", subjects);
+    txtNarration->setMaxLength(50);
+    cboSession = new ui::DataCombo(subjects);
+    cboSession->setObjectName(QStringLiteral("cboSession"));
+    txtForAmt = lineEdit("txtForAmt", subjects);
+    txtForAmt->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    txtForAmt->setMaxLength(14);
+    txtForAmt->setFixedWidth(common::twips(1700));
+    cmd_ADD_1 = button("cmd_ADD_1", QStringLiteral("&Add"), subjects);
+    cmd_Delete_2 = button("cmd_Delete_2", QStringLiteral("&Delete"), subjects);
+    auto *subjectRow = new QHBoxLayout;
+    subjectRow->addWidget(txtSubName, 1);
+    subjectRow->addWidget(cmdFindsubject);
+    lg->addWidget(label(QStringLiteral("Course"), txtCourse, subjects), 0, 0);
+    lg->addWidget(txtCourse, 0, 1);
+    lg->addWidget(label(QStringLiteral("Subject Name "), txtSubName, subjects), 0, 2);
+    lg->addLayout(subjectRow, 0, 3);
+    lg->addWidget(label(QStringLiteral("Narration :"), txtNarration, subjects), 1, 0);
+    lg->addWidget(txtNarration, 1, 1);
+    lg->addWidget(label(QStringLiteral("Session Name :"), cboSession, subjects), 1, 2);
+    lg->addWidget(cboSession, 1, 3);
+    auto *amountRow = new QHBoxLayout;
+    amountRow->addWidget(txtForAmt);
+    amountRow->addStretch(1);
+    amountRow->addWidget(cmd_ADD_1);
+    amountRow->addWidget(cmd_Delete_2);
+    lg->addWidget(label(QStringLiteral("Forward Amt."), txtForAmt, subjects), 2, 0);
+    lg->addLayout(amountRow, 2, 1, 1, 3);
+    MshSubject = new ui::Grid(subjects);
+    MshSubject->setObjectName(QStringLiteral("MshSubject"));
+    lg->addWidget(MshSubject, 3, 0, 1, 4);
+    lg->setRowStretch(3, 1);
+    lg->setColumnStretch(1, 1);
+    lg->setColumnStretch(3, 1);
+    entryLayout->addWidget(subjects, 1);
+
+    cmdSave = button("cmdSave", QStringLiteral("&SAVE"), entry);
+    cmdDelete = button("cmdDelete", QStringLiteral("&DELETE"), entry);
+    cmdCancel = button("cmdCancel", QStringLiteral("&NEW"), entry);
+    cmdExit = button("cmdExit", QStringLiteral("E&XIT"), entry);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (QPushButton *b : {cmdSave, cmdDelete, cmdCancel, cmdExit}) {
+        b->setMinimumWidth(common::twips(1300));
+        buttons->addWidget(b);
+    }
+    buttons->addStretch(1);
+    entryLayout->addLayout(buttons);
+    SSTab->addTab(entry, QStringLiteral("Carry Forward Entry"));
+
+    // ---- search tab
+    auto *search = new QWidget;
+    search->setObjectName(QStringLiteral("tabSearch"));
+    auto *searchLayout = new QVBoxLayout(search);
+    cboCriteria = new QComboBox(search);
+    cboCriteria->setObjectName(QStringLiteral("cboCriteria"));
+    cboCriteria->setMinimumWidth(common::twips(2000));
+    txt_s_value = lineEdit("txt_s_value", search);
+    DTPicker1 = new ui::DatePicker(search);
+    DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
+    DTPicker1->setFixedWidth(common::twips(1700));
+    auto *criteria = new QHBoxLayout;
+    criteria->addWidget(label(QStringLiteral("Criteria :"), cboCriteria, search));
+    criteria->addWidget(cboCriteria);
+    criteria->addSpacing(16);
+    criteria->addWidget(label(QStringLiteral("Search Value "), txt_s_value, search));
+    criteria->addWidget(txt_s_value, 1);
+    criteria->addWidget(DTPicker1);
+    searchLayout->addLayout(criteria);
+    Msh = new ui::Grid(search);
+    Msh->setObjectName(QStringLiteral("Msh"));
+    searchLayout->addWidget(Msh, 1);
+    SSTab->addTab(search, QStringLiteral("Search"));
+
+    // ---- keys and tab order
+    ui::keys(txtNarration).enterMovesNext();
+    ui::keys(cboSession).enterMovesNext();
+    ui::keys(dtpForm).enterMovesNext();
+    ui::keys(txtForAmt)
+        .pattern(QStringLiteral("[0-9.]"))
+        .dropBlanks()
+        .once(QStringLiteral("."))
+        .enterMovesNext();
+    txtStudent->installEventFilter(this);
+
+    QWidget *order[] = {dtpForm, txtStudent, cmdFindApplication, cboMasSession, cmdFindsubject, txtNarration,
+        cboSession, txtForAmt, cmd_ADD_1, cmd_Delete_2, MshSubject, cmdSave, cmdDelete, cmdCancel, cmdExit};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    setTabOrder(cboCriteria, txt_s_value);
+    setTabOrder(txt_s_value, DTPicker1);
+    setTabOrder(DTPicker1, Msh);
+
+    using common::on;
+    on(cmdFindApplication, &QPushButton::clicked, this, [](bool) { openApplicationPicker(); });
+    on(cmdFindsubject, &QPushButton::clicked, this, [this](bool) { cmdFindsubject_Click(); });
+    on(cmd_ADD_1, &QPushButton::clicked, this, [this](bool) { cmd_ADD_1_Click(); });
+    on(cmd_Delete_2, &QPushButton::clicked, this, [this](bool) { cmd_Delete_2_Click(); });
+    on(MshSubject, &ui::Grid::cellDoubleClicked, this, [this] { MshSubject_DblClick(); });
+    on(cmdSave, &QPushButton::clicked, this, [this](bool) { cmdSave_Click(); });
+    on(cmdDelete, &QPushButton::clicked, this, [this](bool) { cmdDelete_Click(); });
+    on(cmdCancel, &QPushButton::clicked, this, [this](bool) { ClearAll(); });
+    on(cmdExit, &QPushButton::clicked, this, [this](bool) { unload(); });
+    on(cboCriteria, &QComboBox::currentTextChanged, this, [this](const QString &) { cboCriteria_Change(); });
+    on(txt_s_value, &QLineEdit::textChanged, this, [this](const QString &) { FillGrid(); });
+    on(DTPicker1, &QDateEdit::dateChanged, this, [this](const QDate &) { FillGrid(); });
+    on(Msh, &ui::Grid::cellDoubleClicked, this, [this] { Msh_DblClick(); });
+}
+
+void frmCarryForward::formLoad()
+{
+    setWidthTwips(10200);
+    setHeightTwips(8700);
+    // Never larger than the main window's client area, so nothing is cut off.
+    if (QMdiArea *host = common::windows::host(); host && subWindow()) {
+        const QSize room = host->viewport()->size();
+        if (room.width() > 200 && room.height() > 200)
+            frame()->resize(frame()->size().boundedTo(room));
+    }
+
+    m_rsSession.close();
+    m_rsSession.open(
+        QStringLiteral("Select SessionId,SessionName From tblSession Order By SessionName"), *gConn);
+    for (ui::DataCombo *c : {cboMasSession, cboSession}) {
+        c->fill(m_rsSession, QStringLiteral("SessionName"), QStringLiteral("SessionId"));
+        if (m_rsSession.recordCount() > 0)
+            c->setCurrentIndex(m_rsSession.recordCount() - 1);
+    }
+
+    setGrid();
+    dtpForm->setDate(QDate::currentDate());
+    dtpStudent->setDate(QDate::currentDate());
+    {
+        const QSignalBlocker block(DTPicker1);
+        DTPicker1->setDate(QDate::currentDate());
+    }
+    ui::showTab(SSTab, 0);
+    {
+        const QSignalBlocker block(cboCriteria);
+        cboCriteria->addItems({QStringLiteral("Student Name"), QStringLiteral("Student ID"),
+            QStringLiteral("Form ID"), QStringLiteral("Form Date")});
+        cboCriteria->setCurrentIndex(0);
+    }
+    cboCriteria_Change();
+    NewNo();
+    FillGrid();
+    FixAccount();
+    dtpForm->setFocus(Qt::OtherFocusReason);
+}
+
+void frmCarryForward::formActivate()
+{
+    if (gPickAppId >= 1) {
+        txtStudent->setText(QString::number(gPickAppId));
+        OpenData();
+    } else {
+        txtSubId->clear();
+    }
+    if (gPickSubId != 0) {
+        txtCourse->setText(gPickCourseName);
+        txtSubId->setText(QString::number(gPickSubId));
+        txtSubName->setText(gPickSubName);
+        gPickCourseName.clear();
+        gPickCourseDurr.clear();
+        gPickSubName.clear();
+        gPickSubId = 0;
+        gPickSubAmount = 0;
+        txtNarration->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void frmCarryForward::formUnload()
+{
+    gPickAppId = 0;
+    ApplyMenuRights();
+}
+
+bool frmCarryForward::eventFilter(QObject *watched, QEvent *event)
+{
+    // The student number is filled only by the program: its focus goes on
+    // to the application picker's button.
+    if (watched == txtStudent && event->type() == QEvent::FocusIn)
+        cmdFindApplication->setFocus(Qt::OtherFocusReason);
+    return common::Window::eventFilter(watched, event);
+}
+
+void frmCarryForward::OpenData()
+{
+    OpenQuery(QStringLiteral("select * from tblMasApp where AppID = ?"), {numberOf(txtStudent->text())});
+    if (gRs->recordCount() < 1) {
+        ClearAll();
+        return;
+    }
+    gRs->moveFirst();
+    if (const QDate fix = gRs->fields(QStringLiteral("FixDate")).toDate(); fix.isValid())
+        dtpStudent->setDate(fix);
+    common::binding::load(this, QStringLiteral("M"), *gRs);
+    txtStuNm->setText(gRs->fields(QStringLiteral("StuName")).toString());
+    txtStuNm->setProperty(kTag, gRs->fields(QStringLiteral("CusCode")).toString());
+    cboMasSession->setBoundText(gRs->fields(QStringLiteral("SessionID")).toString());
+    const db::Value nic = gRs->fields(QStringLiteral("NIC")).value();
+    if (nic.isNull())
+        mskNIC->reset();
+    else
+        mskNIC->setText(nic.toString());
+}
+
+void frmCarryForward::ClearAll()
+{
+    common::binding::clear(this, QStringLiteral("M"));
+    txtStuNm->clear();
+    txtStudent->clear();
+    mskNIC->reset();
+    // A line taken for editing belonged to the form that goes.
+    txtEditRow->clear();
+    m_stamp.clear();
+    NewNo();
+    setGrid();
+    m_IsNewForm = true;
+}
+
+void frmCarryForward::setGrid()
+{
+    static const Column columns[] = {{"Sub ID", 0}, {"Course", 1000}, {"Subjects", 3000}, {"Narration", 3000},
+        {"Session", 1500}, {"Forward Amt.", 2000}, {"SessionID", 2000}};
+    MshSubject->setRows(1);
+    MshSubject->setCols(7);
+    for (int c = 0; c < 7; ++c) {
+        MshSubject->setTextMatrix(0, c, QString::fromLatin1(columns[c].header));
+        MshSubject->setColWidth(c, columns[c].width);
+    }
+}
+
+void frmCarryForward::NewNo()
+{
+    txtFormID->setText(QString::number(carryforward::nextFormNumber(*gConn)));
+    m_IsNewForm = true;
+}
+
+void frmCarryForward::FixAccount()
+{
+    m_CrAcCode = carryforward::cashReceiptAccount(*gConn);
+}
+
+void frmCarryForward::FillGrid()
+{
+    const carryforward::Query q
+        = carryforward::formListQuery(cboCriteria->currentText(), txt_s_value->text(), DTPicker1->date());
+    OpenQuery(q.sql, q.params);
+    if (gRs->recordCount() < 1) {
+        Msh->clearToBlank();
+    } else {
+        Msh->clearCells();
+        Msh->setUpdatesEnabled(false);
+        Msh->bind(*gRs);
+        Msh->setUpdatesEnabled(true);
+    }
+    SearchGrid();
+}
+
+void frmCarryForward::SearchGrid()
+{
+    static const Column columns[]
+        = {{"Form ID", 1500}, {"Form Date", 2000}, {"Student ID", 1500}, {"Student Name", 4000}};
+    Msh->setCols(4);
+    for (int c = 0; c < 4; ++c) {
+        Msh->setTextMatrix(0, c, QString::fromLatin1(columns[c].header));
+        Msh->setColWidth(c, columns[c].width);
+    }
+}
+
+void frmCarryForward::openFormData()
+{
+    m_stamp.clear();
+    const carryforward::OpenedForm f = carryforward::openForm(*gConn, numberOf(txtFormID->text()));
+    if (!f.found)
+        return;
+    if (f.date.isValid())
+        dtpForm->setDate(f.date);
+    txtStudent->setText(QString::number(f.appId));
+    // The opened form keeps its own student through later activations, and
+    // the subject picker lists that student's inactive subjects.
+    gPickAppId = f.appId;
+    OpenData();
+    txtEditRow->clear();
+    setGrid();
+    for (const carryforward::Line &l : f.lines)
+        MshSubject->addRow({QString::number(l.subjectId), l.course, l.subName, l.narration, l.sessionName,
+            l.amount, l.sessionId});
+    m_stamp = f.stamp;
+}
+
+void frmCarryForward::cmdFindsubject_Click()
+{
+    if (txtStudent->text().isEmpty()) {
+        info(QStringLiteral("please select Student"));
+        cmdFindApplication->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    admissions::openSubjectPicker();
+}
+
+void frmCarryForward::clearLineBoxes()
+{
+    txtEditRow->clear();
+    txtCourse->clear();
+    txtSubId->clear();
+    txtSubName->clear();
+    txtNarration->clear();
+    txtForAmt->clear();
+}
+
+void frmCarryForward::cmd_ADD_1_Click()
+{
+    if (txtSubId->text().isEmpty()) {
+        info(QStringLiteral("Please select Subject Name "));
+        txtSubName->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (cboSession->boundText() == cboMasSession->boundText()) {
+        info(QStringLiteral("this Subject is already in this session "));
+        cboSession->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    int row = numberOf(txtEditRow->text());
+    if (row < 1 || row >= MshSubject->rows()) {
+        for (int r = 1; r < MshSubject->rows(); ++r) {
+            if (MshSubject->textMatrix(r, 0) == txtSubId->text()) {
+                info(QStringLiteral("This Subject Name is already exitis in detail"));
+                txtSubName->setFocus(Qt::OtherFocusReason);
+                return;
+            }
+        }
+        row = MshSubject->addRow();
+    }
+    const QStringList cells = {txtSubId->text(), txtCourse->text(), txtSubName->text(), txtNarration->text(),
+        cboSession->text(), txtForAmt->text(), cboSession->boundText()};
+    for (int c = 0; c < cells.size(); ++c)
+        MshSubject->setTextMatrix(row, c, cells[c]);
+    clearLineBoxes();
+    if (common::msgBox(
+            QStringLiteral("Add more subject in detail"), common::Buttons::YesNo, common::Icon::Question)
+        == common::Answer::Yes)
+        cmdFindsubject->setFocus(Qt::OtherFocusReason);
+    else
+        ui::focusNext(cmd_ADD_1);
+}
+
+void frmCarryForward::cmd_Delete_2_Click()
+{
+    if (MshSubject->rows() == 2) {
+        MshSubject->setRows(1);
+    } else if (MshSubject->rows() > 2) {
+        const int r = MshSubject->row();
+        if (r >= 1 && r < MshSubject->rows())
+            MshSubject->removeRow(r);
+    }
+    clearLineBoxes();
+}
+
+void frmCarryForward::MshSubject_DblClick()
+{
+    const int r = MshSubject->row();
+    if (r < 1 || r >= MshSubject->rows() || MshSubject->textMatrix(r, 0).isEmpty())
+        return;
+    const auto cell = [this, r](int c) { return MshSubject->textMatrix(r, c); };
+    txtEditRow->setText(QString::number(r));
+    txtSubId->setText(cell(0));
+    txtCourse->setText(cell(1));
+    txtSubName->setText(cell(2));
+    txtNarration->setText(cell(3));
+    txtForAmt->setText(cell(5));
+    cboSession->setBoundText(cell(6));
+}
+
+void frmCarryForward::cmdSave_Click()
+{
+    if (txtStudent->text().isEmpty()) {
+        info(QStringLiteral("please select Student"));
+        cmdFindApplication->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (MshSubject->rows() < 2) {
+        info(QStringLiteral("please enter at least one subject in detail"));
+        cmdFindsubject->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    carryforward::Form f;
+    f.isNew = m_IsNewForm;
+    f.formId = numberOf(txtFormID->text());
+    f.date = dtpForm->date();
+    f.appId = numberOf(txtStudent->text());
+    f.preSessionId = cboMasSession->boundText();
+    f.crAc = m_CrAcCode;
+    f.stamp = m_stamp;
+    for (int r = 1; r < MshSubject->rows(); ++r) {
+        const auto cell = [this, r](int c) { return MshSubject->textMatrix(r, c); };
+        if (cell(0).isEmpty())
+            continue;
+        carryforward::Line l;
+        l.subjectId = cell(0).toLongLong();
+        l.narration = cell(3);
+        l.amount = cell(5);
+        l.sessionId = cell(6);
+        f.lines.push_back(l);
+    }
+    carryforward::Saved saved;
+    try {
+        saved = carryforward::saveForm(*gConn, f);
+    } catch (const carryforward::Refused &e) {
+        info(e.text());
+        return;
+    }
+    txtFormID->setText(QString::number(saved.formId));
+    m_stamp = saved.stamp;
+    FillGrid();
+    m_IsNewForm = false;
+}
+
+void frmCarryForward::cmdDelete_Click()
+{
+    if (!txtStudent->text().isEmpty()
+        && common::msgBox(
+               QStringLiteral("are you sure delete"), common::Buttons::YesNo, common::Icon::Question)
+            == common::Answer::Yes) {
+        try {
+            // A form not saved yet has nothing stored: its proposed number
+            // may meanwhile belong to another user's form.
+            if (!m_IsNewForm)
+                carryforward::deleteForm(*gConn, numberOf(txtFormID->text()), m_stamp);
+            ClearAll();
+        } catch (const carryforward::Refused &e) {
+            info(e.text());
+        }
+    }
+    FillGrid();
+}
+
+void frmCarryForward::cboCriteria_Change()
+{
+    DTPicker1->setVisible(cboCriteria->currentText() == QLatin1String("Form Date"));
+    FillGrid();
+}
+
+void frmCarryForward::Msh_DblClick()
+{
+    const int r = Msh->row();
+    if (r < 1 || r >= Msh->rows() || Msh->textMatrix(r, 0).isEmpty())
+        return;
+    txtFormID->setText(Msh->textMatrix(r, 0));
+    openFormData();
+    if (m_stamp.isEmpty()) {
+        info(QStringLiteral("Form %1 no longer exists.").arg(Msh->textMatrix(r, 0)));
+        ClearAll();
+        FillGrid();
+        return;
+    }
+    m_IsNewForm = false;
+    ui::showTab(SSTab, 0);
+}
+
+} // namespace fees

@@ -1,0 +1,57 @@
+#pragma once
+// The application picker: lists the admission applications, narrowed by one
+// criterion, and hands the chosen application's key back to the window that
+// opened it through gPickAppId. It remembers that window (its opener); on a
+// pick it sets gPickAppId, closes, and activates the opener, whose
+// activation handler takes the answer. When the opener has gone meanwhile,
+// the answer is dropped (gPickAppId keeps the value it had). Closing the
+// picker without a pick hands back nothing.
+#include "window.h"
+
+#include <QPointer>
+
+#include <cstdint>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace ui {
+class Grid;
+}
+
+namespace fees {
+
+class frmFindApp : public common::Window {
+    Q_OBJECT
+public:
+    explicit frmFindApp(QWidget *parent = nullptr);
+
+    // Runs the query of the criterion and the search text and binds the list.
+    void FillGrid();
+    // Column count, headers and widths of the list.
+    void setGrid();
+
+    common::Window *opener() const { return m_opener; }
+
+protected:
+    void formLoad() override;
+    void formUnload() override;
+
+private:
+    void pick();
+
+    QLabel *lblCriteria, *lblSearch;
+    QComboBox *cboCriteria;
+    QLineEdit *txt_s_value;
+    ui::Grid *Msh;
+
+    QPointer<common::Window> m_opener;
+    std::int32_t m_previous = 0; // gPickAppId before the pick
+    bool m_picked = false;
+};
+
+// Closes an open picker and shows a fresh one for the active window.
+void openApplicationPicker();
+
+} // namespace fees
