@@ -1,5 +1,6 @@
 #include "fees.h"
 
+#include "carryforward.h"
 #include "feereceipt.h"
 
 namespace fees {
@@ -7,6 +8,7 @@ namespace fees {
 void registerWindows()
 {
     registerFeeReceiptWindow();
+    registerCarryForwardWindows();
 }
 
 } // namespace fees

@@ -21,16 +21,6 @@ namespace {
 
 const QString kName = QStringLiteral("frmFindApp");
 
-common::Window *activeChild()
-{
-    if (QMdiArea *area = common::windows::host()) {
-        if (QMdiSubWindow *sub = area->currentSubWindow())
-            return qobject_cast<common::Window *>(sub->widget());
-        return nullptr;
-    }
-    return qobject_cast<common::Window *>(QApplication::activeWindow());
-}
-
 } // namespace
 
 frmFindApp::frmFindApp(QWidget *parent)
@@ -81,7 +71,7 @@ frmFindApp::frmFindApp(QWidget *parent)
 void frmFindApp::formLoad()
 {
     // Taken before the picker has a frame of its own: the window that asked.
-    m_opener = activeChild();
+    m_opener = common::windows::activeWindow();
     {
         const QSignalBlocker block(cboCriteria);
         cboCriteria->addItems(
