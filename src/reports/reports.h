@@ -1,0 +1,12 @@
+#pragma once
+// Public face of the reports: the report-selection window and the report
+// procedures of the database.
+namespace reports {
+
+// Registers frmRPTAccounts with the window registry.
+void registerWindows();
+// Registers AcLedger, DetailAcLedger, TrialBalance, TrialBalance3 and
+// CreatStuWiseDet as procedures callable through db::Connection::execute.
+void registerProcedures();
+
+} // namespace reports

@@ -1,0 +1,211 @@
+#include "fixture.h"
+
+namespace {
+
+class Procedures : public ReportsFixture {
+protected:
+    QStringList ledger()
+    {
+        return rows(
+            QStringLiteral("Select LineNo, VouDate, VouStatus, VouNo, EntryNo, OppName, Naration, DrAmt, "
+                           "CrAmt, Balance From rptLedger Order By LineNo"));
+    }
+    QStringList trial()
+    {
+        return rows(
+            QStringLiteral("Select AcName, ControlName, SubName, OpenDr, OpenCr, DrAmt, CrAmt, CloseDr, "
+                           "CloseCr From rptTrialBalance Order By AcNodes"));
+    }
+    // "open Dr|open Cr|Dr|Cr|close Dr|close Cr" summed over the whole table.
+    QString trialTotals()
+    {
+        return rows(QStringLiteral("Select money(sum(OpenDr)), money(sum(OpenCr)), money(sum(DrAmt)), "
+                                   "money(sum(CrAmt)), money(sum(CloseDr)), money(sum(CloseCr)) "
+                                   "From rptTrialBalance"))
+            .value(0);
+    }
+};
+
+TEST_F(Procedures, SimpleLedgerRunsFromTheOpeningBalanceThroughTheInclusiveRange)
+{
+    postVouchers();
+    // Bound arguments, as the report window sends them.
+    gConn->execute(QStringLiteral("exec AcLedger ?,?,?"), {cash, "2024-03-05", "2024-03-31"});
+    EXPECT_EQ(ledger(),
+        (QStringList {"0|2024-03-05|-|-|-|-|Opening Balance|0.00|0.00|150.50",
+            "1|2024-03-05|CP|2|-|-||0.00|312.35|-161.85", "2|2024-03-10|CR|1|-|-||500.10|0.00|338.25"}));
+
+    // The literal form, and a voucher posting to the account twice makes one line.
+    exec("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, DrAmt, CrAmt, Naration) "
+         "Values (2, 'JV', '2024-03-31', 1, ?, ?, ?, 0, 'SPLIT'), (2, 'JV', '2024-03-31', 1, ?, ?, 0, ?, "
+         "'SPLIT'), "
+         "(2, 'JV', '2024-03-31', 2, ?, ?, ?, 0, 'SPLIT'), (2, 'JV', '2024-03-31', 2, ?, ?, 0, ?, 'SPLIT')",
+        {tea, rent, money("1.00"), rent, tea, money("1.00"), tea, hbl, money("2.00"), hbl, tea,
+            money("2.00")});
+    gConn->execute(QStringLiteral("exec AcLedger %1,'2024-03-01','2024-03-31'").arg(tea));
+    EXPECT_EQ(ledger(),
+        (QStringList {"0|2024-03-01|-|-|-|-|Opening Balance|0.00|0.00|0.00",
+            "1|2024-03-05|CP|2|-|CASH IN HAND|TEA|12.35|0.00|12.35",
+            "2|2024-03-31|JV|2|-|(several accounts)|SPLIT|3.00|0.00|15.35"}));
+}
+
+TEST_F(Procedures, DetailLedgerListsEveryPostingWithItsOppositeAccount)
+{
+    postVouchers();
+    // Day, month and year as plain numbers, both ends included.
+    gConn->execute(QStringLiteral("exec DetailAcLedger %1,5,3,2024,1,4,2024").arg(rent));
+    EXPECT_EQ(ledger(),
+        (QStringList {"0|2024-03-05|-|-|-|-|Opening Balance|0.00|0.00|100.00",
+            "1|2024-03-05|CP|2|1|CASH IN HAND|MARCH RENT|300.00|0.00|400.00",
+            "2|2024-03-31|BP|1|1|HBL BANK|BANK CHARGES|0.05|0.00|400.05",
+            "3|2024-04-01|JV|1|1|TEA|RECLASS|0.00|40.00|360.05"}));
+}
+
+TEST_F(Procedures, ARunReplacesThePreviousOneWholeAndAFailedRunLeavesItAsItWas)
+{
+    postVouchers();
+    gConn->execute(QStringLiteral("exec AcLedger ?,?,?"), {rent, "2024-01-01", "2024-12-31"});
+    const QStringList rentLedger = ledger();
+    ASSERT_EQ(rentLedger.size(), 5);
+
+    struct Case {
+        const char *call;
+        db::Params args;
+        const char *error;
+    };
+    const Case bad[] = {
+        {"exec AcLedger ?,?,?", {cash, "2024-03-01", "31.02.2024x"}, "is not a date"},
+        {"exec AcLedger ?,?", {cash, "2024-03-01"}, "expects 3 argument(s)"},
+        {"exec AcLedger ?,?,?", {"", "2024-03-01", "2024-03-31"}, "is not a whole number"},
+        {"exec DetailAcLedger ?,31,2,2024,1,3,2024", {cash}, "is not a date"},
+        {"exec TrialBalance3 ?,?", {"2024-13-01", "2024-03-31"}, "is not a date"},
+        {"exec CreatStuWiseDet ?,0,0", {db::Value()}, "is not a whole number"},
+    };
+    for (const Case &c : bad) {
+        try {
+            gConn->execute(QString::fromLatin1(c.call), c.args);
+            ADD_FAILURE() << c.call << " did not fail";
+        } catch (const db::Error &e) {
+            EXPECT_TRUE(e.text().contains(QLatin1String(c.error))) << e.text().toStdString();
+        }
+        EXPECT_EQ(ledger(), rentLedger) << c.call;
+    }
+
+    gConn->execute(QStringLiteral("exec AcLedger ?,?,?"), {hbl, "2024-03-01", "2024-03-31"});
+    EXPECT_EQ(ledger(),
+        (QStringList {"0|2024-03-01|-|-|-|-|Opening Balance|0.00|0.00|1000.00",
+            "1|2024-03-31|BP|1|-|RENT|BANK CHARGES|0.00|0.05|999.95"}));
+}
+
+TEST_F(Procedures, TrialBalanceOfBalancedVouchersAgrees)
+{
+    postVouchers();
+    gConn->execute(QStringLiteral("exec TrialBalance '2024-03-01','2024-03-31'"));
+    EXPECT_EQ(trial(),
+        (QStringList {"HBL BANK|ASSETS|BANKS|0.00|0.00|0.00|0.05|0.00|0.05",
+            "CASH IN HAND|ASSETS|CASH|0.00|0.00|500.10|312.35|187.75|0.00",
+            "FEE INCOME|INCOME|FEES|0.00|0.00|0.00|500.10|0.00|500.10",
+            "RENT|EXPENSES|OFFICE|0.00|0.00|300.05|0.00|300.05|0.00",
+            "TEA|EXPENSES|OFFICE|0.00|0.00|12.35|0.00|12.35|0.00"}));
+    EXPECT_EQ(trialTotals(), "0.00|0.00|812.50|812.50|500.15|500.15");
+
+    gConn->execute(QStringLiteral("exec TrialBalance3 ?,?"), {"2024-03-01", "2024-03-31"});
+    EXPECT_EQ(trial(),
+        (QStringList {"HBL BANK|ASSETS|BANKS|1000.00|0.00|0.00|0.05|999.95|0.00",
+            "CASH IN HAND|ASSETS|CASH|150.50|0.00|500.10|312.35|338.25|0.00",
+            "FEE INCOME|INCOME|FEES|0.00|1250.50|0.00|500.10|0.00|1750.60",
+            "RENT|EXPENSES|OFFICE|100.00|0.00|300.05|0.00|400.05|0.00",
+            "TEA|EXPENSES|OFFICE|0.00|0.00|12.35|0.00|12.35|0.00"}));
+    EXPECT_EQ(trialTotals(), "1250.50|1250.50|812.50|812.50|1750.60|1750.60");
+}
+
+TEST_F(Procedures, TrialBalanceKeepsPostingsItCannotPlaceSoTheTotalsStayTrue)
+{
+    postVouchers();
+    // A one-sided posting to an account that has left the chart.
+    exec("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, DrAmt, CrAmt) "
+         "Values (9, 'CF', '2024-03-15', 1, 999, 0, ?)",
+        {money("75.25")});
+    gConn->execute(QStringLiteral("exec TrialBalance ?,?"), {"2024-03-01", "2024-03-31"});
+    EXPECT_EQ(trialTotals(), "0.00|0.00|812.50|887.75|500.15|575.40");
+    EXPECT_EQ(rows(QStringLiteral("Select AcCode, AcName, CrAmt From rptTrialBalance Where AcCode = 999")),
+        QStringList {"999|(account 999, not in the chart of accounts)|75.25"});
+}
+
+class StudentDetail : public ReportsFixture {
+protected:
+    void SetUp() override
+    {
+        ReportsFixture::SetUp();
+        exec("Insert Into tblSession (SessionId, SessionName) Values (4, '2024 SPRING'), (5, '2024 FALL')");
+        exec("Insert Into tblCourse (CourseId, CourseName) Values (7, 'CA'), (8, 'ACCA')");
+        exec("Insert Into tblSubject (SubId, CourseId, SubName, TotAmt) Values (71, 7, 'AUDIT', 0), "
+             "(72, 7, 'TAX', 0), (81, 8, 'F1', 0)");
+        ali = addAccount("1.3.1", "ALI", "DD");
+        bilal = addAccount("1.3.2", "BILAL", "DD");
+        app(1, "ALI", 4, ali,
+            {{71, "5000", "1000", nullptr}, {72, "3000", nullptr, "1"}, {81, "2000", "2000", nullptr}});
+        app(2, "BILAL", 4, bilal, {{71, "4000", nullptr, nullptr}, {72, nullptr, "100", nullptr}});
+        app(3, "ZAFAR", 5, 0, {{71, "4000", "10", nullptr}});
+        // What counts as received on a subject: the 'FR' and 'CF' credits to
+        // the student's account for it, not the admission receipt's 'AR' pair.
+        fee("FR", ali, 71, "1500.00");
+        fee("CF", ali, 71, "500.00");
+        fee("AR", ali, 71, "1000.00");
+        fee("FR", ali, 72, "250.25");
+        fee("FR", bilal, 81, "99.00");
+    }
+    struct Line {
+        int sub;
+        const char *net, *rec, *inactive;
+    };
+    void app(int id, const char *name, int session, std::int64_t account, std::vector<Line> lines)
+    {
+        exec("Insert Into tblMasApp (AppID, RegNo, StuName, SessionID, CusCode) Values (?, ?, ?, ?, ?)",
+            {id, QStringLiteral("R-%1").arg(id), name, session, account ? db::Value(account) : db::Value()});
+        for (const Line &l : lines)
+            exec(
+                "Insert Into tblDetApp (AppID, SubID, NetAmount, RecAmount, InActive) Values (?, ?, ?, ?, ?)",
+                {id, l.sub, l.net ? db::Value(money(l.net)) : db::Value(),
+                    l.rec ? db::Value(money(l.rec)) : db::Value(),
+                    l.inactive ? db::Value(l.inactive) : db::Value()});
+    }
+    void fee(const char *kind, std::int64_t account, int sub, const char *amount)
+    {
+        exec("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, DrAmt, CrAmt, SessionID, SubID) "
+             "Values (1, ?, '2024-03-01', 1, ?, 0, ?, 4, ?)",
+            {kind, account, money(amount), sub});
+    }
+    QStringList detail()
+    {
+        return rows(
+            QStringLiteral("Select SessionName, CourseName, SubName, StuName, NetAmount, RecAmount, "
+                           "FeeReceived, Received, Balance, inactive From rptStudentDetail Order By LineNo"));
+    }
+    std::int64_t ali = 0, bilal = 0;
+};
+
+TEST_F(StudentDetail, SessionCourseAndSubjectNarrowTheLinesWithWhatIsReceivedAndDue)
+{
+    gConn->execute(QStringLiteral("exec CreatStuWiseDet 4,0,0 "));
+    EXPECT_EQ(detail(),
+        (QStringList {"2024 SPRING|ACCA|F1|ALI|2000.00|2000.00|0.00|2000.00|0.00|-",
+            "2024 SPRING|CA|AUDIT|ALI|5000.00|1000.00|2000.00|3000.00|2000.00|-",
+            "2024 SPRING|CA|AUDIT|BILAL|4000.00|0.00|0.00|0.00|4000.00|-",
+            "2024 SPRING|CA|TAX|ALI|3000.00|0.00|250.25|250.25|2749.75|1",
+            "2024 SPRING|CA|TAX|BILAL|0.00|100.00|0.00|100.00|0.00|-"}));
+
+    gConn->execute(QStringLiteral("exec CreatStuWiseDet 4, 7, 0"));
+    EXPECT_EQ(detail().size(), 4);
+    EXPECT_TRUE(detail().filter(QStringLiteral("ACCA")).isEmpty());
+
+    gConn->execute(QStringLiteral("exec CreatStuWiseDet ?, ?, ?"), {"4", "7", "72"});
+    EXPECT_EQ(detail(),
+        (QStringList {"2024 SPRING|CA|TAX|ALI|3000.00|0.00|250.25|250.25|2749.75|1",
+            "2024 SPRING|CA|TAX|BILAL|0.00|100.00|0.00|100.00|0.00|-"}));
+
+    gConn->execute(QStringLiteral("exec CreatStuWiseDet 6,0,0"));
+    EXPECT_TRUE(detail().isEmpty());
+}
+
+} // namespace
