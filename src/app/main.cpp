@@ -4,6 +4,7 @@
 #include "errors.h"
 #include "fees.h"
 #include "globals.h"
+#include "reports.h"
 #include "shell.h"
 #include "vouchers.h"
 
@@ -18,6 +19,8 @@ int main(int argc, char **argv)
     admissions::registerWindows();
     vouchers::registerWindows();
     fees::registerWindows();
+    reports::registerWindows();
+    reports::registerProcedures();
     directory::registerWindows();
     shell::Main();
     return app.exec();
