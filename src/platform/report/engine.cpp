@@ -114,12 +114,20 @@ public:
         case Aggregate::Count:
             return;
         case Aggregate::Sum:
-        case Aggregate::Average:
+        case Aggregate::Average: {
+            // A computed amount comes from the query as exact decimal text
+            // (money(...)); it adds up as the amount it is.
+            db::Money amount;
+            if (v.kind() == Val::Text && db::Money::tryParse(v.toString(), &amount)) {
+                m_sum = addNumbers(m_sum, Val(amount));
+                return;
+            }
             if (!v.isNumber())
                 throw Error(
                     QStringLiteral("%1adds up a value that is not a number ('%2').").arg(what, v.toString()));
             m_sum = addNumbers(m_sum, v);
             return;
+        }
         case Aggregate::Min:
         case Aggregate::Max: {
             if (m_best.isNull()) {

@@ -113,6 +113,23 @@ TEST(Engine, GroupsSortsSumsAndRunningBalance)
         }));
 }
 
+TEST(Engine, ComputedAmountsAddUpExactly)
+{
+    // money(...) in a query hands computed amounts over as exact decimal text.
+    auto s = std::make_shared<Source>();
+    auto &t = s->table("owed", {{"Owed", "Name"}, {"Owed", "Due"}});
+    t.addRow({"A", "0.10"});
+    t.addRow({"B", "0.20"});
+    t.addRow({"C", "1234.05"});
+    auto r = make(QStringLiteral(R"(<report name="owed">
+  <data><query>owed</query></data>
+  <details height="5"><field x="0" width="20">{Owed.Name}</field></details>
+  <reportFooter height="6"><summary x="0" width="30" format="##,###0.00">{Owed.Due}</summary></reportFooter>
+</report>)"),
+        s);
+    EXPECT_EQ(r->render().pageLines(0), QStringList({"A", "B", "C", "1,234.35"}));
+}
+
 TEST(Engine, NestedGroupsDescendingWithSums)
 {
     auto s = std::make_shared<Source>();
