@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -98,6 +99,19 @@ ui::Grid *listGrid(QWidget *page, QBoxLayout *column)
     return g;
 }
 
+SearchTab searchTab(QTabWidget *tabs, const QString &objectName, const QString &caption)
+{
+    const Page page = tabPage(objectName);
+    const CriteriaRow criteria = criteriaRow(
+        page.widget, QStringLiteral("lblSearchCriteria"), QStringLiteral("lblSearchValue"), true);
+    criteria.layout->setColumnStretch(1, 1);
+    criteria.layout->setColumnStretch(3, 2);
+    page.column->addLayout(criteria.layout);
+    ui::Grid *list = listGrid(page.widget, page.column);
+    tabs->addTab(page.widget, caption);
+    return {criteria.criterion, criteria.value, list};
+}
+
 QPushButton *pushButton(
     const QString &objectName, const QString &caption, QWidget *parent, int minimumWidth, bool autoDefault)
 {
@@ -113,6 +127,14 @@ QPushButton *ButtonRow::add(const QString &objectName, const QString &caption) c
     QPushButton *b = pushButton(objectName, caption, m_parent, m_minimumWidth, m_autoDefault);
     m_layout->addWidget(b);
     return b;
+}
+
+ButtonRow footerButtons(QBoxLayout *column, QWidget *parent, int minimumWidth)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    column->addLayout(row);
+    return ButtonRow(row, parent, minimumWidth, false);
 }
 
 void tabOrder(const QList<QWidget *> &order)

@@ -55,6 +55,15 @@ CriteriaRow criteriaRow(
 // The list grid Msh, taking the column's spare height.
 ui::Grid *listGrid(QWidget *page, QBoxLayout *column);
 
+// A search tab added to `tabs`: the criteria row with an editable criterion
+// box (labels lblSearchCriteria, lblSearchValue) over the list grid Msh.
+struct SearchTab {
+    QComboBox *criterion;
+    QLineEdit *value;
+    ui::Grid *list;
+};
+SearchTab searchTab(QTabWidget *tabs, const QString &objectName, const QString &caption);
+
 // A push button of at least `minimumWidth` pixels. Without auto-default,
 // Enter on the focused button does not click it.
 QPushButton *pushButton(
@@ -78,6 +87,10 @@ private:
     int m_minimumWidth;
     bool m_autoDefault;
 };
+
+// A right-aligned row across the foot of `column` for buttons that Enter
+// does not click.
+ButtonRow footerButtons(QBoxLayout *column, QWidget *parent, int minimumWidth);
 
 // Tab moves through `order` from first to last.
 void tabOrder(const QList<QWidget *> &order);

@@ -15,7 +15,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -100,27 +99,19 @@ frm_Tele_Directory::frm_Tele_Directory()
     m_tabs->addTab(entryTab, QStringLiteral("TELEPHONE DIRECTORY"));
 
     // ---- search
-    const auto [searchTab, searchLayout] = kit::tabPage(QStringLiteral("tabSearch"));
-    const kit::CriteriaRow criteria = kit::criteriaRow(
-        searchTab, QStringLiteral("lblSearchCriteria"), QStringLiteral("lblSearchValue"), true);
-    cmb_s_cri = criteria.criterion;
-    txt_s_value = criteria.value;
-    criteria.layout->setColumnStretch(1, 1);
-    criteria.layout->setColumnStretch(3, 2);
-    searchLayout->addLayout(criteria.layout);
-    Msh = kit::listGrid(searchTab, searchLayout);
-    m_tabs->addTab(searchTab, QStringLiteral("SEARCH"));
+    const kit::SearchTab search
+        = kit::searchTab(m_tabs, QStringLiteral("tabSearch"), QStringLiteral("SEARCH"));
+    cmb_s_cri = search.criterion;
+    txt_s_value = search.value;
+    Msh = search.list;
 
     // ---- buttons
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    const kit::ButtonRow button(buttons, this, 86, false);
+    const kit::ButtonRow button = kit::footerButtons(outer, this, 86);
     cmdSave = button.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
     cmdDelete = button.add(QStringLiteral("cmdDelete"), QStringLiteral("&DELETE"));
     cmdCancel = button.add(QStringLiteral("cmdCancel"), QStringLiteral("&CANCEL"));
     cmdPrint = button.add(QStringLiteral("cmdPrint"), QStringLiteral("&PRINT"));
     cmdExit = button.add(QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
-    outer->addLayout(buttons);
 
     kit::tabOrder({txtCName, txtComName, txtConPerson, txtTeleNo, txtMobNo, txtFaxNo, txtEmail, txtWebsite,
         txtLocation, txtCity, txtCountry, txtAdd, cmdSave});

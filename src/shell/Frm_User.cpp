@@ -91,27 +91,19 @@ Frm_User::Frm_User()
     m_tabs->addTab(dataTab, QStringLiteral("USER DATA"));
 
     // ---- list
-    const auto [searchTab, searchLayout] = kit::tabPage(QStringLiteral("tabUserSearch"));
-    const kit::CriteriaRow criteria = kit::criteriaRow(
-        searchTab, QStringLiteral("lblSearchCriteria"), QStringLiteral("lblSearchValue"), true);
-    cmb_s_cri = criteria.criterion;
-    txt_s_value = criteria.value;
-    criteria.layout->setColumnStretch(1, 1);
-    criteria.layout->setColumnStretch(3, 2);
-    searchLayout->addLayout(criteria.layout);
-    Msh = kit::listGrid(searchTab, searchLayout);
-    m_tabs->addTab(searchTab, QStringLiteral("USER SEARCH"));
+    const kit::SearchTab search
+        = kit::searchTab(m_tabs, QStringLiteral("tabUserSearch"), QStringLiteral("USER SEARCH"));
+    cmb_s_cri = search.criterion;
+    txt_s_value = search.value;
+    Msh = search.list;
 
     // ---- buttons
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    const kit::ButtonRow button(buttons, this, 86, false);
+    const kit::ButtonRow button = kit::footerButtons(outer, this, 86);
     cmdSave = button.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
     cmdCancel = button.add(QStringLiteral("cmdCancel"), QStringLiteral("&CANCEL"));
     cmdDelete = button.add(QStringLiteral("cmdDelete"), QStringLiteral("&DELETE"));
     cmdPrint = button.add(QStringLiteral("cmdPrint"), QStringLiteral("&PRINT"));
     cmdExit = button.add(QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
-    outer->addLayout(buttons);
 
     kit::tabOrder({txt_User_Nm, txt_Desig, txt_User_pass, Opt_Admin, Opt_User, cmdSave});
 

@@ -108,14 +108,11 @@ frmCompany::frmCompany()
     m_tabs->addTab(searchTab, QStringLiteral("Search Company"));
 
     // ---- buttons
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    const kit::ButtonRow button(buttons, this, 90, false);
+    const kit::ButtonRow button = kit::footerButtons(outer, this, 90);
     cmdNew = button.add(QStringLiteral("cmdNew"), QStringLiteral("&Save"));
     cmdCancel = button.add(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
     cmdDelete = button.add(QStringLiteral("cmdDelete"), QStringLiteral("&Delete"));
     cmdExit = button.add(QStringLiteral("cmdExit"), QStringLiteral("E&xit"));
-    outer->addLayout(buttons);
 
     kit::tabOrder(
         {txtCompany, txtAddr, txtTel, txtFax, txtEmail, txtWebSite, mskTax, mskNTN, chkComActive, cmdNew});
