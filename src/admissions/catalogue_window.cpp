@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "errors.h"
 #include "format.h"
+#include "formkit.h"
 #include "globals.h"
 #include "grid.h"
 #include "hooks.h"
@@ -34,27 +35,16 @@ CatalogueWindow::CatalogueWindow(const Design &design)
     , m_design(design)
 {
     setWindowTitle(design.caption);
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(10, 10, 10, 10);
-    outer->setSpacing(8);
-
-    lblTitle = new QLabel(design.caption.trimmed(), this);
-    lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    lblTitle->setAlignment(Qt::AlignCenter);
-    lblTitle->setMinimumHeight(34);
-    lblTitle->setStyleSheet(QStringLiteral("QLabel { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
-                                           "stop:0 #2f5d8a, stop:1 #1f4266); color: white; font-size: 15pt; "
-                                           "font-weight: bold; border-radius: 3px; padding: 4px; }"));
+    namespace kit = common::formkit;
+    auto *outer = kit::windowColumn(this);
+    lblTitle = kit::heading(QStringLiteral("lblTitle"), design.caption.trimmed(), this);
     outer->addWidget(lblTitle);
-
-    SSTab1 = new QTabWidget(this);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    outer->addWidget(SSTab1, 1);
+    SSTab1 = kit::tabs(QStringLiteral("SSTab1"), this, outer);
 
     // ---- entry tab
-    m_entryTab = new QWidget;
-    m_entryTab->setObjectName(QStringLiteral("tabEntry"));
-    auto *entry = new QVBoxLayout(m_entryTab);
+    const kit::Page entryPage = kit::tabPage(QStringLiteral("tabEntry"));
+    m_entryTab = entryPage.widget;
+    auto *entry = entryPage.column;
     auto *fieldBox = new QWidget(m_entryTab);
     m_fields = new QGridLayout(fieldBox);
     m_fields->setContentsMargins(20, 16, 20, 8);
@@ -66,51 +56,30 @@ CatalogueWindow::CatalogueWindow(const Design &design)
 
     auto *buttonFrame = new QGroupBox(m_entryTab);
     buttonFrame->setObjectName(QStringLiteral("Frame1"));
-    auto *buttons = new QHBoxLayout(buttonFrame);
-    auto button = [&](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, buttonFrame);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setMinimumWidth(90);
-        b->setAutoDefault(true); // Enter on a focused button clicks it
-        buttons->addWidget(b);
-        return b;
-    };
-    cmdSave = button("cmdSave", QStringLiteral("&Save"));
-    cmdDelete = button("cmdDelete", QStringLiteral("&DELETE"));
-    cmdCancel = button("cmdCancel", QStringLiteral("&CANCEL"));
-    cmdExit = button("cmdExit", QStringLiteral("E&XIT"));
-    cmdPrint = button("cmdPrint", QStringLiteral("&PRINT"));
+    // Enter on a focused button clicks it.
+    const kit::ButtonRow button(new QHBoxLayout(buttonFrame), buttonFrame, 90, true);
+    cmdSave = button.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
+    cmdDelete = button.add(QStringLiteral("cmdDelete"), QStringLiteral("&DELETE"));
+    cmdCancel = button.add(QStringLiteral("cmdCancel"), QStringLiteral("&CANCEL"));
+    cmdExit = button.add(QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
+    cmdPrint = button.add(QStringLiteral("cmdPrint"), QStringLiteral("&PRINT"));
     // Nothing to print from a catalogue window.
     cmdPrint->setEnabled(false);
     entry->addWidget(buttonFrame);
     SSTab1->addTab(m_entryTab, design.entryTab);
 
     // ---- search tab
-    m_searchTab = new QWidget;
-    m_searchTab->setObjectName(QStringLiteral("tabSearch"));
-    auto *search = new QVBoxLayout(m_searchTab);
-    auto *criteria = new QGridLayout;
-    auto *lblCri = new QLabel(QStringLiteral("Search Criteria "), m_searchTab);
-    lblCri->setObjectName(QStringLiteral("lblCriteria"));
-    cmb_s_cri = new QComboBox(m_searchTab);
-    cmb_s_cri->setObjectName(QStringLiteral("cmb_s_cri"));
+    const kit::Page searchPage = kit::tabPage(QStringLiteral("tabSearch"));
+    m_searchTab = searchPage.widget;
+    const kit::CriteriaRow criteria
+        = kit::criteriaRow(m_searchTab, QStringLiteral("lblCriteria"), QStringLiteral("lblValue"), false);
+    cmb_s_cri = criteria.criterion;
     cmb_s_cri->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     cmb_s_cri->setMinimumContentsLength(12);
-    lblCri->setBuddy(cmb_s_cri);
-    auto *lblValue = new QLabel(QStringLiteral("Search Value "), m_searchTab);
-    lblValue->setObjectName(QStringLiteral("lblValue"));
-    txt_s_value = new QLineEdit(m_searchTab);
-    txt_s_value->setObjectName(QStringLiteral("txt_s_value"));
-    lblValue->setBuddy(txt_s_value);
-    criteria->addWidget(lblCri, 0, 0);
-    criteria->addWidget(cmb_s_cri, 0, 1);
-    criteria->addWidget(lblValue, 0, 2);
-    criteria->addWidget(txt_s_value, 0, 3);
-    criteria->setColumnStretch(3, 1);
-    search->addLayout(criteria);
-    Msh = new ui::Grid(m_searchTab);
-    Msh->setObjectName(QStringLiteral("Msh"));
-    search->addWidget(Msh, 1);
+    txt_s_value = criteria.value;
+    criteria.layout->setColumnStretch(3, 1);
+    searchPage.column->addLayout(criteria.layout);
+    Msh = kit::listGrid(m_searchTab, searchPage.column);
     SSTab1->addTab(m_searchTab, design.searchTab);
 
     m_key = new QLineEdit(fieldBox);
@@ -139,20 +108,17 @@ CatalogueWindow::CatalogueWindow(const Design &design)
 QLineEdit *CatalogueWindow::addField(
     const char *labelName, const QString &label, const char *name, const QString &column)
 {
-    auto *box = new QLineEdit(m_fields->parentWidget());
-    box->setObjectName(QString::fromLatin1(name));
-    common::binding::bind(box, tagM, column);
+    QLineEdit *box
+        = common::formkit::boundEdit(QString::fromLatin1(name), tagM, column, m_fields->parentWidget());
     addRow(labelName, label, box);
     return box;
 }
 
 void CatalogueWindow::addRow(const char *labelName, const QString &label, QWidget *control)
 {
-    auto *l = new QLabel(label, m_fields->parentWidget());
-    l->setObjectName(QString::fromLatin1(labelName));
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    l->setBuddy(control);
-    m_fields->addWidget(l, m_nextRow, 0);
+    m_fields->addWidget(
+        common::formkit::fieldLabel(QString::fromLatin1(labelName), label, control, m_fields->parentWidget()),
+        m_nextRow, 0);
     m_fields->addWidget(control, m_nextRow, 1);
     ++m_nextRow;
 }
@@ -163,8 +129,7 @@ void CatalogueWindow::finishLayout(const QList<QWidget *> &fields, const QList<Q
     order << cmdSave << cmdDelete << cmdCancel << cmdExit << cmdPrint;
     order << after;
     order << cmb_s_cri << txt_s_value << Msh;
-    for (int i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    common::formkit::tabOrder(order);
     for (QWidget *w : fields)
         ui::keys(w).enterMovesNext();
     for (QWidget *w : after)

@@ -135,15 +135,9 @@ void Window::showWindow()
         return;
     ensureFrame();
     QWidget::show();
-    if (m_sub) {
+    if (m_sub)
         m_sub->show();
-        m_sub->raise();
-        if (QMdiArea *area = m_sub->mdiArea())
-            area->setActiveSubWindow(m_sub);
-    } else {
-        raise();
-        activateWindow();
-    }
+    bringToFront();
     runActivate();
 }
 
@@ -168,6 +162,12 @@ void Window::activateWindowNow()
         showWindow();
         return;
     }
+    bringToFront();
+    runActivate();
+}
+
+void Window::bringToFront()
+{
     if (m_sub) {
         m_sub->raise();
         if (QMdiArea *area = m_sub->mdiArea())
@@ -176,7 +176,6 @@ void Window::activateWindowNow()
         raise();
         activateWindow();
     }
-    runActivate();
 }
 
 void Window::unload()

@@ -78,6 +78,8 @@ protected:
 
 private:
     void ensureFrame();
+    // Raises the frame and makes it the active one (in the host, or on the desktop).
+    void bringToFront();
     QString m_name;
     QMdiSubWindow *m_sub = nullptr;
     bool m_standalone = false;

@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "directory_rules.h"
 #include "errors.h"
+#include "formkit.h"
 #include "globals.h"
 #include "grid.h"
 #include "hooks.h"
@@ -14,7 +15,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,27 +30,13 @@ frm_Tele_Directory::frm_Tele_Directory()
     : common::Window(QStringLiteral("frm_Tele_Directory"))
 {
     setWindowTitle(QString());
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(10, 10, 10, 10);
-    outer->setSpacing(8);
-
-    auto *heading = new QLabel(QStringLiteral("TELEPHONE DIRECTORY"), this);
-    heading->setObjectName(QStringLiteral("lblHeading"));
-    heading->setAlignment(Qt::AlignCenter);
-    heading->setMinimumHeight(34);
-    heading->setStyleSheet(QStringLiteral("QLabel { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
-                                          "stop:0 #2f5d8a, stop:1 #1f4266); color: white; font-size: 15pt; "
-                                          "font-weight: bold; border-radius: 3px; padding: 4px; }"));
-    outer->addWidget(heading);
-
-    m_tabs = new QTabWidget(this);
-    m_tabs->setObjectName(QStringLiteral("tabDirectory"));
-    outer->addWidget(m_tabs, 1);
+    namespace kit = common::formkit;
+    auto *outer = kit::windowColumn(this);
+    outer->addWidget(kit::heading(QStringLiteral("lblHeading"), QStringLiteral("TELEPHONE DIRECTORY"), this));
+    m_tabs = kit::tabs(QStringLiteral("tabDirectory"), this, outer);
 
     // ---- entry
-    auto *entryTab = new QWidget;
-    entryTab->setObjectName(QStringLiteral("tabEntry"));
-    auto *entryLayout = new QVBoxLayout(entryTab);
+    const auto [entryTab, entryLayout] = kit::tabPage(QStringLiteral("tabEntry"));
     auto *frame = new QGroupBox(entryTab);
     frame->setObjectName(QStringLiteral("fraDirectory"));
     auto *grid = new QGridLayout(frame);
@@ -58,18 +44,9 @@ frm_Tele_Directory::frm_Tele_Directory()
     grid->setVerticalSpacing(7);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
-    auto box = [&](const char *name, const char *field) {
-        auto *e = new QLineEdit(frame);
-        e->setObjectName(QString::fromLatin1(name));
-        common::binding::bind(e, tagD, QString::fromLatin1(field));
-        return e;
-    };
+    auto box = [&](const char *name, const char *field) { return kit::boundEdit(name, tagD, field, frame); };
     auto label = [&](const char *name, const QString &text, QWidget *buddy) {
-        auto *l = new QLabel(text, frame);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        l->setBuddy(buddy);
-        return l;
+        return kit::fieldLabel(name, text, buddy, frame);
     };
     txt_Row_No = box("txt_Row_No", "Row_No");
     txt_Row_No->setVisible(false);
@@ -122,56 +99,22 @@ frm_Tele_Directory::frm_Tele_Directory()
     m_tabs->addTab(entryTab, QStringLiteral("TELEPHONE DIRECTORY"));
 
     // ---- search
-    auto *searchTab = new QWidget;
-    searchTab->setObjectName(QStringLiteral("tabSearch"));
-    auto *searchLayout = new QVBoxLayout(searchTab);
-    auto *criteria = new QGridLayout;
-    auto *lblCri = new QLabel(QStringLiteral("Search Criteria "), searchTab);
-    lblCri->setObjectName(QStringLiteral("lblSearchCriteria"));
-    cmb_s_cri = new QComboBox(searchTab);
-    cmb_s_cri->setObjectName(QStringLiteral("cmb_s_cri"));
-    cmb_s_cri->setEditable(true);
-    cmb_s_cri->setInsertPolicy(QComboBox::NoInsert);
-    auto *lblValue = new QLabel(QStringLiteral("Search Value "), searchTab);
-    lblValue->setObjectName(QStringLiteral("lblSearchValue"));
-    txt_s_value = new QLineEdit(searchTab);
-    txt_s_value->setObjectName(QStringLiteral("txt_s_value"));
-    lblCri->setBuddy(cmb_s_cri);
-    lblValue->setBuddy(txt_s_value);
-    criteria->addWidget(lblCri, 0, 0);
-    criteria->addWidget(cmb_s_cri, 0, 1);
-    criteria->addWidget(lblValue, 0, 2);
-    criteria->addWidget(txt_s_value, 0, 3);
-    criteria->setColumnStretch(1, 1);
-    criteria->setColumnStretch(3, 2);
-    searchLayout->addLayout(criteria);
-    Msh = new ui::Grid(searchTab);
-    Msh->setObjectName(QStringLiteral("Msh"));
-    searchLayout->addWidget(Msh, 1);
-    m_tabs->addTab(searchTab, QStringLiteral("SEARCH"));
+    const kit::SearchTab search
+        = kit::searchTab(m_tabs, QStringLiteral("tabSearch"), QStringLiteral("SEARCH"));
+    cmb_s_cri = search.criterion;
+    txt_s_value = search.value;
+    Msh = search.list;
 
     // ---- buttons
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto button = [&](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setMinimumWidth(86);
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-        return b;
-    };
-    cmdSave = button("cmdSave", QStringLiteral("&Save"));
-    cmdDelete = button("cmdDelete", QStringLiteral("&DELETE"));
-    cmdCancel = button("cmdCancel", QStringLiteral("&CANCEL"));
-    cmdPrint = button("cmdPrint", QStringLiteral("&PRINT"));
-    cmdExit = button("cmdExit", QStringLiteral("E&XIT"));
-    outer->addLayout(buttons);
+    const kit::ButtonRow button = kit::footerButtons(outer, this, 86);
+    cmdSave = button.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
+    cmdDelete = button.add(QStringLiteral("cmdDelete"), QStringLiteral("&DELETE"));
+    cmdCancel = button.add(QStringLiteral("cmdCancel"), QStringLiteral("&CANCEL"));
+    cmdPrint = button.add(QStringLiteral("cmdPrint"), QStringLiteral("&PRINT"));
+    cmdExit = button.add(QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
 
-    QWidget *order[] = {txtCName, txtComName, txtConPerson, txtTeleNo, txtMobNo, txtFaxNo, txtEmail,
-        txtWebsite, txtLocation, txtCity, txtCountry, txtAdd, cmdSave};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    kit::tabOrder({txtCName, txtComName, txtConPerson, txtTeleNo, txtMobNo, txtFaxNo, txtEmail, txtWebsite,
+        txtLocation, txtCity, txtCountry, txtAdd, cmdSave});
 
     for (QLineEdit *e :
         {txtCName, txtComName, txtConPerson, txtTeleNo, txtMobNo, txtFaxNo, txtCity, txtAdd, txt_s_value})

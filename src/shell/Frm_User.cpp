@@ -1,11 +1,11 @@
 #include "Frm_User.h"
 
 #include "admin_rules.h"
-#include "admin_style.h"
 #include "binding.h"
 #include "controls.h"
 #include "dialogs.h"
 #include "errors.h"
+#include "formkit.h"
 #include "globals.h"
 #include "grid.h"
 #include "keys.h"
@@ -32,38 +32,22 @@ Frm_User::Frm_User()
     : common::Window(QStringLiteral("Frm_User"))
 {
     setWindowTitle(QStringLiteral("Users"));
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(10, 10, 10, 10);
-    outer->setSpacing(8);
-    outer->addWidget(
-        shell::admin::heading(QStringLiteral("lblHeading"), QStringLiteral("USER INFORMATION"), this));
-
-    m_tabs = new QTabWidget(this);
-    m_tabs->setObjectName(QStringLiteral("tabUser"));
-    outer->addWidget(m_tabs, 1);
+    namespace kit = common::formkit;
+    auto *outer = kit::windowColumn(this);
+    outer->addWidget(kit::heading(QStringLiteral("lblHeading"), QStringLiteral("USER INFORMATION"), this));
+    m_tabs = kit::tabs(QStringLiteral("tabUser"), this, outer);
 
     // ---- fields
-    auto *dataTab = new QWidget;
-    dataTab->setObjectName(QStringLiteral("tabUserData"));
-    auto *dataLayout = new QVBoxLayout(dataTab);
+    const auto [dataTab, dataLayout] = kit::tabPage(QStringLiteral("tabUserData"));
     auto *frame = new QGroupBox(dataTab);
     frame->setObjectName(QStringLiteral("fraUser"));
     auto *grid = new QGridLayout(frame);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(8);
     grid->setColumnStretch(1, 1);
-    auto box = [&](const char *name, const char *field) {
-        auto *e = new QLineEdit(frame);
-        e->setObjectName(QString::fromLatin1(name));
-        common::binding::bind(e, tagD, QString::fromLatin1(field));
-        return e;
-    };
+    auto box = [&](const char *name, const char *field) { return kit::boundEdit(name, tagD, field, frame); };
     auto label = [&](const char *name, const QString &text, QWidget *buddy) {
-        auto *l = new QLabel(text, frame);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        l->setBuddy(buddy);
-        return l;
+        return kit::fieldLabel(name, text, buddy, frame);
     };
     txt_User_Nm = box("txt_User_Nm", "User_Name");
     txt_Desig = box("txt_Desig", "Designation");
@@ -107,57 +91,21 @@ Frm_User::Frm_User()
     m_tabs->addTab(dataTab, QStringLiteral("USER DATA"));
 
     // ---- list
-    auto *searchTab = new QWidget;
-    searchTab->setObjectName(QStringLiteral("tabUserSearch"));
-    auto *searchLayout = new QVBoxLayout(searchTab);
-    auto *criteria = new QGridLayout;
-    auto *lblCri = new QLabel(QStringLiteral("Search Criteria "), searchTab);
-    lblCri->setObjectName(QStringLiteral("lblSearchCriteria"));
-    cmb_s_cri = new QComboBox(searchTab);
-    cmb_s_cri->setObjectName(QStringLiteral("cmb_s_cri"));
-    cmb_s_cri->setEditable(true);
-    cmb_s_cri->setInsertPolicy(QComboBox::NoInsert);
-    auto *lblValue = new QLabel(QStringLiteral("Search Value "), searchTab);
-    lblValue->setObjectName(QStringLiteral("lblSearchValue"));
-    txt_s_value = new QLineEdit(searchTab);
-    txt_s_value->setObjectName(QStringLiteral("txt_s_value"));
-    lblCri->setBuddy(cmb_s_cri);
-    lblValue->setBuddy(txt_s_value);
-    criteria->addWidget(lblCri, 0, 0);
-    criteria->addWidget(cmb_s_cri, 0, 1);
-    criteria->addWidget(lblValue, 0, 2);
-    criteria->addWidget(txt_s_value, 0, 3);
-    criteria->setColumnStretch(1, 1);
-    criteria->setColumnStretch(3, 2);
-    searchLayout->addLayout(criteria);
-    Msh = new ui::Grid(searchTab);
-    Msh->setObjectName(QStringLiteral("Msh"));
-    searchLayout->addWidget(Msh, 1);
-    m_tabs->addTab(searchTab, QStringLiteral("USER SEARCH"));
+    const kit::SearchTab search
+        = kit::searchTab(m_tabs, QStringLiteral("tabUserSearch"), QStringLiteral("USER SEARCH"));
+    cmb_s_cri = search.criterion;
+    txt_s_value = search.value;
+    Msh = search.list;
 
     // ---- buttons
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto button = [&](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setMinimumWidth(86);
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-        return b;
-    };
-    cmdSave = button("cmdSave", QStringLiteral("&Save"));
-    cmdCancel = button("cmdCancel", QStringLiteral("&CANCEL"));
-    cmdDelete = button("cmdDelete", QStringLiteral("&DELETE"));
-    cmdPrint = button("cmdPrint", QStringLiteral("&PRINT"));
-    cmdExit = button("cmdExit", QStringLiteral("E&XIT"));
-    outer->addLayout(buttons);
+    const kit::ButtonRow button = kit::footerButtons(outer, this, 86);
+    cmdSave = button.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
+    cmdCancel = button.add(QStringLiteral("cmdCancel"), QStringLiteral("&CANCEL"));
+    cmdDelete = button.add(QStringLiteral("cmdDelete"), QStringLiteral("&DELETE"));
+    cmdPrint = button.add(QStringLiteral("cmdPrint"), QStringLiteral("&PRINT"));
+    cmdExit = button.add(QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
 
-    setTabOrder(txt_User_Nm, txt_Desig);
-    setTabOrder(txt_Desig, txt_User_pass);
-    setTabOrder(txt_User_pass, Opt_Admin);
-    setTabOrder(Opt_Admin, Opt_User);
-    setTabOrder(Opt_User, cmdSave);
+    kit::tabOrder({txt_User_Nm, txt_Desig, txt_User_pass, Opt_Admin, Opt_User, cmdSave});
 
     for (QLineEdit *e : {txt_User_Nm, txt_User_Code, txt_Desig, txt_s_value})
         ui::keys(e).upperCase().enterMovesNext();

@@ -4,18 +4,6 @@
 
 namespace shell::admin {
 
-QLabel *heading(const QString &objectName, const QString &text, QWidget *parent)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(objectName);
-    l->setAlignment(Qt::AlignCenter);
-    l->setMinimumHeight(34);
-    l->setStyleSheet(QStringLiteral("QLabel { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
-                                    "stop:0 #2f5d8a, stop:1 #1f4266); color: white; font-size: 15pt; "
-                                    "font-weight: bold; border-radius: 3px; padding: 4px; }"));
-    return l;
-}
-
 QLabel *sectionTitle(const QString &objectName, const QString &text, QWidget *parent)
 {
     auto *l = new QLabel(text, parent);

@@ -1,5 +1,6 @@
 #pragma once
-// Look shared by the administration windows.
+// Look of the administration windows beyond the shared heading band
+// (formkit.h).
 #include <QString>
 
 class QLabel;
@@ -7,8 +8,6 @@ class QWidget;
 
 namespace shell::admin {
 
-// A window's heading: large, bold, on a dark band across the window.
-QLabel *heading(const QString &objectName, const QString &text, QWidget *parent);
 // A smaller bold caption inside a window (a section's title).
 QLabel *sectionTitle(const QString &objectName, const QString &text, QWidget *parent);
 

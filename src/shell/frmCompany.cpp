@@ -1,11 +1,11 @@
 #include "frmCompany.h"
 
 #include "admin_rules.h"
-#include "admin_style.h"
 #include "binding.h"
 #include "controls.h"
 #include "dialogs.h"
 #include "errors.h"
+#include "formkit.h"
 #include "globals.h"
 #include "grid.h"
 #include "hooks.h"
@@ -32,20 +32,13 @@ frmCompany::frmCompany()
     : common::Window(QStringLiteral("frmCompany"))
 {
     setWindowTitle(QStringLiteral("Company Information"));
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(10, 10, 10, 10);
-    outer->setSpacing(8);
-    outer->addWidget(
-        shell::admin::heading(QStringLiteral("lblHeading"), QStringLiteral("Company Information"), this));
-
-    m_tabs = new QTabWidget(this);
-    m_tabs->setObjectName(QStringLiteral("tabCompany"));
-    outer->addWidget(m_tabs, 1);
+    namespace kit = common::formkit;
+    auto *outer = kit::windowColumn(this);
+    outer->addWidget(kit::heading(QStringLiteral("lblHeading"), QStringLiteral("Company Information"), this));
+    m_tabs = kit::tabs(QStringLiteral("tabCompany"), this, outer);
 
     // ---- fields
-    auto *fieldsTab = new QWidget;
-    fieldsTab->setObjectName(QStringLiteral("tabAddChange"));
-    auto *fieldsLayout = new QVBoxLayout(fieldsTab);
+    const auto [fieldsTab, fieldsLayout] = kit::tabPage(QStringLiteral("tabAddChange"));
     auto *frame = new QGroupBox(QStringLiteral("Company Profile"), fieldsTab);
     frame->setObjectName(QStringLiteral("fraCompany"));
     auto *grid = new QGridLayout(frame);
@@ -54,18 +47,12 @@ frmCompany::frmCompany()
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     auto box = [&](const char *name, const char *field, int length) {
-        auto *e = new QLineEdit(frame);
-        e->setObjectName(QString::fromLatin1(name));
+        QLineEdit *e = kit::boundEdit(name, tagM, field, frame);
         e->setMaxLength(length);
-        common::binding::bind(e, tagM, QString::fromLatin1(field));
         return e;
     };
     auto label = [&](const char *name, const QString &text, QWidget *buddy) {
-        auto *l = new QLabel(text, frame);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        l->setBuddy(buddy);
-        return l;
+        return kit::fieldLabel(name, text, buddy, frame);
     };
     txtCompany = box("txtCompany", "Company", 50);
     txtAddr = box("txtAddr", "comAddr", 50);
@@ -107,9 +94,7 @@ frmCompany::frmCompany()
     m_tabs->addTab(fieldsTab, QStringLiteral("Add / Change Company"));
 
     // ---- list
-    auto *searchTab = new QWidget;
-    searchTab->setObjectName(QStringLiteral("tabSearch"));
-    auto *searchLayout = new QVBoxLayout(searchTab);
+    const auto [searchTab, searchLayout] = kit::tabPage(QStringLiteral("tabSearch"));
     auto *searchRow = new QHBoxLayout;
     auto *lblSearch = new QLabel(QStringLiteral("Company Name :"), searchTab);
     lblSearch->setObjectName(QStringLiteral("lblSearch"));
@@ -119,37 +104,18 @@ frmCompany::frmCompany()
     searchRow->addWidget(lblSearch);
     searchRow->addWidget(txtSearch, 1);
     searchLayout->addLayout(searchRow);
-    Msh = new ui::Grid(searchTab);
-    Msh->setObjectName(QStringLiteral("Msh"));
-    searchLayout->addWidget(Msh, 1);
+    Msh = kit::listGrid(searchTab, searchLayout);
     m_tabs->addTab(searchTab, QStringLiteral("Search Company"));
 
     // ---- buttons
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto button = [&](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setMinimumWidth(90);
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-        return b;
-    };
-    cmdNew = button("cmdNew", QStringLiteral("&Save"));
-    cmdCancel = button("cmdCancel", QStringLiteral("&Cancel"));
-    cmdDelete = button("cmdDelete", QStringLiteral("&Delete"));
-    cmdExit = button("cmdExit", QStringLiteral("E&xit"));
-    outer->addLayout(buttons);
+    const kit::ButtonRow button = kit::footerButtons(outer, this, 90);
+    cmdNew = button.add(QStringLiteral("cmdNew"), QStringLiteral("&Save"));
+    cmdCancel = button.add(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
+    cmdDelete = button.add(QStringLiteral("cmdDelete"), QStringLiteral("&Delete"));
+    cmdExit = button.add(QStringLiteral("cmdExit"), QStringLiteral("E&xit"));
 
-    setTabOrder(txtCompany, txtAddr);
-    setTabOrder(txtAddr, txtTel);
-    setTabOrder(txtTel, txtFax);
-    setTabOrder(txtFax, txtEmail);
-    setTabOrder(txtEmail, txtWebSite);
-    setTabOrder(txtWebSite, mskTax);
-    setTabOrder(mskTax, mskNTN);
-    setTabOrder(mskNTN, chkComActive);
-    setTabOrder(chkComActive, cmdNew);
+    kit::tabOrder(
+        {txtCompany, txtAddr, txtTel, txtFax, txtEmail, txtWebSite, mskTax, mskNTN, chkComActive, cmdNew});
 
     ui::keys(txtCompany).enterMovesNext();
     ui::keys(txtTel).pattern(QStringLiteral("[0-9 -- ,]")).enterMovesNext();

@@ -5,6 +5,7 @@
 #include "controls.h"
 #include "dialogs.h"
 #include "errors.h"
+#include "formkit.h"
 #include "globals.h"
 #include "hooks.h"
 
@@ -68,18 +69,15 @@ frmRemoveData::frmRemoveData()
     outer->setContentsMargins(10, 10, 10, 10);
     outer->setSpacing(10);
     outer->addWidget(
-        shell::admin::heading(QStringLiteral("lblRemoveData"), QStringLiteral("Remove Data"), this));
+        common::formkit::heading(QStringLiteral("lblRemoveData"), QStringLiteral("Remove Data"), this));
 
     auto *columns = new QHBoxLayout;
     columns->setSpacing(14);
     outer->addLayout(columns, 1);
 
-    auto removeButton = [this](const char *name, QWidget *parent) {
-        auto *b = new QPushButton(QStringLiteral("Remove"), parent);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setMinimumWidth(90);
-        b->setAutoDefault(false);
-        return b;
+    auto removeButton = [](const char *name, QWidget *parent) {
+        return common::formkit::pushButton(
+            QString::fromLatin1(name), QStringLiteral("Remove"), parent, 90, false);
     };
     auto rowLabel = [](const char *name, const char *caption, QWidget *parent) {
         auto *l = new QLabel(QString::fromLatin1(caption), parent);

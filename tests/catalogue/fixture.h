@@ -41,17 +41,6 @@ protected:
             {id, course, name, fee});
     }
 
-    // The first column of every row of a query, as text ("<null>" for Null).
-    QStringList column(const QString &sql, const db::Params &params = {})
-    {
-        db::Recordset rs;
-        rs.open(sql, conn(), params);
-        QStringList out;
-        for (; !rs.eof(); rs.moveNext())
-            out << (rs.fields(0).isNull() ? QStringLiteral("<null>") : rs.fields(0).toString());
-        return out;
-    }
-
     // Column `col` of every line of a grid, the blank line of an empty list excluded.
     static QStringList gridColumn(ui::Grid *g, int col)
     {

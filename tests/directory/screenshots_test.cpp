@@ -3,34 +3,24 @@
 #include "directory.h"
 #include "directory_rules.h"
 #include "frmVeiwer.h"
+#include "screenshots.h"
 #include "testserver.h"
 
-#include <QDir>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QTabWidget>
-#include <QTest>
 
 namespace {
 
-class DirectoryScreenshots : public TestServer {
+class DirectoryScreenshots : public ScreenshotTest<TestServer> {
 protected:
     void SetUp() override
     {
-        m_folder = qEnvironmentVariable("ORU_SCREENSHOTS");
-        if (m_folder.isEmpty())
-            GTEST_SKIP() << "set ORU_SCREENSHOTS to a folder to take the pictures";
-        TestServer::SetUp();
+        ScreenshotTest::SetUp();
+        if (IsSkipped())
+            return;
         directory::registerWindows();
         shell::registerViewer();
-        QDir().mkpath(m_folder);
     }
-    void shoot(common::Window *w, const QString &name)
-    {
-        QTest::qWait(200);
-        w->frame()->grab().save(m_folder + u'/' + name + QStringLiteral(".png"));
-    }
-    QString m_folder;
 };
 
 } // namespace

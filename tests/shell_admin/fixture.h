@@ -29,17 +29,6 @@ protected:
         common::hooks::setApplyMenuRights(nullptr);
     }
 
-    // The first column of every row of a query, as text.
-    QStringList column(const QString &sql, const db::Params &params = {})
-    {
-        db::Recordset rs;
-        rs.open(sql, conn(), params);
-        QStringList out;
-        for (; !rs.eof(); rs.moveNext())
-            out << (rs.fields(0).isNull() ? QStringLiteral("<null>") : rs.fields(0).toString());
-        return out;
-    }
-
     int menuRightsCalls = 0;
     bool lockFlagAtMenuRights = false;
 };

@@ -3,34 +3,16 @@
 #include "admin_rules.h"
 #include "fixture.h"
 #include "printing.h"
+#include "screenshots.h"
 #include "viewer.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QTabWidget>
-#include <QTest>
 
 namespace {
 
-class Screenshots : public AdminTest {
-protected:
-    void SetUp() override
-    {
-        m_folder = qEnvironmentVariable("ORU_SCREENSHOTS");
-        if (m_folder.isEmpty())
-            GTEST_SKIP() << "set ORU_SCREENSHOTS to a folder to take the pictures";
-        AdminTest::SetUp();
-        QDir().mkpath(m_folder);
-    }
-    void shoot(common::Window *w, const QString &name)
-    {
-        QTest::qWait(200);
-        w->frame()->grab().save(m_folder + u'/' + name + QStringLiteral(".png"));
-    }
-    QString m_folder;
-};
+using Screenshots = ScreenshotTest<AdminTest>;
 
 } // namespace
 

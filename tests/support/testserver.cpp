@@ -38,3 +38,13 @@ void TestServer::TearDown()
         gConn->close();
     m_dir.reset();
 }
+
+QStringList TestServer::column(const QString &sql, const db::Params &params)
+{
+    db::Recordset rs;
+    rs.open(sql, conn(), params);
+    QStringList out;
+    for (; !rs.eof(); rs.moveNext())
+        out << (rs.fields(0).isNull() ? QStringLiteral("<null>") : rs.fields(0).toString());
+    return out;
+}

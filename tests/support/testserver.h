@@ -6,6 +6,7 @@
 #include "globals.h"
 #include "gui.h"
 
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -29,6 +30,8 @@ protected:
         return gConn->execute(sql, params);
     }
     db::Value scalar(const QString &sql, const db::Params &params = {}) { return gConn->scalar(sql, params); }
+    // The first column of every row of a query, as text ("<null>" for Null).
+    QStringList column(const QString &sql, const db::Params &params = {});
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;

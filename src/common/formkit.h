@@ -1,0 +1,98 @@
+#pragma once
+// Construction pieces the data windows share: the window's column with its
+// heading band and tab control, tab pages, labelled bound fields, the search
+// criteria row over the list grid, rows of push buttons and focus chains.
+// Each piece gives its controls the object names it is handed.
+#include <QList>
+#include <QString>
+
+class QBoxLayout;
+class QComboBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QVBoxLayout;
+class QWidget;
+
+namespace ui {
+class Grid;
+}
+
+namespace common::formkit {
+
+// The window's outer column: margins of 10, spacing of 8.
+QVBoxLayout *windowColumn(QWidget *window);
+// A window's heading: large, bold, on a dark band across the window.
+QLabel *heading(const QString &objectName, const QString &text, QWidget *parent);
+// A tab control that takes the column's spare height.
+QTabWidget *tabs(const QString &objectName, QWidget *parent, QBoxLayout *column);
+
+// A page for a tab control, with a column of its own; the caller adds it
+// to the tabs once it is filled.
+struct Page {
+    QWidget *widget;
+    QVBoxLayout *column;
+};
+Page tabPage(const QString &objectName);
+
+// A right-aligned caption for the control `buddy` (may be null).
+QLabel *fieldLabel(const QString &objectName, const QString &text, QWidget *buddy, QWidget *parent);
+// A text box bound to `field` under `tag` (see binding.h).
+QLineEdit *boundEdit(const QString &objectName, const QString &tag, const QString &field, QWidget *parent);
+
+// "Search Criteria " with the criterion box cmb_s_cri, then "Search Value "
+// with the value box txt_s_value, on one grid row (columns 0 to 3). An
+// editable criterion box takes typed text without adding it to its list.
+struct CriteriaRow {
+    QGridLayout *layout;
+    QComboBox *criterion;
+    QLineEdit *value;
+};
+CriteriaRow criteriaRow(
+    QWidget *page, const QString &criterionLabelName, const QString &valueLabelName, bool editable);
+// The list grid Msh, taking the column's spare height.
+ui::Grid *listGrid(QWidget *page, QBoxLayout *column);
+
+// A search tab added to `tabs`: the criteria row with an editable criterion
+// box (labels lblSearchCriteria, lblSearchValue) over the list grid Msh.
+struct SearchTab {
+    QComboBox *criterion;
+    QLineEdit *value;
+    ui::Grid *list;
+};
+SearchTab searchTab(QTabWidget *tabs, const QString &objectName, const QString &caption);
+
+// A push button of at least `minimumWidth` pixels. Without auto-default,
+// Enter on the focused button does not click it.
+QPushButton *pushButton(
+    const QString &objectName, const QString &caption, QWidget *parent, int minimumWidth, bool autoDefault);
+
+// Push buttons alike, added to `layout` in the order they are made.
+class ButtonRow {
+public:
+    ButtonRow(QBoxLayout *layout, QWidget *parent, int minimumWidth, bool autoDefault)
+        : m_layout(layout)
+        , m_parent(parent)
+        , m_minimumWidth(minimumWidth)
+        , m_autoDefault(autoDefault)
+    {
+    }
+    QPushButton *add(const QString &objectName, const QString &caption) const;
+
+private:
+    QBoxLayout *m_layout;
+    QWidget *m_parent;
+    int m_minimumWidth;
+    bool m_autoDefault;
+};
+
+// A right-aligned row across the foot of `column` for buttons that Enter
+// does not click.
+ButtonRow footerButtons(QBoxLayout *column, QWidget *parent, int minimumWidth);
+
+// Tab moves through `order` from first to last.
+void tabOrder(const QList<QWidget *> &order);
+
+} // namespace common::formkit
