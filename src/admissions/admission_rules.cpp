@@ -290,12 +290,18 @@ QString deleteRefusal(db::Connection &conn, std::int64_t appId)
 {
     const db::Value account
         = conn.scalar(QStringLiteral("select CusCode from tblMasApp where AppID = ?"), {key(appId)});
-    if (account.isNull())
-        return {};
-    const db::Value used
-        = conn.scalar(QStringLiteral("select AcCode from DetJV where AcCode = ? and VouStatus <> ?"),
-            {account, kReceiptKind});
-    return used.isNull() ? QString() : QStringLiteral("this Account use in vouceher detail");
+    if (!account.isNull()
+        && !conn.scalar(QStringLiteral("select AcCode from DetJV where AcCode = ? and VouStatus <> ?"),
+                    {account, kReceiptKind})
+                .isNull())
+        return QStringLiteral("this Account use in vouceher detail");
+    // A carry-forward form names the application by its number, which the
+    // next admission would take again and inherit the form with.
+    if (!conn.scalar(
+                 QStringLiteral("select FormID from tblMasCarryForw where AppID = ? limit 1"), {key(appId)})
+             .isNull())
+        return QStringLiteral("This application has carry-forward forms; delete them first.");
+    return {};
 }
 
 QString deleteApplication(db::Connection &conn, std::int64_t appId)

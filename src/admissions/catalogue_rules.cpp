@@ -136,8 +136,10 @@ bool isDuration(const QString &text)
 bool sessionInUse(db::Connection &conn, std::int64_t sessionId)
 {
     return !conn.scalar(QStringLiteral("select 1 where exists (select 1 from tblMasApp where SessionID = ?) "
-                                       "or exists (select 1 from DetJV where SessionID = ?)"),
-                    {sessionId, sessionId})
+                                       "or exists (select 1 from DetJV where SessionID = ?) "
+                                       "or exists (select 1 from tblDetCarryForw "
+                                       "where SessionID = ? or PreSessionID = ?)"),
+                    {sessionId, sessionId, sessionId, sessionId})
                 .isNull();
 }
 

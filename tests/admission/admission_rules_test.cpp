@@ -242,6 +242,10 @@ TEST_F(AdmissionRules, DeleteRefusedWhileAccountHasOtherLines)
     EXPECT_EQ(admissions::deleteApplication(conn(), a.appId), "this Account use in vouceher detail");
     EXPECT_EQ(snapshot(), before);
 
+    exec("insert into tblMasCarryForw (FormID, AppID) values (1, ?)", {b.appId});
+    EXPECT_EQ(admissions::deleteApplication(conn(), b.appId),
+        "This application has carry-forward forms; delete them first.");
+    exec("delete from tblMasCarryForw");
     EXPECT_EQ(admissions::deleteApplication(conn(), b.appId), "");
     EXPECT_EQ(rows("select AppID from tblMasApp"), QStringList({"1"}));
     EXPECT_EQ(rows("select distinct AppID from tblDetApp"), QStringList({"1"}));

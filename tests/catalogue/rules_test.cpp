@@ -99,18 +99,22 @@ TEST_F(Rules, FeesAndLengthsMustBeNumbers)
     EXPECT_TRUE(v.isNull());
 }
 
-TEST_F(Rules, SessionNamedByAnApplicationOrAFeeLineIsNotDeleted)
+TEST_F(Rules, SessionNamedByAnApplicationAFeeLineOrACarryForwardIsNotDeleted)
 {
     addSession(1, "FREE");
     addSession(2, "ADMITTED");
     addSession(3, "RECEIVED");
     exec(QStringLiteral("insert into tblMasApp (AppID, SessionID) values (1, 2)"));
     exec(QStringLiteral("insert into DetJV (VouNo, VouStatus, SessionID) values (1, 'FR', 3)"));
-    EXPECT_FALSE(deleteSession(conn(), 2));
-    EXPECT_FALSE(deleteSession(conn(), 3));
+    addSession(4, "CARRIED TO");
+    addSession(5, "CARRIED FROM");
+    exec(QStringLiteral(
+        "insert into tblDetCarryForw (FormID, AppID, SessionID, PreSessionID) values (1, 1, 4, 5)"));
+    for (int used : {2, 3, 4, 5})
+        EXPECT_FALSE(deleteSession(conn(), used)) << used;
     EXPECT_TRUE(deleteSession(conn(), 1));
     EXPECT_EQ(column(QStringLiteral("select SessionId from tblSession order by SessionId")),
-        QStringList({"2", "3"}));
+        QStringList({"2", "3", "4", "5"}));
 }
 
 } // namespace
