@@ -1,6 +1,8 @@
 #include "formkit.h"
 
 #include "binding.h"
+#include "controls.h"
+#include "format.h"
 #include "grid.h"
 
 #include <QComboBox>
@@ -16,10 +18,27 @@ namespace common::formkit {
 
 QVBoxLayout *windowColumn(QWidget *window)
 {
+    return windowColumn(window, 10, 8);
+}
+
+QVBoxLayout *windowColumn(QWidget *window, int margin, int spacing)
+{
     auto *outer = new QVBoxLayout(window);
-    outer->setContentsMargins(10, 10, 10, 10);
-    outer->setSpacing(8);
+    outer->setContentsMargins(margin, margin, margin, margin);
+    outer->setSpacing(spacing);
     return outer;
+}
+
+QLabel *title(const QString &objectName, const QString &text, QWidget *parent)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(objectName);
+    QFont big = l->font();
+    big.setPointSize(big.pointSize() + 6);
+    big.setBold(true);
+    l->setFont(big);
+    l->setAlignment(Qt::AlignCenter);
+    return l;
 }
 
 QLabel *heading(const QString &objectName, const QString &text, QWidget *parent)
@@ -49,6 +68,13 @@ Page tabPage(const QString &objectName)
     return {page, new QVBoxLayout(page)};
 }
 
+QLabel *buddyLabel(const QString &text, QWidget *buddy, QWidget *parent)
+{
+    auto *l = new QLabel(text, parent);
+    l->setBuddy(buddy);
+    return l;
+}
+
 QLabel *fieldLabel(const QString &objectName, const QString &text, QWidget *buddy, QWidget *parent)
 {
     auto *l = new QLabel(text, parent);
@@ -58,10 +84,16 @@ QLabel *fieldLabel(const QString &objectName, const QString &text, QWidget *budd
     return l;
 }
 
-QLineEdit *boundEdit(const QString &objectName, const QString &tag, const QString &field, QWidget *parent)
+QLineEdit *lineEdit(const QString &objectName, QWidget *parent)
 {
     auto *e = new QLineEdit(parent);
     e->setObjectName(objectName);
+    return e;
+}
+
+QLineEdit *boundEdit(const QString &objectName, const QString &tag, const QString &field, QWidget *parent)
+{
+    QLineEdit *e = lineEdit(objectName, parent);
     binding::bind(e, tag, field);
     return e;
 }
@@ -112,6 +144,55 @@ SearchTab searchTab(QTabWidget *tabs, const QString &objectName, const QString &
     return {criteria.criterion, criteria.value, list};
 }
 
+QLabel *totalLabel(QWidget *parent)
+{
+    auto *l = new QLabel(QStringLiteral("Total Amount:"), parent);
+    l->setObjectName(QStringLiteral("lblTotalAmount"));
+    QFont bold = l->font();
+    bold.setBold(true);
+    l->setFont(bold);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
+VoucherSearchTab voucherSearchTab(QTabWidget *tabs, const QString &caption)
+{
+    const Page page = tabPage(QStringLiteral("tabSearch"));
+    QWidget *search = page.widget;
+    auto *row = new QHBoxLayout;
+    auto *criterion = new QComboBox(search);
+    criterion->setObjectName(QStringLiteral("cboSearch"));
+    criterion->setEditable(true);
+    criterion->setMinimumWidth(common::twips(2000));
+    auto *label = new QLabel(search);
+    label->setObjectName(QStringLiteral("lblSearch"));
+    label->setMinimumWidth(common::twips(1200));
+    QLineEdit *text = lineEdit(QStringLiteral("txtSearch"), search);
+    auto *date = new ui::DatePicker(search);
+    date->setObjectName(QStringLiteral("DTPSearch"));
+    date->setFixedWidth(common::twips(1700));
+    row->addWidget(buddyLabel(QStringLiteral("Select Searching Criteria"), criterion, search));
+    row->addWidget(criterion);
+    row->addSpacing(20);
+    row->addWidget(label);
+    row->addWidget(text, 1);
+    row->addWidget(date);
+    page.column->addLayout(row);
+    auto *list = new ui::Grid(search);
+    list->setObjectName(QStringLiteral("mshSearch"));
+    page.column->addWidget(list, 1);
+    tabs->addTab(search, caption);
+    return {criterion, label, text, date, list};
+}
+
+QPushButton *pushButton(const QString &objectName, const QString &caption, QWidget *parent, bool autoDefault)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(objectName);
+    b->setAutoDefault(autoDefault);
+    return b;
+}
+
 QPushButton *pushButton(
     const QString &objectName, const QString &caption, QWidget *parent, int minimumWidth, bool autoDefault)
 {
@@ -125,7 +206,7 @@ QPushButton *pushButton(
 QPushButton *ButtonRow::add(const QString &objectName, const QString &caption) const
 {
     QPushButton *b = pushButton(objectName, caption, m_parent, m_minimumWidth, m_autoDefault);
-    m_layout->addWidget(b);
+    m_layout->insertWidget(m_layout->count() - m_kept, b);
     return b;
 }
 
@@ -135,6 +216,15 @@ ButtonRow footerButtons(QBoxLayout *column, QWidget *parent, int minimumWidth)
     row->addStretch(1);
     column->addLayout(row);
     return ButtonRow(row, parent, minimumWidth, false);
+}
+
+ButtonRow centredButtons(QBoxLayout *column, QWidget *parent, int minimumWidth, bool autoDefault)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addStretch(1);
+    column->addLayout(row);
+    return ButtonRow(row, parent, minimumWidth, autoDefault, 1);
 }
 
 void tabOrder(const QList<QWidget *> &order)

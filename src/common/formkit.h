@@ -17,15 +17,20 @@ class QVBoxLayout;
 class QWidget;
 
 namespace ui {
+class DatePicker;
 class Grid;
-}
+} // namespace ui
 
 namespace common::formkit {
 
 // The window's outer column: margins of 10, spacing of 8.
 QVBoxLayout *windowColumn(QWidget *window);
+// The window's outer column with the given margins and spacing.
+QVBoxLayout *windowColumn(QWidget *window, int margin, int spacing);
 // A window's heading: large, bold, on a dark band across the window.
 QLabel *heading(const QString &objectName, const QString &text, QWidget *parent);
+// A window's title: centred, bold, six points larger than the usual font.
+QLabel *title(const QString &objectName, const QString &text, QWidget *parent);
 // A tab control that takes the column's spare height.
 QTabWidget *tabs(const QString &objectName, QWidget *parent, QBoxLayout *column);
 
@@ -37,8 +42,12 @@ struct Page {
 };
 Page tabPage(const QString &objectName);
 
+// A caption with no object name of its own for the control `buddy`.
+QLabel *buddyLabel(const QString &text, QWidget *buddy, QWidget *parent);
 // A right-aligned caption for the control `buddy` (may be null).
 QLabel *fieldLabel(const QString &objectName, const QString &text, QWidget *buddy, QWidget *parent);
+// A plain text box.
+QLineEdit *lineEdit(const QString &objectName, QWidget *parent);
 // A text box bound to `field` under `tag` (see binding.h).
 QLineEdit *boundEdit(const QString &objectName, const QString &tag, const QString &field, QWidget *parent);
 
@@ -64,19 +73,40 @@ struct SearchTab {
 };
 SearchTab searchTab(QTabWidget *tabs, const QString &objectName, const QString &caption);
 
-// A push button of at least `minimumWidth` pixels. Without auto-default,
-// Enter on the focused button does not click it.
+// The bold, right-aligned "Total Amount:" label lblTotalAmount under an
+// entry grid.
+QLabel *totalLabel(QWidget *parent);
+
+// The search tab tabSearch of the voucher windows, added to `tabs`: the
+// editable criterion box cboSearch after "Select Searching Criteria", the
+// label lblSearch, the text box txtSearch and the date picker DTPSearch on
+// one row, over the list grid mshSearch.
+struct VoucherSearchTab {
+    QComboBox *criterion;
+    QLabel *label;
+    QLineEdit *text;
+    ui::DatePicker *date;
+    ui::Grid *list;
+};
+VoucherSearchTab voucherSearchTab(QTabWidget *tabs, const QString &caption);
+
+// A push button. Without auto-default, Enter on the focused button does
+// not click it.
+QPushButton *pushButton(const QString &objectName, const QString &caption, QWidget *parent, bool autoDefault);
+// A push button of at least `minimumWidth` pixels.
 QPushButton *pushButton(
     const QString &objectName, const QString &caption, QWidget *parent, int minimumWidth, bool autoDefault);
 
-// Push buttons alike, added to `layout` in the order they are made.
+// Push buttons alike, added to `layout` in the order they are made, ahead
+// of the last `kept` items of the layout.
 class ButtonRow {
 public:
-    ButtonRow(QBoxLayout *layout, QWidget *parent, int minimumWidth, bool autoDefault)
+    ButtonRow(QBoxLayout *layout, QWidget *parent, int minimumWidth, bool autoDefault, int kept = 0)
         : m_layout(layout)
         , m_parent(parent)
         , m_minimumWidth(minimumWidth)
         , m_autoDefault(autoDefault)
+        , m_kept(kept)
     {
     }
     QPushButton *add(const QString &objectName, const QString &caption) const;
@@ -86,11 +116,14 @@ private:
     QWidget *m_parent;
     int m_minimumWidth;
     bool m_autoDefault;
+    int m_kept;
 };
 
 // A right-aligned row across the foot of `column` for buttons that Enter
 // does not click.
 ButtonRow footerButtons(QBoxLayout *column, QWidget *parent, int minimumWidth);
+// A row across `column` whose buttons stay centred between two stretches.
+ButtonRow centredButtons(QBoxLayout *column, QWidget *parent, int minimumWidth, bool autoDefault);
 
 // Tab moves through `order` from first to last.
 void tabOrder(const QList<QWidget *> &order);

@@ -7,6 +7,7 @@
 #include "dialogs.h"
 #include "errors.h"
 #include "format.h"
+#include "formkit.h"
 #include "frmFindApp.h"
 #include "globals.h"
 #include "grid.h"
@@ -34,10 +35,7 @@ const QString kName = QStringLiteral("frmCarryForward");
 const QString kMask = QStringLiteral("#####-#######-#");
 const char *const kTag = "Tag";
 
-void info(const QString &text)
-{
-    common::msgBox(text, common::Buttons::Ok, common::Icon::Information);
-}
+using common::info;
 
 std::int32_t numberOf(const QString &text)
 {
@@ -58,48 +56,27 @@ frmCarryForward::frmCarryForward(QWidget *parent)
 {
     setWindowTitle(QStringLiteral("Carry Forward"));
 
-    const auto label = [](const QString &text, QWidget *buddy, QWidget *parent) {
-        auto *l = new QLabel(text, parent);
-        l->setBuddy(buddy);
-        return l;
-    };
-    const auto lineEdit = [](const char *objName, QWidget *parent) {
-        auto *e = new QLineEdit(parent);
-        e->setObjectName(QString::fromLatin1(objName));
-        return e;
-    };
+    using common::formkit::buddyLabel;
+    using common::formkit::lineEdit;
     const auto shownOnly = [](QWidget *w) {
         if (auto *e = qobject_cast<QLineEdit *>(w))
             e->setReadOnly(true);
         w->setFocusPolicy(Qt::NoFocus);
     };
+    // Enter on a focused button clicks it.
     const auto button = [](const char *objName, const QString &caption, QWidget *parent) {
-        auto *b = new QPushButton(caption, parent);
-        b->setObjectName(QString::fromLatin1(objName));
-        b->setAutoDefault(true); // Enter on a focused button clicks it
-        return b;
+        return common::formkit::pushButton(QString::fromLatin1(objName), caption, parent, true);
     };
 
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(8, 8, 8, 8);
-    outer->setSpacing(6);
-    lblTitle = new QLabel(QStringLiteral("CARRY FORWARD"), this);
-    lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    QFont big = lblTitle->font();
-    big.setPointSize(big.pointSize() + 6);
-    big.setBold(true);
-    lblTitle->setFont(big);
-    lblTitle->setAlignment(Qt::AlignCenter);
+    QVBoxLayout *outer = common::formkit::windowColumn(this, 8, 6);
+    lblTitle = common::formkit::title(QStringLiteral("lblTitle"), QStringLiteral("CARRY FORWARD"), this);
     outer->addWidget(lblTitle);
-
-    SSTab = new QTabWidget(this);
-    SSTab->setObjectName(QStringLiteral("SSTab"));
-    outer->addWidget(SSTab, 1);
+    SSTab = common::formkit::tabs(QStringLiteral("SSTab"), this, outer);
 
     // ---- entry tab
-    auto *entry = new QWidget;
-    entry->setObjectName(QStringLiteral("tabEntry"));
-    auto *entryLayout = new QVBoxLayout(entry);
+    const common::formkit::Page entryPage = common::formkit::tabPage(QStringLiteral("tabEntry"));
+    QWidget *entry = entryPage.widget;
+    QVBoxLayout *entryLayout = entryPage.column;
     entryLayout->setSpacing(6);
 
     txtFormID = lineEdit("txtFormID", entry);
@@ -110,10 +87,10 @@ frmCarryForward::frmCarryForward(QWidget *parent)
     dtpForm->setObjectName(QStringLiteral("dtpForm"));
     dtpForm->setFixedWidth(common::twips(1700));
     auto *formRow = new QHBoxLayout;
-    formRow->addWidget(label(QStringLiteral("Form ID:"), txtFormID, entry));
+    formRow->addWidget(buddyLabel(QStringLiteral("Form ID:"), txtFormID, entry));
     formRow->addWidget(txtFormID);
     formRow->addSpacing(24);
-    formRow->addWidget(label(QStringLiteral("Form Date:"), dtpForm, entry));
+    formRow->addWidget(buddyLabel(QStringLiteral("Form Date:"), dtpForm, entry));
     formRow->addWidget(dtpForm);
     formRow->addStretch(1);
     entryLayout->addLayout(formRow);
@@ -153,21 +130,21 @@ frmCarryForward::frmCarryForward(QWidget *parent)
     idRow->addWidget(txtStudent);
     idRow->addWidget(cmdFindApplication);
     idRow->addStretch(1);
-    sg->addWidget(label(QStringLiteral("STUDENT ID"), txtStudent, student), 0, 0);
+    sg->addWidget(buddyLabel(QStringLiteral("STUDENT ID"), txtStudent, student), 0, 0);
     sg->addLayout(idRow, 0, 1);
-    sg->addWidget(label(QStringLiteral("Reg #."), txtICAPReg, student), 0, 2);
+    sg->addWidget(buddyLabel(QStringLiteral("Reg #."), txtICAPReg, student), 0, 2);
     sg->addWidget(txtICAPReg, 0, 3);
-    sg->addWidget(label(QStringLiteral("Student's Name :"), txtStuNm, student), 1, 0);
+    sg->addWidget(buddyLabel(QStringLiteral("Student's Name :"), txtStuNm, student), 1, 0);
     sg->addWidget(txtStuNm, 1, 1);
-    sg->addWidget(label(QStringLiteral("Father's Name :"), txtfathNm, student), 1, 2);
+    sg->addWidget(buddyLabel(QStringLiteral("Father's Name :"), txtfathNm, student), 1, 2);
     sg->addWidget(txtfathNm, 1, 3);
-    sg->addWidget(label(QStringLiteral("Cell No :"), txtCellNo, student), 2, 0);
+    sg->addWidget(buddyLabel(QStringLiteral("Cell No :"), txtCellNo, student), 2, 0);
     sg->addWidget(txtCellNo, 2, 1);
-    sg->addWidget(label(QStringLiteral("N.I.C No :"), mskNIC, student), 2, 2);
+    sg->addWidget(buddyLabel(QStringLiteral("N.I.C No :"), mskNIC, student), 2, 2);
     sg->addWidget(mskNIC, 2, 3);
-    sg->addWidget(label(QStringLiteral("FixDate :"), dtpStudent, student), 3, 0);
+    sg->addWidget(buddyLabel(QStringLiteral("FixDate :"), dtpStudent, student), 3, 0);
     sg->addWidget(dtpStudent, 3, 1, Qt::AlignLeft);
-    sg->addWidget(label(QStringLiteral("Session Name :"), cboMasSession, student), 3, 2);
+    sg->addWidget(buddyLabel(QStringLiteral("Session Name :"), cboMasSession, student), 3, 2);
     sg->addWidget(cboMasSession, 3, 3);
     sg->setColumnStretch(1, 1);
     sg->setColumnStretch(3, 1);
@@ -203,20 +180,20 @@ frmCarryForward::frmCarryForward(QWidget *parent)
     auto *subjectRow = new QHBoxLayout;
     subjectRow->addWidget(txtSubName, 1);
     subjectRow->addWidget(cmdFindsubject);
-    lg->addWidget(label(QStringLiteral("Course"), txtCourse, subjects), 0, 0);
+    lg->addWidget(buddyLabel(QStringLiteral("Course"), txtCourse, subjects), 0, 0);
     lg->addWidget(txtCourse, 0, 1);
-    lg->addWidget(label(QStringLiteral("Subject Name "), txtSubName, subjects), 0, 2);
+    lg->addWidget(buddyLabel(QStringLiteral("Subject Name "), txtSubName, subjects), 0, 2);
     lg->addLayout(subjectRow, 0, 3);
-    lg->addWidget(label(QStringLiteral("Narration :"), txtNarration, subjects), 1, 0);
+    lg->addWidget(buddyLabel(QStringLiteral("Narration :"), txtNarration, subjects), 1, 0);
     lg->addWidget(txtNarration, 1, 1);
-    lg->addWidget(label(QStringLiteral("Session Name :"), cboSession, subjects), 1, 2);
+    lg->addWidget(buddyLabel(QStringLiteral("Session Name :"), cboSession, subjects), 1, 2);
     lg->addWidget(cboSession, 1, 3);
     auto *amountRow = new QHBoxLayout;
     amountRow->addWidget(txtForAmt);
     amountRow->addStretch(1);
     amountRow->addWidget(cmd_ADD_1);
     amountRow->addWidget(cmd_Delete_2);
-    lg->addWidget(label(QStringLiteral("Forward Amt."), txtForAmt, subjects), 2, 0);
+    lg->addWidget(buddyLabel(QStringLiteral("Forward Amt."), txtForAmt, subjects), 2, 0);
     lg->addLayout(amountRow, 2, 1, 1, 3);
     MshSubject = new ui::Grid(subjects);
     MshSubject->setObjectName(QStringLiteral("MshSubject"));
@@ -226,24 +203,18 @@ frmCarryForward::frmCarryForward(QWidget *parent)
     lg->setColumnStretch(3, 1);
     entryLayout->addWidget(subjects, 1);
 
-    cmdSave = button("cmdSave", QStringLiteral("&SAVE"), entry);
-    cmdDelete = button("cmdDelete", QStringLiteral("&DELETE"), entry);
-    cmdCancel = button("cmdCancel", QStringLiteral("&NEW"), entry);
-    cmdExit = button("cmdExit", QStringLiteral("E&XIT"), entry);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton *b : {cmdSave, cmdDelete, cmdCancel, cmdExit}) {
-        b->setMinimumWidth(common::twips(1300));
-        buttons->addWidget(b);
-    }
-    buttons->addStretch(1);
-    entryLayout->addLayout(buttons);
+    const common::formkit::ButtonRow buttons
+        = common::formkit::centredButtons(entryLayout, entry, common::twips(1300), true);
+    cmdSave = buttons.add(QStringLiteral("cmdSave"), QStringLiteral("&SAVE"));
+    cmdDelete = buttons.add(QStringLiteral("cmdDelete"), QStringLiteral("&DELETE"));
+    cmdCancel = buttons.add(QStringLiteral("cmdCancel"), QStringLiteral("&NEW"));
+    cmdExit = buttons.add(QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
     SSTab->addTab(entry, QStringLiteral("Carry Forward Entry"));
 
     // ---- search tab
-    auto *search = new QWidget;
-    search->setObjectName(QStringLiteral("tabSearch"));
-    auto *searchLayout = new QVBoxLayout(search);
+    const common::formkit::Page searchPage = common::formkit::tabPage(QStringLiteral("tabSearch"));
+    QWidget *search = searchPage.widget;
+    QVBoxLayout *searchLayout = searchPage.column;
     cboCriteria = new QComboBox(search);
     cboCriteria->setObjectName(QStringLiteral("cboCriteria"));
     cboCriteria->setMinimumWidth(common::twips(2000));
@@ -252,10 +223,10 @@ frmCarryForward::frmCarryForward(QWidget *parent)
     DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
     DTPicker1->setFixedWidth(common::twips(1700));
     auto *criteria = new QHBoxLayout;
-    criteria->addWidget(label(QStringLiteral("Criteria :"), cboCriteria, search));
+    criteria->addWidget(buddyLabel(QStringLiteral("Criteria :"), cboCriteria, search));
     criteria->addWidget(cboCriteria);
     criteria->addSpacing(16);
-    criteria->addWidget(label(QStringLiteral("Search Value "), txt_s_value, search));
+    criteria->addWidget(buddyLabel(QStringLiteral("Search Value "), txt_s_value, search));
     criteria->addWidget(txt_s_value, 1);
     criteria->addWidget(DTPicker1);
     searchLayout->addLayout(criteria);
@@ -275,13 +246,10 @@ frmCarryForward::frmCarryForward(QWidget *parent)
         .enterMovesNext();
     txtStudent->installEventFilter(this);
 
-    QWidget *order[] = {dtpForm, txtStudent, cmdFindApplication, cboMasSession, cmdFindsubject, txtNarration,
-        cboSession, txtForAmt, cmd_ADD_1, cmd_Delete_2, MshSubject, cmdSave, cmdDelete, cmdCancel, cmdExit};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
-    setTabOrder(cboCriteria, txt_s_value);
-    setTabOrder(txt_s_value, DTPicker1);
-    setTabOrder(DTPicker1, Msh);
+    common::formkit::tabOrder(
+        {dtpForm, txtStudent, cmdFindApplication, cboMasSession, cmdFindsubject, txtNarration, cboSession,
+            txtForAmt, cmd_ADD_1, cmd_Delete_2, MshSubject, cmdSave, cmdDelete, cmdCancel, cmdExit});
+    common::formkit::tabOrder({cboCriteria, txt_s_value, DTPicker1, Msh});
 
     using common::on;
     on(cmdFindApplication, &QPushButton::clicked, this, [](bool) { openApplicationPicker(); });

@@ -6,6 +6,7 @@
 #include "feereceipt.h"
 #include "feereceipt_rules.h"
 #include "format.h"
+#include "formkit.h"
 #include "globals.h"
 #include "grid.h"
 #include "hooks.h"
@@ -68,10 +69,7 @@ std::int64_t keyOf(const QString &text)
     return ok ? k : 0;
 }
 
-void info(const QString &text)
-{
-    common::msgBox(text, common::Buttons::Ok, common::Icon::Information);
-}
+using common::info;
 
 void focusIfEnabled(QWidget *w)
 {
@@ -97,43 +95,19 @@ frmInsRec::frmInsRec()
 {
     setWindowTitle(kCaption);
 
-    const auto label = [](const QString &text, QWidget *buddy, QWidget *parent) {
-        auto *l = new QLabel(text, parent);
-        l->setBuddy(buddy);
-        return l;
-    };
-    const auto lineEdit = [](const char *objName, QWidget *parent) {
-        auto *e = new QLineEdit(parent);
-        e->setObjectName(QString::fromLatin1(objName));
-        return e;
-    };
-    const auto button = [](const char *objName, const QString &caption, QWidget *parent) {
-        auto *b = new QPushButton(caption, parent);
-        b->setObjectName(QString::fromLatin1(objName));
-        b->setAutoDefault(false);
-        return b;
-    };
+    using common::formkit::buddyLabel;
+    using common::formkit::lineEdit;
+    using common::formkit::pushButton;
 
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(8, 8, 8, 8);
-    outer->setSpacing(6);
-    lblfrmTitle = new QLabel(kCaption, this);
-    lblfrmTitle->setObjectName(QStringLiteral("lblfrmTitle"));
-    QFont big = lblfrmTitle->font();
-    big.setPointSize(big.pointSize() + 6);
-    big.setBold(true);
-    lblfrmTitle->setFont(big);
-    lblfrmTitle->setAlignment(Qt::AlignCenter);
+    QVBoxLayout *outer = common::formkit::windowColumn(this, 8, 6);
+    lblfrmTitle = common::formkit::title(QStringLiteral("lblfrmTitle"), kCaption, this);
     outer->addWidget(lblfrmTitle);
-
-    SSTab = new QTabWidget(this);
-    SSTab->setObjectName(QStringLiteral("SSTab"));
-    outer->addWidget(SSTab, 1);
+    SSTab = common::formkit::tabs(QStringLiteral("SSTab"), this, outer);
 
     // ---- entry tab
-    auto *entry = new QWidget;
-    entry->setObjectName(QStringLiteral("tabEntry"));
-    auto *entryLayout = new QVBoxLayout(entry);
+    const common::formkit::Page entryPage = common::formkit::tabPage(QStringLiteral("tabEntry"));
+    QWidget *entry = entryPage.widget;
+    QVBoxLayout *entryLayout = entryPage.column;
     entryLayout->setSpacing(6);
 
     // Row 1: number, date, slip number, payment mode.
@@ -159,14 +133,14 @@ frmInsRec::frmInsRec()
     OptCash->setChecked(true);
 
     auto *numberRow = new QHBoxLayout;
-    numberRow->addWidget(label(QStringLiteral("Voucher #:"), txtVoucher, entry));
+    numberRow->addWidget(buddyLabel(QStringLiteral("Voucher #:"), txtVoucher, entry));
     numberRow->addWidget(txtVouStatus);
     numberRow->addWidget(txtVoucher);
     numberRow->addSpacing(6);
-    numberRow->addWidget(label(QStringLiteral("Date:"), DTPicker, entry));
+    numberRow->addWidget(buddyLabel(QStringLiteral("Date:"), DTPicker, entry));
     numberRow->addWidget(DTPicker);
     numberRow->addSpacing(6);
-    numberRow->addWidget(label(QStringLiteral("Book No. if any"), txtSlipNo, entry));
+    numberRow->addWidget(buddyLabel(QStringLiteral("Book No. if any"), txtSlipNo, entry));
     numberRow->addWidget(txtSlipNo);
     numberRow->addSpacing(6);
     numberRow->addWidget(new QLabel(QStringLiteral("Payment Mode:"), entry));
@@ -180,8 +154,8 @@ frmInsRec::frmInsRec()
     fields->setHorizontalSpacing(8);
     fields->setVerticalSpacing(6);
 
-    cmdSelectCr = button("cmdSelectCr", QStringLiteral("&Student Name"), entry);
-    cmdSelectDr = button("cmdSelectDr", QStringLiteral("&Select Cash/Bank"), entry);
+    cmdSelectCr = pushButton("cmdSelectCr", QStringLiteral("&Student Name"), entry, false);
+    cmdSelectDr = pushButton("cmdSelectDr", QStringLiteral("&Select Cash/Bank"), entry, false);
     txtCrAc = lineEdit("txtCrAc", entry);
     txtDrAc = lineEdit("txtDrAc", entry);
     for (QLineEdit *b : {txtDrAc, txtCrAc}) {
@@ -201,11 +175,11 @@ frmInsRec::frmInsRec()
     txtDRCR->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtDRCR->setMaxLength(14);
     txtChecque = lineEdit("txtChecque", entry);
-    lblChq = label(QStringLiteral("Checque No. :"), txtChecque, entry);
+    lblChq = buddyLabel(QStringLiteral("Checque No. :"), txtChecque, entry);
     lblChq->setObjectName(QStringLiteral("lblChq"));
-    fields->addWidget(label(QStringLiteral("Subject:"), cboSubject, entry), 1, 0);
+    fields->addWidget(buddyLabel(QStringLiteral("Subject:"), cboSubject, entry), 1, 0);
     fields->addWidget(cboSubject, 1, 1);
-    fields->addWidget(label(QStringLiteral("Subject Fee Amount:"), txtDRCR, entry), 1, 2);
+    fields->addWidget(buddyLabel(QStringLiteral("Subject Fee Amount:"), txtDRCR, entry), 1, 2);
     fields->addWidget(txtDRCR, 1, 3);
     fields->addWidget(lblChq, 1, 4);
     fields->addWidget(txtChecque, 1, 5);
@@ -218,20 +192,20 @@ frmInsRec::frmInsRec()
         b->setReadOnly(true);
         b->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
-    fields->addWidget(label(QStringLiteral("Session Name :"), cboSession, entry), 2, 0);
+    fields->addWidget(buddyLabel(QStringLiteral("Session Name :"), cboSession, entry), 2, 0);
     fields->addWidget(cboSession, 2, 1);
-    fields->addWidget(label(QStringLiteral("Received Amount :"), txtReceived, entry), 2, 2);
+    fields->addWidget(buddyLabel(QStringLiteral("Received Amount :"), txtReceived, entry), 2, 2);
     fields->addWidget(txtReceived, 2, 3);
-    fields->addWidget(label(QStringLiteral("Remaining Amount :"), txtRemaingAmt, entry), 2, 4);
+    fields->addWidget(buddyLabel(QStringLiteral("Remaining Amount :"), txtRemaingAmt, entry), 2, 4);
     fields->addWidget(txtRemaingAmt, 2, 5);
 
     txtNaration = lineEdit("txtNaration", entry);
-    cmdAdd = button("cmdAdd", QStringLiteral("&Add"), entry);
-    acmRemove = button("acmRemove", QStringLiteral("&Remove"), entry);
+    cmdAdd = pushButton("cmdAdd", QStringLiteral("&Add"), entry, false);
+    acmRemove = pushButton("acmRemove", QStringLiteral("&Remove"), entry, false);
     auto *addRemove = new QHBoxLayout;
     addRemove->addWidget(cmdAdd);
     addRemove->addWidget(acmRemove);
-    fields->addWidget(label(QStringLiteral("Remarks if any:"), txtNaration, entry), 3, 0);
+    fields->addWidget(buddyLabel(QStringLiteral("Remarks if any:"), txtNaration, entry), 3, 0);
     fields->addWidget(txtNaration, 3, 1, 1, 3);
     fields->addLayout(addRemove, 3, 4, 1, 2);
     fields->setColumnStretch(1, 3);
@@ -241,7 +215,7 @@ frmInsRec::frmInsRec()
 
     // Kept for the voucher design; a fee receipt shows none of them.
     txtPaidTo = lineEdit("txtPaidTo", entry);
-    lblPaidTo = label(QStringLiteral("Receive From :"), txtPaidTo, entry);
+    lblPaidTo = buddyLabel(QStringLiteral("Receive From :"), txtPaidTo, entry);
     lblPaidTo->setObjectName(QStringLiteral("lblPaidTo"));
     txtFile = lineEdit("txtFile", entry);
     txtBill = lineEdit("txtBill", entry);
@@ -259,57 +233,27 @@ frmInsRec::frmInsRec()
     MshEntry->setObjectName(QStringLiteral("MshEntry"));
     entryLayout->addWidget(MshEntry, 1);
 
-    lblTotalAmount = new QLabel(QStringLiteral("Total Amount:"), entry);
-    lblTotalAmount->setObjectName(QStringLiteral("lblTotalAmount"));
-    QFont bold = lblTotalAmount->font();
-    bold.setBold(true);
-    lblTotalAmount->setFont(bold);
-    lblTotalAmount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblTotalAmount = common::formkit::totalLabel(entry);
     entryLayout->addWidget(lblTotalAmount);
 
-    cmdSave = button("cmdSave", QStringLiteral("&Save"), entry);
-    cmdDelete = button("cmdDelete", QStringLiteral("&Delete"), entry);
-    cmdPrint = button("cmdPrint", QStringLiteral("&Print"), entry);
-    cmdCancel = button("cmdCancel", QStringLiteral("&Cancel"), entry);
-    cmdExit = button("cmdExit", QStringLiteral("E&xit"), entry);
+    const common::formkit::ButtonRow buttons
+        = common::formkit::centredButtons(entryLayout, entry, common::twips(1300), false);
+    cmdSave = buttons.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
+    cmdDelete = buttons.add(QStringLiteral("cmdDelete"), QStringLiteral("&Delete"));
+    cmdPrint = buttons.add(QStringLiteral("cmdPrint"), QStringLiteral("&Print"));
+    cmdCancel = buttons.add(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
+    cmdExit = buttons.add(QStringLiteral("cmdExit"), QStringLiteral("E&xit"));
     cmdDelete->setEnabled(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton *b : {cmdSave, cmdDelete, cmdPrint, cmdCancel, cmdExit}) {
-        b->setMinimumWidth(common::twips(1300));
-        buttons->addWidget(b);
-    }
-    buttons->addStretch(1);
-    entryLayout->addLayout(buttons);
     SSTab->addTab(entry, QStringLiteral("Installment Receive Entry "));
 
     // ---- search tab
-    auto *search = new QWidget;
-    search->setObjectName(QStringLiteral("tabSearch"));
-    auto *searchLayout = new QVBoxLayout(search);
-    auto *criteria = new QHBoxLayout;
-    cboSearch = new QComboBox(search);
-    cboSearch->setObjectName(QStringLiteral("cboSearch"));
-    cboSearch->setEditable(true);
-    cboSearch->setMinimumWidth(common::twips(2000));
-    lblSearch = new QLabel(search);
-    lblSearch->setObjectName(QStringLiteral("lblSearch"));
-    lblSearch->setMinimumWidth(common::twips(1200));
-    txtSearch = lineEdit("txtSearch", search);
-    DTPSearch = new ui::DatePicker(search);
-    DTPSearch->setObjectName(QStringLiteral("DTPSearch"));
-    DTPSearch->setFixedWidth(common::twips(1700));
-    criteria->addWidget(label(QStringLiteral("Select Searching Criteria"), cboSearch, search));
-    criteria->addWidget(cboSearch);
-    criteria->addSpacing(20);
-    criteria->addWidget(lblSearch);
-    criteria->addWidget(txtSearch, 1);
-    criteria->addWidget(DTPSearch);
-    searchLayout->addLayout(criteria);
-    mshSearch = new ui::Grid(search);
-    mshSearch->setObjectName(QStringLiteral("mshSearch"));
-    searchLayout->addWidget(mshSearch, 1);
-    SSTab->addTab(search, QStringLiteral("Search Voucher"));
+    const common::formkit::VoucherSearchTab search
+        = common::formkit::voucherSearchTab(SSTab, QStringLiteral("Search Voucher"));
+    cboSearch = search.criterion;
+    lblSearch = search.label;
+    txtSearch = search.text;
+    DTPSearch = search.date;
+    mshSearch = search.list;
 
     // ---- keys
     ui::keys(txtVoucher).enterMovesNext().onEnter([this] { common::runGuarded([this] { OpenVoucher(); }); });

@@ -4,6 +4,7 @@
 #include "dialogs.h"
 #include "errors.h"
 #include "format.h"
+#include "formkit.h"
 #include "globals.h"
 #include "grid.h"
 #include "hooks.h"
@@ -52,10 +53,7 @@ std::int64_t keyOf(const QString &text)
     return ok ? k : 0;
 }
 
-void info(const QString &text)
-{
-    common::msgBox(text, common::Buttons::Ok, common::Icon::Information);
-}
+using common::info;
 
 void focusIfEnabled(QWidget *w)
 {
@@ -82,43 +80,19 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
 {
     setWindowTitle(m_s.caption);
 
-    const auto label = [this](const QString &text, QWidget *buddy, QWidget *parent) {
-        auto *l = new QLabel(text, parent);
-        l->setBuddy(buddy);
-        return l;
-    };
-    const auto lineEdit = [](const char *objName, QWidget *parent) {
-        auto *e = new QLineEdit(parent);
-        e->setObjectName(QString::fromLatin1(objName));
-        return e;
-    };
-    const auto button = [](const char *objName, const QString &caption, QWidget *parent) {
-        auto *b = new QPushButton(caption, parent);
-        b->setObjectName(QString::fromLatin1(objName));
-        b->setAutoDefault(false);
-        return b;
-    };
+    using common::formkit::buddyLabel;
+    using common::formkit::lineEdit;
+    using common::formkit::pushButton;
 
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(8, 8, 8, 8);
-    outer->setSpacing(6);
-    lblfrmTitle = new QLabel(m_s.caption, this);
-    lblfrmTitle->setObjectName(QStringLiteral("lblfrmTitle"));
-    QFont big = lblfrmTitle->font();
-    big.setPointSize(big.pointSize() + 6);
-    big.setBold(true);
-    lblfrmTitle->setFont(big);
-    lblfrmTitle->setAlignment(Qt::AlignCenter);
+    QVBoxLayout *outer = common::formkit::windowColumn(this, 8, 6);
+    lblfrmTitle = common::formkit::title(QStringLiteral("lblfrmTitle"), m_s.caption, this);
     outer->addWidget(lblfrmTitle);
-
-    SSTab = new QTabWidget(this);
-    SSTab->setObjectName(QStringLiteral("SSTab"));
-    outer->addWidget(SSTab, 1);
+    SSTab = common::formkit::tabs(QStringLiteral("SSTab"), this, outer);
 
     // ---- entry tab
-    auto *entry = new QWidget;
-    entry->setObjectName(QStringLiteral("tabEntry"));
-    auto *entryLayout = new QVBoxLayout(entry);
+    const common::formkit::Page entryPage = common::formkit::tabPage(QStringLiteral("tabEntry"));
+    QWidget *entry = entryPage.widget;
+    QVBoxLayout *entryLayout = entryPage.column;
     entryLayout->setSpacing(6);
 
     auto *top = new QGridLayout;
@@ -139,19 +113,19 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     txtPaidTo = lineEdit("txtPaidTo", entry);
 
     auto *numberRow = new QHBoxLayout;
-    numberRow->addWidget(label(QStringLiteral("Voucher #:"), txtVoucher, entry));
+    numberRow->addWidget(buddyLabel(QStringLiteral("Voucher #:"), txtVoucher, entry));
     numberRow->addWidget(txtVouStatus);
     numberRow->addWidget(txtVoucher);
     numberRow->addSpacing(20);
-    numberRow->addWidget(label(QStringLiteral("Date:"), DTPicker, entry));
+    numberRow->addWidget(buddyLabel(QStringLiteral("Date:"), DTPicker, entry));
     numberRow->addWidget(DTPicker);
     numberRow->addSpacing(20);
-    numberRow->addWidget(label(m_s.paidLabel, txtPaidTo, entry));
+    numberRow->addWidget(buddyLabel(m_s.paidLabel, txtPaidTo, entry));
     numberRow->addWidget(txtPaidTo, 1);
     entryLayout->addLayout(numberRow);
 
-    cmdSelectDr = button("cmdSelectDr", QStringLiteral("&Select Debit A/C"), entry);
-    cmdSelectCr = button("cmdSelectCr", QStringLiteral("&Select Credit A/C"), entry);
+    cmdSelectDr = pushButton("cmdSelectDr", QStringLiteral("&Select Debit A/C"), entry, false);
+    cmdSelectCr = pushButton("cmdSelectCr", QStringLiteral("&Select Credit A/C"), entry, false);
     for (QPushButton *b : {cmdSelectDr, cmdSelectCr})
         b->setMinimumWidth(common::twips(1800));
     txtDrAc = lineEdit("txtDrAc", entry);
@@ -172,16 +146,16 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     txtNaration->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtNaration->setFixedHeight(common::twips(900));
     txtNaration->setMinimumWidth(common::twips(2500));
-    cmdAdd = button("cmdAdd", QStringLiteral("&Add"), entry);
-    acmRemove = button("acmRemove", QStringLiteral("&Remove"), entry);
+    cmdAdd = pushButton("cmdAdd", QStringLiteral("&Add"), entry, false);
+    acmRemove = pushButton("acmRemove", QStringLiteral("&Remove"), entry, false);
 
     top->addWidget(cmdSelectDr, 0, 0);
     top->addWidget(txtDrAc, 0, 1);
     top->addWidget(cmdSelectCr, 1, 0);
     top->addWidget(txtCrAc, 1, 1);
-    top->addWidget(label(QStringLiteral("Amount:"), txtDRCR, entry), 0, 2);
+    top->addWidget(buddyLabel(QStringLiteral("Amount:"), txtDRCR, entry), 0, 2);
     top->addWidget(txtDRCR, 1, 2);
-    top->addWidget(label(QStringLiteral("Naration:"), txtNaration, entry), 0, 3, Qt::AlignTop);
+    top->addWidget(buddyLabel(QStringLiteral("Naration:"), txtNaration, entry), 0, 3, Qt::AlignTop);
     top->addWidget(txtNaration, 0, 4, 2, 1);
     top->addWidget(cmdAdd, 0, 5);
     top->addWidget(acmRemove, 1, 5);
@@ -198,13 +172,13 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
         b->setFixedWidth(common::twips(1500));
     }
     auto *numbers = new QHBoxLayout;
-    numbers->addWidget(label(QStringLiteral("Checque No. :"), txtChecque, entry));
+    numbers->addWidget(buddyLabel(QStringLiteral("Checque No. :"), txtChecque, entry));
     numbers->addWidget(txtChecque);
     numbers->addSpacing(20);
-    numbers->addWidget(label(QStringLiteral("File No :"), txtFile, entry));
+    numbers->addWidget(buddyLabel(QStringLiteral("File No :"), txtFile, entry));
     numbers->addWidget(txtFile);
     numbers->addSpacing(20);
-    numbers->addWidget(label(QStringLiteral("Bill No :"), txtBill, entry));
+    numbers->addWidget(buddyLabel(QStringLiteral("Bill No :"), txtBill, entry));
     numbers->addWidget(txtBill);
     numbers->addStretch(1);
     entryLayout->addLayout(numbers);
@@ -213,61 +187,31 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     MshEntry->setObjectName(QStringLiteral("MshEntry"));
     entryLayout->addWidget(MshEntry, 1);
 
-    lblTotalAmount = new QLabel(QStringLiteral("Total Amount:"), entry);
-    lblTotalAmount->setObjectName(QStringLiteral("lblTotalAmount"));
-    QFont bold = lblTotalAmount->font();
-    bold.setBold(true);
-    lblTotalAmount->setFont(bold);
-    lblTotalAmount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblTotalAmount = common::formkit::totalLabel(entry);
     txtTotAmount = lineEdit("txtTotAmount", entry);
     txtTotAmount->hide();
     txtGrdRow = lineEdit("txtGrdRow", entry);
     txtGrdRow->hide();
     entryLayout->addWidget(lblTotalAmount);
 
-    cmdSave = button("cmdSave", QStringLiteral("&Save"), entry);
-    cmdCancel = button("cmdCancel", QStringLiteral("&Cancel"), entry);
-    cmdDelete = button("cmdDelete", QStringLiteral("&Delete"), entry);
-    cmdPrint = button("cmdPrint", QStringLiteral("&Print"), entry);
-    cmdExit = button("cmdExit", QStringLiteral("E&xit"), entry);
+    const common::formkit::ButtonRow buttons
+        = common::formkit::centredButtons(entryLayout, entry, common::twips(1300), false);
+    cmdSave = buttons.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
+    cmdCancel = buttons.add(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
+    cmdDelete = buttons.add(QStringLiteral("cmdDelete"), QStringLiteral("&Delete"));
+    cmdPrint = buttons.add(QStringLiteral("cmdPrint"), QStringLiteral("&Print"));
+    cmdExit = buttons.add(QStringLiteral("cmdExit"), QStringLiteral("E&xit"));
     cmdDelete->setEnabled(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton *b : {cmdSave, cmdCancel, cmdDelete, cmdPrint, cmdExit}) {
-        b->setMinimumWidth(common::twips(1300));
-        buttons->addWidget(b);
-    }
-    buttons->addStretch(1);
-    entryLayout->addLayout(buttons);
     SSTab->addTab(entry, QStringLiteral("Voucher Entry"));
 
     // ---- search tab
-    auto *search = new QWidget;
-    search->setObjectName(QStringLiteral("tabSearch"));
-    auto *searchLayout = new QVBoxLayout(search);
-    auto *criteria = new QHBoxLayout;
-    cboSearch = new QComboBox(search);
-    cboSearch->setObjectName(QStringLiteral("cboSearch"));
-    cboSearch->setEditable(true);
-    cboSearch->setMinimumWidth(common::twips(2000));
-    lblSearch = new QLabel(search);
-    lblSearch->setObjectName(QStringLiteral("lblSearch"));
-    lblSearch->setMinimumWidth(common::twips(1200));
-    txtSearch = lineEdit("txtSearch", search);
-    DTPSearch = new ui::DatePicker(search);
-    DTPSearch->setObjectName(QStringLiteral("DTPSearch"));
-    DTPSearch->setFixedWidth(common::twips(1700));
-    criteria->addWidget(label(QStringLiteral("Select Searching Criteria"), cboSearch, search));
-    criteria->addWidget(cboSearch);
-    criteria->addSpacing(20);
-    criteria->addWidget(lblSearch);
-    criteria->addWidget(txtSearch, 1);
-    criteria->addWidget(DTPSearch);
-    searchLayout->addLayout(criteria);
-    mshSearch = new ui::Grid(search);
-    mshSearch->setObjectName(QStringLiteral("mshSearch"));
-    searchLayout->addWidget(mshSearch, 1);
-    SSTab->addTab(search, QStringLiteral("Search Voucher"));
+    const common::formkit::VoucherSearchTab search
+        = common::formkit::voucherSearchTab(SSTab, QStringLiteral("Search Voucher"));
+    cboSearch = search.criterion;
+    lblSearch = search.label;
+    txtSearch = search.text;
+    DTPSearch = search.date;
+    mshSearch = search.list;
 
     // ---- keys
     ui::keys(txtVoucher).enterMovesNext().onEnter([this] { common::runGuarded([this] { OpenVoucher(); }); });
