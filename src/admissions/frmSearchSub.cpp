@@ -90,8 +90,7 @@ frmSearchSub::frmSearchSub(QWidget *parent)
 
 void frmSearchSub::formLoad()
 {
-    // Taken before the picker has a frame of its own: the window that asked.
-    m_opener = common::windows::activeWindow();
+    m_opener.remember();
     m_rsCourse.close();
     m_rsCourse.open(QStringLiteral("Select CourseId,CourseName From tblCourse Order By CourseName"), *gConn);
     {
@@ -117,13 +116,7 @@ void frmSearchSub::formUnload()
     gLookupMode = false;
     if (!m_picked)
         return;
-    common::Window *to = m_opener;
-    if (to && to != this && !to->isUnloading() && to->frame()->isVisible()
-        && !common::windows::closingDown()) {
-        // Activated before the picker's frame goes away, so the answer
-        // reaches the window that asked and no other.
-        to->activateWindowNow();
-    } else {
+    if (!m_opener.handBack(this)) {
         gPickSubId = 0;
         gPickSubName.clear();
         gPickCourseName.clear();

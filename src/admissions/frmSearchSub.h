@@ -2,9 +2,8 @@
 // The subject picker: finds one subject of the catalogue and hands it back
 // to the window that opened it (protocol in catalogue.h).
 #include "db.h"
+#include "picker_opener.h"
 #include "window.h"
-
-#include <QPointer>
 
 class QLabel;
 class QLineEdit;
@@ -27,7 +26,7 @@ public:
     // Column count, headers and widths of the list.
     void setGrid();
 
-    common::Window *opener() const { return m_opener; }
+    common::Window *opener() const { return m_opener.window(); }
 
 protected:
     void formLoad() override;
@@ -45,7 +44,7 @@ private:
     QPushButton *cmdSubject, *txtExit;
 
     db::Recordset m_rsCourse;
-    QPointer<common::Window> m_opener;
+    common::PickerOpener m_opener;
     bool m_picked = false;
 };
 

@@ -70,8 +70,7 @@ frmFindApp::frmFindApp(QWidget *parent)
 
 void frmFindApp::formLoad()
 {
-    // Taken before the picker has a frame of its own: the window that asked.
-    m_opener = common::windows::activeWindow();
+    m_opener.remember();
     {
         const QSignalBlocker block(cboCriteria);
         cboCriteria->addItems(
@@ -87,13 +86,7 @@ void frmFindApp::formUnload()
 {
     if (!m_picked)
         return;
-    common::Window *to = m_opener;
-    if (to && to != this && !to->isUnloading() && to->frame()->isVisible()
-        && !common::windows::closingDown()) {
-        // Activated before the picker's frame goes away, so the answer
-        // reaches the window that asked and no other.
-        to->activateWindowNow();
-    } else {
+    if (!m_opener.handBack(this)) {
         gPickAppId = m_previous;
     }
 }

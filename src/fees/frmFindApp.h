@@ -6,9 +6,8 @@
 // activation handler takes the answer. When the opener has gone meanwhile,
 // the answer is dropped (gPickAppId keeps the value it had). Closing the
 // picker without a pick hands back nothing.
+#include "picker_opener.h"
 #include "window.h"
-
-#include <QPointer>
 
 #include <cstdint>
 
@@ -32,7 +31,7 @@ public:
     // Column count, headers and widths of the list.
     void setGrid();
 
-    common::Window *opener() const { return m_opener; }
+    common::Window *opener() const { return m_opener.window(); }
 
 protected:
     void formLoad() override;
@@ -46,7 +45,7 @@ private:
     QLineEdit *txt_s_value;
     ui::Grid *Msh;
 
-    QPointer<common::Window> m_opener;
+    common::PickerOpener m_opener;
     std::int32_t m_previous = 0; // gPickAppId before the pick
     bool m_picked = false;
 };
