@@ -420,12 +420,15 @@ void frmAcSetting::save()
     numbers.append({QStringLiteral("GI"), txtGstInv, QStringLiteral("Start Non GST Invoice Number:"), {}});
     for (Number &n : numbers) {
         if (!parseStartNumber(n.box->text(), &n.value)) {
+            // A hidden row goes back as it was read: nobody can see or mend it here.
+            if (!n.box->isVisibleTo(this)) {
+                n.value = n.box->text().isEmpty() ? db::Value() : db::Value(n.box->text());
+                continue;
+            }
             common::info(QStringLiteral("%1 must be a whole number: \"%2\" is not.")
                              .arg(rowName(n.caption), n.box->text()));
-            if (n.box->isVisibleTo(this)) {
-                n.box->setFocus(Qt::OtherFocusReason);
-                n.box->selectAll();
-            }
+            n.box->setFocus(Qt::OtherFocusReason);
+            n.box->selectAll();
             return;
         }
     }

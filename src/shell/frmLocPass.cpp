@@ -78,17 +78,28 @@ void frmLocPass::cmdOK_Click()
     }
     unload();
     common::Window *target = nullptr;
-    if (gLockAccount) {
-        if ((target = common::windows::show(QStringLiteral("frmAccount")))) {
-            target->activateWindowNow();
-            target->setMaximized();
+    try {
+        if (gLockAccount) {
+            if ((target = common::windows::show(QStringLiteral("frmAccount")))) {
+                target->activateWindowNow();
+                target->setMaximized();
+            }
+        } else if (gLockSetMenus) {
+            if ((target = common::windows::show(QStringLiteral("frmSecMenus"))))
+                target->moveTwips(1000, 600);
+        } else if (gLockRemoveData) {
+            if ((target = common::windows::show(QStringLiteral("frmRemoveData"))))
+                target->moveTwips(1800, 600);
         }
-    } else if (gLockSetMenus) {
-        if ((target = common::windows::show(QStringLiteral("frmSecMenus"))))
-            target->moveTwips(1000, 600);
-    } else if (gLockRemoveData) {
-        if ((target = common::windows::show(QStringLiteral("frmRemoveData"))))
-            target->moveTwips(1800, 600);
+    } catch (...) {
+        // The target failed to load, so no unload of its will lower the flag:
+        // the menu's gate leaves nothing behind (the picker keeps its own).
+        if (!gLockAccount) {
+            gLockSetMenus = false;
+            gLockRemoveData = false;
+            ApplyMenuRights();
+        }
+        throw;
     }
     // Nothing to open: the home panel comes back rather than an empty frame.
     if (!target)
@@ -97,7 +108,9 @@ void frmLocPass::cmdOK_Click()
 
 void frmLocPass::cmdCancel_Click()
 {
-    if (gLookupMode) {
+    // Only the account picker's request hides the gate; a menu item's gate
+    // (even while the picker's hidden gate is still loaded) goes away.
+    if (gLookupMode && gLockAccount) {
         hideWindow();
         return;
     }

@@ -150,6 +150,18 @@ TEST_F(SetupTest, LoadingAndSavingWritesEveryRowBackUnchangedHiddenOnesIncluded)
     EXPECT_EQ(dump(), expected);
 }
 
+TEST_F(SetupTest, AHiddenRowThatHoldsNoStartNumberGoesBackAsItWasRead)
+{
+    seedSetup();
+    exec("update VouSetting set VouNo = -1 where VouStatus = 'PO'");
+    const QStringList before = dump();
+    open();
+    press("cmdSave");
+    EXPECT_EQ(dialogs().texts(), QStringList({"Sucessfully  save you Voucher Setting"}));
+    EXPECT_EQ(scalar("select VouNo from VouSetting where VouStatus = 'PO'").toInt(), -1);
+    EXPECT_EQ(dump().size(), before.size());
+}
+
 TEST_F(SetupTest, FeeReceiptsTakeTheCashReceiptsSideAndLock)
 {
     seedSetup();

@@ -81,6 +81,21 @@ TEST_F(Gate, CancelLowersTheFlagSoTheNextOpenerGetsItsOwnTarget)
     EXPECT_EQ(common::windows::ifLoaded("frmSecMenus"), nullptr);
 }
 
+TEST_F(Gate, AMenuGateCancelledWhileThePickersGateIsHiddenGoesAway)
+{
+    gLookupMode = true;
+    gLockAccount = true;
+    common::windows::show(QStringLiteral("frmLocPass"));
+    clickButton(gate(), "cmdCancel");
+    ASSERT_NE(gate(), nullptr) << "the picker's gate stays loaded, hidden";
+
+    trigger("mnuSetMenu");
+    clickButton(gate(), "cmdCancel");
+    EXPECT_EQ(gate(), nullptr);
+    EXPECT_FALSE(gLockSetMenus);
+    EXPECT_TRUE(main()->homePanel()->isVisible());
+}
+
 TEST_F(Gate, CancelInLookupModeOnlyHidesTheGate)
 {
     gLookupMode = true;
