@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 #include "errors.h"
+#include "fields.h"
 #include "format.h"
 #include "frmFindAC.h"
 #include "globals.h"
@@ -24,23 +25,15 @@ namespace accounts {
 
 namespace {
 
+using common::fields::accountTag;
+using common::fields::setAccount;
+
 const char *const kTag = "Tag";
-
-QString tagOf(const QLineEdit *box)
-{
-    return box->property(kTag).toString();
-}
-
-void setAccount(QLineEdit *box, const QString &title, const QString &key)
-{
-    box->setText(title);
-    box->setProperty(kTag, key);
-}
 
 // A text box's tag as the key column's value: "" is no account.
 db::Value keyValue(const QLineEdit *box)
 {
-    const QString tag = tagOf(box).trimmed();
+    const QString tag = accountTag(box).trimmed();
     if (tag.isEmpty())
         return {};
     bool ok = false;

@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "feereceipt.h"
 #include "feereceipt_rules.h"
+#include "fields.h"
 #include "format.h"
 #include "formkit.h"
 #include "globals.h"
@@ -32,6 +33,12 @@ namespace fees {
 
 namespace {
 
+using common::fields::accountTag;
+using common::fields::amountOf;
+using common::fields::focusIfEnabled;
+using common::fields::keyOf;
+using common::fields::setAccount;
+
 const char *const kTag = "Tag";
 const QString kDr = QStringLiteral("DR");
 const QString kCr = QStringLiteral("CR");
@@ -51,37 +58,7 @@ enum Col {
     ColCount = 13
 };
 
-QString tagOf(const QLineEdit *b)
-{
-    return b->property(kTag).toString();
-}
-
-void setAccount(QLineEdit *b, const QString &title, const QString &key)
-{
-    b->setText(title);
-    b->setProperty(kTag, key);
-}
-
-std::int64_t keyOf(const QString &text)
-{
-    bool ok = false;
-    const qlonglong k = text.trimmed().toLongLong(&ok);
-    return ok ? k : 0;
-}
-
 using common::info;
-
-void focusIfEnabled(QWidget *w)
-{
-    if (w->isEnabled())
-        w->setFocus(Qt::OtherFocusReason);
-}
-
-db::Money amountOf(const QString &text)
-{
-    db::Money m;
-    return db::Money::tryParse(text, &m) ? m : db::Money();
-}
 
 struct Column {
     const char *header;
@@ -373,7 +350,7 @@ void frmInsRec::formActivate()
 
 void frmInsRec::takeStudent()
 {
-    const std::int64_t account = keyOf(tagOf(txtCrAc));
+    const std::int64_t account = keyOf(accountTag(txtCrAc));
     const StudentAdmission a = studentAdmission(*gConn, account);
     if (a.found) {
         m_StudentAppId = a.appId;
@@ -520,7 +497,7 @@ void frmInsRec::fillAmount()
 {
     if (!m_IsNewVoucher || cboSubject->boundText().isEmpty())
         return;
-    const std::int64_t account = keyOf(tagOf(txtCrAc));
+    const std::int64_t account = keyOf(accountTag(txtCrAc));
     if (account <= 0)
         return;
     const SubjectFigures f = subjectFigures(*gConn, account, m_StudentAppId, keyOf(cboSubject->boundText()));
@@ -539,16 +516,16 @@ void frmInsRec::cmdAdd_Click()
     }
     if (txtDRCR->text() == QLatin1String("."))
         txtDRCR->clear();
-    if (tagOf(txtDrAc).isEmpty()) {
+    if (accountTag(txtDrAc).isEmpty()) {
         info(QStringLiteral("Please Select Debit Account"));
         return;
     }
-    if (tagOf(txtCrAc).isEmpty()) {
+    if (accountTag(txtCrAc).isEmpty()) {
         info(QStringLiteral("Please Select Credit Account"));
         focusIfEnabled(cmdSelectCr);
         return;
     }
-    if (tagOf(txtDrAc) == tagOf(txtCrAc)) {
+    if (accountTag(txtDrAc) == accountTag(txtCrAc)) {
         info(QStringLiteral("same account title not allow, please change debit or cedit Account"));
         return;
     }
@@ -568,13 +545,13 @@ void frmInsRec::cmdAdd_Click()
         if (row < 1 || row >= MshEntry->rows())
             row = MshEntry->addRow();
     }
-    MshEntry->setTextMatrix(row, ColCashKey, tagOf(txtDrAc));
+    MshEntry->setTextMatrix(row, ColCashKey, accountTag(txtDrAc));
     MshEntry->setTextMatrix(row, ColCashName, txtDrAc->text());
     MshEntry->setTextMatrix(row, ColStudentName, txtCrAc->text());
     MshEntry->setTextMatrix(row, ColAmount, common::fmt::money(amount));
     MshEntry->setTextMatrix(row, ColCheque, txtChecque->text());
     MshEntry->setTextMatrix(row, ColNarration, txtNaration->text());
-    MshEntry->setTextMatrix(row, ColStudentKey, tagOf(txtCrAc));
+    MshEntry->setTextMatrix(row, ColStudentKey, accountTag(txtCrAc));
     MshEntry->setTextMatrix(row, ColSession, cboSession->boundText());
     MshEntry->setTextMatrix(row, ColSubject, cboSubject->boundText());
 

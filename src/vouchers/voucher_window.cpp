@@ -3,6 +3,7 @@
 #include "controls.h"
 #include "dialogs.h"
 #include "errors.h"
+#include "fields.h"
 #include "format.h"
 #include "formkit.h"
 #include "globals.h"
@@ -31,41 +32,17 @@ namespace vouchers {
 
 namespace {
 
+using common::fields::accountTag;
+using common::fields::amountOf;
+using common::fields::focusIfEnabled;
+using common::fields::keyOf;
+using common::fields::setAccount;
+
 const char *const kTag = "Tag";
 const QString kDr = QStringLiteral("DR");
 const QString kCr = QStringLiteral("CR");
 
-QString tagOf(const QLineEdit *b)
-{
-    return b->property(kTag).toString();
-}
-
-void setAccount(QLineEdit *b, const QString &title, const QString &key)
-{
-    b->setText(title);
-    b->setProperty(kTag, key);
-}
-
-std::int64_t keyOf(const QString &text)
-{
-    bool ok = false;
-    const qlonglong k = text.trimmed().toLongLong(&ok);
-    return ok ? k : 0;
-}
-
 using common::info;
-
-void focusIfEnabled(QWidget *w)
-{
-    if (w->isEnabled())
-        w->setFocus(Qt::OtherFocusReason);
-}
-
-db::Money amountOf(const QString &text)
-{
-    db::Money m;
-    return db::Money::tryParse(text, &m) ? m : db::Money();
-}
 
 struct Column {
     const char *header;
@@ -455,19 +432,19 @@ void VoucherWindow::cmdAdd_Click()
 {
     if (txtDRCR->text() == QLatin1String("."))
         txtDRCR->clear();
-    if (tagOf(txtDrAc).isEmpty()) {
+    if (accountTag(txtDrAc).isEmpty()) {
         info(QStringLiteral("Please Select Debit Account"));
         if (m_s.cashSide != kDr)
             focusIfEnabled(cmdSelectDr);
         return;
     }
-    if (tagOf(txtCrAc).isEmpty()) {
+    if (accountTag(txtCrAc).isEmpty()) {
         info(QStringLiteral("Please Select Credit Account"));
         if (m_s.cashSide != kCr)
             focusIfEnabled(cmdSelectCr);
         return;
     }
-    if (tagOf(txtDrAc) == tagOf(txtCrAc)) {
+    if (accountTag(txtDrAc) == accountTag(txtCrAc)) {
         info(QStringLiteral("same account title not allow, please change debit or cedit Account"));
         if (m_s.sameAccountFocusesDebit)
             focusIfEnabled(cmdSelectDr);
@@ -492,11 +469,12 @@ void VoucherWindow::cmdAdd_Click()
     QStringList cells;
     if (isCash()) {
         QLineEdit *l = lineBox();
-        cells = {tagOf(l), l->text(), common::fmt::money(amount), txtChecque->text(),
+        cells = {accountTag(l), l->text(), common::fmt::money(amount), txtChecque->text(),
             txtNaration->toPlainText(), txtFile->text(), txtBill->text()};
     } else {
-        cells = {tagOf(txtDrAc), txtDrAc->text(), txtCrAc->text(), common::fmt::money(amount),
-            txtChecque->text(), txtNaration->toPlainText(), tagOf(txtCrAc), txtFile->text(), txtBill->text()};
+        cells = {accountTag(txtDrAc), txtDrAc->text(), txtCrAc->text(), common::fmt::money(amount),
+            txtChecque->text(), txtNaration->toPlainText(), accountTag(txtCrAc), txtFile->text(),
+            txtBill->text()};
     }
     for (int c = 0; c < cells.size(); ++c)
         MshEntry->setTextMatrix(row, c, cells[c]);
@@ -569,7 +547,7 @@ void VoucherWindow::cmdSave_Click()
     v.date = DTPicker->date();
     v.paidReceive = txtPaidTo->text();
     v.stamp = m_stamp;
-    const std::int64_t cashKey = isCash() ? keyOf(tagOf(box(m_s.cashSide))) : 0;
+    const std::int64_t cashKey = isCash() ? keyOf(accountTag(box(m_s.cashSide))) : 0;
     for (int r = 1; r < MshEntry->rows(); ++r) {
         const auto cell = [this, r](int c) { return MshEntry->textMatrix(r, c); };
         if (cell(0).isEmpty())

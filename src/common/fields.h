@@ -1,0 +1,45 @@
+#pragma once
+// Small readings of entry fields that many windows share.
+#include "db.h"
+
+#include <QLineEdit>
+#include <QString>
+
+#include <cstdint>
+
+namespace common::fields {
+
+// An account field that the account picker fills: its text is the account's
+// title and its "Tag" the account's RowID as decimal text ("" = no account).
+inline QString accountTag(const QLineEdit *box)
+{
+    return box->property("Tag").toString();
+}
+inline void setAccount(QLineEdit *box, const QString &title, const QString &key)
+{
+    box->setText(title);
+    box->setProperty("Tag", key);
+}
+
+// A key typed or stored as text; 0 when it is none.
+inline std::int64_t keyOf(const QString &text)
+{
+    bool ok = false;
+    const qlonglong k = text.trimmed().toLongLong(&ok);
+    return ok ? k : 0;
+}
+
+// An amount as typed; 0 when the text is no amount.
+inline db::Money amountOf(const QString &text)
+{
+    db::Money m;
+    return db::Money::tryParse(text, &m) ? m : db::Money();
+}
+
+inline void focusIfEnabled(QWidget *w)
+{
+    if (w->isEnabled())
+        w->setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace common::fields
