@@ -29,7 +29,8 @@ public:
 // ".5"), rounded to the cent; 0 when the text starts with no number.
 db::Money amountValue(const QString &text);
 
-// The largest form number plus one (1 for the first form).
+// One more than the largest form number in use, counting the numbers of the
+// 'CF' rows that outlived their form (1 for the first form).
 std::int32_t nextFormNumber(db::Connection &conn);
 
 // The account the 'CF' rows name as their opposite account: AcCode of the
