@@ -101,27 +101,6 @@ void openStudentSubjects(db::Recordset &rs, db::Connection &conn, std::int64_t a
         conn, {static_cast<long long>(account)});
 }
 
-SubjectFigures subjectFigures(
-    db::Connection &conn, std::int64_t account, std::int64_t appId, std::int64_t subId)
-{
-    SubjectFigures out;
-    db::Recordset rs;
-    rs.open(QStringLiteral("Select NetAmount, RecAmount, (Select money(sum(CrAmt)) From DetJV "
-                           "Where VouStatus In ('FR', 'CF') And AcCode = ? And SubID = ?) as Later "
-                           "From tblDetApp Where AppID = ? And SubID = ?"),
-        conn,
-        {static_cast<long long>(account), static_cast<long long>(subId), static_cast<long long>(appId),
-            static_cast<long long>(subId)});
-    if (rs.recordCount() < 1)
-        return out;
-    out.found = true;
-    out.received
-        = rs.fields(QStringLiteral("RecAmount")).toMoney() + rs.fields(QStringLiteral("Later")).toMoney();
-    const db::Field net = rs.fields(QStringLiteral("NetAmount"));
-    out.remaining = net.isNull() ? db::Money() : net.toMoney() - out.received;
-    return out;
-}
-
 db::Money total(const Receipt &r)
 {
     db::Money sum;

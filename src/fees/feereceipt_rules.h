@@ -9,6 +9,7 @@
 // It is stored as a paired line in DetJV: the debit row on the cash or bank
 // account, then the credit row on the student, both with SessionID and SubID.
 #include "db.h"
+#include "fee_figures.h"
 #include "printing.h"
 
 #include <QDate>
@@ -41,20 +42,6 @@ StudentAdmission studentAdmission(db::Connection &conn, std::int64_t account);
 void openSessions(db::Recordset &rs, db::Connection &conn);
 // The subjects on any admission of the account, active or not: SubId, SubName.
 void openStudentSubjects(db::Recordset &rs, db::Connection &conn, std::int64_t account);
-
-// What a subject of an admission has received and still owes. Received is
-// the amount taken at admission (tblDetApp.RecAmount, which the admission's
-// receipt lines post) plus every fee-receipt and carry-forward credit posted
-// to the student's account for that subject. Remaining is the subject's net
-// fee (its fee less the discount) less received; 0 when the net fee is not
-// recorded. found is false when the admission has no such subject.
-struct SubjectFigures {
-    bool found = false;
-    db::Money received;
-    db::Money remaining;
-};
-SubjectFigures subjectFigures(
-    db::Connection &conn, std::int64_t account, std::int64_t appId, std::int64_t subId);
 
 struct ReceiptLine {
     std::int64_t cashAccount = 0; // the cash or bank account debited

@@ -1,5 +1,6 @@
 #include "report_procedures.h"
 
+#include "fee_figures.h"
 #include "reports.h"
 
 #include <QHash>
@@ -240,18 +241,15 @@ std::int64_t creatStuWiseDet(
     db::Transaction tx(conn);
     conn.execute(QStringLiteral("Delete From rptStudentDetail"));
     db::Recordset rs;
-    rs.open(
-        QStringLiteral(
-            "Select m.SessionID, s.SessionName, sb.CourseId, c.CourseName, d.SubID, sb.SubName, m.AppID, "
-            "m.RegNo, m.StuName, m.FatherName, m.CellNo, m.CusCode, d.NetAmount, d.RecAmount, d.InActive, "
-            "money((Select ifnull(sum(j.CrAmt), 0) From DetJV j Where j.VouStatus In ('FR', 'CF') "
-            "And j.AcCode = m.CusCode And j.SubID = d.SubID)) As FeeReceived "
-            "From tblMasApp m Join tblDetApp d On d.AppID = m.AppID "
-            "Left Join tblSubject sb On sb.SubId = d.SubID "
-            "Left Join tblCourse c On c.CourseId = sb.CourseId "
-            "Left Join tblSession s On s.SessionId = m.SessionID "
-            "Where m.SessionID = ? And (? = 0 Or sb.CourseId = ?) And (? = 0 Or d.SubID = ?) "
-            "Order By c.CourseName, sb.SubName, m.StuName, m.AppID, d.rowid"),
+    rs.open(QStringLiteral(
+                "Select m.SessionID, s.SessionName, sb.CourseId, c.CourseName, d.SubID, sb.SubName, m.AppID, "
+                "m.RegNo, m.StuName, m.FatherName, m.CellNo, m.CusCode, d.NetAmount, d.InActive "
+                "From tblMasApp m Join tblDetApp d On d.AppID = m.AppID "
+                "Left Join tblSubject sb On sb.SubId = d.SubID "
+                "Left Join tblCourse c On c.CourseId = sb.CourseId "
+                "Left Join tblSession s On s.SessionId = m.SessionID "
+                "Where m.SessionID = ? And (? = 0 Or sb.CourseId = ?) And (? = 0 Or d.SubID = ?) "
+                "Order By c.CourseName, sb.SubName, m.StuName, m.AppID, d.rowid"),
         conn, {session, course, course, subject, subject});
     const QString insert = QStringLiteral(
         "Insert Into rptStudentDetail (LineNo, SessionID, SessionName, CourseID, CourseName, SubID, SubName, "
@@ -260,17 +258,15 @@ std::int64_t creatStuWiseDet(
     std::int64_t lineNo = 0;
     for (; !rs.eof(); rs.moveNext()) {
         const Money net = rs.fields("NetAmount").toMoney();
-        const Money atAdmission = rs.fields("RecAmount").toMoney();
-        const Money fees = rs.fields("FeeReceived").toMoney();
-        const Money received = atAdmission + fees;
-        // As the fee receipt shows it: nothing remains on a line without a net amount.
-        const Money balance = rs.fields("NetAmount").isNull() ? Money() : net - received;
+        // The figures the fee receipt window shows for the line.
+        const fees::SubjectFigures f = fees::subjectFigures(
+            conn, rs.fields("CusCode").toInt(), rs.fields("AppID").toInt(), rs.fields("SubID").toInt());
         const Value inactive = rs.fields("InActive").isNull() ? Value() : Value(QStringLiteral("1"));
         db::Params row;
         for (int i = 0; i < 12; ++i)
             row.push_back(rs.fields(i).value());
         row.insert(row.begin(), Value(++lineNo));
-        row.insert(row.end(), {net, atAdmission, fees, received, balance, inactive});
+        row.insert(row.end(), {net, f.atAdmission, f.credited, f.received, f.remaining, inactive});
         conn.execute(insert, row);
     }
     tx.commit();
