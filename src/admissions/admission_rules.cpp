@@ -132,12 +132,20 @@ QString refusalMessage(Refusal refusal)
         return QStringLiteral("Please enter Student Name");
     case Refusal::NoCellNo:
         return QStringLiteral("Please enter Cell No");
+    case Refusal::NoSession:
+        return QStringLiteral("Please select Session Name");
+    case Refusal::NoSessionYet:
+        return QStringLiteral("Please create a Session first (Session window), then select it");
     case Refusal::NoCashAccount:
         return QStringLiteral("please select Account In Vouchere Setup");
     case Refusal::DuplicateStudent:
         return QStringLiteral("this Student is already exitis!");
     case Refusal::NoSubjects:
         return QStringLiteral("Please enter subject in detail");
+    case Refusal::DuplicateSubject:
+        return lineRefusalMessage(LineRefusal::DuplicateSubject);
+    case Refusal::ReceivedAboveNet:
+        return lineRefusalMessage(LineRefusal::ReceivedAboveNet);
     case Refusal::ApplicationGone:
         return QStringLiteral("This application no longer exists; another user may have deleted it.");
     case Refusal::AccountRefused:
@@ -165,6 +173,14 @@ Refusal checkApplication(db::Connection &conn, const AdmissionSetup &setup, cons
         return Refusal::NoStudentName;
     if (entry.cellNo.isEmpty())
         return Refusal::NoCellNo;
+    // Without a session the student is missing from every session-wise
+    // report and fee figure.
+    if (conn.scalar(QStringLiteral("select SessionId from tblSession where SessionId = ?"),
+                {textOrNull(entry.sessionId.trimmed())})
+            .isNull())
+        return conn.scalar(QStringLiteral("select count(*) from tblSession")).toInt() == 0
+            ? Refusal::NoSessionYet
+            : Refusal::NoSession;
     if (setup.cashAcCode == 0 && totalsOf(entry.lines).received > db::Money())
         return Refusal::NoCashAccount;
     const bool isNew = entry.appId.isEmpty();
@@ -180,7 +196,55 @@ Refusal checkApplication(db::Connection &conn, const AdmissionSetup &setup, cons
     }
     if (entry.lines.isEmpty())
         return Refusal::NoSubjects;
+    for (int i = 0; i < entry.lines.size(); ++i) {
+        switch (checkLine(entry.lines[i], entry.lines, i)) {
+        case LineRefusal::DuplicateSubject:
+            return Refusal::DuplicateSubject;
+        case LineRefusal::ReceivedAboveNet:
+            return Refusal::ReceivedAboveNet;
+        // The stored net amount is what the save writes; how it was worked
+        // out is the entry's business.
+        case LineRefusal::DiscountAboveAmount:
+        case LineRefusal::None:
+            break;
+        }
+    }
     return Refusal::None;
+}
+
+db::Money netAmount(const QString &amount, const QString &discount)
+{
+    return leadingAmount(amount) - leadingAmount(discount);
+}
+
+LineRefusal checkLine(const SubjectLine &line, const QList<SubjectLine> &lines, int ownIndex)
+{
+    const QString subject = line.subId.trimmed();
+    for (int i = 0; i < lines.size(); ++i) {
+        if (i != ownIndex && lines[i].subId.trimmed() == subject)
+            return LineRefusal::DuplicateSubject;
+    }
+    const db::Money net = leadingAmount(line.netAmount);
+    if (net < db::Money())
+        return LineRefusal::DiscountAboveAmount;
+    if (leadingAmount(line.recAmount) > net)
+        return LineRefusal::ReceivedAboveNet;
+    return LineRefusal::None;
+}
+
+QString lineRefusalMessage(LineRefusal refusal)
+{
+    switch (refusal) {
+    case LineRefusal::None:
+        return {};
+    case LineRefusal::DuplicateSubject:
+        return QStringLiteral("This Subject Name is already exitis in detail");
+    case LineRefusal::DiscountAboveAmount:
+        return QStringLiteral("Discount is greater than Amount");
+    case LineRefusal::ReceivedAboveNet:
+        return QStringLiteral("Received Amount is greater than Net Amount");
+    }
+    return {};
 }
 
 SaveOutcome saveApplication(

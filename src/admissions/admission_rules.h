@@ -86,9 +86,13 @@ enum class Refusal {
     NoStudentHead, // "please set SubControl Account in Voucher Setup "
     NoStudentName, // "Please enter Student Name"
     NoCellNo, // "Please enter Cell No"
+    NoSession, // no session chosen, or the chosen one is gone
+    NoSessionYet, // no session chosen and none exists to choose
     NoCashAccount, // "please select Account In Vouchere Setup"
     DuplicateStudent, // "this Student is already exitis!"
     NoSubjects, // "Please enter subject in detail"
+    DuplicateSubject, // one subject on two lines
+    ReceivedAboveNet, // a line received more than its net amount
     ApplicationGone, // the application was deleted meanwhile
     AccountRefused, // the students' head no longer takes a new account
 };
@@ -110,6 +114,22 @@ bool studentNameTaken(
 
 // The save's checks, in order; the first that fails is returned.
 Refusal checkApplication(db::Connection &conn, const AdmissionSetup &setup, const ApplicationEntry &entry);
+
+// The net amount of a line: its amount less its discount.
+db::Money netAmount(const QString &amount, const QString &discount);
+
+// A subject line's own checks, as "&Add" makes them on the line being
+// entered (its net amount already worked out from amount and discount).
+enum class LineRefusal {
+    None,
+    DuplicateSubject, // the subject is on another line of the application
+    DiscountAboveAmount, // the net amount would fall below 0
+    ReceivedAboveNet, // more received than the net amount
+};
+// `ownIndex` is the line's index in `lines` while it is being changed, -1
+// for a new line.
+LineRefusal checkLine(const SubjectLine &line, const QList<SubjectLine> &lines, int ownIndex);
+QString lineRefusalMessage(LineRefusal refusal);
 
 // Checks, then writes in one transaction: the master row (a new one numbered
 // largest AppID plus one), the subject lines (deleted and written again), the

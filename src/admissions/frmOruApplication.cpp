@@ -58,7 +58,8 @@ QPushButton *button(QWidget *parent, const QString &name, const QString &caption
 {
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(name);
-    b->setAutoDefault(false);
+    // Enter on a focused button clicks it.
+    b->setAutoDefault(true);
     b->setMinimumWidth(80);
     return b;
 }
@@ -402,9 +403,9 @@ void frmOruApplication::formActivate()
     txtSubId->setText(QString::number(gPickSubId));
     txtSubName->setText(gPickSubName);
     txtCourDur->setText(gPickCourseDurr);
-    const QString amount = admissions::amountText(db::Money::fromDouble(gPickSubAmount));
-    txt_rate->setText(amount);
-    txtNetAmt->setText(amount);
+    txt_rate->setText(admissions::amountText(db::Money::fromDouble(gPickSubAmount)));
+    // The discount still shown counts against the new subject's amount too.
+    txtDiscountChanged();
     gPickCourseName.clear();
     gPickCourseDurr.clear();
     gPickSubName.clear();
@@ -550,10 +551,16 @@ void frmOruApplication::OpenData()
 
 void frmOruApplication::SetMaxLenght()
 {
-    OpenQuery(QStringLiteral("Select * From tblDetApp Where 0=1"));
-    const int index = gRs->indexOf(QStringLiteral("Nerration"));
-    if (index >= 0 && gRs->column(index).definedSize > 0)
-        txtNarration->setMaxLength(gRs->column(index).definedSize);
+    const auto limit = [](QLineEdit *box, const QString &table, const QString &column) {
+        OpenQuery(QStringLiteral("Select * From %1 Where 0=1").arg(table));
+        const int index = gRs->indexOf(column);
+        if (index >= 0 && gRs->column(index).definedSize > 0)
+            box->setMaxLength(gRs->column(index).definedSize);
+    };
+    limit(txtNarration, QStringLiteral("tblDetApp"), QStringLiteral("Nerration"));
+    // The address is copied to the student's account, whose column is the
+    // narrower one.
+    limit(txtMailAdd, QStringLiteral("Accounts"), QStringLiteral("Addr"));
 }
 
 // --- Subject lines ---------------------------------------------------------
@@ -583,26 +590,31 @@ void frmOruApplication::cmdAddClick()
         txt_rate->setFocus(Qt::OtherFocusReason);
         return;
     }
-    int row = 0;
-    if (txtEditRow->text().isEmpty()) {
-        const int rows = MshSubject->rows();
-        for (int r = 1; r < rows; ++r) {
-            if (MshSubject->textMatrix(r, 0) == txtSubId->text()) {
-                info(QStringLiteral("This Subject Name is already exitis in detail"));
-                txtSubName->setFocus(Qt::OtherFocusReason);
-                return;
-            }
-        }
-        MshSubject->setRows(rows + 1);
-        row = rows;
-    } else {
+    int row = MshSubject->rows();
+    if (!txtEditRow->text().isEmpty()) {
         row = txtEditRow->text().toInt();
         if (row < 1 || row >= MshSubject->rows())
             return;
     }
-    const QString cells[] = {txtSubId->text(), txtCourse->text(), txtSubName->text(), txt_rate->text(),
+    // The net amount shown may date from before the last change of amount
+    // or discount; the line takes the one they give.
+    recomputeNet();
+    const SubjectLine line {txtSubId->text(), txtCourse->text(), txtSubName->text(), txt_rate->text(),
         txtDiscount->text(), txtNarration->text(), txtNetAmt->text(), txtRecAmt->text(),
         ChkInactive->isChecked() ? QStringLiteral("1") : QStringLiteral("0")};
+    const admissions::LineRefusal refusal = admissions::checkLine(line, gridLines(), row - 1);
+    if (refusal != admissions::LineRefusal::None) {
+        info(admissions::lineRefusalMessage(refusal));
+        QLineEdit *focus = refusal == admissions::LineRefusal::DuplicateSubject ? txtSubName
+            : refusal == admissions::LineRefusal::DiscountAboveAmount           ? txtDiscount
+                                                                                : txtRecAmt;
+        focus->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (row == MshSubject->rows())
+        MshSubject->setRows(row + 1);
+    const QString cells[] = {line.subId, line.course, line.subName, line.subAmt, line.discount,
+        line.narration, line.netAmount, line.recAmount, line.inActive};
     for (int c = 0; c < int(std::size(cells)); ++c)
         MshSubject->setTextMatrix(row, c, cells[c]);
     for (QLineEdit *box : {txtEditRow, txtCourse, txtSubId, txtSubName, txtNarration, txt_rate, txtDiscount,
@@ -733,6 +745,14 @@ void frmOruApplication::cmdSaveClick()
             break;
         case Refusal::NoSubjects:
             cmdFindsubject->setFocus(Qt::OtherFocusReason);
+            break;
+        case Refusal::NoSession:
+        case Refusal::NoSessionYet:
+            cboSession->setFocus(Qt::OtherFocusReason);
+            break;
+        case Refusal::DuplicateSubject:
+        case Refusal::ReceivedAboveNet:
+            MshSubject->setFocus(Qt::OtherFocusReason);
             break;
         default:
             break;

@@ -158,12 +158,20 @@ TEST_F(AdmissionRules, ChecksRefuseInOrderAndWriteNothing)
         {"no name", [](auto &e, auto &) { e.stuName.clear(); }, Refusal::NoStudentName,
             "Please enter Student Name"},
         {"no cell", [](auto &e, auto &) { e.cellNo.clear(); }, Refusal::NoCellNo, "Please enter Cell No"},
+        {"no session", [](auto &e, auto &) { e.sessionId.clear(); }, Refusal::NoSession,
+            "Please select Session Name"},
+        {"a session that is gone", [](auto &e, auto &) { e.sessionId = "9"; }, Refusal::NoSession,
+            "Please select Session Name"},
         {"no cash account", [](auto &, auto &s) { s.cashAcCode = 0; }, Refusal::NoCashAccount,
             "please select Account In Vouchere Setup"},
         {"same name, blanks and case aside", [](auto &e, auto &) { e.stuName = "ali  raza"; },
             Refusal::DuplicateStudent, "this Student is already exitis!"},
         {"no lines", [](auto &e, auto &) { e.lines.clear(); }, Refusal::NoSubjects,
             "Please enter subject in detail"},
+        {"one subject on two lines", [](auto &e, auto &) { e.lines[1].subId = " 1"; },
+            Refusal::DuplicateSubject, "This Subject Name is already exitis in detail"},
+        {"received above the net amount", [](auto &e, auto &) { e.lines[0].recAmount = "1400.01"; },
+            Refusal::ReceivedAboveNet, "Received Amount is greater than Net Amount"},
         {"renamed onto another student",
             [](auto &e, auto &) {
                 e.appId = "2";
@@ -191,6 +199,46 @@ TEST_F(AdmissionRules, ChecksRefuseInOrderAndWriteNothing)
     admissions::AdmissionSetup noCash = setup();
     noCash.cashAcCode = 0;
     EXPECT_TRUE(admissions::saveApplication(conn(), noCash, unpaid, "sa").ok());
+}
+
+TEST_F(AdmissionRules, WithoutAnySessionTheRefusalSaysToCreateOne)
+{
+    exec("delete from tblSession");
+    ApplicationEntry e = entry("ALI RAZA");
+    e.sessionId.clear();
+    const auto out = save(e);
+    EXPECT_EQ(out.refusal, Refusal::NoSessionYet);
+    EXPECT_EQ(out.message, "Please create a Session first (Session window), then select it");
+    EXPECT_EQ(scalar("select count(*) from tblMasApp").toInt(), 0);
+}
+
+TEST_F(AdmissionRules, ALineIsCheckedAgainstItsNetAmountAndTheOtherLines)
+{
+    using admissions::LineRefusal;
+    const QList<SubjectLine> grid = {SubjectLine {"1", "", "AUDIT", "1500", "100", "", "1400", "500", "0"},
+        SubjectLine {"2", "", "TAXATION", "1200.5", "", "", "1200.5", "", "0"}};
+    const auto line = [](const char *subId, const char *amount, const char *discount, const char *received) {
+        const QString net = admissions::amountText(admissions::netAmount(amount, discount));
+        return SubjectLine {subId, "", "", amount, discount, "", net, received, "0"};
+    };
+    const struct {
+        const char *what;
+        SubjectLine line;
+        int ownIndex;
+        LineRefusal expected;
+    } cases[] = {
+        {"new subject", line("3", "900", "", "900"), -1, LineRefusal::None},
+        {"subject already on a line", line("2", "900", "", ""), -1, LineRefusal::DuplicateSubject},
+        {"a changed line keeps its subject", line("2", "1200.5", "200", "1000.5"), 1, LineRefusal::None},
+        {"a changed line takes another's subject", line("1", "1500", "", ""), 1,
+            LineRefusal::DuplicateSubject},
+        {"received above the discounted net", line("3", "4000.5", "1000", "4000.5"), -1,
+            LineRefusal::ReceivedAboveNet},
+        {"received one cent above", line("3", "10", "0.01", "10"), -1, LineRefusal::ReceivedAboveNet},
+        {"discount above the amount", line("3", "10", "10.01", ""), -1, LineRefusal::DiscountAboveAmount},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(admissions::checkLine(c.line, grid, c.ownIndex), c.expected) << c.what;
 }
 
 TEST_F(AdmissionRules, FailureMidSaveLeavesDatabaseAsBefore)

@@ -277,6 +277,102 @@ TEST_F(ApplicationWindow, LineEntryRules)
     EXPECT_EQ(scalar("select count(*) from DetJV").toInt(), 0) << "nothing received, no receipt";
 }
 
+TEST_F(ApplicationWindow, ALineNeverReceivesMoreThanItsNetAmount)
+{
+    open();
+    // Received typed up to the fee, then a discount: the net falls below it.
+    pick("TAXATION");
+    typeText(c("txtRecAmt"), "1200.5");
+    typeText(c("txtDiscount"), "200");
+    press("cmd_ADD_1");
+    EXPECT_EQ(dialogs().texts(), QStringList({"Received Amount is greater than Net Amount"}));
+    EXPECT_EQ(focusIn(w), c("txtRecAmt"));
+    EXPECT_EQ(lines()->rows(), 1);
+    retype("txtRecAmt", "1000.5");
+    press("cmd_ADD_1");
+    ASSERT_EQ(lines()->rows(), 2);
+    EXPECT_EQ(gridRow(lines(), 1).mid(3, 5), QStringList({"1200.5", "200", "", "1000.5", "1000.5"}));
+
+    // A pick while a line is being changed keeps the discount in the net.
+    doubleClickRow(lines(), 1);
+    ASSERT_EQ(text("txtEditRow"), "1");
+    pick("AUDIT");
+    EXPECT_EQ(text("txtDiscount"), "200");
+    EXPECT_EQ(text("txtNetAmt"), "1300");
+    press("cmd_ADD_1");
+    EXPECT_EQ(dialogs().count(), 1) << dialogs().texts().join("; ").toStdString();
+    EXPECT_EQ(gridRow(lines(), 1).mid(2, 6), QStringList({"AUDIT", "1500", "200", "", "1300", "1000.5"}));
+    EXPECT_EQ(text("txtTotAmount"), "1300");
+
+    // A changed line may keep its own subject, not take another line's.
+    dialogs().clear();
+    addLine("TAXATION", "", "");
+    ASSERT_EQ(lines()->rows(), 3);
+    doubleClickRow(lines(), 2);
+    pick("AUDIT");
+    press("cmd_ADD_1");
+    EXPECT_EQ(dialogs().texts(), QStringList({"This Subject Name is already exitis in detail"}));
+    EXPECT_EQ(lines()->textMatrix(2, 2), "TAXATION");
+    dialogs().clear();
+    doubleClickRow(lines(), 1);
+    pick("AUDIT");
+    retype("txtRecAmt", "1300");
+    press("cmd_ADD_1");
+    EXPECT_EQ(dialogs().count(), 0) << dialogs().texts().join("; ").toStdString();
+    EXPECT_EQ(lines()->textMatrix(1, 7), "1300");
+    EXPECT_EQ(lines()->rows(), 3);
+}
+
+TEST_F(ApplicationWindow, EnterClicksTheFocusedButton)
+{
+    open();
+    c<QPushButton>("cmdFindsubject")->setFocus();
+    QTest::keyClick(c<QPushButton>("cmdFindsubject"), Qt::Key_Return);
+    EXPECT_NE(common::windows::ifLoaded("frmSearchSub"), nullptr);
+    common::windows::unload("frmSearchSub");
+    flushDeferred();
+
+    pick("AUDIT");
+    typeText(c("txtRecAmt"), "100");
+    pressEnter(c("txtRecAmt"));
+    ASSERT_EQ(focusIn(w), c<QPushButton>("cmd_ADD_1"));
+    QTest::keyClick(c<QPushButton>("cmd_ADD_1"), Qt::Key_Return);
+    EXPECT_EQ(lines()->rows(), 2);
+    EXPECT_EQ(text("txtReceive"), "100");
+}
+
+TEST_F(ApplicationWindow, TheAddressFitsTheStudentsAccountAndASessionIsNeeded)
+{
+    open();
+    EXPECT_EQ(c("txtMailAdd")->maxLength(), 100) << "the account's Addr column";
+    enterStudent();
+    typeText(c("txtMailAdd"), QString(150, u'x'));
+    EXPECT_EQ(text("txtMailAdd").size(), 100);
+    c<ui::DataCombo>("cboSession")->setBoundText("");
+    press("cmdSave");
+    EXPECT_EQ(dialogs().texts(), QStringList({"Please select Session Name"}));
+    EXPECT_EQ(focusIn(w), c<ui::DataCombo>("cboSession"));
+    EXPECT_EQ(scalar("select count(*) from tblMasApp").toInt(), 0);
+    c<ui::DataCombo>("cboSession")->setBoundText("1");
+    dialogs().clear();
+    press("cmdSave");
+    EXPECT_EQ(dialogs().count(), 0) << dialogs().texts().join("; ").toStdString();
+    EXPECT_EQ(rows("select a.Addr = m.MailAdd, length(a.Addr), m.SessionID from tblMasApp m "
+                   "join Accounts a on a.RowID = m.CusCode"),
+        QStringList({"1|100|1"}));
+}
+
+TEST_F(ApplicationWindow, WithoutAnySessionTheSaveSaysToCreateOne)
+{
+    exec("delete from tblSession");
+    open();
+    enterStudent();
+    press("cmdSave");
+    EXPECT_EQ(
+        dialogs().texts(), QStringList({"Please create a Session first (Session window), then select it"}));
+    EXPECT_EQ(scalar("select count(*) from tblMasApp").toInt(), 0);
+}
+
 TEST_F(ApplicationWindow, DeleteRefusedWhileStudentHasVouchersOtherwiseRemovesAll)
 {
     open();
