@@ -127,12 +127,6 @@ bool parseFee(const QString &text, db::Value *out)
     return true;
 }
 
-bool isDuration(const QString &text)
-{
-    static const QRegularExpression number(QStringLiteral("^\\s*(\\d+(\\.\\d*)?|\\.\\d+)\\s*$"));
-    return text.trimmed().isEmpty() || number.match(text).hasMatch();
-}
-
 bool sessionInUse(db::Connection &conn, std::int64_t sessionId)
 {
     return !conn.scalar(QStringLiteral("select 1 where exists (select 1 from tblMasApp where SessionID = ?) "

@@ -51,8 +51,6 @@ std::int64_t saveRecord(db::Connection &conn, Table t, const Entry &entry);
 // A fee as typed: empty is Null; a number of zero or more is an exact
 // amount. Returns false for anything else (letters, a negative fee).
 bool parseFee(const QString &text, db::Value *out);
-// A course length as typed: empty, or a number of zero or more ("6", "1.5").
-bool isDuration(const QString &text);
 
 // Deletes a session unless an admission application or a fee-receipt line
 // still names it; returns false (and deletes nothing) when one does.

@@ -43,14 +43,7 @@ void frmCourse::loadMember()
 
 bool frmCourse::collect(catalogue::Entry *entry)
 {
-    // The length box takes any key; only a number is stored.
-    if (!catalogue::isDuration(txtCourseDurr->text())) {
-        common::msgBox(QStringLiteral("Please enter the Course Durration as a number, for example 6 or 1.5"),
-            common::Buttons::Ok, common::Icon::Information);
-        txtCourseDurr->setFocus(Qt::OtherFocusReason);
-        txtCourseDurr->selectAll();
-        return false;
-    }
+    // The length is text, stored as typed ("3 YEARS" as well as "18").
     collectBoxes(entry);
     const QString unit = cmbMYear->currentText();
     entry->fields.append({QStringLiteral("MonthYear"), unit.isEmpty() ? db::Value() : db::Value(unit)});
