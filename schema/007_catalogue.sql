@@ -7,7 +7,7 @@ CREATE TABLE tblSession (
     SessionName VARCHAR(100) COLLATE NOCASE
 );
 
--- Coursedurration is the length as typed (a number); MonthYear its unit,
+-- Coursedurration is the length as typed ("18", "3 YEARS"); MonthYear its unit,
 -- "Month" or "Year" or whatever was typed into the unit box.
 CREATE TABLE tblCourse (
     CourseId        INTEGER NOT NULL PRIMARY KEY,

@@ -1,7 +1,5 @@
 #include "catalogue_rules.h"
 
-#include <QRegularExpression>
-
 namespace admissions::catalogue {
 
 namespace {
