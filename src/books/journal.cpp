@@ -353,10 +353,8 @@ void replace(db::Connection &conn, const Entry &e, const QString &openedStamp)
                            "SlipNo = ?, IRStatus = ? Where VouNo = ? And VouStatus = ?"),
             {e.date, e.master.paidReceive, total(e), e.master.login, textOrNull(e.master.slipNo),
                 textOrNull(e.master.irStatus), e.number, e.kind});
-    } else if (!openedStamp.isEmpty() && stamp(conn, e.kind, e.number) != openedStamp) {
-        throw Refused(QStringLiteral("Voucher %1 has been changed by another user since it was opened; "
-                                     "it was not saved. Open it again to see the changes.")
-                          .arg(e.number));
+    } else if (!openedStamp.isEmpty()) {
+        checkUnchanged(conn, e.kind, e.number, openedStamp, QStringLiteral("saved"));
     }
     writeRows(conn, e, e.number, rows);
     tx.commit();

@@ -90,6 +90,14 @@ void EntryWindow::showDraft()
         MshEntry->addRow(cells(l));
 }
 
+void EntryWindow::setColumns(ui::Grid *grid, const std::vector<Column> &columns)
+{
+    for (int c = 0; c < int(columns.size()); ++c) {
+        grid->setTextMatrix(0, c, QString::fromLatin1(columns[std::size_t(c)].header));
+        grid->setColWidth(c, columns[std::size_t(c)].width);
+    }
+}
+
 void EntryWindow::totGrdAmount()
 {
     lblTotalAmount->setText(QStringLiteral("Total Amount : ") + fmt::plainMoney(db::Money()));

@@ -109,6 +109,12 @@ protected:
     void connectShared();
     // The grid shows the draft again.
     void showDraft();
+    struct Column {
+        const char *header;
+        int width; // twips
+    };
+    // Headers and widths of a grid, from column 0.
+    static void setColumns(ui::Grid *grid, const std::vector<Column> &columns);
     bool eventFilter(QObject *watched, QEvent *event) override;
     void cboSearch_Change();
 

@@ -58,11 +58,6 @@ enum Col {
 
 using common::info;
 
-struct Column {
-    const char *header;
-    int width;
-};
-
 } // namespace
 
 frmInsRec::frmInsRec()
@@ -383,16 +378,12 @@ bool frmInsRec::eventFilter(QObject *watched, QEvent *event)
 
 void frmInsRec::setGrid()
 {
-    static const Column columns[ColCount]
-        = {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000}, {"Amount:", 1900},
-            {"Checque No. :", 1900}, {"Naration:", 4000}, {"CrAcCode:", 0}, {"Session Name", 2000},
-            {"Catagory:", 0}, {"Types:", 0}, {"Size:", 0}, {"RegNo:", 0}, {"Subject ID:", 0}};
     MshEntry->setRows(1);
     MshEntry->setCols(ColCount);
-    for (int c = 0; c < ColCount; ++c) {
-        MshEntry->setTextMatrix(0, c, QString::fromLatin1(columns[c].header));
-        MshEntry->setColWidth(c, columns[c].width);
-    }
+    setColumns(MshEntry,
+        {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000}, {"Amount:", 1900},
+            {"Checque No. :", 1900}, {"Naration:", 4000}, {"CrAcCode:", 0}, {"Session Name", 2000},
+            {"Catagory:", 0}, {"Types:", 0}, {"Size:", 0}, {"RegNo:", 0}, {"Subject ID:", 0}});
 }
 
 void frmInsRec::FixAccount()
@@ -661,12 +652,9 @@ bool frmInsRec::runSearch(db::Recordset &rs, const QString &criterion)
 
 void frmInsRec::labelSearch()
 {
-    static const Column columns[] = {{"Voucher # ", 1500}, {"Voucher Date", 2000}, {"Slip No.", 1600},
-        {"Paid To", 4000}, {"Amount", 2000}, {"Multi", 1000}, {"Status", 1000}};
-    for (int c = 0; c < int(std::size(columns)); ++c) {
-        mshSearch->setTextMatrix(0, c, QString::fromLatin1(columns[c].header));
-        mshSearch->setColWidth(c, columns[c].width);
-    }
+    setColumns(mshSearch,
+        {{"Voucher # ", 1500}, {"Voucher Date", 2000}, {"Slip No.", 1600}, {"Paid To", 4000},
+            {"Amount", 2000}, {"Multi", 1000}, {"Status", 1000}});
 }
 
 common::PrintJob frmInsRec::printJob(std::int32_t number) const

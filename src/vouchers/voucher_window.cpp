@@ -43,11 +43,6 @@ const QString kCr = QStringLiteral("CR");
 
 using common::info;
 
-struct Column {
-    const char *header;
-    int width;
-};
-
 } // namespace
 
 VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
@@ -318,22 +313,17 @@ bool VoucherWindow::eventFilter(QObject *watched, QEvent *event)
 
 void VoucherWindow::setGrid()
 {
-    static const Column paired[] = {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000},
+    static const std::vector<Column> paired = {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000},
         {"Amount:", 1900}, {"Checque No. :", 1900}, {"Naration:", 4000}, {"CrAcCode:", 0}, {"File No:", 1200},
         {"Bill No:", 1200}};
-    static const Column single[] = {{"", 0}, {"Account Title:", 5000}, {"Debit:", 1900},
+    static const std::vector<Column> single = {{"", 0}, {"Account Title:", 5000}, {"Debit:", 1900},
         {"Checque No. :", 1900}, {"Naration:", 5000}, {"File No:", 1200}, {"Bill No:", 1200}};
-    const Column *cols = isCash() ? single : paired;
-    const int n = isCash() ? int(std::size(single)) : int(std::size(paired));
+    const std::vector<Column> &cols = isCash() ? single : paired;
     MshEntry->setRows(1);
-    MshEntry->setCols(n);
-    for (int c = 0; c < n; ++c) {
-        QString header = QString::fromLatin1(cols[c].header);
-        if (isCash() && c == 2)
-            header = m_s.amountHeader;
-        MshEntry->setTextMatrix(0, c, header);
-        MshEntry->setColWidth(c, cols[c].width);
-    }
+    MshEntry->setCols(int(cols.size()));
+    setColumns(MshEntry, cols);
+    if (isCash())
+        MshEntry->setTextMatrix(0, 2, m_s.amountHeader);
 }
 
 void VoucherWindow::FixAccount()
@@ -580,12 +570,8 @@ bool VoucherWindow::runSearch(db::Recordset &rs, const QString &criterion)
 
 void VoucherWindow::labelSearch()
 {
-    static const Column columns[] = {
-        {"Voucher # ", 2000}, {"Voucher Date", 2000}, {"Paid To", 5000}, {"Amount", 2000}, {"Multi", 1000}};
-    for (int c = 0; c < int(std::size(columns)); ++c) {
-        mshSearch->setTextMatrix(0, c, QString::fromLatin1(columns[c].header));
-        mshSearch->setColWidth(c, columns[c].width);
-    }
+    setColumns(mshSearch,
+        {{"Voucher # ", 2000}, {"Voucher Date", 2000}, {"Paid To", 5000}, {"Amount", 2000}, {"Multi", 1000}});
 }
 
 common::PrintJob VoucherWindow::printJob(std::int32_t number) const
