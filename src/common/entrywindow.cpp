@@ -3,6 +3,7 @@
 #include "controls.h"
 #include "dialogs.h"
 #include "errors.h"
+#include "fields.h"
 #include "format.h"
 #include "globals.h"
 #include "grid.h"
@@ -88,6 +89,30 @@ void EntryWindow::showDraft()
     setGrid();
     for (const DraftLine &l : m_draft.lines())
         MshEntry->addRow(cells(l));
+}
+
+bool EntryWindow::checkLine(const LineChecks &c, db::Money *amount)
+{
+    const auto refuse = [](const char *text, QWidget *focus) {
+        info(QString::fromLatin1(text));
+        if (focus && focus->isEnabled())
+            focus->setFocus(Qt::OtherFocusReason);
+        return false;
+    };
+    if (c.amount->text() == QLatin1String("."))
+        c.amount->clear();
+    const QString debit = fields::accountTag(c.debit), credit = fields::accountTag(c.credit);
+    if (debit.isEmpty())
+        return refuse("Please Select Debit Account", c.noDebitFocus);
+    if (credit.isEmpty())
+        return refuse("Please Select Credit Account", c.noCreditFocus);
+    if (debit == credit)
+        return refuse("same account title not allow, please change debit or cedit Account", c.sameFocus);
+    db::Money value;
+    if (!db::Money::tryParse(c.amount->text(), &value) || value <= db::Money())
+        return refuse("please enter Amount", c.amount);
+    *amount = value;
+    return true;
 }
 
 void EntryWindow::setColumns(ui::Grid *grid, const std::vector<Column> &columns)

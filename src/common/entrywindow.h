@@ -113,6 +113,16 @@ protected:
         const char *header;
         int width; // twips
     };
+    // The checks of "&Add" that every entry window makes, in order: a lone
+    // "." emptied, a debit and a credit account, not the same one, and an
+    // amount above 0. Each refusal is told and moves the focus to its widget
+    // when that is enabled (nullptr: the focus stays). Returns false when the
+    // line may not be added; *amount then is not set.
+    struct LineChecks {
+        QLineEdit *debit, *credit, *amount;
+        QWidget *noDebitFocus = nullptr, *noCreditFocus = nullptr, *sameFocus = nullptr;
+    };
+    static bool checkLine(const LineChecks &checks, db::Money *amount);
     // Headers and widths of a grid, from column 0.
     static void setColumns(ui::Grid *grid, const std::vector<Column> &columns);
     bool eventFilter(QObject *watched, QEvent *event) override;

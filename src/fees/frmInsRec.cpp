@@ -493,27 +493,11 @@ void frmInsRec::cmdAdd_Click()
         cboSubject->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (txtDRCR->text() == QLatin1String("."))
-        txtDRCR->clear();
-    if (accountTag(txtDrAc).isEmpty()) {
-        info(QStringLiteral("Please Select Debit Account"));
-        return;
-    }
-    if (accountTag(txtCrAc).isEmpty()) {
-        info(QStringLiteral("Please Select Credit Account"));
-        focusIfEnabled(cmdSelectCr);
-        return;
-    }
-    if (accountTag(txtDrAc) == accountTag(txtCrAc)) {
-        info(QStringLiteral("same account title not allow, please change debit or cedit Account"));
-        return;
-    }
+    LineChecks checks {txtDrAc, txtCrAc, txtDRCR};
+    checks.noCreditFocus = cmdSelectCr;
     db::Money amount;
-    if (!db::Money::tryParse(txtDRCR->text(), &amount) || amount <= db::Money()) {
-        info(QStringLiteral("please enter Amount"));
-        txtDRCR->setFocus(Qt::OtherFocusReason);
+    if (!checkLine(checks, &amount))
         return;
-    }
 
     common::DraftLine l;
     l.debit = keyOf(accountTag(txtDrAc));

@@ -399,32 +399,14 @@ void VoucherWindow::pick(const QString &side)
 
 void VoucherWindow::cmdAdd_Click()
 {
-    if (txtDRCR->text() == QLatin1String("."))
-        txtDRCR->clear();
-    if (accountTag(txtDrAc).isEmpty()) {
-        info(QStringLiteral("Please Select Debit Account"));
-        if (m_s.cashSide != kDr)
-            focusIfEnabled(cmdSelectDr);
-        return;
-    }
-    if (accountTag(txtCrAc).isEmpty()) {
-        info(QStringLiteral("Please Select Credit Account"));
-        if (m_s.cashSide != kCr)
-            focusIfEnabled(cmdSelectCr);
-        return;
-    }
-    if (accountTag(txtDrAc) == accountTag(txtCrAc)) {
-        info(QStringLiteral("same account title not allow, please change debit or cedit Account"));
-        if (m_s.sameAccountFocusesDebit)
-            focusIfEnabled(cmdSelectDr);
-        return;
-    }
+    LineChecks checks {txtDrAc, txtCrAc, txtDRCR};
+    // The cash account's own button is not where a missing account is picked.
+    checks.noDebitFocus = m_s.cashSide != kDr ? cmdSelectDr : nullptr;
+    checks.noCreditFocus = m_s.cashSide != kCr ? cmdSelectCr : nullptr;
+    checks.sameFocus = m_s.sameAccountFocusesDebit ? cmdSelectDr : nullptr;
     db::Money amount;
-    if (!db::Money::tryParse(txtDRCR->text(), &amount) || amount <= db::Money()) {
-        info(QStringLiteral("please enter Amount"));
-        txtDRCR->setFocus(Qt::OtherFocusReason);
+    if (!checkLine(checks, &amount))
         return;
-    }
 
     common::DraftLine l;
     l.amount = amount;
