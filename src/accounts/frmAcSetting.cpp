@@ -361,7 +361,7 @@ void frmAcSetting::findAccount(const QString &key)
     if (key == QLatin1String("IR"))
         openAccountPicker(this, QStringLiteral("SUB"), false);
     else
-        openAccountPicker(this, gFindAcFilter, key != QLatin1String("RI"));
+        openAccountPicker(this, QString(), key != QLatin1String("RI"));
 }
 
 void frmAcSetting::clearSeries(const QString &key)

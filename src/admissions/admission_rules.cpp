@@ -2,6 +2,7 @@
 
 #include "chart_rules.h"
 #include "format.h"
+#include "journal.h"
 #include "vousetting.h"
 
 #include <QStringList>
@@ -325,23 +326,23 @@ SaveOutcome saveApplication(
     conn.execute(
         QStringLiteral("update tblMasApp set CusCode = ? where AppID = ?"), {key(accountKey), key(appId)});
 
-    // The admission-receipt pair: its voucher number is the student's account.
-    conn.execute(QStringLiteral("delete from DetJV where VouNo = ? and VouStatus = ?"),
-        {key(accountKey), kReceiptKind});
+    // The admission-receipt pair: its voucher number is the student's account,
+    // and a received amount of 0 leaves the account without one.
+    books::Entry receipt;
+    receipt.kind = kReceiptKind;
+    receipt.number = std::int32_t(accountKey);
+    receipt.date = entry.fixDate;
     if (totals.received > db::Money()) {
-        const QString date = entry.fixDate.toString(QStringLiteral("dd/MM/yyyy"));
+        books::Line l;
+        l.debit = setup.cashAcCode;
+        l.credit = accountKey;
         // Each line amount as "###0.00" writes it, exact to the cent.
-        const db::Money amount = db::Money::parse(common::fmt::plainMoney(totals.received));
-        const QString insert
-            = QStringLiteral("insert into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, DrAmt, "
-                             "CrAmt, Naration, CrAc) values (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-        conn.execute(insert,
-            {key(accountKey), kReceiptKind, date, 1, key(setup.cashAcCode), amount, db::Money(),
-                QStringLiteral("App. Rec Amount (") + entry.stuName + u')', key(accountKey)});
-        conn.execute(insert,
-            {key(accountKey), kReceiptKind, date, 2, key(accountKey), db::Money(), amount,
-                QStringLiteral("App. Rec Amount "), key(setup.cashAcCode)});
+        l.amount = db::Money::parse(common::fmt::plainMoney(totals.received));
+        l.narration = QStringLiteral("App. Rec Amount (") + entry.stuName + u')';
+        l.creditNarration = QStringLiteral("App. Rec Amount ");
+        receipt.lines.push_back(l);
     }
+    books::replace(conn, receipt, {});
     tx.commit();
 
     SaveOutcome o;
@@ -379,8 +380,7 @@ QString deleteApplication(db::Connection &conn, std::int64_t appId)
     conn.execute(QStringLiteral("delete from tblMasApp where AppID = ?"), {key(appId)});
     if (!account.isNull()) {
         conn.execute(QStringLiteral("delete from Accounts where RowID = ?"), {account});
-        conn.execute(
-            QStringLiteral("delete from DetJV where VouNo = ? and VouStatus = ?"), {account, kReceiptKind});
+        books::remove(conn, kReceiptKind, std::int32_t(account.toInt()));
     }
     tx.commit();
     return {};

@@ -1,5 +1,7 @@
 #include "carryforward_rules.h"
 
+#include "journal.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -168,19 +170,23 @@ Saved saveForm(db::Connection &conn, const Form &form)
                 amount == db::Money() ? db::Value() : db::Value(amount), preSession});
     }
 
-    conn.execute(QStringLiteral("Delete From DetJV Where VouNo = ? And VouStatus = ?"), {no, kCF});
-    int entry = 0;
+    // Every line with an amount credits the student; the journal numbers the
+    // rows by grid line and leaves lines without an amount out.
+    books::Entry posting;
+    posting.kind = kCF;
+    posting.number = no;
+    posting.date = form.date;
     for (const Line &l : form.lines) {
-        ++entry;
-        const db::Money amount = amountValue(l.amount);
-        if (amount <= db::Money())
-            continue;
-        conn.execute(QStringLiteral("Insert Into DetJV (VouNo, VouStatus, VouDate, SubID, SessionID, AcCode, "
-                                    "CrAc, EntryNo, DrAmt, CrAmt, Naration) "
-                                    "Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-            {no, kCF, form.date, static_cast<long long>(l.subjectId), keyValue(l.sessionId), account,
-                static_cast<long long>(form.crAc), entry, db::Money(), amount, l.narration});
+        books::Line j;
+        j.credit = account.toInt();
+        j.debit = form.crAc;
+        j.amount = amountValue(l.amount);
+        j.narration = l.narration;
+        j.sessionId = keyValue(l.sessionId);
+        j.subId = static_cast<long long>(l.subjectId);
+        posting.lines.push_back(j);
     }
+    common::refusing<books::Refused>([&] { books::replace(conn, posting, {}); });
 
     Saved out;
     out.formId = no;
@@ -226,7 +232,7 @@ void deleteForm(db::Connection &conn, std::int32_t formId, const QString &stamp)
     db::Transaction tx(conn);
     if (!stamp.isEmpty())
         checkUnchanged(conn, formId, stamp, QStringLiteral("deleted"));
-    conn.execute(QStringLiteral("Delete From DetJV Where VouNo = ? And VouStatus = ?"), {formId, kCF});
+    common::refusing<books::Refused>([&] { books::remove(conn, kCF, formId); });
     conn.execute(QStringLiteral("Delete From tblDetCarryForw Where FormID = ?"), {formId});
     conn.execute(QStringLiteral("Delete From tblMasCarryForw Where FormID = ?"), {formId});
     tx.commit();

@@ -9,6 +9,7 @@
 // row of DetJV on the student's ledger account (tblMasApp.CusCode), numbered
 // with the form's number, so that the fee receipt counts it as received.
 #include "db.h"
+#include "refusal.h"
 
 #include <QDate>
 #include <QString>
@@ -18,12 +19,8 @@
 
 namespace fees::carryforward {
 
-// A form that may not be written (or deleted) as it stands; the text is what
-// the user is told. Nothing has been written when it is thrown.
-class Refused : public db::Error {
-public:
-    using db::Error::Error;
-};
+// A form that may not be written (or deleted) as it stands.
+using Refused = common::Refused;
 
 // The numeric value of an amount text: its leading number ("12.5", "12.",
 // ".5"), rounded to the cent; 0 when the text starts with no number.
@@ -66,7 +63,7 @@ struct Saved {
 
 // Checks the form, then in one write transaction: takes the next number for
 // a new form, writes the master row, deletes and rewrites the lines and the
-// form's 'CF' rows. Throws Refused (nothing written) when the form has no
+// form's 'CF' rows (through the journal). Throws Refused (nothing written) when the form has no
 // student or no line, when the application is gone, when an amount is to be
 // posted for a student without a ledger account, or when an opened form was
 // changed or deleted by someone else meanwhile; a database error rolls

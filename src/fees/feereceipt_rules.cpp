@@ -1,19 +1,15 @@
 #include "feereceipt_rules.h"
 
-#include "voucher_rules.h"
+#include "journal.h"
+#include "refusal.h"
 
 namespace fees {
 
-using vouchers::Refused;
+using common::Refused;
 
 namespace {
 
 const QString kNoLine = QStringLiteral("Please enter less than one entry in detail");
-
-db::Value textOrNull(const QString &s)
-{
-    return s.isEmpty() ? db::Value() : db::Value(s);
-}
 
 db::Value keyOrNull(std::int64_t key)
 {
@@ -29,26 +25,17 @@ bool tableExists(db::Connection &conn, const QString &name)
         > 0;
 }
 
+// What the journal does not know of a receipt: every line names a subject.
+// The journal checks the rest (lines, accounts, amounts, balance).
 void checkReceipt(const Receipt &r)
 {
     if (r.lines.empty())
         throw Refused(kNoLine);
-    if (!r.date.isValid())
-        throw Refused(QStringLiteral("Please enter a valid voucher date."));
     if (r.slipNo.size() > 10)
         throw Refused(QStringLiteral("The slip number may have at most 10 characters."));
     for (const ReceiptLine &l : r.lines) {
         if (l.subId <= 0)
             throw Refused(QStringLiteral("please select subject "));
-        if (l.cashAccount <= 0)
-            throw Refused(QStringLiteral("Please Select Debit Account"));
-        if (l.student <= 0)
-            throw Refused(QStringLiteral("Please Select Credit Account"));
-        if (l.cashAccount == l.student)
-            throw Refused(
-                QStringLiteral("same account title not allow, please change debit or cedit Account"));
-        if (l.amount <= db::Money())
-            throw Refused(QStringLiteral("please enter Amount"));
     }
 }
 
@@ -56,12 +43,7 @@ void checkReceipt(const Receipt &r)
 
 std::int32_t nextReceiptNo(db::Connection &conn)
 {
-    // The series counts over its lines; a master left without lines must not
-    // be taken over by a new receipt either.
-    const db::Value last = conn.scalar(
-        QStringLiteral("Select max(n) From (Select max(VouNo) as n From DetJV Where VouStatus = 'FR' "
-                       "Union All Select max(VouNo) From MasJV Where VouStatus = 'FR')"));
-    return last.isNull() ? 1 : std::int32_t(last.toInt() + 1);
+    return books::nextNumber(conn, kReceiptKind);
 }
 
 StudentAdmission studentAdmission(db::Connection &conn, std::int64_t account)
@@ -112,118 +94,63 @@ db::Money total(const Receipt &r)
 std::int32_t saveReceipt(db::Connection &conn, const Receipt &r, const QString &login)
 {
     checkReceipt(r);
-    const QString mode = r.bank ? QStringLiteral("BANK") : QStringLiteral("CASH");
-
-    db::Transaction tx(conn);
-    std::int32_t no = r.vouNo;
-    if (r.isNew) {
-        // Read inside the write transaction: no other copy can take it meanwhile.
-        no = nextReceiptNo(conn);
-        conn.execute(QStringLiteral("Insert Into MasJV (VouNo, VouDate, PaidReceive, SlipNo, VouStatus, "
-                                    "TotalAmount, Login, IRStatus) Values (?, ?, ?, ?, ?, ?, ?, ?)"),
-            {no, r.date, r.paidReceive, textOrNull(r.slipNo), kReceiptKind, total(r), login, mode});
-    } else {
-        const QString now = vouchers::voucherStamp(conn, kReceiptKind, no);
-        if (now.isEmpty())
-            throw Refused(QStringLiteral("Voucher %1 has been deleted by another user since it was opened; "
-                                         "it was not saved.")
-                              .arg(no));
-        if (now != r.stamp)
-            throw Refused(QStringLiteral("Voucher %1 has been changed by another user since it was opened; "
-                                         "it was not saved. Open it again to see the changes.")
-                              .arg(no));
-        conn.execute(
-            QStringLiteral("Update MasJV Set VouDate = ?, PaidReceive = ?, SlipNo = ?, TotalAmount = ?, "
-                           "Login = ?, IRStatus = ? Where VouNo = ? And VouStatus = ?"),
-            {r.date, r.paidReceive, textOrNull(r.slipNo), total(r), login, mode, no, kReceiptKind});
-    }
-
-    conn.execute(QStringLiteral("Delete From DetJV Where VouNo = ? And VouStatus = ?"), {no, kReceiptKind});
-    const QString insert = QStringLiteral(
-        "Insert Into DetJV (VouNo, EntryNo, AcCode, DrAmt, CrAmt, ChecqNo, Naration, CrAc, SessionID, SubID, "
-        "VouStatus, VouDate) Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    std::int32_t entry = 0;
+    books::Entry e;
+    e.kind = kReceiptKind;
+    e.number = r.vouNo;
+    e.date = r.date;
+    e.master.paidReceive = r.paidReceive;
+    e.master.slipNo = r.slipNo;
+    e.master.irStatus = r.bank ? QStringLiteral("BANK") : QStringLiteral("CASH");
+    e.master.login = login;
     for (const ReceiptLine &l : r.lines) {
-        ++entry;
-        const long long cash = l.cashAccount, student = l.student, sub = l.subId;
-        conn.execute(insert,
-            {no, entry, cash, l.amount, db::Money(), l.chequeNo, l.narration, student, keyOrNull(l.sessionId),
-                sub, kReceiptKind, r.date});
-        conn.execute(insert,
-            {no, entry, student, db::Money(), l.amount, l.chequeNo, l.narration, cash, keyOrNull(l.sessionId),
-                sub, kReceiptKind, r.date});
+        books::Line j;
+        j.debit = l.cashAccount;
+        j.credit = l.student;
+        j.amount = l.amount;
+        j.chequeNo = l.chequeNo;
+        j.narration = l.narration;
+        j.sessionId = keyOrNull(l.sessionId);
+        j.subId = keyOrNull(l.subId);
+        e.lines.push_back(j);
     }
-
-    // What is stored must be what was meant (a trigger or a conversion could change it).
-    db::Recordset check;
-    check.open(QStringLiteral("Select money(sum(DrAmt)) as Dr, money(sum(CrAmt)) as Cr, count(*) as N "
-                              "From DetJV Where VouNo = ? And VouStatus = ?"),
-        conn, {no, kReceiptKind});
-    if (check.fields(QStringLiteral("N")).toInt() != std::int64_t(2 * r.lines.size())
-        || check.fields(QStringLiteral("Dr")).toMoney() != total(r)
-        || check.fields(QStringLiteral("Cr")).toMoney() != total(r))
-        throw Refused(
-            QStringLiteral("The debits and credits of this voucher do not balance; it was not saved."));
-    tx.commit();
-    return no;
+    return common::refusing<books::Refused>([&] {
+        if (r.isNew)
+            return books::post(conn, e);
+        books::replace(conn, e, r.stamp);
+        return r.vouNo;
+    });
 }
 
 OpenedReceipt openReceipt(db::Connection &conn, std::int32_t vouNo)
 {
+    const books::Opened o = books::open(conn, kReceiptKind, vouNo);
     OpenedReceipt out;
-    db::Recordset rs;
-    rs.open(QStringLiteral("Select VouDate, PaidReceive, SlipNo, IRStatus, ChecqNo From MasJV "
-                           "Where VouNo = ? And VouStatus = ?"),
-        conn, {vouNo, kReceiptKind});
-    if (rs.recordCount() < 1)
-        return out;
-    out.found = true;
-    out.date = rs.fields(QStringLiteral("VouDate")).toDate();
-    out.paidReceive = rs.fields(QStringLiteral("PaidReceive")).toString();
-    out.slipNo = rs.fields(QStringLiteral("SlipNo")).toString();
-    out.irStatus = rs.fields(QStringLiteral("IRStatus")).toString();
-    out.chequeNo = rs.fields(QStringLiteral("ChecqNo")).toString();
-
-    rs.open(
-        QStringLiteral("Select AcCode, CrAc, (Select AcName From Accounts Where RowID = d.CrAc) as AcNames, "
-                       "(Select AcName From Accounts Where RowID = d.AcCode) as CrName, CrAmt, ChecqNo, "
-                       "Naration, SessionID, SubID From DetJV d "
-                       "Where VouNo = ? And VouStatus = ? And CrAmt > 0 Order By EntryNo, rowid"),
-        conn, {vouNo, kReceiptKind});
-    for (; !rs.eof(); rs.moveNext()) {
+    out.found = o.found;
+    out.date = o.date;
+    out.paidReceive = o.master.paidReceive;
+    out.slipNo = o.master.slipNo;
+    out.irStatus = o.master.irStatus;
+    out.chequeNo = o.master.chequeNo;
+    out.stamp = o.stamp;
+    for (const books::Line &j : o.lines) {
         ReceiptLine l;
-        l.student = rs.fields(QStringLiteral("AcCode")).toInt();
-        l.cashAccount = rs.fields(QStringLiteral("CrAc")).toInt();
-        l.cashName = rs.fields(QStringLiteral("AcNames")).toString();
-        l.studentName = rs.fields(QStringLiteral("CrName")).toString();
-        l.amount = rs.fields(QStringLiteral("CrAmt")).toMoney();
-        l.chequeNo = rs.fields(QStringLiteral("ChecqNo")).toString();
-        l.narration = rs.fields(QStringLiteral("Naration")).toString();
-        l.sessionId = rs.fields(QStringLiteral("SessionID")).toInt();
-        l.subId = rs.fields(QStringLiteral("SubID")).toInt();
+        l.cashAccount = j.debit;
+        l.student = j.credit;
+        l.cashName = j.debitName;
+        l.studentName = j.creditName;
+        l.amount = j.amount;
+        l.chequeNo = j.chequeNo;
+        l.narration = j.narration;
+        l.sessionId = j.sessionId.toInt();
+        l.subId = j.subId.toInt();
         out.lines.push_back(l);
     }
-    out.stamp = vouchers::voucherStamp(conn, kReceiptKind, vouNo);
     return out;
 }
 
 void deleteReceipt(db::Connection &conn, std::int32_t vouNo, const QString &stamp)
 {
-    db::Transaction tx(conn);
-    if (!stamp.isEmpty()) {
-        const QString now = vouchers::voucherStamp(conn, kReceiptKind, vouNo);
-        if (now.isEmpty())
-            throw Refused(QStringLiteral("Voucher %1 has already been deleted by another user.").arg(vouNo));
-        if (now != stamp)
-            throw Refused(QStringLiteral("Voucher %1 has been changed by another user since it was opened; "
-                                         "it was not deleted. Open it again to see the changes.")
-                              .arg(vouNo));
-    }
-    conn.execute(
-        QStringLiteral("Delete From DetJV Where VouNo = ? And VouStatus = ?"), {vouNo, kReceiptKind});
-    conn.execute(
-        QStringLiteral("Delete From MasJV Where VouNo = ? And VouStatus = ?"), {vouNo, kReceiptKind});
-    tx.commit();
+    common::refusing<books::Refused>([&] { books::remove(conn, kReceiptKind, vouNo, stamp); });
 }
 
 bool searchReceipts(
@@ -231,9 +158,9 @@ bool searchReceipts(
 {
     const QString head = QStringLiteral(
         "Select a.VouNo, strftime('%d-%m-%Y', a.VouDate) as VouDate, a.SlipNo as slipNo, a.PaidReceive, "
-        "a.TotalAmount, case when (Select count(VouNo) From DetJV Where VouStatus = 'FR' And VouNo = a.VouNo "
-        "And DrAmt > 0) > 1 then 'M' end as Multi, a.IRStatus as IRSTATUS From MasJV a "
-        "Where a.VouStatus = 'FR' ");
+        "a.TotalAmount, case when n.Lines > 1 then 'M' end as Multi, a.IRStatus as IRSTATUS From MasJV a "
+        "Left Join (Select VouNo, count(*) as Lines From DetJV Where VouStatus = 'FR' And DrAmt > 0 "
+        "Group By VouNo) n On n.VouNo = a.VouNo Where a.VouStatus = 'FR' ");
     const QString order = QStringLiteral(" Order By a.VouNo desc");
     if (criterion == QLatin1String("Voucher #")) {
         rs.open(head + QStringLiteral("And cast(a.VouNo as text) Like ? ESCAPE '\\'") + order, conn,

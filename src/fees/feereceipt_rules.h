@@ -11,6 +11,7 @@
 #include "db.h"
 #include "fee_figures.h"
 #include "printing.h"
+#include "refusal.h"
 
 #include <QDate>
 #include <QString>
@@ -66,9 +67,9 @@ struct Receipt {
 
 db::Money total(const Receipt &r);
 
-// Checks the receipt, then in one write transaction: takes the next number
-// for a new receipt, writes the master row, deletes and rewrites the lines.
-// Returns the receipt's number. Throws vouchers::Refused (nothing written)
+// Checks the receipt and posts it to the journal: a new receipt under the
+// next number, an opened one over itself (paired rows with SessionID and
+// SubID). Returns the receipt's number. Throws common::Refused (nothing written)
 // for a receipt that may not be saved, or when an opened receipt was changed
 // or deleted by someone else meanwhile; a database error rolls it all back.
 // A line may take more than the subject still owes.

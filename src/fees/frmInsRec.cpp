@@ -14,7 +14,6 @@
 #include "keys.h"
 #include "picker.h"
 #include "printing.h"
-#include "voucher_rules.h"
 #include "vousetting.h"
 
 #include <QComboBox>
@@ -34,7 +33,6 @@ namespace fees {
 namespace {
 
 using common::fields::accountTag;
-using common::fields::amountOf;
 using common::fields::focusIfEnabled;
 using common::fields::keyOf;
 using common::fields::setAccount;
@@ -60,15 +58,10 @@ enum Col {
 
 using common::info;
 
-struct Column {
-    const char *header;
-    int width;
-};
-
 } // namespace
 
 frmInsRec::frmInsRec()
-    : common::Window(QStringLiteral("frmInsRec"))
+    : common::EntryWindow(QStringLiteral("frmInsRec"))
 {
     setWindowTitle(kCaption);
 
@@ -197,7 +190,7 @@ frmInsRec::frmInsRec()
     txtFile = lineEdit("txtFile", entry);
     txtBill = lineEdit("txtBill", entry);
     txtTotAmount = lineEdit("txtTotAmount", entry);
-    txtGrdRow = lineEdit("txtGrdRow", entry);
+    txtGrdRow = lineEdit("txtGrdRow", entry); // the draft knows which line is being changed
     for (QWidget *hidden :
         std::initializer_list<QWidget *> {txtPaidTo, lblPaidTo, txtFile, txtBill, txtTotAmount, txtGrdRow}) {
         hidden->hide();
@@ -233,7 +226,6 @@ frmInsRec::frmInsRec()
     mshSearch = search.list;
 
     // ---- keys
-    ui::keys(txtVoucher).enterMovesNext().onEnter([this] { common::runGuarded([this] { OpenVoucher(); }); });
     ui::keys(DTPicker).enterMovesNext();
     ui::keys(txtSlipNo).upperCase().dropBlanks().enterMovesNext();
     for (QWidget *w : std::initializer_list<QWidget *> {OptCash, OptBank, cmdSelectDr, cmdSelectCr})
@@ -245,9 +237,9 @@ frmInsRec::frmInsRec()
         .enterMovesNext();
     ui::keys(txtChecque).enterMovesNext();
     ui::keys(txtNaration).upperCase().enterMovesNext();
-    ui::keys(DTPSearch).onKey(Qt::Key_Backspace, [this] { common::runGuarded([this] { SearchGrd(); }); });
-    for (QWidget *w : std::initializer_list<QWidget *> {txtVouStatus, txtReceived, txtRemaingAmt, DTPSearch})
+    for (QWidget *w : std::initializer_list<QWidget *> {txtVouStatus, txtReceived, txtRemaingAmt})
         w->installEventFilter(this);
+    connectShared();
 
     using common::on;
     on(cmdSelectDr, &QPushButton::clicked, this, [this](bool) { pickCashBank(); });
@@ -259,15 +251,6 @@ frmInsRec::frmInsRec()
     on(cmdAdd, &QPushButton::clicked, this, [this](bool) { cmdAdd_Click(); });
     on(acmRemove, &QPushButton::clicked, this, [this](bool) { acmRemove_Click(); });
     on(MshEntry, &ui::Grid::cellDoubleClicked, this, [this] { MshEntry_DblClick(); });
-    on(cmdSave, &QPushButton::clicked, this, [this](bool) { cmdSave_Click(); });
-    on(cmdCancel, &QPushButton::clicked, this, [this](bool) { cmdCancel_Click(); });
-    on(cmdDelete, &QPushButton::clicked, this, [this](bool) { cmdDelete_Click(); });
-    on(cmdPrint, &QPushButton::clicked, this, [this](bool) { cmdPrint_Click(); });
-    on(cmdExit, &QPushButton::clicked, this, [this](bool) { unload(); });
-    on(cboSearch, &QComboBox::currentTextChanged, this, [this](const QString &) { cboSearch_Change(); });
-    on(txtSearch, &QLineEdit::textChanged, this, [this](const QString &) { SearchGrd(); });
-    on(DTPSearch, &QDateEdit::dateChanged, this, [this](const QDate &) { SearchGrd(); });
-    on(mshSearch, &ui::Grid::cellDoubleClicked, this, [this] { mshSearch_DblClick(); });
     applyTabOrder();
 }
 
@@ -332,6 +315,13 @@ void frmInsRec::formLoad()
 
 void frmInsRec::formActivate()
 {
+    // Subjects changed elsewhere (another window, another copy) show at once.
+    if (m_subjectsAccount > 0) {
+        const QString chosen = cboSubject->boundText();
+        openStudentSubjects(m_subjects, *gConn, m_subjectsAccount);
+        cboSubject->fill(m_subjects, QStringLiteral("SubName"), QStringLiteral("SubId"));
+        cboSubject->setBoundText(chosen);
+    }
     if (gFindAcRowID > 0 && m_PickSide == kDr) {
         setAccount(txtDrAc, gFindAcName, QString::number(gFindAcRowID));
         focusIfEnabled(cmdSelectCr);
@@ -361,6 +351,7 @@ void frmInsRec::takeStudent()
 
 void frmInsRec::fillSubjects(std::int64_t account)
 {
+    m_subjectsAccount = account;
     openStudentSubjects(m_subjects, *gConn, account);
     cboSubject->fill(m_subjects, QStringLiteral("SubName"), QStringLiteral("SubId"));
     if (m_subjects.recordCount() > 0) {
@@ -381,24 +372,18 @@ bool frmInsRec::eventFilter(QObject *watched, QEvent *event)
             DTPicker->setFocus(Qt::OtherFocusReason);
         else if (watched == txtReceived || watched == txtRemaingAmt)
             txtDRCR->setFocus(Qt::OtherFocusReason);
-    } else if (watched == DTPSearch && event->type() == QEvent::MouseButtonPress) {
-        common::runGuarded([this] { SearchGrd(); });
     }
-    return common::Window::eventFilter(watched, event);
+    return common::EntryWindow::eventFilter(watched, event);
 }
 
 void frmInsRec::setGrid()
 {
-    static const Column columns[ColCount]
-        = {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000}, {"Amount:", 1900},
-            {"Checque No. :", 1900}, {"Naration:", 4000}, {"CrAcCode:", 0}, {"Session Name", 2000},
-            {"Catagory:", 0}, {"Types:", 0}, {"Size:", 0}, {"RegNo:", 0}, {"Subject ID:", 0}};
     MshEntry->setRows(1);
     MshEntry->setCols(ColCount);
-    for (int c = 0; c < ColCount; ++c) {
-        MshEntry->setTextMatrix(0, c, QString::fromLatin1(columns[c].header));
-        MshEntry->setColWidth(c, columns[c].width);
-    }
+    setColumns(MshEntry,
+        {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000}, {"Amount:", 1900},
+            {"Checque No. :", 1900}, {"Naration:", 4000}, {"CrAcCode:", 0}, {"Session Name", 2000},
+            {"Catagory:", 0}, {"Types:", 0}, {"Size:", 0}, {"RegNo:", 0}, {"Subject ID:", 0}});
 }
 
 void frmInsRec::FixAccount()
@@ -428,30 +413,13 @@ void frmInsRec::SetMaxlength()
         txtNaration->setMaxLength(n);
 }
 
-void frmInsRec::totGrdAmount()
+std::int32_t frmInsRec::nextNumber()
 {
-    lblTotalAmount->setText(QStringLiteral("Total Amount : ") + common::fmt::plainMoney(db::Money()));
-    if (MshEntry->rows() < 2)
-        return;
-    db::Money sum;
-    for (int r = 1; r < MshEntry->rows(); ++r) {
-        const QString a = MshEntry->textMatrix(r, ColAmount);
-        if (!a.isEmpty())
-            sum += amountOf(a);
-    }
-    lblTotalAmount->setText(QStringLiteral("Total Amount : ") + common::fmt::money(sum));
-    txtTotAmount->setText(common::fmt::plainMoney(sum));
+    return nextReceiptNo(*gConn);
 }
 
-void frmInsRec::NewNo()
+void frmInsRec::clearFields()
 {
-    txtVoucher->setText(QString::number(nextReceiptNo(*gConn)));
-    m_IsNewVoucher = true;
-}
-
-void frmInsRec::ClearAll()
-{
-    txtVoucher->clear();
     txtChecque->clear();
     txtPaidTo->clear();
     setAccount(txtCrAc, {}, {});
@@ -459,16 +427,27 @@ void frmInsRec::ClearAll()
     txtNaration->clear();
     cboSession->setBoundText({});
     txtBill->clear();
-    txtGrdRow->clear();
     txtReceived->clear();
     txtRemaingAmt->clear();
     OptCash->setChecked(true);
     paymentMode();
     cboSubject->clear();
-    m_stamp.clear();
-    setGrid();
-    totGrdAmount();
-    NewNo();
+    m_subjectsAccount = 0;
+}
+
+QStringList frmInsRec::cells(const common::DraftLine &l) const
+{
+    QStringList row(ColCount);
+    row[ColCashKey] = QString::number(l.debit);
+    row[ColCashName] = l.debitName;
+    row[ColStudentName] = l.creditName;
+    row[ColAmount] = common::fmt::money(l.amount);
+    row[ColCheque] = l.chequeNo;
+    row[ColNarration] = l.narration;
+    row[ColStudentKey] = QString::number(l.credit);
+    row[ColSession] = l.sessionId;
+    row[ColSubject] = l.subId > 0 ? QString::number(l.subId) : QString();
+    return row;
 }
 
 void frmInsRec::paymentMode()
@@ -490,12 +469,12 @@ void frmInsRec::pickStudent()
 {
     m_PickSide = kCr;
     common::windows::unload(QStringLiteral("frmFindAC"));
-    accounts::openAccountPicker(this, gFindAcFilter);
+    accounts::openAccountPicker(this, QString());
 }
 
 void frmInsRec::fillAmount()
 {
-    if (!m_IsNewVoucher || cboSubject->boundText().isEmpty())
+    if (!isNewVoucher() || cboSubject->boundText().isEmpty())
         return;
     const std::int64_t account = keyOf(accountTag(txtCrAc));
     if (account <= 0)
@@ -514,46 +493,24 @@ void frmInsRec::cmdAdd_Click()
         cboSubject->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (txtDRCR->text() == QLatin1String("."))
-        txtDRCR->clear();
-    if (accountTag(txtDrAc).isEmpty()) {
-        info(QStringLiteral("Please Select Debit Account"));
-        return;
-    }
-    if (accountTag(txtCrAc).isEmpty()) {
-        info(QStringLiteral("Please Select Credit Account"));
-        focusIfEnabled(cmdSelectCr);
-        return;
-    }
-    if (accountTag(txtDrAc) == accountTag(txtCrAc)) {
-        info(QStringLiteral("same account title not allow, please change debit or cedit Account"));
-        return;
-    }
+    LineChecks checks {txtDrAc, txtCrAc, txtDRCR};
+    checks.noCreditFocus = cmdSelectCr;
     db::Money amount;
-    if (!db::Money::tryParse(txtDRCR->text(), &amount) || amount <= db::Money()) {
-        info(QStringLiteral("please enter Amount"));
-        txtDRCR->setFocus(Qt::OtherFocusReason);
+    if (!checkLine(checks, &amount))
         return;
-    }
 
-    int row = 0;
-    if (txtGrdRow->text().isEmpty()) {
-        row = MshEntry->addRow();
-    } else {
-        row = txtGrdRow->text().toInt();
-        txtGrdRow->clear();
-        if (row < 1 || row >= MshEntry->rows())
-            row = MshEntry->addRow();
-    }
-    MshEntry->setTextMatrix(row, ColCashKey, accountTag(txtDrAc));
-    MshEntry->setTextMatrix(row, ColCashName, txtDrAc->text());
-    MshEntry->setTextMatrix(row, ColStudentName, txtCrAc->text());
-    MshEntry->setTextMatrix(row, ColAmount, common::fmt::money(amount));
-    MshEntry->setTextMatrix(row, ColCheque, txtChecque->text());
-    MshEntry->setTextMatrix(row, ColNarration, txtNaration->text());
-    MshEntry->setTextMatrix(row, ColStudentKey, accountTag(txtCrAc));
-    MshEntry->setTextMatrix(row, ColSession, cboSession->boundText());
-    MshEntry->setTextMatrix(row, ColSubject, cboSubject->boundText());
+    common::DraftLine l;
+    l.debit = keyOf(accountTag(txtDrAc));
+    l.debitName = txtDrAc->text();
+    l.credit = keyOf(accountTag(txtCrAc));
+    l.creditName = txtCrAc->text();
+    l.amount = amount;
+    l.chequeNo = txtChecque->text();
+    l.narration = txtNaration->text();
+    l.sessionId = cboSession->boundText();
+    l.subId = keyOf(cboSubject->boundText());
+    m_draft.put(l);
+    showDraft();
 
     setAccount(txtCrAc, {}, {});
     txtDRCR->clear();
@@ -561,6 +518,7 @@ void frmInsRec::cmdAdd_Click()
     txtNaration->clear();
     cboSession->setBoundText({});
     cboSubject->clear();
+    m_subjectsAccount = 0;
     totGrdAmount();
     if (cmdSelectDr->isEnabled())
         cmdSelectDr->setFocus(Qt::OtherFocusReason);
@@ -570,17 +528,14 @@ void frmInsRec::cmdAdd_Click()
 
 void frmInsRec::acmRemove_Click()
 {
-    if (MshEntry->rows() > 2) {
-        const int r = MshEntry->row();
-        if (r >= 1 && r < MshEntry->rows())
-            MshEntry->removeRow(r);
-    } else {
-        setGrid();
-    }
+    if (m_draft.size() >= 2)
+        m_draft.remove(MshEntry->row());
+    else
+        m_draft.clear();
+    showDraft();
     txtDRCR->clear();
     txtNaration->clear();
     cboSession->setBoundText({});
-    txtGrdRow->clear();
     setAccount(txtCrAc, {}, {});
     totGrdAmount();
 }
@@ -588,78 +543,55 @@ void frmInsRec::acmRemove_Click()
 void frmInsRec::MshEntry_DblClick()
 {
     const int r = MshEntry->row();
-    if (r < 1 || r >= MshEntry->rows() || MshEntry->textMatrix(r, ColCashKey).isEmpty())
+    if (r < 1 || r > m_draft.size())
         return;
-    const auto cell = [this, r](int c) { return MshEntry->textMatrix(r, c); };
-    txtGrdRow->setText(QString::number(r));
-    setAccount(txtDrAc, cell(ColCashName), cell(ColCashKey));
-    setAccount(txtCrAc, cell(ColStudentName), cell(ColStudentKey));
-    txtDRCR->setText(common::fmt::plainMoney(amountOf(cell(ColAmount))));
-    txtChecque->setText(cell(ColCheque));
-    txtNaration->setText(cell(ColNarration));
-    cboSession->setBoundText(cell(ColSession));
+    const common::DraftLine l = m_draft.takeBack(r);
+    setAccount(txtDrAc, l.debitName, QString::number(l.debit));
+    setAccount(txtCrAc, l.creditName, QString::number(l.credit));
+    txtDRCR->setText(common::fmt::plainMoney(l.amount));
+    txtChecque->setText(l.chequeNo);
+    txtNaration->setText(l.narration);
+    cboSession->setBoundText(l.sessionId);
     // The figures shown belong to this line's own student, not the last one picked.
-    const std::int64_t account = keyOf(cell(ColStudentKey));
-    if (const StudentAdmission a = studentAdmission(*gConn, account); a.found)
+    if (const StudentAdmission a = studentAdmission(*gConn, l.credit); a.found)
         m_StudentAppId = a.appId;
-    fillSubjects(account);
-    if (!cell(ColSubject).isEmpty())
-        cboSubject->setBoundText(cell(ColSubject));
+    fillSubjects(l.credit);
+    if (l.subId > 0)
+        cboSubject->setBoundText(QString::number(l.subId));
 }
 
-void frmInsRec::cmdSave_Click()
+void frmInsRec::saveDraft(bool isNew, std::int32_t number, const QString &stamp)
 {
-    cmdDelete->setEnabled(false);
-    if (MshEntry->rows() < 2) {
-        info(QStringLiteral("Please enter less than one entry in detail"));
-        return;
-    }
     Receipt rec;
-    rec.isNew = m_IsNewVoucher;
-    rec.vouNo = txtVoucher->text().toInt();
+    rec.isNew = isNew;
+    rec.vouNo = number;
     rec.date = DTPicker->date();
     rec.paidReceive = txtPaidTo->text();
     rec.slipNo = txtSlipNo->text();
     rec.bank = OptBank->isChecked();
-    rec.stamp = m_stamp;
-    for (int r = 1; r < MshEntry->rows(); ++r) {
-        const auto cell = [this, r](int c) { return MshEntry->textMatrix(r, c); };
-        if (cell(ColCashKey).isEmpty())
-            continue;
+    rec.stamp = stamp;
+    for (const common::DraftLine &d : m_draft.lines()) {
         ReceiptLine l;
-        l.cashAccount = keyOf(cell(ColCashKey));
-        l.student = keyOf(cell(ColStudentKey));
-        l.amount = amountOf(cell(ColAmount));
-        l.chequeNo = cell(ColCheque);
-        l.narration = cell(ColNarration);
-        l.sessionId = keyOf(cell(ColSession));
-        l.subId = keyOf(cell(ColSubject));
+        l.cashAccount = d.debit;
+        l.student = d.credit;
+        l.amount = d.amount;
+        l.chequeNo = d.chequeNo;
+        l.narration = d.narration;
+        l.sessionId = keyOf(d.sessionId);
+        l.subId = d.subId;
         rec.lines.push_back(l);
     }
-    try {
-        saveReceipt(*gConn, rec, gUserName);
-    } catch (const vouchers::Refused &e) {
-        info(e.text());
-        return;
-    }
-    ClearAll();
-    DTPicker->setFocus(Qt::OtherFocusReason);
-    SearchGrd();
+    saveReceipt(*gConn, rec, gUserName);
 }
 
-void frmInsRec::OpenVoucher()
+common::Opening frmInsRec::openStored(std::int32_t number)
 {
-    if (txtVoucher->text().isEmpty()) {
-        totGrdAmount();
-        return;
-    }
-    const OpenedReceipt o = openReceipt(*gConn, txtVoucher->text().toInt());
-    if (!o.found) {
-        info(QStringLiteral("Voucher not found!"));
-        ClearAll();
-        DTPicker->setFocus(Qt::OtherFocusReason);
-        return;
-    }
+    const OpenedReceipt o = openReceipt(*gConn, number);
+    common::Opening out;
+    if (!o.found)
+        return out;
+    out.found = true;
+    out.stamp = o.stamp;
     if (o.date.isValid())
         DTPicker->setDate(o.date);
     txtChecque->setText(o.chequeNo);
@@ -668,104 +600,50 @@ void frmInsRec::OpenVoucher()
     (o.irStatus.compare(QLatin1String("CASH"), Qt::CaseInsensitive) == 0 ? OptCash : OptBank)
         ->setChecked(true);
     paymentMode();
-    m_stamp = o.stamp;
-    if (o.lines.empty()) {
-        cmdDelete->setEnabled(false);
-        totGrdAmount();
-        return;
-    }
+    if (o.lines.empty())
+        return out; // the grid and the cash or bank box keep what they show
+    out.hasLines = true;
     const ReceiptLine &first = o.lines.front();
     setAccount(txtDrAc, first.cashName, QString::number(first.cashAccount));
-    setGrid();
+    std::vector<common::DraftLine> lines;
     for (const ReceiptLine &l : o.lines) {
-        const int row = MshEntry->addRow();
-        MshEntry->setTextMatrix(row, ColCashKey, QString::number(l.cashAccount));
-        MshEntry->setTextMatrix(row, ColCashName, l.cashName);
-        MshEntry->setTextMatrix(row, ColStudentName, l.studentName);
-        MshEntry->setTextMatrix(row, ColAmount, common::fmt::money(l.amount));
-        MshEntry->setTextMatrix(row, ColCheque, l.chequeNo);
-        MshEntry->setTextMatrix(row, ColNarration, l.narration);
-        MshEntry->setTextMatrix(row, ColStudentKey, QString::number(l.student));
-        MshEntry->setTextMatrix(row, ColSession, l.sessionId > 0 ? QString::number(l.sessionId) : QString());
-        MshEntry->setTextMatrix(row, ColSubject, l.subId > 0 ? QString::number(l.subId) : QString());
+        common::DraftLine d;
+        d.debit = l.cashAccount;
+        d.debitName = l.cashName;
+        d.credit = l.student;
+        d.creditName = l.studentName;
+        d.amount = l.amount;
+        d.chequeNo = l.chequeNo;
+        d.narration = l.narration;
+        d.sessionId = l.sessionId > 0 ? QString::number(l.sessionId) : QString();
+        d.subId = l.subId;
+        lines.push_back(d);
     }
-    cmdDelete->setEnabled(true);
-    totGrdAmount();
+    m_draft.assign(std::move(lines));
+    showDraft();
+    return out;
 }
 
-void frmInsRec::cmdDelete_Click()
+void frmInsRec::removeStored(std::int32_t number, const QString &stamp)
 {
-    if (!txtVoucher->text().isEmpty()
-        && common::msgBox(QStringLiteral("are you sure Delete this Voucher "), 68) == common::Answer::Yes) {
-        try {
-            deleteReceipt(*gConn, txtVoucher->text().toInt(), m_stamp);
-            ClearAll();
-            txtGrdRow->clear();
-            DTPicker->setFocus(Qt::OtherFocusReason);
-            cmdDelete->setEnabled(false);
-        } catch (const vouchers::Refused &e) {
-            info(e.text());
-        }
-    }
-    SearchGrd();
-    totGrdAmount();
+    deleteReceipt(*gConn, number, stamp);
 }
 
-void frmInsRec::cmdCancel_Click()
+bool frmInsRec::runSearch(db::Recordset &rs, const QString &criterion)
 {
-    ClearAll();
-    DTPicker->setFocus(Qt::OtherFocusReason);
-    cmdDelete->setEnabled(false);
+    return searchReceipts(rs, *gConn, criterion, txtSearch->text(), DTPSearch->date());
 }
 
-void frmInsRec::cmdPrint_Click()
+void frmInsRec::labelSearch()
 {
-    if (txtVoucher->text().isEmpty()) {
-        info(QStringLiteral("please enter voucher no."));
-        DTPicker->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    common::printReport(slipJob(txtVoucher->text().toInt(), gUserName, gUserPassword));
+    setColumns(mshSearch,
+        {{"Voucher # ", 1500}, {"Voucher Date", 2000}, {"Slip No.", 1600}, {"Paid To", 4000},
+            {"Amount", 2000}, {"Multi", 1000}, {"Status", 1000}});
 }
 
-void frmInsRec::cboSearch_Change()
+common::PrintJob frmInsRec::printJob(std::int32_t number) const
 {
-    const QString text = cboSearch->currentText();
-    lblSearch->setText(text);
-    DTPSearch->setVisible(text == QLatin1String("Date"));
-}
-
-void frmInsRec::SearchGrd()
-{
-    if (gRs->state() == 1)
-        gRs->close();
-    if (!searchReceipts(*gRs, *gConn, cboSearch->currentText(), txtSearch->text(), DTPSearch->date()))
-        return; // a criterion of no known kind leaves the list as it is
-    if (gRs->recordCount() < 1) {
-        mshSearch->clearToBlank();
-        return;
-    }
-    mshSearch->bind(*gRs);
-    static const Column columns[] = {{"Voucher # ", 1500}, {"Voucher Date", 2000}, {"Slip No.", 1600},
-        {"Paid To", 4000}, {"Amount", 2000}, {"Multi", 1000}, {"Status", 1000}};
-    for (int c = 0; c < int(std::size(columns)); ++c) {
-        mshSearch->setTextMatrix(0, c, QString::fromLatin1(columns[c].header));
-        mshSearch->setColWidth(c, columns[c].width);
-    }
-}
-
-void frmInsRec::mshSearch_DblClick()
-{
-    const int r = mshSearch->row();
-    if (mshSearch->rows() < 2 || r < 1 || r >= mshSearch->rows() || mshSearch->textMatrix(r, 0).isEmpty())
-        return;
-    const QString no = mshSearch->textMatrix(r, 0);
-    ClearAll();
-    txtVoucher->setText(no);
-    ui::showTab(SSTab, 0);
-    OpenVoucher();
-    m_IsNewVoucher = false;
-    DTPicker->setFocus(Qt::OtherFocusReason);
+    return slipJob(number, gUserName, gUserPassword);
 }
 
 void registerFeeReceiptWindow()

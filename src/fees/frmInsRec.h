@@ -3,7 +3,7 @@
 // a cash or bank account (vouchers of kind 'FR'), showing for the chosen
 // subject what has been received and what is still due.
 #include "db.h"
-#include "window.h"
+#include "entrywindow.h"
 
 #include <cstdint>
 
@@ -22,22 +22,16 @@ class Grid;
 
 namespace fees {
 
-class frmInsRec : public common::Window {
+class frmInsRec : public common::EntryWindow {
     Q_OBJECT
 public:
     frmInsRec();
 
-    void setGrid();
+    void setGrid() override;
     void FixAccount();
     void SetMaxlength();
-    void totGrdAmount();
-    void ClearAll();
-    void NewNo();
-    void OpenVoucher();
-    void SearchGrd();
     void fillAmount();
 
-    bool isNewVoucher() const { return m_IsNewVoucher; }
     std::int64_t studentAppId() const { return m_StudentAppId; }
 
 protected:
@@ -45,6 +39,16 @@ protected:
     void formActivate() override;
     void formUnload() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+    QStringList cells(const common::DraftLine &line) const override;
+    std::int32_t nextNumber() override;
+    void clearFields() override;
+    void saveDraft(bool isNew, std::int32_t number, const QString &stamp) override;
+    common::Opening openStored(std::int32_t number) override;
+    void removeStored(std::int32_t number, const QString &stamp) override;
+    bool runSearch(db::Recordset &rs, const QString &criterion) override;
+    void labelSearch() override;
+    common::PrintJob printJob(std::int32_t number) const override;
 
 private:
     void pickCashBank();
@@ -55,32 +59,20 @@ private:
     void cmdAdd_Click();
     void acmRemove_Click();
     void MshEntry_DblClick();
-    void cmdSave_Click();
-    void cmdDelete_Click();
-    void cmdCancel_Click();
-    void cmdPrint_Click();
-    void cboSearch_Change();
-    void mshSearch_DblClick();
     void applyTabOrder();
 
-    bool m_IsNewVoucher = false;
     QString m_PickSide;
     std::int64_t m_StudentAppId = 0;
-    QString m_stamp; // the stored receipt as it was opened
+    std::int64_t m_subjectsAccount = 0; // the account the subject list was read for; 0 for none
     db::Recordset m_sessions;
     db::Recordset m_subjects;
 
-    QLabel *lblfrmTitle, *lblPaidTo, *lblChq, *lblTotalAmount, *lblSearch;
-    QTabWidget *SSTab;
-    QLineEdit *txtVouStatus, *txtVoucher, *txtSlipNo, *txtDrAc, *txtCrAc, *txtDRCR, *txtChecque, *txtReceived,
-        *txtRemaingAmt, *txtNaration, *txtPaidTo, *txtFile, *txtBill, *txtTotAmount, *txtGrdRow, *txtSearch;
+    QLabel *lblfrmTitle, *lblPaidTo, *lblChq;
+    QLineEdit *txtVouStatus, *txtSlipNo, *txtDrAc, *txtCrAc, *txtDRCR, *txtChecque, *txtReceived,
+        *txtRemaingAmt, *txtNaration, *txtPaidTo, *txtFile, *txtBill, *txtGrdRow;
     QRadioButton *OptCash, *OptBank;
-    ui::DatePicker *DTPicker, *DTPSearch;
     ui::DataCombo *cboSubject, *cboSession;
-    QPushButton *cmdSelectDr, *cmdSelectCr, *cmdAdd, *acmRemove, *cmdSave, *cmdCancel, *cmdDelete, *cmdPrint,
-        *cmdExit;
-    ui::Grid *MshEntry, *mshSearch;
-    QComboBox *cboSearch;
+    QPushButton *cmdSelectDr, *cmdSelectCr, *cmdAdd, *acmRemove;
 };
 
 } // namespace fees

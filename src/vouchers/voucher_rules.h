@@ -1,13 +1,16 @@
 #pragma once
 // Voucher rules as plain functions over a connection: numbering per kind,
-// the posting rows a voucher produces, saving (master and lines in one
-// transaction), opening, deleting, the search list and the printout.
+// saving, opening and deleting through the journal, the search list and the
+// printout.
 //
 // Kinds: "CP" cash payment, "CR" cash receipt (single-side: one row per line
 // and one cash row with the total), "BP" bank payment, "BR" bank receipt,
-// "JV" journal (paired: a debit and a credit row per line).
+// "JV" journal (paired: a debit and a credit row per line); the journal
+// owns the row shapes.
 #include "db.h"
+#include "journal.h"
 #include "printing.h"
+#include "refusal.h"
 
 #include <QDate>
 #include <QString>
@@ -17,12 +20,8 @@
 
 namespace vouchers {
 
-// A voucher that may not be written (or deleted) as it stands; the text is
-// what the user is told. Nothing has been written when it is thrown.
-class Refused : public db::Error {
-public:
-    using db::Error::Error;
-};
+// A voucher that may not be written (or deleted) as it stands.
+using Refused = common::Refused;
 
 bool isCashKind(const QString &kind); // CP, CR
 bool isVoucherKind(const QString &kind); // the five kinds
@@ -34,13 +33,7 @@ std::int32_t nextNumber(db::Connection &conn, const QString &kind, std::int32_t 
 // One line as the user entered it: the account debited, the account
 // credited and the amount. On a cash payment the credit is the cash
 // account, on a cash receipt the debit.
-struct Line {
-    std::int64_t debit = 0;
-    std::int64_t credit = 0;
-    db::Money amount;
-    QString chequeNo, narration, fileNo, billNo;
-    QString debitName, creditName; // filled by openVoucher
-};
+using Line = books::Line;
 
 struct Voucher {
     QString kind;
@@ -54,29 +47,13 @@ struct Voucher {
     QString stamp;
 };
 
-// One DetJV row.
-struct Posting {
-    std::int32_t entryNo = 0;
-    std::int64_t acCode = 0;
-    db::Value crAc; // Null on a cash voucher's total row
-    db::Money drAmt, crAmt;
-    db::Value chequeNo, narration, fileNo, billNo;
-};
-
-// The rows a voucher is stored as, in the order they are written.
-std::vector<Posting> postings(const Voucher &v);
 // The voucher's total: the exact sum of its line amounts.
 db::Money total(const Voucher &v);
 
-// Throws Refused unless the rows' debits equal their credits.
-void checkBalanced(const std::vector<Posting> &rows);
-
-// Checks the voucher (lines, accounts, amounts), then in one write
-// transaction: takes the next number for a new voucher, writes the master
-// row, deletes and rewrites the lines and checks that the stored lines
-// balance. Returns the voucher's number. Throws Refused (nothing written)
-// for a voucher that may not be saved, or when an opened voucher was changed
-// or deleted by someone else meanwhile; a database error rolls everything back.
+// Checks the voucher (lines, accounts, amounts) and posts it to the journal:
+// a new voucher under the next number, an opened one over itself. Returns
+// the voucher's number. Throws Refused (nothing written) for a voucher that may not be saved, or when an
+// opened voucher was changed or deleted by someone else meanwhile; a database error rolls everything back.
 std::int32_t saveVoucher(db::Connection &conn, const Voucher &v, const QString &login, std::int32_t startNo);
 
 struct OpenedVoucher {
@@ -91,9 +68,6 @@ struct OpenedVoucher {
 // Reads a stored voucher: its master and one Line per entered line (a cash
 // voucher's total row is not a line).
 OpenedVoucher openVoucher(db::Connection &conn, const QString &kind, std::int32_t vouNo);
-
-// The stored state of a voucher as one text; empty when it has no master row.
-QString voucherStamp(db::Connection &conn, const QString &kind, std::int32_t vouNo);
 
 // Deletes the voucher's lines and master in one transaction. With a stamp,
 // refuses when the voucher was changed or deleted meanwhile.

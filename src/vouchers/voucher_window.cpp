@@ -33,7 +33,6 @@ namespace vouchers {
 namespace {
 
 using common::fields::accountTag;
-using common::fields::amountOf;
 using common::fields::focusIfEnabled;
 using common::fields::keyOf;
 using common::fields::setAccount;
@@ -44,15 +43,10 @@ const QString kCr = QStringLiteral("CR");
 
 using common::info;
 
-struct Column {
-    const char *header;
-    int width;
-};
-
 } // namespace
 
 VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
-    : common::Window(name)
+    : common::EntryWindow(name)
     , m_s(std::move(settings))
 {
     setWindowTitle(m_s.caption);
@@ -167,6 +161,7 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     lblTotalAmount = common::formkit::totalLabel(entry);
     txtTotAmount = lineEdit("txtTotAmount", entry);
     txtTotAmount->hide();
+    // Kept for the design; the draft knows which line is being changed.
     txtGrdRow = lineEdit("txtGrdRow", entry);
     txtGrdRow->hide();
     entryLayout->addWidget(lblTotalAmount);
@@ -191,17 +186,16 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     mshSearch = search.list;
 
     // ---- keys
-    ui::keys(txtVoucher).enterMovesNext().onEnter([this] { common::runGuarded([this] { OpenVoucher(); }); });
     ui::keys(DTPicker).enterMovesNext();
     ui::keys(txtPaidTo).enterMovesNext();
     ui::keys(txtChecque).enterMovesNext();
     ui::keys(txtDRCR).pattern(QStringLiteral("[0-9.]")).once(QStringLiteral(".")).enterMovesNext();
     ui::keys(txtFile).pattern(QStringLiteral("[0-9]")).enterMovesNext();
     ui::keys(txtBill).pattern(QStringLiteral("[0-9]")).enterMovesNext();
-    ui::keys(DTPSearch).onKey(Qt::Key_Backspace, [this] { common::runGuarded([this] { SearchGrd(); }); });
     txtVouStatus->installEventFilter(this);
     txtDRCR->installEventFilter(this);
-    DTPSearch->installEventFilter(this);
+    connectShared();
+    m_pickMovesPastDate = true;
 
     using common::on;
     on(cmdSelectDr, &QPushButton::clicked, this, [this](bool) { pick(kDr); });
@@ -209,15 +203,6 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     on(cmdAdd, &QPushButton::clicked, this, [this](bool) { cmdAdd_Click(); });
     on(acmRemove, &QPushButton::clicked, this, [this](bool) { acmRemove_Click(); });
     on(MshEntry, &ui::Grid::cellDoubleClicked, this, [this] { MshEntry_DblClick(); });
-    on(cmdSave, &QPushButton::clicked, this, [this](bool) { cmdSave_Click(); });
-    on(cmdCancel, &QPushButton::clicked, this, [this](bool) { cmdCancel_Click(); });
-    on(cmdDelete, &QPushButton::clicked, this, [this](bool) { cmdDelete_Click(); });
-    on(cmdPrint, &QPushButton::clicked, this, [this](bool) { cmdPrint_Click(); });
-    on(cmdExit, &QPushButton::clicked, this, [this](bool) { unload(); });
-    on(cboSearch, &QComboBox::currentTextChanged, this, [this](const QString &) { cboSearch_Change(); });
-    on(txtSearch, &QLineEdit::textChanged, this, [this](const QString &) { SearchGrd(); });
-    on(DTPSearch, &QDateEdit::dateChanged, this, [this](const QDate &) { SearchGrd(); });
-    on(mshSearch, &ui::Grid::cellDoubleClicked, this, [this] { mshSearch_DblClick(); });
     connect(txtNaration, &QPlainTextEdit::textChanged, this, [this] {
         // A plain-text box has no maximum length of its own.
         if (m_narationMax > 0 && txtNaration->toPlainText().size() > m_narationMax) {
@@ -322,30 +307,23 @@ bool VoucherWindow::eventFilter(QObject *watched, QEvent *event)
         p.setColor(
             QPalette::Base, event->type() == QEvent::FocusIn ? QColor(255, 255, 0) : QColor(255, 255, 255));
         txtDRCR->setPalette(p);
-    } else if (watched == DTPSearch && event->type() == QEvent::MouseButtonPress) {
-        common::runGuarded([this] { SearchGrd(); });
     }
-    return common::Window::eventFilter(watched, event);
+    return common::EntryWindow::eventFilter(watched, event);
 }
 
 void VoucherWindow::setGrid()
 {
-    static const Column paired[] = {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000},
+    static const std::vector<Column> paired = {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000},
         {"Amount:", 1900}, {"Checque No. :", 1900}, {"Naration:", 4000}, {"CrAcCode:", 0}, {"File No:", 1200},
         {"Bill No:", 1200}};
-    static const Column single[] = {{"", 0}, {"Account Title:", 5000}, {"Debit:", 1900},
+    static const std::vector<Column> single = {{"", 0}, {"Account Title:", 5000}, {"Debit:", 1900},
         {"Checque No. :", 1900}, {"Naration:", 5000}, {"File No:", 1200}, {"Bill No:", 1200}};
-    const Column *cols = isCash() ? single : paired;
-    const int n = isCash() ? int(std::size(single)) : int(std::size(paired));
+    const std::vector<Column> &cols = isCash() ? single : paired;
     MshEntry->setRows(1);
-    MshEntry->setCols(n);
-    for (int c = 0; c < n; ++c) {
-        QString header = QString::fromLatin1(cols[c].header);
-        if (isCash() && c == 2)
-            header = m_s.amountHeader;
-        MshEntry->setTextMatrix(0, c, header);
-        MshEntry->setColWidth(c, cols[c].width);
-    }
+    MshEntry->setCols(int(cols.size()));
+    setColumns(MshEntry, cols);
+    if (isCash())
+        MshEntry->setTextMatrix(0, 2, m_s.amountHeader);
 }
 
 void VoucherWindow::FixAccount()
@@ -378,30 +356,13 @@ void VoucherWindow::SetMaxlength()
     m_narationMax = gRs->fields(QStringLiteral("Naration")).definedSize();
 }
 
-void VoucherWindow::totGrdAmount()
+std::int32_t VoucherWindow::nextNumber()
 {
-    lblTotalAmount->setText(QStringLiteral("Total Amount : ") + common::fmt::plainMoney(db::Money()));
-    if (MshEntry->rows() < 2)
-        return;
-    db::Money sum;
-    for (int r = 1; r < MshEntry->rows(); ++r) {
-        const QString a = MshEntry->textMatrix(r, amountCol());
-        if (!a.isEmpty())
-            sum += amountOf(a);
-    }
-    lblTotalAmount->setText(QStringLiteral("Total Amount : ") + common::fmt::money(sum));
-    txtTotAmount->setText(common::fmt::plainMoney(sum));
+    return vouchers::nextNumber(*gConn, m_s.code, m_StartNo);
 }
 
-void VoucherWindow::NewNo()
+void VoucherWindow::clearFields()
 {
-    txtVoucher->setText(QString::number(nextNumber(*gConn, m_s.code, m_StartNo)));
-    m_IsNewVoucher = true;
-}
-
-void VoucherWindow::ClearAll()
-{
-    txtVoucher->clear();
     txtChecque->clear();
     txtPaidTo->clear();
     if (isCash()) {
@@ -413,71 +374,59 @@ void VoucherWindow::ClearAll()
     txtDRCR->clear();
     txtNaration->clear();
     txtBill->clear();
-    txtGrdRow->clear();
-    m_stamp.clear();
-    setGrid();
-    totGrdAmount();
-    NewNo();
+}
+
+QStringList VoucherWindow::cells(const common::DraftLine &l) const
+{
+    if (isCash()) {
+        const bool receipt = m_s.cashSide == kDr;
+        return {QString::number(receipt ? l.credit : l.debit), receipt ? l.creditName : l.debitName,
+            common::fmt::money(l.amount), l.chequeNo, l.narration, l.fileNo, l.billNo};
+    }
+    return {QString::number(l.debit), l.debitName, l.creditName, common::fmt::money(l.amount), l.chequeNo,
+        l.narration, QString::number(l.credit), l.fileNo, l.billNo};
 }
 
 void VoucherWindow::pick(const QString &side)
 {
     m_PickSide = side;
-    const QString filter = side == m_s.bankSide ? QStringLiteral("B") : gFindAcFilter;
+    // Each pick asks for its own list: banks on the bank side, every
+    // subsidiary account otherwise, whatever another window asked for last.
+    const QString filter = side == m_s.bankSide ? QStringLiteral("B") : QString();
     common::windows::unload(QStringLiteral("frmFindAC"));
     accounts::openAccountPicker(this, filter);
 }
 
 void VoucherWindow::cmdAdd_Click()
 {
-    if (txtDRCR->text() == QLatin1String("."))
-        txtDRCR->clear();
-    if (accountTag(txtDrAc).isEmpty()) {
-        info(QStringLiteral("Please Select Debit Account"));
-        if (m_s.cashSide != kDr)
-            focusIfEnabled(cmdSelectDr);
-        return;
-    }
-    if (accountTag(txtCrAc).isEmpty()) {
-        info(QStringLiteral("Please Select Credit Account"));
-        if (m_s.cashSide != kCr)
-            focusIfEnabled(cmdSelectCr);
-        return;
-    }
-    if (accountTag(txtDrAc) == accountTag(txtCrAc)) {
-        info(QStringLiteral("same account title not allow, please change debit or cedit Account"));
-        if (m_s.sameAccountFocusesDebit)
-            focusIfEnabled(cmdSelectDr);
-        return;
-    }
+    LineChecks checks {txtDrAc, txtCrAc, txtDRCR};
+    // The cash account's own button is not where a missing account is picked.
+    checks.noDebitFocus = m_s.cashSide != kDr ? cmdSelectDr : nullptr;
+    checks.noCreditFocus = m_s.cashSide != kCr ? cmdSelectCr : nullptr;
+    checks.sameFocus = m_s.sameAccountFocusesDebit ? cmdSelectDr : nullptr;
     db::Money amount;
-    if (!db::Money::tryParse(txtDRCR->text(), &amount) || amount <= db::Money()) {
-        info(QStringLiteral("please enter Amount"));
-        txtDRCR->setFocus(Qt::OtherFocusReason);
+    if (!checkLine(checks, &amount))
         return;
-    }
 
-    int row = 0;
-    if (txtGrdRow->text().isEmpty()) {
-        row = MshEntry->addRow();
-    } else {
-        row = txtGrdRow->text().toInt();
-        txtGrdRow->clear();
-        if (row < 1 || row >= MshEntry->rows())
-            row = MshEntry->addRow();
-    }
-    QStringList cells;
+    common::DraftLine l;
+    l.amount = amount;
+    l.chequeNo = txtChecque->text();
+    l.narration = txtNaration->toPlainText();
+    l.fileNo = txtFile->text();
+    l.billNo = txtBill->text();
     if (isCash()) {
-        QLineEdit *l = lineBox();
-        cells = {accountTag(l), l->text(), common::fmt::money(amount), txtChecque->text(),
-            txtNaration->toPlainText(), txtFile->text(), txtBill->text()};
+        // The cash account is the voucher's, taken from its box when saving.
+        QLineEdit *b = lineBox();
+        (m_s.cashSide == kDr ? l.credit : l.debit) = keyOf(accountTag(b));
+        (m_s.cashSide == kDr ? l.creditName : l.debitName) = b->text();
     } else {
-        cells = {accountTag(txtDrAc), txtDrAc->text(), txtCrAc->text(), common::fmt::money(amount),
-            txtChecque->text(), txtNaration->toPlainText(), accountTag(txtCrAc), txtFile->text(),
-            txtBill->text()};
+        l.debit = keyOf(accountTag(txtDrAc));
+        l.debitName = txtDrAc->text();
+        l.credit = keyOf(accountTag(txtCrAc));
+        l.creditName = txtCrAc->text();
     }
-    for (int c = 0; c < cells.size(); ++c)
-        MshEntry->setTextMatrix(row, c, cells[c]);
+    m_draft.put(l);
+    showDraft();
 
     if (!m_s.lineSide.isEmpty())
         setAccount(box(m_s.lineSide), {}, {});
@@ -494,216 +443,122 @@ void VoucherWindow::cmdAdd_Click()
 
 void VoucherWindow::acmRemove_Click()
 {
-    if (MshEntry->rows() >= 3) {
-        const int r = MshEntry->row();
-        if (r >= 1 && r < MshEntry->rows())
-            MshEntry->removeRow(r);
-    } else {
-        setGrid();
-    }
+    if (m_draft.size() >= 2)
+        m_draft.remove(MshEntry->row());
+    else
+        m_draft.clear();
+    showDraft();
     setAccount(box(m_s.removeSide), {}, {});
     txtDRCR->clear();
     txtNaration->clear();
-    txtGrdRow->clear();
     totGrdAmount();
 }
 
 void VoucherWindow::MshEntry_DblClick()
 {
     const int r = MshEntry->row();
-    if (r < 1 || r >= MshEntry->rows() || MshEntry->textMatrix(r, 0).isEmpty())
+    if (r < 1 || r > m_draft.size())
         return;
-    txtGrdRow->setText(QString::number(r));
-    const auto cell = [this, r](int c) { return MshEntry->textMatrix(r, c); };
+    const common::DraftLine &l = m_draft.takeBack(r);
     if (isCash()) {
-        setAccount(lineBox(), cell(1), cell(0));
-        txtDRCR->setText(common::fmt::plainMoney(amountOf(cell(2))));
-        txtChecque->setText(cell(3));
-        txtNaration->setPlainText(cell(4));
-        txtFile->setText(cell(5));
-        txtBill->setText(cell(6));
+        const bool receipt = m_s.cashSide == kDr;
+        setAccount(
+            lineBox(), receipt ? l.creditName : l.debitName, QString::number(receipt ? l.credit : l.debit));
     } else {
-        setAccount(txtDrAc, cell(1), cell(0));
-        setAccount(txtCrAc, cell(2), cell(6));
-        txtDRCR->setText(common::fmt::plainMoney(amountOf(cell(3))));
-        txtChecque->setText(cell(4));
-        txtNaration->setPlainText(cell(5));
-        txtFile->setText(cell(7));
-        txtBill->setText(cell(8));
+        setAccount(txtDrAc, l.debitName, QString::number(l.debit));
+        setAccount(txtCrAc, l.creditName, QString::number(l.credit));
     }
+    txtDRCR->setText(common::fmt::plainMoney(l.amount));
+    txtChecque->setText(l.chequeNo);
+    txtNaration->setPlainText(l.narration);
+    txtFile->setText(l.fileNo);
+    txtBill->setText(l.billNo);
 }
 
-void VoucherWindow::cmdSave_Click()
+void VoucherWindow::saveDraft(bool isNew, std::int32_t number, const QString &stamp)
 {
-    cmdDelete->setEnabled(false);
-    if (MshEntry->rows() < 2) {
-        info(QStringLiteral("Please enter less than one entry in detail"));
-        return;
-    }
     Voucher v;
     v.kind = m_s.code;
-    v.isNew = m_IsNewVoucher;
-    v.vouNo = txtVoucher->text().toInt();
+    v.isNew = isNew;
+    v.vouNo = number;
     v.date = DTPicker->date();
     v.paidReceive = txtPaidTo->text();
-    v.stamp = m_stamp;
+    v.stamp = stamp;
+    // A cash voucher's lines all name the cash account in its box now.
     const std::int64_t cashKey = isCash() ? keyOf(accountTag(box(m_s.cashSide))) : 0;
-    for (int r = 1; r < MshEntry->rows(); ++r) {
-        const auto cell = [this, r](int c) { return MshEntry->textMatrix(r, c); };
-        if (cell(0).isEmpty())
-            continue;
+    for (const common::DraftLine &d : m_draft.lines()) {
         Line l;
-        if (isCash()) {
-            const std::int64_t key = keyOf(cell(0));
-            l.debit = m_s.cashSide == kCr ? key : cashKey;
-            l.credit = m_s.cashSide == kCr ? cashKey : key;
-            l.amount = amountOf(cell(2));
-            l.chequeNo = cell(3);
-            l.narration = cell(4);
-            l.fileNo = cell(5);
-            l.billNo = cell(6);
-        } else {
-            l.debit = keyOf(cell(0));
-            l.credit = keyOf(cell(6));
-            l.amount = amountOf(cell(3));
-            l.chequeNo = cell(4);
-            l.narration = cell(5);
-            l.fileNo = cell(7);
-            l.billNo = cell(8);
-        }
+        l.debit = m_s.cashSide == kDr ? cashKey : d.debit;
+        l.credit = m_s.cashSide == kCr ? cashKey : d.credit;
+        l.amount = d.amount;
+        l.chequeNo = d.chequeNo;
+        l.narration = d.narration;
+        l.fileNo = d.fileNo;
+        l.billNo = d.billNo;
         v.lines.push_back(l);
     }
-    try {
-        saveVoucher(*gConn, v, gUserName, m_StartNo);
-    } catch (const Refused &e) {
-        info(e.text());
-        return;
-    }
-    ClearAll();
-    DTPicker->setFocus(Qt::OtherFocusReason);
-    SearchGrd();
+    saveVoucher(*gConn, v, gUserName, m_StartNo);
 }
 
-void VoucherWindow::OpenVoucher()
+common::Opening VoucherWindow::openStored(std::int32_t number)
 {
-    if (txtVoucher->text().isEmpty()) {
-        totGrdAmount();
-        return;
-    }
-    const OpenedVoucher o = openVoucher(*gConn, m_s.code, txtVoucher->text().toInt());
-    if (!o.found) {
-        info(QStringLiteral("Voucher not found!"));
-        ClearAll();
-        DTPicker->setFocus(Qt::OtherFocusReason);
-        return;
-    }
+    const OpenedVoucher o = openVoucher(*gConn, m_s.code, number);
+    common::Opening out;
+    if (!o.found)
+        return out;
+    out.found = true;
+    out.stamp = o.stamp;
     if (o.date.isValid())
         DTPicker->setDate(o.date);
     if (m_s.openReadsMasterCheque)
         txtChecque->setText(o.chequeNo);
     txtPaidTo->setText(o.paidReceive);
-    m_stamp = o.stamp;
-    if (o.lines.empty()) {
-        cmdDelete->setEnabled(false);
-        totGrdAmount();
-        return;
-    }
+    if (o.lines.empty())
+        return out; // the grid and the account boxes keep what they show
+    out.hasLines = true;
     const Line &first = o.lines.front();
     if (m_s.openFillsSide == kCr)
         setAccount(txtCrAc, first.creditName, QString::number(first.credit));
     else if (m_s.openFillsSide == kDr)
         setAccount(txtDrAc, first.debitName, QString::number(first.debit));
-    setGrid();
+    std::vector<common::DraftLine> lines;
     for (const Line &l : o.lines) {
-        if (isCash()) {
-            const bool receipt = m_s.cashSide == kDr;
-            MshEntry->addRow(
-                {QString::number(receipt ? l.credit : l.debit), receipt ? l.creditName : l.debitName,
-                    common::fmt::money(l.amount), l.chequeNo, l.narration, l.fileNo, l.billNo});
-        } else {
-            MshEntry->addRow(
-                {QString::number(l.debit), l.debitName, l.creditName, common::fmt::money(l.amount),
-                    l.chequeNo, l.narration, QString::number(l.credit), l.fileNo, l.billNo});
-        }
+        common::DraftLine d;
+        d.debit = l.debit;
+        d.debitName = l.debitName;
+        d.credit = l.credit;
+        d.creditName = l.creditName;
+        d.amount = l.amount;
+        d.chequeNo = l.chequeNo;
+        d.narration = l.narration;
+        d.fileNo = l.fileNo;
+        d.billNo = l.billNo;
+        lines.push_back(d);
     }
-    cmdDelete->setEnabled(true);
-    totGrdAmount();
+    m_draft.assign(std::move(lines));
+    showDraft();
+    return out;
 }
 
-void VoucherWindow::cmdDelete_Click()
+void VoucherWindow::removeStored(std::int32_t number, const QString &stamp)
 {
-    if (!txtVoucher->text().isEmpty()
-        && common::msgBox(QStringLiteral("are you sure Delete this Voucher "), 68) == common::Answer::Yes) {
-        try {
-            deleteVoucher(*gConn, m_s.code, txtVoucher->text().toInt(), m_stamp);
-            ClearAll();
-            DTPicker->setFocus(Qt::OtherFocusReason);
-            cmdDelete->setEnabled(false);
-        } catch (const Refused &e) {
-            info(e.text());
-        }
-    }
-    SearchGrd();
-    totGrdAmount();
+    deleteVoucher(*gConn, m_s.code, number, stamp);
 }
 
-void VoucherWindow::cmdCancel_Click()
+bool VoucherWindow::runSearch(db::Recordset &rs, const QString &criterion)
 {
-    ClearAll();
-    DTPicker->setFocus(Qt::OtherFocusReason);
-    cmdDelete->setEnabled(false);
+    return searchVouchers(rs, *gConn, m_s.code, criterion, txtSearch->text(), DTPSearch->date());
 }
 
-void VoucherWindow::cmdPrint_Click()
+void VoucherWindow::labelSearch()
 {
-    if (txtVoucher->text().isEmpty()) {
-        info(QStringLiteral("please enter voucher no."));
-        DTPicker->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    common::printReport(printJob(m_s.code, txtVoucher->text().toInt(), gUserName, gUserPassword));
+    setColumns(mshSearch,
+        {{"Voucher # ", 2000}, {"Voucher Date", 2000}, {"Paid To", 5000}, {"Amount", 2000}, {"Multi", 1000}});
 }
 
-void VoucherWindow::cboSearch_Change()
+common::PrintJob VoucherWindow::printJob(std::int32_t number) const
 {
-    const QString text = cboSearch->currentText();
-    lblSearch->setText(text);
-    DTPSearch->setVisible(text == QLatin1String("Date"));
-}
-
-void VoucherWindow::SearchGrd()
-{
-    if (gRs->state() == 1)
-        gRs->close();
-    if (!searchVouchers(
-            *gRs, *gConn, m_s.code, cboSearch->currentText(), txtSearch->text(), DTPSearch->date()))
-        return; // a criterion of no known kind leaves the list as it is
-    if (gRs->recordCount() < 1) {
-        mshSearch->clearToBlank();
-        return;
-    }
-    mshSearch->bind(*gRs);
-    static const Column columns[] = {
-        {"Voucher # ", 2000}, {"Voucher Date", 2000}, {"Paid To", 5000}, {"Amount", 2000}, {"Multi", 1000}};
-    for (int c = 0; c < int(std::size(columns)); ++c) {
-        mshSearch->setTextMatrix(0, c, QString::fromLatin1(columns[c].header));
-        mshSearch->setColWidth(c, columns[c].width);
-    }
-}
-
-void VoucherWindow::mshSearch_DblClick()
-{
-    const int r = mshSearch->row();
-    if (mshSearch->rows() < 2 || r < 1 || r >= mshSearch->rows() || mshSearch->textMatrix(r, 0).isEmpty())
-        return;
-    const QString no = mshSearch->textMatrix(r, 0);
-    ClearAll();
-    txtVoucher->setText(no);
-    ui::showTab(SSTab, 0);
-    OpenVoucher();
-    m_IsNewVoucher = false;
-    DTPicker->setFocus(Qt::OtherFocusReason);
-    ui::focusNext(DTPicker);
+    return vouchers::printJob(m_s.code, number, gUserName, gUserPassword);
 }
 
 } // namespace vouchers

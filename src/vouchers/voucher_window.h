@@ -3,7 +3,7 @@
 // amount, narration, the entry grid and its total, save, open, delete,
 // print) and search tab (the kind's vouchers, filtered by number, date or
 // payee). Each kind's window gives its settings.
-#include "window.h"
+#include "entrywindow.h"
 
 #include <QStringList>
 
@@ -47,23 +47,17 @@ struct KindSettings {
     QStringList tabOrder; // control names, first gets the focus at load
 };
 
-class VoucherWindow : public common::Window {
+class VoucherWindow : public common::EntryWindow {
     Q_OBJECT
 public:
     VoucherWindow(const QString &name, KindSettings settings);
 
     const KindSettings &settings() const { return m_s; }
 
-    void setGrid();
+    void setGrid() override;
     void FixAccount();
     void SetMaxlength();
-    void totGrdAmount();
-    void ClearAll();
-    void NewNo();
-    void OpenVoucher();
-    void SearchGrd();
 
-    bool isNewVoucher() const { return m_IsNewVoucher; }
     std::int32_t startNo() const { return m_StartNo; }
 
 protected:
@@ -72,9 +66,18 @@ protected:
     void formUnload() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
+    QStringList cells(const common::DraftLine &line) const override;
+    std::int32_t nextNumber() override;
+    void clearFields() override;
+    void saveDraft(bool isNew, std::int32_t number, const QString &stamp) override;
+    common::Opening openStored(std::int32_t number) override;
+    void removeStored(std::int32_t number, const QString &stamp) override;
+    bool runSearch(db::Recordset &rs, const QString &criterion) override;
+    void labelSearch() override;
+    common::PrintJob printJob(std::int32_t number) const override;
+
 private:
     bool isCash() const { return !m_s.cashSide.isEmpty(); }
-    int amountCol() const { return isCash() ? 2 : 3; }
     QLineEdit *box(const QString &side) const;
     QPushButton *picker(const QString &side) const;
     QLineEdit *lineBox() const; // cash kinds: the box of the line account
@@ -83,32 +86,18 @@ private:
     void cmdAdd_Click();
     void acmRemove_Click();
     void MshEntry_DblClick();
-    void cmdSave_Click();
-    void cmdDelete_Click();
-    void cmdCancel_Click();
-    void cmdPrint_Click();
-    void cboSearch_Change();
-    void mshSearch_DblClick();
     void applyTabOrder();
 
     KindSettings m_s;
-    bool m_IsNewVoucher = false;
     std::int32_t m_StartNo = 0;
     QString m_PickSide;
-    QString m_stamp; // the stored voucher as it was opened
     int m_narationMax = 0;
 
     QLabel *lblfrmTitle;
-    QTabWidget *SSTab;
-    QLineEdit *txtVouStatus, *txtVoucher, *txtPaidTo, *txtDrAc, *txtCrAc, *txtDRCR, *txtChecque, *txtFile,
-        *txtBill, *txtTotAmount, *txtGrdRow, *txtSearch;
+    QLineEdit *txtVouStatus, *txtPaidTo, *txtDrAc, *txtCrAc, *txtDRCR, *txtChecque, *txtFile, *txtBill,
+        *txtGrdRow;
     QPlainTextEdit *txtNaration;
-    ui::DatePicker *DTPicker, *DTPSearch;
-    QPushButton *cmdSelectDr, *cmdSelectCr, *cmdAdd, *acmRemove, *cmdSave, *cmdCancel, *cmdDelete, *cmdPrint,
-        *cmdExit;
-    ui::Grid *MshEntry, *mshSearch;
-    QLabel *lblTotalAmount, *lblSearch;
-    QComboBox *cboSearch;
+    QPushButton *cmdSelectDr, *cmdSelectCr, *cmdAdd, *acmRemove;
 };
 
 } // namespace vouchers

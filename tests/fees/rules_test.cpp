@@ -1,5 +1,5 @@
 #include "fixture.h"
-#include "voucher_rules.h"
+#include "refusal.h"
 
 using namespace fees;
 
@@ -171,7 +171,7 @@ TEST_F(Rules, ReceiptsThatMayNotBeSavedWriteNothing)
         try {
             save(c.r);
             ADD_FAILURE() << c.why << ": saved";
-        } catch (const vouchers::Refused &e) {
+        } catch (const common::Refused &e) {
             EXPECT_EQ(e.text(), QString::fromLatin1(c.message)) << c.why;
         }
     }
@@ -244,20 +244,20 @@ TEST_F(Rules, ChangesByAnotherCopyMeanwhileAreReported)
     save(receipt({line(ali, 11, "100")}, "1"));
     Receipt r = reopened(1);
     exec("Update MasJV Set SlipNo = '2' Where VouStatus = 'FR' And VouNo = 1");
-    EXPECT_THROW(save(r), vouchers::Refused);
-    EXPECT_THROW(deleteReceipt(conn(), 1, r.stamp), vouchers::Refused);
+    EXPECT_THROW(save(r), common::Refused);
+    EXPECT_THROW(deleteReceipt(conn(), 1, r.stamp), common::Refused);
     EXPECT_EQ(master(1).section(u'|', 4, 4), "2");
 
     r = reopened(1);
     exec("Update DetJV Set CrAmt = ? Where VouStatus = 'FR' And VouNo = 1 And CrAmt > 0", {m("90")});
-    EXPECT_THROW(save(r), vouchers::Refused);
+    EXPECT_THROW(save(r), common::Refused);
 
     r = reopened(1);
     deleteReceipt(conn(), 1);
     try {
         save(r);
         ADD_FAILURE() << "saved a deleted receipt";
-    } catch (const vouchers::Refused &e) {
+    } catch (const common::Refused &e) {
         EXPECT_TRUE(e.text().contains("deleted")) << e.text().toStdString();
     }
     EXPECT_EQ(count("Select count(*) From MasJV Where VouStatus = 'FR'"), 0);

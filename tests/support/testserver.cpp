@@ -29,6 +29,17 @@ void TestServer::login(const QString &user, const QString &password)
     gUserPassword = password;
 }
 
+std::unique_ptr<db::Connection> TestServer::otherCopy()
+{
+    auto other = std::make_unique<db::Connection>();
+    other->setProperty(QStringLiteral("User ID"), QStringLiteral("sa"));
+    other->setProperty(QStringLiteral("Password"), saPassword());
+    other->setProperty(QStringLiteral("Data Source"), m_serverPath);
+    other->setProperty(QStringLiteral("Initial Catalog"), QStringLiteral("ORU"));
+    other->open();
+    return other;
+}
+
 void TestServer::TearDown()
 {
     // Windows first: their unload may still read the database.

@@ -24,6 +24,8 @@ protected:
     db::Connection &conn() { return *gConn; }
     // (Re)opens gConn with this login, as the login window does.
     void login(const QString &user, const QString &password);
+    // Another copy of the program on the same server: its own connection as "sa".
+    std::unique_ptr<db::Connection> otherCopy();
 
     std::int64_t exec(const QString &sql, const db::Params &params = {})
     {

@@ -192,12 +192,7 @@ TEST_F(Rules, AVoucherThatIsIncompleteOrDoesNotBalanceIsNeverSaved)
     EXPECT_EQ(count("Select count(*) From MasJV"), 0);
     EXPECT_EQ(count("Select count(*) From DetJV"), 0);
 
-    // Rows that do not balance are refused, whether built wrong or changed on the way in.
-    std::vector<Posting> unbalanced = postings(voucher("BP", {line(rent, hbl, "5")}));
-    unbalanced[1].crAmt = m("4.99");
-    EXPECT_THROW(checkBalanced(unbalanced), Refused);
-    EXPECT_NO_THROW(
-        checkBalanced(postings(voucher("CR", {line(cash, rent, "0.10"), line(cash, tea, "0.20")}))));
+    // Rows changed on the way in are refused.
     exec("Create Temp Trigger skew After Insert On DetJV When NEW.CrAmt > 0 "
          "Begin Update DetJV Set CrAmt = CrAmt + 1 Where rowid = NEW.rowid; End");
     EXPECT_THROW(save(voucher("JV", {line(rent, tea, "5")})), Refused);

@@ -1,0 +1,438 @@
+#include "journal.h"
+
+#include <QStringList>
+
+namespace books {
+
+namespace {
+
+const QString kUnbalanced
+    = QStringLiteral("The debits and credits of this voucher do not balance; it was not saved.");
+
+db::Value textOrNull(const QString &s)
+{
+    return s.isEmpty() ? db::Value() : db::Value(s);
+}
+
+db::Value key(std::int64_t k)
+{
+    return db::Value(static_cast<long long>(k));
+}
+
+// The side whose rows stand one per entered line when an entry is read back.
+bool linesOnCreditSide(const QString &kind)
+{
+    static const QStringList credit = {"BR", "CR", "FR", "CF"};
+    return credit.contains(kind, Qt::CaseInsensitive);
+}
+
+void checkEntry(const Entry &e)
+{
+    const Shape shape = shapeOf(e.kind);
+    if (!e.date.isValid() && !e.lines.empty())
+        throw Refused(QStringLiteral("Please enter a valid voucher date."));
+    if (e.lines.empty() && hasMaster(e.kind))
+        throw Refused(QStringLiteral("Please enter less than one entry in detail"));
+    for (const Line &l : e.lines) {
+        if (shape == Shape::CreditOnly) {
+            // A line without an amount posts nothing and needs no account.
+            if (l.amount < db::Money())
+                throw Refused(QStringLiteral("please enter Amount"));
+            if (l.amount > db::Money() && l.credit <= 0)
+                throw Refused(QStringLiteral("Please Select Credit Account"));
+            continue;
+        }
+        if (l.debit <= 0)
+            throw Refused(QStringLiteral("Please Select Debit Account"));
+        if (l.credit <= 0)
+            throw Refused(QStringLiteral("Please Select Credit Account"));
+        if (l.debit == l.credit)
+            throw Refused(
+                QStringLiteral("same account title not allow, please change debit or cedit Account"));
+        if (l.amount <= db::Money())
+            throw Refused(QStringLiteral("please enter Amount"));
+    }
+    if (shape == Shape::CashPayment || shape == Shape::CashReceipt) {
+        // The cash row posts the total to one account, so every line must name it.
+        const bool payment = shape == Shape::CashPayment;
+        const std::int64_t cash = payment ? e.lines.front().credit : e.lines.front().debit;
+        for (const Line &l : e.lines) {
+            if ((payment ? l.credit : l.debit) != cash)
+                throw Refused(
+                    QStringLiteral("The lines of a cash voucher must all name the same cash account."));
+        }
+    }
+}
+
+Posting lineRow(std::int32_t entryNo, const Line &l)
+{
+    Posting p;
+    p.entryNo = entryNo;
+    p.chequeNo = l.chequeNo;
+    p.narration = l.narration;
+    p.fileNo = textOrNull(l.fileNo);
+    p.billNo = textOrNull(l.billNo);
+    p.sessionId = l.sessionId;
+    p.subId = l.subId;
+    return p;
+}
+
+QString rowsText(db::Recordset &rs)
+{
+    QStringList rows;
+    for (int row = 0; row < rs.recordCount(); ++row) {
+        QStringList cells;
+        for (int c = 0; c < rs.fieldCount(); ++c) {
+            const db::Value &v = rs.at(row, c);
+            cells << (v.isNull() ? QStringLiteral("\x01") : v.toString());
+        }
+        rows << cells.join(QChar(0x1f));
+    }
+    return rows.join(QChar(0x1e));
+}
+
+// Refuses unless the stored entry is still the one that was opened.
+void checkUnchanged(db::Connection &conn, const QString &kind, std::int32_t number, const QString &opened,
+    const QString &what)
+{
+    const QString now = stamp(conn, kind, number);
+    if (now.isEmpty() && what == QLatin1String("deleted"))
+        throw Refused(QStringLiteral("Voucher %1 has already been deleted by another user.").arg(number));
+    if (now.isEmpty())
+        throw Refused(QStringLiteral("Voucher %1 has been deleted by another user since it was opened; "
+                                     "it was not %2.")
+                          .arg(number)
+                          .arg(what));
+    if (now != opened)
+        throw Refused(QStringLiteral("Voucher %1 has been changed by another user since it was opened; "
+                                     "it was not %2. Open it again to see the changes.")
+                          .arg(number)
+                          .arg(what));
+}
+
+// Deletes and rewrites the entry's rows, then checks that what is stored is
+// what was meant (a trigger or a conversion could change it).
+void writeRows(db::Connection &conn, const Entry &e, std::int32_t number, const std::vector<Posting> &rows)
+{
+    conn.execute(QStringLiteral("Delete From DetJV Where VouNo = ? And VouStatus = ?"), {number, e.kind});
+    db::Money dr, cr;
+    for (const Posting &p : rows) {
+        conn.execute(
+            QStringLiteral("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, DrAmt, "
+                           "CrAmt, ChecqNo, Naration, FileNo, BillNo, SessionID, SubID) "
+                           "Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {number, e.kind, e.date, p.entryNo, key(p.acCode), p.crAc, p.drAmt, p.crAmt, p.chequeNo,
+                p.narration, p.fileNo, p.billNo, p.sessionId, p.subId});
+        dr += p.drAmt;
+        cr += p.crAmt;
+    }
+    db::Recordset check;
+    check.open(QStringLiteral("Select money(sum(DrAmt)) as Dr, money(sum(CrAmt)) as Cr, count(*) as N "
+                              "From DetJV Where VouNo = ? And VouStatus = ?"),
+        conn, {number, e.kind});
+    if (check.fields(QStringLiteral("N")).toInt() != std::int64_t(rows.size())
+        || check.fields(QStringLiteral("Dr")).toMoney() != dr
+        || check.fields(QStringLiteral("Cr")).toMoney() != cr)
+        throw Refused(kUnbalanced);
+}
+
+std::vector<Posting> checkedPostings(const Entry &e)
+{
+    checkEntry(e);
+    std::vector<Posting> rows = postings(e);
+    checkBalanced(e.kind, rows);
+    return rows;
+}
+
+} // namespace
+
+bool isKind(const QString &kind)
+{
+    static const QStringList kinds = {"CP", "CR", "BP", "BR", "JV", "FR", "CF", "AR"};
+    return kinds.contains(kind);
+}
+
+Shape shapeOf(const QString &kind)
+{
+    if (!isKind(kind))
+        throw Refused(QStringLiteral("Unknown voucher kind '%1'.").arg(kind));
+    if (kind == QLatin1String("CP"))
+        return Shape::CashPayment;
+    if (kind == QLatin1String("CR"))
+        return Shape::CashReceipt;
+    if (kind == QLatin1String("CF"))
+        return Shape::CreditOnly;
+    if (kind == QLatin1String("AR"))
+        return Shape::AdmissionPair;
+    return Shape::Paired;
+}
+
+bool hasMaster(const QString &kind)
+{
+    const Shape s = shapeOf(kind);
+    return s != Shape::CreditOnly && s != Shape::AdmissionPair;
+}
+
+bool isNumbered(const QString &kind)
+{
+    return hasMaster(kind);
+}
+
+std::vector<Posting> postings(const Entry &e)
+{
+    std::vector<Posting> rows;
+    const Shape shape = shapeOf(e.kind);
+    std::int32_t entry = 0;
+    switch (shape) {
+    case Shape::Paired:
+        for (const Line &l : e.lines) {
+            ++entry;
+            Posting dr = lineRow(entry, l);
+            dr.acCode = l.debit;
+            dr.crAc = key(l.credit);
+            dr.drAmt = l.amount;
+            Posting cr = lineRow(entry, l);
+            cr.acCode = l.credit;
+            cr.crAc = key(l.debit);
+            cr.crAmt = l.amount;
+            rows.push_back(dr);
+            rows.push_back(cr);
+        }
+        break;
+    case Shape::CashPayment:
+    case Shape::CashReceipt: {
+        const bool payment = shape == Shape::CashPayment;
+        db::Money sum;
+        std::int64_t cash = 0;
+        for (const Line &l : e.lines) {
+            ++entry;
+            Posting p = lineRow(entry, l);
+            cash = payment ? l.credit : l.debit;
+            p.acCode = payment ? l.debit : l.credit;
+            p.crAc = key(cash);
+            (payment ? p.drAmt : p.crAmt) = l.amount;
+            sum += l.amount;
+            rows.push_back(p);
+        }
+        if (!e.lines.empty()) {
+            Posting c;
+            c.entryNo = entry + 1;
+            c.acCode = cash;
+            (payment ? c.crAmt : c.drAmt) = sum;
+            c.narration = e.lines.front().narration;
+            rows.push_back(c);
+        }
+        break;
+    }
+    case Shape::CreditOnly:
+        for (const Line &l : e.lines) {
+            ++entry; // a line without an amount keeps its place in the numbering
+            if (l.amount <= db::Money())
+                continue;
+            Posting p;
+            p.entryNo = entry;
+            p.acCode = l.credit;
+            p.crAc = key(l.debit);
+            p.crAmt = l.amount;
+            p.narration = l.narration;
+            p.sessionId = l.sessionId;
+            p.subId = l.subId;
+            rows.push_back(p);
+        }
+        break;
+    case Shape::AdmissionPair:
+        for (const Line &l : e.lines) {
+            Posting dr;
+            dr.entryNo = ++entry;
+            dr.acCode = l.debit;
+            dr.crAc = key(l.credit);
+            dr.drAmt = l.amount;
+            dr.narration = l.narration;
+            Posting cr;
+            cr.entryNo = ++entry;
+            cr.acCode = l.credit;
+            cr.crAc = key(l.debit);
+            cr.crAmt = l.amount;
+            cr.narration = l.creditNarration;
+            rows.push_back(dr);
+            rows.push_back(cr);
+        }
+        break;
+    }
+    return rows;
+}
+
+db::Money total(const Entry &e)
+{
+    db::Money sum;
+    for (const Line &l : e.lines)
+        sum += l.amount;
+    return sum;
+}
+
+void checkBalanced(const QString &kind, const std::vector<Posting> &rows)
+{
+    if (shapeOf(kind) == Shape::CreditOnly)
+        return;
+    db::Money dr, cr;
+    for (const Posting &p : rows) {
+        dr += p.drAmt;
+        cr += p.crAmt;
+    }
+    if (dr != cr)
+        throw Refused(kUnbalanced);
+}
+
+std::int32_t nextNumber(db::Connection &conn, const QString &kind, std::int32_t startNo)
+{
+    if (!isNumbered(kind))
+        throw Refused(QStringLiteral("Entries of kind '%1' are numbered by their caller.").arg(kind));
+    if (kind == QLatin1String("FR")) {
+        // The series counts over its rows; a master left without rows must
+        // not be taken over by a new receipt either.
+        const db::Value last = conn.scalar(
+            QStringLiteral("Select max(n) From (Select max(VouNo) as n From DetJV Where VouStatus = 'FR' "
+                           "Union All Select max(VouNo) From MasJV Where VouStatus = 'FR')"));
+        return last.isNull() ? 1 : std::int32_t(last.toInt() + 1);
+    }
+    const db::Value last
+        = conn.scalar(QStringLiteral("Select max(VouNo) From MasJV Where VouStatus = ?"), {kind});
+    return last.isNull() ? startNo : std::int32_t(last.toInt() + 1);
+}
+
+QString stamp(db::Connection &conn, const QString &kind, std::int32_t number)
+{
+    QStringList parts;
+    db::Recordset rs;
+    if (hasMaster(kind)) {
+        rs.open(QStringLiteral("Select VouDate, PaidReceive, TotalAmount, Login, ChecqNo, SlipNo, IRStatus "
+                               "From MasJV Where VouNo = ? And VouStatus = ?"),
+            conn, {number, kind});
+        if (rs.recordCount() < 1)
+            return {};
+        parts << rowsText(rs);
+    }
+    rs.open(QStringLiteral("Select EntryNo, AcCode, CrAc, DrAmt, CrAmt, VouDate, ChecqNo, Naration, FileNo, "
+                           "BillNo, SessionID, SubID From DetJV Where VouNo = ? And VouStatus = ? "
+                           "Order By EntryNo, rowid"),
+        conn, {number, kind});
+    if (!hasMaster(kind) && rs.recordCount() < 1)
+        return {};
+    parts << rowsText(rs);
+    return parts.join(QChar(0x1d));
+}
+
+std::int32_t post(db::Connection &conn, const Entry &e, std::int32_t startNo)
+{
+    if (!isNumbered(e.kind))
+        throw Refused(QStringLiteral("Entries of kind '%1' are numbered by their caller.").arg(e.kind));
+    const std::vector<Posting> rows = checkedPostings(e);
+
+    db::Transaction tx(conn);
+    // Read inside the write transaction: no other copy can take it meanwhile.
+    const std::int32_t no = nextNumber(conn, e.kind, startNo);
+    conn.execute(
+        QStringLiteral("Insert Into MasJV (VouNo, VouStatus, VouDate, PaidReceive, TotalAmount, Login, "
+                       "SlipNo, IRStatus) Values (?, ?, ?, ?, ?, ?, ?, ?)"),
+        {no, e.kind, e.date, e.master.paidReceive, total(e), e.master.login, textOrNull(e.master.slipNo),
+            textOrNull(e.master.irStatus)});
+    writeRows(conn, e, no, rows);
+    tx.commit();
+    return no;
+}
+
+void replace(db::Connection &conn, const Entry &e, const QString &openedStamp)
+{
+    const std::vector<Posting> rows = checkedPostings(e);
+
+    db::Transaction tx(conn);
+    if (hasMaster(e.kind)) {
+        checkUnchanged(conn, e.kind, e.number, openedStamp, QStringLiteral("saved"));
+        conn.execute(
+            QStringLiteral("Update MasJV Set VouDate = ?, PaidReceive = ?, TotalAmount = ?, Login = ?, "
+                           "SlipNo = ?, IRStatus = ? Where VouNo = ? And VouStatus = ?"),
+            {e.date, e.master.paidReceive, total(e), e.master.login, textOrNull(e.master.slipNo),
+                textOrNull(e.master.irStatus), e.number, e.kind});
+    } else if (!openedStamp.isEmpty()) {
+        checkUnchanged(conn, e.kind, e.number, openedStamp, QStringLiteral("saved"));
+    }
+    writeRows(conn, e, e.number, rows);
+    tx.commit();
+}
+
+void remove(db::Connection &conn, const QString &kind, std::int32_t number, const QString &openedStamp)
+{
+    shapeOf(kind);
+    db::Transaction tx(conn);
+    if (!openedStamp.isEmpty())
+        checkUnchanged(conn, kind, number, openedStamp, QStringLiteral("deleted"));
+    conn.execute(QStringLiteral("Delete From DetJV Where VouNo = ? And VouStatus = ?"), {number, kind});
+    if (hasMaster(kind))
+        conn.execute(QStringLiteral("Delete From MasJV Where VouNo = ? And VouStatus = ?"), {number, kind});
+    tx.commit();
+}
+
+Opened open(db::Connection &conn, const QString &kind, std::int32_t number)
+{
+    Opened out;
+    db::Recordset rs;
+    if (hasMaster(kind)) {
+        rs.open(QStringLiteral("Select VouDate, PaidReceive, SlipNo, IRStatus, Login, ChecqNo From MasJV "
+                               "Where VouNo = ? And VouStatus = ?"),
+            conn, {number, kind});
+        if (rs.recordCount() < 1)
+            return out;
+        out.found = true;
+        out.date = rs.fields(QStringLiteral("VouDate")).toDate();
+        out.master.paidReceive = rs.fields(QStringLiteral("PaidReceive")).toString();
+        out.master.slipNo = rs.fields(QStringLiteral("SlipNo")).toString();
+        out.master.irStatus = rs.fields(QStringLiteral("IRStatus")).toString();
+        out.master.login = rs.fields(QStringLiteral("Login")).toString();
+        out.master.chequeNo = rs.fields(QStringLiteral("ChecqNo")).toString();
+    }
+
+    const bool creditSide = linesOnCreditSide(kind);
+    rs.open(
+        QStringLiteral("Select AcCode, CrAc, (Select AcName From Accounts Where RowID = d.AcCode) as AcName, "
+                       "(Select AcName From Accounts Where RowID = d.CrAc) as CrName, DrAmt, CrAmt, "
+                       "ChecqNo, Naration, FileNo, BillNo, SessionID, SubID, VouDate From DetJV d "
+                       "Where VouNo = ? And VouStatus = ? And %1 > 0 Order By EntryNo, rowid")
+            .arg(creditSide ? QStringLiteral("CrAmt") : QStringLiteral("DrAmt")),
+        conn, {number, kind});
+    if (!out.found && rs.recordCount() > 0) {
+        out.found = true;
+        out.date = rs.fields(QStringLiteral("VouDate")).toDate();
+    }
+    for (; !rs.eof(); rs.moveNext()) {
+        Line l;
+        const std::int64_t ac = rs.fields(QStringLiteral("AcCode")).toInt();
+        const std::int64_t other = rs.fields(QStringLiteral("CrAc")).toInt();
+        const QString acName = rs.fields(QStringLiteral("AcName")).toString();
+        const QString otherName = rs.fields(QStringLiteral("CrName")).toString();
+        if (creditSide) {
+            l.credit = ac;
+            l.creditName = acName;
+            l.debit = other;
+            l.debitName = otherName;
+            l.amount = rs.fields(QStringLiteral("CrAmt")).toMoney();
+        } else {
+            l.debit = ac;
+            l.debitName = acName;
+            l.credit = other;
+            l.creditName = otherName;
+            l.amount = rs.fields(QStringLiteral("DrAmt")).toMoney();
+        }
+        l.chequeNo = rs.fields(QStringLiteral("ChecqNo")).toString();
+        l.narration = rs.fields(QStringLiteral("Naration")).toString();
+        l.fileNo = rs.fields(QStringLiteral("FileNo")).toString();
+        l.billNo = rs.fields(QStringLiteral("BillNo")).toString();
+        l.sessionId = rs.fields(QStringLiteral("SessionID")).value();
+        l.subId = rs.fields(QStringLiteral("SubID")).value();
+        out.lines.push_back(l);
+    }
+    if (out.found)
+        out.stamp = stamp(conn, kind, number);
+    return out;
+}
+
+} // namespace books

@@ -1,0 +1,296 @@
+#include "journal.h"
+#include "testserver.h"
+
+#include <QStringList>
+
+using namespace books;
+
+namespace {
+
+db::Money m(const char *text)
+{
+    return db::Money::parse(QString::fromLatin1(text));
+}
+
+// Account keys; the journal does not look them up.
+constexpr std::int64_t kCash = 10, kBank = 11, kRent = 20, kTea = 21, kStudent = 30;
+
+Line line(std::int64_t debit, std::int64_t credit, const char *amount, const char *narration = "")
+{
+    Line l;
+    l.debit = debit;
+    l.credit = credit;
+    l.amount = m(amount);
+    l.narration = QString::fromLatin1(narration);
+    return l;
+}
+
+Entry entry(const char *kind, std::vector<Line> lines, std::int32_t number = 0)
+{
+    Entry e;
+    e.kind = QString::fromLatin1(kind);
+    e.number = number;
+    e.date = QDate(2024, 3, 5);
+    e.master.paidReceive = QStringLiteral("ALI & SONS");
+    e.master.login = QStringLiteral("CLERK");
+    e.lines = std::move(lines);
+    return e;
+}
+
+class Journal : public TestServer {
+protected:
+    // Stores the entry as its caller would: numbered kinds by post, the others
+    // under their own number.
+    std::int32_t write(const Entry &e, std::int32_t startNo = 0)
+    {
+        if (isNumbered(e.kind))
+            return post(conn(), e, startNo);
+        replace(conn(), e, {});
+        return e.number;
+    }
+    // "EntryNo|AcCode|CrAc|DrAmt|CrAmt|ChecqNo|Naration|FileNo|BillNo|SessionID|SubID", "-" for Null.
+    QStringList rows(const QString &kind, int no)
+    {
+        db::Recordset rs;
+        rs.open(
+            QStringLiteral("Select EntryNo, AcCode, CrAc, DrAmt, CrAmt, ChecqNo, Naration, FileNo, BillNo, "
+                           "SessionID, SubID From DetJV Where VouStatus = ? And VouNo = ? "
+                           "Order By EntryNo, rowid"),
+            conn(), {kind, no});
+        QStringList out;
+        for (; !rs.eof(); rs.moveNext()) {
+            QStringList cells;
+            for (int i = 0; i < rs.fieldCount(); ++i)
+                cells << (rs.fields(i).isNull() ? QStringLiteral("-") : rs.fields(i).toString());
+            out << cells.join(u'|');
+        }
+        return out;
+    }
+    std::int64_t count(const char *sql, const db::Params &params = {})
+    {
+        return scalar(QString::fromLatin1(sql), params).toInt();
+    }
+};
+
+TEST_F(Journal, EveryKindIsStoredInItsRowShape)
+{
+    Line fee = line(kCash, kStudent, "1500");
+    fee.sessionId = 3;
+    fee.subId = 7;
+    Line feeNoSession = line(kCash, kStudent, "700");
+    feeNoSession.subId = 8;
+    Line filed = line(kRent, kBank, "100", "RENT");
+    filed.fileNo = QStringLiteral("44");
+    filed.chequeNo = QStringLiteral("CHQ-1");
+    Line carried = line(0, kStudent, "500", "FWD");
+    carried.sessionId = 4;
+    carried.subId = 7;
+    Line notCarried = line(0, kStudent, "0");
+    notCarried.subId = 8;
+    Line admission = line(kCash, kStudent, "250", "App. Rec Amount (ALI)");
+    admission.creditNarration = QStringLiteral("App. Rec Amount ");
+
+    const struct {
+        const char *name;
+        Entry e;
+        QStringList rows;
+        const char *total; // the master's TotalAmount; nullptr: no master
+    } cases[] = {
+        {"paired bank payment", entry("BP", {filed, line(kTea, kBank, "50.5")}),
+            {"1|20|11|100.00|0.00|CHQ-1|RENT|44|-|-|-", "1|11|20|0.00|100.00|CHQ-1|RENT|44|-|-|-",
+                "2|21|11|50.50|0.00|||-|-|-|-", "2|11|21|0.00|50.50|||-|-|-|-"},
+            "150.50"},
+        {"paired bank receipt", entry("BR", {line(kBank, kRent, "1000")}),
+            {"1|11|20|1000.00|0.00|||-|-|-|-", "1|20|11|0.00|1000.00|||-|-|-|-"}, "1000.00"},
+        {"paired journal", entry("JV", {line(kTea, kRent, "10.05")}),
+            {"1|21|20|10.05|0.00|||-|-|-|-", "1|20|21|0.00|10.05|||-|-|-|-"}, "10.05"},
+        {"cash payment: line rows, then the cash row",
+            entry("CP",
+                {line(kRent, kCash, "100", "FIRST"), line(kTea, kCash, "50.50"), line(kRent, kCash, "25")}),
+            {"1|20|10|100.00|0.00||FIRST|-|-|-|-", "2|21|10|50.50|0.00|||-|-|-|-",
+                "3|20|10|25.00|0.00|||-|-|-|-", "4|10|-|0.00|175.50|-|FIRST|-|-|-|-"},
+            "175.50"},
+        {"cash receipt: the cash row debits the total",
+            entry("CR", {line(kCash, kRent, "0.10", "A"), line(kCash, kTea, "0.20")}),
+            {"1|20|10|0.00|0.10||A|-|-|-|-", "2|21|10|0.00|0.20|||-|-|-|-", "3|10|-|0.30|0.00|-|A|-|-|-|-"},
+            "0.30"},
+        {"fee receipt: paired with session and subject", entry("FR", {fee, feeNoSession}),
+            {"1|10|30|1500.00|0.00|||-|-|3|7", "1|30|10|0.00|1500.00|||-|-|3|7",
+                "2|10|30|700.00|0.00|||-|-|-|8", "2|30|10|0.00|700.00|||-|-|-|8"},
+            "2200.00"},
+        {"carry forward: credits only, a line without amount keeps its number",
+            entry("CF", {carried, notCarried, carried}, 5),
+            {"1|30|0|0.00|500.00|-|FWD|-|-|4|7", "3|30|0|0.00|500.00|-|FWD|-|-|4|7"}, nullptr},
+        {"admission receipt: cash row 1, student row 2", entry("AR", {admission}, int(kStudent)),
+            {"1|10|30|250.00|0.00|-|App. Rec Amount (ALI)|-|-|-|-",
+                "2|30|10|0.00|250.00|-|App. Rec Amount |-|-|-|-"},
+            nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const int no = write(c.e, 1);
+        EXPECT_EQ(rows(c.e.kind, no), c.rows);
+        const db::Value total
+            = scalar(QStringLiteral("Select TotalAmount From MasJV Where VouStatus = ? And VouNo = ?"),
+                {c.e.kind, no});
+        EXPECT_EQ(total.isNull() ? QString() : total.toString(), QString::fromLatin1(c.total ? c.total : ""));
+        // Opening gives back the lines entered (the cash row and lines without amount are none).
+        const Opened o = open(conn(), c.e.kind, no);
+        ASSERT_TRUE(o.found);
+        std::size_t posted = 0;
+        for (const Line &l : c.e.lines)
+            posted += l.amount > db::Money() ? 1 : 0;
+        ASSERT_EQ(o.lines.size(), posted);
+        EXPECT_EQ(o.lines.front().debit, c.e.lines.front().debit);
+        EXPECT_EQ(o.lines.front().credit, c.e.lines.front().credit);
+        EXPECT_EQ(o.lines.front().amount, c.e.lines.front().amount);
+    }
+    EXPECT_EQ(scalar("Select PaidReceive From MasJV Where VouStatus = 'BP'").toString(), "ALI & SONS");
+}
+
+TEST_F(Journal, NumbersPerKindFromTheStartNumberAndAcrossTwoCopies)
+{
+    EXPECT_EQ(nextNumber(conn(), "CP", 1000), 1000);
+    EXPECT_EQ(write(entry("CP", {line(kRent, kCash, "1")}), 1000), 1000);
+    EXPECT_EQ(write(entry("CP", {line(kRent, kCash, "1")}), 1000), 1001);
+    EXPECT_EQ(nextNumber(conn(), "BP", 0), 0); // no voucher and no start number
+    // Fee receipts start at 1 whatever start number is given.
+    EXPECT_EQ(write(entry("FR", {line(kCash, kStudent, "1")}), 500), 1);
+    // A deleted top number is taken again; a gap below is not filled.
+    remove(conn(), "CP", 1001);
+    EXPECT_EQ(nextNumber(conn(), "CP", 1000), 1001);
+    EXPECT_THROW(nextNumber(conn(), "CF"), Refused);
+
+    // Two copies both propose the same number; each save reads it again.
+    auto other = otherCopy();
+    EXPECT_EQ(nextNumber(conn(), "JV", 1), 1);
+    EXPECT_EQ(nextNumber(*other, "JV", 1), 1);
+    EXPECT_EQ(post(*other, entry("JV", {line(kTea, kRent, "1")}), 1), 1);
+    EXPECT_EQ(post(conn(), entry("JV", {line(kTea, kRent, "2")}), 1), 2);
+    EXPECT_EQ(count("Select count(*) From MasJV Where VouStatus = 'JV'"), 2);
+    EXPECT_EQ(
+        count("Select count(*) From (Select VouNo From MasJV Group By VouStatus, VouNo Having count(*) > 1)"),
+        0);
+}
+
+TEST_F(Journal, EntriesThatAreIncompleteOrDoNotBalanceAreNeverWritten)
+{
+    const struct {
+        Entry e;
+        const char *message;
+    } cases[] = {
+        {entry("BP", {}), "Please enter less than one entry in detail"},
+        {entry("BP", {line(0, kBank, "5")}), "Please Select Debit Account"},
+        {entry("CP", {line(kRent, 0, "5")}), "Please Select Credit Account"},
+        {entry("JV", {line(kRent, kRent, "5")}),
+            "same account title not allow, please change debit or cedit Account"},
+        {entry("BR", {line(kBank, kRent, "-5")}), "please enter Amount"},
+        {entry("CP", {line(kRent, kCash, "5"), line(kTea, kBank, "5")}),
+            "The lines of a cash voucher must all name the same cash account."},
+        {entry("CF", {line(0, 0, "5")}, 3), "Please Select Credit Account"},
+        {entry("XX", {line(kRent, kTea, "5")}), "Unknown voucher kind 'XX'."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message);
+        try {
+            write(c.e);
+            ADD_FAILURE() << "written";
+        } catch (const Refused &e) {
+            EXPECT_EQ(e.text(), QString::fromLatin1(c.message));
+        }
+    }
+
+    // Rows that do not balance are refused, whether built wrong or changed on the way in.
+    std::vector<Posting> unbalanced = postings(entry("BP", {line(kRent, kBank, "5")}));
+    unbalanced[1].crAmt = m("4.99");
+    EXPECT_THROW(checkBalanced("BP", unbalanced), Refused);
+    EXPECT_NO_THROW(checkBalanced("CF", postings(entry("CF", {line(0, kStudent, "5")}))));
+    exec("Create Temp Trigger skew After Insert On DetJV When NEW.CrAmt > 0 "
+         "Begin Update DetJV Set CrAmt = CrAmt + 1 Where rowid = NEW.rowid; End");
+    EXPECT_THROW(write(entry("JV", {line(kRent, kTea, "5")})), Refused);
+    EXPECT_THROW(write(entry("CF", {line(0, kStudent, "5")}, 2)), Refused);
+    EXPECT_EQ(count("Select count(*) From MasJV"), 0);
+    EXPECT_EQ(count("Select count(*) From DetJV"), 0);
+}
+
+TEST_F(Journal, TheStampRefusesWhatAnotherCopyChangedOrDeleted)
+{
+    auto other = otherCopy();
+    const int no = write(entry("BP", {line(kRent, kBank, "10")}));
+    const Opened mine = open(conn(), "BP", no);
+    ASSERT_FALSE(mine.stamp.isEmpty());
+    EXPECT_EQ(mine.stamp, stamp(*other, "BP", no));
+
+    // Another copy changes it: this copy may neither save nor delete what it opened.
+    Entry theirs = entry("BP", {line(kRent, kBank, "11")}, no);
+    replace(*other, theirs, open(*other, "BP", no).stamp);
+    Entry edit = entry("BP", {line(kRent, kBank, "12")}, no);
+    try {
+        replace(conn(), edit, mine.stamp);
+        ADD_FAILURE() << "replaced";
+    } catch (const Refused &e) {
+        EXPECT_TRUE(e.text().contains("changed")) << e.text().toStdString();
+    }
+    EXPECT_THROW(remove(conn(), "BP", no, mine.stamp), Refused);
+    EXPECT_THROW(replace(conn(), edit, {}), Refused); // an entry with a master needs its stamp
+    EXPECT_EQ(open(conn(), "BP", no).lines.front().amount, m("11"));
+
+    // Opened again it saves; deleted meanwhile it is not brought back.
+    const QString fresh = open(conn(), "BP", no).stamp;
+    replace(conn(), edit, fresh);
+    const QString afterEdit = open(conn(), "BP", no).stamp;
+    remove(*other, "BP", no, stamp(*other, "BP", no));
+    try {
+        replace(conn(), edit, afterEdit);
+        ADD_FAILURE() << "replaced";
+    } catch (const Refused &e) {
+        EXPECT_TRUE(e.text().contains("deleted")) << e.text().toStdString();
+    }
+    EXPECT_THROW(remove(conn(), "BP", no, afterEdit), Refused);
+    EXPECT_EQ(stamp(conn(), "BP", no), "");
+    EXPECT_EQ(count("Select count(*) From DetJV"), 0);
+
+    // Kinds without a master: an empty stamp skips the check, no lines removes the rows.
+    write(entry("AR", {line(kCash, kStudent, "5")}, 30));
+    EXPECT_FALSE(stamp(conn(), "AR", 30).isEmpty());
+    replace(conn(), entry("AR", {}, 30), {});
+    EXPECT_EQ(stamp(conn(), "AR", 30), "");
+    EXPECT_FALSE(open(conn(), "AR", 30).found);
+}
+
+TEST_F(Journal, AFailureMidWriteLeavesNothingHalfWritten)
+{
+    exec("Create Temp Trigger fail After Insert On DetJV When NEW.EntryNo = 2 "
+         "Begin Select raise(abort, 'injected failure'); End");
+    // A new entry: no master without rows, and its number is still free.
+    EXPECT_THROW(
+        post(conn(), entry("CP", {line(kRent, kCash, "1"), line(kTea, kCash, "2")}), 100), db::Error);
+    EXPECT_EQ(count("Select count(*) From MasJV"), 0);
+    EXPECT_EQ(count("Select count(*) From DetJV"), 0);
+    EXPECT_EQ(nextNumber(conn(), "CP", 100), 100);
+
+    // A replaced entry keeps its old master and rows, also inside a caller's transaction.
+    const int no = write(entry("BP", {line(kRent, kBank, "7")}));
+    const QString before = stamp(conn(), "BP", no);
+    Entry edit = entry("BP", {line(kRent, kBank, "7"), line(kTea, kBank, "8")}, no);
+    edit.master.paidReceive = QStringLiteral("NEW NAME");
+    EXPECT_THROW(replace(conn(), edit, before), db::Error);
+    EXPECT_EQ(stamp(conn(), "BP", no), before);
+    EXPECT_THROW(
+        {
+            db::Transaction tx(conn());
+            exec("Insert Into MasJV (VouNo, VouStatus) Values (99, 'JV')");
+            replace(conn(), entry("CF", {line(0, kStudent, "1"), line(0, kStudent, "2")}, 4), {});
+            tx.commit();
+        },
+        db::Error);
+    EXPECT_EQ(count("Select count(*) From MasJV Where VouNo = 99"), 0);
+    EXPECT_EQ(count("Select count(*) From DetJV Where VouStatus = 'CF'"), 0);
+
+    // Once the fault is gone the same replace goes through.
+    exec("Drop Trigger fail");
+    replace(conn(), edit, before);
+    EXPECT_EQ(rows("BP", no).size(), 4);
+}
+
+} // namespace
