@@ -50,8 +50,7 @@ SessionToken session(const Connection &conn)
 void raiseKnown(int rc)
 {
     switch (rc & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
+    case SQLITE_BUSY: // another connection's lock; SQLITE_LOCKED is this one's own conflict
         throw BusyError();
     case SQLITE_FULL:
         throw DiskFullError();
