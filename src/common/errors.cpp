@@ -1,5 +1,6 @@
 #include "errors.h"
 
+#include "db.h"
 #include "dialogs.h"
 
 #include <exception>
@@ -8,24 +9,34 @@ namespace common {
 
 namespace {
 
-void report(const QString &text)
+void report(const QString &text, Icon icon = Icon::Critical)
 {
-    msgBox(text, Buttons::Ok, Icon::Critical, programTitle());
+    msgBox(text, Buttons::Ok, icon, programTitle());
 }
 
-} // namespace
-
-bool runGuarded(const std::function<void()> &f)
+template <class F> bool guarded(F &&f)
 {
     try {
         f();
         return true;
+    } catch (const db::BusyError &e) {
+        // Not a fault of the program: the user can wait, or free space, and try again.
+        report(e.text(), Icon::Exclamation);
+    } catch (const db::DiskFullError &e) {
+        report(e.text(), Icon::Exclamation);
     } catch (const std::exception &e) {
         report(QString::fromUtf8(e.what()));
     } catch (...) {
         report(QStringLiteral("Unexpected error"));
     }
     return false;
+}
+
+} // namespace
+
+bool runGuarded(const std::function<void()> &f)
+{
+    return guarded(f);
 }
 
 Application::Application(int &argc, char **argv)
@@ -36,14 +47,9 @@ Application::Application(int &argc, char **argv)
 
 bool Application::notify(QObject *receiver, QEvent *event)
 {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception &e) {
-        report(QString::fromUtf8(e.what()));
-    } catch (...) {
-        report(QStringLiteral("Unexpected error"));
-    }
-    return false;
+    bool handled = false;
+    guarded([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
 }
 
 } // namespace common

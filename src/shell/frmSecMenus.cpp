@@ -44,6 +44,14 @@ frmSecMenus::frmSecMenus()
     for (int i = 0; i < captions.size(); ++i) {
         auto *box = new QCheckBox(captions[i]);
         box->setObjectName(QStringLiteral("Check%1").arg(i + 1));
+        // Room for the caption in bold from the start: the window does not
+        // grow when a box is ticked.
+        const QFont normal = box->font();
+        QFont bold = normal;
+        bold.setBold(true);
+        box->setFont(bold);
+        box->setMinimumWidth(box->sizeHint().width());
+        box->setFont(normal);
         // A ticked box shows its caption in bold, whoever ticks it.
         connect(box, &QCheckBox::toggled, box, [box](bool on) {
             QFont f = box->font();

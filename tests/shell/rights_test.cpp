@@ -6,7 +6,10 @@
 #include "menurights.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QPushButton>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -19,6 +22,13 @@ const QStringList neverGoverned {"mnuAdmin", "mnuExit", "mnuAddUser", "mnuSetMen
 
 class MenuRights : public ShellTest {
 protected:
+    // These start from rights nobody has set yet.
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        exec("Delete From Menus");
+    }
+
     // Saves the nineteen rows with only these captions granted.
     void grant(const QStringList &captions)
     {
@@ -37,6 +47,31 @@ protected:
         return out;
     }
 };
+
+using NewServer = ShellTest;
+
+TEST_F(NewServer, GrantsEveryItemOfTheRightsWindowSoNoMenuGoesAway)
+{
+    OpenQuery("Select Menus, Active From Menus Order By rowid");
+    QStringList rows;
+    for (; !gRs->eof(); gRs->moveNext())
+        rows << gRs->fields("Menus").toString() + "=" + gRs->fields("Active").toString();
+    QStringList expected;
+    for (const QString &caption : shell::menurights::boxCaptions())
+        expected << caption + "=1";
+    EXPECT_EQ(rows, expected);
+
+    openMain()->close_Menu();
+    shell::applyMenuRightsNow();
+    for (const QStringList &names : {governed, topMenus, neverGoverned})
+        for (const QString &n : names)
+            EXPECT_TRUE(item(n)->isVisible()) << n.toStdString();
+
+    // Only a new server is seeded: rights an administrator emptied stay empty.
+    exec("Delete From Menus");
+    login("sa", saPassword());
+    EXPECT_EQ(scalar("Select count(*) From Menus").toInt(), 0);
+}
 
 TEST_F(MenuRights, EmptyTableHidesTheThreeTopMenusOnly)
 {
@@ -149,6 +184,24 @@ TEST_F(RightsWindow, OpenMenusTicksFromTheTableInBold)
     EXPECT_FALSE(box(w, 3)->font().bold());
 }
 
+TEST_F(RightsWindow, TickedCaptionsShowWhole)
+{
+    frmSecMenus *w = open();
+    w->showWindow();
+    for (int i = 1; i <= 19; ++i)
+        if (!box(w, i)->isChecked())
+            box(w, i)->click();
+    QCoreApplication::processEvents();
+    const QRect inside = w->rect();
+    for (int i = 1; i <= 19; ++i) {
+        QCheckBox *b = box(w, i);
+        SCOPED_TRACE(b->text().toStdString());
+        ASSERT_TRUE(b->font().bold());
+        EXPECT_GE(b->width(), b->sizeHint().width());
+        EXPECT_TRUE(inside.contains(QRect(b->mapTo(w, QPoint(0, 0)), b->size())));
+    }
+}
+
 TEST_F(RightsWindow, SaveRewritesNineteenRowsInOrder)
 {
     frmSecMenus *w = open();
@@ -182,6 +235,36 @@ TEST_F(RightsWindow, AFailedSaveKeepsThePreviousRights)
     EXPECT_EQ(scalar("Select count(*) From Menus").toInt(), 19);
     EXPECT_EQ(scalar("Select Menus From Menus Where Active = '1'").toString(), "Company");
     EXPECT_FALSE(gConn->inTransaction());
+}
+
+TEST_F(RightsWindow, ASaveWhileAnotherCopyHoldsTheDatabaseSaysSoAndKeepsTheRights)
+{
+    grant({"Company"});
+    frmSecMenus *w = open();
+    w->showWindow();
+    box(w, 5)->click();
+    sqlite3_busy_timeout(gConn->handle(), 50); // not the usual five seconds
+    db::Connection other;
+    other.setProperty("User ID", "sa");
+    other.setProperty("Password", saPassword());
+    other.setProperty("Data Source", serverPath());
+    other.setProperty("Initial Catalog", "ORU");
+    other.open();
+    {
+        db::Transaction holder(other);
+        clickButton(w, "cmdSave");
+    }
+    ASSERT_EQ(dialogs().count(), 1);
+    EXPECT_EQ(dialogs().last().text, db::BusyError().text());
+    EXPECT_EQ(dialogs().last().icon, common::Icon::Exclamation);
+    EXPECT_EQ(dialogs().last().title, common::programTitle());
+    EXPECT_EQ(scalar("Select Menus From Menus Where Active = '1'").toString(), "Company");
+    EXPECT_FALSE(gConn->inTransaction());
+
+    clickButton(w, "cmdSave"); // the other copy is done: saving again works
+    EXPECT_EQ(dialogs().count(), 1);
+    EXPECT_EQ(column("Select Menus From Menus Where Active = '1' Order By rowid"),
+        (QStringList {"Company", "Chart Of Accounts"}));
 }
 
 TEST_F(RightsWindow, ExitAppliesTheRightsAndLowersItsFlag)

@@ -47,8 +47,22 @@ SessionToken session(const Connection &conn)
     return Access::impl(conn).token;
 }
 
+void raiseKnown(int rc)
+{
+    switch (rc & 0xff) {
+    case SQLITE_BUSY: // another connection's lock; SQLITE_LOCKED is this one's own conflict
+        throw BusyError();
+    case SQLITE_FULL:
+        throw DiskFullError();
+    default:
+        return;
+    }
+}
+
 void fail(sqlite3 *h)
 {
+    if (h)
+        raiseKnown(sqlite3_errcode(h));
     throw Error(
         h ? QString::fromUtf8(sqlite3_errmsg(h)) : QStringLiteral("The database could not be opened."));
 }
@@ -580,9 +594,10 @@ void closeFile(sqlite3 *h)
 void exec(sqlite3 *h, const char *sql)
 {
     char *err = nullptr;
-    if (sqlite3_exec(h, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+    if (const int rc = sqlite3_exec(h, sql, nullptr, nullptr, &err); rc != SQLITE_OK) {
         const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errmsg(h));
         sqlite3_free(err);
+        raiseKnown(rc);
         throw Error(msg);
     }
 }

@@ -38,6 +38,20 @@ public:
     QString text() const { return QString::fromUtf8(what()); }
 };
 
+// Another copy of the program held the database's write lock for longer than
+// a statement waits. The statement (and its transaction) did not take effect.
+class BusyError : public Error {
+public:
+    BusyError();
+};
+
+// The disk holding the database is full. The statement (and its
+// transaction) did not take effect.
+class DiskFullError : public Error {
+public:
+    DiskFullError();
+};
+
 // An amount exact to the cent.
 class Money {
 public:
@@ -285,7 +299,8 @@ QString resolve(const QString &serverName);
 bool exists(const QString &serverName);
 
 // Creates the server folder with master.db, the database "ORU" with the
-// current schema, and the "sa" login (sysadmin). Throws when it exists.
+// current schema and every menu right granted, and the "sa" login
+// (sysadmin). Throws when it exists.
 void create(const QString &serverName, const QString &saPassword, HashCost cost = HashCost::Interactive);
 
 // Password of a login, set without knowing the old one.

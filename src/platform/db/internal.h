@@ -23,7 +23,10 @@ public:
 
 namespace db::detail {
 
-// Throws db::Error with SQLite's message for the handle.
+// Throws BusyError or DiskFullError for those result codes; returns otherwise.
+void raiseKnown(int rc);
+// Throws db::Error with SQLite's message for the handle (BusyError or
+// DiskFullError where the handle's last result says so).
 [[noreturn]] void fail(sqlite3 *h);
 inline void check(int rc, sqlite3 *h)
 {

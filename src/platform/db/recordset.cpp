@@ -72,6 +72,7 @@ void run(sqlite3_stmt *s, sqlite3 *h)
     if (rc != SQLITE_DONE) {
         const QString msg = QString::fromUtf8(sqlite3_errmsg(h));
         sqlite3_reset(s);
+        detail::raiseKnown(rc);
         throw Error(msg);
     }
     sqlite3_reset(s);

@@ -355,6 +355,38 @@ void createMaster(sqlite3 *m, const QString &saPassword, HashCost cost)
         "COMMIT");
 }
 
+// A new server grants every item the menu-rights window governs, by the
+// window's captions in its order, so no menu goes away before an
+// administrator has set the rights.
+void seedMenuRights(sqlite3 *db)
+{
+    static const char *const captions[] = {
+        "Application Form",
+        "Carry Forward Entry",
+        "Company",
+        "Telephone Directory",
+        "Chart Of Accounts",
+        "Voucher Setup",
+        "Subjects",
+        "Course",
+        "Session",
+        "CASH BOOK",
+        "BANK BOOK",
+        "SIMPLE LEDGER",
+        "DETAIL LEDGER",
+        "SUBSIDIARY TRIAL BALANCE SIMPLE",
+        "CONTROL TRIAL BALANCE",
+        "SUBSIDIARY TRIAL BALANCE (WITH OPENING)",
+        "SESSION WISE OUTSTANDING",
+        "STOCK SUMMARY REPORT",
+        "STUDENT FEE DETAIL",
+    };
+    detail::exec(db, "BEGIN");
+    for (const char *caption : captions)
+        detail::exec(db, QStringLiteral("INSERT INTO Menus (Menus, Active) VALUES (?, '1')"), {caption});
+    detail::exec(db, "COMMIT");
+}
+
 } // namespace
 
 void create(const QString &serverName, const QString &saPassword, HashCost cost)
@@ -380,6 +412,7 @@ void create(const QString &serverName, const QString &saPassword, HashCost cost)
         createMaster(m, saPassword, cost);
         db = detail::openFile(work + QStringLiteral("/ORU.db"), true);
         detail::upgrade(db);
+        seedMenuRights(db);
         detail::closeFile(db);
         db = nullptr;
         detail::closeFile(m);

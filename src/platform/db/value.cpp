@@ -14,6 +14,18 @@ Error::Error(const QString &message)
 {
 }
 
+BusyError::BusyError()
+    : Error(QStringLiteral("The database is in use by another copy of the program, so nothing was saved. "
+                           "Wait until the other copy has finished, then try again."))
+{
+}
+
+DiskFullError::DiskFullError()
+    : Error(QStringLiteral("The disk that holds the database is full, so nothing was saved. "
+                           "Free some space on that disk, then try again."))
+{
+}
+
 // ---------------------------------------------------------------- Money
 
 namespace {

@@ -34,8 +34,12 @@ Val Val::fromDb(const db::Value &v)
 
 db::Money Val::toMoney() const
 {
-    if (kind() == Int)
-        return db::Money::fromCents(toInt() * 100);
+    if (kind() == Int) {
+        std::int64_t cents;
+        if (__builtin_mul_overflow(toInt(), std::int64_t(100), &cents))
+            throw Error(QStringLiteral("The number %1 is too large for an amount.").arg(toInt()));
+        return db::Money::fromCents(cents);
+    }
     return std::get<db::Money>(m_v);
 }
 
@@ -101,13 +105,19 @@ template <class T> int cmp3(const T &a, const T &b)
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
+// Int or Money in cents, wide enough for any whole number.
+__int128 wideCents(const Val &v)
+{
+    return v.kind() == Val::Int ? __int128(v.toInt()) * 100 : __int128(v.toMoney().cents());
+}
+
 int compareNumbers(const Val &a, const Val &b)
 {
     if (a.kind() == Val::Real || b.kind() == Val::Real)
         return cmp3(a.toReal(), b.toReal());
     if (a.kind() == Val::Int && b.kind() == Val::Int)
         return cmp3(a.toInt(), b.toInt());
-    return cmp3(a.toMoney().cents(), b.toMoney().cents());
+    return cmp3(wideCents(a), wideCents(b));
 }
 
 } // namespace
@@ -302,12 +312,15 @@ QString DisplayFormat::number(
         return out;
     }
     // Whole numbers and cents stay exact; rounding is half away from zero.
-    const std::int64_t cents = v.kind() == Val::Int ? v.toInt() * 100 : v.toMoney().cents();
-    negative = cents < 0;
-    std::uint64_t mag = negative ? std::uint64_t(0) - std::uint64_t(cents) : std::uint64_t(cents);
+    const bool isWhole = v.kind() == Val::Int;
+    const std::int64_t units = isWhole ? v.toInt() : v.toMoney().cents();
+    negative = units < 0;
+    const std::uint64_t mag = negative ? std::uint64_t(0) - std::uint64_t(units) : std::uint64_t(units);
     std::uint64_t whole, frac = 0;
     int fracDigits = std::min(decimals, 2);
-    if (decimals == 0) {
+    if (isWhole) {
+        whole = mag;
+    } else if (decimals == 0) {
         whole = (mag + 50) / 100;
     } else if (decimals == 1) {
         const std::uint64_t tenths = (mag + 5) / 10;
@@ -437,9 +450,18 @@ enum class Op {
     Lower,
 };
 
+// How deep a formula may nest: parentheses, not, minus, if, function
+// calls and chains of operators alike. Parsing and evaluating go one call
+// deeper per level, and this keeps them well inside the default stack, also
+// under the sanitizers.
+constexpr int maxDepth = 200;
+// How deep evaluation may go through formula fields that use one another.
+constexpr int maxEvalDepth = 1000;
+
 struct Node {
     Op op = Op::Lit;
     int pos = 0;
+    int depth = 1; // levels of the tree below and including this node
     QString token;
     Val lit;
     QString a, b;
@@ -653,6 +675,39 @@ public:
 
 private:
     const Token &cur() const { return t[k]; }
+
+    // One level of nested parsing, refused beyond the limit.
+    class Nest {
+    public:
+        explicit Nest(Parser &p)
+            : m_p(p)
+        {
+            if (++m_p.nesting > maxDepth)
+                m_p.failHere(tooDeep());
+        }
+        ~Nest() { --m_p.nesting; }
+        Nest(const Nest &) = delete;
+        Nest &operator=(const Nest &) = delete;
+
+    private:
+        Parser &m_p;
+    };
+
+    static QString tooDeep()
+    {
+        return QStringLiteral("the formula nests more than %1 levels deep").arg(maxDepth);
+    }
+
+    static void adopt(Node &parent, std::unique_ptr<Node> kid)
+    {
+        if (kid->depth + 1 > parent.depth) {
+            parent.depth = kid->depth + 1;
+            if (parent.depth > maxDepth)
+                fail(parent.pos, parent.token, tooDeep());
+        }
+        parent.kids.push_back(std::move(kid));
+    }
+
     bool isWord(const char *w) const { return cur().kind == Tok::Word && cur().a == QLatin1String(w); }
     bool isSym(const char *s) const { return cur().kind == Tok::Symbol && cur().a == QLatin1String(s); }
     [[noreturn]] void failHere(const QString &reason) const
@@ -684,21 +739,22 @@ private:
         Op op, const Token &at, std::unique_ptr<Node> l, std::unique_ptr<Node> r)
     {
         auto n = make(op, at);
-        n->kids.push_back(std::move(l));
-        n->kids.push_back(std::move(r));
+        adopt(*n, std::move(l));
+        adopt(*n, std::move(r));
         return n;
     }
 
     std::unique_ptr<Node> expr()
     {
+        const Nest nest(*this);
         if (isWord("if")) {
             auto n = make(Op::If, cur());
             ++k;
-            n->kids.push_back(expr());
+            adopt(*n, expr());
             expectWord("then");
-            n->kids.push_back(expr());
+            adopt(*n, expr());
             expectWord("else");
-            n->kids.push_back(expr());
+            adopt(*n, expr());
             return n;
         }
         return orExpr();
@@ -729,9 +785,10 @@ private:
     std::unique_ptr<Node> notExpr()
     {
         if (isWord("not")) {
+            const Nest nest(*this);
             auto n = make(Op::Not, cur());
             ++k;
-            n->kids.push_back(notExpr());
+            adopt(*n, notExpr());
             return n;
         }
         return comparison();
@@ -760,10 +817,10 @@ private:
         if (isWord("in")) {
             auto n = make(Op::In, cur());
             ++k;
-            n->kids.push_back(std::move(l));
-            n->kids.push_back(additive());
+            adopt(*n, std::move(l));
+            adopt(*n, additive());
             expectWord("to");
-            n->kids.push_back(additive());
+            adopt(*n, additive());
             return n;
         }
         return l;
@@ -803,9 +860,10 @@ private:
     std::unique_ptr<Node> unary()
     {
         if (isSym("-")) {
+            const Nest nest(*this);
             auto n = make(Op::Neg, cur());
             ++k;
-            n->kids.push_back(unary());
+            adopt(*n, unary());
             return n;
         }
         return primary();
@@ -881,12 +939,12 @@ private:
             auto n = make(f.op, c);
             ++k;
             expectSym("(");
-            n->kids.push_back(expr());
+            adopt(*n, expr());
             while (isSym(",")) {
                 if (int(n->kids.size()) == f.maxArgs)
                     failHere(QStringLiteral("%1 takes %2").arg(n->token, argCount(f.maxArgs)));
                 ++k;
-                n->kids.push_back(expr());
+                adopt(*n, expr());
             }
             if (int(n->kids.size()) < f.minArgs)
                 failHere(QStringLiteral("%1 takes %2").arg(n->token, argCount(f.minArgs)));
@@ -909,6 +967,7 @@ private:
 
     std::vector<Token> t;
     size_t k = 0;
+    int nesting = 0;
 };
 
 bool nodeCanBeCondition(const Node &n)
@@ -982,9 +1041,39 @@ void collectFormulaRefs(const Node &n, std::vector<int> &out)
     fail(n.pos, n.token, reason);
 }
 
-bool addOverflows(std::int64_t a, std::int64_t b, std::int64_t *r)
+// Whole numbers and amounts stay exact: a result that does not fit in 64
+// bits is an error, never a wrapped value.
+[[noreturn]] void tooLarge(const Node &n)
 {
-    return __builtin_add_overflow(a, b, r);
+    failAt(n, QStringLiteral("the result is too large"));
+}
+
+std::int64_t centsOf(const Node &n, const Val &v)
+{
+    std::int64_t cents;
+    if (v.kind() == Val::Int) {
+        if (__builtin_mul_overflow(v.toInt(), std::int64_t(100), &cents))
+            tooLarge(n);
+        return cents;
+    }
+    return v.toMoney().cents();
+}
+
+std::int64_t addOrSub(const Node &n, std::int64_t a, std::int64_t b)
+{
+    std::int64_t r;
+    if (n.op == Op::Add ? __builtin_add_overflow(a, b, &r) : __builtin_sub_overflow(a, b, &r))
+        tooLarge(n);
+    return r;
+}
+
+// Days added to a date; far beyond any calendar gives no date.
+Val addDays(const QDate &d, std::int64_t days, bool subtract)
+{
+    constexpr std::int64_t beyondCalendar = std::int64_t(1) << 40;
+    if (days > beyondCalendar || days < -beyondCalendar)
+        return {};
+    return Val(d.addDays(subtract ? -days : days));
 }
 
 Val arithmetic(const Node &n, const Val &a, const Val &b)
@@ -995,7 +1084,7 @@ Val arithmetic(const Node &n, const Val &a, const Val &b)
     if (n.op == Op::Add && ka == Val::Text && kb == Val::Text)
         return Val(a.text() + b.text());
     if (ka == Val::Date && kb == Val::Int && (n.op == Op::Add || n.op == Op::Sub))
-        return Val(a.toDate().addDays(n.op == Op::Add ? b.toInt() : -b.toInt()));
+        return addDays(a.toDate(), b.toInt(), n.op == Op::Sub);
     if (ka == Val::Date && kb == Val::Date && n.op == Op::Sub)
         return Val(std::int64_t(b.toDate().daysTo(a.toDate())));
     if (!a.isNumber() || !b.isNumber())
@@ -1004,34 +1093,26 @@ Val arithmetic(const Node &n, const Val &a, const Val &b)
     const bool whole = ka == Val::Int && kb == Val::Int;
     switch (n.op) {
     case Op::Add:
-    case Op::Sub: {
+    case Op::Sub:
         if (real)
             return Val(n.op == Op::Add ? a.toReal() + b.toReal() : a.toReal() - b.toReal());
-        std::int64_t r;
-        if (whole) {
-            const std::int64_t y = n.op == Op::Add ? b.toInt() : -b.toInt();
-            if (!addOverflows(a.toInt(), y, &r))
-                return Val(r);
-            return Val(double(a.toInt()) + double(y));
-        }
-        const std::int64_t y = n.op == Op::Add ? b.toMoney().cents() : -b.toMoney().cents();
-        if (addOverflows(a.toMoney().cents(), y, &r))
-            failAt(n, QStringLiteral("the amount is too large"));
-        return Val(db::Money::fromCents(r));
-    }
+        if (whole)
+            return Val(addOrSub(n, a.toInt(), b.toInt()));
+        return Val(db::Money::fromCents(addOrSub(n, centsOf(n, a), centsOf(n, b))));
     case Op::Mul:
         if (whole) {
             std::int64_t r;
-            if (!__builtin_mul_overflow(a.toInt(), b.toInt(), &r))
-                return Val(r);
-            return Val(a.toReal() * b.toReal());
+            if (__builtin_mul_overflow(a.toInt(), b.toInt(), &r))
+                tooLarge(n);
+            return Val(r);
         }
         if (!real && (ka == Val::Int || kb == Val::Int)) {
             const std::int64_t cents = ka == Val::Money ? a.toMoney().cents() : b.toMoney().cents();
             const std::int64_t times = ka == Val::Int ? a.toInt() : b.toInt();
             std::int64_t r;
-            if (!__builtin_mul_overflow(cents, times, &r))
-                return Val(db::Money::fromCents(r));
+            if (__builtin_mul_overflow(cents, times, &r))
+                tooLarge(n);
+            return Val(db::Money::fromCents(r));
         }
         return Val(a.toReal() * b.toReal());
     case Op::Div:
@@ -1043,8 +1124,18 @@ Val arithmetic(const Node &n, const Val &a, const Val &b)
     }
 }
 
+// Calls of evalNode in progress on this thread, formula fields included.
+thread_local int evalDepth = 0;
+
 Val evalNode(const Node &n, const Context &ctx)
 {
+    struct Level {
+        Level() { ++evalDepth; }
+        ~Level() { --evalDepth; }
+    } level;
+    if (evalDepth > maxEvalDepth)
+        failAt(
+            n, QStringLiteral("formula fields use one another more than %1 levels deep").arg(maxEvalDepth));
     auto kid = [&](int i) { return evalNode(*n.kids[i], ctx); };
     auto compare = [&](auto pred) -> Val {
         int r = 0;
@@ -1105,8 +1196,12 @@ Val evalNode(const Node &n, const Context &ctx)
         case Val::Null:
             return {};
         case Val::Int:
+            if (x.toInt() == std::numeric_limits<std::int64_t>::min())
+                tooLarge(n);
             return Val(-x.toInt());
         case Val::Money:
+            if (x.toMoney().cents() == std::numeric_limits<std::int64_t>::min())
+                tooLarge(n);
             return Val(-x.toMoney());
         case Val::Real:
             return Val(-x.toReal());

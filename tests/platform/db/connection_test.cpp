@@ -103,6 +103,7 @@ TEST_F(ServerTest, ExecuteAndScalar)
 {
     Connection c;
     connect(c);
+    c.execute(QStringLiteral("DELETE FROM Menus")); // scratch table here: drop the new server's rights
     EXPECT_EQ(
         c.execute(QStringLiteral("INSERT INTO Menus (Menus, Active) VALUES (?, ?)"), {"Company", "1"}), 1);
     EXPECT_EQ(c.execute(QStringLiteral("insert into menus values ('Course', '0'), ('Session', '1')")), 2);
@@ -140,6 +141,7 @@ TEST_F(ServerTest, SqlFunctions)
     EXPECT_EQ(s("select money(-5)").toString(), QStringLiteral("-0.05"));
     EXPECT_TRUE(s("select money(null)").isNull());
     // T-SQL forms that SQLite would not parse as written.
+    c.execute(QStringLiteral("DELETE FROM Menus")); // scratch table here: drop the new server's rights
     c.execute(QStringLiteral("insert into Menus values ('isnull(x)', '1'), ('Left', '0')"));
     EXPECT_EQ(
         s("select count(*) from Menus m left join Menus n on n.Menus = m.Menus where m.Menus = 'isnull(x)'")
@@ -155,6 +157,7 @@ TEST_F(ServerTest, FailureInsideATransactionLeavesNoRow)
 {
     Connection c;
     connect(c);
+    c.execute(QStringLiteral("DELETE FROM Menus")); // scratch table here: drop the new server's rights
     try {
         db::Transaction t(c);
         c.execute(QStringLiteral("INSERT INTO Menus VALUES ('A', '1')"));
@@ -221,4 +224,60 @@ TEST_F(ServerTest, TwoConnectionsTakeDistinctNumbers)
     EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(DISTINCT No) FROM Numbers")).toInt(), 2 * perCopy);
     EXPECT_EQ(c.scalar(QStringLiteral("SELECT max(No) FROM Numbers")).toInt(), 2 * perCopy);
     EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(DISTINCT Who) FROM Numbers")).toInt(), 2);
+}
+
+TEST_F(ServerTest, ABusyDatabaseAndAFullDiskAreTheirOwnErrorsAndSaveNothing)
+{
+    Connection c, other;
+    connect(c);
+    connect(other);
+    sqlite3_busy_timeout(c.handle(), 50); // not the usual five seconds
+    c.execute(QStringLiteral("CREATE TABLE Notes (Txt VARCHAR(50))"));
+    const QString busy = db::BusyError().text();
+    EXPECT_EQ(busy,
+        "The database is in use by another copy of the program, so nothing was saved. Wait until the other "
+        "copy has finished, then try again.");
+
+    auto save = [&](const QString &text) {
+        db::Transaction t(c);
+        c.execute(QStringLiteral("INSERT INTO Notes VALUES (?)"), {text});
+        db::Recordset rs;
+        rs.open(QStringLiteral("SELECT * FROM Notes WHERE 0=1"), c);
+        rs.addNew();
+        rs.fields(0).setValue(text + QStringLiteral(" too"));
+        rs.update();
+        t.commit();
+    };
+    {
+        db::Transaction holder(other); // another copy in the middle of its save
+        EXPECT_THROW(save(QStringLiteral("a")), db::BusyError);
+        EXPECT_THROW(c.execute(QStringLiteral("INSERT INTO Notes VALUES ('b')")), db::BusyError);
+        db::Recordset rs;
+        rs.open(QStringLiteral("SELECT * FROM Notes WHERE 0=1"), c);
+        rs.addNew();
+        rs.fields(0).setValue(QStringLiteral("b"));
+        EXPECT_THROW(rs.update(), db::BusyError);
+        EXPECT_FALSE(c.inTransaction());
+        // Reading goes on meanwhile.
+        EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM Notes")).toInt(), 0);
+    }
+    save(QStringLiteral("a"));
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM Notes")).toInt(), 2);
+
+    // The database may grow no further than it is: as a full disk does.
+    c.execute(QStringLiteral("PRAGMA max_page_count = %1")
+                  .arg(c.scalar(QStringLiteral("PRAGMA page_count")).toInt()));
+    try {
+        db::Transaction t(c);
+        c.execute(QStringLiteral("INSERT INTO Notes VALUES ('c')"));
+        c.execute(QStringLiteral("INSERT INTO Notes SELECT hex(randomblob(20000)) FROM Notes"));
+        t.commit();
+        ADD_FAILURE() << "no error";
+    } catch (const db::DiskFullError &e) {
+        EXPECT_EQ(e.text(),
+            "The disk that holds the database is full, so nothing was saved. Free some space on that disk, "
+            "then try again.");
+    }
+    EXPECT_FALSE(c.inTransaction());
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM Notes")).toInt(), 2);
 }

@@ -1,9 +1,12 @@
 #include "formula.h"
 #include "../../support/printers.h"
+#include "report.h"
 
 #include <gtest/gtest.h>
 
 #include <QHash>
+
+#include <limits>
 
 using report::Formula;
 using report::FormulaError;
@@ -275,4 +278,148 @@ TEST(Format, NumbersAndDates)
     EXPECT_EQ(formatVal(d, ""), "03-08-2009");
     EXPECT_EQ(formatVal(Val("2009-08-03"), "dd/mm/yyyy"), "03/08/2009");
     EXPECT_EQ(formatVal(Val(), "##,###0.00"), "");
+}
+
+TEST(Formula, DeepNestingIsRefusedWithItsPosition)
+{
+    const auto repeat = [](const char *unit, int n) { return QString::fromLatin1(unit).repeated(n); };
+    const struct {
+        QString formula;
+        int position; // of the token at which nesting passes the limit
+    } tooDeep[] = {
+        {repeat("(", 5000) + "1" + repeat(")", 5000), 201},
+        {repeat("not ", 5000) + "true", 797},
+        {repeat("-", 5000) + "1", 200},
+        {repeat("ToText(", 3000) + "1" + repeat(")", 3000), 1401},
+        {repeat("if true then ", 3000) + "1" + repeat(" else 0", 3000), 2591},
+        {"1" + repeat("+1", 5000), 400},
+        {"true" + repeat(" and true", 5000), 1797},
+        {"{MasJV.VouStatus}" + repeat(" & 'x'", 5000), 1213},
+    };
+    const Row row;
+    for (const auto &c : tooDeep) {
+        SCOPED_TRACE(c.formula.left(40).toStdString());
+        try {
+            row.eval(c.formula);
+            ADD_FAILURE() << "no error";
+        } catch (const FormulaError &e) {
+            EXPECT_EQ(e.reason(), "the formula nests more than 200 levels deep");
+            EXPECT_EQ(e.position(), c.position);
+        }
+    }
+    // Within the limit every form still works.
+    EXPECT_EQ(row.eval(repeat("(", 150) + "{MasJV.VouNo}" + repeat(")", 150)).toInt(), 12);
+    EXPECT_EQ(row.eval(repeat("not ", 150) + "true").toString(), "True");
+    EXPECT_EQ(row.eval(repeat("not ", 151) + "true").toString(), "False");
+    EXPECT_EQ(row.eval("0" + repeat("+1", 199)).toInt(), 199);
+}
+
+TEST(Formula, TooDeepInAReportFileIsADefinitionErrorWithFileLineAndPosition)
+{
+    const QString deep = QString(u'(').repeated(5000) + "{T.A}" + QString(u')').repeated(5000);
+    try {
+        report::Report::fromText(
+            "<report><data><query>q</query></data><details>\n<field>" + deep + "</field></details></report>",
+            "deep.rpt");
+        ADD_FAILURE() << "no error";
+    } catch (const report::Error &e) {
+        EXPECT_EQ(e.text(),
+            "deep.rpt, line 2: Error in formula at position 201 ('('): the formula nests more than 200 levels "
+            "deep.");
+    }
+}
+
+namespace {
+
+// Formula fields F0, F1, ... where each uses the next: "{@F1} + 1", ..., "0".
+class Chain : public report::Scope, public report::Context {
+public:
+    explicit Chain(int length)
+    {
+        for (int i = 0; i < length; ++i)
+            m_formulas.push_back(
+                Formula::parse(i + 1 < length ? QStringLiteral("{@F%1} + 1").arg(i + 1) : "0"));
+        for (Formula &f : m_formulas)
+            f.bind(*this);
+    }
+    int findField(const QString &, const QString &) const override { return -1; }
+    int findParameter(const QString &) const override { return -1; }
+    int findFormula(const QString &name) const override { return name.mid(1).toInt(); }
+    int findRunningTotal(const QString &) const override { return -1; }
+    Val field(int) const override { return {}; }
+    Val parameter(int) const override { return {}; }
+    Val formula(int index) const override { return m_formulas[size_t(index)].eval(*this); }
+    Val runningTotal(int) const override { return {}; }
+
+private:
+    std::vector<Formula> m_formulas;
+};
+
+} // namespace
+
+TEST(Formula, FormulaFieldsUsingOneAnotherTooDeeplyAreAnError)
+{
+    EXPECT_EQ(Chain(300).formula(0).toInt(), 299);
+    const Chain deep(3000);
+    try {
+        deep.formula(0);
+        ADD_FAILURE() << "no error";
+    } catch (const FormulaError &e) {
+        EXPECT_EQ(e.reason(), "formula fields use one another more than 1000 levels deep");
+    }
+    // The count starts afresh after an error.
+    EXPECT_EQ(Chain(300).formula(0).toInt(), 299);
+}
+
+TEST(Formula, WholeNumbersStayExactToSixtyFourBits)
+{
+    const struct {
+        const char *formula;
+        const char *text;
+    } values[] = {
+        {"ToText(99999999999999999, 0)", "99,999,999,999,999,999"},
+        {"ToText(9223372036854775807, 0)", "9,223,372,036,854,775,807"},
+        {"ToText(-9223372036854775807 - 1, 0)", "-9,223,372,036,854,775,808"},
+        {"ToText(-9223372036854775807 - 1, 2)", "-9,223,372,036,854,775,808.00"},
+        {"ToText(9223372036854775806 + 1, '0')", "9223372036854775807"},
+        {"-(-9223372036854775807)", "9223372036854775807"},
+        {"4611686018427387903 * 2", "9223372036854775806"},
+        {"92233720368547758 + 0.07", "92,233,720,368,547,758.07"},
+        {"if 99999999999999999 > 999999999999999.99 then 'more' else 'less'", "more"},
+        {"if -99999999999999999 < -999999999999999.99 then 'less' else 'more'", "less"},
+        {"{DetJV.VouDate} + 9223372036854775807", ""},
+        {"{DetJV.VouDate} - (-9223372036854775807 - 1)", ""},
+    };
+    const Row row;
+    for (const auto &c : values) {
+        SCOPED_TRACE(c.formula);
+        EXPECT_EQ(report::formatVal(row.eval(QString::fromUtf8(c.formula)), {}), QString::fromUtf8(c.text));
+    }
+    EXPECT_EQ(report::formatVal(Val(std::numeric_limits<std::int64_t>::min()), "##,###0.00"),
+        "-9,223,372,036,854,775,808.00");
+
+    const struct {
+        const char *formula;
+        int position;
+    } overflows[] = {
+        {"9223372036854775807 + 1", 21},
+        {"-9223372036854775807 - 2", 22},
+        {"-1 - 9223372036854775807 - 1", 26},
+        {"4611686018427387904 * 2", 21},
+        {"-(-9223372036854775807 - 1)", 1},
+        {"92233720368547758 + 0.08", 19},
+        {"92233720368547759 + 0.00", 19},
+        {"92233720368547758.07 * 2", 22},
+        {"-(-92233720368547758.07 - 0.01)", 1},
+    };
+    for (const auto &c : overflows) {
+        SCOPED_TRACE(c.formula);
+        try {
+            const Val v = row.eval(QString::fromUtf8(c.formula));
+            ADD_FAILURE() << "no error: " << v.toString().toStdString();
+        } catch (const FormulaError &e) {
+            EXPECT_EQ(e.reason(), "the result is too large");
+            EXPECT_EQ(e.position(), c.position);
+        }
+    }
 }

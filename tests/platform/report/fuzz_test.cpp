@@ -1,0 +1,189 @@
+// Mutated report files and formulas: whatever the text, the definition reader
+// and the formula language answer with a report error, never a crash or
+// undefined behaviour (the test build runs under the sanitizers).
+#include "formula.h"
+#include "report.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QXmlStreamReader>
+
+#include <limits>
+#include <random>
+
+using report::Val;
+
+namespace {
+
+struct Corpus {
+    QStringList files; // the shipped definitions, as text
+    QStringList formulas; // every formula they hold
+};
+
+void collectFormulas(const QString &xml, QStringList &out)
+{
+    static const QStringList holders {"field", "summary", "formula", "selection", "runningTotal", "sort"};
+    QXmlStreamReader r(xml);
+    while (!r.atEnd()) {
+        if (r.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        for (const char *attr : {"by", "visible"})
+            if (r.attributes().hasAttribute(QLatin1String(attr)))
+                out << r.attributes().value(QLatin1String(attr)).toString();
+        if (holders.contains(r.name().toString())) {
+            const QString text = r.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
+            if (!text.isEmpty())
+                out << text;
+        }
+    }
+}
+
+const Corpus &corpus()
+{
+    static const Corpus c = [] {
+        Corpus c;
+        for (const QString &folder :
+            {QStringLiteral(ORU_REPORTS_DIR), QStringLiteral(ORU_REPORTS_DIR "/Vel_Report")}) {
+            const QDir dir(folder);
+            for (const QString &name : dir.entryList({QStringLiteral("*.rpt")}, QDir::Files, QDir::Name)) {
+                QFile f(dir.filePath(name));
+                if (!f.open(QIODevice::ReadOnly))
+                    continue;
+                c.files << QString::fromUtf8(f.readAll());
+                collectFormulas(c.files.last(), c.formulas);
+            }
+        }
+        return c;
+    }();
+    return c;
+}
+
+// Small edits that reach the corners of a reader: cuts, copies, odd
+// characters, words of the language, and long runs that nest deeply.
+class Mutator {
+public:
+    explicit Mutator(std::uint32_t seed)
+        : m_rng(seed)
+    {
+    }
+
+    QString mutate(QString s)
+    {
+        const int edits = 1 + pick(4);
+        for (int i = 0; i < edits; ++i)
+            edit(s);
+        return s;
+    }
+
+    int pick(int n) { return int(m_rng() % std::uint32_t(n)); }
+
+private:
+    void edit(QString &s)
+    {
+        static const char *const pieces[] = {"(", ")", "{", "}", "'", "\"", "#", "<", ">", "&amp;", "&", "-",
+            "+", "*", "/", "=", ",", ".", "0", "9", " not ", " and ", " or ", " if ", " then ", " else ",
+            " in ", " to ", " like ", "{T.A}", "{?P}", "{@F}", "{#R}", "ToText(", "IsNull(",
+            "9223372036854775807", "-9223372036854775808", "99999999999999999", "0.01", "#2009-01-01#",
+            "</field>", "<field>", "<group by=\"", "\"", "=\"", "/>", "\xe2\x82\xac", "\n"};
+        const qsizetype at = s.isEmpty() ? 0 : pick(int(s.size()) + 1);
+        switch (pick(6)) {
+        case 0: // cut a run
+            s.remove(at, 1 + pick(40));
+            break;
+        case 1: { // copy a run elsewhere
+            const QString run = s.mid(at, 1 + pick(60));
+            s.insert(s.isEmpty() ? 0 : pick(int(s.size()) + 1), run);
+            break;
+        }
+        case 2: // a piece of the language
+            s.insert(at, QString::fromUtf8(pieces[pick(int(std::size(pieces)))]));
+            break;
+        case 3: // one character changed
+            if (at < s.size())
+                s[at] = QChar(char16_t(1 + pick(0x7f)));
+            break;
+        case 4: { // deep nesting or a long chain
+            static const char *const runs[] = {"(", "not ", "-", "1+", "ToText(", "if true then "};
+            const QString unit = QString::fromLatin1(runs[pick(int(std::size(runs)))]);
+            s.insert(at, unit.repeated(pick(8) ? 50 + pick(500) : 3000 + pick(3000)));
+            break;
+        }
+        default: // a number at the edge of 64 bits
+            s.insert(
+                at, pick(2) ? QStringLiteral("9223372036854775807") : QStringLiteral("4611686018427387904"));
+            break;
+        }
+    }
+
+    std::mt19937 m_rng;
+};
+
+// Knows every name; gives values of every kind, the extremes of 64 bits among them.
+class AnyRow : public report::Scope, public report::Context {
+public:
+    int findField(const QString &table, const QString &field) const override
+    {
+        return int(qHash(table + field) % values().size());
+    }
+    int findParameter(const QString &name) const override { return int(qHash(name) % values().size()); }
+    int findFormula(const QString &name) const override { return int(qHash(name) % values().size()); }
+    int findRunningTotal(const QString &name) const override { return int(qHash(name) % values().size()); }
+    Val field(int index) const override { return values()[size_t(index)]; }
+    Val parameter(int index) const override { return values()[size_t(index)]; }
+    Val formula(int index) const override { return values()[size_t(index)]; }
+    Val runningTotal(int index) const override { return values()[size_t(index)]; }
+
+private:
+    static const std::vector<Val> &values()
+    {
+        static const std::vector<Val> v {Val(), Val(std::numeric_limits<std::int64_t>::max()),
+            Val(std::numeric_limits<std::int64_t>::min()),
+            Val(db::Money::fromCents(std::numeric_limits<std::int64_t>::min())),
+            Val(db::Money::fromCents(125050)), Val(0), Val(-1), Val(1e308), Val("12"), Val("CP"),
+            Val(QDate(2009, 6, 15)), Val(true)};
+        return v;
+    }
+};
+
+} // namespace
+
+TEST(Fuzz, MutatedReportFilesAreReadOrRefusedWithAReportError)
+{
+    const Corpus &c = corpus();
+    ASSERT_GE(c.files.size(), 20);
+    Mutator m(20091213);
+    int refused = 0;
+    const int rounds = 2000;
+    for (int i = 0; i < rounds; ++i) {
+        const QString text = m.mutate(c.files[m.pick(int(c.files.size()))]);
+        try {
+            report::Report::fromText(text, QStringLiteral("fuzz.rpt"));
+        } catch (const report::Error &) {
+            ++refused;
+        }
+    }
+    // The edits hit the definitions, not only their comments.
+    EXPECT_GT(refused, rounds / 4);
+}
+
+TEST(Fuzz, MutatedFormulasParseBindAndEvaluateOrFailWithAFormulaError)
+{
+    const Corpus &c = corpus();
+    ASSERT_GE(c.formulas.size(), 50);
+    Mutator m(615);
+    const AnyRow row;
+    int evaluated = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const QString text = m.mutate(c.formulas[m.pick(int(c.formulas.size()))]);
+        try {
+            report::Formula f = report::Formula::parse(text);
+            f.bind(row);
+            report::formatVal(f.eval(row), {});
+            ++evaluated;
+        } catch (const report::Error &) {
+        }
+    }
+    EXPECT_GT(evaluated, 100);
+}
