@@ -81,6 +81,17 @@ TEST(Schema, EmbeddedFilesAreNumberedWithoutGaps)
         EXPECT_EQ(m.version, expected++) << m.file;
 }
 
+TEST(Schema, TwoSubsystemsCannotRegisterOneNumber)
+{
+    const std::vector<Migration> before = db::schema::migrations();
+    ASSERT_FALSE(before.empty());
+    db::registerMigrations({before.front()}); // registering again is harmless
+    EXPECT_DB_ERROR(db::registerMigrations({{1, "001_other.sql", "CREATE TABLE Other (x INTEGER);"}}),
+        QStringLiteral("Schema files %1 and 001_other.sql have the same number.")
+            .arg(QLatin1String(before.front().file)));
+    EXPECT_EQ(db::schema::migrations().size(), before.size());
+}
+
 TEST_F(ServerTest, OpeningADatabaseOfAnEarlierBuildUpgradesIt)
 {
     // ORU.db as an earlier build left it: version 0, with rows of its own.
