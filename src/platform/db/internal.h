@@ -86,18 +86,14 @@ struct ParamRule {
 };
 std::vector<ParamRule> paramRules(sqlite3 *db, const QString &sql);
 
-// ---- the statement cache of a connection (statements.cpp)
+// ---- the statement cache of a session (statements.cpp)
 
-// A prepared statement of the connection (its cache, or prepared now), and
-// giving it back. `rules` may be null.
-StatementHandle takeStatement(Connection &conn, const QString &sql, std::vector<ParamRule> *rules);
-void returnStatement(
-    Connection &conn, const QString &sql, StatementHandle stmt, std::vector<ParamRule> &&rules = {});
+class SqliteSession;
 
-// A statement taken from a connection's cache, given back on destruction.
+// A statement taken from a session's cache, given back on destruction.
 class CachedStatement {
 public:
-    CachedStatement(Connection &conn, const QString &sql);
+    CachedStatement(SqliteSession &session, const QString &sql);
     ~CachedStatement();
     CachedStatement(const CachedStatement &) = delete;
     CachedStatement &operator=(const CachedStatement &) = delete;
@@ -107,7 +103,7 @@ public:
     void bindAll(const Params &params);
 
 private:
-    Connection &m_conn;
+    SqliteSession &m_session;
     QString m_sql;
     StatementHandle m_stmt;
     std::vector<ParamRule> m_rules;

@@ -28,32 +28,10 @@ void Recordset::open(const QString &sql, Connection &conn, const Params &params)
     Impl fresh;
     fresh.conn = &conn;
     fresh.session = detail::session(conn);
-    {
-        detail::CachedStatement st(conn, sql);
-        st.bindAll(params);
-        sqlite3_stmt *s = st.get();
-        const int n = sqlite3_column_count(s);
-        fresh.cols.resize(size_t(n));
-        for (int i = 0; i < n; ++i) {
-            Column &c = fresh.cols[size_t(i)];
-            c.name = QString::fromUtf8(sqlite3_column_name(s, i));
-            const char *db = sqlite3_column_database_name(s, i);
-            if (db && qstrcmp(db, "main") == 0) {
-                c.table = QString::fromUtf8(sqlite3_column_table_name(s, i));
-                c.origin = QString::fromUtf8(sqlite3_column_origin_name(s, i));
-            }
-            const char *decl = sqlite3_column_decltype(s, i);
-            c.declType = QString::fromUtf8(decl ? decl : "").toUpper();
-            c.kind = detail::kindOf(c.declType, &c.definedSize);
-        }
-        int rc;
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-            for (int i = 0; i < n; ++i)
-                fresh.cells.push_back(detail::read(s, i, fresh.cols[size_t(i)].kind));
-            ++fresh.count;
-        }
-        detail::check(rc, conn.handle());
-    }
+    engine::Result result = detail::engineOf(conn).query(sql, params);
+    fresh.cols = std::move(result.columns);
+    fresh.cells = std::move(result.cells);
+    fresh.count = result.rows;
     fresh.analyse(conn);
     fresh.pos = 0;
     fresh.isOpen = true;

@@ -1,6 +1,6 @@
 #pragma once
 // The state behind a Recordset, shared by its reading and writing halves.
-#include "internal.h"
+#include "connection_p.h"
 
 #include <QHash>
 
@@ -53,10 +53,10 @@ struct Recordset::Impl {
         std::uint64_t key; // insert/update and the columns written, when 63 or fewer
         QString mask;
         QString sql;
-        detail::StatementHandle stmt;
+        std::unique_ptr<engine::RowStatement> stmt;
     };
     std::vector<Held> held;
-    std::vector<char> scratch; // UTF-8 texts of the row being written
+    std::vector<const Value *> bound; // the values of the row being written, in order
 
     bool onRow() const { return pos >= 0 && pos < count; }
     Value *row(qsizetype r) { return cells.data() + r * qsizetype(cols.size()); }
@@ -83,7 +83,7 @@ struct Recordset::Impl {
     void analyse(Connection &c);
     QString maskFor(bool insert) const;
     QString statementFor(const QString &mask);
-    sqlite3_stmt *statement(Connection &c, bool insert);
+    engine::RowStatement &statement(Connection &c, bool insert);
     void releaseStatements();
     void writeNew();
     void writeEdit();

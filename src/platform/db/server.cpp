@@ -14,6 +14,7 @@
 // regard to case). Nothing is ever created by opening: only server::create
 // makes a server.
 #include "connection_p.h"
+#include "sqlite_session.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -227,21 +228,11 @@ void openForAdministration(Connection &conn, const QString &serverName, const QS
     if (conn.state() == 1)
         throw Error(QStringLiteral("Operation is not allowed when the object is open."));
     const QString name = database.isEmpty() ? programDatabase() : database;
-    detail::DatabaseHandle master = openMaster(serverName);
     const QString path = resolve(serverName);
-    const QString file = detail::databaseFile(master.get(), path, name);
-    if (file.isEmpty())
-        throw Error(QStringLiteral("Server '%1' has no database \"%2\".").arg(serverName.trimmed(), name));
-    detail::DatabaseHandle db = detail::openFile(file, false);
-    detail::upgrade(db.get());
-    auto &d = detail::Access::impl(conn);
-    d.master = std::move(master);
-    d.db = std::move(db);
-    d.serverPath = path;
-    d.database = name;
-    d.login = {QStringLiteral("sa"), name, true};
-    d.depth = 0;
-    d.token = std::make_shared<int>(0);
+    if (path.isEmpty() || !exists(serverName))
+        throw Error(QStringLiteral("Server '%1' does not exist or access denied.").arg(serverName.trimmed()));
+    auto session = detail::openAdministration(path, serverName.trimmed(), name);
+    detail::Access::impl(conn).opened(std::move(session), path, name, {QStringLiteral("sa"), name, true});
 }
 
 void create(const QString &serverName, const QString &saPassword, HashCost cost)

@@ -1,6 +1,6 @@
 // Opening a database file, running a statement on a bare handle, and the
 // statement cache of a connection.
-#include "connection_p.h"
+#include "sqlite_session.h"
 
 #include <QDir>
 
@@ -110,18 +110,15 @@ constexpr size_t cacheLimit = 200;
 
 } // namespace
 
-StatementHandle takeStatement(Connection &conn, const QString &sql, std::vector<ParamRule> *rules)
+StatementHandle SqliteSession::take(const QString &sql, std::vector<ParamRule> *rules)
 {
-    auto &d = Access::impl(conn);
-    if (!d.db)
-        closedError();
-    sqlite3 *db = d.db.get();
-    const auto it = d.cache.find(sql);
-    if (it != d.cache.end()) {
+    sqlite3 *db = m_db.get();
+    const auto it = m_cache.find(sql);
+    if (it != m_cache.end()) {
         StatementHandle s = std::move(it->second.stmt);
         if (rules)
             *rules = std::move(it->second.rules);
-        d.cache.erase(it);
+        m_cache.erase(it);
         return s;
     }
     const QByteArray u = sql.toUtf8();
@@ -144,31 +141,29 @@ StatementHandle takeStatement(Connection &conn, const QString &sql, std::vector<
     return s;
 }
 
-void returnStatement(
-    Connection &conn, const QString &sql, StatementHandle stmt, std::vector<ParamRule> &&rules)
+void SqliteSession::giveBack(const QString &sql, StatementHandle stmt, std::vector<ParamRule> &&rules)
 {
-    auto &d = Access::impl(conn);
     sqlite3_reset(stmt.get());
     sqlite3_clear_bindings(stmt.get());
-    // A statement of an earlier session, or a second copy of one text, goes.
-    if (!d.db || sqlite3_db_handle(stmt.get()) != d.db.get() || d.cache.count(sql))
+    // A second copy of one text goes.
+    if (m_cache.count(sql))
         return;
-    if (d.cache.size() >= cacheLimit)
-        d.cache.clear();
-    d.cache.emplace(sql, decltype(d.cache)::mapped_type {std::move(stmt), std::move(rules)});
+    if (m_cache.size() >= cacheLimit)
+        m_cache.clear();
+    m_cache.emplace(sql, Cached {std::move(stmt), std::move(rules)});
 }
 
-CachedStatement::CachedStatement(Connection &conn, const QString &sql)
-    : m_conn(conn)
+CachedStatement::CachedStatement(SqliteSession &session, const QString &sql)
+    : m_session(session)
     , m_sql(sql)
 {
-    m_stmt = takeStatement(conn, sql, &m_rules);
+    m_stmt = session.take(sql, &m_rules);
 }
 
 CachedStatement::~CachedStatement()
 {
     if (m_stmt)
-        returnStatement(m_conn, m_sql, std::move(m_stmt), std::move(m_rules));
+        m_session.giveBack(m_sql, std::move(m_stmt), std::move(m_rules));
 }
 
 void CachedStatement::bindAll(const Params &params)
