@@ -78,7 +78,7 @@ frmFindAC::frmFindAC(QWidget *parent)
     txtFindAC->setFocus();
 
     common::on(txtFindAC, &QLineEdit::textChanged, this, [this](auto &&...) { FillGrid(); });
-    common::on(chkAll, &QCheckBox::toggled, this, [this](auto &&...) { chkAllClick(); });
+    common::on(chkAll, &QCheckBox::toggled, this, [this](auto &&...) { chkAll_Click(); });
     common::on(mshSearch, &ui::Grid::cellDoubleClicked, this, [this](auto &&...) { pick(); });
     common::on(mshSearch, &ui::Grid::enterPressed, this, [this](auto &&...) { pick(); });
     common::on(cmdAccounts, &QPushButton::clicked, this, [](auto &&...) {
@@ -270,7 +270,7 @@ void frmFindAC::setGrid()
         mshSearch->setColWidth(c, widths[c]);
 }
 
-void frmFindAC::chkAllClick()
+void frmFindAC::chkAll_Click()
 {
     gFindAcFilter = chkAll->isChecked() ? QString() : m_SavedFilter;
     FillGrid();

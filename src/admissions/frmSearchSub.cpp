@@ -121,7 +121,7 @@ void frmSearchSub::formUnload()
         gPickSubName.clear();
         gPickCourseName.clear();
         gPickCourseDurr.clear();
-        gPickSubAmount = 0;
+        gPickSubAmount = db::Money();
     }
 }
 
@@ -169,7 +169,7 @@ void frmSearchSub::pick()
     gPickSubName = Msh->textMatrix(row, 2);
     gPickCourseDurr = Msh->textMatrix(row, 3);
     const QString amount = Msh->textMatrix(row, 4);
-    gPickSubAmount = amount.isEmpty() ? 0.0 : db::Money::parse(amount).toDouble();
+    gPickSubAmount = amount.isEmpty() ? db::Money() : db::Money::parse(amount);
     m_picked = true;
     unload();
 }

@@ -5,6 +5,7 @@
 #include "format.h"
 #include "grid.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -96,6 +97,13 @@ QLineEdit *boundEdit(const QString &objectName, const QString &tag, const QStrin
     QLineEdit *e = lineEdit(objectName, parent);
     binding::bind(e, tag, field);
     return e;
+}
+
+QCheckBox *checkBox(const QString &objectName, const QString &caption, QWidget *parent)
+{
+    auto *c = new QCheckBox(caption, parent);
+    c->setObjectName(objectName);
+    return c;
 }
 
 CriteriaRow criteriaRow(

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QBoxLayout;
+class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QLabel;
@@ -50,6 +51,8 @@ QLabel *fieldLabel(const QString &objectName, const QString &text, QWidget *budd
 QLineEdit *lineEdit(const QString &objectName, QWidget *parent);
 // A text box bound to `field` under `tag` (see binding.h).
 QLineEdit *boundEdit(const QString &objectName, const QString &tag, const QString &field, QWidget *parent);
+// A check box with its caption.
+QCheckBox *checkBox(const QString &objectName, const QString &caption, QWidget *parent);
 
 // "Search Criteria " with the criterion box cmb_s_cri, then "Search Value "
 // with the value box txt_s_value, on one grid row (columns 0 to 3). An

@@ -38,8 +38,7 @@ using common::fields::keyOf;
 using common::fields::setAccount;
 
 const char *const kTag = "Tag";
-const QString kDr = QStringLiteral("DR");
-const QString kCr = QStringLiteral("CR");
+using accounts::Side;
 const QString kCaption = QStringLiteral("Fee Receive Voucher");
 
 // Entry grid columns.
@@ -322,12 +321,12 @@ void frmInsRec::formActivate()
         cboSubject->fill(m_subjects, QStringLiteral("SubName"), QStringLiteral("SubId"));
         cboSubject->setBoundText(chosen);
     }
-    if (gFindAcRowID > 0 && m_PickSide == kDr) {
+    if (gFindAcRowID > 0 && m_PickSide == Side::Debit) {
         setAccount(txtDrAc, gFindAcName, QString::number(gFindAcRowID));
         focusIfEnabled(cmdSelectCr);
         gFindAcName.clear();
         gFindAcRowID = 0;
-    } else if (gFindAcRowID > 0 && m_PickSide == kCr) {
+    } else if (gFindAcRowID > 0 && m_PickSide == Side::Credit) {
         const std::int64_t account = gFindAcRowID;
         setAccount(txtCrAc, gFindAcName, QString::number(account));
         gFindAcName.clear();
@@ -389,10 +388,10 @@ void frmInsRec::setGrid()
 void frmInsRec::FixAccount()
 {
     const accounts::VoucherSetup s = accounts::readVoucherSetup(*gConn, QStringLiteral("RI"));
-    if (!s.found || (s.side != kDr && s.side != kCr))
+    if (!s.found || s.side == Side::None)
         return;
-    QLineEdit *b = s.side == kDr ? txtDrAc : txtCrAc;
-    QPushButton *p = s.side == kDr ? cmdSelectDr : cmdSelectCr;
+    QLineEdit *b = s.side == Side::Debit ? txtDrAc : txtCrAc;
+    QPushButton *p = s.side == Side::Debit ? cmdSelectDr : cmdSelectCr;
     if (!s.acTitle.isEmpty())
         setAccount(b, s.acTitle, QString::number(s.acCode));
     else
@@ -459,7 +458,7 @@ void frmInsRec::paymentMode()
 
 void frmInsRec::pickCashBank()
 {
-    m_PickSide = kDr;
+    m_PickSide = Side::Debit;
     const QString filter = OptBank->isChecked() ? QStringLiteral("B") : QString();
     common::windows::unload(QStringLiteral("frmFindAC"));
     accounts::openAccountPicker(this, filter);
@@ -467,7 +466,7 @@ void frmInsRec::pickCashBank()
 
 void frmInsRec::pickStudent()
 {
-    m_PickSide = kCr;
+    m_PickSide = Side::Credit;
     common::windows::unload(QStringLiteral("frmFindAC"));
     accounts::openAccountPicker(this, QString());
 }
