@@ -52,6 +52,7 @@ protected:
     common::PrintJob printJob(std::int32_t number) const override;
 
 private:
+    void buildControls();
     void pickCashBank();
     void pickStudent();
     void takeStudent();

@@ -153,17 +153,12 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     numbers->addStretch(1);
     entryLayout->addLayout(numbers);
 
-    MshEntry = new ui::Grid(entry);
-    MshEntry->setObjectName(QStringLiteral("MshEntry"));
-    entryLayout->addWidget(MshEntry, 1);
-
-    lblTotalAmount = common::formkit::totalLabel(entry);
+    addEntryGrid(entry, entryLayout);
     txtTotAmount = lineEdit("txtTotAmount", entry);
     txtTotAmount->hide();
     // Kept for the design; the draft knows which line is being changed.
     txtGrdRow = lineEdit("txtGrdRow", entry);
     txtGrdRow->hide();
-    entryLayout->addWidget(lblTotalAmount);
 
     const common::formkit::ButtonRow buttons
         = common::formkit::centredButtons(entryLayout, entry, common::twips(1300), false);
@@ -176,13 +171,7 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     SSTab->addTab(entry, QStringLiteral("Voucher Entry"));
 
     // ---- search tab
-    const common::formkit::VoucherSearchTab search
-        = common::formkit::voucherSearchTab(SSTab, QStringLiteral("Search Voucher"));
-    cboSearch = search.criterion;
-    lblSearch = search.label;
-    txtSearch = search.text;
-    DTPSearch = search.date;
-    mshSearch = search.list;
+    addSearchTab();
 
     // ---- keys
     ui::keys(DTPicker).enterMovesNext();
