@@ -1,6 +1,7 @@
 #include "frmFindAC.h"
 
 #include "errors.h"
+#include "formkit.h"
 #include "frmAcSetting.h"
 #include "globals.h"
 #include "grid.h"
@@ -246,15 +247,7 @@ void frmFindAC::FillGrid()
         level = QStringLiteral("acStatus='DD' ");
     OpenQuery(select + level + QStringLiteral(" and AcName Like ? ESCAPE '\\' order by AcName"),
         {db::likeContains(txtFindAC->text())});
-    if (gRs->recordCount() < 1) {
-        mshSearch->clearToBlank();
-        setGrid();
-        return;
-    }
-    mshSearch->clearCells();
-    mshSearch->setUpdatesEnabled(false);
-    mshSearch->bind(*gRs);
-    mshSearch->setUpdatesEnabled(true);
+    common::formkit::fillList(mshSearch, *gRs);
     setGrid();
 }
 

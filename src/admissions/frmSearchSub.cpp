@@ -4,6 +4,7 @@
 #include "catalogue_rules.h"
 #include "controls.h"
 #include "errors.h"
+#include "formkit.h"
 #include "globals.h"
 #include "grid.h"
 #include "keys.h"
@@ -130,14 +131,7 @@ void frmSearchSub::FillGrid()
     const catalogue::Query q
         = catalogue::pickerQuery(gPickAppId, DataCboCourse->boundText(), txtFind->text());
     OpenQuery(q.sql, q.params);
-    if (gRs->recordCount() < 1) {
-        Msh->clearToBlank();
-    } else {
-        Msh->clearCells();
-        Msh->setUpdatesEnabled(false);
-        Msh->bind(*gRs);
-        Msh->setUpdatesEnabled(true);
-    }
+    common::formkit::fillList(Msh, *gRs);
     setGrid();
 }
 

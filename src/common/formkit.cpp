@@ -139,6 +139,18 @@ ui::Grid *listGrid(QWidget *page, QBoxLayout *column)
     return g;
 }
 
+void fillList(ui::Grid *list, db::Recordset &rs)
+{
+    if (rs.recordCount() < 1) {
+        list->clearToBlank();
+        return;
+    }
+    list->clearCells();
+    list->setUpdatesEnabled(false);
+    list->bind(rs);
+    list->setUpdatesEnabled(true);
+}
+
 SearchTab searchTab(QTabWidget *tabs, const QString &objectName, const QString &caption)
 {
     const Page page = tabPage(objectName);

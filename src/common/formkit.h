@@ -17,6 +17,10 @@ class QTabWidget;
 class QVBoxLayout;
 class QWidget;
 
+namespace db {
+class Recordset;
+} // namespace db
+
 namespace ui {
 class DatePicker;
 class Grid;
@@ -66,6 +70,9 @@ CriteriaRow criteriaRow(
     QWidget *page, const QString &criterionLabelName, const QString &valueLabelName, bool editable);
 // The list grid Msh, taking the column's spare height.
 ui::Grid *listGrid(QWidget *page, QBoxLayout *column);
+
+// Shows the rows of `rs` in `list`; no row shows the header and one blank row.
+void fillList(ui::Grid *list, db::Recordset &rs);
 
 // A search tab added to `tabs`: the criteria row with an editable criterion
 // box (labels lblSearchCriteria, lblSearchValue) over the list grid Msh.

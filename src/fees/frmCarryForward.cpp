@@ -229,14 +229,7 @@ void frmCarryForward::FillGrid()
     const carryforward::Query q
         = carryforward::formListQuery(cboCriteria->currentText(), txt_s_value->text(), DTPicker1->date());
     OpenQuery(q.sql, q.params);
-    if (gRs->recordCount() < 1) {
-        Msh->clearToBlank();
-    } else {
-        Msh->clearCells();
-        Msh->setUpdatesEnabled(false);
-        Msh->bind(*gRs);
-        Msh->setUpdatesEnabled(true);
-    }
+    common::formkit::fillList(Msh, *gRs);
     SearchGrid();
 }
 
