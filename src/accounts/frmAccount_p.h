@@ -38,9 +38,6 @@ inline bool shown(const QWidget *w)
     return !w->isHidden();
 }
 
-inline void info(const QString &text)
-{
-    common::msgBox(text, common::Buttons::Ok, common::Icon::Information);
-}
+using common::info;
 
 } // namespace accounts::chartwindow

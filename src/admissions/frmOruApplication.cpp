@@ -37,10 +37,7 @@ const QString kPickerName = QStringLiteral("frmSearchSub");
 const QStringList kExplicitColumns {QStringLiteral("AppID"), QStringLiteral("StuName"),
     QStringLiteral("TotAmt"), QStringLiteral("CashReceive"), QStringLiteral("RegFee")};
 
-void info(const QString &text)
-{
-    common::msgBox(text, common::Buttons::Ok, common::Icon::Information);
-}
+using common::info;
 
 QString money(const db::Value &v)
 {
