@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "fields.h"
 #include "format.h"
+#include "formkit.h"
 #include "globals.h"
 #include "grid.h"
 #include "keys.h"
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace common {
 
@@ -59,6 +61,26 @@ db::Money Draft::total() const
     for (const DraftLine &l : m_lines)
         sum += l.amount;
     return sum;
+}
+
+void EntryWindow::addEntryGrid(QWidget *page, QVBoxLayout *column)
+{
+    MshEntry = new ui::Grid(page);
+    MshEntry->setObjectName(QStringLiteral("MshEntry"));
+    column->addWidget(MshEntry, 1);
+    lblTotalAmount = formkit::totalLabel(page);
+    column->addWidget(lblTotalAmount);
+}
+
+void EntryWindow::addSearchTab()
+{
+    const formkit::VoucherSearchTab search
+        = formkit::voucherSearchTab(SSTab, QStringLiteral("Search Voucher"));
+    cboSearch = search.criterion;
+    lblSearch = search.label;
+    txtSearch = search.text;
+    DTPSearch = search.date;
+    mshSearch = search.list;
 }
 
 void EntryWindow::connectShared()

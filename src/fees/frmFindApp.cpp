@@ -3,6 +3,7 @@
 #include "carryforward_rules.h"
 #include "errors.h"
 #include "format.h"
+#include "formkit.h"
 #include "globals.h"
 #include "grid.h"
 
@@ -96,14 +97,7 @@ void frmFindApp::FillGrid()
     const carryforward::Query q
         = carryforward::applicationListQuery(cboCriteria->currentText(), txt_s_value->text());
     OpenQuery(q.sql, q.params);
-    if (gRs->recordCount() < 1) {
-        Msh->clearToBlank();
-    } else {
-        Msh->clearCells();
-        Msh->setUpdatesEnabled(false);
-        Msh->bind(*gRs);
-        Msh->setUpdatesEnabled(true);
-    }
+    common::formkit::fillList(Msh, *gRs);
     setGrid();
 }
 
