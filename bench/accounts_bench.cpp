@@ -4,6 +4,7 @@
 //   build/bench/bench/bench_accounts [rounds]
 #include "chart.h"
 #include "db.h"
+#include "startup.h"
 #include "errors.h"
 #include "frmAccount.h"
 #include "globals.h"
@@ -49,6 +50,7 @@ int seed(db::Connection &conn)
 
 int main(int argc, char **argv)
 {
+    app::registerStorage();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     common::Application app(argc, argv);

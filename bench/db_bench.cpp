@@ -3,6 +3,7 @@
 //   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DORU_TESTS=OFF
 //   cmake --build build/bench --target bench_db && build/bench/bench/bench_db
 #include "db.h"
+#include "startup.h"
 
 #include <QTemporaryDir>
 
@@ -56,6 +57,7 @@ struct Line {
 
 int main()
 {
+    app::registerStorage();
     QTemporaryDir tmp;
     const QString server = tmp.path() + QStringLiteral("/srv");
     const QString password = QStringLiteral("Bench-Pass-1");

@@ -6,6 +6,7 @@
 #include "globals.h"
 #include "reports.h"
 #include "shell.h"
+#include "startup.h"
 #include "vouchers.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,7 @@ int main(int argc, char **argv)
 {
     common::Application app(argc, argv);
     common::setAppPath(QCoreApplication::applicationDirPath());
+    app::registerStorage();
     shell::registerWindows();
     accounts::registerWindows();
     admissions::registerWindows();

@@ -5,6 +5,7 @@
 #include "globals.h"
 #include "hooks.h"
 #include "keys.h"
+#include "server_setup.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -70,7 +71,7 @@ void frmLocPass::cmdOK_Click()
         return;
     }
     // Lock passwords are stored hashed; the typed text never reaches SQL.
-    if (!db::checkLockPassword(*gConn, txtPassword->text())) {
+    if (!shell::checkLockPassword(*gConn, txtPassword->text())) {
         common::info(QStringLiteral("please check your password"));
         txtPassword->clear();
         txtPassword->setFocus(Qt::OtherFocusReason);

@@ -2,6 +2,7 @@
 #include "fixture.h"
 #include "shell.h"
 #include "treeview.h"
+#include "server_setup.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -199,7 +200,7 @@ TEST_F(PickerTest, AddAccountsOpensTheChartInLookupModeAndTheNewAccountCanBePick
 {
     accounts::registerChartWindow();
     shell::registerWindows();
-    db::server::addLockPassword(serverPath(), QStringLiteral("abc123"));
+    shell::addLockPassword(serverPath(), QStringLiteral("abc123"));
 
     Caller *a = showCaller("frmCallerA");
     a->ask(QString());

@@ -1,6 +1,7 @@
 // Pictures of the shell's windows for a look by eye; runs only when
 // ORU_SCREENSHOT_DIR names a folder (on a real display, e.g. under Xvfb).
 #include "fixture.h"
+#include "server_setup.h"
 
 #include "globals.h"
 
@@ -43,7 +44,7 @@ TEST_F(Screenshots, LoginMainWindowGateAndRights)
     save(registrations, "menu.png");
     registrations->hide();
 
-    db::server::addLockPassword(serverPath(), QStringLiteral("Key12"));
+    shell::addLockPassword(serverPath(), QStringLiteral("Key12"));
     trigger("mnuSetMenu");
     save(main(), "gate.png");
     auto *box = findControl<QLineEdit>(common::windows::ifLoaded("frmLocPass"), "txtPassword");

@@ -2,6 +2,7 @@
 // whole run, headless unless told otherwise.
 #include "dialogscript.h"
 #include "errors.h"
+#include "startup.h"
 
 #include <gtest/gtest.h>
 
@@ -13,5 +14,6 @@ int main(int argc, char **argv)
     common::Application app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     DialogScript::installFailingDefault();
+    app::registerStorage();
     return RUN_ALL_TESTS();
 }

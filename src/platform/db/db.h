@@ -2,7 +2,8 @@
 // Embedded database server and client-side data access.
 //
 // A "server" is a folder holding master.db (server logins, settings) and one
-// file per database (ORU.db holds the program's tables). Connection and
+// file per database (the program's database, named at start-up, holds its
+// tables). Connection and
 // Recordset give the surface the windows were written against: connection
 // properties, Open/Close/State/Execute, and client-side recordsets with
 // RecordCount, EOF/BOF, Move*, Fields by name or index, AddNew and Update.
@@ -56,7 +57,12 @@ public:
 class Money {
 public:
     constexpr Money() = default;
-    static constexpr Money fromCents(std::int64_t cents) { Money m; m.m_cents = cents; return m; }
+    static constexpr Money fromCents(std::int64_t cents)
+    {
+        Money m;
+        m.m_cents = cents;
+        return m;
+    }
     // Decimal text ("1,234.505", "-2.675", " 12 "): rounded half away from
     // zero to the cent. Throws db::Error when the text is not a number.
     static Money parse(QStringView text);
@@ -71,8 +77,16 @@ public:
     Money operator+(Money o) const { return fromCents(m_cents + o.m_cents); }
     Money operator-(Money o) const { return fromCents(m_cents - o.m_cents); }
     Money operator-() const { return fromCents(-m_cents); }
-    Money &operator+=(Money o) { m_cents += o.m_cents; return *this; }
-    Money &operator-=(Money o) { m_cents -= o.m_cents; return *this; }
+    Money &operator+=(Money o)
+    {
+        m_cents += o.m_cents;
+        return *this;
+    }
+    Money &operator-=(Money o)
+    {
+        m_cents -= o.m_cents;
+        return *this;
+    }
     auto operator<=>(const Money &) const = default;
 
 private:
@@ -85,16 +99,37 @@ enum class Type { Null, Int, Real, Text, Money, Date };
 class Value {
 public:
     Value() = default; // Null
-    Value(std::nullptr_t) {}
-    Value(int v) : m_v(std::int64_t(v)) {}
-    Value(long v) : m_v(std::int64_t(v)) {}
-    Value(long long v) : m_v(std::int64_t(v)) {}
-    Value(double v) : m_v(v) {}
-    Value(const QString &v) : m_v(v) {}
-    Value(const char *v) : m_v(QString::fromUtf8(v)) {}
-    Value(Money v) : m_v(v) {}
-    Value(QDate v);         // an invalid date is Null
-    Value(bool) = delete;   // say what is meant: 1/0 or "Y"/"N"
+    Value(std::nullptr_t) { }
+    Value(int v)
+        : m_v(std::int64_t(v))
+    {
+    }
+    Value(long v)
+        : m_v(std::int64_t(v))
+    {
+    }
+    Value(long long v)
+        : m_v(std::int64_t(v))
+    {
+    }
+    Value(double v)
+        : m_v(v)
+    {
+    }
+    Value(const QString &v)
+        : m_v(v)
+    {
+    }
+    Value(const char *v)
+        : m_v(QString::fromUtf8(v))
+    {
+    }
+    Value(Money v)
+        : m_v(v)
+    {
+    }
+    Value(QDate v); // an invalid date is Null
+    Value(bool) = delete; // say what is meant: 1/0 or "Y"/"N"
 
     Type type() const;
     bool isNull() const { return type() == Type::Null; }
@@ -102,10 +137,10 @@ public:
     // Conversions. toString() gives "" for Null; numbers in plain form,
     // money with two decimals, dates as YYYY-MM-DD.
     QString toString() const;
-    std::int64_t toInt() const;   // Null -> 0; text parsed; throws on junk
-    double toDouble() const;      // Null -> 0
-    Money toMoney() const;        // Null -> 0; text parsed exactly
-    QDate toDate() const;         // Null or unparsable -> invalid QDate
+    std::int64_t toInt() const; // Null -> 0; text parsed; throws on junk
+    double toDouble() const; // Null -> 0
+    Money toMoney() const; // Null -> 0; text parsed exactly
+    QDate toDate() const; // Null or unparsable -> invalid QDate
 
     bool operator==(const Value &o) const { return m_v == o.m_v; }
 
@@ -126,16 +161,18 @@ QString likeContains(const QString &typed);
 
 class Connection;
 class Recordset;
-namespace detail { struct Access; }
+namespace detail {
+struct Access;
+}
 
 // Column of a result, with what the layer knows of its origin.
 struct Column {
-    QString name;       // as the SELECT names it
-    QString table;      // origin table, empty for expressions
-    QString origin;     // origin column name, empty for expressions
-    QString declType;   // declared type of the origin column, upper case
+    QString name; // as the SELECT names it
+    QString table; // origin table, empty for expressions
+    QString origin; // origin column name, empty for expressions
+    QString declType; // declared type of the origin column, upper case
     Type kind = Type::Null; // storage rule of the declared type; Null = untyped
-    int definedSize = 0;    // VARCHAR(n) -> n; INTEGER 4; MONEY 8; DATE 8
+    int definedSize = 0; // VARCHAR(n) -> n; INTEGER 4; MONEY 8; DATE 8
 };
 
 // One field of the current row of a Recordset.
@@ -155,7 +192,11 @@ public:
 
 private:
     friend class Recordset;
-    Field(Recordset *rs, int index) : m_rs(rs), m_index(index) {}
+    Field(Recordset *rs, int index)
+        : m_rs(rs)
+        , m_index(index)
+    {
+    }
     Recordset *m_rs;
     int m_index;
 };
@@ -182,7 +223,7 @@ public:
     void moveNext();
     void movePrevious();
     void moveLast();
-    void move(int position);      // 1-based absolute position
+    void move(int position); // 1-based absolute position
 
     int fieldCount() const;
     const Column &column(int index) const;
@@ -211,6 +252,18 @@ private:
 };
 
 class Transaction;
+
+// A numbered schema step (schema/NNN_name.sql). Each subsystem registers its
+// own at start-up; together they must number 1, 2, 3... without a gap, which
+// every open checks before it applies the steps a database lacks.
+struct Migration {
+    int version;
+    const char *file;
+    const char *sql;
+};
+// Registering the same step twice is harmless; another file under a number
+// already registered throws.
+void registerMigrations(const std::vector<Migration> &list);
 
 // A server-side procedure callable by name through Connection::execute.
 // Returns the number of rows affected.
@@ -257,7 +310,7 @@ public:
     bool isSysadmin() const;
     QString serverPath() const;
 
-    sqlite3 *handle() const;       // the open database (throws when closed)
+    sqlite3 *handle() const; // the open database (throws when closed)
     sqlite3 *masterHandle() const; // the server's login store
     bool inTransaction() const;
 
@@ -298,10 +351,23 @@ QString dataRoot();
 QString resolve(const QString &serverName);
 bool exists(const QString &serverName);
 
-// Creates the server folder with master.db, the database "ORU" with the
-// current schema and every menu right granted, and the "sa" login
-// (sysadmin). Throws when it exists.
+// What the program puts in a new server, registered at start-up: the name
+// of its database (made with the registered migrations) and steps that fill
+// rows of it (each gets a connection to that database as administrator).
+void setProgramDatabase(const QString &name);
+QString programDatabase(); // throws when none is registered
+using Seed = std::function<void(Connection &)>;
+void addSeed(Seed seed);
+
+// Creates the server folder with master.db, the program database with the
+// current schema and its seeds, and the "sa" login (sysadmin). Throws when
+// it exists.
 void create(const QString &serverName, const QString &saPassword, HashCost cost = HashCost::Interactive);
+
+// Opens a database of a server as its administrator, without a login: for
+// the administration tool, where the folder's file permissions are the
+// access control. An empty name is the program database.
+void openForAdministration(Connection &conn, const QString &serverName, const QString &database = {});
 
 // Password of a login, set without knowing the old one.
 void setLoginPassword(const QString &serverName, const QString &login, const QString &password);
@@ -313,17 +379,16 @@ struct LoginInfo {
 };
 std::vector<LoginInfo> logins(const QString &serverName); // ordered by name
 
-// Lock passwords (table LctPswd of ORU), stored hashed.
-void addLockPassword(const QString &serverName, const QString &password);
-int removeLockPasswords(const QString &serverName); // removes all; returns how many
-int lockPasswordCount(const QString &serverName);
+// A password hash for rows of the program's own (letter case ignored), at
+// the hash cost of the connection's server.
+QString hashPassword(Connection &conn, const QString &password);
 
 } // namespace server
 
-// True when `typed` is one of the lock passwords (letter case ignored).
-bool checkLockPassword(Connection &conn, const QString &typed);
+// True when `typed` is the password of `hash` (letter case ignored).
+bool verifyPassword(const QString &hash, const QString &typed);
 
-// The schema version the build knows, and the one a database has.
+// The schema version of the registered migrations, and the one a database has.
 int schemaVersion();
 int databaseVersion(Connection &conn);
 
