@@ -52,6 +52,39 @@ QDate dateOf(const QString &proc, const Value &day, const Value &month, const Va
     return d;
 }
 
+// The work tables belong to the connection that fills them (temporary
+// tables), so two copies running the same report never read each other's rows.
+void createWorkTables(db::Connection &conn)
+{
+    conn.execute(QStringLiteral(
+        "Create Temp Table If Not Exists rptLedger ("
+        "LineNo INTEGER NOT NULL PRIMARY KEY, AcCode INTEGER, FromDate DATE, ToDate DATE, VouDate DATE, "
+        "VouNo INTEGER, VouStatus VARCHAR(2) COLLATE NOCASE, EntryNo INTEGER, OppAc INTEGER, "
+        "OppName VARCHAR(100) COLLATE NOCASE, ChecqNo VARCHAR(20) COLLATE NOCASE, "
+        "Naration VARCHAR(200) COLLATE NOCASE, DrAmt MONEY, CrAmt MONEY, Balance MONEY)"));
+    conn.execute(QStringLiteral(
+        "Create Temp Table If Not Exists rptTrialBalance ("
+        "AcCode INTEGER NOT NULL PRIMARY KEY, FromDate DATE, ToDate DATE, AcNodes VARCHAR(50) COLLATE NOCASE, "
+        "AcName VARCHAR(100) COLLATE NOCASE, ControlNodes VARCHAR(50) COLLATE NOCASE, "
+        "ControlName VARCHAR(100) COLLATE NOCASE, SubNodes VARCHAR(50) COLLATE NOCASE, "
+        "SubName VARCHAR(100) COLLATE NOCASE, OpenDr MONEY NOT NULL DEFAULT 0, OpenCr MONEY NOT NULL DEFAULT 0, "
+        "DrAmt MONEY NOT NULL DEFAULT 0, CrAmt MONEY NOT NULL DEFAULT 0, CloseDr MONEY NOT NULL DEFAULT 0, "
+        "CloseCr MONEY NOT NULL DEFAULT 0)"));
+    conn.execute(QStringLiteral(
+        "Create Temp Table If Not Exists rptStudentDetail ("
+        "LineNo INTEGER NOT NULL PRIMARY KEY, SessionID INTEGER, SessionName VARCHAR(100) COLLATE NOCASE, "
+        "CourseID INTEGER, CourseName VARCHAR(100) COLLATE NOCASE, SubID INTEGER, "
+        "SubName VARCHAR(100) COLLATE NOCASE, AppID INTEGER, RegNo VARCHAR(50) COLLATE NOCASE, "
+        "StuName VARCHAR(100) COLLATE NOCASE, FatherName VARCHAR(100) COLLATE NOCASE, "
+        "CellNo VARCHAR(50) COLLATE NOCASE, CusCode INTEGER, NetAmount MONEY NOT NULL DEFAULT 0, "
+        "RecAmount MONEY NOT NULL DEFAULT 0, FeeReceived MONEY NOT NULL DEFAULT 0, "
+        "Received MONEY NOT NULL DEFAULT 0, Balance MONEY NOT NULL DEFAULT 0, inactive VARCHAR(1) COLLATE NOCASE)"));
+}
+
+// Carry-forward rows move no money: the books and trial balances leave them
+// out (the fee figures still count them).
+const QString notCarryForward = QStringLiteral("ifnull(VouStatus, '') <> 'CF'");
+
 // The account's balance before `from`: its opening balance and every posting dated earlier.
 Money balanceBefore(db::Connection &conn, std::int64_t account, QDate from)
 {
@@ -59,7 +92,8 @@ Money balanceBefore(db::Connection &conn, std::int64_t account, QDate from)
         = conn.scalar(QStringLiteral("Select OpenBal From Accounts Where RowID = ?"), {account}).toMoney();
     const Money earlier
         = conn.scalar(QStringLiteral("Select money(ifnull(sum(DrAmt), 0) - ifnull(sum(CrAmt), 0)) "
-                                     "From DetJV Where AcCode = ? And VouDate < ?"),
+                                     "From DetJV Where AcCode = ? And VouDate < ? And ")
+                          + notCarryForward,
                   {account, from})
               .toMoney();
     return opening + earlier;
@@ -74,6 +108,7 @@ struct LedgerLine {
 
 std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to, bool perPosting)
 {
+    createWorkTables(conn);
     db::Transaction tx(conn);
     conn.execute(QStringLiteral("Delete From rptLedger"));
 
@@ -81,7 +116,7 @@ std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, 
     rs.open(QStringLiteral("Select d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, d.CrAc, a.AcName, d.ChecqNo, "
                            "d.Naration, d.DrAmt, d.CrAmt "
                            "From DetJV d Left Join Accounts a On a.RowID = d.CrAc "
-                           "Where d.AcCode = ? And d.VouDate Between ? And ? "
+                           "Where d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF' "
                            "Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid"),
         conn, {account, from, to});
 
@@ -159,6 +194,7 @@ std::int64_t detailAcLedger(db::Connection &conn, std::int64_t account, QDate fr
 
 std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withOpening)
 {
+    createWorkTables(conn);
     db::Transaction tx(conn);
     conn.execute(QStringLiteral("Delete From rptTrialBalance"));
 
@@ -182,21 +218,27 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
                 totals[it.key()].opening += it->openBal;
         }
     }
-    rs.open(QStringLiteral("Select AcCode, VouDate < ? As Before, money(ifnull(sum(DrAmt), 0)), "
-                           "money(ifnull(sum(CrAmt), 0)) From DetJV Where VouDate <= ? "
-                           "Group By AcCode, VouDate < ?"),
-        conn, {from, to, from});
+    // One pass over the posting index in account order: every column it
+    // needs is in the index, so no row of the table is read.
+    rs.open(QStringLiteral("Select AcCode, "
+                           "money(ifnull(sum(case When VouDate < ? Then DrAmt End), 0) "
+                           "- ifnull(sum(case When VouDate < ? Then CrAmt End), 0)), "
+                           "money(ifnull(sum(case When VouDate >= ? Then DrAmt End), 0)), "
+                           "money(ifnull(sum(case When VouDate >= ? Then CrAmt End), 0)) "
+                           "From DetJV Where VouDate <= ? And ")
+            + notCarryForward + QStringLiteral(" Group By AcCode"),
+        conn, {from, from, from, from, to});
     for (; !rs.eof(); rs.moveNext()) {
-        const bool before = rs.fields(1).toInt() != 0;
-        if (before && !withOpening)
+        const Money before = rs.fields(1).toMoney();
+        const Money dr = rs.fields(2).toMoney();
+        const Money cr = rs.fields(3).toMoney();
+        if (!withOpening && dr == Money() && cr == Money())
             continue;
         Totals &t = totals[rs.fields(0).toInt()];
-        if (before) {
-            t.opening += rs.fields(2).toMoney() - rs.fields(3).toMoney();
-        } else {
-            t.dr += rs.fields(2).toMoney();
-            t.cr += rs.fields(3).toMoney();
-        }
+        if (withOpening)
+            t.opening += before;
+        t.dr += dr;
+        t.cr += cr;
     }
 
     const QString insert = QStringLiteral(
@@ -237,6 +279,7 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
 std::int64_t creatStuWiseDet(
     db::Connection &conn, std::int64_t session, std::int64_t course, std::int64_t subject)
 {
+    createWorkTables(conn);
     db::Transaction tx(conn);
     conn.execute(QStringLiteral("Delete From rptStudentDetail"));
     db::Recordset rs;

@@ -78,7 +78,7 @@ TEST_F(Printouts, TrialBalancesAgreeAndSayWhenTheyDoNot)
 
     // A one-sided posting: shown, and the difference said.
     exec("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, DrAmt, CrAmt) "
-         "Values (9, 'CF', '2024-03-15', 1, ?, 0, ?)",
+         "Values (9, 'AR', '2024-03-15', 1, ?, 0, ?)",
         {rent, money("75.25")});
     menu("mnuControlTB");
     dates(QDate(2024, 3, 1), QDate(2024, 3, 31));

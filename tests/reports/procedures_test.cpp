@@ -124,7 +124,7 @@ TEST_F(Procedures, TrialBalanceKeepsPostingsItCannotPlaceSoTheTotalsStayTrue)
     postVouchers();
     // A one-sided posting to an account that has left the chart.
     exec("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, DrAmt, CrAmt) "
-         "Values (9, 'CF', '2024-03-15', 1, 999, 0, ?)",
+         "Values (9, 'AR', '2024-03-15', 1, 999, 0, ?)",
         {money("75.25")});
     gConn->execute(QStringLiteral("exec TrialBalance ?,?"), {"2024-03-01", "2024-03-31"});
     EXPECT_EQ(trialTotals(), "0.00|0.00|812.50|887.75|500.15|575.40");

@@ -4,6 +4,9 @@
 #include "internal.h"
 
 #include <QDir>
+#include <QSet>
+
+#include <sodium.h>
 
 #include <cmath>
 #include <cstdio>
@@ -26,6 +29,8 @@ struct Connection::Impl {
     };
     QHash<QString, Cached> cache; // idle prepared statements by text
     detail::SessionToken token;
+    // Digests of the other logins this session has checked, never the passwords.
+    QSet<QByteArray> checkedLogins;
 
     void finalizeCache()
     {
@@ -828,11 +833,34 @@ void Connection::open()
         d->login = login;
         d->depth = 0;
         d->token = std::make_shared<int>(0);
+        d->checkedLogins.clear();
     } catch (...) {
         detail::closeFile(db);
         detail::closeFile(master);
         throw;
     }
+}
+
+void Connection::checkLogin(const QString &user, const QString &password)
+{
+    if (!d->db)
+        throw Error(QStringLiteral("Operation is not allowed when the object is closed."));
+    // Login names compare without regard to case, passwords are kept upper-cased.
+    const QString name = user.trimmed();
+    if (name.compare(d->login.name, Qt::CaseInsensitive) == 0
+        && password.toUpper() == property(QStringLiteral("Password")).toUpper())
+        return;
+    const QByteArray pair = name.toLower().toUtf8() + '\0' + password.toUpper().toUtf8();
+    QByteArray digest(crypto_generichash_BYTES, 0);
+    crypto_generichash(reinterpret_cast<unsigned char *>(digest.data()), size_t(digest.size()),
+        reinterpret_cast<const unsigned char *>(pair.constData()), size_t(pair.size()), nullptr, 0);
+    if (d->checkedLogins.contains(digest))
+        return;
+    const detail::Login login = detail::checkLogin(d->master, user, password);
+    if (!login.sysadmin && !detail::isDatabaseUser(d->db, login.name))
+        throw Error(QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed.")
+                        .arg(d->database));
+    d->checkedLogins.insert(digest);
 }
 
 void Connection::close()

@@ -430,6 +430,36 @@ Recordset::~Recordset()
     d->releaseStatements();
 }
 
+namespace {
+
+Column describeColumn(sqlite3_stmt *s, int i)
+{
+    Column c;
+    c.name = QString::fromUtf8(sqlite3_column_name(s, i));
+    const char *db = sqlite3_column_database_name(s, i);
+    // Work tables live in the connection's temp schema.
+    if (db && (qstrcmp(db, "main") == 0 || qstrcmp(db, "temp") == 0)) {
+        c.table = QString::fromUtf8(sqlite3_column_table_name(s, i));
+        c.origin = QString::fromUtf8(sqlite3_column_origin_name(s, i));
+    }
+    const char *decl = sqlite3_column_decltype(s, i);
+    c.declType = QString::fromUtf8(decl ? decl : "").toUpper();
+    c.kind = detail::kindOf(c.declType, &c.definedSize);
+    return c;
+}
+
+} // namespace
+
+std::vector<Column> Connection::columnsOf(const QString &sql)
+{
+    detail::CachedStatement st(*this, sql);
+    std::vector<Column> out;
+    const int n = sqlite3_column_count(st.get());
+    for (int i = 0; i < n; ++i)
+        out.push_back(describeColumn(st.get(), i));
+    return out;
+}
+
 void Recordset::open(const QString &sql, Connection &conn, const Params &params)
 {
     close();
@@ -444,18 +474,8 @@ void Recordset::open(const QString &sql, Connection &conn, const Params &params)
         sqlite3_stmt *s = st.get();
         const int n = sqlite3_column_count(s);
         fresh.cols.resize(size_t(n));
-        for (int i = 0; i < n; ++i) {
-            Column &c = fresh.cols[size_t(i)];
-            c.name = QString::fromUtf8(sqlite3_column_name(s, i));
-            const char *db = sqlite3_column_database_name(s, i);
-            if (db && qstrcmp(db, "main") == 0) {
-                c.table = QString::fromUtf8(sqlite3_column_table_name(s, i));
-                c.origin = QString::fromUtf8(sqlite3_column_origin_name(s, i));
-            }
-            const char *decl = sqlite3_column_decltype(s, i);
-            c.declType = QString::fromUtf8(decl ? decl : "").toUpper();
-            c.kind = detail::kindOf(c.declType, &c.definedSize);
-        }
+        for (int i = 0; i < n; ++i)
+            fresh.cols[size_t(i)] = describeColumn(s, i);
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
             for (int i = 0; i < n; ++i)
