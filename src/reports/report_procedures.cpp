@@ -64,12 +64,16 @@ void createWorkTables(db::Connection &conn)
         "Naration VARCHAR(200) COLLATE NOCASE, DrAmt MONEY, CrAmt MONEY, Balance MONEY)"));
     conn.execute(QStringLiteral(
         "Create Temp Table If Not Exists rptTrialBalance ("
-        "AcCode INTEGER NOT NULL PRIMARY KEY, FromDate DATE, ToDate DATE, AcNodes VARCHAR(50) COLLATE NOCASE, "
+        "AcCode INTEGER NOT NULL PRIMARY KEY, FromDate DATE, ToDate DATE, AcNodes VARCHAR(50) COLLATE "
+        "NOCASE, "
         "AcName VARCHAR(100) COLLATE NOCASE, ControlNodes VARCHAR(50) COLLATE NOCASE, "
         "ControlName VARCHAR(100) COLLATE NOCASE, SubNodes VARCHAR(50) COLLATE NOCASE, "
-        "SubName VARCHAR(100) COLLATE NOCASE, OpenDr MONEY NOT NULL DEFAULT 0, OpenCr MONEY NOT NULL DEFAULT 0, "
+        "SubName VARCHAR(100) COLLATE NOCASE, OpenDr MONEY NOT NULL DEFAULT 0, OpenCr MONEY NOT NULL DEFAULT "
+        "0, "
         "DrAmt MONEY NOT NULL DEFAULT 0, CrAmt MONEY NOT NULL DEFAULT 0, CloseDr MONEY NOT NULL DEFAULT 0, "
-        "CloseCr MONEY NOT NULL DEFAULT 0)"));
+        "CloseCr MONEY NOT NULL DEFAULT 0, ControlDr MONEY NOT NULL DEFAULT 0, ControlCr MONEY NOT NULL "
+        "DEFAULT 0, "
+        "ControlFirst INTEGER NOT NULL DEFAULT 0)"));
     conn.execute(QStringLiteral(
         "Create Temp Table If Not Exists rptStudentDetail ("
         "LineNo INTEGER NOT NULL PRIMARY KEY, SessionID INTEGER, SessionName VARCHAR(100) COLLATE NOCASE, "
@@ -78,7 +82,8 @@ void createWorkTables(db::Connection &conn)
         "StuName VARCHAR(100) COLLATE NOCASE, FatherName VARCHAR(100) COLLATE NOCASE, "
         "CellNo VARCHAR(50) COLLATE NOCASE, CusCode INTEGER, NetAmount MONEY NOT NULL DEFAULT 0, "
         "RecAmount MONEY NOT NULL DEFAULT 0, FeeReceived MONEY NOT NULL DEFAULT 0, "
-        "Received MONEY NOT NULL DEFAULT 0, Balance MONEY NOT NULL DEFAULT 0, inactive VARCHAR(1) COLLATE NOCASE)"));
+        "Received MONEY NOT NULL DEFAULT 0, Balance MONEY NOT NULL DEFAULT 0, inactive VARCHAR(1) COLLATE "
+        "NOCASE)"));
 }
 
 // Carry-forward rows move no money: the books and trial balances leave them
@@ -93,7 +98,7 @@ Money balanceBefore(db::Connection &conn, std::int64_t account, QDate from)
     const Money earlier
         = conn.scalar(QStringLiteral("Select money(ifnull(sum(DrAmt), 0) - ifnull(sum(CrAmt), 0)) "
                                      "From DetJV Where AcCode = ? And VouDate < ? And ")
-                          + notCarryForward,
+                      + notCarryForward,
                   {account, from})
               .toMoney();
     return opening + earlier;
@@ -113,11 +118,12 @@ std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, 
     conn.execute(QStringLiteral("Delete From rptLedger"));
 
     db::Recordset rs;
-    rs.open(QStringLiteral("Select d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, d.CrAc, a.AcName, d.ChecqNo, "
-                           "d.Naration, d.DrAmt, d.CrAmt "
-                           "From DetJV d Left Join Accounts a On a.RowID = d.CrAc "
-                           "Where d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF' "
-                           "Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid"),
+    rs.open(
+        QStringLiteral("Select d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, d.CrAc, a.AcName, d.ChecqNo, "
+                       "d.Naration, d.DrAmt, d.CrAmt "
+                       "From DetJV d Left Join Accounts a On a.RowID = d.CrAc "
+                       "Where d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF' "
+                       "Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid"),
         conn, {account, from, to});
 
     std::vector<LedgerLine> lines;
@@ -272,6 +278,16 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
                 debitOf(t.opening), creditOf(t.opening), t.dr, t.cr, debitOf(closing), creditOf(closing)});
         ++written;
     }
+    // A control's balance is the net of its accounts' balances, kept on
+    // every row of the control; its first row in code order counts it once.
+    conn.execute(QStringLiteral(
+        "Update rptTrialBalance Set "
+        "ControlDr = max(0, (Select sum(t.CloseDr) - sum(t.CloseCr) From rptTrialBalance t "
+        "Where t.ControlNodes Is rptTrialBalance.ControlNodes)), "
+        "ControlCr = max(0, (Select sum(t.CloseCr) - sum(t.CloseDr) From rptTrialBalance t "
+        "Where t.ControlNodes Is rptTrialBalance.ControlNodes)), "
+        "ControlFirst = AcCode = (Select t.AcCode From rptTrialBalance t "
+        "Where t.ControlNodes Is rptTrialBalance.ControlNodes Order By t.AcNodes, t.AcCode Limit 1)"));
     tx.commit();
     return written;
 }

@@ -85,10 +85,11 @@ TEST_F(Printouts, TrialBalancesAgreeAndSayWhenTheyDoNot)
     press("cmdTrialControl");
     ASSERT_EQ(shownReport(), "rptTrialBalance2") << dialogs().texts().join('\n').toStdString();
     const QStringList lines = shownLines();
-    EXPECT_TRUE(lines.contains("1 | ASSETS | 500.10 | 312.40 | 187.75 | 0.05"))
+    // A control's balance is the net of its accounts' (cash 187.75 Dr, bank 0.05 Cr).
+    EXPECT_TRUE(lines.contains("1 | ASSETS | 500.10 | 312.40 | 187.70 | 0.00"))
         << lines.join('\n').toStdString();
     EXPECT_TRUE(lines.contains("3 | EXPENSES | 312.40 | 75.25 | 237.15 | 0.00"));
-    EXPECT_TRUE(lines.contains("Total | 812.50 | 887.75 | 424.90 | 500.15"));
+    EXPECT_TRUE(lines.contains("Total | 812.50 | 887.75 | 424.85 | 500.10"));
     EXPECT_TRUE(lines.contains("Debit and credit balances differ by -75.25"));
 
     exec("Update Company Set comActive = Null");

@@ -522,8 +522,8 @@ QString pushSelection(const Compiled &c, DataSource &source, const QString &sql,
     QHash<QString, int> byName, outputNames;
     for (size_t i = 0; i < cols.size(); ++i) {
         const db::Column &col = cols[i];
-        const QString key = col.name.indexOf(u'.') > 0 ? col.name.toLower()
-                                                        : (col.table + u'.' + col.origin).toLower();
+        const QString key
+            = col.name.indexOf(u'.') > 0 ? col.name.toLower() : (col.table + u'.' + col.origin).toLower();
         if (!byName.contains(key))
             byName.insert(key, int(i));
         outputNames[col.name.toLower()] += 1;

@@ -296,8 +296,9 @@ void CRViewer91::updateControls()
 {
     const int n = pageCount();
     const bool partial = m_doc && (m_layingOut || !m_doc->complete);
-    m_pageLabel->setText(n > 0 ? tr("Page %1 of %2%3").arg(m_page + 1).arg(n).arg(partial ? QStringLiteral("+") : QString())
-                               : QString());
+    m_pageLabel->setText(n > 0
+            ? tr("Page %1 of %2%3").arg(m_page + 1).arg(n).arg(partial ? QStringLiteral("+") : QString())
+            : QString());
     m_progress->setText(m_layingOut ? tr("Laying out: %1%").arg(int(m_done * 100))
             : partial               ? tr("Stopped")
                                     : QString());
