@@ -83,8 +83,8 @@ TEST_F(Books, VouchersOfEveryPatternBalanceInTheTrialBalanceAndLedgers)
         std::int64_t account;
         const char *closing; // debit minus credit
     };
-    for (const Case &c :
-        {Case {cash, "-1284.50"}, Case {bank, "-100.00"}, Case {rent, "1324.45"}, Case {tea, "60.05"}}) {
+    for (const Case &c : {Case {cash, "-1284.50"}, Case {bank, "-100.00"}, Case {rent, "1324.45"},
+             Case {tea, "60.05"}}) {
         reports::acLedger(conn(), c.account, d1, d2);
         EXPECT_EQ(money("select money(Balance) from rptLedger order by LineNo desc limit 1"),
             Money::parse(QString::fromLatin1(c.closing)))
