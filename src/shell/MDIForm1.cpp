@@ -146,18 +146,22 @@ const QList<ReportItem> &reportItems()
 // The report window's frames and inputs as its load leaves them: every
 // report frame hidden, the dates and the account row shown, the session,
 // course and subject rows hidden.
-void showLoadedPanels(QWidget *w)
+void showLoadedPanels(QWidget *w, const QList<ReportItem> &items)
 {
-    for (QWidget *frame : w->findChildren<QWidget *>())
-        if (frame->property("Tag").toString() == QLatin1String("R"))
-            frame->setVisible(false);
+    auto set = [w](const QString &name, bool visible) {
+        if (QWidget *c = w->findChild<QWidget *>(name))
+            c->setVisible(visible);
+    };
+    for (const ReportItem &r : items)
+        for (const Step &step : r.steps)
+            for (const QString &name : step.controls)
+                if (step.op == Op::Show && name.startsWith(QLatin1String("frm")))
+                    set(name, false);
     for (const char *name : {"LblFrom", "DTPicker1", "LblTo", "DTPicker2", "lblAC", "txtAcName", "cmdFindAC"})
-        if (QWidget *c = w->findChild<QWidget *>(QLatin1String(name)))
-            c->setVisible(true);
+        set(QLatin1String(name), true);
     for (const char *name :
         {"Label23", "cboSession", "LblCourseName", "DtaCourse", "LblSubname", "DtaSubject"})
-        if (QWidget *c = w->findChild<QWidget *>(QLatin1String(name)))
-            c->setVisible(false);
+        set(QLatin1String(name), false);
 }
 
 const ReportItem *reportItemOf(const QString &item)
@@ -572,7 +576,7 @@ void MDIForm1::openReport(QAction *item)
     // subject; only its frames and inputs go back to how it loads, so two
     // items in a row never leave a frame stacked or an input hidden.
     if (common::Window *open = common::windows::ifLoaded(reportWindow))
-        showLoadedPanels(open);
+        showLoadedPanels(open, reportItems());
     close_Menu();
     common::Window *w = common::windows::show(reportWindow);
     if (!w)
