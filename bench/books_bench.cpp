@@ -212,6 +212,15 @@ std::shared_ptr<report::Report> open(const QString &file)
     return rpt;
 }
 
+// The ledger printout of what the last ledger procedure wrote.
+std::shared_ptr<report::Report> ledgerReport(std::int64_t account)
+{
+    auto rpt = open(QStringLiteral("rptAcLedger.rpt"));
+    rpt->openSubreport(QStringLiteral("rptSubAC"))
+        .setRecordSelectionFormula(QStringLiteral("{Accounts.RowID} = %1").arg(account));
+    return rpt;
+}
+
 void bare(const QString &sql, const db::Params &params = {})
 {
     db::Recordset rs;
@@ -259,60 +268,41 @@ int main(int argc, char **argv)
         return median(t);
     };
 
-    // One voucher, as its window prints it.
-    {
-        const int vouNo = 25000;
-        auto print = [&] {
-            auto rpt = open(QStringLiteral("rptBP.rpt"));
-            rpt->setRecordSelectionFormula(
-                QStringLiteral("{MasJV.VouNo} = %1 and {MasJV.VouStatus} = 'BP' and "
-                               "{Company.comActive} = 'Y'")
-                    .arg(vouNo));
-            rpt->render();
-        };
-        print();
-        const double mb = peakMb(print);
-        const double r = rounds_of(print);
-        const double q = rounds_of([&] {
-            bare(QStringLiteral(
-                     "select m.VouNo, m.VouStatus, m.VouDate, m.PaidReceive, m.TotalAmount, m.Login, "
-                     "d.EntryNo, d.AcCode, d.CrAc, d.DrAmt, d.CrAmt, d.ChecqNo, d.Naration, d.FileNo, "
-                     "d.BillNo, a.AcNodes, a.AcName, c.Company, c.comAddr, c.comTel, c.comActive "
-                     "from MasJV m join DetJV d on d.VouNo = m.VouNo and d.VouStatus = m.VouStatus "
-                     "left join Accounts a on a.RowID = d.AcCode cross join Company c "
-                     "where m.VouNo = ? and m.VouStatus = 'BP' and c.comActive = 'Y' "
-                     "order by m.VouNo, d.EntryNo, d.DrAmt desc"),
-                {vouNo});
-        });
-        char extra[64];
-        std::snprintf(extra, sizeof extra, "   peak +%.1f MB", mb);
-        line("print one voucher (rptBP)", r, q, extra);
-    }
-
-    // One application, as the admission window prints it.
-    {
-        const int appId = kStudents / 2;
-        auto print = [&] {
-            auto rpt = open(QStringLiteral("rptApplication.rpt"));
-            rpt->setRecordSelectionFormula(QStringLiteral("{tblMasApp.AppId} = %1").arg(appId));
-            rpt->render();
-        };
-        print();
-        const double mb = peakMb(print);
-        const double r = rounds_of(print);
-        const double q = rounds_of([&] {
-            bare(QStringLiteral(
-                     "select m.*, ss.SessionName, d.SubAmt, d.Discount, d.Nerration, d.NetAmount, "
-                     "d.RecAmount, d.InActive, s.SubName, c.CourseName from tblMasApp m "
-                     "left join tblDetApp d on d.AppID = m.AppID left join tblSubject s on s.SubId = d.SubID "
-                     "left join tblCourse c on c.CourseId = s.CourseId "
-                     "left join tblSession ss on ss.SessionId = m.SessionID where m.AppID = ?"),
-                {appId});
-        });
-        char extra[64];
-        std::snprintf(extra, sizeof extra, "   peak +%.1f MB", mb);
-        line("print one application (rptApplication)", r, q, extra);
-    }
+    // One printout selected by its key, with how far it raises the peak memory.
+    auto printOne
+        = [&](const char *what, const QString &file, const QString &selection, const QString &sql, int key) {
+              auto print = [&] {
+                  auto rpt = open(file);
+                  rpt->setRecordSelectionFormula(selection.arg(key));
+                  rpt->render();
+              };
+              print();
+              const double mb = peakMb(print);
+              const double r = rounds_of(print);
+              const double q = rounds_of([&] { bare(sql, {key}); });
+              char extra[64];
+              std::snprintf(extra, sizeof extra, "   peak +%.1f MB", mb);
+              line(what, r, q, extra);
+          };
+    printOne("print one voucher (rptBP)", QStringLiteral("rptBP.rpt"),
+        QStringLiteral("{MasJV.VouNo} = %1 and {MasJV.VouStatus} = 'BP' and {Company.comActive} = 'Y'"),
+        QStringLiteral("select m.VouNo, m.VouStatus, m.VouDate, m.PaidReceive, m.TotalAmount, m.Login, "
+                       "d.EntryNo, d.AcCode, d.CrAc, d.DrAmt, d.CrAmt, d.ChecqNo, d.Naration, d.FileNo, "
+                       "d.BillNo, a.AcNodes, a.AcName, c.Company, c.comAddr, c.comTel, c.comActive "
+                       "from MasJV m join DetJV d on d.VouNo = m.VouNo and d.VouStatus = m.VouStatus "
+                       "left join Accounts a on a.RowID = d.AcCode cross join Company c "
+                       "where m.VouNo = ? and m.VouStatus = 'BP' and c.comActive = 'Y' "
+                       "order by m.VouNo, d.EntryNo, d.DrAmt desc"),
+        25000);
+    printOne("print one application (rptApplication)", QStringLiteral("rptApplication.rpt"),
+        QStringLiteral("{tblMasApp.AppId} = %1"),
+        QStringLiteral(
+            "select m.*, ss.SessionName, d.SubAmt, d.Discount, d.Nerration, d.NetAmount, "
+            "d.RecAmount, d.InActive, s.SubName, c.CourseName from tblMasApp m "
+            "left join tblDetApp d on d.AppID = m.AppID left join tblSubject s on s.SubId = d.SubID "
+            "left join tblCourse c on c.CourseId = s.CourseId "
+            "left join tblSession ss on ss.SessionId = m.SessionID where m.AppID = ?"),
+        kStudents / 2);
 
     // The trial balance with opening over the second year.
     {
@@ -353,9 +343,7 @@ int main(int argc, char **argv)
         });
         const double r = rounds_of([&] {
             gConn->execute(QStringLiteral("exec AcLedger ?,?,?"), {ac, from, to});
-            auto rpt = open(QStringLiteral("rptAcLedger.rpt"));
-            rpt->openSubreport(QStringLiteral("rptSubAC"))
-                .setRecordSelectionFormula(QStringLiteral("{Accounts.RowID} = %1").arg(ac));
+            auto rpt = ledgerReport(ac);
             pages = rpt->render().pageCount();
         });
         char extra[64];
@@ -371,15 +359,11 @@ int main(int argc, char **argv)
         const double q = rounds_of([&] { bare(QStringLiteral("select * from rptLedger order by LineNo")); });
         int pages = 0;
         const double first = rounds_of([&] {
-            auto rpt = open(QStringLiteral("rptAcLedger.rpt"));
-            rpt->openSubreport(QStringLiteral("rptSubAC"))
-                .setRecordSelectionFormula(QStringLiteral("{Accounts.RowID} = %1").arg(ac));
+            auto rpt = ledgerReport(ac);
             rpt->render([](const std::shared_ptr<const report::Document> &, double) { return false; });
         });
         const double whole = rounds_of([&] {
-            auto rpt = open(QStringLiteral("rptAcLedger.rpt"));
-            rpt->openSubreport(QStringLiteral("rptSubAC"))
-                .setRecordSelectionFormula(QStringLiteral("{Accounts.RowID} = %1").arg(ac));
+            auto rpt = ledgerReport(ac);
             pages = rpt->render().pageCount();
         });
         char extra[64];
