@@ -241,6 +241,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     common::Application app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     QTemporaryDir dir;
     const QString server = dir.path() + QStringLiteral("/server");

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QMap>
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
@@ -247,47 +248,56 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
         t.cr += cr;
     }
 
-    const QString insert = QStringLiteral(
-        "Insert Into rptTrialBalance (AcCode, FromDate, ToDate, AcNodes, AcName, ControlNodes, ControlName, "
-        "SubNodes, SubName, OpenDr, OpenCr, DrAmt, CrAmt, CloseDr, CloseCr) Values "
-        "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-    auto debitOf = [](Money m) { return std::max(m, Money()); };
-    auto creditOf = [](Money m) { return std::max(-m, Money()); };
-    std::int64_t written = 0;
+    struct Row {
+        std::int64_t acCode;
+        QString nodes, name, controlNodes, controlName, subNodes, subName;
+        Money opening, dr, cr, closing;
+    };
+    std::vector<Row> out;
+    // A control's balance is the net of its accounts' balances, kept on
+    // every row of the control; one row of each control counts it in the total.
+    QHash<QString, Money> controlNet;
     for (auto it = totals.cbegin(); it != totals.cend(); ++it) {
         const Totals &t = *it;
         if (t.opening == Money() && t.dr == Money() && t.cr == Money())
             continue;
-        QString nodes, name, controlNodes, controlName, subNodes, subName;
+        Row r {it.key(), {}, {}, {}, {}, {}, {}, t.opening, t.dr, t.cr, t.opening + t.dr - t.cr};
         if (chart.contains(it.key())) {
-            nodes = chart[it.key()].nodes;
-            name = chart[it.key()].name;
-            const QStringList parts = nodes.split(u'.');
-            controlNodes = parts.value(0);
-            controlName = titleOfNodes.value(controlNodes);
+            r.nodes = chart[it.key()].nodes;
+            r.name = chart[it.key()].name;
+            const QStringList parts = r.nodes.split(u'.');
+            r.controlNodes = parts.value(0);
+            r.controlName = titleOfNodes.value(r.controlNodes);
             if (parts.size() > 1) {
-                subNodes = parts.mid(0, 2).join(u'.');
-                subName = titleOfNodes.value(subNodes);
+                r.subNodes = parts.mid(0, 2).join(u'.');
+                r.subName = titleOfNodes.value(r.subNodes);
             }
         } else {
-            name = QStringLiteral("(account %1, not in the chart of accounts)").arg(it.key());
+            r.name = QStringLiteral("(account %1, not in the chart of accounts)").arg(it.key());
         }
-        const Money closing = t.opening + t.dr - t.cr;
+        controlNet[r.controlNodes] += r.closing;
+        out.push_back(std::move(r));
+    }
+
+    const QString insert = QStringLiteral(
+        "Insert Into rptTrialBalance (AcCode, FromDate, ToDate, AcNodes, AcName, ControlNodes, ControlName, "
+        "SubNodes, SubName, OpenDr, OpenCr, DrAmt, CrAmt, CloseDr, CloseCr, ControlDr, ControlCr, "
+        "ControlFirst) "
+        "Values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    auto debitOf = [](Money m) { return std::max(m, Money()); };
+    auto creditOf = [](Money m) { return std::max(-m, Money()); };
+    QSet<QString> counted;
+    std::int64_t written = 0;
+    for (const Row &r : out) {
+        const Money net = controlNet.value(r.controlNodes);
+        const bool first = !counted.contains(r.controlNodes);
+        counted.insert(r.controlNodes);
         conn.execute(insert,
-            {it.key(), from, to, nodes, name, controlNodes, controlName, subNodes, subName,
-                debitOf(t.opening), creditOf(t.opening), t.dr, t.cr, debitOf(closing), creditOf(closing)});
+            {r.acCode, from, to, r.nodes, r.name, r.controlNodes, r.controlName, r.subNodes, r.subName,
+                debitOf(r.opening), creditOf(r.opening), r.dr, r.cr, debitOf(r.closing), creditOf(r.closing),
+                debitOf(net), creditOf(net), first ? 1 : 0});
         ++written;
     }
-    // A control's balance is the net of its accounts' balances, kept on
-    // every row of the control; its first row in code order counts it once.
-    conn.execute(QStringLiteral(
-        "Update rptTrialBalance Set "
-        "ControlDr = max(0, (Select sum(t.CloseDr) - sum(t.CloseCr) From rptTrialBalance t "
-        "Where t.ControlNodes Is rptTrialBalance.ControlNodes)), "
-        "ControlCr = max(0, (Select sum(t.CloseCr) - sum(t.CloseDr) From rptTrialBalance t "
-        "Where t.ControlNodes Is rptTrialBalance.ControlNodes)), "
-        "ControlFirst = AcCode = (Select t.AcCode From rptTrialBalance t "
-        "Where t.ControlNodes Is rptTrialBalance.ControlNodes Order By t.AcNodes, t.AcCode Limit 1)"));
     tx.commit();
     return written;
 }
