@@ -105,77 +105,67 @@ Money balanceBefore(db::Connection &conn, std::int64_t account, QDate from)
     return opening + earlier;
 }
 
-struct LedgerLine {
-    QDate date;
-    Value vouNo, vouStatus, entryNo, oppAc;
-    QString oppName, cheque, narration;
-    Money dr, cr;
-};
-
 std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to, bool perPosting)
 {
     createWorkTables(conn);
     db::Transaction tx(conn);
     conn.execute(QStringLiteral("Delete From rptLedger"));
+    const Money opening = balanceBefore(conn, account, from);
+    conn.execute(QStringLiteral("Insert Into rptLedger (LineNo, AcCode, FromDate, ToDate, VouDate, Naration, "
+                                "DrAmt, CrAmt, Balance) Values (0, ?, ?, ?, ?, 'Opening Balance', 0, 0, ?)"),
+        {account, from, to, from, opening});
 
-    db::Recordset rs;
-    rs.open(
-        QStringLiteral("Select d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, d.CrAc, a.AcName, d.ChecqNo, "
-                       "d.Naration, d.DrAmt, d.CrAmt "
-                       "From DetJV d Left Join Accounts a On a.RowID = d.CrAc "
-                       "Where d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF' "
-                       "Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid"),
-        conn, {account, from, to});
-
-    std::vector<LedgerLine> lines;
-    for (; !rs.eof(); rs.moveNext()) {
-        LedgerLine l;
-        l.date = rs.fields(0).toDate();
-        l.vouNo = rs.fields(1).value();
-        l.vouStatus = rs.fields(2).value();
-        l.entryNo = rs.fields(3).value();
-        l.oppAc = rs.fields(4).value();
-        l.oppName = rs.fields(5).toString();
-        l.cheque = rs.fields(6).toString();
-        l.narration = rs.fields(7).toString();
-        l.dr = rs.fields(8).toMoney();
-        l.cr = rs.fields(9).toMoney();
-        LedgerLine *last = lines.empty() ? nullptr : &lines.back();
-        if (!perPosting && last && last->date == l.date && last->vouNo == l.vouNo
-            && last->vouStatus == l.vouStatus) {
-            // One line per voucher: its postings to the account added up.
-            last->dr += l.dr;
-            last->cr += l.cr;
-            if (!(last->oppAc == l.oppAc)) {
-                last->oppAc = Value();
-                last->oppName = QStringLiteral("(several accounts)");
-            }
-            if (last->narration.isEmpty())
-                last->narration = l.narration;
-            if (last->cheque.isEmpty())
-                last->cheque = l.cheque;
-            continue;
-        }
-        lines.push_back(l);
-    }
-
+    // The lines are written by one statement, the running balance after each
+    // line taken in the ledger's order.
+    const QString postings = QStringLiteral(
+        "From DetJV d Where d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF'");
     const QString insert = QStringLiteral(
         "Insert Into rptLedger (LineNo, AcCode, FromDate, ToDate, VouDate, VouNo, VouStatus, EntryNo, OppAc, "
-        "OppName, ChecqNo, Naration, DrAmt, CrAmt, Balance) Values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-    Money balance = balanceBefore(conn, account, from);
-    conn.execute(insert,
-        {0, account, from, to, from, Value(), Value(), Value(), Value(), Value(), Value(),
-            QStringLiteral("Opening Balance"), Money(), Money(), balance});
-    int lineNo = 0;
-    for (const LedgerLine &l : lines) {
-        balance += l.dr - l.cr;
-        conn.execute(insert,
-            {++lineNo, account, from, to, l.date, l.vouNo, l.vouStatus, perPosting ? l.entryNo : Value(),
-                l.oppAc, l.oppName.isEmpty() ? Value() : Value(l.oppName), l.cheque, l.narration, l.dr, l.cr,
-                balance});
+        "OppName, ChecqNo, Naration, DrAmt, CrAmt, Balance) ");
+    std::int64_t lines = 0;
+    if (perPosting) {
+        lines = conn.execute(insert
+                + QStringLiteral(
+                    "Select row_number() Over w, ?, ?, ?, d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, "
+                    "d.CrAc, "
+                    "nullif(a.AcName, ''), ifnull(d.ChecqNo, ''), ifnull(d.Naration, ''), ifnull(d.DrAmt, "
+                    "0), "
+                    "ifnull(d.CrAmt, 0), ? + sum(ifnull(d.DrAmt, 0) - ifnull(d.CrAmt, 0)) Over w "
+                    "From DetJV d Left Join Accounts a On a.RowID = d.CrAc "
+                    "Where d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF' "
+                    "Window w As (Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid "
+                    "Rows Unbounded Preceding)"),
+            {account, from, to, opening, account, from, to});
+    } else {
+        // One line per voucher: its postings to the account added up; the
+        // opposite account when they all name the same one; the first
+        // narration and cheque number that are not empty.
+        const QString first = QStringLiteral(
+            "(Select ifnull(k.%1, '') From DetJV k Where k.AcCode = ? And k.VouDate = g.VouDate "
+            "And k.VouStatus = g.VouStatus And k.VouNo = g.VouNo And ifnull(k.%1, '') <> '' "
+            "Order By k.EntryNo, k.rowid Limit 1)");
+        lines = conn.execute(insert
+                + QStringLiteral(
+                    "Select row_number() Over w, ?, ?, ?, g.VouDate, g.VouNo, g.VouStatus, Null, "
+                    "g.OppAc, Case When g.Several Then '(several accounts)' Else nullif(a.AcName, '') "
+                    "End, ifnull(")
+                + first.arg(QStringLiteral("ChecqNo")) + QStringLiteral(", ''), ifnull(")
+                + first.arg(QStringLiteral("Naration"))
+                + QStringLiteral(
+                    ", ''), g.DrAmt, g.CrAmt, ? + sum(g.DrAmt - g.CrAmt) Over w "
+                    "From (Select d.VouDate, d.VouStatus, d.VouNo, "
+                    "Case When min(ifnull(d.CrAc, -1)) = max(ifnull(d.CrAc, -1)) Then min(d.CrAc) End "
+                    "As OppAc, min(ifnull(d.CrAc, -1)) <> max(ifnull(d.CrAc, -1)) As Several, "
+                    "sum(ifnull(d.DrAmt, 0)) As DrAmt, sum(ifnull(d.CrAmt, 0)) As CrAmt ")
+                + postings
+                + QStringLiteral(
+                    " Group By d.VouDate, d.VouStatus, d.VouNo) g "
+                    "Left Join Accounts a On a.RowID = g.OppAc "
+                    "Window w As (Order By g.VouDate, g.VouStatus, g.VouNo Rows Unbounded Preceding)"),
+            {account, from, to, account, account, opening, account, from, to});
     }
     tx.commit();
-    return lineNo + 1;
+    return lines + 1;
 }
 
 struct Totals {
