@@ -1,0 +1,222 @@
+// The PostgreSQL engine's session: parameters, types, case-insensitive
+// text, transactions and what one session keeps from another. Skipped when
+// no PostgreSQL server is at hand.
+#include "fixture.h"
+#include "pg_session.h"
+#include "pgtest.h"
+
+#include <atomic>
+#include <set>
+#include <thread>
+
+using db::Money;
+using db::Value;
+using db::detail::PgSession;
+
+TEST(PgText, NumbersParametersOutsideQuotesAndComments)
+{
+    const struct {
+        const char *sql;
+        const char *text;
+        int count;
+    } cases[] = {
+        {"select ?", "select $1", 1},
+        {"a = ? and b in (?, ?)", "a = $1 and b in ($2, $3)", 3},
+        {"'?' || ? || 'it''s ?'", "'?' || $1 || 'it''s ?'", 1},
+        {"\"odd?name\" = ?", "\"odd?name\" = $1", 1},
+        {"x -- why?\n = ? /* ? */", "x -- why?\n = $1 /* ? */", 1},
+        {"select 'none'", "select 'none'", 0},
+    };
+    for (const auto &c : cases) {
+        int n = -1;
+        EXPECT_EQ(db::detail::pgText(QString::fromUtf8(c.sql), &n), QByteArray(c.text)) << c.sql;
+        EXPECT_EQ(n, c.count) << c.sql;
+    }
+}
+
+class PgSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ORU_REQUIRE_PG(pg);
+        m_server = pg;
+        m_db = std::make_unique<pgtest::Database>(pg);
+        s = open();
+        db::detail::preparePgDatabase(*s);
+        s->execute("CREATE TABLE Voucher (VouNo INTEGER PRIMARY KEY, Party VARCHAR(30) COLLATE NOCASE, "
+                   "Amount oru_money, VouDate DATE, Note TEXT)",
+            {});
+    }
+
+    std::unique_ptr<PgSession> open()
+    {
+        return std::make_unique<PgSession>(db::detail::PgAddress {m_server.host, m_server.port, m_db->name()},
+            m_server.user, m_server.password);
+    }
+
+    pgtest::Server m_server;
+    std::unique_ptr<pgtest::Database> m_db;
+    std::unique_ptr<PgSession> s;
+};
+
+TEST_F(PgSessionTest, TypedTextIsBoundNeverSpliced)
+{
+    const QString hostile = QStringLiteral("O'Brien'); DROP TABLE Voucher; --");
+    EXPECT_EQ(s->execute("INSERT INTO Voucher (VouNo, Note) VALUES (?, ?)", {1, hostile}), 1);
+    EXPECT_EQ(s->scalar("SELECT Note FROM Voucher WHERE VouNo = ?", {1}).toString(), hostile);
+    EXPECT_EQ(s->scalar("SELECT count(*) FROM Voucher WHERE Note = ?", {hostile}).toInt(), 1);
+    EXPECT_DB_ERROR(s->execute("SELECT ? , ?", {1}), "The statement has 2 parameters, 1 values were given.");
+}
+
+TEST_F(PgSessionTest, ColumnsCarryOriginAndStorageRules)
+{
+    s->execute("INSERT INTO Voucher VALUES (?, ?, ?, ?, ?)",
+        {7, "Smith", Money::fromCents(123456), QDate(2009, 8, 3), "n"});
+    s->execute("INSERT INTO Voucher (VouNo, Amount, VouDate) VALUES (?, ?, ?)",
+        {8, Money::fromCents(99), "04/08/2009"});
+
+    const db::engine::Result r
+        = s->query("SELECT VouNo, Party, Amount, VouDate, Amount + 1 AS x FROM Voucher "
+                   "ORDER BY VouNo",
+            {});
+    ASSERT_EQ(r.rows, 2);
+    const struct {
+        const char *origin, *declType;
+        db::Type kind;
+    } want[] = {{"vouno", "INTEGER", db::Type::Int}, {"party", "VARCHAR(30)", db::Type::Text},
+        {"amount", "MONEY", db::Type::Money}, {"voudate", "DATE", db::Type::Date}, {"", "", db::Type::Null}};
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(r.columns[i].origin, QString::fromUtf8(want[i].origin)) << i;
+        EXPECT_EQ(r.columns[i].declType, QString::fromUtf8(want[i].declType)) << i;
+        EXPECT_EQ(r.columns[i].kind, want[i].kind) << i;
+    }
+    EXPECT_EQ(r.columns[0].table, QStringLiteral("voucher"));
+    EXPECT_EQ(r.columns[1].definedSize, 30);
+    EXPECT_EQ(r.cells[0], Value(7));
+    EXPECT_EQ(r.cells[2], Value(Money::fromCents(123456)));
+    EXPECT_EQ(r.cells[3], Value(QDate(2009, 8, 3)));
+    EXPECT_EQ(r.cells[4], Value(123457)); // untyped: a plain integer
+    EXPECT_EQ(r.cells[5 + 3], Value(QDate(2009, 8, 4))); // typed day first
+
+    // Sums stay exact and read as the embedded engine's do.
+    EXPECT_EQ(s->scalar("SELECT money(sum(Amount)) FROM Voucher", {}), Value("1235.55"));
+    EXPECT_EQ(s->scalar("SELECT sum(Amount) FROM Voucher", {}), Value(123555));
+    EXPECT_EQ(s->scalar("SELECT money(avg(Amount)) FROM Voucher", {}), Value("617.78"));
+    EXPECT_EQ(s->scalar("SELECT year(VouDate) * 100 + month(VouDate) FROM Voucher WHERE VouNo = 7", {}),
+        Value(200908));
+    EXPECT_EQ(s->scalar("SELECT len(?)", {"ab  "}), Value(2));
+
+    const auto cols = s->columns("SELECT Amount FROM Voucher WHERE VouNo = ?");
+    ASSERT_EQ(cols.size(), 1u);
+    EXPECT_EQ(cols[0].kind, db::Type::Money);
+}
+
+TEST_F(PgSessionTest, NocaseTextComparesWithoutRegardToCase)
+{
+    s->execute("CREATE UNIQUE INDEX VoucherParty ON Voucher (Party)", {});
+    s->execute("INSERT INTO Voucher (VouNo, Party) VALUES (1, 'Smith')", {});
+    EXPECT_EQ(s->scalar("SELECT VouNo FROM Voucher WHERE Party = ?", {"SMITH"}), Value(1));
+    EXPECT_ANY_THROW(s->execute("INSERT INTO Voucher (VouNo, Party) VALUES (2, 'sMITH')", {}));
+}
+
+TEST_F(PgSessionTest, TableKeysDefaultsAndRowStatements)
+{
+    s->execute("CREATE TABLE Line (VouNo INTEGER, LineNo INTEGER, Amt oru_money DEFAULT 0, Memo TEXT, "
+               "PRIMARY KEY (VouNo, LineNo))",
+        {});
+    const db::engine::TableInfo info = s->table("Line");
+    ASSERT_EQ(info.columns.size(), 4u);
+    EXPECT_FALSE(info.hasRowid);
+    EXPECT_EQ(info.columns[0].pk, 1);
+    EXPECT_EQ(info.columns[1].pk, 2);
+    EXPECT_EQ(info.columns[3].pk, 0);
+    EXPECT_TRUE(info.columns[2].hasDefault);
+    EXPECT_EQ(info.columns[2].type, QStringLiteral("MONEY"));
+
+    auto insert = s->rowStatement("INSERT INTO Line (VouNo, LineNo, Amt) VALUES (?, ?, ?)");
+    const Value v1(1), amount(Money::fromCents(250)), nothing;
+    for (int line = 1; line <= 3; ++line) {
+        const Value l(line);
+        EXPECT_EQ(insert->run({&v1, &l, line == 3 ? &nothing : &amount}), 1);
+    }
+    EXPECT_EQ(s->scalar("SELECT money(sum(Amt)) FROM Line", {}), Value("5.00"));
+    auto update = s->rowStatement("UPDATE Line SET Memo = ? WHERE VouNo = ?");
+    const Value memo("m");
+    EXPECT_EQ(update->run({&memo, &v1}), 3);
+}
+
+TEST_F(PgSessionTest, SavepointsAndAFailedStatementNeverCommitQuietly)
+{
+    s->begin();
+    s->execute("INSERT INTO Voucher (VouNo) VALUES (1)", {});
+    s->savepoint("sp1");
+    s->execute("INSERT INTO Voucher (VouNo) VALUES (2)", {});
+    s->rollback("sp1");
+    s->commit({});
+    EXPECT_EQ(s->scalar("SELECT string_agg(VouNo::text, ',') FROM Voucher", {}), Value("1"));
+
+    s->begin();
+    s->execute("INSERT INTO Voucher (VouNo) VALUES (3)", {});
+    EXPECT_ANY_THROW(s->execute("INSERT INTO Voucher (VouNo) VALUES (1)", {}));
+    EXPECT_DB_ERROR(s->commit({}), "A statement of the transaction failed, so nothing was saved.");
+    EXPECT_FALSE(s->inTransaction());
+    EXPECT_EQ(s->scalar("SELECT count(*) FROM Voucher", {}), Value(1));
+}
+
+TEST_F(PgSessionTest, OneWriterAtATimeAcrossSessions)
+{
+    auto other = open();
+    other->run("SET lock_timeout = '100ms'");
+    s->begin();
+    EXPECT_THROW(other->begin(), db::BusyError);
+    EXPECT_FALSE(other->inTransaction());
+    s->commit({});
+    other->begin();
+    other->commit({});
+
+    // Next numbers read and inserted in a transaction never repeat.
+    std::atomic<int> failures {0};
+    auto worker = [&] {
+        try {
+            auto w = open();
+            for (int i = 0; i < 15; ++i) {
+                w->begin();
+                const std::int64_t next
+                    = w->scalar("SELECT COALESCE(max(VouNo), 0) + 1 FROM Voucher", {}).toInt();
+                w->execute("INSERT INTO Voucher (VouNo) VALUES (?)", {Value(qlonglong(next))});
+                w->commit({});
+            }
+        } catch (const db::Error &) {
+            ++failures;
+        }
+    };
+    std::thread a(worker), b(worker), c(worker);
+    a.join();
+    b.join();
+    c.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(s->scalar("SELECT count(DISTINCT VouNo) FROM Voucher", {}), Value(45));
+}
+
+TEST_F(PgSessionTest, WorkTablesArePrivateToTheirSession)
+{
+    auto other = open();
+    s->execute("CREATE TEMP TABLE Work (Id INTEGER, Amt oru_money)", {});
+    other->execute("CREATE TEMP TABLE Work (Id INTEGER)", {});
+    s->execute("INSERT INTO Work VALUES (1, 500)", {});
+    EXPECT_EQ(other->scalar("SELECT count(*) FROM Work", {}), Value(0));
+    const db::engine::Result r = s->query("SELECT Amt FROM Work", {});
+    EXPECT_EQ(r.columns[0].kind, db::Type::Money);
+    EXPECT_EQ(r.cells[0], Value(Money::fromCents(500)));
+}
+
+TEST_F(PgSessionTest, LoginsAreTheServersRoles)
+{
+    EXPECT_TRUE(
+        s->isSysadmin(m_server.user.isEmpty() ? QStringLiteral("postgres") : m_server.user.toUpper()));
+    EXPECT_FALSE(s->isSysadmin("nobody here"));
+    s->checkLogin(m_server.user, m_server.password, m_db->name());
+    EXPECT_DB_ERROR(s->checkLogin("nobody", "wrong", m_db->name()), "Login failed for user 'nobody'.");
+    EXPECT_DB_ERROR(s->checkLogin(m_server.user, m_server.password, "no_such_db"),
+        "Cannot open database \"no_such_db\" requested by the login. The login failed.");
+}
