@@ -87,6 +87,14 @@ private:
     std::shared_ptr<char> m_life = std::make_shared<char>(0);
 };
 
+// A schema step of the embedded schema as PostgreSQL reads it: INTEGER as
+// BIGINT (an AUTOINCREMENT key numbered by the server), MONEY as oru_money,
+// REAL as DOUBLE PRECISION; the rest as written.
+QByteArray pgSchema(const char *sql);
+// Applies the steps of `list` above the database's version, as
+// schema::migrate does on the embedded engine; the version is in oru_schema.
+void migratePg(PgSession &session, const std::vector<Migration> &list);
+
 // What the program's SQL needs in a database, made by its owner once: the
 // collation "nocase", the money domain and the functions len(), money(),
 // year(), month() and day().
