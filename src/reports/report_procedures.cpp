@@ -140,27 +140,29 @@ std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, 
         // One line per voucher: its postings to the account added up; the
         // opposite account when they all name the same one; the first
         // narration and cheque number that are not empty.
-        const QString firstOf = QStringLiteral(
-            "first_value(ifnull(d.%1, '')) Over (Partition By d.VouDate, d.VouStatus, d.VouNo "
-            "Order By ifnull(d.%1, '') = '', d.EntryNo, d.rowid)");
+        const QString first = QStringLiteral(
+            "(Select ifnull(k.%1, '') From DetJV k Where k.AcCode = ? And k.VouDate = g.VouDate "
+            "And k.VouStatus = g.VouStatus And k.VouNo = g.VouNo And ifnull(k.%1, '') <> '' "
+            "Order By k.EntryNo, k.rowid Limit 1)");
         lines = conn.execute(insert
                 + QStringLiteral(
                     "Select row_number() Over w, ?, ?, ?, g.VouDate, g.VouNo, g.VouStatus, Null, "
                     "g.OppAc, Case When g.Several Then '(several accounts)' Else nullif(a.AcName, '') "
-                    "End, g.ChecqNo, g.Naration, g.DrAmt, g.CrAmt, ? + sum(g.DrAmt - g.CrAmt) Over w "
-                    "From (Select p.VouDate, p.VouStatus, p.VouNo, "
-                    "Case When min(ifnull(p.CrAc, -1)) = max(ifnull(p.CrAc, -1)) Then min(p.CrAc) End "
-                    "As OppAc, min(ifnull(p.CrAc, -1)) <> max(ifnull(p.CrAc, -1)) As Several, "
-                    "sum(ifnull(p.DrAmt, 0)) As DrAmt, sum(ifnull(p.CrAmt, 0)) As CrAmt, "
-                    "min(p.FirstChq) As ChecqNo, min(p.FirstNar) As Naration "
-                    "From (Select d.VouDate, d.VouStatus, d.VouNo, d.CrAc, d.DrAmt, d.CrAmt, ")
-                + firstOf.arg(QStringLiteral("ChecqNo")) + QStringLiteral(" As FirstChq, ")
-                + firstOf.arg(QStringLiteral("Naration")) + QStringLiteral(" As FirstNar ") + postings
+                    "End, ifnull(")
+                + first.arg(QStringLiteral("ChecqNo")) + QStringLiteral(", ''), ifnull(")
+                + first.arg(QStringLiteral("Naration"))
                 + QStringLiteral(
-                    ") p Group By p.VouDate, p.VouStatus, p.VouNo) g "
+                    ", ''), g.DrAmt, g.CrAmt, ? + sum(g.DrAmt - g.CrAmt) Over w "
+                    "From (Select d.VouDate, d.VouStatus, d.VouNo, "
+                    "Case When min(ifnull(d.CrAc, -1)) = max(ifnull(d.CrAc, -1)) Then min(d.CrAc) End "
+                    "As OppAc, min(ifnull(d.CrAc, -1)) <> max(ifnull(d.CrAc, -1)) As Several, "
+                    "sum(ifnull(d.DrAmt, 0)) As DrAmt, sum(ifnull(d.CrAmt, 0)) As CrAmt ")
+                + postings
+                + QStringLiteral(
+                    " Group By d.VouDate, d.VouStatus, d.VouNo) g "
                     "Left Join Accounts a On a.RowID = g.OppAc "
                     "Window w As (Order By g.VouDate, g.VouStatus, g.VouNo Rows Unbounded Preceding)"),
-            {account, from, to, opening, account, from, to});
+            {account, from, to, account, account, opening, account, from, to});
     }
     tx.commit();
     return lines + 1;
