@@ -5,7 +5,7 @@
 //
 //   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release && cmake --build build/bench --target bench_report
 //   build/bench/bench/bench_report [rows]
-#include "report.h"
+#include "platform/report/report.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

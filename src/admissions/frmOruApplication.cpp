@@ -1,16 +1,16 @@
-#include "frmOruApplication.h"
+#include "admissions/frmOruApplication.h"
 
-#include "binding.h"
-#include "controls.h"
-#include "dialogs.h"
-#include "errors.h"
-#include "format.h"
-#include "globals.h"
-#include "grid.h"
-#include "hooks.h"
-#include "keys.h"
-#include "maskededit.h"
-#include "printing.h"
+#include "common/binding.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/format.h"
+#include "common/globals.h"
+#include "common/hooks.h"
+#include "common/printing.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/maskededit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,12 +1,12 @@
-#include "accounts.h"
-#include "admissions.h"
-#include "directory.h"
-#include "errors.h"
-#include "fees.h"
-#include "globals.h"
-#include "reports.h"
-#include "shell.h"
-#include "vouchers.h"
+#include "accounts/accounts.h"
+#include "admissions/admissions.h"
+#include "common/errors.h"
+#include "common/globals.h"
+#include "directory/directory.h"
+#include "fees/fees.h"
+#include "reports/reports.h"
+#include "shell/shell.h"
+#include "vouchers/vouchers.h"
 
 #include <QCoreApplication>
 

@@ -1,10 +1,10 @@
-#include "frmLocPass.h"
+#include "shell/frmLocPass.h"
 
-#include "dialogs.h"
-#include "errors.h"
-#include "globals.h"
-#include "hooks.h"
-#include "keys.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/globals.h"
+#include "common/hooks.h"
+#include "platform/ui/keys.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

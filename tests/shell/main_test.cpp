@@ -1,7 +1,7 @@
-#include "fixture.h"
+#include "shell/fixture.h"
 
-#include "globals.h"
-#include "shellrules.h"
+#include "common/globals.h"
+#include "shell/shellrules.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -39,8 +39,8 @@ TEST_F(MainWindow, HomePanelStatusLineAndClock)
 TEST_F(MainWindow, ItemsAreEnabledExactlyWhenTheirWindowIsRegistered)
 {
     openMain();
-    for (const char *name : {"mnuSession", "mnuCourse", "mnuSubject", "mnuSetMenu", "mnuExit", "mnuCompany",
-             "mnuAddUser"})
+    for (const char *name :
+        {"mnuSession", "mnuCourse", "mnuSubject", "mnuSetMenu", "mnuExit", "mnuCompany", "mnuAddUser"})
         EXPECT_TRUE(item(QLatin1String(name))->isEnabled()) << name;
     // Subsystems not in this build: the items stay, with their captions, greyed.
     for (const char *name : {"mnuApp", "mnuCPVou", "mnuCarryFor", "mnuRecvVou"}) {

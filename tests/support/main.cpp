@@ -1,7 +1,7 @@
 // Test main for GUI and database tests: one application object for the
 // whole run, headless unless told otherwise.
-#include "dialogscript.h"
-#include "errors.h"
+#include "common/errors.h"
+#include "support/dialogscript.h"
 
 #include <gtest/gtest.h>
 

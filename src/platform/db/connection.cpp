@@ -1,7 +1,7 @@
 // Connection, Transaction, the statement cache, storage rules by column type
 // and the SQL functions every connection gets.
-#include "db.h"
-#include "internal.h"
+#include "platform/db/db.h"
+#include "platform/db/internal.h"
 
 #include <QDir>
 

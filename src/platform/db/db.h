@@ -56,7 +56,12 @@ public:
 class Money {
 public:
     constexpr Money() = default;
-    static constexpr Money fromCents(std::int64_t cents) { Money m; m.m_cents = cents; return m; }
+    static constexpr Money fromCents(std::int64_t cents)
+    {
+        Money m;
+        m.m_cents = cents;
+        return m;
+    }
     // Decimal text ("1,234.505", "-2.675", " 12 "): rounded half away from
     // zero to the cent. Throws db::Error when the text is not a number.
     static Money parse(QStringView text);
@@ -71,8 +76,16 @@ public:
     Money operator+(Money o) const { return fromCents(m_cents + o.m_cents); }
     Money operator-(Money o) const { return fromCents(m_cents - o.m_cents); }
     Money operator-() const { return fromCents(-m_cents); }
-    Money &operator+=(Money o) { m_cents += o.m_cents; return *this; }
-    Money &operator-=(Money o) { m_cents -= o.m_cents; return *this; }
+    Money &operator+=(Money o)
+    {
+        m_cents += o.m_cents;
+        return *this;
+    }
+    Money &operator-=(Money o)
+    {
+        m_cents -= o.m_cents;
+        return *this;
+    }
     auto operator<=>(const Money &) const = default;
 
 private:
@@ -85,16 +98,37 @@ enum class Type { Null, Int, Real, Text, Money, Date };
 class Value {
 public:
     Value() = default; // Null
-    Value(std::nullptr_t) {}
-    Value(int v) : m_v(std::int64_t(v)) {}
-    Value(long v) : m_v(std::int64_t(v)) {}
-    Value(long long v) : m_v(std::int64_t(v)) {}
-    Value(double v) : m_v(v) {}
-    Value(const QString &v) : m_v(v) {}
-    Value(const char *v) : m_v(QString::fromUtf8(v)) {}
-    Value(Money v) : m_v(v) {}
-    Value(QDate v);         // an invalid date is Null
-    Value(bool) = delete;   // say what is meant: 1/0 or "Y"/"N"
+    Value(std::nullptr_t) { }
+    Value(int v)
+        : m_v(std::int64_t(v))
+    {
+    }
+    Value(long v)
+        : m_v(std::int64_t(v))
+    {
+    }
+    Value(long long v)
+        : m_v(std::int64_t(v))
+    {
+    }
+    Value(double v)
+        : m_v(v)
+    {
+    }
+    Value(const QString &v)
+        : m_v(v)
+    {
+    }
+    Value(const char *v)
+        : m_v(QString::fromUtf8(v))
+    {
+    }
+    Value(Money v)
+        : m_v(v)
+    {
+    }
+    Value(QDate v); // an invalid date is Null
+    Value(bool) = delete; // say what is meant: 1/0 or "Y"/"N"
 
     Type type() const;
     bool isNull() const { return type() == Type::Null; }
@@ -102,10 +136,10 @@ public:
     // Conversions. toString() gives "" for Null; numbers in plain form,
     // money with two decimals, dates as YYYY-MM-DD.
     QString toString() const;
-    std::int64_t toInt() const;   // Null -> 0; text parsed; throws on junk
-    double toDouble() const;      // Null -> 0
-    Money toMoney() const;        // Null -> 0; text parsed exactly
-    QDate toDate() const;         // Null or unparsable -> invalid QDate
+    std::int64_t toInt() const; // Null -> 0; text parsed; throws on junk
+    double toDouble() const; // Null -> 0
+    Money toMoney() const; // Null -> 0; text parsed exactly
+    QDate toDate() const; // Null or unparsable -> invalid QDate
 
     bool operator==(const Value &o) const { return m_v == o.m_v; }
 
@@ -126,16 +160,18 @@ QString likeContains(const QString &typed);
 
 class Connection;
 class Recordset;
-namespace detail { struct Access; }
+namespace detail {
+struct Access;
+}
 
 // Column of a result, with what the layer knows of its origin.
 struct Column {
-    QString name;       // as the SELECT names it
-    QString table;      // origin table, empty for expressions
-    QString origin;     // origin column name, empty for expressions
-    QString declType;   // declared type of the origin column, upper case
+    QString name; // as the SELECT names it
+    QString table; // origin table, empty for expressions
+    QString origin; // origin column name, empty for expressions
+    QString declType; // declared type of the origin column, upper case
     Type kind = Type::Null; // storage rule of the declared type; Null = untyped
-    int definedSize = 0;    // VARCHAR(n) -> n; INTEGER 4; MONEY 8; DATE 8
+    int definedSize = 0; // VARCHAR(n) -> n; INTEGER 4; MONEY 8; DATE 8
 };
 
 // One field of the current row of a Recordset.
@@ -155,7 +191,11 @@ public:
 
 private:
     friend class Recordset;
-    Field(Recordset *rs, int index) : m_rs(rs), m_index(index) {}
+    Field(Recordset *rs, int index)
+        : m_rs(rs)
+        , m_index(index)
+    {
+    }
     Recordset *m_rs;
     int m_index;
 };
@@ -182,7 +222,7 @@ public:
     void moveNext();
     void movePrevious();
     void moveLast();
-    void move(int position);      // 1-based absolute position
+    void move(int position); // 1-based absolute position
 
     int fieldCount() const;
     const Column &column(int index) const;
@@ -257,7 +297,7 @@ public:
     bool isSysadmin() const;
     QString serverPath() const;
 
-    sqlite3 *handle() const;       // the open database (throws when closed)
+    sqlite3 *handle() const; // the open database (throws when closed)
     sqlite3 *masterHandle() const; // the server's login store
     bool inTransaction() const;
 

@@ -1,7 +1,7 @@
 // Client-side recordset: every row is read at open; AddNew/Update write
 // through cached INSERT/UPDATE statements of the connection.
-#include "db.h"
-#include "internal.h"
+#include "platform/db/db.h"
+#include "platform/db/internal.h"
 
 #include <QStringEncoder>
 

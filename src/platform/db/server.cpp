@@ -13,8 +13,8 @@
 // plain name X is <root>/<x> (lower case, since server names compare without
 // regard to case). Nothing is ever created by opening: only server::create
 // makes a server.
-#include "db.h"
-#include "internal.h"
+#include "platform/db/db.h"
+#include "platform/db/internal.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -204,8 +204,9 @@ void migrate(sqlite3 *db, const std::vector<Migration> &list)
     int target = 0;
     for (const Migration &m : list) {
         if (m.version != target + 1)
-            throw Error(QStringLiteral("Schema file %1 is out of order: numbers must run 1, 2, 3... without a gap.")
-                            .arg(QLatin1String(m.file)));
+            throw Error(
+                QStringLiteral("Schema file %1 is out of order: numbers must run 1, 2, 3... without a gap.")
+                    .arg(QLatin1String(m.file)));
         target = m.version;
     }
     auto tooNew = [&](int have) {

@@ -1,4 +1,4 @@
-#include "formula.h"
+#include "platform/report/formula.h"
 
 #include <cmath>
 #include <limits>

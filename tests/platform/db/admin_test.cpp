@@ -1,5 +1,5 @@
 // Server administration: what the oruadmin tool does, and one run of the tool.
-#include "fixture.h"
+#include "platform/db/fixture.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

@@ -1,7 +1,7 @@
 // Schema migrations: applied in order, in place, keeping every row.
-#include "fixture.h"
-#include "internal.h"
-#include "schema.h"
+#include "platform/db/fixture.h"
+#include "platform/db/internal.h"
+#include "platform/db/schema.h"
 
 #include <QFile>
 
@@ -67,7 +67,7 @@ TEST_F(MigrationTest, NewerDatabaseThanTheProgramIsRefused)
                            "Use the newer program."));
     }
     EXPECT_THROW(db::schema::migrate(h, {v2, v1}), db::Error); // out of order
-    EXPECT_THROW(db::schema::migrate(h, {v2}), db::Error);     // a gap: 1 is missing
+    EXPECT_THROW(db::schema::migrate(h, {v2}), db::Error); // a gap: 1 is missing
 }
 
 TEST(Schema, EmbeddedFilesAreNumberedWithoutGaps)

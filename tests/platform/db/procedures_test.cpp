@@ -1,5 +1,5 @@
 // The server's login procedures, as the users window runs them.
-#include "fixture.h"
+#include "platform/db/fixture.h"
 
 #include <QDirIterator>
 #include <QFile>

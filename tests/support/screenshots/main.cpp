@@ -1,0 +1,24 @@
+// The screenshots program: pictures of the windows for a look by eye, written
+// into the folder ORU_SCREENSHOTS names. Not a test: it asserts nothing.
+#include "common/errors.h"
+#include "support/dialogscript.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    const QString folder = qEnvironmentVariable("ORU_SCREENSHOTS");
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        std::fprintf(stderr, "set ORU_SCREENSHOTS to the folder for the pictures\n");
+        return 2;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    common::Application app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    DialogScript::installFailingDefault();
+    return RUN_ALL_TESTS();
+}
