@@ -1,6 +1,8 @@
 #include "admissions/application_window_fixture.h"
+#include "platform/ui/controls.h"
 #include "support/screenshots/screenshots.h"
 
+#include <QMainWindow>
 #include <QTabWidget>
 
 namespace {

@@ -16,6 +16,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "set ORU_SCREENSHOTS to the folder for the pictures\n");
         return 2;
     }
+    // On a real display the pictures show the platform's style; without one, offscreen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     common::Application app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
