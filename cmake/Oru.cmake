@@ -1,6 +1,6 @@
 # Headers by path from src/ ("platform/db/db.h"). Other targets see a library's
 # public headers only, through a tree of links in the build folder; headers
-# named internal.h or *_p.h are private to their library.
+# named *internal.h or *_p.h are private to their library.
 set(ORU_PUBLIC_INCLUDE ${CMAKE_BINARY_DIR}/include)
 
 # oru_library(<name> [DEPS <targets>...])

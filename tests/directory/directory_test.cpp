@@ -60,9 +60,7 @@ protected:
 
     QStringList listColumn(int c)
     {
-        QStringList out;
-        for (int r = 1; r < grid()->rows(); ++r)
-            out << grid()->textMatrix(r, c);
+        QStringList out = gridLines(grid(), {c});
         out.sort();
         return out;
     }

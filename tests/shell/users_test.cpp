@@ -73,13 +73,7 @@ protected:
                 return true;
         return false;
     }
-    QStringList listColumn(int c)
-    {
-        QStringList out;
-        for (int r = 1; r < grid()->rows(); ++r)
-            out << grid()->textMatrix(r, c);
-        return out;
-    }
+    QStringList listColumn(int c) { return gridLines(grid(), {c}); }
 
     common::Window *w = nullptr;
 };
