@@ -36,7 +36,7 @@ public:
     void SetMaxlength();
     void FillGrid();
     void setGrid();
-    void EditAC(std::int32_t rowId);
+    void EditAC(std::int64_t rowId);
 
 protected:
     void formLoad() override;
@@ -49,22 +49,22 @@ private:
     void setKeyRules();
     void connectHandlers();
 
-    void cmdCreateAcClick();
+    void cmdCreateAc_Click();
     void newAccount();
     void saveAccount();
     SaveResult writeAccount();
     void afterSave(const SaveResult &r);
-    void chkBankClick();
-    void chkSupplierClick();
-    void chkHeadClick();
-    void cmdCancelClick();
-    void Command3Click();
-    void cmdPrintClick();
-    void cmdExitClick();
-    void lstTreeCollapseExpand();
-    void lstTreeNodeClick();
-    void mnuEditClick();
-    void mshSearchDblClick();
+    void chkBank_Click();
+    void chkSupplier_Click();
+    void chkHead_Click();
+    void cmdCancel_Click();
+    void Command3_Click();
+    void cmdPrint_Click();
+    void cmdExit_Click();
+    void lstTree_CollapseExpand();
+    void lstTree_NodeClick();
+    void mnuEdit_Click();
+    void mshSearch_DblClick();
 
     std::int64_t selectedRowId() const;
     void expandPath(const QString &code);

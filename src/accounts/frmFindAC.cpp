@@ -3,6 +3,7 @@
 #include "accounts/frmAcSetting.h"
 #include "accounts/picker.h"
 #include "common/errors.h"
+#include "common/formkit.h"
 #include "common/globals.h"
 #include "platform/ui/grid.h"
 
@@ -78,7 +79,7 @@ frmFindAC::frmFindAC(QWidget *parent)
     txtFindAC->setFocus();
 
     common::on(txtFindAC, &QLineEdit::textChanged, this, [this](auto &&...) { FillGrid(); });
-    common::on(chkAll, &QCheckBox::toggled, this, [this](auto &&...) { chkAllClick(); });
+    common::on(chkAll, &QCheckBox::toggled, this, [this](auto &&...) { chkAll_Click(); });
     common::on(mshSearch, &ui::Grid::cellDoubleClicked, this, [this](auto &&...) { pick(); });
     common::on(mshSearch, &ui::Grid::enterPressed, this, [this](auto &&...) { pick(); });
     common::on(cmdAccounts, &QPushButton::clicked, this, [](auto &&...) {
@@ -246,15 +247,7 @@ void frmFindAC::FillGrid()
         level = QStringLiteral("acStatus='DD' ");
     OpenQuery(select + level + QStringLiteral(" and AcName Like ? ESCAPE '\\' order by AcName"),
         {db::likeContains(txtFindAC->text())});
-    if (gRs->recordCount() < 1) {
-        mshSearch->clearToBlank();
-        setGrid();
-        return;
-    }
-    mshSearch->clearCells();
-    mshSearch->setUpdatesEnabled(false);
-    mshSearch->bind(*gRs);
-    mshSearch->setUpdatesEnabled(true);
+    common::formkit::fillList(mshSearch, *gRs);
     setGrid();
 }
 
@@ -270,7 +263,7 @@ void frmFindAC::setGrid()
         mshSearch->setColWidth(c, widths[c]);
 }
 
-void frmFindAC::chkAllClick()
+void frmFindAC::chkAll_Click()
 {
     gFindAcFilter = chkAll->isChecked() ? QString() : m_SavedFilter;
     FillGrid();

@@ -43,7 +43,7 @@ protected:
 
 private:
     void pick();
-    void chkAllClick();
+    void chkAll_Click();
     void otherWindowActivated(QMdiSubWindow *sub);
     void handBack();
 

@@ -39,6 +39,29 @@ std::int64_t keyOf(const db::Value &v)
 
 } // namespace
 
+Side sideOf(const QString &stored)
+{
+    const QString code = stored.trimmed().toUpper();
+    if (code == QLatin1String("DR"))
+        return Side::Debit;
+    if (code == QLatin1String("CR"))
+        return Side::Credit;
+    return Side::None;
+}
+
+QString sideCode(Side side)
+{
+    switch (side) {
+    case Side::Debit:
+        return QStringLiteral("DR");
+    case Side::Credit:
+        return QStringLiteral("CR");
+    case Side::None:
+        break;
+    }
+    return {};
+}
+
 VoucherSetup readVoucherSetup(db::Connection &conn, const QString &vouStatus)
 {
     // The voucher and fee-receipt series preset a subsidiary account; "IR"
@@ -62,9 +85,7 @@ VoucherSetup readVoucherSetup(db::Connection &conn, const QString &vouStatus)
     s.acCode = keyOf(rs.fields(QStringLiteral("AcCode")).value());
     s.acTitle = rs.fields(QStringLiteral("AcTitle")).toString();
     s.acNodes = rs.fields(QStringLiteral("AcNodes")).toString().trimmed();
-    const QString side = rs.fields(QStringLiteral("AcStatus")).toString().trimmed().toUpper();
-    if (side == QLatin1String("DR") || side == QLatin1String("CR"))
-        s.side = side;
+    s.side = sideOf(rs.fields(QStringLiteral("AcStatus")).toString());
     s.fixed = rs.fields(QStringLiteral("Fix"))
                   .toString()
                   .trimmed()

@@ -24,6 +24,12 @@ namespace accounts {
 // The thirteen series in the order the setup writes them.
 const QStringList &vouSettingKeys();
 
+// The side of a voucher a preset account stands on; stored as "DR" or "CR"
+// (VouSetting.AcStatus), anything else meaning none.
+enum class Side { None, Debit, Credit };
+Side sideOf(const QString &stored); // blanks and case do not count
+QString sideCode(Side side); // "DR", "CR", or "" for none
+
 // One series' setup as a reading window uses it.
 struct VoucherSetup {
     bool found = false; // the table holds a row of that kind
@@ -34,7 +40,7 @@ struct VoucherSetup {
     // sub-control head "HD"); empty otherwise, even when acCode is set.
     QString acTitle;
     QString acNodes;
-    QString side; // "DR", "CR", or "" for none
+    Side side = Side::None;
     bool fixed = false; // Fix = "Y": the preset account is locked
     // Row "TI" only: the report accounts; 0 for none.
     std::int64_t othAcCode = 0;

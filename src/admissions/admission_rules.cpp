@@ -336,8 +336,7 @@ SaveOutcome saveApplication(
         books::Line l;
         l.debit = setup.cashAcCode;
         l.credit = accountKey;
-        // Each line amount as "###0.00" writes it, exact to the cent.
-        l.amount = db::Money::parse(common::fmt::plainMoney(totals.received));
+        l.amount = totals.received;
         l.narration = QStringLiteral("App. Rec Amount (") + entry.stuName + u')';
         l.creditNarration = QStringLiteral("App. Rec Amount ");
         receipt.lines.push_back(l);

@@ -98,7 +98,7 @@ CatalogueWindow::CatalogueWindow(const Design &design)
     on(cmdSave, &QPushButton::clicked, this, [this](bool) { cmdSave_Click(); });
     on(cmdDelete, &QPushButton::clicked, this, [this](bool) { cmdDelete_Click(); });
     on(cmdCancel, &QPushButton::clicked, this, [this](bool) { cmdCancel_Click(); });
-    on(cmdExit, &QPushButton::clicked, this, [this](bool) { exitClicked(); });
+    on(cmdExit, &QPushButton::clicked, this, [this](bool) { cmdExit_Click(); });
     on(Msh, &ui::Grid::cellDoubleClicked, this, [this] { Msh_Pick(); });
     on(Msh, &ui::Grid::enterPressed, this, [this] { Msh_Pick(); });
     on(txt_s_value, &QLineEdit::textChanged, this,

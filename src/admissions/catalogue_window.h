@@ -68,7 +68,7 @@ protected:
     virtual bool collect(catalogue::Entry *entry) = 0;
     virtual void afterWrite() { }
     virtual void loadRow(int row) = 0;
-    virtual void exitClicked() { unload(); }
+    virtual void cmdExit_Click() { unload(); }
     virtual bool appliesMenuRights() const { return true; }
     virtual QWidget *firstField() const = 0;
 

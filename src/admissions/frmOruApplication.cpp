@@ -1,4 +1,5 @@
 #include "admissions/frmOruApplication.h"
+#include "admissions/frmOruApplication_p.h"
 
 #include "common/binding.h"
 #include "common/dialogs.h"
@@ -27,53 +28,20 @@
 
 using admissions::Refusal;
 using admissions::SubjectLine;
+using admissions::applicationwindow::kTagM;
 
 namespace {
 
-const QString kTagM = QStringLiteral("M");
-const QString kNicMask = QStringLiteral("#####-#######-#");
 const QString kPickerName = QStringLiteral("frmSearchSub");
 // Bound columns the save writes itself.
 const QStringList kExplicitColumns {QStringLiteral("AppID"), QStringLiteral("StuName"),
     QStringLiteral("TotAmt"), QStringLiteral("CashReceive"), QStringLiteral("RegFee")};
 
-void info(const QString &text)
-{
-    common::msgBox(text, common::Buttons::Ok, common::Icon::Information);
-}
-
-QLineEdit *lineEdit(QWidget *parent, const QString &name)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    return box;
-}
-
-QLabel *label(QWidget *parent, const QString &text)
-{
-    return new QLabel(text, parent);
-}
-
-QPushButton *button(QWidget *parent, const QString &name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    // Enter on a focused button clicks it.
-    b->setAutoDefault(true);
-    b->setMinimumWidth(80);
-    return b;
-}
+using common::info;
 
 QString money(const db::Value &v)
 {
     return v.isNull() ? QString() : admissions::amountText(v.toMoney());
-}
-
-// A read-only amount or name box that the program fills.
-void shownOnly(QLineEdit *box)
-{
-    box->setReadOnly(true);
-    box->setStyleSheet(QStringLiteral("QLineEdit { background: palette(window); }"));
 }
 
 } // namespace
@@ -88,275 +56,6 @@ frmOruApplication::frmOruApplication()
 }
 
 frmOruApplication::~frmOruApplication() = default;
-
-void frmOruApplication::buildControls()
-{
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(8, 6, 8, 8);
-    outer->setSpacing(4);
-    auto *titleRow = new QHBoxLayout;
-    auto *title = new QLabel(QStringLiteral("APPLICATION FORM"), this);
-    title->setObjectName(QStringLiteral("lblTitle"));
-    QFont tf = title->font();
-    tf.setBold(true);
-    tf.setPointSize(tf.pointSize() + 4);
-    title->setFont(tf);
-    titleRow->addWidget(title);
-    titleRow->addStretch(1);
-    lblLogin = new QLabel(this);
-    lblLogin->setObjectName(QStringLiteral("lblLogin"));
-    titleRow->addWidget(lblLogin);
-    outer->addLayout(titleRow);
-
-    SSTab1 = new QTabWidget(this);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    outer->addWidget(SSTab1, 1);
-
-    // ---- Tab 0: the application.
-    auto *Frame1 = new ui::Frame(SSTab1);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    auto *page = new QVBoxLayout(Frame1);
-    page->setSpacing(4);
-    auto *fields = new QGridLayout;
-    fields->setHorizontalSpacing(8);
-    fields->setVerticalSpacing(3);
-    fields->setColumnStretch(1, 1);
-    fields->setColumnStretch(3, 1);
-    page->addLayout(fields);
-
-    const auto bound = [&](const char *name, const char *column) {
-        QLineEdit *box = lineEdit(Frame1, QString::fromLatin1(name));
-        common::binding::bind(box, kTagM, QString::fromLatin1(column));
-        return box;
-    };
-    const auto place = [&](int row, int col, const QString &caption, QWidget *w, int span = 1) {
-        fields->addWidget(label(Frame1, caption), row, col);
-        fields->addWidget(w, row, col + 1, 1, span);
-    };
-
-    txtAppId = bound("txtAppId", "AppID");
-    txtAppId->setMaxLength(20);
-    txtAppId->setFocusPolicy(Qt::NoFocus);
-    shownOnly(txtAppId);
-    place(0, 0, QStringLiteral("STUDENT ID"), txtAppId);
-    dtpDate = new ui::DatePicker(Frame1);
-    dtpDate->setObjectName(QStringLiteral("dtpDate"));
-    place(0, 2, QStringLiteral("Date  :"), dtpDate);
-    DtpFix = new ui::DatePicker(Frame1);
-    DtpFix->setObjectName(QStringLiteral("DtpFix"));
-    DtpFix->setFocusPolicy(Qt::ClickFocus);
-    place(1, 0, QStringLiteral("Fix Date :"), DtpFix);
-    cboSession = new ui::DataCombo(Frame1);
-    cboSession->setObjectName(QStringLiteral("cboSession"));
-    place(1, 2, QStringLiteral("Session Name :"), cboSession);
-
-    txtStuNm = bound("txtStuNm", "StuName");
-    place(2, 0, QStringLiteral("Student's Name :"), txtStuNm);
-    txtfathNm = bound("txtfathNm", "FatherName");
-    place(2, 2, QStringLiteral("Father's Name :"), txtfathNm);
-    mskNIC = new ui::MaskedEdit(kNicMask, Frame1);
-    mskNIC->setObjectName(QStringLiteral("mskNIC"));
-    mskNIC->setProperty("Tag", kTagM);
-    place(3, 0, QStringLiteral("N.I.C No :"), mskNIC);
-    txtICAPReg = bound("txtICAPReg", "RegNo");
-    place(3, 2, QStringLiteral("Reg #."), txtICAPReg);
-    txtMailAdd = bound("txtMailAdd", "MailAdd");
-    place(4, 0, QStringLiteral("Mailing Address :"), txtMailAdd, 3);
-    txtEmail = bound("txtEmail", "Email");
-    place(5, 0, QStringLiteral("Email :"), txtEmail);
-    txtCellNo = bound("txtCellNo", "CellNo");
-    place(5, 2, QStringLiteral("Cell No :"), txtCellNo);
-    txtConRes = bound("txtConRes", "Contact");
-    place(6, 0, QStringLiteral("Contacts : Residence :"), txtConRes);
-    txtoff = bound("txtoff", "Office");
-    place(6, 2, QStringLiteral("Office :"), txtoff);
-    txtAuditFirm = bound("txtAuditFirm", "AudCompany");
-    place(7, 0, QStringLiteral("Audit Firm / Company :"), txtAuditFirm);
-    txtLastEduQua = bound("txtLastEduQua", "LastQulS");
-    place(7, 2, QStringLiteral("Last Educational Qualification :"), txtLastEduQua);
-    txtModules = bound("txtModules", "ModPart");
-    place(8, 0, QStringLiteral("Module/Part :"), txtModules);
-    cmbAtoZ = new QComboBox(Frame1);
-    cmbAtoZ->setObjectName(QStringLiteral("cmbAtoZ"));
-    cmbAtoZ->setProperty("Tag", kTagM);
-    place(8, 2, QStringLiteral("Section :"), cmbAtoZ);
-    txtExamAtt = bound("txtExamAtt", "ExamAtt");
-    txtExamAtt->setMaxLength(12);
-    place(9, 0, QStringLiteral("Exam Attempt :"), txtExamAtt);
-    txtRegfee = bound("txtRegfee", "RegFee");
-    txtRegfee->setMaxLength(12);
-    place(9, 2, QStringLiteral("Registration Fee :"), txtRegfee);
-
-    // Subject lines.
-    auto *subjects = new ui::Frame(QStringLiteral("SUBJECTS DETAIL'S"), Frame1);
-    subjects->setObjectName(QStringLiteral("Frame2"));
-    auto *sub = new QGridLayout(subjects);
-    sub->setHorizontalSpacing(6);
-    sub->setVerticalSpacing(3);
-    cmdFindsubject = button(subjects, QStringLiteral("cmdFindsubject"), QStringLiteral("&Find"));
-    txtCourse = lineEdit(subjects, QStringLiteral("txtCourse"));
-    shownOnly(txtCourse);
-    txtSubId = lineEdit(subjects, QStringLiteral("txtSubId"));
-    txtSubId->hide();
-    txtSubName = lineEdit(subjects, QStringLiteral("txtSubName"));
-    shownOnly(txtSubName);
-    txtCourDur = lineEdit(subjects, QStringLiteral("txtCourDur"));
-    txtCourDur->hide();
-    txt_rate = lineEdit(subjects, QStringLiteral("txt_rate"));
-    txt_rate->setMaxLength(12);
-    shownOnly(txt_rate);
-    txtDiscount = lineEdit(subjects, QStringLiteral("txtDiscount"));
-    txtNetAmt = lineEdit(subjects, QStringLiteral("txtNetAmt"));
-    shownOnly(txtNetAmt);
-    txtRecAmt = lineEdit(subjects, QStringLiteral("txtRecAmt"));
-    txtNarration = lineEdit(subjects, QStringLiteral("txtNarration"));
-    ChkInactive = new QCheckBox(QStringLiteral("INACTIVE"), subjects);
-    ChkInactive->setObjectName(QStringLiteral("ChkInactive"));
-    txtEditRow = lineEdit(subjects, QStringLiteral("txtEditRow"));
-    txtEditRow->hide();
-    cmd_ADD_1 = button(subjects, QStringLiteral("cmd_ADD_1"), QStringLiteral("&Add"));
-    cmd_Delete_2 = button(subjects, QStringLiteral("cmd_Delete_2"), QStringLiteral("&Delete"));
-    for (QLineEdit *box : {txt_rate, txtDiscount, txtNetAmt, txtRecAmt})
-        box->setAlignment(Qt::AlignRight);
-
-    sub->addWidget(cmdFindsubject, 0, 0);
-    sub->addWidget(label(subjects, QStringLiteral("Course")), 0, 1);
-    sub->addWidget(txtCourse, 0, 2);
-    sub->addWidget(label(subjects, QStringLiteral("Subject Name ")), 0, 3);
-    sub->addWidget(txtSubName, 0, 4, 1, 3);
-    sub->addWidget(label(subjects, QStringLiteral("Amount")), 1, 1);
-    sub->addWidget(txt_rate, 1, 2);
-    sub->addWidget(label(subjects, QStringLiteral("Discount")), 1, 3);
-    sub->addWidget(txtDiscount, 1, 4);
-    sub->addWidget(label(subjects, QStringLiteral("Net Amount")), 1, 5);
-    sub->addWidget(txtNetAmt, 1, 6);
-    sub->addWidget(ChkInactive, 1, 0);
-    sub->addWidget(label(subjects, QStringLiteral("Narration :")), 2, 1);
-    sub->addWidget(txtNarration, 2, 2, 1, 3);
-    sub->addWidget(label(subjects, QStringLiteral("Rec. Amount")), 2, 5);
-    sub->addWidget(txtRecAmt, 2, 6);
-    auto *lineButtons = new QHBoxLayout;
-    lineButtons->addStretch(1);
-    lineButtons->addWidget(cmd_ADD_1);
-    lineButtons->addWidget(cmd_Delete_2);
-    sub->addLayout(lineButtons, 3, 0, 1, 7);
-    sub->setColumnStretch(2, 2);
-    sub->setColumnStretch(4, 2);
-    sub->setColumnStretch(6, 1);
-    MshSubject = new ui::Grid(subjects);
-    MshSubject->setObjectName(QStringLiteral("MshSubject"));
-    MshSubject->setMinimumHeight(110);
-    sub->addWidget(MshSubject, 4, 0, 1, 7);
-    sub->setRowStretch(4, 1);
-    page->addWidget(subjects, 1);
-
-    // Totals and buttons.
-    auto *totals = new QHBoxLayout;
-    txtTotAmount = bound("txtTotAmount", "TotAmt");
-    txtReceive = bound("txtReceive", "CashReceive");
-    txtBalance = bound("txtBalance", "CashReceive");
-    const std::pair<const char *, QLineEdit *> totalBoxes[]
-        = {{"Total Amount", txtTotAmount}, {"Cash Receive", txtReceive}, {"Balance Amount:", txtBalance}};
-    for (const auto &[caption, box] : totalBoxes) {
-        shownOnly(box);
-        box->setFocusPolicy(Qt::NoFocus);
-        box->setAlignment(Qt::AlignRight);
-        totals->addWidget(label(Frame1, QString::fromLatin1(caption)));
-        totals->addWidget(box, 1);
-    }
-    page->addLayout(totals);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    cmdSave = button(Frame1, QStringLiteral("cmdSave"), QStringLiteral("&SAVE"));
-    cmdCancel = button(Frame1, QStringLiteral("cmdCancel"), QStringLiteral("&NEW"));
-    cmdDelete = button(Frame1, QStringLiteral("cmdDelete"), QStringLiteral("&DELETE"));
-    cmdPrint = button(Frame1, QStringLiteral("cmdPrint"), QStringLiteral("&PRINT"));
-    cmdExit = button(Frame1, QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
-    for (QPushButton *b : {cmdSave, cmdCancel, cmdDelete, cmdPrint, cmdExit})
-        buttons->addWidget(b);
-    page->addLayout(buttons);
-    SSTab1->addTab(Frame1, QStringLiteral("APPLICATION DATA"));
-
-    // ---- Tab 1: search.
-    auto *Frame3 = new ui::Frame(SSTab1);
-    Frame3->setObjectName(QStringLiteral("Frame3"));
-    auto *search = new QVBoxLayout(Frame3);
-    auto *criteria = new QHBoxLayout;
-    criteria->addWidget(label(Frame3, QStringLiteral("Search Criteria")));
-    cmb_s_cri = new QComboBox(Frame3);
-    cmb_s_cri->setObjectName(QStringLiteral("cmb_s_cri"));
-    criteria->addWidget(cmb_s_cri);
-    criteria->addWidget(label(Frame3, QStringLiteral("Search Value ")));
-    txt_s_value = lineEdit(Frame3, QStringLiteral("txt_s_value"));
-    criteria->addWidget(txt_s_value, 1);
-    DTPicker1 = new ui::DatePicker(Frame3);
-    DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
-    criteria->addWidget(DTPicker1);
-    search->addLayout(criteria);
-    Msh = new ui::Grid(Frame3);
-    Msh->setObjectName(QStringLiteral("Msh"));
-    search->addWidget(Msh, 1);
-    auto *searchButtons = new QHBoxLayout;
-    searchButtons->addStretch(1);
-    cmdPrintStuRecord = button(Frame3, QStringLiteral("cmdPrintStuRecord"), QStringLiteral("&PRINT"));
-    searchButtons->addWidget(cmdPrintStuRecord);
-    search->addLayout(searchButtons);
-    SSTab1->addTab(Frame3, QStringLiteral("SEARCH"));
-
-    QWidget *order[] = {dtpDate, txtStuNm, txtfathNm, mskNIC, txtICAPReg, txtMailAdd, txtEmail, txtConRes,
-        txtoff, txtCellNo, txtAuditFirm, txtLastEduQua, txtModules, cboSession, cmbAtoZ, txtExamAtt,
-        txtRegfee, cmdFindsubject, txtDiscount, txtNarration, txtRecAmt, ChkInactive, cmd_ADD_1, cmd_Delete_2,
-        MshSubject, cmdSave, cmdCancel, cmdDelete, cmdPrint, cmdExit};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
-    setTabOrder(cmb_s_cri, txt_s_value);
-    setTabOrder(txt_s_value, DTPicker1);
-    setTabOrder(DTPicker1, Msh);
-    setTabOrder(Msh, cmdPrintStuRecord);
-}
-
-void frmOruApplication::setKeyRules()
-{
-    for (QWidget *box :
-        std::initializer_list<QWidget *> {txtStuNm, txtfathNm, txtICAPReg, txtCellNo, txtConRes, txtoff,
-            txtEmail, txtMailAdd, txtLastEduQua, txtAuditFirm, txtExamAtt, txtModules, mskNIC, txt_s_value})
-        ui::keys(box).upperCase().enterMovesNext();
-    ui::keys(txtNarration).upperCase().onEnter([this] { txtRecAmt->setFocus(Qt::OtherFocusReason); });
-    const QString numbers = QStringLiteral("[0-9 .]");
-    ui::keys(txtDiscount).dropBlanks().once(QStringLiteral(".")).pattern(numbers).onEnter([this] {
-        txtNarration->setFocus(Qt::OtherFocusReason);
-    });
-    ui::keys(txtRecAmt).dropBlanks().once(QStringLiteral(".")).pattern(numbers).onEnter([this] {
-        cmd_ADD_1->setFocus(Qt::OtherFocusReason);
-    });
-    ui::keys(txtRegfee).dropBlanks().once(QStringLiteral(".")).pattern(numbers).enterMovesNext();
-    for (QWidget *w : std::initializer_list<QWidget *> {cboSession, cmbAtoZ, dtpDate})
-        ui::keys(w).enterMovesNext();
-    const auto toList = [this] { Msh->setFocus(Qt::OtherFocusReason); };
-    ui::keys(txt_s_value).onKey(Qt::Key_Up, toList).onKey(Qt::Key_Down, toList);
-}
-
-void frmOruApplication::connectHandlers()
-{
-    common::on(cmdFindsubject, &QPushButton::clicked, this, [this](auto &&...) { cmdFindsubjectClick(); });
-    common::on(cmd_ADD_1, &QPushButton::clicked, this, [this](auto &&...) { cmdAddClick(); });
-    common::on(cmd_Delete_2, &QPushButton::clicked, this, [this](auto &&...) { cmdDeleteLineClick(); });
-    common::on(MshSubject, &ui::Grid::cellDoubleClicked, this, [this](auto &&...) { mshSubjectDblClick(); });
-    common::on(txtDiscount, &QLineEdit::textEdited, this, [this](auto &&...) { txtDiscountChanged(); });
-    common::on(txtRecAmt, &QLineEdit::textEdited, this, [this](auto &&...) { txtRecAmtChanged(); });
-    common::on(txt_rate, &QLineEdit::textEdited, this, [this](auto &&...) { recomputeNet(); });
-    common::on(cmdCancel, &QPushButton::clicked, this, [this](auto &&...) { ClearAll(); });
-    common::on(cmdSave, &QPushButton::clicked, this, [this](auto &&...) { cmdSaveClick(); });
-    common::on(cmdDelete, &QPushButton::clicked, this, [this](auto &&...) { cmdDeleteClick(); });
-    common::on(cmdPrint, &QPushButton::clicked, this, [this](auto &&...) { cmdPrintClick(); });
-    common::on(
-        cmdPrintStuRecord, &QPushButton::clicked, this, [this](auto &&...) { cmdPrintStuRecordClick(); });
-    common::on(cmdExit, &QPushButton::clicked, this, [this](auto &&...) { unload(); });
-    common::on(Msh, &ui::Grid::cellDoubleClicked, this, [this](auto &&...) { mshDblClick(); });
-    common::on(cmb_s_cri, &QComboBox::currentTextChanged, this, [this](auto &&...) { criterionChanged(); });
-    common::on(txt_s_value, &QLineEdit::textChanged, this, [this](auto &&...) { FillGrid(); });
-    common::on(DTPicker1, &QDateEdit::dateChanged, this, [this](auto &&...) { FillGrid(); });
-}
 
 // --- Load, activation, unload ------------------------------------------------
 
@@ -386,7 +85,7 @@ void frmOruApplication::formLoad()
         cmb_s_cri->addItems(admissions::searchCriteria());
         cmb_s_cri->setCurrentIndex(0);
     }
-    criterionChanged();
+    cmb_s_cri_Change();
     setGrid();
     SearchGrid();
     FillGrid();
@@ -403,14 +102,14 @@ void frmOruApplication::formActivate()
     txtSubId->setText(QString::number(gPickSubId));
     txtSubName->setText(gPickSubName);
     txtCourDur->setText(gPickCourseDurr);
-    txt_rate->setText(admissions::amountText(db::Money::fromDouble(gPickSubAmount)));
+    txt_rate->setText(admissions::amountText(gPickSubAmount));
     // The discount still shown counts against the new subject's amount too.
-    txtDiscountChanged();
+    txtDiscount_Change();
     gPickCourseName.clear();
     gPickCourseDurr.clear();
     gPickSubName.clear();
     gPickSubId = 0;
-    gPickSubAmount = 0;
+    gPickSubAmount = db::Money();
     txtDiscount->setFocus(Qt::OtherFocusReason);
 }
 
@@ -439,7 +138,7 @@ void frmOruApplication::FixAccount()
 {
     const admissions::AdmissionSetup s = admissions::readAdmissionSetup(*gConn);
     m_StudentHeadNodes = s.studentHeadNodes;
-    m_CashAcCode = std::int32_t(s.cashAcCode);
+    m_CashAcCode = s.cashAcCode;
 }
 
 void frmOruApplication::totAmount()
@@ -565,7 +264,7 @@ void frmOruApplication::SetMaxLenght()
 
 // --- Subject lines ---------------------------------------------------------
 
-void frmOruApplication::cmdFindsubjectClick()
+void frmOruApplication::cmdFindsubject_Click()
 {
     common::windows::unload(kPickerName);
     common::Window *picker = common::windows::show(kPickerName);
@@ -578,7 +277,7 @@ void frmOruApplication::cmdFindsubjectClick()
     picker->setHeightTwips(5835);
 }
 
-void frmOruApplication::cmdAddClick()
+void frmOruApplication::cmd_ADD_1_Click()
 {
     if (txtSubId->text().isEmpty()) {
         info(QStringLiteral("Please select Subject Name "));
@@ -625,7 +324,7 @@ void frmOruApplication::cmdAddClick()
     totAmount();
 }
 
-void frmOruApplication::cmdDeleteLineClick()
+void frmOruApplication::cmd_Delete_2_Click()
 {
     if (MshSubject->rows() > 2) {
         const int row = MshSubject->row();
@@ -641,7 +340,7 @@ void frmOruApplication::cmdDeleteLineClick()
     totAmount();
 }
 
-void frmOruApplication::mshSubjectDblClick()
+void frmOruApplication::MshSubject_DblClick()
 {
     const int row = MshSubject->row();
     if (row < 1 || MshSubject->textMatrix(row, 0).isEmpty())
@@ -662,14 +361,14 @@ void frmOruApplication::recomputeNet()
 }
 
 // The discount is bounded by the subject amount, so the net amount is never negative.
-void frmOruApplication::txtDiscountChanged()
+void frmOruApplication::txtDiscount_Change()
 {
     if (admissions::leadingAmount(txtDiscount->text()) > admissions::leadingAmount(txt_rate->text()))
         txtDiscount->clear();
     recomputeNet();
 }
 
-void frmOruApplication::txtRecAmtChanged()
+void frmOruApplication::txtRecAmt_Change()
 {
     if (admissions::leadingAmount(txtNetAmt->text()) < admissions::leadingAmount(txtRecAmt->text()))
         txtRecAmt->clear();
@@ -725,7 +424,7 @@ admissions::ApplicationEntry frmOruApplication::entryOnScreen() const
     return e;
 }
 
-void frmOruApplication::cmdSaveClick()
+void frmOruApplication::cmdSave_Click()
 {
     admissions::AdmissionSetup setup;
     setup.studentHeadNodes = m_StudentHeadNodes;
@@ -768,7 +467,7 @@ void frmOruApplication::cmdSaveClick()
     txtStuNm->setFocus(Qt::OtherFocusReason);
 }
 
-void frmOruApplication::cmdDeleteClick()
+void frmOruApplication::cmdDelete_Click()
 {
     const QString id = txtAppId->text().trimmed();
     if (!id.isEmpty()) {
@@ -792,7 +491,7 @@ void frmOruApplication::cmdDeleteClick()
     FillGrid();
 }
 
-void frmOruApplication::mshDblClick()
+void frmOruApplication::Msh_DblClick()
 {
     const int row = Msh->row();
     if (row < 1 || row >= Msh->rows())
@@ -806,14 +505,14 @@ void frmOruApplication::mshDblClick()
     ui::showTab(SSTab1, 0);
 }
 
-void frmOruApplication::criterionChanged()
+void frmOruApplication::cmb_s_cri_Change()
 {
     DTPicker1->setVisible(cmb_s_cri->currentText() == u"Date");
 }
 
 // --- Printouts ---------------------------------------------------------------
 
-void frmOruApplication::cmdPrintClick()
+void frmOruApplication::cmdPrint_Click()
 {
     if (txtAppId->text().isEmpty()) {
         info(QStringLiteral("Please select Student"));
@@ -827,7 +526,7 @@ void frmOruApplication::cmdPrintClick()
     common::printReport(job);
 }
 
-void frmOruApplication::cmdPrintStuRecordClick()
+void frmOruApplication::cmdPrintStuRecord_Click()
 {
     common::PrintJob job;
     job.reportFile = QStringLiteral("\\rptAdmissionDetail.rpt");

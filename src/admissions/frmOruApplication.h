@@ -54,19 +54,19 @@ private:
     void setKeyRules();
     void connectHandlers();
 
-    void cmdFindsubjectClick();
-    void cmdAddClick();
-    void cmdDeleteLineClick();
-    void mshSubjectDblClick();
-    void txtDiscountChanged();
-    void txtRecAmtChanged();
+    void cmdFindsubject_Click();
+    void cmd_ADD_1_Click();
+    void cmd_Delete_2_Click();
+    void MshSubject_DblClick();
+    void txtDiscount_Change();
+    void txtRecAmt_Change();
     void recomputeNet();
-    void cmdSaveClick();
-    void cmdDeleteClick();
-    void cmdPrintClick();
-    void cmdPrintStuRecordClick();
-    void mshDblClick();
-    void criterionChanged();
+    void cmdSave_Click();
+    void cmdDelete_Click();
+    void cmdPrint_Click();
+    void cmdPrintStuRecord_Click();
+    void Msh_DblClick();
+    void cmb_s_cri_Change();
 
     QList<admissions::SubjectLine> gridLines() const;
     admissions::ApplicationEntry entryOnScreen() const;
@@ -130,7 +130,7 @@ private:
 
     std::unique_ptr<db::Recordset> m_sessions;
     QString m_StudentHeadNodes;
-    std::int32_t m_CashAcCode = 0;
+    std::int64_t m_CashAcCode = 0;
     bool m_IsNewApp = false;
     QString m_LoadedStuName;
 };

@@ -3,6 +3,7 @@
 #include "admissions/catalogue.h"
 #include "admissions/catalogue_rules.h"
 #include "common/errors.h"
+#include "common/formkit.h"
 #include "common/globals.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/grid.h"
@@ -121,7 +122,7 @@ void frmSearchSub::formUnload()
         gPickSubName.clear();
         gPickCourseName.clear();
         gPickCourseDurr.clear();
-        gPickSubAmount = 0;
+        gPickSubAmount = db::Money();
     }
 }
 
@@ -130,14 +131,7 @@ void frmSearchSub::FillGrid()
     const catalogue::Query q
         = catalogue::pickerQuery(gPickAppId, DataCboCourse->boundText(), txtFind->text());
     OpenQuery(q.sql, q.params);
-    if (gRs->recordCount() < 1) {
-        Msh->clearToBlank();
-    } else {
-        Msh->clearCells();
-        Msh->setUpdatesEnabled(false);
-        Msh->bind(*gRs);
-        Msh->setUpdatesEnabled(true);
-    }
+    common::formkit::fillList(Msh, *gRs);
     setGrid();
 }
 
@@ -169,7 +163,7 @@ void frmSearchSub::pick()
     gPickSubName = Msh->textMatrix(row, 2);
     gPickCourseDurr = Msh->textMatrix(row, 3);
     const QString amount = Msh->textMatrix(row, 4);
-    gPickSubAmount = amount.isEmpty() ? 0.0 : db::Money::parse(amount).toDouble();
+    gPickSubAmount = amount.isEmpty() ? db::Money() : db::Money::parse(amount);
     m_picked = true;
     unload();
 }

@@ -72,7 +72,7 @@ void frmSubject::loadRow(int row)
     txtTotAmt->setText(Msh->textMatrix(row, 3));
 }
 
-void frmSubject::exitClicked()
+void frmSubject::cmdExit_Click()
 {
     if (gSubjectFormFromPicker)
         hideWindow();

@@ -18,7 +18,7 @@ protected:
     void loadMember() override;
     bool collect(catalogue::Entry *entry) override;
     void loadRow(int row) override;
-    void exitClicked() override;
+    void cmdExit_Click() override;
     bool appliesMenuRights() const override;
     QWidget *firstField() const override;
 

@@ -19,11 +19,25 @@ db::Value key(std::int64_t k)
     return db::Value(static_cast<long long>(k));
 }
 
-// The side whose rows stand one per entered line when an entry is read back.
-bool linesOnCreditSide(const QString &kind)
+struct KindCode {
+    Kind kind;
+    const char *code;
+};
+constexpr KindCode kKinds[] = {{Kind::CP, "CP"}, {Kind::CR, "CR"}, {Kind::BP, "BP"}, {Kind::BR, "BR"},
+    {Kind::JV, "JV"}, {Kind::FR, "FR"}, {Kind::CF, "CF"}, {Kind::AR, "AR"}};
+
+Kind knownKind(const QString &code)
 {
-    static const QStringList credit = {"BR", "CR", "FR", "CF"};
-    return credit.contains(kind, Qt::CaseInsensitive);
+    Kind k;
+    if (!kindOf(code, &k))
+        throw Refused(QStringLiteral("Unknown voucher kind '%1'.").arg(code));
+    return k;
+}
+
+// The side whose rows stand one per entered line when an entry is read back.
+bool linesOnCreditSide(Kind kind)
+{
+    return kind == Kind::BR || kind == Kind::CR || kind == Kind::FR || kind == Kind::CF;
 }
 
 void checkEntry(const Entry &e)
@@ -146,24 +160,48 @@ std::vector<Posting> checkedPostings(const Entry &e)
 
 } // namespace
 
+bool kindOf(const QString &code, Kind *kind)
+{
+    for (const KindCode &k : kKinds) {
+        if (code == QLatin1String(k.code)) {
+            *kind = k.kind;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString kindCode(Kind kind)
+{
+    for (const KindCode &k : kKinds)
+        if (k.kind == kind)
+            return QLatin1String(k.code);
+    return {};
+}
+
 bool isKind(const QString &kind)
 {
-    static const QStringList kinds = {"CP", "CR", "BP", "BR", "JV", "FR", "CF", "AR"};
-    return kinds.contains(kind);
+    Kind k;
+    return kindOf(kind, &k);
 }
 
 Shape shapeOf(const QString &kind)
 {
-    if (!isKind(kind))
-        throw Refused(QStringLiteral("Unknown voucher kind '%1'.").arg(kind));
-    if (kind == QLatin1String("CP"))
+    switch (knownKind(kind)) {
+    case Kind::CP:
         return Shape::CashPayment;
-    if (kind == QLatin1String("CR"))
+    case Kind::CR:
         return Shape::CashReceipt;
-    if (kind == QLatin1String("CF"))
+    case Kind::CF:
         return Shape::CreditOnly;
-    if (kind == QLatin1String("AR"))
+    case Kind::AR:
         return Shape::AdmissionPair;
+    case Kind::BP:
+    case Kind::BR:
+    case Kind::JV:
+    case Kind::FR:
+        break;
+    }
     return Shape::Paired;
 }
 
@@ -287,7 +325,7 @@ std::int32_t nextNumber(db::Connection &conn, const QString &kind, std::int32_t 
 {
     if (!isNumbered(kind))
         throw Refused(QStringLiteral("Entries of kind '%1' are numbered by their caller.").arg(kind));
-    if (kind == QLatin1String("FR")) {
+    if (knownKind(kind) == Kind::FR) {
         // The series counts over its rows; a master left without rows must
         // not be taken over by a new receipt either.
         const db::Value last = conn.scalar(
@@ -391,7 +429,7 @@ Opened open(db::Connection &conn, const QString &kind, std::int32_t number)
         out.master.chequeNo = rs.fields(QStringLiteral("ChecqNo")).toString();
     }
 
-    const bool creditSide = linesOnCreditSide(kind);
+    const bool creditSide = linesOnCreditSide(knownKind(kind));
     rs.open(
         QStringLiteral("Select AcCode, CrAc, (Select AcName From Accounts Where RowID = d.AcCode) as AcName, "
                        "(Select AcName From Accounts Where RowID = d.CrAc) as CrName, DrAmt, CrAmt, "

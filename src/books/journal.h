@@ -38,6 +38,13 @@ public:
 
 enum class Shape { Paired, CashPayment, CashReceipt, CreditOnly, AdmissionPair };
 
+// The kinds of entry as the code tells them apart; the books store each as
+// its code in VouStatus ("CP", "CR", "BP", "BR", "JV", "FR", "CF", "AR").
+enum class Kind { CP, CR, BP, BR, JV, FR, CF, AR };
+// The kind whose code is `code`, exactly as stored; false when there is none.
+bool kindOf(const QString &code, Kind *kind);
+QString kindCode(Kind kind);
+
 bool isKind(const QString &kind);
 Shape shapeOf(const QString &kind); // throws Refused for an unknown kind
 bool hasMaster(const QString &kind);

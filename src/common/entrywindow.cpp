@@ -4,6 +4,7 @@
 #include "common/errors.h"
 #include "common/fields.h"
 #include "common/format.h"
+#include "common/formkit.h"
 #include "common/globals.h"
 #include "common/refusal.h"
 #include "platform/ui/controls.h"
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace common {
 
@@ -59,6 +61,26 @@ db::Money Draft::total() const
     for (const DraftLine &l : m_lines)
         sum += l.amount;
     return sum;
+}
+
+void EntryWindow::addEntryGrid(QWidget *page, QVBoxLayout *column)
+{
+    MshEntry = new ui::Grid(page);
+    MshEntry->setObjectName(QStringLiteral("MshEntry"));
+    column->addWidget(MshEntry, 1);
+    lblTotalAmount = formkit::totalLabel(page);
+    column->addWidget(lblTotalAmount);
+}
+
+void EntryWindow::addSearchTab()
+{
+    const formkit::VoucherSearchTab search
+        = formkit::voucherSearchTab(SSTab, QStringLiteral("Search Voucher"));
+    cboSearch = search.criterion;
+    lblSearch = search.label;
+    txtSearch = search.text;
+    DTPSearch = search.date;
+    mshSearch = search.list;
 }
 
 void EntryWindow::connectShared()

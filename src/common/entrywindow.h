@@ -24,6 +24,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class QVBoxLayout;
 
 namespace ui {
 class DatePicker;
@@ -104,6 +105,12 @@ protected:
     virtual void labelSearch() = 0;
     virtual PrintJob printJob(std::int32_t number) const = 0;
 
+    // The entry grid MshEntry over the total label lblTotalAmount, at the foot
+    // of `column`.
+    void addEntryGrid(QWidget *page, QVBoxLayout *column);
+    // The search tab "Search Voucher" with its criterion, label, text, date
+    // and list, added to SSTab.
+    void addSearchTab();
     // Wires the number box, the shared buttons and the search tab; call once
     // the controls below are built.
     void connectShared();

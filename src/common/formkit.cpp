@@ -5,6 +5,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/grid.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -98,6 +99,13 @@ QLineEdit *boundEdit(const QString &objectName, const QString &tag, const QStrin
     return e;
 }
 
+QCheckBox *checkBox(const QString &objectName, const QString &caption, QWidget *parent)
+{
+    auto *c = new QCheckBox(caption, parent);
+    c->setObjectName(objectName);
+    return c;
+}
+
 CriteriaRow criteriaRow(
     QWidget *page, const QString &criterionLabelName, const QString &valueLabelName, bool editable)
 {
@@ -129,6 +137,18 @@ ui::Grid *listGrid(QWidget *page, QBoxLayout *column)
     g->setObjectName(QStringLiteral("Msh"));
     column->addWidget(g, 1);
     return g;
+}
+
+void fillList(ui::Grid *list, db::Recordset &rs)
+{
+    if (rs.recordCount() < 1) {
+        list->clearToBlank();
+        return;
+    }
+    list->clearCells();
+    list->setUpdatesEnabled(false);
+    list->bind(rs);
+    list->setUpdatesEnabled(true);
 }
 
 SearchTab searchTab(QTabWidget *tabs, const QString &objectName, const QString &caption)

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QBoxLayout;
+class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QLabel;
@@ -15,6 +16,10 @@ class QPushButton;
 class QTabWidget;
 class QVBoxLayout;
 class QWidget;
+
+namespace db {
+class Recordset;
+} // namespace db
 
 namespace ui {
 class DatePicker;
@@ -50,6 +55,8 @@ QLabel *fieldLabel(const QString &objectName, const QString &text, QWidget *budd
 QLineEdit *lineEdit(const QString &objectName, QWidget *parent);
 // A text box bound to `field` under `tag` (see binding.h).
 QLineEdit *boundEdit(const QString &objectName, const QString &tag, const QString &field, QWidget *parent);
+// A check box with its caption.
+QCheckBox *checkBox(const QString &objectName, const QString &caption, QWidget *parent);
 
 // "Search Criteria " with the criterion box cmb_s_cri, then "Search Value "
 // with the value box txt_s_value, on one grid row (columns 0 to 3). An
@@ -63,6 +70,9 @@ CriteriaRow criteriaRow(
     QWidget *page, const QString &criterionLabelName, const QString &valueLabelName, bool editable);
 // The list grid Msh, taking the column's spare height.
 ui::Grid *listGrid(QWidget *page, QBoxLayout *column);
+
+// Shows the rows of `rs` in `list`; no row shows the header and one blank row.
+void fillList(ui::Grid *list, db::Recordset &rs);
 
 // A search tab added to `tabs`: the criteria row with an editable criterion
 // box (labels lblSearchCriteria, lblSearchValue) over the list grid Msh.

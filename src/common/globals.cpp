@@ -15,13 +15,13 @@ bool gLockAccount = false;
 bool gLockSetMenus = false;
 bool gLockRemoveData = false;
 QString gFindAcFilter;
-std::int32_t gFindAcRowID = 0;
+std::int64_t gFindAcRowID = 0;
 QString gFindAcName;
 std::int32_t gPickSubId = 0;
 QString gPickSubName;
 QString gPickCourseName;
 QString gPickCourseDurr;
-double gPickSubAmount = 0;
+db::Money gPickSubAmount;
 std::int32_t gPickAppId = 0;
 bool gSubjectFormFromPicker = false;
 
@@ -97,7 +97,7 @@ void resetGlobals()
     gPickSubName.clear();
     gPickCourseName.clear();
     gPickCourseDurr.clear();
-    gPickSubAmount = 0;
+    gPickSubAmount = db::Money();
     gPickAppId = 0;
     gSubjectFormFromPicker = false;
 }

@@ -26,13 +26,13 @@ extern bool gLockAccount;
 extern bool gLockSetMenus;
 extern bool gLockRemoveData;
 extern QString gFindAcFilter;
-extern std::int32_t gFindAcRowID;
+extern std::int64_t gFindAcRowID;
 extern QString gFindAcName;
 extern std::int32_t gPickSubId;
 extern QString gPickSubName;
 extern QString gPickCourseName;
 extern QString gPickCourseDurr;
-extern double gPickSubAmount;
+extern db::Money gPickSubAmount;
 extern std::int32_t gPickAppId;
 extern bool gSubjectFormFromPicker;
 

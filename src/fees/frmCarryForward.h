@@ -47,6 +47,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildControls();
     void cmdFindsubject_Click();
     void cmd_ADD_1_Click();
     void cmd_Delete_2_Click();

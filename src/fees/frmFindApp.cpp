@@ -2,6 +2,7 @@
 
 #include "common/errors.h"
 #include "common/format.h"
+#include "common/formkit.h"
 #include "common/globals.h"
 #include "fees/carryforward_rules.h"
 #include "platform/ui/grid.h"
@@ -96,14 +97,7 @@ void frmFindApp::FillGrid()
     const carryforward::Query q
         = carryforward::applicationListQuery(cboCriteria->currentText(), txt_s_value->text());
     OpenQuery(q.sql, q.params);
-    if (gRs->recordCount() < 1) {
-        Msh->clearToBlank();
-    } else {
-        Msh->clearCells();
-        Msh->setUpdatesEnabled(false);
-        Msh->bind(*gRs);
-        Msh->setUpdatesEnabled(true);
-    }
+    common::formkit::fillList(Msh, *gRs);
     setGrid();
 }
 

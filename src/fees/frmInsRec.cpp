@@ -37,9 +37,7 @@ using common::fields::focusIfEnabled;
 using common::fields::keyOf;
 using common::fields::setAccount;
 
-const char *const kTag = "Tag";
-const QString kDr = QStringLiteral("DR");
-const QString kCr = QStringLiteral("CR");
+using accounts::Side;
 const QString kCaption = QStringLiteral("Fee Receive Voucher");
 
 // Entry grid columns.
@@ -65,165 +63,7 @@ frmInsRec::frmInsRec()
 {
     setWindowTitle(kCaption);
 
-    using common::formkit::buddyLabel;
-    using common::formkit::lineEdit;
-    using common::formkit::pushButton;
-
-    QVBoxLayout *outer = common::formkit::windowColumn(this, 8, 6);
-    lblfrmTitle = common::formkit::title(QStringLiteral("lblfrmTitle"), kCaption, this);
-    outer->addWidget(lblfrmTitle);
-    SSTab = common::formkit::tabs(QStringLiteral("SSTab"), this, outer);
-
-    // ---- entry tab
-    const common::formkit::Page entryPage = common::formkit::tabPage(QStringLiteral("tabEntry"));
-    QWidget *entry = entryPage.widget;
-    QVBoxLayout *entryLayout = entryPage.column;
-    entryLayout->setSpacing(6);
-
-    // Row 1: number, date, slip number, payment mode.
-    txtVouStatus = lineEdit("txtVouStatus", entry);
-    txtVouStatus->setReadOnly(true);
-    txtVouStatus->setText(QStringLiteral("FR-"));
-    txtVouStatus->setFocusPolicy(Qt::ClickFocus);
-    txtVouStatus->setFixedWidth(common::twips(600));
-    txtVoucher = lineEdit("txtVoucher", entry);
-    txtVoucher->setReadOnly(true);
-    txtVoucher->setMaxLength(10);
-    txtVoucher->setFixedWidth(common::twips(900));
-    DTPicker = new ui::DatePicker(entry);
-    DTPicker->setObjectName(QStringLiteral("DTPicker"));
-    DTPicker->setFixedWidth(common::twips(1500));
-    txtSlipNo = lineEdit("txtSlipNo", entry);
-    txtSlipNo->setMaxLength(10);
-    txtSlipNo->setFixedWidth(common::twips(1100));
-    OptCash = new QRadioButton(QStringLiteral("Cash"), entry);
-    OptCash->setObjectName(QStringLiteral("OptCash"));
-    OptBank = new QRadioButton(QStringLiteral("Bank"), entry);
-    OptBank->setObjectName(QStringLiteral("OptBank"));
-    OptCash->setChecked(true);
-
-    auto *numberRow = new QHBoxLayout;
-    numberRow->addWidget(buddyLabel(QStringLiteral("Voucher #:"), txtVoucher, entry));
-    numberRow->addWidget(txtVouStatus);
-    numberRow->addWidget(txtVoucher);
-    numberRow->addSpacing(6);
-    numberRow->addWidget(buddyLabel(QStringLiteral("Date:"), DTPicker, entry));
-    numberRow->addWidget(DTPicker);
-    numberRow->addSpacing(6);
-    numberRow->addWidget(buddyLabel(QStringLiteral("Book No. if any"), txtSlipNo, entry));
-    numberRow->addWidget(txtSlipNo);
-    numberRow->addSpacing(6);
-    numberRow->addWidget(new QLabel(QStringLiteral("Payment Mode:"), entry));
-    numberRow->addWidget(OptCash);
-    numberRow->addWidget(OptBank);
-    numberRow->addStretch(1);
-    entryLayout->addLayout(numberRow);
-
-    // Rows 2 to 5 on one grid: label or button, then its box, twice or three times.
-    auto *fields = new QGridLayout;
-    fields->setHorizontalSpacing(8);
-    fields->setVerticalSpacing(6);
-
-    cmdSelectCr = pushButton("cmdSelectCr", QStringLiteral("&Student Name"), entry, false);
-    cmdSelectDr = pushButton("cmdSelectDr", QStringLiteral("&Select Cash/Bank"), entry, false);
-    txtCrAc = lineEdit("txtCrAc", entry);
-    txtDrAc = lineEdit("txtDrAc", entry);
-    for (QLineEdit *b : {txtDrAc, txtCrAc}) {
-        b->setReadOnly(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setProperty(kTag, QString());
-        b->setMinimumWidth(common::twips(2500));
-    }
-    fields->addWidget(cmdSelectCr, 0, 0);
-    fields->addWidget(txtCrAc, 0, 1);
-    fields->addWidget(cmdSelectDr, 0, 2);
-    fields->addWidget(txtDrAc, 0, 3, 1, 3);
-
-    cboSubject = new ui::DataCombo(entry);
-    cboSubject->setObjectName(QStringLiteral("cboSubject"));
-    txtDRCR = lineEdit("txtDRCR", entry);
-    txtDRCR->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    txtDRCR->setMaxLength(14);
-    txtChecque = lineEdit("txtChecque", entry);
-    lblChq = buddyLabel(QStringLiteral("Checque No. :"), txtChecque, entry);
-    lblChq->setObjectName(QStringLiteral("lblChq"));
-    fields->addWidget(buddyLabel(QStringLiteral("Subject:"), cboSubject, entry), 1, 0);
-    fields->addWidget(cboSubject, 1, 1);
-    fields->addWidget(buddyLabel(QStringLiteral("Subject Fee Amount:"), txtDRCR, entry), 1, 2);
-    fields->addWidget(txtDRCR, 1, 3);
-    fields->addWidget(lblChq, 1, 4);
-    fields->addWidget(txtChecque, 1, 5);
-
-    cboSession = new ui::DataCombo(entry);
-    cboSession->setObjectName(QStringLiteral("cboSession"));
-    txtReceived = lineEdit("txtReceived", entry);
-    txtRemaingAmt = lineEdit("txtRemaingAmt", entry);
-    for (QLineEdit *b : {txtReceived, txtRemaingAmt}) {
-        b->setReadOnly(true);
-        b->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    fields->addWidget(buddyLabel(QStringLiteral("Session Name :"), cboSession, entry), 2, 0);
-    fields->addWidget(cboSession, 2, 1);
-    fields->addWidget(buddyLabel(QStringLiteral("Received Amount :"), txtReceived, entry), 2, 2);
-    fields->addWidget(txtReceived, 2, 3);
-    fields->addWidget(buddyLabel(QStringLiteral("Remaining Amount :"), txtRemaingAmt, entry), 2, 4);
-    fields->addWidget(txtRemaingAmt, 2, 5);
-
-    txtNaration = lineEdit("txtNaration", entry);
-    cmdAdd = pushButton("cmdAdd", QStringLiteral("&Add"), entry, false);
-    acmRemove = pushButton("acmRemove", QStringLiteral("&Remove"), entry, false);
-    auto *addRemove = new QHBoxLayout;
-    addRemove->addWidget(cmdAdd);
-    addRemove->addWidget(acmRemove);
-    fields->addWidget(buddyLabel(QStringLiteral("Remarks if any:"), txtNaration, entry), 3, 0);
-    fields->addWidget(txtNaration, 3, 1, 1, 3);
-    fields->addLayout(addRemove, 3, 4, 1, 2);
-    fields->setColumnStretch(1, 3);
-    fields->setColumnStretch(3, 2);
-    fields->setColumnStretch(5, 2);
-    entryLayout->addLayout(fields);
-
-    // Kept for the voucher design; a fee receipt shows none of them.
-    txtPaidTo = lineEdit("txtPaidTo", entry);
-    lblPaidTo = buddyLabel(QStringLiteral("Receive From :"), txtPaidTo, entry);
-    lblPaidTo->setObjectName(QStringLiteral("lblPaidTo"));
-    txtFile = lineEdit("txtFile", entry);
-    txtBill = lineEdit("txtBill", entry);
-    txtTotAmount = lineEdit("txtTotAmount", entry);
-    txtGrdRow = lineEdit("txtGrdRow", entry); // the draft knows which line is being changed
-    for (QWidget *hidden :
-        std::initializer_list<QWidget *> {txtPaidTo, lblPaidTo, txtFile, txtBill, txtTotAmount, txtGrdRow}) {
-        hidden->hide();
-        hidden->setFocusPolicy(Qt::NoFocus);
-    }
-    txtFile->setMaxLength(10);
-    txtBill->setMaxLength(10);
-
-    MshEntry = new ui::Grid(entry);
-    MshEntry->setObjectName(QStringLiteral("MshEntry"));
-    entryLayout->addWidget(MshEntry, 1);
-
-    lblTotalAmount = common::formkit::totalLabel(entry);
-    entryLayout->addWidget(lblTotalAmount);
-
-    const common::formkit::ButtonRow buttons
-        = common::formkit::centredButtons(entryLayout, entry, common::twips(1300), false);
-    cmdSave = buttons.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
-    cmdDelete = buttons.add(QStringLiteral("cmdDelete"), QStringLiteral("&Delete"));
-    cmdPrint = buttons.add(QStringLiteral("cmdPrint"), QStringLiteral("&Print"));
-    cmdCancel = buttons.add(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
-    cmdExit = buttons.add(QStringLiteral("cmdExit"), QStringLiteral("E&xit"));
-    cmdDelete->setEnabled(false);
-    SSTab->addTab(entry, QStringLiteral("Installment Receive Entry "));
-
-    // ---- search tab
-    const common::formkit::VoucherSearchTab search
-        = common::formkit::voucherSearchTab(SSTab, QStringLiteral("Search Voucher"));
-    cboSearch = search.criterion;
-    lblSearch = search.label;
-    txtSearch = search.text;
-    DTPSearch = search.date;
-    mshSearch = search.list;
+    buildControls();
 
     // ---- keys
     ui::keys(DTPicker).enterMovesNext();
@@ -322,12 +162,12 @@ void frmInsRec::formActivate()
         cboSubject->fill(m_subjects, QStringLiteral("SubName"), QStringLiteral("SubId"));
         cboSubject->setBoundText(chosen);
     }
-    if (gFindAcRowID > 0 && m_PickSide == kDr) {
+    if (gFindAcRowID > 0 && m_PickSide == Side::Debit) {
         setAccount(txtDrAc, gFindAcName, QString::number(gFindAcRowID));
         focusIfEnabled(cmdSelectCr);
         gFindAcName.clear();
         gFindAcRowID = 0;
-    } else if (gFindAcRowID > 0 && m_PickSide == kCr) {
+    } else if (gFindAcRowID > 0 && m_PickSide == Side::Credit) {
         const std::int64_t account = gFindAcRowID;
         setAccount(txtCrAc, gFindAcName, QString::number(account));
         gFindAcName.clear();
@@ -389,10 +229,10 @@ void frmInsRec::setGrid()
 void frmInsRec::FixAccount()
 {
     const accounts::VoucherSetup s = accounts::readVoucherSetup(*gConn, QStringLiteral("RI"));
-    if (!s.found || (s.side != kDr && s.side != kCr))
+    if (!s.found || s.side == Side::None)
         return;
-    QLineEdit *b = s.side == kDr ? txtDrAc : txtCrAc;
-    QPushButton *p = s.side == kDr ? cmdSelectDr : cmdSelectCr;
+    QLineEdit *b = s.side == Side::Debit ? txtDrAc : txtCrAc;
+    QPushButton *p = s.side == Side::Debit ? cmdSelectDr : cmdSelectCr;
     if (!s.acTitle.isEmpty())
         setAccount(b, s.acTitle, QString::number(s.acCode));
     else
@@ -459,7 +299,7 @@ void frmInsRec::paymentMode()
 
 void frmInsRec::pickCashBank()
 {
-    m_PickSide = kDr;
+    m_PickSide = Side::Debit;
     const QString filter = OptBank->isChecked() ? QStringLiteral("B") : QString();
     common::windows::unload(QStringLiteral("frmFindAC"));
     accounts::openAccountPicker(this, filter);
@@ -467,7 +307,7 @@ void frmInsRec::pickCashBank()
 
 void frmInsRec::pickStudent()
 {
-    m_PickSide = kCr;
+    m_PickSide = Side::Credit;
     common::windows::unload(QStringLiteral("frmFindAC"));
     accounts::openAccountPicker(this, QString());
 }

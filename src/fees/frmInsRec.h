@@ -2,6 +2,7 @@
 // The fee receipt window: receives a student's fees subject by subject into
 // a cash or bank account (vouchers of kind 'FR'), showing for the chosen
 // subject what has been received and what is still due.
+#include "accounts/vousetting.h"
 #include "common/entrywindow.h"
 #include "platform/db/db.h"
 
@@ -51,6 +52,7 @@ protected:
     common::PrintJob printJob(std::int32_t number) const override;
 
 private:
+    void buildControls();
     void pickCashBank();
     void pickStudent();
     void takeStudent();
@@ -61,7 +63,7 @@ private:
     void MshEntry_DblClick();
     void applyTabOrder();
 
-    QString m_PickSide;
+    accounts::Side m_PickSide = accounts::Side::None;
     std::int64_t m_StudentAppId = 0;
     std::int64_t m_subjectsAccount = 0; // the account the subject list was read for; 0 for none
     db::Recordset m_sessions;

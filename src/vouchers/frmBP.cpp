@@ -10,10 +10,10 @@ KindSettings kindSettings()
     s.code = QStringLiteral("BP");
     s.caption = QStringLiteral("Bank Payment Voucher");
     s.paidLabel = QStringLiteral("Paid To :");
-    s.bankSide = QStringLiteral("CR");
-    s.lineSide = QStringLiteral("DR");
-    s.removeSide = QStringLiteral("DR");
-    s.openFillsSide = QStringLiteral("CR");
+    s.bankSide = accounts::Side::Credit;
+    s.lineSide = accounts::Side::Debit;
+    s.removeSide = accounts::Side::Debit;
+    s.openFillsSide = accounts::Side::Credit;
     s.resetFilterOnActivate = true;
     s.tabOrder = {"DTPicker", "txtChecque", "cmdSelectDr", "cmdSelectCr", "txtDRCR", "txtNaration", "cmdAdd",
         "acmRemove", "txtPaidTo", "cmdSave", "cmdCancel", "cmdDelete", "cmdPrint", "cmdExit", "MshEntry",

@@ -10,10 +10,10 @@ KindSettings kindSettings()
     s.code = QStringLiteral("BR");
     s.caption = QStringLiteral("Bank Receive Voucher");
     s.paidLabel = QStringLiteral("Receive From :");
-    s.bankSide = QStringLiteral("DR");
-    s.lineSide = QStringLiteral("CR");
-    s.removeSide = QStringLiteral("CR");
-    s.openFillsSide = QStringLiteral("DR");
+    s.bankSide = accounts::Side::Debit;
+    s.lineSide = accounts::Side::Credit;
+    s.removeSide = accounts::Side::Credit;
+    s.openFillsSide = accounts::Side::Debit;
     s.resetFilterOnActivate = true;
     s.openReadsMasterCheque = true;
     s.tabOrder = {"DTPicker", "txtChecque", "cmdSelectDr", "cmdSelectCr", "txtDRCR", "txtNaration", "cmdAdd",

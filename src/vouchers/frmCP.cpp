@@ -10,9 +10,9 @@ KindSettings kindSettings()
     s.code = QStringLiteral("CP");
     s.caption = QStringLiteral("Cash Payment Voucher");
     s.paidLabel = QStringLiteral("Paid To :");
-    s.cashSide = QStringLiteral("CR");
-    s.lineSide = QStringLiteral("DR");
-    s.removeSide = QStringLiteral("DR");
+    s.cashSide = accounts::Side::Credit;
+    s.lineSide = accounts::Side::Debit;
+    s.removeSide = accounts::Side::Debit;
     s.amountHeader = QStringLiteral("Debit:");
     s.tabOrder = {"txtVoucher", "DTPicker", "txtChecque", "cmdSelectDr", "cmdSelectCr", "txtDRCR",
         "txtNaration", "cmdAdd", "acmRemove", "cmdSave", "cmdCancel", "cmdDelete", "cmdPrint", "cmdExit",

@@ -10,9 +10,9 @@ KindSettings kindSettings()
     s.code = QStringLiteral("CR");
     s.caption = QStringLiteral("Cash Receive Voucher");
     s.paidLabel = QStringLiteral("Receive From :");
-    s.cashSide = QStringLiteral("DR");
-    s.lineSide = QStringLiteral("CR");
-    s.removeSide = QStringLiteral("CR");
+    s.cashSide = accounts::Side::Debit;
+    s.lineSide = accounts::Side::Credit;
+    s.removeSide = accounts::Side::Credit;
     s.amountHeader = QStringLiteral("Credit:");
     s.tabOrder = {"DTPicker", "txtChecque", "cmdSelectDr", "cmdSelectCr", "txtDRCR", "txtNaration", "cmdAdd",
         "acmRemove", "txtPaidTo", "cmdSave", "cmdCancel", "cmdDelete", "cmdPrint", "cmdExit", "MshEntry",

@@ -10,7 +10,7 @@ KindSettings kindSettings()
     s.code = QStringLiteral("JV");
     s.caption = QStringLiteral("Journal Voucher");
     s.paidLabel = QStringLiteral("Paid To :");
-    s.removeSide = QStringLiteral("DR");
+    s.removeSide = accounts::Side::Debit;
     s.resetFilterOnActivate = true;
     s.amountColour = true;
     s.debitPickFocusesCredit = true;

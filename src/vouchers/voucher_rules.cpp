@@ -16,13 +16,28 @@ void checkKind(const QString &kind)
 
 bool isCashKind(const QString &kind)
 {
-    return kind == QLatin1String("CP") || kind == QLatin1String("CR");
+    books::Kind k;
+    return books::kindOf(kind, &k) && (k == books::Kind::CP || k == books::Kind::CR);
 }
 
 bool isVoucherKind(const QString &kind)
 {
-    static const QStringList kinds = {"CP", "CR", "BP", "BR", "JV"};
-    return kinds.contains(kind);
+    books::Kind k;
+    if (!books::kindOf(kind, &k))
+        return false;
+    switch (k) {
+    case books::Kind::CP:
+    case books::Kind::CR:
+    case books::Kind::BP:
+    case books::Kind::BR:
+    case books::Kind::JV:
+        return true;
+    case books::Kind::FR:
+    case books::Kind::CF:
+    case books::Kind::AR:
+        break;
+    }
+    return false;
 }
 
 std::int32_t nextNumber(db::Connection &conn, const QString &kind, std::int32_t startNo)
@@ -84,7 +99,8 @@ bool searchVouchers(db::Recordset &rs, db::Connection &conn, const QString &kind
     // A voucher's lines are its rows on one side: the debit rows, except on
     // a cash receipt, whose lines are credits. Counted once for the kind,
     // not once per listed voucher.
-    const QString lineSide = kind == QLatin1String("CR") ? QStringLiteral("CrAmt") : QStringLiteral("DrAmt");
+    const QString lineSide = books::shapeOf(kind) == books::Shape::CashReceipt ? QStringLiteral("CrAmt")
+                                                                               : QStringLiteral("DrAmt");
     const QString head = QStringLiteral(
         "Select a.VouNo, strftime('%d-%m-%Y', a.VouDate) as VouDate, a.PaidReceive, a.TotalAmount, "
         "case when n.Lines > 1 then 'M' end as Multi From MasJV a "

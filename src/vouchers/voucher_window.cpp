@@ -38,8 +38,7 @@ using common::fields::keyOf;
 using common::fields::setAccount;
 
 const char *const kTag = "Tag";
-const QString kDr = QStringLiteral("DR");
-const QString kCr = QStringLiteral("CR");
+using accounts::Side;
 
 using common::info;
 
@@ -154,17 +153,12 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     numbers->addStretch(1);
     entryLayout->addLayout(numbers);
 
-    MshEntry = new ui::Grid(entry);
-    MshEntry->setObjectName(QStringLiteral("MshEntry"));
-    entryLayout->addWidget(MshEntry, 1);
-
-    lblTotalAmount = common::formkit::totalLabel(entry);
+    addEntryGrid(entry, entryLayout);
     txtTotAmount = lineEdit("txtTotAmount", entry);
     txtTotAmount->hide();
     // Kept for the design; the draft knows which line is being changed.
     txtGrdRow = lineEdit("txtGrdRow", entry);
     txtGrdRow->hide();
-    entryLayout->addWidget(lblTotalAmount);
 
     const common::formkit::ButtonRow buttons
         = common::formkit::centredButtons(entryLayout, entry, common::twips(1300), false);
@@ -177,13 +171,7 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     SSTab->addTab(entry, QStringLiteral("Voucher Entry"));
 
     // ---- search tab
-    const common::formkit::VoucherSearchTab search
-        = common::formkit::voucherSearchTab(SSTab, QStringLiteral("Search Voucher"));
-    cboSearch = search.criterion;
-    lblSearch = search.label;
-    txtSearch = search.text;
-    DTPSearch = search.date;
-    mshSearch = search.list;
+    addSearchTab();
 
     // ---- keys
     ui::keys(DTPicker).enterMovesNext();
@@ -198,8 +186,8 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     m_pickMovesPastDate = true;
 
     using common::on;
-    on(cmdSelectDr, &QPushButton::clicked, this, [this](bool) { pick(kDr); });
-    on(cmdSelectCr, &QPushButton::clicked, this, [this](bool) { pick(kCr); });
+    on(cmdSelectDr, &QPushButton::clicked, this, [this](bool) { pick(Side::Debit); });
+    on(cmdSelectCr, &QPushButton::clicked, this, [this](bool) { pick(Side::Credit); });
     on(cmdAdd, &QPushButton::clicked, this, [this](bool) { cmdAdd_Click(); });
     on(acmRemove, &QPushButton::clicked, this, [this](bool) { acmRemove_Click(); });
     on(MshEntry, &ui::Grid::cellDoubleClicked, this, [this] { MshEntry_DblClick(); });
@@ -227,19 +215,19 @@ void VoucherWindow::applyTabOrder()
     }
 }
 
-QLineEdit *VoucherWindow::box(const QString &side) const
+QLineEdit *VoucherWindow::box(Side side) const
 {
-    return side == kDr ? txtDrAc : txtCrAc;
+    return side == Side::Debit ? txtDrAc : txtCrAc;
 }
 
-QPushButton *VoucherWindow::picker(const QString &side) const
+QPushButton *VoucherWindow::picker(Side side) const
 {
-    return side == kDr ? cmdSelectDr : cmdSelectCr;
+    return side == Side::Debit ? cmdSelectDr : cmdSelectCr;
 }
 
 QLineEdit *VoucherWindow::lineBox() const
 {
-    return m_s.cashSide == kCr ? txtDrAc : txtCrAc;
+    return m_s.cashSide == Side::Credit ? txtDrAc : txtCrAc;
 }
 
 void VoucherWindow::formLoad()
@@ -279,9 +267,9 @@ void VoucherWindow::formLoad()
 
 void VoucherWindow::formActivate()
 {
-    if (gFindAcRowID > 0 && (m_PickSide == kDr || m_PickSide == kCr)) {
+    if (gFindAcRowID > 0 && m_PickSide != Side::None) {
         setAccount(box(m_PickSide), gFindAcName, QString::number(gFindAcRowID));
-        if (m_s.debitPickFocusesCredit && m_PickSide == kDr)
+        if (m_s.debitPickFocusesCredit && m_PickSide == Side::Debit)
             focusIfEnabled(cmdSelectCr);
         else
             txtDRCR->setFocus(Qt::OtherFocusReason);
@@ -332,7 +320,7 @@ void VoucherWindow::FixAccount()
     if (!s.found)
         return;
     m_StartNo = s.startNo;
-    if (s.side != kDr && s.side != kCr)
+    if (s.side == Side::None)
         return;
     QLineEdit *b = box(s.side);
     if (!s.acTitle.isEmpty())
@@ -379,7 +367,7 @@ void VoucherWindow::clearFields()
 QStringList VoucherWindow::cells(const common::DraftLine &l) const
 {
     if (isCash()) {
-        const bool receipt = m_s.cashSide == kDr;
+        const bool receipt = m_s.cashSide == Side::Debit;
         return {QString::number(receipt ? l.credit : l.debit), receipt ? l.creditName : l.debitName,
             common::fmt::money(l.amount), l.chequeNo, l.narration, l.fileNo, l.billNo};
     }
@@ -387,7 +375,7 @@ QStringList VoucherWindow::cells(const common::DraftLine &l) const
         l.narration, QString::number(l.credit), l.fileNo, l.billNo};
 }
 
-void VoucherWindow::pick(const QString &side)
+void VoucherWindow::pick(Side side)
 {
     m_PickSide = side;
     // Each pick asks for its own list: banks on the bank side, every
@@ -401,8 +389,8 @@ void VoucherWindow::cmdAdd_Click()
 {
     LineChecks checks {txtDrAc, txtCrAc, txtDRCR};
     // The cash account's own button is not where a missing account is picked.
-    checks.noDebitFocus = m_s.cashSide != kDr ? cmdSelectDr : nullptr;
-    checks.noCreditFocus = m_s.cashSide != kCr ? cmdSelectCr : nullptr;
+    checks.noDebitFocus = m_s.cashSide != Side::Debit ? cmdSelectDr : nullptr;
+    checks.noCreditFocus = m_s.cashSide != Side::Credit ? cmdSelectCr : nullptr;
     checks.sameFocus = m_s.sameAccountFocusesDebit ? cmdSelectDr : nullptr;
     db::Money amount;
     if (!checkLine(checks, &amount))
@@ -417,8 +405,8 @@ void VoucherWindow::cmdAdd_Click()
     if (isCash()) {
         // The cash account is the voucher's, taken from its box when saving.
         QLineEdit *b = lineBox();
-        (m_s.cashSide == kDr ? l.credit : l.debit) = keyOf(accountTag(b));
-        (m_s.cashSide == kDr ? l.creditName : l.debitName) = b->text();
+        (m_s.cashSide == Side::Debit ? l.credit : l.debit) = keyOf(accountTag(b));
+        (m_s.cashSide == Side::Debit ? l.creditName : l.debitName) = b->text();
     } else {
         l.debit = keyOf(accountTag(txtDrAc));
         l.debitName = txtDrAc->text();
@@ -428,7 +416,7 @@ void VoucherWindow::cmdAdd_Click()
     m_draft.put(l);
     showDraft();
 
-    if (!m_s.lineSide.isEmpty())
+    if (m_s.lineSide != Side::None)
         setAccount(box(m_s.lineSide), {}, {});
     txtDRCR->clear();
     txtChecque->clear();
@@ -461,7 +449,7 @@ void VoucherWindow::MshEntry_DblClick()
         return;
     const common::DraftLine &l = m_draft.takeBack(r);
     if (isCash()) {
-        const bool receipt = m_s.cashSide == kDr;
+        const bool receipt = m_s.cashSide == Side::Debit;
         setAccount(
             lineBox(), receipt ? l.creditName : l.debitName, QString::number(receipt ? l.credit : l.debit));
     } else {
@@ -488,8 +476,8 @@ void VoucherWindow::saveDraft(bool isNew, std::int32_t number, const QString &st
     const std::int64_t cashKey = isCash() ? keyOf(accountTag(box(m_s.cashSide))) : 0;
     for (const common::DraftLine &d : m_draft.lines()) {
         Line l;
-        l.debit = m_s.cashSide == kDr ? cashKey : d.debit;
-        l.credit = m_s.cashSide == kCr ? cashKey : d.credit;
+        l.debit = m_s.cashSide == Side::Debit ? cashKey : d.debit;
+        l.credit = m_s.cashSide == Side::Credit ? cashKey : d.credit;
         l.amount = d.amount;
         l.chequeNo = d.chequeNo;
         l.narration = d.narration;
@@ -517,9 +505,9 @@ common::Opening VoucherWindow::openStored(std::int32_t number)
         return out; // the grid and the account boxes keep what they show
     out.hasLines = true;
     const Line &first = o.lines.front();
-    if (m_s.openFillsSide == kCr)
+    if (m_s.openFillsSide == Side::Credit)
         setAccount(txtCrAc, first.creditName, QString::number(first.credit));
-    else if (m_s.openFillsSide == kDr)
+    else if (m_s.openFillsSide == Side::Debit)
         setAccount(txtDrAc, first.debitName, QString::number(first.debit));
     std::vector<common::DraftLine> lines;
     for (const Line &l : o.lines) {

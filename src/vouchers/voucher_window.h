@@ -3,6 +3,7 @@
 // amount, narration, the entry grid and its total, save, open, delete,
 // print) and search tab (the kind's vouchers, filtered by number, date or
 // payee). Each kind's window gives its settings.
+#include "accounts/vousetting.h"
 #include "common/entrywindow.h"
 
 #include <QStringList>
@@ -28,16 +29,17 @@ struct KindSettings {
     QString caption; // window caption and title label
     QString paidLabel; // label of the payee box
     // Single-side (cash) kinds: one account per line, the cash account on
-    // cashSide ("CR" cash payment, "DR" cash receipt), kept from line to line.
-    QString cashSide;
-    // The side whose picker lists bank accounts only ("" for none).
-    QString bankSide;
-    // The side whose box is emptied after each added line ("" for none).
-    QString lineSide;
+    // cashSide (credit on a cash payment, debit on a cash receipt), kept
+    // from line to line; none on the other kinds.
+    accounts::Side cashSide = accounts::Side::None;
+    // The side whose picker lists bank accounts only.
+    accounts::Side bankSide = accounts::Side::None;
+    // The side whose box is emptied after each added line.
+    accounts::Side lineSide = accounts::Side::None;
     // The side whose box "&Remove" empties.
-    QString removeSide;
-    // The side filled from the first line when a voucher is opened ("" for none).
-    QString openFillsSide;
+    accounts::Side removeSide = accounts::Side::None;
+    // The side filled from the first line when a voucher is opened.
+    accounts::Side openFillsSide = accounts::Side::None;
     bool resetFilterOnActivate = false;
     bool openReadsMasterCheque = false;
     bool amountColour = false;
@@ -77,12 +79,12 @@ protected:
     common::PrintJob printJob(std::int32_t number) const override;
 
 private:
-    bool isCash() const { return !m_s.cashSide.isEmpty(); }
-    QLineEdit *box(const QString &side) const;
-    QPushButton *picker(const QString &side) const;
+    bool isCash() const { return m_s.cashSide != accounts::Side::None; }
+    QLineEdit *box(accounts::Side side) const;
+    QPushButton *picker(accounts::Side side) const;
     QLineEdit *lineBox() const; // cash kinds: the box of the line account
 
-    void pick(const QString &side);
+    void pick(accounts::Side side);
     void cmdAdd_Click();
     void acmRemove_Click();
     void MshEntry_DblClick();
@@ -90,7 +92,7 @@ private:
 
     KindSettings m_s;
     std::int32_t m_StartNo = 0;
-    QString m_PickSide;
+    accounts::Side m_PickSide = accounts::Side::None;
     int m_narationMax = 0;
 
     QLabel *lblfrmTitle;

@@ -311,7 +311,7 @@ TEST_F(SetupTest, ReadingOneSeriesTreatsMissingRowsAndNumbersAsZero)
     EXPECT_EQ(bp.startNo, 300);
     EXPECT_EQ(bp.acCode, hbl);
     EXPECT_EQ(bp.acTitle, "HBL BANK");
-    EXPECT_EQ(bp.side, "CR");
+    EXPECT_EQ(bp.side, accounts::Side::Credit);
     EXPECT_FALSE(bp.fixed);
     EXPECT_TRUE(accounts::readVoucherSetup(conn(), "BR").fixed);
 
@@ -319,7 +319,7 @@ TEST_F(SetupTest, ReadingOneSeriesTreatsMissingRowsAndNumbersAsZero)
     EXPECT_TRUE(jv.found);
     EXPECT_EQ(jv.startNo, 0);
     EXPECT_EQ(jv.acCode, 0);
-    EXPECT_EQ(jv.side, "");
+    EXPECT_EQ(jv.side, accounts::Side::None);
 
     // A preset account of the wrong level keeps its key but has no title.
     const accounts::VoucherSetup cr = accounts::readVoucherSetup(conn(), "CR");

@@ -20,7 +20,7 @@ public:
     }
     int taken = 0;
     QString subId, subName, courseName, durr;
-    double amount = -1;
+    db::Money amount = db::Money::fromCents(-100);
 
 protected:
     void formActivate() override
@@ -37,7 +37,7 @@ protected:
         gPickSubName.clear();
         gPickCourseName.clear();
         gPickCourseDurr.clear();
-        gPickSubAmount = 0;
+        gPickSubAmount = db::Money();
     }
 };
 
@@ -118,7 +118,7 @@ TEST_F(Picker, ListsTheCoursesSubjectsByNameAndHandsThePickToTheCaller)
     EXPECT_EQ(caller->subName, "TAXATION");
     EXPECT_EQ(caller->courseName, "CA");
     EXPECT_EQ(caller->durr, "3");
-    EXPECT_DOUBLE_EQ(caller->amount, 2500.0);
+    EXPECT_EQ(caller->amount, db::Money::fromCents(250000));
     EXPECT_EQ(gPickSubId, 0) << "the caller reset the answer";
 
     // A subject without a fee hands back 0; Exit hands back nothing.
@@ -126,7 +126,7 @@ TEST_F(Picker, ListsTheCoursesSubjectsByNameAndHandsThePickToTheCaller)
     doubleClickRow(list(), 1);
     flushDeferred();
     EXPECT_EQ(caller->subName, "AUDIT");
-    EXPECT_DOUBLE_EQ(caller->amount, 0.0);
+    EXPECT_EQ(caller->amount, db::Money());
     gLookupMode = true;
     openPicker();
     clickButton(picker(), "txtExit");
@@ -189,7 +189,7 @@ TEST_F(Picker, AddSubjectOpensTheSubjectWindowWhoseExitOnlyHides)
     flushDeferred();
     EXPECT_EQ(active(), caller);
     EXPECT_EQ(caller->subName, "BUSINESS LAW");
-    EXPECT_DOUBLE_EQ(caller->amount, 900.0);
+    EXPECT_EQ(caller->amount, db::Money::fromCents(90000));
 
     // Its unload leaves the menu rights alone while the flag is set.
     fresh->unload();

@@ -281,3 +281,16 @@ TEST_F(Journal, AFailureMidWriteLeavesNothingHalfWritten)
 }
 
 } // namespace
+
+TEST(JournalKinds, CodesAreTheStoredTextsExactly)
+{
+    const char *codes[] = {"CP", "CR", "BP", "BR", "JV", "FR", "CF", "AR"};
+    for (const char *code : codes) {
+        Kind k;
+        ASSERT_TRUE(kindOf(QString::fromLatin1(code), &k)) << code;
+        EXPECT_EQ(kindCode(k), QString::fromLatin1(code));
+    }
+    Kind k;
+    for (const char *other : {"cp", "CP ", "", "DR", "XX"})
+        EXPECT_FALSE(kindOf(QString::fromLatin1(other), &k)) << other;
+}

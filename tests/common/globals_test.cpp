@@ -57,14 +57,14 @@ TEST_F(Globals, ResetPutsEveryVariableBackToItsDefault)
     gLookupMode = gLockAccount = gLockSetMenus = gLockRemoveData = gSubjectFormFromPicker = true;
     gFindAcFilter = gFindAcName = gPickSubName = gPickCourseName = gPickCourseDurr = QStringLiteral("x");
     gFindAcRowID = gPickSubId = gPickAppId = 7;
-    gPickSubAmount = 2.5;
+    gPickSubAmount = db::Money::fromCents(250);
     common::resetGlobals();
     EXPECT_TRUE(gUserName.isEmpty() && gUserPassword.isEmpty());
     EXPECT_FALSE(gLookupMode || gLockAccount || gLockSetMenus || gLockRemoveData || gSubjectFormFromPicker);
     EXPECT_TRUE(gFindAcFilter.isEmpty() && gFindAcName.isEmpty() && gPickSubName.isEmpty()
         && gPickCourseName.isEmpty() && gPickCourseDurr.isEmpty());
     EXPECT_EQ(gFindAcRowID + gPickSubId + gPickAppId, 0);
-    EXPECT_EQ(gPickSubAmount, 0.0);
+    EXPECT_EQ(gPickSubAmount, db::Money());
     EXPECT_EQ(gRs->state(), 0);
     EXPECT_EQ(common::appPath(), QStringLiteral(ORU_BIN_DIR));
 }

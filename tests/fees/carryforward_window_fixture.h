@@ -87,7 +87,7 @@ protected:
         gPickSubName = QString::fromLatin1(name);
         gPickCourseName = QString::fromLatin1(course);
         gPickCourseDurr = QStringLiteral("3");
-        gPickSubAmount = 5000;
+        gPickSubAmount = db::Money::fromCents(500000);
         common::windows::unload(QStringLiteral("frmSearchSub"));
         flushDeferred();
         w->activateWindowNow();

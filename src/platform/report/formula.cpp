@@ -1,5 +1,7 @@
 #include "platform/report/formula.h"
 
+#include "platform/db/numbertext.h"
+
 #include <cmath>
 #include <limits>
 
@@ -284,7 +286,6 @@ DisplayFormat::DisplayFormat(const QString &format)
 QString DisplayFormat::number(
     const Val &v, int decimals, bool grouping, const QString &prefix, const QString &suffix)
 {
-    bool negative = false;
     QString out;
     out.reserve(prefix.size() + suffix.size() + 24);
     out += prefix;
@@ -293,55 +294,17 @@ QString DisplayFormat::number(
         const QString s = QString::number(std::fabs(d), 'f', decimals);
         const qsizetype dot = s.indexOf(u'.');
         const QString intPart = dot < 0 ? s : s.left(dot);
-        negative = d < 0 && s.count(u'0') + (dot < 0 ? 0 : 1) != s.size(); // no "-0.00"
+        const bool negative = d < 0 && s.count(u'0') + (dot < 0 ? 0 : 1) != s.size(); // no "-0.00"
         if (negative)
             out += u'-';
-        if (grouping) {
-            for (qsizetype i = 0; i < intPart.size(); ++i) {
-                out += intPart[i];
-                const qsizetype left = intPart.size() - 1 - i;
-                if (left > 0 && left % 3 == 0)
-                    out += u',';
-            }
-        } else {
-            out += intPart;
-        }
+        out += grouping ? db::groupThousands(intPart) : intPart;
         if (dot >= 0)
             out += s.mid(dot);
-        out += suffix;
-        return out;
-    }
-    // Whole numbers and cents stay exact; rounding is half away from zero.
-    const bool isWhole = v.kind() == Val::Int;
-    const std::int64_t units = isWhole ? v.toInt() : v.toMoney().cents();
-    negative = units < 0;
-    const std::uint64_t mag = negative ? std::uint64_t(0) - std::uint64_t(units) : std::uint64_t(units);
-    std::uint64_t whole, frac = 0;
-    int fracDigits = std::min(decimals, 2);
-    if (isWhole) {
-        whole = mag;
-    } else if (decimals == 0) {
-        whole = (mag + 50) / 100;
-    } else if (decimals == 1) {
-        const std::uint64_t tenths = (mag + 5) / 10;
-        whole = tenths / 10;
-        frac = tenths % 10;
+    } else if (v.kind() == Val::Int) {
+        out += db::fixedText(v.toInt(), 0, decimals, grouping);
     } else {
-        whole = mag / 100;
-        frac = mag % 100;
-    }
-    if (negative && whole == 0 && frac == 0)
-        negative = false;
-    if (negative)
-        out += u'-';
-    appendDigits(out, whole, grouping);
-    if (decimals > 0) {
-        out += u'.';
-        if (fracDigits == 2 && frac < 10)
-            out += u'0';
-        appendDigits(out, frac, false);
-        for (int i = fracDigits; i < decimals; ++i)
-            out += u'0';
+        // Cents stay exact; rounding is half away from zero.
+        out += db::fixedText(v.toMoney().cents(), 2, decimals, grouping);
     }
     out += suffix;
     return out;

@@ -1,0 +1,43 @@
+#pragma once
+// What the chart-of-accounts window's source files share.
+#include "common/dialogs.h"
+#include "platform/db/db.h"
+
+#include <QFont>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+
+namespace accounts::chartwindow {
+
+inline const QString kNew = QStringLiteral("&New");
+inline const QString kSave = QStringLiteral("&Save");
+inline const QString kFieldTag = QStringLiteral("D");
+
+// Tree keys are codes in single quotes.
+inline QString nodeKey(const QString &code)
+{
+    return u'\'' + code.trimmed() + u'\'';
+}
+
+inline db::Value key(std::int64_t rowId)
+{
+    return db::Value(static_cast<long long>(rowId));
+}
+
+inline void setBold(QWidget *w, bool bold)
+{
+    QFont f = w->font();
+    f.setBold(bold);
+    w->setFont(f);
+}
+
+inline bool shown(const QWidget *w)
+{
+    return !w->isHidden();
+}
+
+using common::info;
+
+} // namespace accounts::chartwindow

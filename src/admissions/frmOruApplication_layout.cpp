@@ -1,0 +1,305 @@
+// The application form's controls, their key rules and handlers.
+#include "admissions/frmOruApplication.h"
+#include "admissions/frmOruApplication_p.h"
+
+#include "common/binding.h"
+#include "common/errors.h"
+#include "common/formkit.h"
+#include "common/hooks.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/maskededit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+using admissions::applicationwindow::kTagM;
+namespace kit = common::formkit;
+
+namespace {
+
+const QString kNicMask = QStringLiteral("#####-#######-#");
+// The buttons' least width; Enter on a focused button clicks it (auto-default).
+constexpr int kButtonWidth = 80;
+
+// A read-only amount or name box that the program fills.
+void shownOnly(QLineEdit *box)
+{
+    box->setReadOnly(true);
+    box->setStyleSheet(QStringLiteral("QLineEdit { background: palette(window); }"));
+}
+
+} // namespace
+
+void frmOruApplication::buildControls()
+{
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(8, 6, 8, 8);
+    outer->setSpacing(4);
+    auto *titleRow = new QHBoxLayout;
+    auto *title = new QLabel(QStringLiteral("APPLICATION FORM"), this);
+    title->setObjectName(QStringLiteral("lblTitle"));
+    QFont tf = title->font();
+    tf.setBold(true);
+    tf.setPointSize(tf.pointSize() + 4);
+    title->setFont(tf);
+    titleRow->addWidget(title);
+    titleRow->addStretch(1);
+    lblLogin = new QLabel(this);
+    lblLogin->setObjectName(QStringLiteral("lblLogin"));
+    titleRow->addWidget(lblLogin);
+    outer->addLayout(titleRow);
+
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    outer->addWidget(SSTab1, 1);
+
+    // ---- Tab 0: the application.
+    auto *Frame1 = new ui::Frame(SSTab1);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    auto *page = new QVBoxLayout(Frame1);
+    page->setSpacing(4);
+    auto *fields = new QGridLayout;
+    fields->setHorizontalSpacing(8);
+    fields->setVerticalSpacing(3);
+    fields->setColumnStretch(1, 1);
+    fields->setColumnStretch(3, 1);
+    page->addLayout(fields);
+
+    const auto bound = [&](const char *name, const char *column) {
+        return kit::boundEdit(QString::fromLatin1(name), kTagM, QString::fromLatin1(column), Frame1);
+    };
+    const auto place = [&](int row, int col, const QString &caption, QWidget *w, int span = 1) {
+        fields->addWidget(kit::buddyLabel(caption, w, Frame1), row, col);
+        fields->addWidget(w, row, col + 1, 1, span);
+    };
+
+    txtAppId = bound("txtAppId", "AppID");
+    txtAppId->setMaxLength(20);
+    txtAppId->setFocusPolicy(Qt::NoFocus);
+    shownOnly(txtAppId);
+    place(0, 0, QStringLiteral("STUDENT ID"), txtAppId);
+    dtpDate = new ui::DatePicker(Frame1);
+    dtpDate->setObjectName(QStringLiteral("dtpDate"));
+    place(0, 2, QStringLiteral("Date  :"), dtpDate);
+    DtpFix = new ui::DatePicker(Frame1);
+    DtpFix->setObjectName(QStringLiteral("DtpFix"));
+    DtpFix->setFocusPolicy(Qt::ClickFocus);
+    place(1, 0, QStringLiteral("Fix Date :"), DtpFix);
+    cboSession = new ui::DataCombo(Frame1);
+    cboSession->setObjectName(QStringLiteral("cboSession"));
+    place(1, 2, QStringLiteral("Session Name :"), cboSession);
+
+    txtStuNm = bound("txtStuNm", "StuName");
+    place(2, 0, QStringLiteral("Student's Name :"), txtStuNm);
+    txtfathNm = bound("txtfathNm", "FatherName");
+    place(2, 2, QStringLiteral("Father's Name :"), txtfathNm);
+    mskNIC = new ui::MaskedEdit(kNicMask, Frame1);
+    mskNIC->setObjectName(QStringLiteral("mskNIC"));
+    mskNIC->setProperty("Tag", kTagM);
+    place(3, 0, QStringLiteral("N.I.C No :"), mskNIC);
+    txtICAPReg = bound("txtICAPReg", "RegNo");
+    place(3, 2, QStringLiteral("Reg #."), txtICAPReg);
+    txtMailAdd = bound("txtMailAdd", "MailAdd");
+    place(4, 0, QStringLiteral("Mailing Address :"), txtMailAdd, 3);
+    txtEmail = bound("txtEmail", "Email");
+    place(5, 0, QStringLiteral("Email :"), txtEmail);
+    txtCellNo = bound("txtCellNo", "CellNo");
+    place(5, 2, QStringLiteral("Cell No :"), txtCellNo);
+    txtConRes = bound("txtConRes", "Contact");
+    place(6, 0, QStringLiteral("Contacts : Residence :"), txtConRes);
+    txtoff = bound("txtoff", "Office");
+    place(6, 2, QStringLiteral("Office :"), txtoff);
+    txtAuditFirm = bound("txtAuditFirm", "AudCompany");
+    place(7, 0, QStringLiteral("Audit Firm / Company :"), txtAuditFirm);
+    txtLastEduQua = bound("txtLastEduQua", "LastQulS");
+    place(7, 2, QStringLiteral("Last Educational Qualification :"), txtLastEduQua);
+    txtModules = bound("txtModules", "ModPart");
+    place(8, 0, QStringLiteral("Module/Part :"), txtModules);
+    cmbAtoZ = new QComboBox(Frame1);
+    cmbAtoZ->setObjectName(QStringLiteral("cmbAtoZ"));
+    cmbAtoZ->setProperty("Tag", kTagM);
+    place(8, 2, QStringLiteral("Section :"), cmbAtoZ);
+    txtExamAtt = bound("txtExamAtt", "ExamAtt");
+    txtExamAtt->setMaxLength(12);
+    place(9, 0, QStringLiteral("Exam Attempt :"), txtExamAtt);
+    txtRegfee = bound("txtRegfee", "RegFee");
+    txtRegfee->setMaxLength(12);
+    place(9, 2, QStringLiteral("Registration Fee :"), txtRegfee);
+
+    // Subject lines.
+    auto *subjects = new ui::Frame(QStringLiteral("SUBJECTS DETAIL'S"), Frame1);
+    subjects->setObjectName(QStringLiteral("Frame2"));
+    auto *sub = new QGridLayout(subjects);
+    sub->setHorizontalSpacing(6);
+    sub->setVerticalSpacing(3);
+    cmdFindsubject = kit::pushButton(
+        QStringLiteral("cmdFindsubject"), QStringLiteral("&Find"), subjects, kButtonWidth, true);
+    txtCourse = kit::lineEdit(QStringLiteral("txtCourse"), subjects);
+    shownOnly(txtCourse);
+    txtSubId = kit::lineEdit(QStringLiteral("txtSubId"), subjects);
+    txtSubId->hide();
+    txtSubName = kit::lineEdit(QStringLiteral("txtSubName"), subjects);
+    shownOnly(txtSubName);
+    txtCourDur = kit::lineEdit(QStringLiteral("txtCourDur"), subjects);
+    txtCourDur->hide();
+    txt_rate = kit::lineEdit(QStringLiteral("txt_rate"), subjects);
+    txt_rate->setMaxLength(12);
+    shownOnly(txt_rate);
+    txtDiscount = kit::lineEdit(QStringLiteral("txtDiscount"), subjects);
+    txtNetAmt = kit::lineEdit(QStringLiteral("txtNetAmt"), subjects);
+    shownOnly(txtNetAmt);
+    txtRecAmt = kit::lineEdit(QStringLiteral("txtRecAmt"), subjects);
+    txtNarration = kit::lineEdit(QStringLiteral("txtNarration"), subjects);
+    ChkInactive = new QCheckBox(QStringLiteral("INACTIVE"), subjects);
+    ChkInactive->setObjectName(QStringLiteral("ChkInactive"));
+    txtEditRow = kit::lineEdit(QStringLiteral("txtEditRow"), subjects);
+    txtEditRow->hide();
+    cmd_ADD_1
+        = kit::pushButton(QStringLiteral("cmd_ADD_1"), QStringLiteral("&Add"), subjects, kButtonWidth, true);
+    cmd_Delete_2 = kit::pushButton(
+        QStringLiteral("cmd_Delete_2"), QStringLiteral("&Delete"), subjects, kButtonWidth, true);
+    for (QLineEdit *box : {txt_rate, txtDiscount, txtNetAmt, txtRecAmt})
+        box->setAlignment(Qt::AlignRight);
+
+    sub->addWidget(cmdFindsubject, 0, 0);
+    sub->addWidget(kit::buddyLabel(QStringLiteral("Course"), nullptr, subjects), 0, 1);
+    sub->addWidget(txtCourse, 0, 2);
+    sub->addWidget(kit::buddyLabel(QStringLiteral("Subject Name "), nullptr, subjects), 0, 3);
+    sub->addWidget(txtSubName, 0, 4, 1, 3);
+    sub->addWidget(kit::buddyLabel(QStringLiteral("Amount"), nullptr, subjects), 1, 1);
+    sub->addWidget(txt_rate, 1, 2);
+    sub->addWidget(kit::buddyLabel(QStringLiteral("Discount"), nullptr, subjects), 1, 3);
+    sub->addWidget(txtDiscount, 1, 4);
+    sub->addWidget(kit::buddyLabel(QStringLiteral("Net Amount"), nullptr, subjects), 1, 5);
+    sub->addWidget(txtNetAmt, 1, 6);
+    sub->addWidget(ChkInactive, 1, 0);
+    sub->addWidget(kit::buddyLabel(QStringLiteral("Narration :"), nullptr, subjects), 2, 1);
+    sub->addWidget(txtNarration, 2, 2, 1, 3);
+    sub->addWidget(kit::buddyLabel(QStringLiteral("Rec. Amount"), nullptr, subjects), 2, 5);
+    sub->addWidget(txtRecAmt, 2, 6);
+    auto *lineButtons = new QHBoxLayout;
+    lineButtons->addStretch(1);
+    lineButtons->addWidget(cmd_ADD_1);
+    lineButtons->addWidget(cmd_Delete_2);
+    sub->addLayout(lineButtons, 3, 0, 1, 7);
+    sub->setColumnStretch(2, 2);
+    sub->setColumnStretch(4, 2);
+    sub->setColumnStretch(6, 1);
+    MshSubject = new ui::Grid(subjects);
+    MshSubject->setObjectName(QStringLiteral("MshSubject"));
+    MshSubject->setMinimumHeight(110);
+    sub->addWidget(MshSubject, 4, 0, 1, 7);
+    sub->setRowStretch(4, 1);
+    page->addWidget(subjects, 1);
+
+    // Totals and buttons.
+    auto *totals = new QHBoxLayout;
+    txtTotAmount = bound("txtTotAmount", "TotAmt");
+    txtReceive = bound("txtReceive", "CashReceive");
+    txtBalance = bound("txtBalance", "CashReceive");
+    const std::pair<const char *, QLineEdit *> totalBoxes[]
+        = {{"Total Amount", txtTotAmount}, {"Cash Receive", txtReceive}, {"Balance Amount:", txtBalance}};
+    for (const auto &[caption, box] : totalBoxes) {
+        shownOnly(box);
+        box->setFocusPolicy(Qt::NoFocus);
+        box->setAlignment(Qt::AlignRight);
+        totals->addWidget(kit::buddyLabel(QString::fromLatin1(caption), nullptr, Frame1));
+        totals->addWidget(box, 1);
+    }
+    page->addLayout(totals);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    const kit::ButtonRow row(buttons, Frame1, kButtonWidth, true);
+    cmdSave = row.add(QStringLiteral("cmdSave"), QStringLiteral("&SAVE"));
+    cmdCancel = row.add(QStringLiteral("cmdCancel"), QStringLiteral("&NEW"));
+    cmdDelete = row.add(QStringLiteral("cmdDelete"), QStringLiteral("&DELETE"));
+    cmdPrint = row.add(QStringLiteral("cmdPrint"), QStringLiteral("&PRINT"));
+    cmdExit = row.add(QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
+    page->addLayout(buttons);
+    SSTab1->addTab(Frame1, QStringLiteral("APPLICATION DATA"));
+
+    // ---- Tab 1: search.
+    auto *Frame3 = new ui::Frame(SSTab1);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    auto *search = new QVBoxLayout(Frame3);
+    auto *criteria = new QHBoxLayout;
+    criteria->addWidget(kit::buddyLabel(QStringLiteral("Search Criteria"), nullptr, Frame3));
+    cmb_s_cri = new QComboBox(Frame3);
+    cmb_s_cri->setObjectName(QStringLiteral("cmb_s_cri"));
+    criteria->addWidget(cmb_s_cri);
+    criteria->addWidget(kit::buddyLabel(QStringLiteral("Search Value "), nullptr, Frame3));
+    txt_s_value = kit::lineEdit(QStringLiteral("txt_s_value"), Frame3);
+    criteria->addWidget(txt_s_value, 1);
+    DTPicker1 = new ui::DatePicker(Frame3);
+    DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
+    criteria->addWidget(DTPicker1);
+    search->addLayout(criteria);
+    Msh = new ui::Grid(Frame3);
+    Msh->setObjectName(QStringLiteral("Msh"));
+    search->addWidget(Msh, 1);
+    auto *searchButtons = new QHBoxLayout;
+    searchButtons->addStretch(1);
+    cmdPrintStuRecord = kit::pushButton(
+        QStringLiteral("cmdPrintStuRecord"), QStringLiteral("&PRINT"), Frame3, kButtonWidth, true);
+    searchButtons->addWidget(cmdPrintStuRecord);
+    search->addLayout(searchButtons);
+    SSTab1->addTab(Frame3, QStringLiteral("SEARCH"));
+
+    kit::tabOrder({dtpDate, txtStuNm, txtfathNm, mskNIC, txtICAPReg, txtMailAdd, txtEmail, txtConRes, txtoff,
+        txtCellNo, txtAuditFirm, txtLastEduQua, txtModules, cboSession, cmbAtoZ, txtExamAtt, txtRegfee,
+        cmdFindsubject, txtDiscount, txtNarration, txtRecAmt, ChkInactive, cmd_ADD_1, cmd_Delete_2,
+        MshSubject, cmdSave, cmdCancel, cmdDelete, cmdPrint, cmdExit});
+    kit::tabOrder({cmb_s_cri, txt_s_value, DTPicker1, Msh, cmdPrintStuRecord});
+}
+
+void frmOruApplication::setKeyRules()
+{
+    for (QWidget *box :
+        std::initializer_list<QWidget *> {txtStuNm, txtfathNm, txtICAPReg, txtCellNo, txtConRes, txtoff,
+            txtEmail, txtMailAdd, txtLastEduQua, txtAuditFirm, txtExamAtt, txtModules, mskNIC, txt_s_value})
+        ui::keys(box).upperCase().enterMovesNext();
+    ui::keys(txtNarration).upperCase().onEnter([this] { txtRecAmt->setFocus(Qt::OtherFocusReason); });
+    const QString numbers = QStringLiteral("[0-9 .]");
+    ui::keys(txtDiscount).dropBlanks().once(QStringLiteral(".")).pattern(numbers).onEnter([this] {
+        txtNarration->setFocus(Qt::OtherFocusReason);
+    });
+    ui::keys(txtRecAmt).dropBlanks().once(QStringLiteral(".")).pattern(numbers).onEnter([this] {
+        cmd_ADD_1->setFocus(Qt::OtherFocusReason);
+    });
+    ui::keys(txtRegfee).dropBlanks().once(QStringLiteral(".")).pattern(numbers).enterMovesNext();
+    for (QWidget *w : std::initializer_list<QWidget *> {cboSession, cmbAtoZ, dtpDate})
+        ui::keys(w).enterMovesNext();
+    const auto toList = [this] { Msh->setFocus(Qt::OtherFocusReason); };
+    ui::keys(txt_s_value).onKey(Qt::Key_Up, toList).onKey(Qt::Key_Down, toList);
+}
+
+void frmOruApplication::connectHandlers()
+{
+    common::on(cmdFindsubject, &QPushButton::clicked, this, [this](auto &&...) { cmdFindsubject_Click(); });
+    common::on(cmd_ADD_1, &QPushButton::clicked, this, [this](auto &&...) { cmd_ADD_1_Click(); });
+    common::on(cmd_Delete_2, &QPushButton::clicked, this, [this](auto &&...) { cmd_Delete_2_Click(); });
+    common::on(MshSubject, &ui::Grid::cellDoubleClicked, this, [this](auto &&...) { MshSubject_DblClick(); });
+    common::on(txtDiscount, &QLineEdit::textEdited, this, [this](auto &&...) { txtDiscount_Change(); });
+    common::on(txtRecAmt, &QLineEdit::textEdited, this, [this](auto &&...) { txtRecAmt_Change(); });
+    common::on(txt_rate, &QLineEdit::textEdited, this, [this](auto &&...) { recomputeNet(); });
+    common::on(cmdCancel, &QPushButton::clicked, this, [this](auto &&...) { ClearAll(); });
+    common::on(cmdSave, &QPushButton::clicked, this, [this](auto &&...) { cmdSave_Click(); });
+    common::on(cmdDelete, &QPushButton::clicked, this, [this](auto &&...) { cmdDelete_Click(); });
+    common::on(cmdPrint, &QPushButton::clicked, this, [this](auto &&...) { cmdPrint_Click(); });
+    common::on(
+        cmdPrintStuRecord, &QPushButton::clicked, this, [this](auto &&...) { cmdPrintStuRecord_Click(); });
+    common::on(cmdExit, &QPushButton::clicked, this, [this](auto &&...) { unload(); });
+    common::on(Msh, &ui::Grid::cellDoubleClicked, this, [this](auto &&...) { Msh_DblClick(); });
+    common::on(cmb_s_cri, &QComboBox::currentTextChanged, this, [this](auto &&...) { cmb_s_cri_Change(); });
+    common::on(txt_s_value, &QLineEdit::textChanged, this, [this](auto &&...) { FillGrid(); });
+    common::on(DTPicker1, &QDateEdit::dateChanged, this, [this](auto &&...) { FillGrid(); });
+}
