@@ -4,6 +4,7 @@
 //   build/bench/bench/bench_accounts [rounds]
 #include "accounts/chart.h"
 #include "accounts/frmAccount.h"
+#include "app/startup.h"
 #include "common/errors.h"
 #include "common/globals.h"
 #include "common/window.h"
@@ -49,6 +50,7 @@ int seed(db::Connection &conn)
 
 int main(int argc, char **argv)
 {
+    app::registerStorage();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     common::Application app(argc, argv);

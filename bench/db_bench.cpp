@@ -2,6 +2,7 @@
 // the bare SQLite C API in the same run, on the same server files.
 //   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DORU_TESTS=OFF
 //   cmake --build build/bench --target bench_db && build/bench/bench/bench_db
+#include "app/startup.h"
 #include "platform/db/db.h"
 
 #include <QTemporaryDir>
@@ -56,6 +57,7 @@ struct Line {
 
 int main()
 {
+    app::registerStorage();
     QTemporaryDir tmp;
     const QString server = tmp.path() + QStringLiteral("/srv");
     const QString password = QStringLiteral("Bench-Pass-1");

@@ -5,6 +5,7 @@
 //
 //   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release && cmake --build build/bench --target bench_report
 //   build/bench/bench/bench_report [rows]
+#include "app/startup.h"
 #include "platform/report/report.h"
 
 #include <QCoreApplication>
@@ -101,6 +102,7 @@ long peakKb()
 
 int main(int argc, char **argv)
 {
+    app::registerStorage();
     QCoreApplication app(argc, argv);
     const int rows = argc > 1 ? std::max(1, atoi(argv[1])) : 100000;
     const int accounts = 50;

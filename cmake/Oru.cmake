@@ -37,6 +37,27 @@ function(oru_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
+# oru_migrations(<target> <namespace> <files>...): the subsystem's schema
+# steps (files of schema/, by name) compiled into <target> as
+# <namespace>::registerMigrations(). Every file of schema/ belongs to one
+# subsystem; src/CMakeLists.txt checks that none is left out.
+function(oru_migrations target namespace)
+  set(files "")
+  foreach(name ${ARGN})
+    list(APPEND files ${PROJECT_SOURCE_DIR}/schema/${name})
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY ORU_SCHEMA_FILES ${files})
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_migrations.cpp)
+  add_custom_command(
+    OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -DOUT=${out} "-DFILES=${files}" -DNAMESPACE=${namespace}
+            -P ${PROJECT_SOURCE_DIR}/cmake/EmbedSchema.cmake
+    DEPENDS ${files} ${PROJECT_SOURCE_DIR}/cmake/EmbedSchema.cmake
+    COMMENT "Embedding the schema steps of ${target}"
+    VERBATIM)
+  target_sources(${target} PRIVATE ${out})
+endfunction()
+
 # oru_test(<name> DEPS <targets>...): a GoogleTest executable from every .cpp of the
 # folder, run through CTest headless. Plain tests list GTest::gtest_main in DEPS;
 # tests that need a QApplication or a test server list oru_test_support (its main).

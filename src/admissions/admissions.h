@@ -3,5 +3,7 @@
 namespace admissions {
 
 void registerWindows();
+// The subsystem's schema steps, registered with the data layer (generated).
+void registerMigrations();
 
 } // namespace admissions

@@ -88,7 +88,7 @@ std::int64_t saveRecord(db::Connection &conn, Table t, const Entry &entry)
     db::Recordset rs;
     std::int64_t id = 0;
     if (entry.key.isEmpty()) {
-        id = conn.scalar(QStringLiteral("select isnull(max(%1),0) + 1 as %1 from %2").arg(key, table))
+        id = conn.scalar(QStringLiteral("select ifnull(max(%1),0) + 1 as %1 from %2").arg(key, table))
                  .toInt();
         rs.open(QStringLiteral("select * from %1 where 0 = 1").arg(table), conn);
         rs.addNew();

@@ -1,5 +1,6 @@
 #include "accounts/accounts.h"
 #include "admissions/admissions.h"
+#include "app/startup.h"
 #include "common/errors.h"
 #include "common/globals.h"
 #include "directory/directory.h"
@@ -14,6 +15,7 @@ int main(int argc, char **argv)
 {
     common::Application app(argc, argv);
     common::setAppPath(QCoreApplication::applicationDirPath());
+    app::registerStorage();
     shell::registerWindows();
     accounts::registerWindows();
     admissions::registerWindows();

@@ -1,5 +1,6 @@
 // Server administration tool: creates servers, keeps lock passwords and
 // login passwords. Exit codes: 0 done, 1 failure (message on stderr), 2 usage.
+#include "app/startup.h"
 #include "platform/db/db.h"
 
 #include <QString>
@@ -108,6 +109,7 @@ int main(int argc, char **argv)
     }
     QTextStream out(stdout);
     try {
+        app::registerStorage();
         if (command == "create") {
             if (db::server::exists(server))
                 throw db::Error(QStringLiteral("Server '%1' already exists.").arg(server));
@@ -132,13 +134,13 @@ int main(int argc, char **argv)
             db::server::setLoginPassword(server, login, password("password"));
             out << "Password of '" << login << "' changed." << Qt::endl;
         } else if (command == "lock-add") {
-            db::server::addLockPassword(server, nonEmpty(password("lock password")));
+            shell::addLockPassword(server, nonEmpty(password("lock password")));
             out << "Lock password added." << Qt::endl;
         } else if (command == "lock-clear") {
-            const int n = db::server::removeLockPasswords(server);
+            const int n = shell::removeLockPasswords(server);
             out << "Removed " << n << " lock password(s)." << Qt::endl;
         } else if (command == "lock-count") {
-            out << db::server::lockPasswordCount(server) << Qt::endl;
+            out << shell::lockPasswordCount(server) << Qt::endl;
         } else {
             return usageError("unknown command");
         }

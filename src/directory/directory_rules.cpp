@@ -31,7 +31,7 @@ QString searchColumn(const QString &criterion)
 
 std::int64_t nextRowNo(db::Connection &conn)
 {
-    return conn.scalar(QStringLiteral("select isnull(max(Row_No),0)+1 as row_no from tbl_Tele_Directory"))
+    return conn.scalar(QStringLiteral("select ifnull(max(Row_No),0)+1 as row_no from tbl_Tele_Directory"))
         .toInt();
 }
 

@@ -149,7 +149,7 @@ std::int64_t addUser(db::Connection &conn, const QString &name, const QString &d
     try {
         db::Transaction tx(conn);
         const std::int64_t rowNo
-            = conn.scalar(QStringLiteral("select isnull(max(Row_No),0)+1 as Row_no from User_Information"))
+            = conn.scalar(QStringLiteral("select ifnull(max(Row_No),0)+1 as Row_no from User_Information"))
                   .toInt();
         conn.execute(QStringLiteral("sp_addlogin ?,?,?"), {login, password, velundSystem});
         loginMade = true;

@@ -5,6 +5,7 @@
 #include "common/globals.h"
 #include "common/hooks.h"
 #include "platform/ui/keys.h"
+#include "shell/server_setup.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -70,7 +71,7 @@ void frmLocPass::cmdOK_Click()
         return;
     }
     // Lock passwords are stored hashed; the typed text never reaches SQL.
-    if (!db::checkLockPassword(*gConn, txtPassword->text())) {
+    if (!shell::checkLockPassword(*gConn, txtPassword->text())) {
         common::info(QStringLiteral("please check your password"));
         txtPassword->clear();
         txtPassword->setFocus(Qt::OtherFocusReason);

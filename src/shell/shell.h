@@ -6,6 +6,8 @@ namespace shell {
 
 // Registers every window of the shell with the window registry.
 void registerWindows();
+// The subsystem's schema steps, registered with the data layer (generated).
+void registerMigrations();
 // The program's start: creates the shared objects and shows the login window.
 void Main();
 // The menu-rights procedure itself; installed as the common ApplyMenuRights hook.

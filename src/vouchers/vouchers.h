@@ -5,5 +5,7 @@ namespace vouchers {
 
 // Registers frmCP, frmCR, frmBP, frmBR and frmJV with the window registry.
 void registerWindows();
+// The subsystem's schema steps, registered with the data layer (generated).
+void registerMigrations();
 
 } // namespace vouchers

@@ -1,6 +1,7 @@
 #include "accounts/chart.h"
 #include "accounts/picker_fixture.h"
 #include "platform/ui/treeview.h"
+#include "shell/server_setup.h"
 #include "shell/shell.h"
 
 #include <QCheckBox>
@@ -199,7 +200,7 @@ TEST_F(PickerTest, AddAccountsOpensTheChartInLookupModeAndTheNewAccountCanBePick
 {
     accounts::registerChartWindow();
     shell::registerWindows();
-    db::server::addLockPassword(serverPath(), QStringLiteral("abc123"));
+    shell::addLockPassword(serverPath(), QStringLiteral("abc123"));
 
     Caller *a = showCaller("frmCallerA");
     a->ask(QString());

@@ -1,4 +1,5 @@
 #include "shell/fixture.h"
+#include "shell/server_setup.h"
 
 #include "common/globals.h"
 
@@ -12,7 +13,7 @@ protected:
     void SetUp() override
     {
         ShellTest::SetUp();
-        db::server::addLockPassword(serverPath(), QStringLiteral("Key12"));
+        shell::addLockPassword(serverPath(), QStringLiteral("Key12"));
         registerStub(QStringLiteral("frmRemoveData"));
         openMain();
     }

@@ -2,7 +2,8 @@
 // Embedded database server and client-side data access.
 //
 // A "server" is a folder holding master.db (server logins, settings) and one
-// file per database (ORU.db holds the program's tables). Connection and
+// file per database (the program's database, named at start-up, holds its
+// tables). Connection and
 // Recordset give the surface the windows were written against: connection
 // properties, Open/Close/State/Execute, and client-side recordsets with
 // RecordCount, EOF/BOF, Move*, Fields by name or index, AddNew and Update.
@@ -252,6 +253,18 @@ private:
 
 class Transaction;
 
+// A numbered schema step (schema/NNN_name.sql). Each subsystem registers its
+// own at start-up; together they must number 1, 2, 3... without a gap, which
+// every open checks before it applies the steps a database lacks.
+struct Migration {
+    int version;
+    const char *file;
+    const char *sql;
+};
+// Registering the same step twice is harmless; another file under a number
+// already registered throws.
+void registerMigrations(const std::vector<Migration> &list);
+
 // A server-side procedure callable by name through Connection::execute.
 // Returns the number of rows affected.
 using Procedure = std::function<std::int64_t(Connection &, const Params &args)>;
@@ -338,10 +351,23 @@ QString dataRoot();
 QString resolve(const QString &serverName);
 bool exists(const QString &serverName);
 
-// Creates the server folder with master.db, the database "ORU" with the
-// current schema and every menu right granted, and the "sa" login
-// (sysadmin). Throws when it exists.
+// What the program puts in a new server, registered at start-up: the name
+// of its database (made with the registered migrations) and steps that fill
+// rows of it (each gets a connection to that database as administrator).
+void setProgramDatabase(const QString &name);
+QString programDatabase(); // throws when none is registered
+using Seed = std::function<void(Connection &)>;
+void addSeed(Seed seed);
+
+// Creates the server folder with master.db, the program database with the
+// current schema and its seeds, and the "sa" login (sysadmin). Throws when
+// it exists.
 void create(const QString &serverName, const QString &saPassword, HashCost cost = HashCost::Interactive);
+
+// Opens a database of a server as its administrator, without a login: for
+// the administration tool, where the folder's file permissions are the
+// access control. An empty name is the program database.
+void openForAdministration(Connection &conn, const QString &serverName, const QString &database = {});
 
 // Password of a login, set without knowing the old one.
 void setLoginPassword(const QString &serverName, const QString &login, const QString &password);
@@ -353,17 +379,16 @@ struct LoginInfo {
 };
 std::vector<LoginInfo> logins(const QString &serverName); // ordered by name
 
-// Lock passwords (table LctPswd of ORU), stored hashed.
-void addLockPassword(const QString &serverName, const QString &password);
-int removeLockPasswords(const QString &serverName); // removes all; returns how many
-int lockPasswordCount(const QString &serverName);
+// A password hash for rows of the program's own (letter case ignored), at
+// the hash cost of the connection's server.
+QString hashPassword(Connection &conn, const QString &password);
 
 } // namespace server
 
-// True when `typed` is one of the lock passwords (letter case ignored).
-bool checkLockPassword(Connection &conn, const QString &typed);
+// True when `typed` is the password of `hash` (letter case ignored).
+bool verifyPassword(const QString &hash, const QString &typed);
 
-// The schema version the build knows, and the one a database has.
+// The schema version of the registered migrations, and the one a database has.
 int schemaVersion();
 int databaseVersion(Connection &conn);
 

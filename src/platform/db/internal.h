@@ -4,8 +4,6 @@
 #include "platform/db/db.h"
 #include "platform/db/schema.h"
 
-#include <QHash>
-
 #include <sqlite3.h>
 
 #include <memory>
@@ -23,6 +21,18 @@ public:
 
 namespace db::detail {
 
+// ---- SQLite handles (sqlite.cpp)
+
+struct CloseDatabase {
+    void operator()(sqlite3 *h) const { sqlite3_close_v2(h); }
+};
+struct FinalizeStatement {
+    void operator()(sqlite3_stmt *s) const { sqlite3_finalize(s); }
+};
+// An open database file; closing waits for statements still alive (close_v2).
+using DatabaseHandle = std::unique_ptr<sqlite3, CloseDatabase>;
+using StatementHandle = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
 // Throws BusyError or DiskFullError for those result codes; returns otherwise.
 void raiseKnown(int rc);
 // Throws db::Error with SQLite's message for the handle (BusyError or
@@ -34,9 +44,23 @@ inline void check(int rc, sqlite3 *h)
         fail(h);
 }
 
-// The statement in SQLite's dialect: T-SQL's isnull(), left(), right() and
-// "Delete Table Where" made to parse.
-QString dialect(const QString &sql);
+// Opens a database file of a server with the layer's settings (WAL, busy
+// timeout, functions). Never creates the file unless `create`.
+DatabaseHandle openFile(const QString &path, bool create);
+void exec(sqlite3 *h, const char *sql);
+void exec(sqlite3 *h, const QString &sql, const Params &params);
+// First column of the first row, or Null.
+Value scalar(sqlite3 *h, const QString &sql, const Params &params = {});
+// One statement, prepared as written (throws on an error or an empty text).
+StatementHandle prepare(sqlite3 *h, const QString &sql);
+// Binds every parameter as it is; the count must match.
+void bindParams(sqlite3_stmt *s, const Params &params);
+
+// ---- SQL functions every connection gets (functions.cpp)
+
+void registerFunctions(sqlite3 *h);
+
+// ---- storage rules (storage.cpp)
 
 // Storage rule and defined size of a declared column type.
 Type kindOf(const QString &declType, int *definedSize);
@@ -51,15 +75,8 @@ Value convertFor(Type kind, int definedSize, const Value &v, const QString &tabl
 void bind(sqlite3_stmt *s, int index, const Value &v, bool stable = false);
 // A result value read by the kind of its column.
 Value read(sqlite3_stmt *s, int column, Type kind);
-
-// Opens a database file of a server with the layer's settings (WAL, busy
-// timeout, functions). Never creates the file unless `create`.
-sqlite3 *openFile(const QString &path, bool create);
-void closeFile(sqlite3 *h);
-void exec(sqlite3 *h, const char *sql);
-void exec(sqlite3 *h, const QString &sql, const Params &params);
-// First column of the first row, or Null.
-Value scalar(sqlite3 *h, const QString &sql, const Params &params = {});
+// The first column of the current row, read by its declared type.
+Value readDeclared(sqlite3_stmt *s, int column);
 
 // The storage rule of the column each '?' of a statement meets (Null: none
 // known); empty when no parameter meets a typed column (params.cpp).
@@ -69,32 +86,33 @@ struct ParamRule {
 };
 std::vector<ParamRule> paramRules(sqlite3 *db, const QString &sql);
 
-// A prepared statement of the connection (its cache, or prepared now with
-// the text in SQLite's dialect), and giving it back. `rules` may be null.
-sqlite3_stmt *takeStatement(Connection &conn, const QString &sql, std::vector<ParamRule> *rules);
-void returnStatement(
-    Connection &conn, const QString &sql, sqlite3_stmt *stmt, std::vector<ParamRule> &&rules = {});
+// ---- the statement cache of a session (statements.cpp)
 
-// A statement taken from a connection's cache, given back on destruction.
+class SqliteSession;
+
+// A statement taken from a session's cache, given back on destruction.
 class CachedStatement {
 public:
-    CachedStatement(Connection &conn, const QString &sql);
+    CachedStatement(SqliteSession &session, const QString &sql);
     ~CachedStatement();
     CachedStatement(const CachedStatement &) = delete;
     CachedStatement &operator=(const CachedStatement &) = delete;
-    sqlite3_stmt *get() const { return m_stmt; }
+    sqlite3_stmt *get() const { return m_stmt.get(); }
     // Binds every parameter (the count must match), each converted by the
     // storage rule of the column it meets.
     void bindAll(const Params &params);
 
 private:
-    Connection &m_conn;
+    SqliteSession &m_session;
     QString m_sql;
-    sqlite3_stmt *m_stmt = nullptr;
+    StatementHandle m_stmt;
     std::vector<ParamRule> m_rules;
 };
 
-// Server side: logins, procedures, migrations (server.cpp).
+[[noreturn]] void closedError();
+
+// ---- server side (server.cpp, passwords.cpp, procedures.cpp)
+
 struct Login {
     QString name;
     QString database;
@@ -106,15 +124,27 @@ Login checkLogin(sqlite3 *master, const QString &name, const QString &password);
 QString databaseFile(sqlite3 *master, const QString &serverPath, const QString &database);
 bool isDatabaseUser(sqlite3 *db, const QString &login);
 bool isSysadmin(sqlite3 *master, const QString &login);
-// Brings the program's database to the build's schema version.
+// Brings a database to the schema version of the registered migrations.
 void upgrade(sqlite3 *db);
+
+// Password hashes (Argon2id of the upper-cased text) at the server's cost.
+QString hashPassword(const QString &password, server::HashCost cost);
+bool verifyPassword(const QString &hash, const QString &password);
+server::HashCost serverCost(sqlite3 *master);
+// A hash of no password, for a login that does not exist.
+QString dummyHash(server::HashCost cost);
+
 // Runs a procedure call when `sql` is one ("exec sp_x ?, 'a', 1");
 // returns false when the text names no registered procedure.
 bool runProcedure(Connection &conn, const QString &sql, const Params &params, std::int64_t *affected);
+// The server's own procedures (login administration).
+std::vector<std::pair<QString, Procedure>> loginProcedures();
 
 // Session identity of an open connection: recordsets opened on one session
 // refuse to write through a connection that has been closed or reopened.
 using SessionToken = std::shared_ptr<int>;
 SessionToken session(const Connection &conn);
+
+QString now(); // local time as ISO text, for the create dates of logins
 
 } // namespace db::detail

@@ -1,23 +1,23 @@
 #pragma once
-// Numbered migrations from schema/NNN_name.sql, compiled into the library and
-// applied in order; PRAGMA user_version holds the last one applied.
+// Applying numbered migrations (registered with db::registerMigrations)
+// in order; PRAGMA user_version holds the last one applied.
+#include "platform/db/db.h"
+
 #include <vector>
 
 struct sqlite3;
 
 namespace db::schema {
 
-struct Migration {
-    int version;
-    const char *file;
-    const char *sql;
-};
+using Migration = db::Migration;
 
-const std::vector<Migration> &migrations();
+// Every registered migration, by version.
+std::vector<Migration> migrations();
 
 // Applies, in one write transaction, every migration of `list` above the
 // database's user_version and sets user_version to the last. Throws when
-// the database is newer than the list, or a step fails (nothing applied).
+// the numbers of `list` do not run 1, 2, 3... without a gap, when the
+// database is newer than the list, or when a step fails (nothing applied).
 // A step must not hold VACUUM or PRAGMA journal_mode (not allowed inside a
 // transaction).
 void migrate(sqlite3 *db, const std::vector<Migration> &list);

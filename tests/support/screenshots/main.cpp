@@ -1,11 +1,9 @@
 // The screenshots program: pictures of the windows for a look by eye, written
 // into the folder ORU_SCREENSHOTS names. Not a test: it asserts nothing.
-#include "common/errors.h"
-#include "support/dialogscript.h"
+#include "support/testmain.h"
 
+#include <QByteArray>
 #include <QDir>
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 
@@ -20,9 +18,5 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    common::Application app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);
-    DialogScript::installFailingDefault();
-    return RUN_ALL_TESTS();
+    return runTests(argc, argv);
 }

@@ -1,5 +1,6 @@
 // Pictures of the shell's windows for a look by eye.
 #include "shell/fixture.h"
+#include "shell/server_setup.h"
 #include "support/screenshots/screenshots.h"
 
 #include "common/globals.h"
@@ -41,7 +42,7 @@ TEST_F(ShellScreenshots, LoginMainWindowGateAndRights)
     save(registrations, "menu.png");
     registrations->hide();
 
-    db::server::addLockPassword(serverPath(), QStringLiteral("Key12"));
+    shell::addLockPassword(serverPath(), QStringLiteral("Key12"));
     trigger("mnuSetMenu");
     save(main(), "gate.png");
     auto *box = findControl<QLineEdit>(common::windows::ifLoaded("frmLocPass"), "txtPassword");

@@ -1,0 +1,48 @@
+#pragma once
+// The state behind a Connection, for the layer's files that work on it
+// (the connection, transactions, administration).
+#include "platform/db/engine.h"
+#include "platform/db/internal.h"
+
+namespace db {
+
+struct Connection::Impl {
+    std::vector<std::pair<QString, QString>> properties;
+    std::unique_ptr<engine::Session> session; // null while closed
+    QString serverPath;
+    QString database;
+    detail::Login login;
+    int depth = 0; // open Transaction guards
+    int savepointSeq = 0;
+    detail::SessionToken token;
+
+    void opened(std::unique_ptr<engine::Session> s, const QString &path, const QString &name,
+        const detail::Login &who)
+    {
+        session = std::move(s);
+        serverPath = path;
+        database = name;
+        login = who;
+        depth = 0;
+        token = std::make_shared<int>(0);
+    }
+};
+
+namespace detail {
+
+struct Access {
+    static Connection::Impl &impl(Connection &c) { return *c.d; }
+    static const Connection::Impl &impl(const Connection &c) { return *c.d; }
+};
+
+// The open session of a connection (throws when closed).
+inline engine::Session &engineOf(Connection &c)
+{
+    auto &s = Access::impl(c).session;
+    if (!s)
+        closedError();
+    return *s;
+}
+
+} // namespace detail
+} // namespace db

@@ -1,0 +1,192 @@
+// The server's own procedures: logins, database users and the sysadmin role.
+#include "platform/db/internal.h"
+
+namespace db::detail {
+
+namespace {
+
+// ---- argument helpers
+
+bool argNull(const Params &a, size_t i)
+{
+    return i >= a.size() || a[i].isNull();
+}
+QString argText(const Params &a, size_t i)
+{
+    return argNull(a, i) ? QString() : a[i].toString().trimmed();
+}
+
+[[noreturn]] void noPermission()
+{
+    throw Error(QStringLiteral("User does not have permission to perform this action."));
+}
+
+[[noreturn]] void notALogin(const QString &name)
+{
+    throw Error(QStringLiteral("'%1' is not a valid login or you do not have permission.").arg(name));
+}
+
+void requireSysadmin(Connection &conn)
+{
+    if (!conn.isSysadmin())
+        noPermission();
+}
+
+QString requiredName(const Params &a, size_t i, const char *proc, const char *param)
+{
+    const QString name = argText(a, i);
+    if (name.isEmpty())
+        throw Error(QStringLiteral("Procedure '%1' expects parameter '%2', which was not supplied.")
+                        .arg(QLatin1String(proc), QLatin1String(param)));
+    for (QChar c : name)
+        if (c.unicode() < 32 || c == u'\\')
+            throw Error(
+                QStringLiteral("'%1' is not a valid name because it contains invalid characters.").arg(name));
+    if (name.size() > 128)
+        throw Error(
+            QStringLiteral("'%1' is not a valid name because it is longer than 128 characters.").arg(name));
+    return name;
+}
+
+// The login as the server spells it, or empty.
+QString findLogin(sqlite3 *master, const QString &name)
+{
+    return scalar(master, QStringLiteral("SELECT name FROM syslogins WHERE name = ?"), {name}).toString();
+}
+
+std::int64_t spAddLogin(Connection &conn, const Params &a)
+{
+    requireSysadmin(conn);
+    const QString name = requiredName(a, 0, "sp_addlogin", "@loginame");
+    sqlite3 *m = conn.masterHandle();
+    if (!findLogin(m, name).isEmpty())
+        throw Error(QStringLiteral("The login '%1' already exists.").arg(name));
+    const QString password = argNull(a, 1) ? QString() : a[1].toString();
+    QString database = argText(a, 2);
+    if (database.isEmpty())
+        database = QStringLiteral("master");
+    const QString hash = hashPassword(password, serverCost(m));
+    exec(m, QStringLiteral("INSERT INTO syslogins VALUES (?, ?, ?, ?)"), {name, hash, database, now()});
+    return 1;
+}
+
+std::int64_t spAddUser(Connection &conn, const Params &a)
+{
+    requireSysadmin(conn);
+    const QString given = requiredName(a, 0, "sp_adduser", "@loginame");
+    const QString login = findLogin(conn.masterHandle(), given);
+    if (login.isEmpty())
+        notALogin(given);
+    QString user = argText(a, 1);
+    if (user.isEmpty())
+        user = login;
+    sqlite3 *db = conn.handle();
+    isDatabaseUser(db, login); // makes sure sysusers exists
+    if (!scalar(db, QStringLiteral("SELECT 1 FROM sysusers WHERE name = ? OR login = ?"), {user, login})
+             .isNull())
+        throw Error(QStringLiteral("User or role '%1' already exists in the current database.").arg(user));
+    exec(db, QStringLiteral("INSERT INTO sysusers VALUES (?, ?, ?)"), {user, login, QDate::currentDate()});
+    return 1;
+}
+
+std::int64_t spAddSrvRoleMember(Connection &conn, const Params &a)
+{
+    requireSysadmin(conn);
+    const QString given = requiredName(a, 0, "sp_addsrvrolemember", "@loginame");
+    const QString role = argText(a, 1);
+    if (role.compare(QLatin1String("sysadmin"), Qt::CaseInsensitive) != 0)
+        throw Error(
+            QStringLiteral("'%1' is not a fixed server role of this server (only 'sysadmin').").arg(role));
+    sqlite3 *m = conn.masterHandle();
+    const QString login = findLogin(m, given);
+    if (login.isEmpty())
+        notALogin(given);
+    exec(m, QStringLiteral("INSERT OR IGNORE INTO sysrolemembers VALUES (?, 'sysadmin')"), {login});
+    return 1;
+}
+
+std::int64_t spPassword(Connection &conn, const Params &a)
+{
+    sqlite3 *m = conn.masterHandle();
+    const bool sysadmin = conn.isSysadmin();
+    const QString given = argNull(a, 2) ? conn.loginName() : argText(a, 2);
+    const bool self = given.compare(conn.loginName(), Qt::CaseInsensitive) == 0;
+    if (!self && !sysadmin)
+        throw Error(QStringLiteral(
+            "Only members of the sysadmin role can use the loginame option. The password was not changed."));
+    const QString login = findLogin(m, given);
+    if (login.isEmpty())
+        notALogin(given);
+    const QString oldIncorrect
+        = QStringLiteral("Old (current) password incorrect for user. The password was not changed.");
+    if (argNull(a, 0)) {
+        if (!sysadmin)
+            throw Error(oldIncorrect);
+    } else {
+        const QString hash
+            = scalar(m, QStringLiteral("SELECT password FROM syslogins WHERE name = ?"), {login}).toString();
+        if (!verifyPassword(hash, a[0].toString()))
+            throw Error(oldIncorrect);
+    }
+    const QString password = argNull(a, 1) ? QString() : a[1].toString();
+    exec(m, QStringLiteral("UPDATE syslogins SET password = ? WHERE name = ?"),
+        {hashPassword(password, serverCost(m)), login});
+    return 1;
+}
+
+std::int64_t spDropLogin(Connection &conn, const Params &a)
+{
+    requireSysadmin(conn);
+    const QString given = requiredName(a, 0, "sp_droplogin", "@loginame");
+    sqlite3 *m = conn.masterHandle();
+    const QString login = findLogin(m, given);
+    if (login.isEmpty())
+        notALogin(given);
+    if (login.compare(QLatin1String("sa"), Qt::CaseInsensitive) == 0)
+        throw Error(QStringLiteral("Cannot drop the login 'sa'."));
+    if (login.compare(conn.loginName(), Qt::CaseInsensitive) == 0)
+        throw Error(
+            QStringLiteral("Could not drop login '%1' as the user is currently logged in.").arg(login));
+    if (isDatabaseUser(conn.handle(), login))
+        throw Error(QStringLiteral("Login '%1' is aliased or mapped to a user in one or more database(s). "
+                                   "Drop the user or alias before dropping the login.")
+                        .arg(login));
+    exec(m, "BEGIN IMMEDIATE");
+    try {
+        exec(m, QStringLiteral("DELETE FROM sysrolemembers WHERE login = ?"), {login});
+        exec(m, QStringLiteral("DELETE FROM syslogins WHERE name = ?"), {login});
+        exec(m, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(m, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    return 1;
+}
+
+std::int64_t spDropUser(Connection &conn, const Params &a)
+{
+    requireSysadmin(conn);
+    const QString user = requiredName(a, 0, "sp_dropuser", "@name_in_db");
+    sqlite3 *db = conn.handle();
+    isDatabaseUser(db, user);
+    exec(db, QStringLiteral("DELETE FROM sysusers WHERE name = ?"), {user});
+    if (sqlite3_changes(db) == 0)
+        throw Error(QStringLiteral("User '%1' does not exist in the current database.").arg(user));
+    return 1;
+}
+
+} // namespace
+
+std::vector<std::pair<QString, Procedure>> loginProcedures()
+{
+    return {
+        {QStringLiteral("sp_addlogin"), spAddLogin},
+        {QStringLiteral("sp_adduser"), spAddUser},
+        {QStringLiteral("sp_addsrvrolemember"), spAddSrvRoleMember},
+        {QStringLiteral("sp_password"), spPassword},
+        {QStringLiteral("sp_droplogin"), spDropLogin},
+        {QStringLiteral("sp_dropuser"), spDropUser},
+    };
+}
+
+} // namespace db::detail
