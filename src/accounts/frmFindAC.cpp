@@ -114,7 +114,9 @@ void frmFindAC::formLoad()
         connect(area, &QMdiArea::subWindowActivated, this,
             [this](QMdiSubWindow *sub) { otherWindowActivated(sub); });
     qApp->installEventFilter(this);
-    FillGrid();
+    // Placing the window may have activated it, and the activation filled the list.
+    if (!m_listCurrent)
+        FillGrid();
 }
 
 void frmFindAC::formActivate()
@@ -126,7 +128,11 @@ void frmFindAC::formActivate()
     m_userActivating = false;
     if (asked)
         takeRequest(m_lastOther, gFindAcFilter, true);
-    FillGrid();
+    // Coming back from another window (where an account may have been
+    // added) refills the list; the activation that opens the picker does not
+    // fill it a second time.
+    if (!m_listCurrent)
+        FillGrid();
 }
 
 void frmFindAC::takeRequest(common::Window *opener, const QString &filter, bool allowAllAccounts)
@@ -187,6 +193,7 @@ void frmFindAC::otherWindowActivated(QMdiSubWindow *sub)
     if (!w || w == this)
         return;
     m_lastOther = w;
+    m_listCurrent = false;
     m_userActivating = false;
 }
 
@@ -247,6 +254,7 @@ void frmFindAC::FillGrid()
         level = QStringLiteral("acStatus='DD' ");
     OpenQuery(select + level + QStringLiteral(" and AcName Like ? ESCAPE '\\' order by AcName"),
         {db::likeContains(txtFindAC->text())});
+    m_listCurrent = true;
     common::formkit::fillList(mshSearch, *gRs);
     setGrid();
 }

@@ -62,6 +62,8 @@ private:
     QPointer<common::Window> m_lastOther;
     bool m_userActivating = false;
     bool m_picked = false;
+    // The list shows the current request and no other window was active since it was filled.
+    bool m_listCurrent = false;
     bool m_closedByUser = false; // Exit or the close box
 };
 

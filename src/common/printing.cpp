@@ -6,6 +6,8 @@
 #include "platform/report/viewer.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QPointer>
 
 namespace common {
 
@@ -40,18 +42,14 @@ void printReport(const PrintJob &job)
     report::Application app;
     std::shared_ptr<report::Report> rpt = app.openReport(reportPath(job.reportFile));
 
-    // The report reads through a connection of its own, logged on with the
-    // given credentials to the server and database the program is on.
-    if (!gConn)
+    // The report reads through the session's own connection, so it sees the
+    // work tables the session's procedures filled; the log-on is checked
+    // against the session's server without a second connection.
+    if (!gConn || gConn->state() != 1)
         throw report::Error(QStringLiteral("The program is not connected to a database server."));
-    report::LogOnInfo logOn;
-    logOn.server = gConn->property(QStringLiteral("Data Source"));
-    logOn.database = gConn->property(QStringLiteral("Initial Catalog"));
-    if (logOn.database.isEmpty())
-        logOn.database = QStringLiteral("ORU");
-    logOn.user = job.user;
-    logOn.password = job.password;
-    rpt->logOn(logOn);
+    gConn->checkLogin(job.user, job.password);
+    rpt->setDataSource(std::make_shared<report::ConnectionSource>(
+        std::shared_ptr<db::Connection>(gConn, [](db::Connection *) {})));
 
     if (job.selection)
         rpt->setRecordSelectionFormula(*job.selection);
@@ -61,17 +59,55 @@ void printReport(const PrintJob &job)
         rpt->setFormula(name, quoteFormulaText(text));
     for (const auto &[name, selection] : job.subreportSelections)
         rpt->openSubreport(name).setRecordSelectionFormula(selection);
-    // Every fault of the data or the formulas shows here, before the viewer.
-    rpt->render();
 
-    Window *viewer = windows::get(viewerName);
-    auto *control = viewer ? viewer->findChild<report::CRViewer91 *>(QStringLiteral("CRViewer91")) : nullptr;
-    if (!control)
-        throw report::Error(QStringLiteral("The report viewer is not available."));
-    viewer->setWindowTitle(QString());
-    control->setReportSource(rpt);
-    control->viewReport();
-    viewer->showWindow();
+    // Every fault of the data or the formulas shows before the first page
+    // is done, so before the viewer is touched. The first page is shown as
+    // soon as it is laid out; the rest follow while the user looks at it.
+    QPointer<Window> viewer;
+    QPointer<report::CRViewer91> control;
+    std::shared_ptr<report::Report> before;
+    auto showViewer = [&] {
+        viewer = windows::get(viewerName);
+        control = viewer ? viewer->findChild<report::CRViewer91 *>(QStringLiteral("CRViewer91")) : nullptr;
+        if (!control)
+            throw report::Error(QStringLiteral("The report viewer is not available."));
+        before = control->reportSource();
+        viewer->setWindowTitle(QString());
+        control->setReportSource(rpt);
+    };
+    QElapsedTimer sinceShown;
+    auto pageDone = [&](const std::shared_ptr<const report::Document> &doc, double done) {
+        if (!viewer) {
+            showViewer();
+            viewer->showWindow();
+            sinceShown.start();
+            return control->showProgress(doc, done);
+        }
+        if (!control || control->reportSource() != rpt)
+            return false;
+        // Events go through a few times a second: enough to page and stop.
+        if (sinceShown.elapsed() < 100)
+            return true;
+        sinceShown.restart();
+        return control->showProgress(doc, done);
+    };
+    try {
+        rpt->render(pageDone);
+    } catch (...) {
+        if (control && control->reportSource() == rpt) {
+            control->setReportSource(before);
+            control->viewReport();
+        }
+        throw;
+    }
+    if (!viewer) {
+        showViewer();
+        control->viewReport();
+        viewer->showWindow();
+        return;
+    }
+    if (control && control->reportSource() == rpt)
+        control->viewReport();
 }
 
 } // namespace common

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QMap>
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
@@ -53,6 +54,44 @@ QDate dateOf(const QString &proc, const Value &day, const Value &month, const Va
     return d;
 }
 
+// The work tables belong to the connection that fills them (temporary
+// tables), so two copies running the same report never read each other's rows.
+void createWorkTables(db::Connection &conn)
+{
+    conn.execute(QStringLiteral(
+        "Create Temp Table If Not Exists rptLedger ("
+        "LineNo INTEGER NOT NULL PRIMARY KEY, AcCode INTEGER, FromDate DATE, ToDate DATE, VouDate DATE, "
+        "VouNo INTEGER, VouStatus VARCHAR(2) COLLATE NOCASE, EntryNo INTEGER, OppAc INTEGER, "
+        "OppName VARCHAR(100) COLLATE NOCASE, ChecqNo VARCHAR(20) COLLATE NOCASE, "
+        "Naration VARCHAR(200) COLLATE NOCASE, DrAmt MONEY, CrAmt MONEY, Balance MONEY)"));
+    conn.execute(QStringLiteral(
+        "Create Temp Table If Not Exists rptTrialBalance ("
+        "AcCode INTEGER NOT NULL PRIMARY KEY, FromDate DATE, ToDate DATE, AcNodes VARCHAR(50) COLLATE "
+        "NOCASE, "
+        "AcName VARCHAR(100) COLLATE NOCASE, ControlNodes VARCHAR(50) COLLATE NOCASE, "
+        "ControlName VARCHAR(100) COLLATE NOCASE, SubNodes VARCHAR(50) COLLATE NOCASE, "
+        "SubName VARCHAR(100) COLLATE NOCASE, OpenDr MONEY NOT NULL DEFAULT 0, OpenCr MONEY NOT NULL DEFAULT "
+        "0, "
+        "DrAmt MONEY NOT NULL DEFAULT 0, CrAmt MONEY NOT NULL DEFAULT 0, CloseDr MONEY NOT NULL DEFAULT 0, "
+        "CloseCr MONEY NOT NULL DEFAULT 0, ControlDr MONEY NOT NULL DEFAULT 0, ControlCr MONEY NOT NULL "
+        "DEFAULT 0, "
+        "ControlFirst INTEGER NOT NULL DEFAULT 0)"));
+    conn.execute(QStringLiteral(
+        "Create Temp Table If Not Exists rptStudentDetail ("
+        "LineNo INTEGER NOT NULL PRIMARY KEY, SessionID INTEGER, SessionName VARCHAR(100) COLLATE NOCASE, "
+        "CourseID INTEGER, CourseName VARCHAR(100) COLLATE NOCASE, SubID INTEGER, "
+        "SubName VARCHAR(100) COLLATE NOCASE, AppID INTEGER, RegNo VARCHAR(50) COLLATE NOCASE, "
+        "StuName VARCHAR(100) COLLATE NOCASE, FatherName VARCHAR(100) COLLATE NOCASE, "
+        "CellNo VARCHAR(50) COLLATE NOCASE, CusCode INTEGER, NetAmount MONEY NOT NULL DEFAULT 0, "
+        "RecAmount MONEY NOT NULL DEFAULT 0, FeeReceived MONEY NOT NULL DEFAULT 0, "
+        "Received MONEY NOT NULL DEFAULT 0, Balance MONEY NOT NULL DEFAULT 0, inactive VARCHAR(1) COLLATE "
+        "NOCASE)"));
+}
+
+// Carry-forward rows move no money: the books and trial balances leave them
+// out (the fee figures still count them).
+const QString notCarryForward = QStringLiteral("ifnull(VouStatus, '') <> 'CF'");
+
 // The account's balance before `from`: its opening balance and every posting dated earlier.
 Money balanceBefore(db::Connection &conn, std::int64_t account, QDate from)
 {
@@ -60,81 +99,74 @@ Money balanceBefore(db::Connection &conn, std::int64_t account, QDate from)
         = conn.scalar(QStringLiteral("Select OpenBal From Accounts Where RowID = ?"), {account}).toMoney();
     const Money earlier
         = conn.scalar(QStringLiteral("Select money(ifnull(sum(DrAmt), 0) - ifnull(sum(CrAmt), 0)) "
-                                     "From DetJV Where AcCode = ? And VouDate < ?"),
+                                     "From DetJV Where AcCode = ? And VouDate < ? And ")
+                      + notCarryForward,
                   {account, from})
               .toMoney();
     return opening + earlier;
 }
 
-struct LedgerLine {
-    QDate date;
-    Value vouNo, vouStatus, entryNo, oppAc;
-    QString oppName, cheque, narration;
-    Money dr, cr;
-};
-
 std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to, bool perPosting)
 {
+    createWorkTables(conn);
     db::Transaction tx(conn);
     conn.execute(QStringLiteral("Delete From rptLedger"));
+    const Money opening = balanceBefore(conn, account, from);
+    conn.execute(QStringLiteral("Insert Into rptLedger (LineNo, AcCode, FromDate, ToDate, VouDate, Naration, "
+                                "DrAmt, CrAmt, Balance) Values (0, ?, ?, ?, ?, 'Opening Balance', 0, 0, ?)"),
+        {account, from, to, from, opening});
 
-    db::Recordset rs;
-    rs.open(QStringLiteral("Select d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, d.CrAc, a.AcName, d.ChecqNo, "
-                           "d.Naration, d.DrAmt, d.CrAmt "
-                           "From DetJV d Left Join Accounts a On a.RowID = d.CrAc "
-                           "Where d.AcCode = ? And d.VouDate Between ? And ? "
-                           "Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid"),
-        conn, {account, from, to});
-
-    std::vector<LedgerLine> lines;
-    for (; !rs.eof(); rs.moveNext()) {
-        LedgerLine l;
-        l.date = rs.fields(0).toDate();
-        l.vouNo = rs.fields(1).value();
-        l.vouStatus = rs.fields(2).value();
-        l.entryNo = rs.fields(3).value();
-        l.oppAc = rs.fields(4).value();
-        l.oppName = rs.fields(5).toString();
-        l.cheque = rs.fields(6).toString();
-        l.narration = rs.fields(7).toString();
-        l.dr = rs.fields(8).toMoney();
-        l.cr = rs.fields(9).toMoney();
-        LedgerLine *last = lines.empty() ? nullptr : &lines.back();
-        if (!perPosting && last && last->date == l.date && last->vouNo == l.vouNo
-            && last->vouStatus == l.vouStatus) {
-            // One line per voucher: its postings to the account added up.
-            last->dr += l.dr;
-            last->cr += l.cr;
-            if (!(last->oppAc == l.oppAc)) {
-                last->oppAc = Value();
-                last->oppName = QStringLiteral("(several accounts)");
-            }
-            if (last->narration.isEmpty())
-                last->narration = l.narration;
-            if (last->cheque.isEmpty())
-                last->cheque = l.cheque;
-            continue;
-        }
-        lines.push_back(l);
-    }
-
+    // The lines are written by one statement, the running balance after each
+    // line taken in the ledger's order.
+    const QString postings = QStringLiteral(
+        "From DetJV d Where d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF'");
     const QString insert = QStringLiteral(
         "Insert Into rptLedger (LineNo, AcCode, FromDate, ToDate, VouDate, VouNo, VouStatus, EntryNo, OppAc, "
-        "OppName, ChecqNo, Naration, DrAmt, CrAmt, Balance) Values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-    Money balance = balanceBefore(conn, account, from);
-    conn.execute(insert,
-        {0, account, from, to, from, Value(), Value(), Value(), Value(), Value(), Value(),
-            QStringLiteral("Opening Balance"), Money(), Money(), balance});
-    int lineNo = 0;
-    for (const LedgerLine &l : lines) {
-        balance += l.dr - l.cr;
-        conn.execute(insert,
-            {++lineNo, account, from, to, l.date, l.vouNo, l.vouStatus, perPosting ? l.entryNo : Value(),
-                l.oppAc, l.oppName.isEmpty() ? Value() : Value(l.oppName), l.cheque, l.narration, l.dr, l.cr,
-                balance});
+        "OppName, ChecqNo, Naration, DrAmt, CrAmt, Balance) ");
+    std::int64_t lines = 0;
+    if (perPosting) {
+        lines = conn.execute(insert
+                + QStringLiteral(
+                    "Select row_number() Over w, ?, ?, ?, d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, "
+                    "d.CrAc, "
+                    "nullif(a.AcName, ''), ifnull(d.ChecqNo, ''), ifnull(d.Naration, ''), ifnull(d.DrAmt, "
+                    "0), "
+                    "ifnull(d.CrAmt, 0), ? + sum(ifnull(d.DrAmt, 0) - ifnull(d.CrAmt, 0)) Over w "
+                    "From DetJV d Left Join Accounts a On a.RowID = d.CrAc "
+                    "Where d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF' "
+                    "Window w As (Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid "
+                    "Rows Unbounded Preceding)"),
+            {account, from, to, opening, account, from, to});
+    } else {
+        // One line per voucher: its postings to the account added up; the
+        // opposite account when they all name the same one; the first
+        // narration and cheque number that are not empty.
+        const QString first = QStringLiteral(
+            "(Select ifnull(k.%1, '') From DetJV k Where k.AcCode = ? And k.VouDate = g.VouDate "
+            "And k.VouStatus = g.VouStatus And k.VouNo = g.VouNo And ifnull(k.%1, '') <> '' "
+            "Order By k.EntryNo, k.rowid Limit 1)");
+        lines = conn.execute(insert
+                + QStringLiteral(
+                    "Select row_number() Over w, ?, ?, ?, g.VouDate, g.VouNo, g.VouStatus, Null, "
+                    "g.OppAc, Case When g.Several Then '(several accounts)' Else nullif(a.AcName, '') "
+                    "End, ifnull(")
+                + first.arg(QStringLiteral("ChecqNo")) + QStringLiteral(", ''), ifnull(")
+                + first.arg(QStringLiteral("Naration"))
+                + QStringLiteral(
+                    ", ''), g.DrAmt, g.CrAmt, ? + sum(g.DrAmt - g.CrAmt) Over w "
+                    "From (Select d.VouDate, d.VouStatus, d.VouNo, "
+                    "Case When min(ifnull(d.CrAc, -1)) = max(ifnull(d.CrAc, -1)) Then min(d.CrAc) End "
+                    "As OppAc, min(ifnull(d.CrAc, -1)) <> max(ifnull(d.CrAc, -1)) As Several, "
+                    "sum(ifnull(d.DrAmt, 0)) As DrAmt, sum(ifnull(d.CrAmt, 0)) As CrAmt ")
+                + postings
+                + QStringLiteral(
+                    " Group By d.VouDate, d.VouStatus, d.VouNo) g "
+                    "Left Join Accounts a On a.RowID = g.OppAc "
+                    "Window w As (Order By g.VouDate, g.VouStatus, g.VouNo Rows Unbounded Preceding)"),
+            {account, from, to, account, account, opening, account, from, to});
     }
     tx.commit();
-    return lineNo + 1;
+    return lines + 1;
 }
 
 struct Totals {
@@ -160,6 +192,7 @@ std::int64_t detailAcLedger(db::Connection &conn, std::int64_t account, QDate fr
 
 std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withOpening)
 {
+    createWorkTables(conn);
     db::Transaction tx(conn);
     conn.execute(QStringLiteral("Delete From rptTrialBalance"));
 
@@ -183,52 +216,77 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
                 totals[it.key()].opening += it->openBal;
         }
     }
-    rs.open(QStringLiteral("Select AcCode, VouDate < ? As Before, money(ifnull(sum(DrAmt), 0)), "
-                           "money(ifnull(sum(CrAmt), 0)) From DetJV Where VouDate <= ? "
-                           "Group By AcCode, VouDate < ?"),
-        conn, {from, to, from});
+    // One pass over the posting index in account order: every column it
+    // needs is in the index, so no row of the table is read.
+    rs.open(QStringLiteral("Select AcCode, "
+                           "money(ifnull(sum(case When VouDate < ? Then DrAmt End), 0) "
+                           "- ifnull(sum(case When VouDate < ? Then CrAmt End), 0)), "
+                           "money(ifnull(sum(case When VouDate >= ? Then DrAmt End), 0)), "
+                           "money(ifnull(sum(case When VouDate >= ? Then CrAmt End), 0)) "
+                           "From DetJV Where VouDate <= ? And ")
+            + notCarryForward + QStringLiteral(" Group By AcCode"),
+        conn, {from, from, from, from, to});
     for (; !rs.eof(); rs.moveNext()) {
-        const bool before = rs.fields(1).toInt() != 0;
-        if (before && !withOpening)
+        const Money before = rs.fields(1).toMoney();
+        const Money dr = rs.fields(2).toMoney();
+        const Money cr = rs.fields(3).toMoney();
+        if (!withOpening && dr == Money() && cr == Money())
             continue;
         Totals &t = totals[rs.fields(0).toInt()];
-        if (before) {
-            t.opening += rs.fields(2).toMoney() - rs.fields(3).toMoney();
-        } else {
-            t.dr += rs.fields(2).toMoney();
-            t.cr += rs.fields(3).toMoney();
-        }
+        if (withOpening)
+            t.opening += before;
+        t.dr += dr;
+        t.cr += cr;
     }
 
-    const QString insert = QStringLiteral(
-        "Insert Into rptTrialBalance (AcCode, FromDate, ToDate, AcNodes, AcName, ControlNodes, ControlName, "
-        "SubNodes, SubName, OpenDr, OpenCr, DrAmt, CrAmt, CloseDr, CloseCr) Values "
-        "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-    auto debitOf = [](Money m) { return std::max(m, Money()); };
-    auto creditOf = [](Money m) { return std::max(-m, Money()); };
-    std::int64_t written = 0;
+    struct Row {
+        std::int64_t acCode;
+        QString nodes, name, controlNodes, controlName, subNodes, subName;
+        Money opening, dr, cr, closing;
+    };
+    std::vector<Row> out;
+    // A control's balance is the net of its accounts' balances, kept on
+    // every row of the control; one row of each control counts it in the total.
+    QHash<QString, Money> controlNet;
     for (auto it = totals.cbegin(); it != totals.cend(); ++it) {
         const Totals &t = *it;
         if (t.opening == Money() && t.dr == Money() && t.cr == Money())
             continue;
-        QString nodes, name, controlNodes, controlName, subNodes, subName;
+        Row r {it.key(), {}, {}, {}, {}, {}, {}, t.opening, t.dr, t.cr, t.opening + t.dr - t.cr};
         if (chart.contains(it.key())) {
-            nodes = chart[it.key()].nodes;
-            name = chart[it.key()].name;
-            const QStringList parts = nodes.split(u'.');
-            controlNodes = parts.value(0);
-            controlName = titleOfNodes.value(controlNodes);
+            r.nodes = chart[it.key()].nodes;
+            r.name = chart[it.key()].name;
+            const QStringList parts = r.nodes.split(u'.');
+            r.controlNodes = parts.value(0);
+            r.controlName = titleOfNodes.value(r.controlNodes);
             if (parts.size() > 1) {
-                subNodes = parts.mid(0, 2).join(u'.');
-                subName = titleOfNodes.value(subNodes);
+                r.subNodes = parts.mid(0, 2).join(u'.');
+                r.subName = titleOfNodes.value(r.subNodes);
             }
         } else {
-            name = QStringLiteral("(account %1, not in the chart of accounts)").arg(it.key());
+            r.name = QStringLiteral("(account %1, not in the chart of accounts)").arg(it.key());
         }
-        const Money closing = t.opening + t.dr - t.cr;
+        controlNet[r.controlNodes] += r.closing;
+        out.push_back(std::move(r));
+    }
+
+    const QString insert = QStringLiteral(
+        "Insert Into rptTrialBalance (AcCode, FromDate, ToDate, AcNodes, AcName, ControlNodes, ControlName, "
+        "SubNodes, SubName, OpenDr, OpenCr, DrAmt, CrAmt, CloseDr, CloseCr, ControlDr, ControlCr, "
+        "ControlFirst) "
+        "Values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    auto debitOf = [](Money m) { return std::max(m, Money()); };
+    auto creditOf = [](Money m) { return std::max(-m, Money()); };
+    QSet<QString> counted;
+    std::int64_t written = 0;
+    for (const Row &r : out) {
+        const Money net = controlNet.value(r.controlNodes);
+        const bool first = !counted.contains(r.controlNodes);
+        counted.insert(r.controlNodes);
         conn.execute(insert,
-            {it.key(), from, to, nodes, name, controlNodes, controlName, subNodes, subName,
-                debitOf(t.opening), creditOf(t.opening), t.dr, t.cr, debitOf(closing), creditOf(closing)});
+            {r.acCode, from, to, r.nodes, r.name, r.controlNodes, r.controlName, r.subNodes, r.subName,
+                debitOf(r.opening), creditOf(r.opening), r.dr, r.cr, debitOf(r.closing), creditOf(r.closing),
+                debitOf(net), creditOf(net), first ? 1 : 0});
         ++written;
     }
     tx.commit();
@@ -238,6 +296,7 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
 std::int64_t creatStuWiseDet(
     db::Connection &conn, std::int64_t session, std::int64_t course, std::int64_t subject)
 {
+    createWorkTables(conn);
     db::Transaction tx(conn);
     conn.execute(QStringLiteral("Delete From rptStudentDetail"));
     db::Recordset rs;

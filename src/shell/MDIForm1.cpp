@@ -139,6 +139,27 @@ const QList<ReportItem> &reportItems()
     return items;
 }
 
+// The report window's frames and inputs as its load leaves them: every
+// report frame hidden, the dates and the account row shown, the session,
+// course and subject rows hidden.
+void showLoadedPanels(QWidget *w, const QList<ReportItem> &items)
+{
+    auto set = [w](const QString &name, bool visible) {
+        if (QWidget *c = w->findChild<QWidget *>(name))
+            c->setVisible(visible);
+    };
+    for (const ReportItem &r : items)
+        for (const Step &step : r.steps)
+            for (const QString &name : step.controls)
+                if (step.op == Op::Show && name.startsWith(QLatin1String("frm")))
+                    set(name, false);
+    for (const char *name : {"LblFrom", "DTPicker1", "LblTo", "DTPicker2", "lblAC", "txtAcName", "cmdFindAC"})
+        set(QLatin1String(name), true);
+    for (const char *name :
+        {"Label23", "cboSession", "LblCourseName", "DtaCourse", "LblSubname", "DtaSubject"})
+        set(QLatin1String(name), false);
+}
+
 const ReportItem *reportItemOf(const QString &item)
 {
     for (const ReportItem &r : reportItems()) {
@@ -393,9 +414,11 @@ void MDIForm1::openReport(QAction *item)
     const ReportItem *r = reportItemOf(item->objectName());
     if (!common::windows::isRegistered(reportWindow))
         return;
-    // The report window starts from its design state for every item, so two
+    // An open report window keeps its account, dates, session, course and
+    // subject; only its frames and inputs go back to how it loads, so two
     // items in a row never leave a frame stacked or an input hidden.
-    common::windows::unload(reportWindow);
+    if (common::Window *open = common::windows::ifLoaded(reportWindow))
+        showLoadedPanels(open, reportItems());
     close_Menu();
     common::Window *w = common::windows::show(reportWindow);
     if (!w)

@@ -8,6 +8,10 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <sqlite3.h>
+
+#include <cstring>
+
 namespace {
 
 using accounts::frmFindAC;
@@ -241,6 +245,49 @@ TEST_F(PickerTest, AddAccountsOpensTheChartInLookupModeAndTheNewAccountCanBePick
     clickButton(chart, "cmdExit");
     flushDeferred();
     EXPECT_EQ(common::windows::ifLoaded("frmAccount"), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// Counts the picker's list queries run on the connection.
+int g_listQueries = 0;
+int countListQueries(unsigned, void *, void *stmt, void *)
+{
+    const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(stmt));
+    if (sql && std::strstr(sql, "From Accounts Where") && std::strstr(sql, "AcName Like"))
+        ++g_listQueries;
+    return 0;
+}
+
+TEST_F(PickerTest, OpeningFillsTheListOnceAndComingBackFillsItAgain)
+{
+    sqlite3_trace_v2(conn().handle(), SQLITE_TRACE_STMT, countListQueries, nullptr);
+    Caller *a = showCaller("frmCallerA");
+    for (const Ask how : {Ask::ByName, Ask::ByFunction}) {
+        SCOPED_TRACE(int(how));
+        g_listQueries = 0;
+        if (how == Ask::ByName)
+            a->ask(QStringLiteral("B"));
+        else
+            accounts::openAccountPicker(a, QStringLiteral("B"));
+        flushDeferred();
+        EXPECT_EQ(g_listQueries, 1);
+        EXPECT_EQ(titles(), QStringList({"Allied Bank", "HBL BANK"}));
+
+        // An account added in another window meanwhile is listed on coming back.
+        a->activateWindowNow();
+        addAccount("1.1.3", "MEEZAN BANK", "DD", "B");
+        g_listQueries = 0;
+        QTest::mouseClick(findControl<QLineEdit>(picker(), "txtFindAC"), Qt::LeftButton);
+        EXPECT_EQ(g_listQueries, 1);
+        EXPECT_EQ(titles(), QStringList({"Allied Bank", "HBL BANK", "MEEZAN BANK"}));
+        exec("Delete From Accounts Where AcNodes = '1.1.3'");
+        common::windows::unload("frmFindAC");
+        flushDeferred();
+    }
+    sqlite3_trace_v2(conn().handle(), 0, nullptr, nullptr);
 }
 
 } // namespace

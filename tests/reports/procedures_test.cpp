@@ -1,5 +1,9 @@
 #include "reports/fixture.h"
 
+#include <sqlite3.h>
+
+#include <cstring>
+
 namespace {
 
 class Procedures : public ReportsFixture {
@@ -124,7 +128,7 @@ TEST_F(Procedures, TrialBalanceKeepsPostingsItCannotPlaceSoTheTotalsStayTrue)
     postVouchers();
     // A one-sided posting to an account that has left the chart.
     exec("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, DrAmt, CrAmt) "
-         "Values (9, 'CF', '2024-03-15', 1, 999, 0, ?)",
+         "Values (9, 'AR', '2024-03-15', 1, 999, 0, ?)",
         {money("75.25")});
     gConn->execute(QStringLiteral("exec TrialBalance ?,?"), {"2024-03-01", "2024-03-31"});
     EXPECT_EQ(trialTotals(), "0.00|0.00|812.50|887.75|500.15|575.40");
@@ -206,6 +210,74 @@ TEST_F(StudentDetail, SessionCourseAndSubjectNarrowTheLinesWithWhatIsReceivedAnd
 
     gConn->execute(QStringLiteral("exec CreatStuWiseDet 6,0,0"));
     EXPECT_TRUE(detail().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Procedures, WorkTablesBelongToTheConnectionThatFilledThem)
+{
+    postVouchers();
+    db::Connection other;
+    other.setProperty("Data Source", serverPath());
+    other.setProperty("User ID", "sa");
+    other.setProperty("Password", saPassword());
+    other.open();
+    gConn->execute("exec AcLedger ?,?,?", {rent, "2024-01-01", "2024-12-31"});
+    other.execute("exec AcLedger ?,?,?", {hbl, "2024-01-01", "2024-12-31"});
+    gConn->execute("exec TrialBalance ?,?", {"2024-03-01", "2024-03-31"});
+    EXPECT_EQ(column("Select distinct AcCode From rptLedger"), QStringList {QString::number(rent)});
+    EXPECT_EQ(other.scalar("Select count(*) From rptLedger Where AcCode <> ?", {hbl}).toInt(), 0);
+    EXPECT_GT(scalar("Select count(*) From rptTrialBalance").toInt(), 0);
+    EXPECT_EQ(other.scalar("Select count(*) From rptTrialBalance").toInt(), 0) << "never filled there";
+    EXPECT_EQ(scalar("Select count(*) From sqlite_master Where name Like 'rpt%'").toInt(), 0);
+}
+
+// The trial balance reads the postings in one pass: a straight scan or a
+// covering index, never a lookup per posting.
+int g_plans = 0;
+QStringList g_plan;
+int planOfTheSum(unsigned, void *ctx, void *stmt, void *)
+{
+    const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(stmt));
+    if (!sql || !std::strstr(sql, "Group By AcCode"))
+        return 0;
+    auto *db = static_cast<sqlite3 *>(ctx);
+    sqlite3_stmt *plan = nullptr;
+    const QByteArray explain = QByteArray("explain query plan ") + sql;
+    if (sqlite3_prepare_v2(db, explain.constData(), -1, &plan, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(plan) == SQLITE_ROW)
+            g_plan << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(plan, 3)));
+        ++g_plans;
+    }
+    sqlite3_finalize(plan);
+    return 0;
+}
+
+TEST_F(Procedures, TrialBalanceSumsThePostingsInOnePass)
+{
+    postVouchers();
+    sqlite3_trace_v2(conn().handle(), SQLITE_TRACE_STMT, planOfTheSum, conn().handle());
+    gConn->execute("exec TrialBalance3 ?,?", {"2024-03-01", "2024-03-31"});
+    sqlite3_trace_v2(conn().handle(), 0, nullptr, nullptr);
+    ASSERT_EQ(g_plans, 1);
+    EXPECT_EQ(g_plan.size(), 1) << g_plan.join('\n').toStdString();
+    EXPECT_TRUE(g_plan.value(0).startsWith("SCAN DetJV USING COVERING INDEX"))
+        << g_plan.join('\n').toStdString();
+}
+
+TEST_F(Procedures, CarryForwardMovesNoMoneyInLedgersAndTrialBalances)
+{
+    postVouchers();
+    exec("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, DrAmt, CrAmt) "
+         "Values (3, 'CF', '2024-03-06', 1, ?, ?, 0, ?), (3, 'CF', '2024-02-06', 1, ?, ?, 0, ?)",
+        {fees, cash, money("400"), fees, cash, money("9")});
+    gConn->execute("exec TrialBalance3 ?,?", {"2024-03-01", "2024-03-31"});
+    EXPECT_EQ(trialTotals(), "1250.50|1250.50|812.50|812.50|1750.60|1750.60");
+    gConn->execute("exec DetailAcLedger ?,1,3,2024,31,3,2024", {fees});
+    EXPECT_TRUE(ledger().filter("|CF|").isEmpty()) << ledger().join('\n').toStdString();
+    EXPECT_TRUE(ledger().value(0).endsWith("|-1250.50")) << ledger().join('\n').toStdString();
 }
 
 } // namespace

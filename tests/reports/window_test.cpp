@@ -103,3 +103,42 @@ TEST_F(ReportWindowTest, AccountComesFromThePickerOnActivation)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ReportWindowTest, TheWindowKeepsItsValuesBetweenReportItems)
+{
+    exec("Insert Into tblSession (SessionId, SessionName) Values (3, 'OLD'), (9, 'NEWEST')");
+    menu("mnuBankBook");
+    common::Window *first = w;
+    pickAccount(hbl, "HBL BANK");
+    dates(QDate(2024, 3, 1), QDate(2024, 3, 31));
+    c<ui::DataCombo>("cboSession")->setBoundText("3");
+    // The home panel stays hidden: no window closed, so no menu rights are applied.
+    QWidget *panel = common::windows::get(QStringLiteral("MDIForm1"))->findChild<QWidget *>("Picture1");
+    ASSERT_NE(panel, nullptr);
+
+    menu("mnuFee");
+    menu("mnuSubTBSimple");
+    menu("mnuSimpleLedger");
+    EXPECT_EQ(w, first) << "the window was made anew";
+    EXPECT_EQ(c<QLineEdit>("txtAcName")->text(), "HBL BANK");
+    EXPECT_EQ(c<QLineEdit>("txtAcName")->property("Tag").toString(), QString::number(hbl));
+    EXPECT_EQ(c<ui::DatePicker>("DTPicker1")->date(), QDate(2024, 3, 1));
+    EXPECT_EQ(c<ui::DatePicker>("DTPicker2")->date(), QDate(2024, 3, 31));
+    EXPECT_EQ(c<ui::DataCombo>("cboSession")->boundText(), "3");
+    EXPECT_FALSE(panel->isVisible());
+    // The account row comes back after the trial balance hid it, the earlier frames are gone.
+    EXPECT_TRUE(c("cmdFindAC")->isVisible());
+    EXPECT_TRUE(c("DTPicker1")->isVisible());
+    EXPECT_FALSE(c("cboSession")->isVisible());
+    for (const char *f : {"frmBankBook", "frmFeeDetail", "frmSubTBSimple"})
+        EXPECT_FALSE(c(f)->isVisible()) << f;
+    EXPECT_TRUE(c("frmSimpleLedger")->isVisible());
+
+    postVouchers();
+    press("cmdLedger");
+    EXPECT_EQ(shownReport(), "rptAcLedger") << dialogs().texts().join('\n').toStdString();
+}
+
+} // namespace

@@ -2,6 +2,8 @@
 #include "platform/db/connection_p.h"
 #include "platform/db/sqlite_session.h"
 
+#include <sodium.h>
+
 namespace db {
 
 namespace detail {
@@ -101,6 +103,32 @@ Value Connection::scalar(const QString &sql, const Params &params)
     if (!d->session)
         detail::closedError();
     return d->session->scalar(sql, params);
+}
+
+std::vector<Column> Connection::columnsOf(const QString &sql)
+{
+    if (!d->session)
+        detail::closedError();
+    return d->session->columns(sql);
+}
+
+void Connection::checkLogin(const QString &user, const QString &password)
+{
+    if (!d->session)
+        detail::closedError();
+    // Login names compare without regard to case, passwords are kept upper-cased.
+    const QString name = user.trimmed();
+    if (name.compare(d->login.name, Qt::CaseInsensitive) == 0
+        && password.toUpper() == property(QStringLiteral("Password")).toUpper())
+        return;
+    const QByteArray pair = name.toLower().toUtf8() + '\0' + password.toUpper().toUtf8();
+    QByteArray digest(crypto_generichash_BYTES, 0);
+    crypto_generichash(reinterpret_cast<unsigned char *>(digest.data()), size_t(digest.size()),
+        reinterpret_cast<const unsigned char *>(pair.constData()), size_t(pair.size()), nullptr, 0);
+    if (d->checkedLogins.contains(digest))
+        return;
+    d->session->checkLogin(user, password, d->database);
+    d->checkedLogins.insert(digest);
 }
 
 QString Connection::loginName() const

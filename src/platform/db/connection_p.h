@@ -4,6 +4,8 @@
 #include "platform/db/engine.h"
 #include "platform/db/internal.h"
 
+#include <QSet>
+
 namespace db {
 
 struct Connection::Impl {
@@ -15,6 +17,8 @@ struct Connection::Impl {
     int depth = 0; // open Transaction guards
     int savepointSeq = 0;
     detail::SessionToken token;
+    // Digests of the other logins this session has checked, never the passwords.
+    QSet<QByteArray> checkedLogins;
 
     void opened(std::unique_ptr<engine::Session> s, const QString &path, const QString &name,
         const detail::Login &who)
@@ -25,6 +29,7 @@ struct Connection::Impl {
         login = who;
         depth = 0;
         token = std::make_shared<int>(0);
+        checkedLogins.clear();
     }
 };
 

@@ -305,6 +305,15 @@ public:
     // First column of the first row, or Null.
     Value scalar(const QString &sql, const Params &params = {});
 
+    // The columns a SELECT would give, without running it.
+    std::vector<Column> columnsOf(const QString &sql);
+
+    // Checks a login against this connection's server without opening
+    // another connection: the connection's own login passes at once, and a
+    // pair once accepted is not hashed again. Throws the errors open() gives
+    // ("Login failed for user 'NAME'.", "Cannot open database ...").
+    void checkLogin(const QString &user, const QString &password);
+
     // The logged-in login, as the server spells it.
     QString loginName() const;
     bool isSysadmin() const;

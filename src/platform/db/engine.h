@@ -44,6 +44,11 @@ public:
     virtual std::int64_t execute(const QString &sql, const Params &params) = 0;
     virtual Value scalar(const QString &sql, const Params &params) = 0;
     virtual Result query(const QString &sql, const Params &params) = 0;
+    // The columns a SELECT would give, without running it.
+    virtual std::vector<Column> columns(const QString &sql) = 0;
+    // Checks another login against this session's server and database;
+    // throws the texts a failed open gives.
+    virtual void checkLogin(const QString &user, const QString &password, const QString &database) = 0;
 
     virtual TableInfo table(const QString &name) = 0;
     virtual std::unique_ptr<RowStatement> rowStatement(const QString &sql) = 0;

@@ -181,7 +181,8 @@ void mapInsert(
 Type kindIn(sqlite3 *db, const QString &table, const QString &column)
 {
     const char *decl = nullptr;
-    if (sqlite3_table_column_metadata(db, "main", table.toUtf8().constData(), column.toUtf8().constData(),
+    // No schema named: a connection's temp work tables are found first, as SQL finds them.
+    if (sqlite3_table_column_metadata(db, nullptr, table.toUtf8().constData(), column.toUtf8().constData(),
             &decl, nullptr, nullptr, nullptr, nullptr)
         != SQLITE_OK)
         return Type::Null;
@@ -233,7 +234,7 @@ std::vector<ParamRule> paramRules(sqlite3 *db, const QString &sql)
     QStringList tables;
     for (const Token &tok : t)
         if (tok.kind == Token::Ident && !tables.contains(tok.text, Qt::CaseInsensitive)
-            && sqlite3_table_column_metadata(db, "main", tok.text.toUtf8().constData(), nullptr, nullptr,
+            && sqlite3_table_column_metadata(db, nullptr, tok.text.toUtf8().constData(), nullptr, nullptr,
                    nullptr, nullptr, nullptr, nullptr)
                 == SQLITE_OK)
             tables << tok.text;

@@ -43,6 +43,26 @@ Value SqliteSession::scalar(const QString &sql, const Params &params)
     return readDeclared(st.get(), 0);
 }
 
+namespace {
+
+Column describeColumn(sqlite3_stmt *s, int i)
+{
+    Column c;
+    c.name = QString::fromUtf8(sqlite3_column_name(s, i));
+    const char *db = sqlite3_column_database_name(s, i);
+    // Work tables live in the connection's temp schema.
+    if (db && (qstrcmp(db, "main") == 0 || qstrcmp(db, "temp") == 0)) {
+        c.table = QString::fromUtf8(sqlite3_column_table_name(s, i));
+        c.origin = QString::fromUtf8(sqlite3_column_origin_name(s, i));
+    }
+    const char *decl = sqlite3_column_decltype(s, i);
+    c.declType = QString::fromUtf8(decl ? decl : "").toUpper();
+    c.kind = kindOf(c.declType, &c.definedSize);
+    return c;
+}
+
+} // namespace
+
 engine::Result SqliteSession::query(const QString &sql, const Params &params)
 {
     engine::Result out;
@@ -51,18 +71,8 @@ engine::Result SqliteSession::query(const QString &sql, const Params &params)
     sqlite3_stmt *s = st.get();
     const int n = sqlite3_column_count(s);
     out.columns.resize(size_t(n));
-    for (int i = 0; i < n; ++i) {
-        Column &c = out.columns[size_t(i)];
-        c.name = QString::fromUtf8(sqlite3_column_name(s, i));
-        const char *db = sqlite3_column_database_name(s, i);
-        if (db && qstrcmp(db, "main") == 0) {
-            c.table = QString::fromUtf8(sqlite3_column_table_name(s, i));
-            c.origin = QString::fromUtf8(sqlite3_column_origin_name(s, i));
-        }
-        const char *decl = sqlite3_column_decltype(s, i);
-        c.declType = QString::fromUtf8(decl ? decl : "").toUpper();
-        c.kind = kindOf(c.declType, &c.definedSize);
-    }
+    for (int i = 0; i < n; ++i)
+        out.columns[size_t(i)] = describeColumn(s, i);
     int rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
         for (int i = 0; i < n; ++i)
@@ -71,6 +81,24 @@ engine::Result SqliteSession::query(const QString &sql, const Params &params)
     }
     check(rc, m_db.get());
     return out;
+}
+
+std::vector<Column> SqliteSession::columns(const QString &sql)
+{
+    CachedStatement st(*this, sql);
+    std::vector<Column> out;
+    const int n = sqlite3_column_count(st.get());
+    for (int i = 0; i < n; ++i)
+        out.push_back(describeColumn(st.get(), i));
+    return out;
+}
+
+void SqliteSession::checkLogin(const QString &user, const QString &password, const QString &database)
+{
+    const Login login = detail::checkLogin(m_master.get(), user, password);
+    if (!login.sysadmin && !isDatabaseUser(m_db.get(), login.name))
+        throw Error(QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed.")
+                        .arg(database));
 }
 
 engine::TableInfo SqliteSession::table(const QString &name)

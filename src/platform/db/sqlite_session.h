@@ -19,6 +19,8 @@ public:
     std::int64_t execute(const QString &sql, const Params &params) override;
     Value scalar(const QString &sql, const Params &params) override;
     engine::Result query(const QString &sql, const Params &params) override;
+    std::vector<Column> columns(const QString &sql) override;
+    void checkLogin(const QString &user, const QString &password, const QString &database) override;
     engine::TableInfo table(const QString &name) override;
     std::unique_ptr<engine::RowStatement> rowStatement(const QString &sql) override;
     std::int64_t lastInsertKey() override;

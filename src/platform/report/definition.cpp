@@ -241,6 +241,19 @@ private:
                     fail(k.line, QStringLiteral("a running total needs the value it adds up"));
                 unique(runningNames, t.name, k, "running total");
                 def.runningTotals.push_back(t);
+            } else if (name == QLatin1String("shared")) {
+                if (!isSubreport)
+                    fail(k.line, QStringLiteral("only a subreport shares values with its report"));
+                allow(k, {"name", "function"});
+                RunningTotal t;
+                t.line = k.line;
+                t.name = required(k, "name");
+                t.aggregate = aggregate(k);
+                t.expr = k.text.trimmed();
+                if (t.expr.isEmpty() && t.aggregate != Aggregate::Count)
+                    fail(k.line, QStringLiteral("a shared value needs the value it adds up"));
+                unique(runningNames, t.name, k, "running total or shared value");
+                def.shared.push_back(t);
             } else if (name == QLatin1String("reportHeader")) {
                 section(k, def, def.reportHeader);
             } else if (name == QLatin1String("pageHeader")) {

@@ -98,6 +98,9 @@ struct Definition {
     std::vector<Parameter> parameters;
     std::vector<FormulaField> formulas;
     std::vector<RunningTotal> runningTotals;
+    // A subreport's values that its report reads as {#Name}: an aggregate
+    // over the subreport's selected rows (resetGroup unused).
+    std::vector<RunningTotal> shared;
 
     Section reportHeader, pageHeader, details, pageFooter, reportFooter;
     std::vector<Group> groups; // outermost first

@@ -48,6 +48,7 @@ struct Document {
     bool landscape = false;
     std::vector<TextStyle> styles;
     std::vector<Page> pages;
+    bool complete = true; // false: the layout was stopped; later pages are missing
 
     int pageCount() const { return int(pages.size()); }
     // The text of a page row by row, top to bottom: items whose tops lie

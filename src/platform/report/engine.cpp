@@ -231,7 +231,9 @@ struct Compiled : Scope {
     std::vector<BGroup> groups;
     BSection reportHeader, pageHeader, details, pageFooter, reportFooter;
     std::vector<Formula> running;
+    std::vector<Formula> shared; // a subreport's values for its report
     std::vector<std::unique_ptr<Compiled>> subs;
+    std::vector<Val> subValues; // the subreports' shared values, in order, once they are rendered
 
     // Render state.
     std::unique_ptr<RowSet> rows;
@@ -265,6 +267,13 @@ struct Compiled : Scope {
         for (size_t i = 0; i < def->runningTotals.size(); ++i)
             if (def->runningTotals[i].name.compare(name, Qt::CaseInsensitive) == 0)
                 return int(i);
+        int index = int(def->runningTotals.size());
+        for (const auto &sub : subs)
+            for (const RunningTotal &t : sub->def->shared) {
+                if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+                    return index;
+                ++index;
+            }
         return -1;
     }
 };
@@ -319,6 +328,8 @@ std::unique_ptr<Compiled> compile(std::shared_ptr<const Definition> defPtr, bool
     compileSection(def, def.reportFooter, c->reportFooter);
     for (const RunningTotal &t : def.runningTotals)
         c->running.push_back(parseIn(lineContext(def, t.line), t.expr));
+    for (const RunningTotal &t : def.shared)
+        c->shared.push_back(parseIn(lineContext(def, t.line), t.expr));
     for (const auto &sub : def.subreports)
         c->subs.push_back(compile(sub, true));
     return c;
@@ -345,6 +356,9 @@ public:
     Val formula(int index) const override { return m_c.formulas[size_t(index)].eval(*this); }
     Val runningTotal(int index) const override
     {
+        const size_t own = m_c.def->runningTotals.size();
+        if (size_t(index) >= own)
+            return size_t(index) - own < m_c.subValues.size() ? m_c.subValues[size_t(index) - own] : Val();
         return m_running ? (*m_running)[size_t(index)].value() : Val();
     }
 
@@ -438,10 +452,147 @@ QString bindQueryParameters(const Compiled &c, db::Params &params)
     return sql;
 }
 
+// A literal as the column stores it, or nothing when SQL would not compare
+// the two as the formula does (the formula alone decides those).
+std::optional<db::Value> storedAs(const db::Column &col, const Val &v, FieldCondition::Kind kind)
+{
+    const bool ordering = kind != FieldCondition::Eq && kind != FieldCondition::Ne;
+    switch (col.kind) {
+    case db::Type::Int:
+        if (v.kind() == Val::Int && kind != FieldCondition::Like)
+            return db::Value(static_cast<long long>(v.toInt()));
+        return std::nullopt;
+    case db::Type::Money:
+        if (kind == FieldCondition::Like)
+            return std::nullopt;
+        if (v.kind() == Val::Money)
+            return db::Value(v.toMoney());
+        if (v.kind() == Val::Int && v.toInt() > -(INT64_MAX / 100) && v.toInt() < INT64_MAX / 100)
+            return db::Value(db::Money::fromCents(v.toInt() * 100));
+        return std::nullopt;
+    case db::Type::Date:
+        if (v.kind() == Val::Date && kind != FieldCondition::Like)
+            return db::Value(v.toDate());
+        return std::nullopt;
+    case db::Type::Text: {
+        // SQLite folds the case of ASCII letters only, and orders texts
+        // otherwise than the formula does.
+        if (v.kind() != Val::Text || (ordering && kind != FieldCondition::Like))
+            return std::nullopt;
+        const QString &t = v.text();
+        for (QChar ch : t)
+            if (ch.unicode() > 0x7e)
+                return std::nullopt;
+        return db::Value(t);
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+// A like pattern (* any run, ? one character) in SQL's terms, escaped with '\'.
+QString sqlLike(const QString &pattern)
+{
+    QString out;
+    for (QChar ch : pattern) {
+        if (ch == u'*')
+            out += u'%';
+        else if (ch == u'?')
+            out += u'_';
+        else if (ch == u'%' || ch == u'_' || ch == u'\\')
+            out += u'\\' + QString(ch);
+        else
+            out += ch;
+    }
+    return out;
+}
+
+// The query narrowed by the selection's top-level conditions on plain
+// columns. The selection still runs on every fetched row, so a condition
+// left out here only costs rows.
+QString pushSelection(const Compiled &c, DataSource &source, const QString &sql, db::Params &params)
+{
+    const std::vector<FieldCondition> conditions = c.selection.fieldConditions();
+    if (conditions.empty())
+        return sql;
+    const std::vector<db::Column> cols = source.describe(sql);
+    if (cols.empty())
+        return sql;
+    // Columns are named as RecordsetRows names them; the first of a name counts.
+    QHash<QString, int> byName, outputNames;
+    for (size_t i = 0; i < cols.size(); ++i) {
+        const db::Column &col = cols[i];
+        const QString key
+            = col.name.indexOf(u'.') > 0 ? col.name.toLower() : (col.table + u'.' + col.origin).toLower();
+        if (!byName.contains(key))
+            byName.insert(key, int(i));
+        outputNames[col.name.toLower()] += 1;
+    }
+    QStringList terms;
+    db::Params termParams;
+    for (const FieldCondition &fc : conditions) {
+        const int i = byName.value(fc.table.toLower() + u'.' + fc.field.toLower(), -1);
+        if (i < 0)
+            continue;
+        const db::Column &col = cols[size_t(i)];
+        if (col.origin.isEmpty() || outputNames.value(col.name.toLower()) != 1)
+            continue; // computed, or a name the outer query cannot tell apart
+        const QString name = u'"' + QString(col.name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+        if (fc.kind == FieldCondition::IsNull) {
+            terms << name + QStringLiteral(" IS NULL");
+            continue;
+        }
+        const std::optional<db::Value> v = storedAs(col, fc.value, fc.kind);
+        if (!v)
+            continue;
+        const QString collate = col.kind == db::Type::Text ? QStringLiteral(" COLLATE NOCASE") : QString();
+        static const char *const ops[] = {"=", "<>", "<", "<=", ">", ">="};
+        switch (fc.kind) {
+        case FieldCondition::Between: {
+            const std::optional<db::Value> hi = storedAs(col, fc.upper, fc.kind);
+            if (!hi)
+                continue;
+            terms << name + QStringLiteral(" BETWEEN ? AND ?");
+            termParams.push_back(*v);
+            termParams.push_back(*hi);
+            break;
+        }
+        case FieldCondition::Like:
+            if (col.kind != db::Type::Text)
+                continue;
+            terms << name + QStringLiteral(" LIKE ? ESCAPE '\\'");
+            termParams.push_back(sqlLike(v->toString()));
+            break;
+        default:
+            terms << name + u' ' + QLatin1String(ops[int(fc.kind)]) + QStringLiteral(" ?") + collate;
+            termParams.push_back(*v);
+            break;
+        }
+    }
+    if (terms.isEmpty())
+        return sql;
+    const QString narrowed = QStringLiteral("select * from (\n") + sql + QStringLiteral("\n) where ")
+        + terms.join(QStringLiteral(" and "));
+    // The rows must come back named and typed as before: SQLite tells a
+    // compound SELECT's columns by its first part at the top and by its last
+    // one inside a subquery.
+    const std::vector<db::Column> after = source.describe(narrowed);
+    if (after.size() != cols.size())
+        return sql;
+    for (size_t i = 0; i < cols.size(); ++i) {
+        const db::Column &a = cols[i], &b = after[i];
+        if (a.name != b.name || a.table.compare(b.table, Qt::CaseInsensitive) != 0
+            || a.origin.compare(b.origin, Qt::CaseInsensitive) != 0 || a.kind != b.kind)
+            return sql;
+    }
+    params.insert(params.end(), termParams.begin(), termParams.end());
+    return narrowed;
+}
+
 void fetchAndBind(Compiled &c, DataSource &source, Document &doc)
 {
     db::Params qp;
-    const QString sql = bindQueryParameters(c, qp);
+    const QString sql = pushSelection(c, source, bindQueryParameters(c, qp), qp);
     c.rows = source.fetch(sql, qp);
     c.columns.clear();
     const auto &cols = c.rows->columns();
@@ -459,6 +610,8 @@ void fetchAndBind(Compiled &c, DataSource &source, Document &doc)
     checkFormulaCycles(c);
     for (size_t i = 0; i < c.running.size(); ++i)
         withContext(lineContext(def, def.runningTotals[i].line), [&] { c.running[i].bind(c); });
+    for (size_t i = 0; i < c.shared.size(); ++i)
+        withContext(lineContext(def, def.shared[i].line), [&] { c.shared[i].bind(c); });
     for (size_t i = 0; i < c.sorts.size(); ++i)
         withContext(lineContext(def, def.sorts[i].line), [&] { c.sorts[i].first.bind(c); });
     for (BGroup &g : c.groups) {
@@ -536,6 +689,19 @@ public:
     }
 
     int groupCount() const { return int(m_c.groups.size()); }
+    // An aggregate over the selected rows, in order.
+    Val aggregate(const Formula &f, Aggregate fn, const QString &what)
+    {
+        Accum acc(fn);
+        RowCtx ctx(m_c, -1, nullptr);
+        for (int row : m_order) {
+            ctx.setRow(row);
+            acc.add(f.isEmpty() ? Val(true) : f.eval(ctx), what);
+        }
+        return acc.value();
+    }
+    // How far run() is through the selected rows, 0 to 1.
+    double done() const { return m_order.empty() ? 1.0 : double(m_pos) / double(m_order.size()); }
 
 private:
     int count() const { return int(m_order.size()); }
@@ -549,6 +715,7 @@ private:
     std::vector<int> m_breakLevel; // per position: outermost group level that changes there
     std::vector<int> m_openStart, m_openEnd;
     std::vector<Accum> m_running;
+    int m_pos = 0;
 };
 
 void Body::select()
@@ -773,6 +940,7 @@ void Body::run()
     const int innermost = G - 1;
     RowCtx ctx(m_c, -1, &m_running);
     for (int p = 0; p < n; ++p) {
+        m_pos = p;
         const int bl = m_breakLevel[size_t(p)];
         if (p > 0) {
             for (int l = G - 1; l >= bl; --l) {
@@ -821,17 +989,23 @@ void Body::run()
             m_openStart[size_t(l)] = -1;
         }
     }
+    m_pos = n;
     emitSection(m_c.reportFooter, n > 0 ? n - 1 : -1, 0, n, Band());
 }
 
 // Puts bands on pages: page header and footer on each page, page breaks
 // where a band does not fit, group headers kept with what follows them.
+// Thrown out of the layout when the page callback asks to stop.
+struct LayoutStopped { };
+
 class Paginator : public Sink {
 public:
-    Paginator(Document &doc, Compiled &c, Body &body)
-        : m_doc(doc)
+    Paginator(std::shared_ptr<Document> doc, Compiled &c, Body &body, const Report::PageDone &pageDone)
+        : m_shared(std::move(doc))
+        , m_doc(*m_shared)
         , m_c(c)
         , m_body(body)
+        , m_pageDone(pageDone)
     {
         const Definition &def = *c.def;
         m_left = def.margins.left();
@@ -924,10 +1098,14 @@ private:
         }
         for (const auto &[index, kind] : b.specials) {
             const int at = int(base) + index;
-            if (kind == Special::PageNumber)
+            if (kind == Special::PageNumber) {
                 page.texts[size_t(at)].text = QString::number(pageIndex + 1);
-            else
+            } else {
+                // Until the last page is known (or for good, when the layout is stopped).
+                if (kind == Special::PageNofM)
+                    page.texts[size_t(at)].text = QStringLiteral("Page %1").arg(pageIndex + 1);
                 m_deferred.push_back({pageIndex, at, kind});
+            }
         }
         m_y += b.height;
         if (b.row >= 0)
@@ -938,6 +1116,8 @@ private:
     {
         m_pageHeaderPending = false;
         finishPage();
+        if (m_pageDone && !m_pageDone(m_shared, m_body.done()))
+            throw LayoutStopped();
         startPage(next.row >= 0 ? next.row : m_lastRow, true);
         const int below = next.headerLevel >= 0 ? next.headerLevel : m_body.groupCount();
         for (Band &h : m_body.repeatedHeaders(below))
@@ -989,9 +1169,11 @@ private:
         Special kind;
     };
 
+    std::shared_ptr<Document> m_shared;
     Document &m_doc;
     Compiled &m_c;
     Body &m_body;
+    const Report::PageDone &m_pageDone;
     double m_left = 0, m_bottom = 0, m_y = 0;
     bool m_hasBody = false;
     bool m_pendingBreak = false;
@@ -1003,6 +1185,7 @@ private:
 
 void renderSubreports(Compiled &c)
 {
+    c.subValues.clear();
     for (auto &sub : c.subs) {
         renderSubreports(*sub);
         sub->bands.clear();
@@ -1010,6 +1193,11 @@ void renderSubreports(Compiled &c)
         Body body(*sub, &sink);
         body.select();
         body.run();
+        for (size_t i = 0; i < sub->shared.size(); ++i) {
+            const RunningTotal &t = sub->def->shared[i];
+            c.subValues.push_back(body.aggregate(sub->shared[i], t.aggregate,
+                lineContext(*sub->def, t.line) + QStringLiteral("the shared value ")));
+        }
     }
 }
 
@@ -1249,7 +1437,7 @@ void Subreport::setRecordSelectionFormula(const QString &formula)
     setSelection(*m_owner->d->main->subs[size_t(m_index)], formula);
 }
 
-const Document &Report::render()
+const Document &Report::render(const PageDone &pageDone)
 {
     if (!d->source)
         throw Error(QStringLiteral("The report '%1' is not logged on to a database.").arg(name()));
@@ -1268,26 +1456,30 @@ const Document &Report::render()
         }
     }
 
-    Document doc;
-    doc.title = name();
-    doc.pageSize = d->def->pageSize;
-    doc.landscape = d->def->landscape;
-    doc.styles.push_back(d->def->style);
+    auto doc = std::make_shared<Document>();
+    doc->title = name();
+    doc->pageSize = d->def->pageSize;
+    doc->landscape = d->def->landscape;
+    doc->styles.push_back(d->def->style);
     try {
-        fetchAndBind(c, *d->source, doc);
+        fetchAndBind(c, *d->source, *doc);
         renderSubreports(c);
         Body body(c);
-        Paginator pages(doc, c, body);
+        Paginator pages(doc, c, body, pageDone);
         body.setSink(&pages);
         body.select();
-        body.run();
-        pages.finish();
+        try {
+            body.run();
+            pages.finish();
+        } catch (const LayoutStopped &) {
+            doc->complete = false;
+        }
     } catch (...) {
         releaseRows(c);
         throw;
     }
     releaseRows(c);
-    d->doc = std::make_shared<const Document>(std::move(doc));
+    d->doc = std::move(doc);
     return *d->doc;
 }
 

@@ -137,6 +137,16 @@ private:
 
 QString formatVal(const Val &v, const QString &format);
 
+// A condition joined by "and" at the top of a formula that compares a field
+// with a literal: what a data source may say in its own query language.
+struct FieldCondition {
+    enum Kind { Eq, Ne, Lt, Le, Gt, Ge, Between, Like, IsNull };
+    Kind kind = Eq;
+    QString table, field;
+    Val value; // the literal; Between: the lower end; Like: the pattern
+    Val upper; // Between: the upper end
+};
+
 class Formula {
 public:
     Formula();
@@ -160,6 +170,10 @@ public:
     Val eval(const Context &ctx) const;
     // The formula fields it refers to (after bind).
     std::vector<int> formulaRefs() const;
+    // Its top-level conjunctions of the form {Table.Field} op literal
+    // (=, <>, <, <=, >, >=, in a to b, like, IsNull). Every row the formula
+    // selects meets all of them; the formula may select fewer.
+    std::vector<FieldCondition> fieldConditions() const;
 
 private:
     struct Impl;

@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -39,6 +40,9 @@ public:
     virtual ~DataSource() = default;
     // Runs a report's SELECT; `params` are bound to its '?' marks.
     virtual std::unique_ptr<RowSet> fetch(const QString &sql, const db::Params &params) = 0;
+    // The columns the SELECT gives, without running it; empty when the
+    // source cannot tell, and then the whole selection runs on fetched rows.
+    virtual std::vector<db::Column> describe(const QString &) { return {}; }
 };
 
 // Rows held in memory (tests, and sources that are not SQL).
@@ -85,6 +89,7 @@ public:
     {
     }
     std::unique_ptr<RowSet> fetch(const QString &sql, const db::Params &params) override;
+    std::vector<db::Column> describe(const QString &sql) override { return m_conn->columnsOf(sql); }
     db::Connection &connection() const { return *m_conn; }
 
 private:
@@ -160,10 +165,18 @@ public:
     // Throws report::Error for an unknown name (without regard to case).
     Subreport openSubreport(const QString &name);
 
+    // Called after each finished page with the document so far and how far
+    // the layout is (0 to 1); false stops the layout, and the document keeps
+    // the pages finished so far (Document::complete is false).
+    using PageDone = std::function<bool(const std::shared_ptr<const Document> &doc, double done)>;
+
     // Fetches, selects, sorts, groups and lays out the report. Every fault
-    // (not logged on, a query or formula the engine rejects, a parameter
-    // without value) throws here, before anything is shown.
-    const Document &render();
+    // of the data (not logged on, a query or formula the engine rejects, a
+    // parameter without value) throws before the first page is done.
+    // Top-level conditions of the record selection that compare a column
+    // with a literal also go into the query as bound WHERE terms, so only
+    // the rows that can be selected are fetched.
+    const Document &render(const PageDone &pageDone = {});
     // The last rendered document, or nullptr.
     const Document *document() const;
     std::shared_ptr<const Document> sharedDocument() const;

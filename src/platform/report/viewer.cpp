@@ -3,11 +3,13 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollArea>
@@ -104,6 +106,13 @@ CRViewer91::CRViewer91(QWidget *parent)
     add("cmdLastPage", tr("Last"), QStyle::SP_MediaSkipForward, QKeySequence(Qt::CTRL | Qt::Key_End),
         [this] { showLastPage(); });
     m_toolbar->addSeparator();
+    m_progress = new QLabel(m_toolbar);
+    m_progress->setObjectName(QStringLiteral("lblProgress"));
+    m_progress->setContentsMargins(8, 0, 8, 0);
+    m_toolbar->addWidget(m_progress)->setObjectName(QStringLiteral("actProgress"));
+    m_cancel = add("cmdCancel", tr("Stop"), QStyle::SP_BrowserStop, QKeySequence(Qt::Key_Escape),
+        [this] { m_cancelled = true; });
+    m_toolbar->addSeparator();
     m_zoomBox = new QComboBox(m_toolbar);
     m_zoomBox->setObjectName(QStringLiteral("cboZoom"));
     m_zoomBox->addItem(tr("Page width"), FitWidth);
@@ -163,14 +172,34 @@ std::shared_ptr<Report> CRViewer91::reportSource() const
 
 void CRViewer91::viewReport()
 {
-    if (!m_report)
-        return;
-    if (!m_report->document())
+    if (m_report && !m_report->document())
         m_report->render();
-    m_doc = m_report->sharedDocument();
-    m_page = 0;
+    const bool same = m_layingOut && m_report && m_doc == m_report->sharedDocument();
+    m_layingOut = false;
+    m_cancelled = false;
+    m_doc = m_report ? m_report->sharedDocument() : nullptr;
+    // The page the user went to while the rest was laid out stays.
+    if (!same)
+        m_page = 0;
+    m_page = std::clamp(m_page, 0, std::max(0, pageCount() - 1));
     updateControls();
     emit pageChanged(currentPage());
+}
+
+bool CRViewer91::showProgress(const std::shared_ptr<const Document> &partial, double done)
+{
+    if (!m_layingOut) {
+        m_layingOut = true;
+        m_cancelled = false;
+        m_doc = partial;
+        m_page = 0;
+        emit pageChanged(currentPage());
+    }
+    m_done = done;
+    updateControls();
+    QPointer<CRViewer91> self(this);
+    QCoreApplication::processEvents();
+    return self && !m_cancelled && m_doc == partial;
 }
 
 const Document *CRViewer91::document() const
@@ -266,7 +295,14 @@ void CRViewer91::applyZoom()
 void CRViewer91::updateControls()
 {
     const int n = pageCount();
-    m_pageLabel->setText(n > 0 ? tr("Page %1 of %2").arg(m_page + 1).arg(n) : QString());
+    const bool partial = m_doc && (m_layingOut || !m_doc->complete);
+    m_pageLabel->setText(n > 0
+            ? tr("Page %1 of %2%3").arg(m_page + 1).arg(n).arg(partial ? QStringLiteral("+") : QString())
+            : QString());
+    m_progress->setText(m_layingOut ? tr("Laying out: %1%").arg(int(m_done * 100))
+            : partial               ? tr("Stopped")
+                                    : QString());
+    m_cancel->setVisible(m_layingOut);
     for (QAction *a : m_toolbar->actions()) {
         const QString name = a->objectName();
         if (name == QLatin1String("cmdFirstPage") || name == QLatin1String("cmdPreviousPage"))
@@ -274,7 +310,7 @@ void CRViewer91::updateControls()
         else if (name == QLatin1String("cmdNextPage") || name == QLatin1String("cmdLastPage"))
             a->setEnabled(n > 0 && m_page < n - 1);
         else if (name == QLatin1String("cmdPrint") || name == QLatin1String("cmdExport"))
-            a->setEnabled(n > 0);
+            a->setEnabled(n > 0 && !m_layingOut);
     }
     applyZoom();
 }

@@ -32,6 +32,13 @@ public:
     std::shared_ptr<Report> reportSource() const;
     void viewReport();
 
+    // While the report source is being laid out: shows the pages finished so
+    // far and how far the layout is, lets the user page and cancel, and
+    // returns false once the user has asked to stop (or another report has
+    // taken the viewer's place). viewReport() shows the end result.
+    bool showProgress(const std::shared_ptr<const Document> &partial, double done);
+    bool layingOut() const { return m_layingOut; }
+
     // What is shown: the rendered document, or nullptr.
     const Document *document() const;
     int pageCount() const;
@@ -79,6 +86,9 @@ private:
 
     std::shared_ptr<Report> m_report;
     std::shared_ptr<const Document> m_doc; // what is on screen
+    bool m_layingOut = false;
+    bool m_cancelled = false;
+    double m_done = 0;
     int m_page = 0; // 0-based
     int m_zoom = FitWidth;
     FileNameProvider m_fileNames;
@@ -86,6 +96,8 @@ private:
 
     QToolBar *m_toolbar = nullptr;
     QLabel *m_pageLabel = nullptr;
+    QLabel *m_progress = nullptr;
+    QAction *m_cancel = nullptr;
     QComboBox *m_zoomBox = nullptr;
     QScrollArea *m_scroll = nullptr;
     PageView *m_view = nullptr;

@@ -13,6 +13,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <sqlite3.h>
+
+#include <cstring>
 
 using common::PrintJob;
 using common::printReport;
@@ -335,3 +340,88 @@ TEST_F(Printing, ExportAndPrintWriteTheShownRows)
     EXPECT_FALSE(v->printReport());
     EXPECT_FALSE(QFile::exists(printed));
 }
+
+namespace {
+
+TEST_F(Printing, TheFirstPageShowsWhileTheRestIsLaidOutAndTheUserCanStop)
+{
+    PrintJob job;
+    job.reportFile = QStringLiteral("\\Vel_Report\\rptTstUsers.rpt");
+    job.user = gUserName;
+    job.password = gUserPassword;
+    struct Seen {
+        bool layingOut = false;
+        int pages = 0;
+        QString label, firstLine;
+    };
+    // Runs at the first moment the printout lets events through.
+    auto look = [](Seen &seen, bool stop) {
+        QTimer::singleShot(0, [&seen, stop] {
+            report::CRViewer91 *v = common::viewerControl();
+            if (!v)
+                return;
+            seen.layingOut = v->layingOut();
+            seen.pages = v->pageCount();
+            seen.label = v->findChild<QLabel *>("lblPage")->text();
+            seen.firstLine = v->document() ? v->document()->pageLines(0).value(2) : QString();
+            if (stop)
+                v->findChild<QAction *>("cmdCancel")->trigger();
+        });
+    };
+
+    Seen whole;
+    look(whole, false);
+    printReport(job);
+    EXPECT_TRUE(whole.layingOut);
+    EXPECT_EQ(whole.pages, 1);
+    EXPECT_EQ(whole.label, "Page 1 of 1+");
+    EXPECT_EQ(whole.firstLine, "1 | USER 1 | CLERK");
+    report::CRViewer91 *v = common::viewerControl();
+    ASSERT_TRUE(v);
+    EXPECT_FALSE(v->layingOut());
+    EXPECT_EQ(v->pageCount(), 3);
+    EXPECT_TRUE(v->document()->complete);
+    EXPECT_EQ(v->findChild<QLabel *>("lblPage")->text(), "Page 1 of 3");
+    EXPECT_EQ(v->document()->pageLines(0).last(), "Page 1 of 3");
+
+    Seen stopped;
+    look(stopped, true);
+    printReport(job);
+    EXPECT_TRUE(stopped.layingOut);
+    EXPECT_EQ(v->pageCount(), 1) << "laid out no further";
+    EXPECT_FALSE(v->document()->complete);
+    EXPECT_EQ(v->findChild<QLabel *>("lblPage")->text(), "Page 1 of 1+");
+    EXPECT_EQ(v->document()->pageLines(0).last(), "Page 1");
+}
+
+// Counts the login checks run on the server's login store.
+int g_loginChecks = 0;
+int countLoginChecks(unsigned, void *, void *stmt, void *)
+{
+    const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(stmt));
+    if (sql && std::strstr(sql, "FROM syslogins"))
+        ++g_loginChecks;
+    return 0;
+}
+
+TEST_F(Printing, PrintoutsReadThroughTheSessionAndCheckAnotherLoginOnce)
+{
+    exec("sp_addlogin 'CLERK', 'Clerk-pw1', 'ORU'");
+    exec("sp_adduser 'CLERK'");
+    sqlite3_trace_v2(conn().masterHandle(), SQLITE_TRACE_STMT, countLoginChecks, nullptr);
+    PrintJob job = ledger();
+    printReport(job);
+    printReport(job);
+    EXPECT_EQ(g_loginChecks, 0) << "the session's own login";
+
+    job.user = "clerk";
+    job.password = "clerk-PW1";
+    printReport(job);
+    printReport(job);
+    EXPECT_EQ(g_loginChecks, 1) << "another login, checked once";
+    job.password = "wrong";
+    EXPECT_THROW(printReport(job), db::Error);
+    sqlite3_trace_v2(conn().masterHandle(), 0, nullptr, nullptr);
+}
+
+} // namespace

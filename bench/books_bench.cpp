@@ -1,0 +1,412 @@
+// The reports on a large book, each beside the bare query of the same rows
+// run in the same process on the same data, as a ratio.
+//   book: 1,000,000 DetJV rows in 200,000 vouchers, 20,000 admitted students
+//   (each with an account and three subject lines), 5,000 chart accounts.
+//   build/bench/bench/bench_books [rounds]
+#include "accounts/picker.h"
+#include "app/startup.h"
+#include "common/errors.h"
+#include "common/globals.h"
+#include "common/window.h"
+#include "platform/db/db.h"
+#include "platform/report/report.h"
+#include "reports/reports.h"
+#include "vouchers/vouchers.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int kStudents = 20000;
+constexpr int kVouchers = 200000;
+
+struct Book {
+    std::int64_t cash = 0, firstBank = 0;
+    std::vector<std::int64_t> banks, heads, students;
+    int lines = 0, masters = 0;
+};
+
+std::int64_t addAccount(db::Connection &c, const QString &nodes, const QString &name, const char *status,
+    const char *bstatus = nullptr)
+{
+    const int dot = int(nodes.lastIndexOf(u'.'));
+    c.execute(QStringLiteral("insert into Accounts (ParentID, Dcode, AcNodes, AcName, AcStatus, BStatus, "
+                             "OpenBal) values (?, ?, ?, ?, ?, ?, ?)"),
+        {dot < 0 ? nodes : nodes.left(dot), dot < 0 ? 0 : nodes.mid(dot + 1).toInt(), nodes, name,
+            QString::fromLatin1(status), bstatus ? db::Value(bstatus) : db::Value(),
+            db::Money::fromCents(std::int64_t(nodes.size()) * 100000)});
+    return c.scalar(QStringLiteral("select last_insert_rowid()")).toInt();
+}
+
+Book build(db::Connection &c)
+{
+    Book b;
+    db::Transaction tx(c);
+    c.execute(QStringLiteral("insert into Company (Company, comActive) values ('ORU INSTITUTE', 'Y')"));
+    // 5 controls of 10 sub-controls of 99 or 100 accounts: 5,000 in the chart.
+    int made = 0;
+    for (int h = 1; h <= 5; ++h) {
+        const QString hh = QString::number(h);
+        addAccount(c, hh, QStringLiteral("CONTROL %1").arg(h), "HH");
+        ++made;
+        for (int s = 1; s <= 10; ++s) {
+            const QString hd = hh + u'.' + QString::number(s);
+            addAccount(c, hd, QStringLiteral("SUB CONTROL %1").arg(hd), "HD");
+            ++made;
+            for (int d = 1; made < h * 1000 && d <= 100; ++d) {
+                const QString dd = hd + u'.' + QString::number(d);
+                const bool bank = h == 1 && s == 1 && d <= 10;
+                const std::int64_t id = addAccount(c, dd,
+                    bank ? QStringLiteral("BANK %1").arg(d) : QStringLiteral("ACCOUNT %1").arg(dd), "DD",
+                    bank ? "B" : nullptr);
+                ++made;
+                if (bank)
+                    b.banks.push_back(id);
+                else if (h == 1 && s == 2 && d == 1)
+                    b.cash = id;
+                else if (h >= 3)
+                    b.heads.push_back(id);
+            }
+        }
+    }
+    addAccount(c, QStringLiteral("1.99"), QStringLiteral("STUDENTS"), "HD");
+    c.execute(QStringLiteral("insert into tblSession (SessionId, SessionName) values (1, '2024')"));
+    c.execute(QStringLiteral("insert into tblCourse (CourseId, CourseName) values (1, 'CA')"));
+    c.execute(QStringLiteral("insert into tblSubject (SubId, CourseId, SubName, TotAmt) values (1, 1, "
+                             "'AUDIT', ?), (2, 1, 'TAX', ?), (3, 1, 'LAW', ?)"),
+        {db::Money::fromCents(500000), db::Money::fromCents(400000), db::Money::fromCents(300000)});
+    for (int i = 1; i <= kStudents; ++i) {
+        const std::int64_t ac
+            = addAccount(c, QStringLiteral("1.99.%1").arg(i), QStringLiteral("STUDENT %1").arg(i), "DD");
+        b.students.push_back(ac);
+        c.execute(
+            QStringLiteral("insert into tblMasApp (AppID, RegNo, StuName, FatherName, SessionID, CusCode, "
+                           "AppDate) values (?, ?, ?, 'FATHER', 1, ?, '2024-01-15')"),
+            {i, QStringLiteral("R-%1").arg(i), QStringLiteral("STUDENT %1").arg(i), ac});
+        for (int s = 1; s <= 3; ++s)
+            c.execute(
+                QStringLiteral("insert into tblDetApp (AppID, SubID, SubAmt, Discount, NetAmount, RecAmount) "
+                               "values (?, ?, ?, 0, ?, 0)"),
+                {i, s, db::Money::fromCents(100000 * s), db::Money::fromCents(100000 * s)});
+    }
+    b.firstBank = b.banks.front();
+
+    const QString master = QStringLiteral("insert into MasJV (VouNo, VouStatus, VouDate, PaidReceive, "
+                                          "TotalAmount, Login) values (?, ?, ?, 'BENCH', ?, 'sa')");
+    const QString row = QStringLiteral("insert into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, "
+                                       "DrAmt, CrAmt, ChecqNo, Naration, SessionID, SubID) values "
+                                       "(?, ?, ?, ?, ?, ?, ?, ?, '', ?, ?, ?)");
+    const char *kinds[] = {"CP", "CR", "BP", "BR", "JV", "FR"};
+    int no[6] = {0, 0, 0, 0, 0, 0};
+    const QDate start(2023, 1, 1);
+    std::uint32_t rnd = 12345;
+    auto next = [&rnd](std::uint32_t n) {
+        rnd = rnd * 1664525u + 1013904223u;
+        return (rnd >> 8) % n;
+    };
+    for (int v = 0; v < kVouchers; ++v) {
+        const int k = v % 5 == 4 ? 4 + (v / 5) % 2 : v % 4; // CP CR BP BR, then JV or FR
+        const QString kind = QString::fromLatin1(kinds[k]);
+        const int vouNo = ++no[k];
+        const QDate date = start.addDays(v * 730 / kVouchers);
+        const QString narration = QStringLiteral("LINE OF VOUCHER %1").arg(v);
+        std::int64_t total = 0;
+        auto amount = [&] { return std::int64_t(next(5000000) + 100); };
+        if (k <= 1) {
+            // Cash voucher: four lines and the cash total row.
+            for (int e = 1; e <= 4; ++e) {
+                const std::int64_t a = amount();
+                total += a;
+                const std::int64_t ac = b.heads[next(std::uint32_t(b.heads.size()))];
+                c.execute(row,
+                    {vouNo, kind, date, e, ac, b.cash, db::Money::fromCents(k == 0 ? a : 0),
+                        db::Money::fromCents(k == 0 ? 0 : a), narration, db::Value(), db::Value()});
+            }
+            c.execute(row,
+                {vouNo, kind, date, 5, b.cash, db::Value(), db::Money::fromCents(k == 0 ? 0 : total),
+                    db::Money::fromCents(k == 0 ? total : 0), narration, db::Value(), db::Value()});
+            b.lines += 5;
+        } else {
+            // Paired lines: two or three, a debit and a credit row each.
+            const int n = 2 + (v / 4) % 2;
+            for (int e = 1; e <= n; ++e) {
+                const std::int64_t a = amount();
+                total += a;
+                std::int64_t dr = b.heads[next(std::uint32_t(b.heads.size()))];
+                std::int64_t cr = b.banks[next(std::uint32_t(b.banks.size()))];
+                db::Value session, subject;
+                if (k == 3)
+                    std::swap(dr, cr);
+                if (k == 4)
+                    cr = b.heads[next(std::uint32_t(b.heads.size()))];
+                if (k == 5) {
+                    dr = b.cash;
+                    cr = b.students[next(kStudents)];
+                    session = 1;
+                    subject = e;
+                }
+                c.execute(row,
+                    {vouNo, kind, date, e, dr, cr, db::Money::fromCents(a), db::Money(), narration, session,
+                        subject});
+                c.execute(row,
+                    {vouNo, kind, date, e, cr, dr, db::Money(), db::Money::fromCents(a), narration, session,
+                        subject});
+            }
+            b.lines += 2 * n;
+        }
+        c.execute(master, {vouNo, kind, date, db::Money::fromCents(total)});
+        ++b.masters;
+    }
+    tx.commit();
+    return b;
+}
+
+double ms(const std::function<void()> &f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+long statusKb(const char *field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+// How far the peak resident memory rises while f runs, in MB.
+double peakMb(const std::function<void()> &f)
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+    clear.close();
+    const long before = statusKb("VmRSS:");
+    f();
+    return double(statusKb("VmHWM:") - before) / 1024.0;
+}
+
+std::shared_ptr<report::Report> open(const QString &file)
+{
+    auto rpt = report::Report::open(QStringLiteral(ORU_REPORTS_DIR "/") + file);
+    rpt->setDataSource(std::make_shared<report::ConnectionSource>(
+        std::shared_ptr<db::Connection>(gConn, [](db::Connection *) {})));
+    return rpt;
+}
+
+// The ledger printout of what the last ledger procedure wrote.
+std::shared_ptr<report::Report> ledgerReport(std::int64_t account)
+{
+    auto rpt = open(QStringLiteral("rptAcLedger.rpt"));
+    rpt->openSubreport(QStringLiteral("rptSubAC"))
+        .setRecordSelectionFormula(QStringLiteral("{Accounts.RowID} = %1").arg(account));
+    return rpt;
+}
+
+void bare(const QString &sql, const db::Params &params = {})
+{
+    db::Recordset rs;
+    rs.open(sql, *gConn, params);
+}
+
+void line(const char *what, double report, double query, const char *extra = "")
+{
+    std::printf("%-44s %9.1f ms   bare %9.1f ms   ratio %5.2f%s\n", what, report, query,
+        query > 0 ? report / query : 0.0, extra);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    common::Application app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    app::registerStorage();
+    QTemporaryDir dir;
+    const QString server = dir.path() + QStringLiteral("/server");
+    db::server::create(server, QString(), db::server::HashCost::Minimal);
+    common::createSharedObjects();
+    gConn->setProperty(QStringLiteral("User ID"), QStringLiteral("sa"));
+    gConn->setProperty(QStringLiteral("Password"), QString());
+    gConn->setProperty(QStringLiteral("Data Source"), server);
+    gConn->setProperty(QStringLiteral("Initial Catalog"), QStringLiteral("ORU"));
+    gConn->open();
+    gUserName = QStringLiteral("sa");
+    reports::registerProcedures();
+
+    Book book;
+    const double buildMs = ms([&] { book = build(*gConn); });
+    std::printf("book: %d DetJV rows, %d vouchers, %d students, %lld accounts (built in %.1f s)\n\n",
+        book.lines, book.masters, kStudents,
+        static_cast<long long>(gConn->scalar(QStringLiteral("select count(*) from Accounts")).toInt()),
+        buildMs / 1000);
+
+    auto rounds_of = [rounds](const std::function<void()> &f) {
+        std::vector<double> t;
+        for (int i = 0; i < rounds; ++i)
+            t.push_back(ms(f));
+        return median(t);
+    };
+
+    // One printout selected by its key, with how far it raises the peak memory.
+    auto printOne
+        = [&](const char *what, const QString &file, const QString &selection, const QString &sql, int key) {
+              auto print = [&] {
+                  auto rpt = open(file);
+                  rpt->setRecordSelectionFormula(selection.arg(key));
+                  rpt->render();
+              };
+              print();
+              const double mb = peakMb(print);
+              const double r = rounds_of(print);
+              const double q = rounds_of([&] { bare(sql, {key}); });
+              char extra[64];
+              std::snprintf(extra, sizeof extra, "   peak +%.1f MB", mb);
+              line(what, r, q, extra);
+          };
+    printOne("print one voucher (rptBP)", QStringLiteral("rptBP.rpt"),
+        QStringLiteral("{MasJV.VouNo} = %1 and {MasJV.VouStatus} = 'BP' and {Company.comActive} = 'Y'"),
+        QStringLiteral("select m.VouNo, m.VouStatus, m.VouDate, m.PaidReceive, m.TotalAmount, m.Login, "
+                       "d.EntryNo, d.AcCode, d.CrAc, d.DrAmt, d.CrAmt, d.ChecqNo, d.Naration, d.FileNo, "
+                       "d.BillNo, a.AcNodes, a.AcName, c.Company, c.comAddr, c.comTel, c.comActive "
+                       "from MasJV m join DetJV d on d.VouNo = m.VouNo and d.VouStatus = m.VouStatus "
+                       "left join Accounts a on a.RowID = d.AcCode cross join Company c "
+                       "where m.VouNo = ? and m.VouStatus = 'BP' and c.comActive = 'Y' "
+                       "order by m.VouNo, d.EntryNo, d.DrAmt desc"),
+        25000);
+    printOne("print one application (rptApplication)", QStringLiteral("rptApplication.rpt"),
+        QStringLiteral("{tblMasApp.AppId} = %1"),
+        QStringLiteral(
+            "select m.*, ss.SessionName, d.SubAmt, d.Discount, d.Nerration, d.NetAmount, "
+            "d.RecAmount, d.InActive, s.SubName, c.CourseName from tblMasApp m "
+            "left join tblDetApp d on d.AppID = m.AppID left join tblSubject s on s.SubId = d.SubID "
+            "left join tblCourse c on c.CourseId = s.CourseId "
+            "left join tblSession ss on ss.SessionId = m.SessionID where m.AppID = ?"),
+        kStudents / 2);
+
+    // The trial balance with opening over the second year.
+    {
+        const QString from = QStringLiteral("2024-01-01"), to = QStringLiteral("2024-12-31");
+        const double q = rounds_of([&] {
+            bare(QStringLiteral("select AcCode, sum(DrAmt), sum(CrAmt) from DetJV not indexed "
+                                "where VouDate <= ? group by AcCode"),
+                {to});
+        });
+        const double proc = rounds_of([&] {
+            gConn->execute(QStringLiteral("exec TrialBalance3 ?,?"), {from, to});
+        });
+        const double r = rounds_of([&] {
+            gConn->execute(QStringLiteral("exec TrialBalance3 ?,?"), {from, to});
+            auto rpt = open(QStringLiteral("rptTrialBalance3.rpt"));
+            rpt->setRecordSelectionFormula(QStringLiteral("{Company.comActive} = 'Y'"));
+            rpt->render();
+        });
+        line("trial balance with opening: procedure", proc, q);
+        line("trial balance with opening: printed", r, q);
+    }
+
+    // One bank's simple ledger over a year.
+    {
+        const std::int64_t ac = book.firstBank;
+        const QString from = QStringLiteral("2024-01-01"), to = QStringLiteral("2024-12-31");
+        const double q = rounds_of([&] {
+            bare(QStringLiteral(
+                     "select d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, d.CrAc, a.AcName, d.ChecqNo, "
+                     "d.Naration, d.DrAmt, d.CrAmt from DetJV d left join Accounts a on a.RowID = d.CrAc "
+                     "where d.AcCode = ? and d.VouDate between ? and ? "
+                     "order by d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid"),
+                {ac, from, to});
+        });
+        int pages = 0;
+        const double proc = rounds_of([&] {
+            gConn->execute(QStringLiteral("exec AcLedger ?,?,?"), {ac, from, to});
+        });
+        const double r = rounds_of([&] {
+            gConn->execute(QStringLiteral("exec AcLedger ?,?,?"), {ac, from, to});
+            auto rpt = ledgerReport(ac);
+            pages = rpt->render().pageCount();
+        });
+        char extra[64];
+        std::snprintf(extra, sizeof extra, "   %d pages", pages);
+        line("one ledger (bank, a year): procedure", proc, q);
+        line("one ledger (bank, a year): printed", r, q, extra);
+    }
+
+    // The cash account's detail ledger over both years: the long one.
+    {
+        const std::int64_t ac = book.cash;
+        gConn->execute(QStringLiteral("exec DetailAcLedger ?,1,1,2023,31,12,2024"), {ac});
+        const double q = rounds_of([&] { bare(QStringLiteral("select * from rptLedger order by LineNo")); });
+        int pages = 0;
+        const double first = rounds_of([&] {
+            auto rpt = ledgerReport(ac);
+            rpt->render([](const std::shared_ptr<const report::Document> &, double) { return false; });
+        });
+        const double whole = rounds_of([&] {
+            auto rpt = ledgerReport(ac);
+            pages = rpt->render().pageCount();
+        });
+        char extra[64];
+        std::snprintf(extra, sizeof extra, "   of %d pages", pages);
+        line("long ledger: first page shown", first, q, extra);
+        line("long ledger: every page laid out", whole, q);
+    }
+
+    // The account picker over every subsidiary account and student.
+    {
+        accounts::registerPickerWindows();
+        const double q = rounds_of([&] {
+            bare(QStringLiteral(
+                     "Select RowID,AcNodes,AcName,OpenBal,Contact,Fax,Addr,Addr2 From Accounts Where "
+                     "acStatus='DD'  and AcName Like ? ESCAPE '\\' order by AcName"),
+                {QStringLiteral("%")});
+        });
+        const double r = rounds_of([&] {
+            gFindAcFilter.clear();
+            common::windows::show(QStringLiteral("frmFindAC"));
+            app.processEvents();
+            common::windows::unload(QStringLiteral("frmFindAC"));
+            app.processEvents();
+        });
+        line("open the account picker (25,000 accounts)", r, q);
+    }
+
+    // A voucher window, proposing its next number.
+    {
+        vouchers::registerWindows();
+        const double q
+            = rounds_of([&] { bare(QStringLiteral("select max(VouNo) from MasJV where VouStatus = 'BP'")); });
+        const double r = rounds_of([&] {
+            common::windows::show(QStringLiteral("frmBP"));
+            app.processEvents();
+            common::windows::unload(QStringLiteral("frmBP"));
+            app.processEvents();
+        });
+        line("open a voucher window (frmBP)", r, q);
+    }
+    common::windows::unloadAll();
+    return 0;
+}

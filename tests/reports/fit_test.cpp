@@ -1,0 +1,162 @@
+// Every figure of the account printouts fits its column at the largest
+// amount the books keep, and no text runs into another: measured on the
+// laid-out pages with the fonts they are painted in.
+#include "platform/report/report.h"
+#include "reports/fixture.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+
+namespace {
+
+const char *const largest = "999999999999.99";
+
+class Fit : public ReportsFixture {
+protected:
+    void SetUp() override
+    {
+        ReportsFixture::SetUp();
+        const db::Money big = money(largest);
+        exec("Update Accounts Set OpenBal = ? Where RowID = ?", {big, hbl});
+        exec("Update Accounts Set OpenBal = ? Where RowID = ?", {-big, fees});
+        exec("Update Accounts Set OpenBal = Null Where RowID = ?", {cash});
+        // The bank opens at the amount and pays it all out: every column of
+        // the trial balances and their totals come to the amount.
+        master("BP", 167651, "2024-03-05", largest);
+        paired("BP", 167651, "2024-03-05", 1, rent, hbl, largest, "RENT");
+    }
+    void postEveryKind()
+    {
+        for (const char *kind : {"BR", "CP", "CR", "JV"}) {
+            master(kind, 167651, "2024-03-05", largest);
+            paired(kind, 167651, "2024-03-05", 1, tea, cash, largest, "TEA");
+        }
+        exec("Insert Into MasJV (VouNo, VouStatus, VouDate, TotalAmount, SlipNo, IRStatus) "
+             "Values (167651, 'FR', '2024-03-05', ?, '512', 'CASH')",
+            {money(largest)});
+        paired("FR", 167651, "2024-03-05", 1, cash, fees, largest, "FEE");
+    }
+
+    std::shared_ptr<report::Report> open(const char *file)
+    {
+        auto rpt = report::Report::open(QStringLiteral(ORU_REPORTS_DIR "/") + QString::fromLatin1(file));
+        rpt->setDataSource(std::make_shared<report::ConnectionSource>(
+            std::shared_ptr<db::Connection>(&conn(), [](db::Connection *) {})));
+        return rpt;
+    }
+
+    // Each text as it is drawn: its width in the painted font, placed in its
+    // rectangle by its alignment.
+    static void expectFits(const report::Document &doc, const char *file)
+    {
+        QImage device(8, 8, QImage::Format_RGB32);
+        device.setDotsPerMeterX(11811); // 300 dpi
+        device.setDotsPerMeterY(11811);
+        const double mmPerPixel = 25.4 / 300;
+        for (int p = 0; p < doc.pageCount(); ++p) {
+            std::vector<std::pair<QRectF, QString>> drawn;
+            for (const report::TextItem &t : doc.pages[size_t(p)].texts) {
+                if (t.text.isEmpty())
+                    continue;
+                const report::TextStyle &s = doc.styles[t.style];
+                QFont font(s.family);
+                font.setPointSizeF(s.pointSize);
+                font.setBold(s.bold);
+                font.setItalic(s.italic);
+                const double width = QFontMetricsF(font, &device).horizontalAdvance(t.text) * mmPerPixel;
+                if (!t.wrap) {
+                    EXPECT_LE(width, t.rect.width())
+                        << file << " page " << p + 1 << ": '" << t.text.toStdString()
+                        << "' is wider than its " << t.rect.width() << " mm";
+                }
+                double left = t.rect.left();
+                if (t.align & Qt::AlignRight)
+                    left = t.rect.right() - width;
+                else if (t.align & Qt::AlignHCenter)
+                    left = t.rect.center().x() - width / 2;
+                drawn.push_back(
+                    {QRectF(left, t.rect.top(), std::min(width, t.rect.width()), t.rect.height()), t.text});
+            }
+            for (size_t i = 0; i < drawn.size(); ++i)
+                for (size_t j = i + 1; j < drawn.size(); ++j) {
+                    const QRectF overlap = drawn[i].first.intersected(drawn[j].first);
+                    EXPECT_FALSE(overlap.width() > 0.01 && overlap.height() > 0.5)
+                        << file << " page " << p + 1 << ": '" << drawn[i].second.toStdString()
+                        << "' runs into '" << drawn[j].second.toStdString() << "'";
+                }
+        }
+    }
+};
+
+TEST_F(Fit, TrialBalancesLedgersAndBooksAtTheLargestAmount)
+{
+    const struct {
+        const char *procedure, *file;
+        int figures; // how often the amount shows at least
+    } trialBalances[] = {
+        {"TrialBalance3", "rptTrialBalance3.rpt", 7},
+        {"TrialBalance", "rptTrialBalance.rpt", 2},
+        {"TrialBalance", "rptTrialBalance2.rpt", 2},
+    };
+    for (const auto &tb : trialBalances) {
+        gConn->execute(QStringLiteral("exec %1 ?,?").arg(tb.procedure), {"2024-03-01", "2024-03-31"});
+        auto rpt = open(tb.file);
+        rpt->setRecordSelectionFormula("{Company.comActive} = 'Y'");
+        const report::Document &doc = rpt->render();
+        EXPECT_GE(doc.allLines().join(u"\n").count(u"999,999,999,999.99"), tb.figures)
+            << doc.allLines().join('\n').toStdString();
+        expectFits(doc, tb.file);
+    }
+    for (const char *call :
+        {"exec AcLedger ?,'2024-03-01','2024-03-31'", "exec DetailAcLedger ?,1,3,2024,31,3,2024"}) {
+        gConn->execute(QString::fromLatin1(call), {hbl});
+        auto rpt = open("rptAcLedger.rpt");
+        rpt->openSubreport("rptSubAC")
+            .setRecordSelectionFormula(QStringLiteral("{Accounts.RowID} = %1").arg(hbl));
+        const report::Document &doc = rpt->render();
+        EXPECT_TRUE(doc.allLines().join(u"\n").count(u"999,999,999,999.99") >= 2)
+            << doc.allLines().join('\n').toStdString();
+        expectFits(doc, "rptAcLedger.rpt");
+    }
+    auto book = open("rptAcLedger3.rpt");
+    const QString a = QString::number(hbl);
+    book->setRecordSelectionFormula("{Company.comActive}='Y' and {DetJV.CrAc} = " + a
+        + " and {DetJV.VouDate} in #2024-03-01# to #2024-03-31#");
+    book->openSubreport("rptSubAc").setRecordSelectionFormula("{Accounts.RowID} = " + a);
+    book->openSubreport("rptSubOpening")
+        .setRecordSelectionFormula("{DetJV.AcCode} = " + a + " and {DetJV.VouDate} < #2024-03-01#");
+    book->openSubreport("rptSubAcOpen").setRecordSelectionFormula("{Accounts.RowID}  = " + a);
+    const report::Document &doc = book->render();
+    EXPECT_TRUE(doc.allLines().join(u"\n").count(u"999,999,999,999.99") >= 4)
+        << doc.allLines().join('\n').toStdString();
+    expectFits(doc, "rptAcLedger3.rpt");
+}
+
+TEST_F(Fit, VouchersAndTheSlipAtTheLargestAmountWithPlainNumbers)
+{
+    postEveryKind();
+    for (const char *kind : {"BP", "BR", "CP", "CR", "JV"}) {
+        const QString file = QStringLiteral("rpt%1.rpt").arg(kind);
+        auto rpt = open(file.toLatin1().constData());
+        rpt->setRecordSelectionFormula(QStringLiteral(
+            "{MasJV.VouNo} = 167651 and {MasJV.VouStatus} = '%1' and {Company.comActive} = 'Y'")
+                                           .arg(kind));
+        const report::Document &doc = rpt->render();
+        const QStringList lines = doc.allLines();
+        EXPECT_FALSE(lines.filter(QStringLiteral("%1-167651").arg(kind)).isEmpty())
+            << lines.join('\n').toStdString();
+        EXPECT_TRUE(lines.filter("167,651").isEmpty()) << lines.join('\n').toStdString();
+        EXPECT_TRUE(lines.join(u"\n").count(u"999,999,999,999.99") >= 3) << lines.join('\n').toStdString();
+        expectFits(doc, file.toLatin1().constData());
+    }
+    auto slip = open("rptSlip.rpt");
+    slip->setRecordSelectionFormula(
+        "{MasJV.VouNo}= 167651 and {MasJV.VouStatus} = 'FR' and {DetJv.CrAmt} > 0");
+    const report::Document &doc = slip->render();
+    EXPECT_FALSE(doc.allLines().filter("FR-167651").isEmpty()) << doc.allLines().join('\n').toStdString();
+    EXPECT_TRUE(doc.allLines().join(u"\n").count(u"999,999,999,999.99") >= 2)
+        << doc.allLines().join('\n').toStdString();
+    expectFits(doc, "rptSlip.rpt");
+}
+
+} // namespace
