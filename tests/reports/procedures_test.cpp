@@ -1,4 +1,4 @@
-#include "fixture.h"
+#include "reports/fixture.h"
 
 #include <sqlite3.h>
 
@@ -51,6 +51,17 @@ TEST_F(Procedures, SimpleLedgerRunsFromTheOpeningBalanceThroughTheInclusiveRange
         (QStringList {"0|2024-03-01|-|-|-|-|Opening Balance|0.00|0.00|0.00",
             "1|2024-03-05|CP|2|-|CASH IN HAND|TEA|12.35|0.00|12.35",
             "2|2024-03-31|JV|2|-|(several accounts)|SPLIT|3.00|0.00|15.35"}));
+
+    // The voucher's line takes the first narration and cheque number that are not empty.
+    exec(
+        "Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, DrAmt, CrAmt, ChecqNo, "
+        "Naration) "
+        "Values (3, 'JV', '2024-03-31', 2, ?, ?, ?, 0, '', 'SECOND'), (3, 'JV', '2024-03-31', 1, ?, ?, ?, 0, "
+        "'C-1', ''), (3, 'JV', '2024-03-31', 3, ?, ?, ?, 0, 'C-3', 'THIRD')",
+        {tea, rent, money("1.00"), tea, rent, money("1.00"), tea, rent, money("1.00")});
+    gConn->execute(QStringLiteral("exec AcLedger %1,'2024-03-01','2024-03-31'").arg(tea));
+    EXPECT_EQ(rows("Select OppName, ChecqNo, Naration, DrAmt, Balance From rptLedger Where VouNo = 3"),
+        QStringList {"RENT|C-1|SECOND|3.00|18.35"});
 }
 
 TEST_F(Procedures, DetailLedgerListsEveryPostingWithItsOppositeAccount)

@@ -1,8 +1,8 @@
 // The schema steps on a PostgreSQL database: the few spellings of the
 // embedded schema PostgreSQL reads otherwise, and applying the steps under
 // the same numbers, all pending ones in one transaction.
-#include "pg_session.h"
-#include "schema.h"
+#include "platform/db/pg_session.h"
+#include "platform/db/schema.h"
 
 namespace db::detail {
 

@@ -1,8 +1,8 @@
 // The PostgreSQL engine's session over libpq: statements prepared once and
 // run with bound text parameters, results typed by their origin columns,
 // write transactions serialised by an advisory lock.
-#include "pg_session.h"
-#include "internal.h"
+#include "platform/db/pg_session.h"
+#include "platform/db/internal.h"
 
 #include <libpq-fe.h>
 

@@ -7,7 +7,7 @@
 // schema marks COLLATE NOCASE use the nondeterministic ICU collation
 // "nocase", so the program's SQL keeps its spelling. Work tables are TEMP
 // tables, private to the session. Parameters travel bound, never in the text.
-#include "engine.h"
+#include "platform/db/engine.h"
 
 #include <QHash>
 

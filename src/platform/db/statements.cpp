@@ -1,6 +1,6 @@
 // Opening a database file, running a statement on a bare handle, and the
 // statement cache of a connection.
-#include "sqlite_session.h"
+#include "platform/db/sqlite_session.h"
 
 #include <QDir>
 
@@ -24,6 +24,9 @@ DatabaseHandle openFile(const QString &path, bool create)
         exec(raw, "PRAGMA journal_mode=WAL");
     // The books: a committed transaction survives a power cut.
     exec(raw, "PRAGMA synchronous=FULL");
+    // Report work tables are the connection's own temporary tables: kept in
+    // memory, they cost no file writes.
+    exec(raw, "PRAGMA temp_store=MEMORY");
     registerFunctions(raw);
     return h;
 }

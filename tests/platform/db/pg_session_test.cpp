@@ -1,10 +1,10 @@
 // The PostgreSQL engine's session: parameters, types, case-insensitive
 // text, transactions and what one session keeps from another. Skipped when
 // no PostgreSQL server is at hand.
-#include "fixture.h"
-#include "pg_session.h"
-#include "schema.h"
-#include "pgtest.h"
+#include "platform/db/fixture.h"
+#include "platform/db/pg_session.h"
+#include "platform/db/schema.h"
+#include "support/pgtest.h"
 
 #include <atomic>
 #include <set>
