@@ -50,7 +50,8 @@ inline std::optional<Server> server()
 // A database of its own for one test, dropped when it goes.
 class Database {
 public:
-    explicit Database(const Server &s)
+    // With `create` false only the name is taken: the test makes it.
+    explicit Database(const Server &s, bool create = true)
         : m_server(s)
     {
         static QAtomicInt seq;
@@ -58,7 +59,8 @@ public:
                      .arg(QCoreApplication::applicationPid())
                      .arg(seq.fetchAndAddRelaxed(1));
         admin(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name));
-        admin(QStringLiteral("CREATE DATABASE %1").arg(m_name));
+        if (create)
+            admin(QStringLiteral("CREATE DATABASE %1").arg(m_name));
     }
     ~Database() { admin(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name)); }
     Database(const Database &) = delete;

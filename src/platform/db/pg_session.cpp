@@ -3,6 +3,7 @@
 // write transactions serialised by an advisory lock.
 #include "platform/db/pg_session.h"
 #include "platform/db/internal.h"
+#include "platform/db/pg_server_p.h"
 
 #include <libpq-fe.h>
 
@@ -23,6 +24,9 @@ namespace {
 // Every write transaction of the program holds this lock on its database:
 // one writer at a time, as on the embedded server, so a number read and the
 // insert that uses it never interleave with another computer's.
+// Prepared statements a session keeps, as the embedded engine's cache.
+constexpr qsizetype kCacheLimit = 200;
+
 constexpr const char *kLockWrites = "SELECT pg_advisory_xact_lock(5198421)";
 
 // Type OIDs of pg_type the reader knows.
@@ -163,12 +167,20 @@ bool wantsCache(const QString &sql)
         || head.startsWith(u"delete") || head.startsWith(u"with");
 }
 
+// A recordset's write statement: prepared apart from the cache, so that
+// trimming the cache never takes it away while the recordset holds it.
 class PgRowStatement final : public engine::RowStatement {
 public:
     PgRowStatement(PgSession &session, const QString &sql)
         : m_session(session)
-        , m_name(session.prepared(sql))
+        , m_life(session.life())
+        , m_name(session.prepare(sql))
     {
+    }
+    ~PgRowStatement() override
+    {
+        if (!m_life.expired())
+            m_session.deallocate(m_name);
     }
     std::int64_t run(const std::vector<const Value *> &values) override
     {
@@ -177,6 +189,7 @@ public:
 
 private:
     PgSession &m_session;
+    std::weak_ptr<char> m_life;
     QByteArray m_name;
 };
 
@@ -246,15 +259,34 @@ void PgSession::run(const char *sql)
     checked(PQexec(m_conn.get(), sql), m_conn.get());
 }
 
+QByteArray PgSession::prepare(const QString &sql)
+{
+    int count = 0;
+    const QByteArray text = pgText(sql, &count);
+    const QByteArray name = "oru_" + QByteArray::number(++m_nextName);
+    checked(PQprepare(m_conn.get(), name.constData(), text.constData(), 0, nullptr), m_conn.get());
+    return name;
+}
+
+void PgSession::deallocate(const QByteArray &name) noexcept
+{
+    // The name is ours ("oru_" and a number). In a failed transaction the
+    // server refuses; the statement then lives until the session ends.
+    PQclear(PQexec(m_conn.get(), ("DEALLOCATE " + name).constData()));
+}
+
 QByteArray PgSession::prepared(const QString &sql)
 {
     auto it = m_prepared.constFind(sql);
     if (it != m_prepared.constEnd())
         return *it;
-    int count = 0;
-    const QByteArray text = pgText(sql, &count);
-    const QByteArray name = "oru_" + QByteArray::number(++m_nextName);
-    checked(PQprepare(m_conn.get(), name.constData(), text.constData(), 0, nullptr), m_conn.get());
+    // Texts built with literals would otherwise pile up on the server.
+    if (m_prepared.size() >= kCacheLimit) {
+        for (const QByteArray &name : std::as_const(m_prepared))
+            deallocate(name);
+        m_prepared.clear();
+    }
+    const QByteArray name = prepare(sql);
     m_prepared.insert(sql, name);
     return name;
 }
@@ -282,7 +314,7 @@ PgResult PgSession::runWith(const QString &sql, const Params &params)
     int count = 0;
     const QByteArray text = pgText(sql, &count);
     if (size_t(count) != params.size())
-        throw Error(QStringLiteral("The statement has %1 parameters, %2 values were given.")
+        throw Error(QStringLiteral("The statement takes %1 parameter(s); %2 were given.")
                         .arg(count)
                         .arg(params.size()));
     std::vector<const Value *> values;
@@ -374,21 +406,7 @@ std::vector<Column> PgSession::columns(const QString &sql)
 
 void PgSession::checkLogin(const QString &user, const QString &password, const QString &database)
 {
-    PgAddress other = m_address;
-    other.database = database;
-    try {
-        PgSession probe(other, user, password);
-    } catch (const Error &e) {
-        // The server says which: the database refused the role, or the
-        // role and password did not match (never which of the two).
-        const QString why = e.text();
-        if (why.contains(QLatin1String("FATAL:  database \""))
-            || why.contains(QLatin1String("permission denied for database")))
-            throw Error(
-                QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed.")
-                    .arg(database));
-        throw Error(QStringLiteral("Login failed for user '%1'.").arg(user));
-    }
+    pgLogin(m_address, m_address.host, user, password, database);
 }
 
 engine::TableInfo PgSession::table(const QString &name)
@@ -498,6 +516,8 @@ CREATE OR REPLACE FUNCTION public.money(numeric) RETURNS text IMMUTABLE LANGUAGE
   AS 'SELECT (round($1) / 100)::numeric(20, 2)::text';
 CREATE OR REPLACE FUNCTION public.money(double precision) RETURNS text IMMUTABLE LANGUAGE sql
   AS 'SELECT (round($1::numeric) / 100)::numeric(20, 2)::text';
+CREATE OR REPLACE FUNCTION public.ifnull(anycompatible, anycompatible) RETURNS anycompatible IMMUTABLE
+  LANGUAGE sql AS 'SELECT coalesce($1, $2)';
 CREATE OR REPLACE FUNCTION public.year(date) RETURNS integer IMMUTABLE LANGUAGE sql
   AS 'SELECT extract(year FROM $1)::integer';
 CREATE OR REPLACE FUNCTION public.month(date) RETURNS integer IMMUTABLE LANGUAGE sql

@@ -64,8 +64,12 @@ public:
     // Runs one statement as written (no parameters), for the layer's own
     // set-up and transaction control.
     void run(const char *sql);
-    // The name of a prepared statement for the text, prepared once.
+    // The name of a prepared statement for the text, prepared once and kept
+    // in the session's cache.
     QByteArray prepared(const QString &sql);
+    // A statement prepared now under a new name, outside the cache.
+    QByteArray prepare(const QString &sql);
+    void deallocate(const QByteArray &name) noexcept;
     // Runs a prepared statement with the values as text; throws on failure.
     PgResult runPrepared(const QByteArray &name, const std::vector<const Value *> &values);
     std::weak_ptr<char> life() const { return m_life; }
@@ -97,7 +101,7 @@ void migratePg(PgSession &session, const std::vector<Migration> &list);
 
 // What the program's SQL needs in a database, made by its owner once: the
 // collation "nocase", the money domain and the functions len(), money(),
-// year(), month() and day().
+// ifnull(), year(), month() and day().
 void preparePgDatabase(PgSession &owner);
 
 } // namespace db::detail

@@ -2,6 +2,7 @@
 // text, transactions and what one session keeps from another. Skipped when
 // no PostgreSQL server is at hand.
 #include "platform/db/fixture.h"
+#include "platform/db/pg_server.h"
 #include "platform/db/pg_session.h"
 #include "platform/db/schema.h"
 #include "support/pgtest.h"
@@ -66,7 +67,7 @@ TEST_F(PgSessionTest, TypedTextIsBoundNeverSpliced)
     EXPECT_EQ(s->execute("INSERT INTO Voucher (VouNo, Note) VALUES (?, ?)", {1, hostile}), 1);
     EXPECT_EQ(s->scalar("SELECT Note FROM Voucher WHERE VouNo = ?", {1}).toString(), hostile);
     EXPECT_EQ(s->scalar("SELECT count(*) FROM Voucher WHERE Note = ?", {hostile}).toInt(), 1);
-    EXPECT_DB_ERROR(s->execute("SELECT ? , ?", {1}), "The statement has 2 parameters, 1 values were given.");
+    EXPECT_DB_ERROR(s->execute("SELECT ? , ?", {1}), "The statement takes 2 parameter(s); 1 were given.");
 }
 
 TEST_F(PgSessionTest, ColumnsCarryOriginAndStorageRules)
@@ -106,6 +107,8 @@ TEST_F(PgSessionTest, ColumnsCarryOriginAndStorageRules)
     EXPECT_EQ(s->scalar("SELECT year(VouDate) * 100 + month(VouDate) FROM Voucher WHERE VouNo = 7", {}),
         Value(200908));
     EXPECT_EQ(s->scalar("SELECT len(?)", {"ab  "}), Value(2));
+    EXPECT_EQ(s->scalar("SELECT ifnull(Party, ?) FROM Voucher WHERE VouNo = 8", {"none"}), Value("none"));
+    EXPECT_EQ(s->scalar("SELECT ifnull(max(VouNo), 0) + 1 FROM Voucher WHERE VouNo > 100", {}), Value(1));
 
     const auto cols = s->columns("SELECT Amount FROM Voucher WHERE VouNo = ?");
     ASSERT_EQ(cols.size(), 1u);
@@ -144,6 +147,19 @@ TEST_F(PgSessionTest, TableKeysDefaultsAndRowStatements)
     auto update = s->rowStatement("UPDATE Line SET Memo = ? WHERE VouNo = ?");
     const Value memo("m");
     EXPECT_EQ(update->run({&memo, &v1}), 3);
+}
+
+TEST_F(PgSessionTest, TheStatementCacheStaysBoundedAndRowStatementsOutliveIt)
+{
+    auto insert = s->rowStatement("INSERT INTO Voucher (VouNo) VALUES (?)");
+    for (int i = 0; i < 250; ++i)
+        EXPECT_EQ(s->scalar(QStringLiteral("SELECT %1").arg(i), {}), Value(i));
+    EXPECT_LE(s->scalar("SELECT count(*) FROM pg_prepared_statements", {}).toInt(), 202);
+    const Value one(1);
+    EXPECT_EQ(insert->run({&one}), 1);
+    insert.reset();
+    EXPECT_EQ(s->scalar("SELECT count(*) FROM pg_prepared_statements WHERE statement LIKE 'INSERT%'", {}),
+        Value(0));
 }
 
 TEST_F(PgSessionTest, SavepointsAndAFailedStatementNeverCommitQuietly)
@@ -216,10 +232,22 @@ TEST_F(PgSessionTest, LoginsAreTheServersRoles)
     EXPECT_TRUE(
         s->isSysadmin(m_server.user.isEmpty() ? QStringLiteral("postgres") : m_server.user.toUpper()));
     EXPECT_FALSE(s->isSysadmin("nobody here"));
-    s->checkLogin(m_server.user, m_server.password, m_db->name());
-    EXPECT_DB_ERROR(s->checkLogin("nobody", "wrong", m_db->name()), "Login failed for user 'nobody'.");
-    EXPECT_DB_ERROR(s->checkLogin(m_server.user, m_server.password, "no_such_db"),
-        "Cannot open database \"no_such_db\" requested by the login. The login failed.");
+    const QString role = QStringLiteral("clerk_%1").arg(QCoreApplication::applicationPid());
+    s->run(QStringLiteral("DROP ROLE IF EXISTS %1; CREATE ROLE %1 LOGIN PASSWORD 'SECRET-1'")
+               .arg(role)
+               .toUtf8()
+               .constData());
+    EXPECT_FALSE(s->isSysadmin(role));
+    // Names and passwords without regard to case, as on the embedded server.
+    s->checkLogin(role.toUpper(), "secret-1", "ORU");
+    EXPECT_DB_ERROR(
+        s->checkLogin(role, "wrong", "ORU"), QStringLiteral("Login failed for user '%1'.").arg(role));
+    EXPECT_DB_ERROR(s->checkLogin(role, "", "ORU"), QStringLiteral("Login failed for user '%1'.").arg(role));
+    s->run(
+        QStringLiteral("REVOKE CONNECT ON DATABASE %1 FROM PUBLIC").arg(m_db->name()).toUtf8().constData());
+    EXPECT_DB_ERROR(s->checkLogin(role, "secret-1", "ORU"),
+        "Cannot open database \"ORU\" requested by the login. The login failed.");
+    s->run(QStringLiteral("DROP ROLE %1").arg(role).toUtf8().constData());
 }
 
 TEST(PgSchema, TranslatesTheEmbeddedSpellings)
@@ -277,4 +305,43 @@ TEST_F(PgSessionTest, MigrationsApplyUnderTheSameNumbersInOneTransaction)
                        "Use the newer program.")
             .arg(next)
             .arg(next - 2));
+}
+
+TEST(PgServer, AnAttachedFolderIsCreatedAndOpenedAsAnyServer)
+{
+    ORU_REQUIRE_PG(pg);
+    QTemporaryDir tmp;
+    const DataHome home(tmp.path());
+    const pgtest::Database database(pg, false);
+    const QString host = pg.host.isEmpty() ? QStringLiteral("localhost") : pg.host;
+    db::server::attach("office", host, pg.port, database.name());
+    EXPECT_TRUE(db::server::attached("office"));
+    EXPECT_DB_ERROR(
+        db::server::attach("office", host, pg.port, database.name()), "Server 'office' already exists.");
+    db::server::create("office", "Secret-1");
+    EXPECT_DB_ERROR(db::server::create("office", "Secret-1"), "Server 'office' already exists.");
+
+    auto connect = [](db::Connection &c, const QString &user, const QString &password) {
+        c.setProperty("User ID", user);
+        c.setProperty("Password", password);
+        c.setProperty("Data Source", "office");
+        c.setProperty("Initial Catalog", "ORU");
+        c.open();
+    };
+    db::Connection c;
+    connect(c, "SA", "secret-1"); // names and passwords without regard to case, as on the embedded server
+    EXPECT_TRUE(c.isSysadmin());
+    EXPECT_EQ(c.scalar("SELECT count(*) FROM Menus WHERE Active = '1'"), Value(19));
+    EXPECT_EQ(c.scalar("SELECT version FROM oru_schema"), Value(db::schemaVersion()));
+    {
+        db::Transaction tx(c);
+        c.execute("INSERT INTO Menus (Menus, Active) VALUES (?, ?)", {"Extra", "1"});
+        tx.commit();
+    }
+    EXPECT_EQ(c.scalar("SELECT Menus FROM Menus WHERE Menus = ?", {"EXTRA"}), Value("Extra"));
+    c.close();
+
+    db::Connection wrong;
+    EXPECT_DB_ERROR(connect(wrong, "sa", "Secret-2"), "Login failed for user 'sa'.");
+    EXPECT_DB_ERROR(connect(wrong, "", "Secret-1"), "Login failed for user ''.");
 }
