@@ -1,0 +1,282 @@
+#include "platform/report/engine_p.h"
+
+#include <algorithm>
+
+namespace report {
+
+void Body::select()
+{
+    const int n = m_c.rows->rowCount();
+    m_order.clear();
+    m_order.reserve(size_t(n));
+    RowCtx ctx(m_c, -1, nullptr);
+    const bool all = m_c.selection.isEmpty();
+    for (int r = 0; r < n; ++r) {
+        if (!all) {
+            ctx.setRow(r);
+            if (!m_c.selection.eval(ctx).isTrue())
+                continue;
+        }
+        m_order.push_back(r);
+    }
+
+    // Sort keys: groups first (unless they keep the fetched order), then the
+    // record sorts. Stable, so the query's own order breaks ties.
+    const size_t G = m_c.groups.size();
+    struct Key {
+        const Formula *f;
+        bool descending;
+    };
+    std::vector<Key> keys;
+    for (const BGroup &g : m_c.groups)
+        if (g.g->order != GroupOrder::Original)
+            keys.push_back({&g.by, g.g->order == GroupOrder::Descending});
+    for (const auto &s : m_c.sorts)
+        keys.push_back({&s.first, s.second});
+    const size_t K = keys.size();
+    const size_t N = m_order.size();
+    // Texts are folded once, so that sorting compares them as plain strings
+    // yet still without regard to case.
+    std::vector<Val> keyVals(N * K);
+    for (size_t p = 0; p < N; ++p) {
+        ctx.setRow(m_order[p]);
+        for (size_t k = 0; k < K; ++k) {
+            Val v = keys[k].f->eval(ctx);
+            if (v.kind() == Val::Text)
+                v = Val(v.text().toCaseFolded());
+            keyVals[p * K + k] = std::move(v);
+        }
+    }
+    auto compareKeys = [](const Val &a, const Val &b) {
+        if (a.kind() == Val::Text && b.kind() == Val::Text) {
+            const int c = a.text().compare(b.text(), Qt::CaseSensitive);
+            return c < 0 ? -1 : (c > 0 ? 1 : 0);
+        }
+        return orderVals(a, b);
+    };
+    auto before = [&](int a, int b) {
+        for (size_t k = 0; k < K; ++k) {
+            const int c = compareKeys(keyVals[size_t(a) * K + k], keyVals[size_t(b) * K + k]);
+            if (c != 0)
+                return keys[k].descending ? c > 0 : c < 0;
+        }
+        return false;
+    };
+    bool sortedAlready = true;
+    for (size_t p = 1; p < N && sortedAlready; ++p)
+        sortedAlready = !before(int(p), int(p - 1));
+    if (K > 0 && !sortedAlready) {
+        std::vector<int> perm(N);
+        for (size_t p = 0; p < N; ++p)
+            perm[p] = int(p);
+        std::stable_sort(perm.begin(), perm.end(), before);
+        std::vector<int> sorted(N);
+        for (size_t p = 0; p < N; ++p)
+            sorted[p] = m_order[size_t(perm[p])];
+        m_order.swap(sorted);
+    }
+
+    m_breakLevel.assign(N, int(G));
+    if (G > 0 && N > 0) {
+        std::vector<Val> prev(G), cur(G);
+        for (size_t p = 0; p < N; ++p) {
+            ctx.setRow(m_order[p]);
+            for (size_t l = 0; l < G; ++l)
+                cur[l] = m_c.groups[l].by.eval(ctx);
+            if (p == 0) {
+                m_breakLevel[p] = 0;
+            } else {
+                for (size_t l = 0; l < G; ++l) {
+                    if (orderVals(cur[l], prev[l]) != 0) {
+                        m_breakLevel[p] = int(l);
+                        break;
+                    }
+                }
+            }
+            prev.swap(cur);
+        }
+    }
+}
+
+Val Body::summary(const BElement &be, int from, int to)
+{
+    const Element &e = *be.e;
+    Accum acc(e.aggregate);
+    RowCtx ctx(m_c, -1, &m_running);
+    const QString what = lineContext(*m_c.def, e.line) + QStringLiteral("the summary ");
+    for (int p = from; p < to; ++p) {
+        ctx.setRow(m_order[size_t(p)]);
+        acc.add(be.expr.isEmpty() ? Val(true) : be.expr.eval(ctx), what);
+    }
+    return acc.value();
+}
+
+bool Body::makeBand(const BSection &s, int row, int from, int to, Band &b)
+{
+    if (!s.present())
+        return false;
+    RowCtx ctx(m_c, row, &m_running);
+    if (!s.visible.isEmpty() && !s.visible.eval(ctx).isTrue())
+        return false;
+    b.height = s.s->height;
+    b.row = row;
+    b.newPageBefore = s.s->newPageBefore;
+    b.texts.reserve(s.elements.size());
+    for (const BElement &be : s.elements) {
+        const Element &e = *be.e;
+        const int leftAlign = int(Qt::AlignLeft | Qt::AlignVCenter);
+        const int rightAlign = int(Qt::AlignRight | Qt::AlignVCenter);
+        switch (e.kind) {
+        case ElementKind::Text:
+            b.texts.push_back(
+                {e.rect, e.text, be.style, std::uint16_t(e.align >= 0 ? e.align : leftAlign), e.wrap});
+            break;
+        case ElementKind::Field:
+        case ElementKind::Summary: {
+            const Val v = e.kind == ElementKind::Field
+                ? be.expr.eval(ctx)
+                : summary(be, e.reportScope ? 0 : from, e.reportScope ? count() : to);
+            QString text = e.blankWhenZero && isZero(v) ? QString() : be.format.apply(v);
+            const int align = e.align >= 0 ? e.align : (v.isNumber() ? rightAlign : leftAlign);
+            b.texts.push_back({e.rect, std::move(text), be.style, std::uint16_t(align), e.wrap});
+            break;
+        }
+        case ElementKind::Special: {
+            QString text;
+            if (e.special == Special::PrintDate)
+                text = be.format.apply(Val(QDate::currentDate()));
+            else
+                b.specials.emplace_back(int(b.texts.size()), e.special);
+            b.texts.push_back(
+                {e.rect, text, be.style, std::uint16_t(e.align >= 0 ? e.align : leftAlign), e.wrap});
+            break;
+        }
+        case ElementKind::Line:
+            b.lines.push_back({QLineF(e.rect.topLeft(), e.rect.bottomRight()), e.lineWidth});
+            break;
+        case ElementKind::Box: {
+            const QRectF &r = e.rect;
+            b.lines.push_back({QLineF(r.topLeft(), r.topRight()), e.lineWidth});
+            b.lines.push_back({QLineF(r.topRight(), r.bottomRight()), e.lineWidth});
+            b.lines.push_back({QLineF(r.bottomRight(), r.bottomLeft()), e.lineWidth});
+            b.lines.push_back({QLineF(r.bottomLeft(), r.topLeft()), e.lineWidth});
+            break;
+        }
+        case ElementKind::Subreport:
+            break;
+        }
+    }
+    return true;
+}
+
+// Places a section's band, then the bands of the subreports it holds.
+void Body::emitSection(const BSection &s, int pos, int from, int to, Band &&proto)
+{
+    const int row = pos >= 0 && pos < count() ? m_order[size_t(pos)] : -1;
+    Band b = std::move(proto);
+    if (!makeBand(s, row, from, to, b))
+        return;
+    std::vector<Band> bands;
+    bands.push_back(std::move(b));
+    for (const BElement &be : s.elements) {
+        if (be.e->kind != ElementKind::Subreport)
+            continue;
+        const Compiled &sub = *m_c.subs[size_t(be.e->subreport)];
+        const double dx = be.e->rect.left();
+        for (const Band &sb : sub.bands) {
+            Band copy = sb;
+            for (TextItem &t : copy.texts)
+                t.rect.translate(dx, 0);
+            for (LineItem &l : copy.lines)
+                l.line.translate(dx, 0);
+            copy.row = row;
+            copy.headerLevel = -1;
+            copy.reportHeader = bands.front().reportHeader;
+            copy.keepWithNext = copy.keepWithNext || bands.front().keepWithNext;
+            copy.newPageBefore = false;
+            copy.newPageAfter = false;
+            bands.push_back(std::move(copy));
+        }
+    }
+    // A page break after the section comes after its subreports.
+    if (bands.size() > 1) {
+        bands.back().newPageAfter = bands.front().newPageAfter;
+        bands.front().newPageAfter = false;
+    }
+    for (Band &band : bands)
+        m_sink->place(std::move(band));
+}
+
+void Body::run()
+{
+    const int n = count();
+    const int G = int(m_c.groups.size());
+    const Definition &def = *m_c.def;
+    m_running.clear();
+    for (const RunningTotal &t : def.runningTotals)
+        m_running.emplace_back(t.aggregate);
+    m_openStart.assign(size_t(G), -1);
+    m_openEnd.assign(size_t(G), -1);
+
+    Band rh;
+    rh.reportHeader = true;
+    rh.newPageAfter = m_c.reportHeader.present() && m_c.reportHeader.s->newPageAfter && n > 0;
+    emitSection(m_c.reportHeader, n > 0 ? 0 : -1, 0, n, std::move(rh));
+
+    const int innermost = G - 1;
+    RowCtx ctx(m_c, -1, &m_running);
+    for (int p = 0; p < n; ++p) {
+        m_pos = p;
+        const int bl = m_breakLevel[size_t(p)];
+        if (p > 0) {
+            for (int l = G - 1; l >= bl; --l) {
+                Band f;
+                f.newPageAfter
+                    = m_c.groups[size_t(l)].footer.present() && m_c.groups[size_t(l)].footer.s->newPageAfter;
+                emitSection(m_c.groups[size_t(l)].footer, p - 1, m_openStart[size_t(l)], m_openEnd[size_t(l)],
+                    std::move(f));
+                m_openStart[size_t(l)] = -1;
+            }
+        }
+        for (int l = bl; l < G; ++l) {
+            int end = p + 1;
+            while (end < n && m_breakLevel[size_t(end)] > l)
+                ++end;
+            m_openStart[size_t(l)] = p;
+            m_openEnd[size_t(l)] = end;
+        }
+        for (int l = bl; l < G; ++l) {
+            Band h;
+            h.keepWithNext = true;
+            h.headerLevel = l;
+            h.newPageAfter
+                = m_c.groups[size_t(l)].header.present() && m_c.groups[size_t(l)].header.s->newPageAfter;
+            emitSection(
+                m_c.groups[size_t(l)].header, p, m_openStart[size_t(l)], m_openEnd[size_t(l)], std::move(h));
+        }
+        ctx.setRow(m_order[size_t(p)]);
+        for (size_t t = 0; t < m_running.size(); ++t) {
+            const RunningTotal &rt = def.runningTotals[t];
+            if (rt.resetGroup >= 0 && bl <= rt.resetGroup)
+                m_running[t].reset();
+            m_running[t].add(m_c.running[t].isEmpty() ? Val(true) : m_c.running[t].eval(ctx),
+                lineContext(def, rt.line) + QStringLiteral("the running total "));
+        }
+        const int from = innermost >= 0 ? m_openStart[size_t(innermost)] : 0;
+        const int to = innermost >= 0 ? m_openEnd[size_t(innermost)] : n;
+        Band d;
+        d.newPageAfter = m_c.details.present() && m_c.details.s->newPageAfter && p + 1 < n;
+        emitSection(m_c.details, p, from, to, std::move(d));
+    }
+    if (n > 0) {
+        for (int l = G - 1; l >= 0; --l) {
+            emitSection(
+                m_c.groups[size_t(l)].footer, n - 1, m_openStart[size_t(l)], m_openEnd[size_t(l)], Band());
+            m_openStart[size_t(l)] = -1;
+        }
+    }
+    m_pos = n;
+    emitSection(m_c.reportFooter, n > 0 ? n - 1 : -1, 0, n, Band());
+}
+
+} // namespace report

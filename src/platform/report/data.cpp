@@ -1,0 +1,267 @@
+#include "platform/report/engine_p.h"
+
+#include <QRegularExpression>
+
+#include <optional>
+
+namespace report {
+
+// ------------------------------------------------------------ row sources
+
+void MemoryRowSet::addRow(std::vector<db::Value> values)
+{
+    values.resize(m_columns.size());
+    for (db::Value &v : values)
+        m_values.push_back(std::move(v));
+}
+
+RecordsetRows::RecordsetRows(std::unique_ptr<db::Recordset> rs)
+    : m_rs(std::move(rs))
+{
+    m_count = m_rs->recordCount();
+    const int n = m_rs->fieldCount();
+    m_columns.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        const db::Column &c = m_rs->column(i);
+        const qsizetype dot = c.name.indexOf(u'.');
+        if (dot > 0)
+            m_columns.push_back({c.name.left(dot), c.name.mid(dot + 1)});
+        else
+            m_columns.push_back({c.table, c.origin.isEmpty() ? c.name : c.origin});
+    }
+}
+
+RecordsetRows::~RecordsetRows() = default;
+
+std::unique_ptr<RowSet> ConnectionSource::fetch(const QString &sql, const db::Params &params)
+{
+    auto rs = std::make_unique<db::Recordset>();
+    rs->open(sql, *m_conn, params);
+    return std::make_unique<RecordsetRows>(std::move(rs));
+}
+
+namespace {
+
+// Replaces {?Name} in a query by a bound '?'.
+QString bindQueryParameters(const Compiled &c, db::Params &params)
+{
+    static const QRegularExpression marker(QStringLiteral("\\{\\?\\s*([^}]*?)\\s*\\}"));
+    QString sql;
+    qsizetype last = 0;
+    const QString &q = c.def->query;
+    for (auto it = marker.globalMatch(q); it.hasNext();) {
+        const auto m = it.next();
+        const int index = c.findParameter(m.captured(1));
+        if (index < 0)
+            throw Error(lineContext(*c.def, c.def->queryLine)
+                + QStringLiteral("the query names %1, which is no parameter field of the report.")
+                      .arg(m.captured(0)));
+        sql += q.mid(last, m.capturedStart() - last);
+        sql += u'?';
+        last = m.capturedEnd();
+        const Val &v = c.params[size_t(index)];
+        switch (v.kind()) {
+        case Val::Null:
+            params.emplace_back();
+            break;
+        case Val::Int:
+            params.emplace_back(static_cast<long long>(v.toInt()));
+            break;
+        case Val::Money:
+            params.emplace_back(v.toMoney());
+            break;
+        case Val::Real:
+            params.emplace_back(v.toReal());
+            break;
+        case Val::Date:
+            params.emplace_back(v.toDate());
+            break;
+        default:
+            params.emplace_back(v.toString());
+        }
+    }
+    sql += q.mid(last);
+    return sql;
+}
+
+// A literal as the column stores it, or nothing when SQL would not compare
+// the two as the formula does (the formula alone decides those).
+std::optional<db::Value> storedAs(const db::Column &col, const Val &v, FieldCondition::Kind kind)
+{
+    const bool ordering = kind != FieldCondition::Eq && kind != FieldCondition::Ne;
+    switch (col.kind) {
+    case db::Type::Int:
+        if (v.kind() == Val::Int && kind != FieldCondition::Like)
+            return db::Value(static_cast<long long>(v.toInt()));
+        return std::nullopt;
+    case db::Type::Money:
+        if (kind == FieldCondition::Like)
+            return std::nullopt;
+        if (v.kind() == Val::Money)
+            return db::Value(v.toMoney());
+        if (v.kind() == Val::Int && v.toInt() > -(INT64_MAX / 100) && v.toInt() < INT64_MAX / 100)
+            return db::Value(db::Money::fromCents(v.toInt() * 100));
+        return std::nullopt;
+    case db::Type::Date:
+        if (v.kind() == Val::Date && kind != FieldCondition::Like)
+            return db::Value(v.toDate());
+        return std::nullopt;
+    case db::Type::Text: {
+        // SQLite folds the case of ASCII letters only, and orders texts
+        // otherwise than the formula does.
+        if (v.kind() != Val::Text || (ordering && kind != FieldCondition::Like))
+            return std::nullopt;
+        const QString &t = v.text();
+        for (QChar ch : t)
+            if (ch.unicode() > 0x7e)
+                return std::nullopt;
+        return db::Value(t);
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+// A like pattern (* any run, ? one character) in SQL's terms, escaped with '\'.
+QString sqlLike(const QString &pattern)
+{
+    QString out;
+    for (QChar ch : pattern) {
+        if (ch == u'*')
+            out += u'%';
+        else if (ch == u'?')
+            out += u'_';
+        else if (ch == u'%' || ch == u'_' || ch == u'\\')
+            out += u'\\' + QString(ch);
+        else
+            out += ch;
+    }
+    return out;
+}
+
+// The query narrowed by the selection's top-level conditions on plain
+// columns. The selection still runs on every fetched row, so a condition
+// left out here only costs rows.
+QString pushSelection(const Compiled &c, DataSource &source, const QString &sql, db::Params &params)
+{
+    const std::vector<FieldCondition> conditions = c.selection.fieldConditions();
+    if (conditions.empty())
+        return sql;
+    const std::vector<db::Column> cols = source.describe(sql);
+    if (cols.empty())
+        return sql;
+    // Columns are named as RecordsetRows names them; the first of a name counts.
+    QHash<QString, int> byName, outputNames;
+    for (size_t i = 0; i < cols.size(); ++i) {
+        const db::Column &col = cols[i];
+        const QString key
+            = col.name.indexOf(u'.') > 0 ? col.name.toLower() : (col.table + u'.' + col.origin).toLower();
+        if (!byName.contains(key))
+            byName.insert(key, int(i));
+        outputNames[col.name.toLower()] += 1;
+    }
+    QStringList terms;
+    db::Params termParams;
+    for (const FieldCondition &fc : conditions) {
+        const int i = byName.value(fc.table.toLower() + u'.' + fc.field.toLower(), -1);
+        if (i < 0)
+            continue;
+        const db::Column &col = cols[size_t(i)];
+        if (col.origin.isEmpty() || outputNames.value(col.name.toLower()) != 1)
+            continue; // computed, or a name the outer query cannot tell apart
+        const QString name = u'"' + QString(col.name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+        if (fc.kind == FieldCondition::IsNull) {
+            terms << name + QStringLiteral(" IS NULL");
+            continue;
+        }
+        const std::optional<db::Value> v = storedAs(col, fc.value, fc.kind);
+        if (!v)
+            continue;
+        const QString collate = col.kind == db::Type::Text ? QStringLiteral(" COLLATE NOCASE") : QString();
+        static const char *const ops[] = {"=", "<>", "<", "<=", ">", ">="};
+        switch (fc.kind) {
+        case FieldCondition::Between: {
+            const std::optional<db::Value> hi = storedAs(col, fc.upper, fc.kind);
+            if (!hi)
+                continue;
+            terms << name + QStringLiteral(" BETWEEN ? AND ?");
+            termParams.push_back(*v);
+            termParams.push_back(*hi);
+            break;
+        }
+        case FieldCondition::Like:
+            if (col.kind != db::Type::Text)
+                continue;
+            terms << name + QStringLiteral(" LIKE ? ESCAPE '\\'");
+            termParams.push_back(sqlLike(v->toString()));
+            break;
+        default:
+            terms << name + u' ' + QLatin1String(ops[int(fc.kind)]) + QStringLiteral(" ?") + collate;
+            termParams.push_back(*v);
+            break;
+        }
+    }
+    if (terms.isEmpty())
+        return sql;
+    const QString narrowed = QStringLiteral("select * from (\n") + sql + QStringLiteral("\n) where ")
+        + terms.join(QStringLiteral(" and "));
+    // The rows must come back named and typed as before: SQLite tells a
+    // compound SELECT's columns by its first part at the top and by its last
+    // one inside a subquery.
+    const std::vector<db::Column> after = source.describe(narrowed);
+    if (after.size() != cols.size())
+        return sql;
+    for (size_t i = 0; i < cols.size(); ++i) {
+        const db::Column &a = cols[i], &b = after[i];
+        if (a.name != b.name || a.table.compare(b.table, Qt::CaseInsensitive) != 0
+            || a.origin.compare(b.origin, Qt::CaseInsensitive) != 0 || a.kind != b.kind)
+            return sql;
+    }
+    params.insert(params.end(), termParams.begin(), termParams.end());
+    return narrowed;
+}
+
+} // namespace
+
+void fetchAndBind(Compiled &c, DataSource &source, Document &doc)
+{
+    db::Params qp;
+    const QString sql = pushSelection(c, source, bindQueryParameters(c, qp), qp);
+    c.rows = source.fetch(sql, qp);
+    c.columns.clear();
+    const auto &cols = c.rows->columns();
+    for (size_t i = 0; i < cols.size(); ++i) {
+        const QString key = cols[i].table.toLower() + u'.' + cols[i].field.toLower();
+        if (!c.columns.contains(key))
+            c.columns.insert(key, int(i));
+    }
+    const Definition &def = *c.def;
+
+    c.allowRunning = true;
+    for (size_t i = 0; i < c.formulas.size(); ++i)
+        withContext(
+            QStringLiteral("Formula field '%1': ").arg(def.formulas[i].name), [&] { c.formulas[i].bind(c); });
+    checkFormulaCycles(c);
+    for (size_t i = 0; i < c.running.size(); ++i)
+        withContext(lineContext(def, def.runningTotals[i].line), [&] { c.running[i].bind(c); });
+    for (size_t i = 0; i < c.shared.size(); ++i)
+        withContext(lineContext(def, def.shared[i].line), [&] { c.shared[i].bind(c); });
+    for (size_t i = 0; i < c.sorts.size(); ++i)
+        withContext(lineContext(def, def.sorts[i].line), [&] { c.sorts[i].first.bind(c); });
+    for (BGroup &g : c.groups) {
+        withContext(lineContext(def, g.g->line), [&] { g.by.bind(c); });
+        bindSection(c, g.header, doc);
+        bindSection(c, g.footer, doc);
+    }
+    for (BSection *s : {&c.reportHeader, &c.pageHeader, &c.details, &c.pageFooter, &c.reportFooter})
+        bindSection(c, *s, doc);
+    // The selection runs before any running total has a value.
+    c.allowRunning = false;
+    withContext(c.selectionContext, [&] { c.selection.bind(c); });
+    c.allowRunning = true;
+
+    for (auto &sub : c.subs)
+        fetchAndBind(*sub, source, doc);
+}
+
+} // namespace report

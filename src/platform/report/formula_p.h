@@ -1,0 +1,71 @@
+#pragma once
+// The parsed form of a formula, shared by the parser, the evaluator and
+// Formula. Internal to the engine.
+#include "platform/report/formula.h"
+
+#include <memory>
+#include <vector>
+
+namespace report::fx {
+
+enum class Op {
+    Lit,
+    Field,
+    Param,
+    FormulaRef,
+    RunRef,
+    Or,
+    And,
+    Not,
+    Eq,
+    Ne,
+    Lt,
+    Le,
+    Gt,
+    Ge,
+    In,
+    Like,
+    IsNull,
+    Add,
+    Sub,
+    Mul,
+    Div,
+    Concat,
+    Neg,
+    If,
+    ToText,
+    Trim,
+    Upper,
+    Lower,
+};
+
+// How deep a formula may nest: parentheses, not, minus, if, function
+// calls and chains of operators alike. Parsing and evaluating go one call
+// deeper per level, and this keeps them well inside the default stack, also
+// under the sanitizers.
+constexpr int maxDepth = 200;
+// How deep evaluation may go through formula fields that use one another.
+constexpr int maxEvalDepth = 1000;
+
+struct Node {
+    Op op = Op::Lit;
+    int pos = 0;
+    int depth = 1; // levels of the tree below and including this node
+    QString token;
+    Val lit;
+    QString a, b;
+    int index = -1;
+    std::vector<std::unique_ptr<Node>> kids;
+};
+
+[[noreturn]] void fail(int pos, const QString &token, const QString &reason, bool atEnd = false);
+
+// Throws FormulaError for a syntax error; `text` is not blank.
+std::unique_ptr<Node> parseText(const QString &text);
+
+bool nodeCanBeCondition(const Node &n);
+void bindNode(Node &n, const Scope &scope);
+void collectFormulaRefs(const Node &n, std::vector<int> &out);
+Val evalNode(const Node &n, const Context &ctx);
+
+} // namespace report::fx
