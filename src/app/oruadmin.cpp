@@ -2,6 +2,7 @@
 // login passwords. Exit codes: 0 done, 1 failure (message on stderr), 2 usage.
 #include "app/startup.h"
 #include "platform/db/db.h"
+#include "platform/db/pg_server.h"
 
 #include <QString>
 #include <QTextStream>
@@ -21,6 +22,10 @@ const char usage[] = R"usage(Usage: oruadmin <command> <server> [login]
 Commands:
   create <server>            create a server with the database ORU and the login 'sa'
                              (sysadmin); asks for the password of 'sa'
+  attach <server> <host> [port] [database]
+                             make <server> name a PostgreSQL server's database
+                             (port 5432, database oru); then create it there,
+                             run as the PostgreSQL administrator (PGUSER)
   exists <server>            exit 0 when the server exists, 1 when not
   logins <server>            list the server's logins
   password <server> <login>  set a login's password (the old one is not needed)
@@ -101,17 +106,27 @@ int main(int argc, char **argv)
     const std::string command = argv[1];
     const QString server = QString::fromLocal8Bit(argv[2]);
     const int expected = command == "password" ? 4 : 3;
-    if (argc != expected) {
-        const bool known = command == "create" || command == "exists" || command == "logins"
-            || command == "password" || command == "lock-add" || command == "lock-clear"
-            || command == "lock-count";
+    const bool attachArgs = command == "attach" && argc >= 4 && argc <= 6;
+    if (argc != expected && !attachArgs) {
+        const bool known = command == "create" || command == "attach" || command == "exists"
+            || command == "logins" || command == "password" || command == "lock-add"
+            || command == "lock-clear" || command == "lock-count";
         return usageError(known ? "wrong number of arguments" : "unknown command");
     }
     QTextStream out(stdout);
     try {
         app::registerStorage();
-        if (command == "create") {
-            if (db::server::exists(server))
+        if (command == "attach") {
+            bool ok = true;
+            const int port = argc >= 5 ? QString::fromLocal8Bit(argv[4]).toInt(&ok) : 5432;
+            if (!ok)
+                return usageError("the port is a number");
+            db::server::attach(server, QString::fromLocal8Bit(argv[3]), port,
+                argc == 6 ? QString::fromLocal8Bit(argv[5]) : QStringLiteral("oru"));
+            out << "Server '" << server << "' names PostgreSQL at " << argv[3]
+                << "; create it with: oruadmin create " << server << Qt::endl;
+        } else if (command == "create") {
+            if (db::server::exists(server) && !db::server::attached(server))
                 throw db::Error(QStringLiteral("Server '%1' already exists.").arg(server));
             db::server::create(server, nonEmpty(password("password of the login 'sa'")));
             out << "Created server '" << server << "' in " << db::server::resolve(server) << Qt::endl;

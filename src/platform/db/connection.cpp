@@ -1,5 +1,6 @@
 // Connection: its properties, the login and open, and running statements.
 #include "platform/db/connection_p.h"
+#include "platform/db/pg_server_p.h"
 #include "platform/db/sqlite_session.h"
 
 #include <sodium.h>
@@ -65,10 +66,16 @@ void Connection::open()
     const QString shownServer = serverName.trimmed();
     if (path.isEmpty() || !server::exists(serverName))
         throw Error(QStringLiteral("Server '%1' does not exist or access denied.").arg(shownServer));
-    // A server folder is the embedded engine's; a second engine would be
-    // chosen here by what the folder holds.
+    // The folder holds the embedded server, or names a PostgreSQL one.
     QString database = property(QStringLiteral("Initial Catalog")).trimmed();
     detail::Login login;
+    detail::PgAddress pg;
+    if (detail::pgDescriptor(path, &pg)) {
+        auto session = detail::openPgSession(pg, shownServer, property(QStringLiteral("User ID")),
+            property(QStringLiteral("Password")), &database, &login);
+        d->opened(std::move(session), path, database, login);
+        return;
+    }
     auto session = detail::openSession(path, shownServer, property(QStringLiteral("User ID")),
         property(QStringLiteral("Password")), &database, &login);
     d->opened(std::move(session), path, database, login);

@@ -54,7 +54,7 @@ int version(sqlite3 *db)
     return int(detail::scalar(db, QStringLiteral("PRAGMA user_version")).toInt());
 }
 
-void migrate(sqlite3 *db, const std::vector<Migration> &list)
+int checkedTarget(const std::vector<Migration> &list)
 {
     // Numbers run 1, 2, 3... without a gap: a file slipped in below numbers a
     // database already has would never be applied to it.
@@ -66,12 +66,21 @@ void migrate(sqlite3 *db, const std::vector<Migration> &list)
                     .arg(QLatin1String(m.file)));
         target = m.version;
     }
-    auto tooNew = [&](int have) {
-        return Error(QStringLiteral("The database has schema version %1, newer than this program knows (%2). "
-                                    "Use the newer program.")
-                         .arg(have)
-                         .arg(target));
-    };
+    return target;
+}
+
+Error newerThanProgram(int have, int target)
+{
+    return Error(QStringLiteral("The database has schema version %1, newer than this program knows (%2). "
+                                "Use the newer program.")
+                     .arg(have)
+                     .arg(target));
+}
+
+void migrate(sqlite3 *db, const std::vector<Migration> &list)
+{
+    const int target = checkedTarget(list);
+    auto tooNew = [&](int have) { return newerThanProgram(have, target); };
     int have = version(db);
     if (have > target)
         throw tooNew(have);

@@ -23,4 +23,9 @@ std::vector<Migration> migrations();
 void migrate(sqlite3 *db, const std::vector<Migration> &list);
 int version(sqlite3 *db);
 
+// The last number of `list`; throws when its numbers do not run 1, 2, 3...
+int checkedTarget(const std::vector<Migration> &list);
+// The error for a database newer than the program's schema.
+Error newerThanProgram(int have, int target);
+
 } // namespace db::schema

@@ -14,6 +14,7 @@
 // regard to case). Nothing is ever created by opening: only server::create
 // makes a server.
 #include "platform/db/connection_p.h"
+#include "platform/db/pg_server_p.h"
 #include "platform/db/sqlite_session.h"
 
 #include <QCoreApplication>
@@ -148,7 +149,14 @@ QString resolve(const QString &serverName)
 bool exists(const QString &serverName)
 {
     const QString path = resolve(serverName);
-    return !path.isEmpty() && QFileInfo(path + QStringLiteral("/master.db")).isFile();
+    return !path.isEmpty()
+        && (QFileInfo(path + QStringLiteral("/master.db")).isFile() || attached(serverName));
+}
+
+bool attached(const QString &serverName)
+{
+    const QString path = resolve(serverName);
+    return !path.isEmpty() && QFileInfo(path + QStringLiteral("/postgres.txt")).isFile();
 }
 
 namespace {
@@ -163,6 +171,13 @@ ProgramSetup &programSetup()
 {
     static ProgramSetup s;
     return s;
+}
+
+std::vector<Seed> seedsCopy()
+{
+    ProgramSetup &s = programSetup();
+    std::lock_guard lock(s.mutex);
+    return s.seeds;
 }
 
 detail::DatabaseHandle openMaster(const QString &serverName)
@@ -241,6 +256,18 @@ void create(const QString &serverName, const QString &saPassword, HashCost cost)
     const QString path = resolve(serverName);
     if (path.isEmpty())
         throw Error(QStringLiteral("'%1' is not a valid server name.").arg(shown));
+    detail::PgAddress pg;
+    if (detail::pgDescriptor(path, &pg)) {
+        const QString database = programDatabase();
+        detail::createPg(pg, shown, saPassword, [&](std::unique_ptr<detail::PgSession> sa) {
+            Connection conn;
+            detail::Access::impl(conn).opened(
+                std::move(sa), path, database, {QStringLiteral("sa"), database, true});
+            for (const Seed &seed : seedsCopy())
+                seed(conn);
+        });
+        return;
+    }
     if (exists(serverName))
         throw Error(QStringLiteral("Server '%1' already exists.").arg(shown));
     QDir target(path);
@@ -260,11 +287,7 @@ void create(const QString &serverName, const QString &saPassword, HashCost cost)
                 = detail::openFile(work + u'/' + database + QStringLiteral(".db"), true);
             detail::upgrade(db.get());
         }
-        const std::vector<Seed> seeds = [] {
-            ProgramSetup &s = programSetup();
-            std::lock_guard lock(s.mutex);
-            return s.seeds;
-        }();
+        const std::vector<Seed> seeds = seedsCopy();
         if (!seeds.empty()) {
             Connection conn;
             openForAdministration(conn, work);

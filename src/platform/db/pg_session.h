@@ -1,0 +1,107 @@
+#pragma once
+// The PostgreSQL engine: a session on a database of a PostgreSQL server,
+// for offices where several computers share one book.
+//
+// Storage: money is integer cents in the domain oru_money (over bigint),
+// exactly as the embedded engine stores it; dates are DATE; text columns the
+// schema marks COLLATE NOCASE use the nondeterministic ICU collation
+// "nocase", so the program's SQL keeps its spelling. Work tables are TEMP
+// tables, private to the session. Parameters travel bound, never in the text.
+#include "platform/db/engine.h"
+
+#include <QHash>
+
+#include <memory>
+
+struct pg_conn;
+struct pg_result;
+
+namespace db::detail {
+
+// Where a PostgreSQL server's database is.
+struct PgAddress {
+    QString host;
+    int port = 5432;
+    QString database;
+};
+
+struct ClosePg {
+    void operator()(pg_conn *c) const;
+};
+using PgHandle = std::unique_ptr<pg_conn, ClosePg>;
+struct ClearPg {
+    void operator()(pg_result *r) const;
+};
+using PgResult = std::unique_ptr<pg_result, ClearPg>;
+
+// The program's "?" parameters as PostgreSQL's $1, $2, ... (quoted text,
+// quoted names and comments left alone); `count` gets their number.
+QByteArray pgText(const QString &sql, int *count);
+
+class PgSession final : public engine::Session {
+public:
+    // Connects as that login; throws db::Error with the server's reason.
+    PgSession(const PgAddress &address, const QString &user, const QString &password);
+    ~PgSession() override;
+
+    pg_conn *handle() const { return m_conn.get(); }
+
+    std::int64_t execute(const QString &sql, const Params &params) override;
+    Value scalar(const QString &sql, const Params &params) override;
+    engine::Result query(const QString &sql, const Params &params) override;
+    std::vector<Column> columns(const QString &sql) override;
+    void checkLogin(const QString &user, const QString &password, const QString &database) override;
+    engine::TableInfo table(const QString &name) override;
+    std::unique_ptr<engine::RowStatement> rowStatement(const QString &sql) override;
+    std::int64_t lastInsertKey() override;
+    bool isSysadmin(const QString &login) override;
+    bool inTransaction() override;
+    void begin() override;
+    void savepoint(const QString &name) override;
+    void commit(const QString &savepoint) override;
+    void rollback(const QString &savepoint) noexcept override;
+
+    // Runs one statement as written (no parameters), for the layer's own
+    // set-up and transaction control.
+    void run(const char *sql);
+    // The name of a prepared statement for the text, prepared once and kept
+    // in the session's cache.
+    QByteArray prepared(const QString &sql);
+    // A statement prepared now under a new name, outside the cache.
+    QByteArray prepare(const QString &sql);
+    void deallocate(const QByteArray &name) noexcept;
+    // Runs a prepared statement with the values as text; throws on failure.
+    PgResult runPrepared(const QByteArray &name, const std::vector<const Value *> &values);
+    std::weak_ptr<char> life() const { return m_life; }
+
+private:
+    Column describe(pg_result *r, int i);
+    PgResult runWith(const QString &sql, const Params &params);
+    // The layer's own catalogue queries, with their arguments as text.
+    PgResult ask(const char *sql, const std::vector<QByteArray> &args);
+
+    PgAddress m_address;
+    PgHandle m_conn;
+    QHash<QString, QByteArray> m_prepared; // statement text -> prepared name
+    struct Origin {
+        QString table, column, declType;
+    };
+    QHash<quint64, Origin> m_origins; // (table oid, column number) -> origin
+    int m_nextName = 0;
+    std::shared_ptr<char> m_life = std::make_shared<char>(0);
+};
+
+// A schema step of the embedded schema as PostgreSQL reads it: INTEGER as
+// BIGINT (an AUTOINCREMENT key numbered by the server), MONEY as oru_money,
+// REAL as DOUBLE PRECISION; the rest as written.
+QByteArray pgSchema(const char *sql);
+// Applies the steps of `list` above the database's version, as
+// schema::migrate does on the embedded engine; the version is in oru_schema.
+void migratePg(PgSession &session, const std::vector<Migration> &list);
+
+// What the program's SQL needs in a database, made by its owner once: the
+// collation "nocase", the money domain and the functions len(), money(),
+// ifnull(), year(), month() and day().
+void preparePgDatabase(PgSession &owner);
+
+} // namespace db::detail
