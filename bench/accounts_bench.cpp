@@ -2,14 +2,14 @@
 // 5,000 accounts (20 control accounts, 10 sub-control accounts under each,
 // 24 subsidiary accounts under each of those).
 //   build/bench/bench/bench_accounts [rounds]
-#include "chart.h"
-#include "db.h"
-#include "startup.h"
-#include "errors.h"
-#include "frmAccount.h"
-#include "globals.h"
-#include "treeview.h"
-#include "window.h"
+#include "accounts/chart.h"
+#include "accounts/frmAccount.h"
+#include "app/startup.h"
+#include "common/errors.h"
+#include "common/globals.h"
+#include "common/window.h"
+#include "platform/db/db.h"
+#include "platform/ui/treeview.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

@@ -3,15 +3,15 @@
 //   book: 1,000,000 DetJV rows in 200,000 vouchers, 20,000 admitted students
 //   (each with an account and three subject lines), 5,000 chart accounts.
 //   build/bench/bench/bench_books [rounds]
-#include "db.h"
-#include "errors.h"
-#include "globals.h"
-#include "picker.h"
-#include "report.h"
-#include "reports.h"
-#include "startup.h"
-#include "vouchers.h"
-#include "window.h"
+#include "accounts/picker.h"
+#include "app/startup.h"
+#include "common/errors.h"
+#include "common/globals.h"
+#include "common/window.h"
+#include "platform/db/db.h"
+#include "platform/report/report.h"
+#include "reports/reports.h"
+#include "vouchers/vouchers.h"
 
 #include <QElapsedTimer>
 #include <QFile>

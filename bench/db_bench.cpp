@@ -2,8 +2,8 @@
 // the bare SQLite C API in the same run, on the same server files.
 //   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DORU_TESTS=OFF
 //   cmake --build build/bench --target bench_db && build/bench/bench/bench_db
-#include "db.h"
-#include "startup.h"
+#include "app/startup.h"
+#include "platform/db/db.h"
 
 #include <QTemporaryDir>
 

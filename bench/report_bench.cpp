@@ -5,8 +5,8 @@
 //
 //   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release && cmake --build build/bench --target bench_report
 //   build/bench/bench/bench_report [rows]
-#include "report.h"
-#include "startup.h"
+#include "app/startup.h"
+#include "platform/report/report.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

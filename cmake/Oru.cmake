@@ -1,12 +1,39 @@
+# Headers by path from src/ ("platform/db/db.h"). Other targets see a library's
+# public headers only, through a tree of links in the build folder; headers
+# named *internal.h or *_p.h are private to their library.
+set(ORU_PUBLIC_INCLUDE ${CMAKE_BINARY_DIR}/include)
+
 # oru_library(<name> [DEPS <targets>...])
-# One static library per source folder; every .cpp/.h in the folder belongs to it,
-# the folder is its public include directory.
+# One static library per source folder; every .cpp/.h in the folder belongs to it.
+# The library itself sees all of its own headers (its private view, also given to
+# white-box tests through the ORU_PRIVATE_INCLUDE property).
 function(oru_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_library(${name} STATIC ${sources})
   set_target_properties(${name} PROPERTIES LINKER_LANGUAGE CXX)
-  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+
+  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  set(public_dir ${ORU_PUBLIC_INCLUDE}/${rel})
+  file(GLOB stale ${public_dir}/*.h)
+  if(stale)
+    file(REMOVE ${stale})
+  endif()
+  file(MAKE_DIRECTORY ${public_dir})
+  file(GLOB headers CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  foreach(h ${headers})
+    if(NOT h MATCHES "(internal|_p)\\.h$")
+      file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR}/${h} ${public_dir}/${h} SYMBOLIC)
+    endif()
+  endforeach()
+
+  set(private_root ${CMAKE_BINARY_DIR}/private/${name})
+  get_filename_component(parent ${private_root}/${rel} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${private_root}/${rel} SYMBOLIC)
+
+  target_include_directories(${name} PRIVATE ${private_root} PUBLIC ${ORU_PUBLIC_INCLUDE})
+  set_target_properties(${name} PROPERTIES ORU_PRIVATE_INCLUDE ${private_root})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
@@ -39,6 +66,8 @@ function(oru_test name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest)
+  # Test headers by path from tests/ ("support/gui.h", "fees/fixture.h").
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORU_DATA_HOME=${CMAKE_BINARY_DIR}/test-data"

@@ -1,7 +1,7 @@
 # Sourced by scripts/run and scripts/test: installs the Debian packages the
 # build needs when any is missing.
 oru_packages="build-essential cmake pkg-config qt6-base-dev libsqlite3-dev libsodium-dev
-libgtest-dev libbenchmark-dev poppler-utils fonts-dejavu-core"
+libgtest-dev libbenchmark-dev poppler-utils fonts-dejavu-core clang-format"
 
 oru_install_deps() {
     local missing=""

@@ -1,7 +1,7 @@
-#include "accounts.h"
+#include "accounts/accounts.h"
 
-#include "chart.h"
-#include "picker.h"
+#include "accounts/chart.h"
+#include "accounts/picker.h"
 
 namespace accounts {
 

@@ -1,4 +1,4 @@
-#include "chart_rules.h"
+#include "accounts/chart_rules.h"
 
 namespace accounts {
 

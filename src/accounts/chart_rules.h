@@ -15,7 +15,7 @@
 // Every write runs in one db::Transaction (a savepoint inside a caller's
 // transaction), so a number read and the insert that uses it, or a title
 // check and the save it allows, are never interleaved with another copy's.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QString>
 

@@ -1,14 +1,14 @@
-#include "frmAcSetting.h"
+#include "accounts/frmAcSetting.h"
 
-#include "dialogs.h"
-#include "errors.h"
-#include "fields.h"
-#include "format.h"
-#include "frmFindAC.h"
-#include "globals.h"
-#include "hooks.h"
-#include "picker.h"
-#include "vousetting.h"
+#include "accounts/frmFindAC.h"
+#include "accounts/picker.h"
+#include "accounts/vousetting.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/fields.h"
+#include "common/format.h"
+#include "common/globals.h"
+#include "common/hooks.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 // The voucher setup: start number, preset account, side and lock of every
 // numbered series, written as a whole into table VouSetting.
-#include "window.h"
+#include "common/window.h"
 
 #include <QList>
 

@@ -2,7 +2,7 @@
 // The chart-of-accounts window: the three-level chart as a tree, one account
 // at a time in the entry panel (create, change, delete, print), and a search
 // tab over the subsidiary accounts.
-#include "window.h"
+#include "common/window.h"
 
 #include <QString>
 

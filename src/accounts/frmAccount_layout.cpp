@@ -1,16 +1,16 @@
 // The chart-of-accounts window's controls, their key rules and handlers.
-#include "frmAccount.h"
-#include "frmAccount_p.h"
+#include "accounts/frmAccount.h"
+#include "accounts/frmAccount_p.h"
 
-#include "binding.h"
-#include "controls.h"
-#include "errors.h"
-#include "formkit.h"
-#include "grid.h"
-#include "hooks.h"
-#include "keys.h"
-#include "maskededit.h"
-#include "treeview.h"
+#include "common/binding.h"
+#include "common/errors.h"
+#include "common/formkit.h"
+#include "common/hooks.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/maskededit.h"
+#include "platform/ui/treeview.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 // What the chart-of-accounts window's source files share.
-#include "db.h"
-#include "dialogs.h"
+#include "common/dialogs.h"
+#include "platform/db/db.h"
 
 #include <QFont>
 #include <QString>

@@ -1,14 +1,14 @@
 // Saving the chart-of-accounts window's entry panel.
-#include "frmAccount.h"
-#include "frmAccount_p.h"
+#include "accounts/frmAccount.h"
+#include "accounts/frmAccount_p.h"
 
-#include "binding.h"
-#include "chart.h"
-#include "chart_rules.h"
-#include "controls.h"
-#include "globals.h"
-#include "maskededit.h"
-#include "treeview.h"
+#include "accounts/chart.h"
+#include "accounts/chart_rules.h"
+#include "common/binding.h"
+#include "common/globals.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/maskededit.h"
+#include "platform/ui/treeview.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,11 +1,11 @@
-#include "frmFindAC.h"
+#include "accounts/frmFindAC.h"
 
-#include "errors.h"
-#include "formkit.h"
-#include "frmAcSetting.h"
-#include "globals.h"
-#include "grid.h"
-#include "picker.h"
+#include "accounts/frmAcSetting.h"
+#include "accounts/picker.h"
+#include "common/errors.h"
+#include "common/formkit.h"
+#include "common/globals.h"
+#include "platform/ui/grid.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 // The account picker: lists the accounts of the chart by the caller's
 // filter and the typed text, and hands the picked one back to the window
 // that asked (protocol in picker.h).
-#include "window.h"
+#include "common/window.h"
 
 #include <QPointer>
 

@@ -1,4 +1,4 @@
-#include "vousetting.h"
+#include "accounts/vousetting.h"
 
 #include <limits>
 

@@ -11,7 +11,7 @@
 //
 // Only the voucher-setup window writes the table, always all thirteen rows
 // at once (writeVouSetting).
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "admission.h"
+#include "admissions/admission.h"
 
-#include "frmOruApplication.h"
+#include "admissions/frmOruApplication.h"
 
 namespace admissions {
 

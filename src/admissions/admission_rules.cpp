@@ -1,9 +1,9 @@
-#include "admission_rules.h"
+#include "admissions/admission_rules.h"
 
-#include "chart_rules.h"
-#include "format.h"
-#include "journal.h"
-#include "vousetting.h"
+#include "accounts/chart_rules.h"
+#include "accounts/vousetting.h"
+#include "books/journal.h"
+#include "common/format.h"
 
 #include <QStringList>
 

@@ -7,7 +7,7 @@
 //
 // The save and the delete each run in one db::Transaction: a failure at any
 // step leaves the database as it was before.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QDate>
 #include <QList>

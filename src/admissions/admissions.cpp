@@ -1,7 +1,7 @@
-#include "admissions.h"
+#include "admissions/admissions.h"
 
-#include "admission.h"
-#include "catalogue.h"
+#include "admissions/admission.h"
+#include "admissions/catalogue.h"
 
 namespace admissions {
 

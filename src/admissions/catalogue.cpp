@@ -1,9 +1,9 @@
-#include "catalogue.h"
+#include "admissions/catalogue.h"
 
-#include "frmCourse.h"
-#include "frmSearchSub.h"
-#include "frmSession.h"
-#include "frmSubject.h"
+#include "admissions/frmCourse.h"
+#include "admissions/frmSearchSub.h"
+#include "admissions/frmSession.h"
+#include "admissions/frmSubject.h"
 
 namespace admissions {
 

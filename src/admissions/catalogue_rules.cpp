@@ -1,4 +1,4 @@
-#include "catalogue_rules.h"
+#include "admissions/catalogue_rules.h"
 
 namespace admissions::catalogue {
 

@@ -2,7 +2,7 @@
 // Rules of the catalogue (sessions, courses, subjects) that need no window:
 // the list statements, numbering and saving a record, the checks of typed
 // numbers, and the session delete that refuses while the session is used.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QList>
 #include <QString>

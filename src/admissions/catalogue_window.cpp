@@ -1,15 +1,15 @@
-#include "catalogue_window.h"
+#include "admissions/catalogue_window.h"
 
-#include "binding.h"
-#include "controls.h"
-#include "dialogs.h"
-#include "errors.h"
-#include "format.h"
-#include "formkit.h"
-#include "globals.h"
-#include "grid.h"
-#include "hooks.h"
-#include "keys.h"
+#include "common/binding.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/format.h"
+#include "common/formkit.h"
+#include "common/globals.h"
+#include "common/hooks.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/keys.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -3,8 +3,8 @@
 // SSTab1 with an entry tab (the fields and the buttons cmdSave, cmdDelete,
 // cmdCancel, cmdExit, cmdPrint) and a search tab (criterion box cmb_s_cri,
 // search box txt_s_value, list Msh), and the handlers of the family.
-#include "catalogue_rules.h"
-#include "window.h"
+#include "admissions/catalogue_rules.h"
+#include "common/window.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
-#include "frmCourse.h"
+#include "admissions/frmCourse.h"
 
-#include "dialogs.h"
-#include "grid.h"
-#include "keys.h"
+#include "common/dialogs.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/keys.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #pragma once
 // Courses with their length.
-#include "catalogue_window.h"
+#include "admissions/catalogue_window.h"
 
 class QComboBox;
 

@@ -3,8 +3,8 @@
 // amount, discount, net and received amounts, the totals, and the search tab
 // listing the applications. Saving opens or updates the student's ledger
 // account and posts the amount received (admission_rules.h).
-#include "admission_rules.h"
-#include "window.h"
+#include "admissions/admission_rules.h"
+#include "common/window.h"
 
 #include <QString>
 

@@ -1,15 +1,15 @@
 // The application form's controls, their key rules and handlers.
-#include "frmOruApplication.h"
-#include "frmOruApplication_p.h"
+#include "admissions/frmOruApplication.h"
+#include "admissions/frmOruApplication_p.h"
 
-#include "binding.h"
-#include "controls.h"
-#include "errors.h"
-#include "formkit.h"
-#include "grid.h"
-#include "hooks.h"
-#include "keys.h"
-#include "maskededit.h"
+#include "common/binding.h"
+#include "common/errors.h"
+#include "common/formkit.h"
+#include "common/hooks.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/maskededit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

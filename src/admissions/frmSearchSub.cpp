@@ -1,13 +1,13 @@
-#include "frmSearchSub.h"
+#include "admissions/frmSearchSub.h"
 
-#include "catalogue.h"
-#include "catalogue_rules.h"
-#include "controls.h"
-#include "errors.h"
-#include "formkit.h"
-#include "globals.h"
-#include "grid.h"
-#include "keys.h"
+#include "admissions/catalogue.h"
+#include "admissions/catalogue_rules.h"
+#include "common/errors.h"
+#include "common/formkit.h"
+#include "common/globals.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/keys.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
 #pragma once
 // The subject picker: finds one subject of the catalogue and hands it back
 // to the window that opened it (protocol in catalogue.h).
-#include "db.h"
-#include "picker_opener.h"
-#include "window.h"
+#include "common/picker_opener.h"
+#include "common/window.h"
+#include "platform/db/db.h"
 
 class QLabel;
 class QLineEdit;

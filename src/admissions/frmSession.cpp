@@ -1,7 +1,7 @@
-#include "frmSession.h"
+#include "admissions/frmSession.h"
 
-#include "grid.h"
-#include "keys.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/keys.h"
 
 #include <QLineEdit>
 

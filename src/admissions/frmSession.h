@@ -1,6 +1,6 @@
 #pragma once
 // Sessions of the institute.
-#include "catalogue_window.h"
+#include "admissions/catalogue_window.h"
 
 namespace admissions {
 

@@ -1,10 +1,10 @@
-#include "frmSubject.h"
+#include "admissions/frmSubject.h"
 
-#include "controls.h"
-#include "dialogs.h"
-#include "globals.h"
-#include "grid.h"
-#include "keys.h"
+#include "common/dialogs.h"
+#include "common/globals.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/keys.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 #pragma once
 // Subjects of each course with the fee charged for them.
-#include "catalogue_window.h"
-#include "db.h"
+#include "admissions/catalogue_window.h"
+#include "platform/db/db.h"
 
 namespace ui {
 class DataCombo;

@@ -1,13 +1,13 @@
-#include "accounts.h"
-#include "admissions.h"
-#include "directory.h"
-#include "errors.h"
-#include "fees.h"
-#include "globals.h"
-#include "reports.h"
-#include "shell.h"
-#include "startup.h"
-#include "vouchers.h"
+#include "accounts/accounts.h"
+#include "admissions/admissions.h"
+#include "app/startup.h"
+#include "common/errors.h"
+#include "common/globals.h"
+#include "directory/directory.h"
+#include "fees/fees.h"
+#include "reports/reports.h"
+#include "shell/shell.h"
+#include "vouchers/vouchers.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 // Server administration tool: creates servers, keeps lock passwords and
 // login passwords. Exit codes: 0 done, 1 failure (message on stderr), 2 usage.
-#include "db.h"
-#include "startup.h"
+#include "app/startup.h"
+#include "platform/db/db.h"
 
 #include <QString>
 #include <QTextStream>

@@ -2,14 +2,14 @@
 // What every program over the server registers with the data layer before
 // it opens or creates one: each subsystem's schema steps and the shell's
 // server setup.
-#include "accounts.h"
-#include "admissions.h"
-#include "directory.h"
-#include "fees.h"
-#include "reports.h"
-#include "server_setup.h"
-#include "shell.h"
-#include "vouchers.h"
+#include "accounts/accounts.h"
+#include "admissions/admissions.h"
+#include "directory/directory.h"
+#include "fees/fees.h"
+#include "reports/reports.h"
+#include "shell/server_setup.h"
+#include "shell/shell.h"
+#include "vouchers/vouchers.h"
 
 namespace app {
 

@@ -1,4 +1,4 @@
-#include "journal.h"
+#include "books/journal.h"
 
 #include <QStringList>
 

@@ -14,7 +14,7 @@
 //   AR              the admission pair: cash debited (EntryNo 1), student
 //                   credited (EntryNo 2)
 // CP, CR, BP, BR, JV and FR have a master row; AR and CF do not.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QDate>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "binding.h"
+#include "common/binding.h"
 
 #include <QLineEdit>
 #include <QWidget>

@@ -3,7 +3,7 @@
 // windows) and a DataField (the column they show). One loop over the
 // window's controls loads them from the current row, writes them into it
 // (an empty box stores Null), clears them and sets their maximum lengths.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QList>
 #include <QString>

@@ -1,15 +1,15 @@
-#include "entrywindow.h"
+#include "common/entrywindow.h"
 
-#include "controls.h"
-#include "dialogs.h"
-#include "errors.h"
-#include "fields.h"
-#include "format.h"
-#include "formkit.h"
-#include "globals.h"
-#include "grid.h"
-#include "keys.h"
-#include "refusal.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/fields.h"
+#include "common/format.h"
+#include "common/formkit.h"
+#include "common/globals.h"
+#include "common/refusal.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/keys.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -10,9 +10,9 @@
 // opened voucher (read from the database, Save replaces it, Delete removes
 // it). The stamp of the opened voucher goes with every replace and delete,
 // so a voucher changed or deleted by another copy meanwhile is refused.
-#include "db.h"
-#include "printing.h"
-#include "window.h"
+#include "common/printing.h"
+#include "common/window.h"
+#include "platform/db/db.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
-#include "errors.h"
+#include "common/errors.h"
 
-#include "db.h"
-#include "dialogs.h"
+#include "common/dialogs.h"
+#include "platform/db/db.h"
 
 #include <exception>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Small readings of entry fields that many windows share.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QLineEdit>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "format.h"
+#include "common/format.h"
 
-#include "numbertext.h"
+#include "platform/db/numbertext.h"
 
 namespace common::fmt {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The program's display formats.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QDate>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "formkit.h"
+#include "common/formkit.h"
 
-#include "binding.h"
-#include "controls.h"
-#include "format.h"
-#include "grid.h"
+#include "common/binding.h"
+#include "common/format.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
 
 #include <QCheckBox>
 #include <QComboBox>

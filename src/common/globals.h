@@ -2,7 +2,7 @@
 // The program's spine: the one connection, the shared recordsets, the query
 // procedures and the process-wide variables through which windows hand
 // requests and answers to each other. All start at their type's default.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "hooks.h"
+#include "common/hooks.h"
 
 #include <utility>
 

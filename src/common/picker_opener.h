@@ -1,7 +1,7 @@
 #pragma once
 // The window that opened a picker: taken when the picker loads, and given
 // the picker's answer when the picker closes.
-#include "window.h"
+#include "common/window.h"
 
 #include <QPointer>
 

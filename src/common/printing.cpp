@@ -1,9 +1,9 @@
-#include "printing.h"
+#include "common/printing.h"
 
-#include "globals.h"
-#include "report.h"
-#include "viewer.h"
-#include "window.h"
+#include "common/globals.h"
+#include "common/window.h"
+#include "platform/report/report.h"
+#include "platform/report/viewer.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 // the selection, parameter values, formula texts and subreport selections,
 // then the one viewer window. Any failure throws (db::Error or
 // report::Error) before the viewer is touched, so it keeps what it showed.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QString>
 

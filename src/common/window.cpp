@@ -1,7 +1,7 @@
-#include "window.h"
+#include "common/window.h"
 
-#include "errors.h"
-#include "format.h"
+#include "common/errors.h"
+#include "common/format.h"
 
 #include <QApplication>
 #include <QCloseEvent>

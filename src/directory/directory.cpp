@@ -1,6 +1,6 @@
-#include "directory.h"
+#include "directory/directory.h"
 
-#include "frm_Tele_Directory.h"
+#include "directory/frm_Tele_Directory.h"
 
 namespace directory {
 

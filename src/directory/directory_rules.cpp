@@ -1,4 +1,4 @@
-#include "directory_rules.h"
+#include "directory/directory_rules.h"
 
 #include <QStringBuilder>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Rules of the telephone directory as plain functions over a connection.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QList>
 #include <QPair>

@@ -1,16 +1,16 @@
-#include "frm_Tele_Directory.h"
+#include "directory/frm_Tele_Directory.h"
 
-#include "binding.h"
-#include "controls.h"
-#include "dialogs.h"
-#include "directory_rules.h"
-#include "errors.h"
-#include "formkit.h"
-#include "globals.h"
-#include "grid.h"
-#include "hooks.h"
-#include "keys.h"
-#include "printing.h"
+#include "common/binding.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/formkit.h"
+#include "common/globals.h"
+#include "common/hooks.h"
+#include "common/printing.h"
+#include "directory/directory_rules.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/keys.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #pragma once
 // Telephone directory: clients, companies and contact persons with their
 // numbers and addresses; entered, changed, searched and printed here.
-#include "window.h"
+#include "common/window.h"
 
 class QComboBox;
 class QLabel;

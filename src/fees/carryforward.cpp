@@ -1,7 +1,7 @@
-#include "carryforward.h"
+#include "fees/carryforward.h"
 
-#include "frmCarryForward.h"
-#include "frmFindApp.h"
+#include "fees/frmCarryForward.h"
+#include "fees/frmFindApp.h"
 
 namespace fees {
 

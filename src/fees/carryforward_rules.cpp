@@ -1,6 +1,6 @@
-#include "carryforward_rules.h"
+#include "fees/carryforward_rules.h"
 
-#include "journal.h"
+#include "books/journal.h"
 
 #include <QRegularExpression>
 #include <QStringList>

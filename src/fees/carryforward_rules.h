@@ -8,8 +8,8 @@
 // another session. Every line with an amount above 0 is also one 'CF' credit
 // row of DetJV on the student's ledger account (tblMasApp.CusCode), numbered
 // with the form's number, so that the fee receipt counts it as received.
-#include "db.h"
-#include "refusal.h"
+#include "common/refusal.h"
+#include "platform/db/db.h"
 
 #include <QDate>
 #include <QString>

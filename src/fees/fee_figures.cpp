@@ -1,4 +1,4 @@
-#include "fee_figures.h"
+#include "fees/fee_figures.h"
 
 namespace fees {
 

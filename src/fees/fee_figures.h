@@ -2,7 +2,7 @@
 // What a student's subject has received and still owes: the one place the
 // fee figures are worked out, for the fee receipt window and the student
 // fee reports alike.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <cstdint>
 

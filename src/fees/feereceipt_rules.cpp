@@ -1,7 +1,7 @@
-#include "feereceipt_rules.h"
+#include "fees/feereceipt_rules.h"
 
-#include "journal.h"
-#include "refusal.h"
+#include "books/journal.h"
+#include "common/refusal.h"
 
 namespace fees {
 

@@ -8,10 +8,10 @@
 // the student's admission (and a session) and debits a cash or bank account.
 // It is stored as a paired line in DetJV: the debit row on the cash or bank
 // account, then the credit row on the student, both with SessionID and SubID.
-#include "db.h"
-#include "fee_figures.h"
-#include "printing.h"
-#include "refusal.h"
+#include "common/printing.h"
+#include "common/refusal.h"
+#include "fees/fee_figures.h"
+#include "platform/db/db.h"
 
 #include <QDate>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "fees.h"
+#include "fees/fees.h"
 
-#include "carryforward.h"
-#include "feereceipt.h"
+#include "fees/carryforward.h"
+#include "fees/feereceipt.h"
 
 namespace fees {
 

@@ -3,8 +3,8 @@
 // the application picker), a form date and one line per inactive subject
 // carried into another session, with narration and amount. Entry tab and
 // search tab (the saved forms by student, number or date).
-#include "db.h"
-#include "window.h"
+#include "common/window.h"
+#include "platform/db/db.h"
 
 #include <cstdint>
 

@@ -1,12 +1,12 @@
 // The carry-forward window's controls.
-#include "frmCarryForward.h"
+#include "fees/frmCarryForward.h"
 
-#include "binding.h"
-#include "controls.h"
-#include "format.h"
-#include "formkit.h"
-#include "grid.h"
-#include "maskededit.h"
+#include "common/binding.h"
+#include "common/format.h"
+#include "common/formkit.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/maskededit.h"
 
 #include <QComboBox>
 #include <QGridLayout>

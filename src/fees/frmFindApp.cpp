@@ -1,11 +1,11 @@
-#include "frmFindApp.h"
+#include "fees/frmFindApp.h"
 
-#include "carryforward_rules.h"
-#include "errors.h"
-#include "format.h"
-#include "formkit.h"
-#include "globals.h"
-#include "grid.h"
+#include "common/errors.h"
+#include "common/format.h"
+#include "common/formkit.h"
+#include "common/globals.h"
+#include "fees/carryforward_rules.h"
+#include "platform/ui/grid.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -6,8 +6,8 @@
 // activation handler takes the answer. When the opener has gone meanwhile,
 // the answer is dropped (gPickAppId keeps the value it had). Closing the
 // picker without a pick hands back nothing.
-#include "picker_opener.h"
-#include "window.h"
+#include "common/picker_opener.h"
+#include "common/window.h"
 
 #include <cstdint>
 

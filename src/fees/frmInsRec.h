@@ -2,9 +2,9 @@
 // The fee receipt window: receives a student's fees subject by subject into
 // a cash or bank account (vouchers of kind 'FR'), showing for the chosen
 // subject what has been received and what is still due.
-#include "db.h"
-#include "entrywindow.h"
-#include "vousetting.h"
+#include "accounts/vousetting.h"
+#include "common/entrywindow.h"
+#include "platform/db/db.h"
 
 #include <cstdint>
 

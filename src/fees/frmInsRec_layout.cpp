@@ -1,10 +1,10 @@
 // The fee-receipt window's controls.
-#include "frmInsRec.h"
+#include "fees/frmInsRec.h"
 
-#include "controls.h"
-#include "format.h"
-#include "formkit.h"
-#include "grid.h"
+#include "common/format.h"
+#include "common/formkit.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,14 +1,14 @@
-#include "frmRPTAccounts.h"
+#include "reports/frmRPTAccounts.h"
 
-#include "controls.h"
-#include "dialogs.h"
-#include "errors.h"
-#include "format.h"
-#include "globals.h"
-#include "hooks.h"
-#include "picker.h"
-#include "printing.h"
-#include "reports.h"
+#include "accounts/picker.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/format.h"
+#include "common/globals.h"
+#include "common/hooks.h"
+#include "common/printing.h"
+#include "platform/ui/controls.h"
+#include "reports/reports.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #pragma once
 // The report-selection window: one frame per report, all at one place; the
 // main menu's report items show the frame and the inputs of their report.
-#include "db.h"
-#include "window.h"
+#include "common/window.h"
+#include "platform/db/db.h"
 
 #include <QDate>
 

@@ -1,7 +1,7 @@
-#include "report_procedures.h"
+#include "reports/report_procedures.h"
 
-#include "fee_figures.h"
-#include "reports.h"
+#include "fees/fee_figures.h"
+#include "reports/reports.h"
 
 #include <QHash>
 #include <QMap>

@@ -10,7 +10,7 @@
 //
 // Date ranges include both ends. Balances are debit minus credit; an
 // account's opening balance (Accounts.OpenBal) counts as a debit.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QDate>
 

@@ -1,15 +1,15 @@
-#include "Frm_User.h"
+#include "shell/Frm_User.h"
 
-#include "admin_rules.h"
-#include "binding.h"
-#include "controls.h"
-#include "dialogs.h"
-#include "errors.h"
-#include "formkit.h"
-#include "globals.h"
-#include "grid.h"
-#include "keys.h"
-#include "printing.h"
+#include "common/binding.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/formkit.h"
+#include "common/globals.h"
+#include "common/printing.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/keys.h"
+#include "shell/admin_rules.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

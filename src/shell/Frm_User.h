@@ -1,7 +1,7 @@
 #pragma once
 // Users of the program: the register of users and, for each, the server
 // login it logs in with.
-#include "window.h"
+#include "common/window.h"
 
 class QComboBox;
 class QLabel;

@@ -1,12 +1,12 @@
-#include "MDIForm1.h"
+#include "shell/MDIForm1.h"
 
-#include "animation.h"
-#include "dialogs.h"
-#include "errors.h"
-#include "globals.h"
-#include "hooks.h"
-#include "shell.h"
-#include "shellrules.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/globals.h"
+#include "common/hooks.h"
+#include "platform/ui/animation.h"
+#include "shell/shell.h"
+#include "shell/shellrules.h"
 
 #include <QAbstractButton>
 #include <QAction>

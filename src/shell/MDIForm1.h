@@ -1,7 +1,7 @@
 #pragma once
 // The main window: menu bar, the MDI client area that every task window
 // opens in, and the home panel with the animation, status line and clock.
-#include "window.h"
+#include "common/window.h"
 
 #include <QList>
 

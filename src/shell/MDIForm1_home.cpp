@@ -1,10 +1,10 @@
 // The main window's home panel: the emblem, the titles, the picture buttons
 // and the status strip with the user and the clock.
-#include "MDIForm1.h"
+#include "shell/MDIForm1.h"
 
-#include "animation.h"
-#include "errors.h"
-#include "hooks.h"
+#include "common/errors.h"
+#include "common/hooks.h"
+#include "platform/ui/animation.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "admin_rules.h"
+#include "shell/admin_rules.h"
 
 #include <QStringBuilder>
 
@@ -168,10 +168,10 @@ std::int64_t addUser(db::Connection &conn, const QString &name, const QString &d
                 conn.execute(QStringLiteral("sp_droplogin ?"), {login});
             } catch (const std::exception &cleanup) {
                 // Say so, rather than leave a login behind without a word.
-                throw db::Error(QStringLiteral("%1\nThe login '%2' was created but could not be removed again: "
-                                               "%3")
-                                    .arg(QString::fromUtf8(failure.what()), login,
-                                        QString::fromUtf8(cleanup.what())));
+                throw db::Error(
+                    QStringLiteral("%1\nThe login '%2' was created but could not be removed again: "
+                                   "%3")
+                        .arg(QString::fromUtf8(failure.what()), login, QString::fromUtf8(cleanup.what())));
             }
         }
         throw;

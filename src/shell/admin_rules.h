@@ -2,7 +2,7 @@
 // Rules of the administration windows (company profile, data removal, users
 // and server logins) as plain functions over a connection. Each one that
 // writes more than one statement runs them in one transaction.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QDate>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "admin_style.h"
+#include "shell/admin_style.h"
 
 #include <QLabel>
 

@@ -1,7 +1,7 @@
-#include "Frm_User.h"
-#include "admin.h"
-#include "frmCompany.h"
-#include "frmRemoveData.h"
+#include "shell/Frm_User.h"
+#include "shell/admin.h"
+#include "shell/frmCompany.h"
+#include "shell/frmRemoveData.h"
 
 namespace shell {
 

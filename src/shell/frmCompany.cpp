@@ -1,16 +1,16 @@
-#include "frmCompany.h"
+#include "shell/frmCompany.h"
 
-#include "admin_rules.h"
-#include "binding.h"
-#include "controls.h"
-#include "dialogs.h"
-#include "errors.h"
-#include "formkit.h"
-#include "globals.h"
-#include "grid.h"
-#include "hooks.h"
-#include "keys.h"
-#include "maskededit.h"
+#include "common/binding.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/formkit.h"
+#include "common/globals.h"
+#include "common/hooks.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/maskededit.h"
+#include "shell/admin_rules.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

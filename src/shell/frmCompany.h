@@ -1,7 +1,7 @@
 #pragma once
 // Company profile: names, addresses and tax numbers of the company rows,
 // one of them marked as the active company.
-#include "window.h"
+#include "common/window.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -1,11 +1,11 @@
-#include "frmLocPass.h"
+#include "shell/frmLocPass.h"
 
-#include "dialogs.h"
-#include "errors.h"
-#include "globals.h"
-#include "hooks.h"
-#include "keys.h"
-#include "server_setup.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/globals.h"
+#include "common/hooks.h"
+#include "platform/ui/keys.h"
+#include "shell/server_setup.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

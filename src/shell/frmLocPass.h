@@ -1,7 +1,7 @@
 #pragma once
 // The lock-password gate in front of the administrative windows: the opener
 // raises a lock flag naming its target; a right password opens that target.
-#include "window.h"
+#include "common/window.h"
 
 class QLineEdit;
 class QPushButton;

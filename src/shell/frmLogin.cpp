@@ -1,12 +1,12 @@
-#include "frmLogin.h"
+#include "shell/frmLogin.h"
 
-#include "animation.h"
-#include "dialogs.h"
-#include "errors.h"
-#include "globals.h"
-#include "keys.h"
-#include "shell.h"
-#include "shellrules.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/globals.h"
+#include "platform/ui/animation.h"
+#include "platform/ui/keys.h"
+#include "shell/shell.h"
+#include "shell/shellrules.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 // The login window: server login name, password and server, checked by the
 // server while the shared connection opens.
-#include "window.h"
+#include "common/window.h"
 
 class QComboBox;
 class QLineEdit;

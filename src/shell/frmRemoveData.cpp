@@ -1,13 +1,13 @@
-#include "frmRemoveData.h"
+#include "shell/frmRemoveData.h"
 
-#include "admin_rules.h"
-#include "admin_style.h"
-#include "controls.h"
-#include "dialogs.h"
-#include "errors.h"
-#include "formkit.h"
-#include "globals.h"
-#include "hooks.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "common/formkit.h"
+#include "common/globals.h"
+#include "common/hooks.h"
+#include "platform/ui/controls.h"
+#include "shell/admin_rules.h"
+#include "shell/admin_style.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

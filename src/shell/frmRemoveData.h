@@ -1,7 +1,7 @@
 #pragma once
 // Data removal: empties whole tables, or removes one kind of voucher dated
 // in a range, one button per kind of data.
-#include "window.h"
+#include "common/window.h"
 
 class QPushButton;
 

@@ -1,9 +1,9 @@
-#include "frmSecMenus.h"
+#include "shell/frmSecMenus.h"
 
-#include "errors.h"
-#include "globals.h"
-#include "hooks.h"
-#include "menurights.h"
+#include "common/errors.h"
+#include "common/globals.h"
+#include "common/hooks.h"
+#include "shell/menurights.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #pragma once
 // The menu-rights window: one box per governed menu item.
-#include "window.h"
+#include "common/window.h"
 
 #include <QList>
 

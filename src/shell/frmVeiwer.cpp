@@ -1,8 +1,8 @@
-#include "frmVeiwer.h"
+#include "shell/frmVeiwer.h"
 
-#include "dialogs.h"
-#include "format.h"
-#include "viewer.h"
+#include "common/dialogs.h"
+#include "common/format.h"
+#include "platform/report/viewer.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

@@ -1,7 +1,7 @@
 #pragma once
 // The one report viewer window: a child window holding the viewer control,
 // which fills it whatever its size.
-#include "window.h"
+#include "common/window.h"
 
 namespace report {
 class CRViewer91;

@@ -1,8 +1,8 @@
-#include "menurights.h"
+#include "shell/menurights.h"
 
-#include "MDIForm1.h"
-#include "globals.h"
-#include "shell.h"
+#include "common/globals.h"
+#include "shell/MDIForm1.h"
+#include "shell/shell.h"
 
 #include <QAction>
 

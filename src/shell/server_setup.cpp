@@ -1,4 +1,4 @@
-#include "server_setup.h"
+#include "shell/server_setup.h"
 
 #include <algorithm>
 

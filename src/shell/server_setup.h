@@ -1,7 +1,7 @@
 #pragma once
 // The shell's share of the server: the program's database and what a new
 // one holds, and the lock passwords of the lock window.
-#include "db.h"
+#include "platform/db/db.h"
 
 namespace shell {
 

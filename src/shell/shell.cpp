@@ -1,14 +1,14 @@
-#include "shell.h"
+#include "shell/shell.h"
 
-#include "MDIForm1.h"
-#include "admin.h"
-#include "frmLocPass.h"
-#include "frmLogin.h"
-#include "frmSecMenus.h"
-#include "frmVeiwer.h"
-#include "globals.h"
-#include "hooks.h"
-#include "window.h"
+#include "common/globals.h"
+#include "common/hooks.h"
+#include "common/window.h"
+#include "shell/MDIForm1.h"
+#include "shell/admin.h"
+#include "shell/frmLocPass.h"
+#include "shell/frmLogin.h"
+#include "shell/frmSecMenus.h"
+#include "shell/frmVeiwer.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "shellrules.h"
+#include "shell/shellrules.h"
 
 #include <QFile>
 #include <QLocale>

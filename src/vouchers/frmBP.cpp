@@ -1,4 +1,4 @@
-#include "frmBP.h"
+#include "vouchers/frmBP.h"
 
 namespace vouchers {
 

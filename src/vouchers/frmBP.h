@@ -1,6 +1,6 @@
 #pragma once
 // The bank payment voucher window (vouchers of kind 'BP').
-#include "voucher_window.h"
+#include "vouchers/voucher_window.h"
 
 namespace vouchers {
 

@@ -1,4 +1,4 @@
-#include "frmBR.h"
+#include "vouchers/frmBR.h"
 
 namespace vouchers {
 

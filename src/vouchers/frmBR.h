@@ -1,6 +1,6 @@
 #pragma once
 // The bank receipt voucher window (vouchers of kind 'BR').
-#include "voucher_window.h"
+#include "vouchers/voucher_window.h"
 
 namespace vouchers {
 

@@ -1,4 +1,4 @@
-#include "frmCP.h"
+#include "vouchers/frmCP.h"
 
 namespace vouchers {
 

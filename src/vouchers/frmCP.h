@@ -1,6 +1,6 @@
 #pragma once
 // The cash payment voucher window (vouchers of kind 'CP').
-#include "voucher_window.h"
+#include "vouchers/voucher_window.h"
 
 namespace vouchers {
 

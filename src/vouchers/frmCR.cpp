@@ -1,4 +1,4 @@
-#include "frmCR.h"
+#include "vouchers/frmCR.h"
 
 namespace vouchers {
 

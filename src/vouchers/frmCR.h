@@ -1,6 +1,6 @@
 #pragma once
 // The cash receipt voucher window (vouchers of kind 'CR').
-#include "voucher_window.h"
+#include "vouchers/voucher_window.h"
 
 namespace vouchers {
 

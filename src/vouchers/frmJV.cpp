@@ -1,4 +1,4 @@
-#include "frmJV.h"
+#include "vouchers/frmJV.h"
 
 namespace vouchers {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The journal voucher window (vouchers of kind 'JV').
-#include "voucher_window.h"
+#include "vouchers/voucher_window.h"
 
 namespace vouchers {
 

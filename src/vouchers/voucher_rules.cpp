@@ -1,4 +1,4 @@
-#include "voucher_rules.h"
+#include "vouchers/voucher_rules.h"
 
 #include <QStringList>
 

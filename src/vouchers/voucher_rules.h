@@ -7,10 +7,10 @@
 // and one cash row with the total), "BP" bank payment, "BR" bank receipt,
 // "JV" journal (paired: a debit and a credit row per line); the journal
 // owns the row shapes.
-#include "db.h"
-#include "journal.h"
-#include "printing.h"
-#include "refusal.h"
+#include "books/journal.h"
+#include "common/printing.h"
+#include "common/refusal.h"
+#include "platform/db/db.h"
 
 #include <QDate>
 #include <QString>

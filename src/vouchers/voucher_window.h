@@ -3,8 +3,8 @@
 // amount, narration, the entry grid and its total, save, open, delete,
 // print) and search tab (the kind's vouchers, filtered by number, date or
 // payee). Each kind's window gives its settings.
-#include "entrywindow.h"
-#include "vousetting.h"
+#include "accounts/vousetting.h"
+#include "common/entrywindow.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
-#include "vouchers.h"
+#include "vouchers/vouchers.h"
 
-#include "frmBP.h"
-#include "frmBR.h"
-#include "frmCP.h"
-#include "frmCR.h"
-#include "frmJV.h"
+#include "vouchers/frmBP.h"
+#include "vouchers/frmBR.h"
+#include "vouchers/frmCP.h"
+#include "vouchers/frmCR.h"
+#include "vouchers/frmJV.h"
 
 namespace vouchers {
 

@@ -1,6 +1,6 @@
 // Numbering, title and delete rules of the chart, against a fresh database.
-#include "chart_rules.h"
-#include "testserver.h"
+#include "accounts/chart_rules.h"
+#include "support/testserver.h"
 
 #include <thread>
 

@@ -1,15 +1,15 @@
 // The chart window driven by its controls' names, as a user drives it.
-#include "chart.h"
-#include "chart_rules.h"
-#include "frmVeiwer.h"
-#include "grid.h"
-#include "hooks.h"
-#include "maskededit.h"
-#include "printing.h"
-#include "report.h"
-#include "testserver.h"
-#include "treeview.h"
-#include "viewer.h"
+#include "accounts/chart.h"
+#include "accounts/chart_rules.h"
+#include "common/hooks.h"
+#include "common/printing.h"
+#include "platform/report/report.h"
+#include "platform/report/viewer.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/maskededit.h"
+#include "platform/ui/treeview.h"
+#include "shell/frmVeiwer.h"
+#include "support/testserver.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,11 +1,11 @@
 // The books across subsystems: accounts from the chart's rules, vouchers of
 // each pattern, and the report procedures reading them back.
-#include "chart_rules.h"
-#include "report.h"
-#include "report_procedures.h"
-#include "reports.h"
-#include "testserver.h"
-#include "voucher_rules.h"
+#include "accounts/chart_rules.h"
+#include "platform/report/report.h"
+#include "reports/report_procedures.h"
+#include "reports/reports.h"
+#include "support/testserver.h"
+#include "vouchers/voucher_rules.h"
 
 #include <QRegularExpression>
 
@@ -83,8 +83,8 @@ TEST_F(Books, VouchersOfEveryPatternBalanceInTheTrialBalanceAndLedgers)
         std::int64_t account;
         const char *closing; // debit minus credit
     };
-    for (const Case &c : {Case {cash, "-1284.50"}, Case {bank, "-100.00"}, Case {rent, "1324.45"},
-             Case {tea, "60.05"}}) {
+    for (const Case &c :
+        {Case {cash, "-1284.50"}, Case {bank, "-100.00"}, Case {rent, "1324.45"}, Case {tea, "60.05"}}) {
         reports::acLedger(conn(), c.account, d1, d2);
         EXPECT_EQ(money("select money(Balance) from rptLedger order by LineNo desc limit 1"),
             Money::parse(QString::fromLatin1(c.closing)))

@@ -1,14 +1,14 @@
 // The whole program as start-up wires it: every menu item finds its window,
 // and each window loads and closes again without an error.
-#include "accounts.h"
-#include "admissions.h"
-#include "directory.h"
-#include "fees.h"
-#include "reports.h"
-#include "shell.h"
-#include "testserver.h"
-#include "vouchers.h"
-#include "window.h"
+#include "accounts/accounts.h"
+#include "admissions/admissions.h"
+#include "common/window.h"
+#include "directory/directory.h"
+#include "fees/fees.h"
+#include "reports/reports.h"
+#include "shell/shell.h"
+#include "support/testserver.h"
+#include "vouchers/vouchers.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -58,7 +58,8 @@ TEST_F(Program, EveryMenuItemOpensItsWindow)
         EXPECT_GT(common::windows::loadedNames().size(), before) << "nothing opened";
         common::windows::unloadAll({QStringLiteral("MDIForm1")});
         flushDeferred();
-        EXPECT_EQ(dialogs().count(), 0) << "closing: " << dialogs().texts().join(QStringLiteral("; ")).toStdString();
+        EXPECT_EQ(dialogs().count(), 0)
+            << "closing: " << dialogs().texts().join(QStringLiteral("; ")).toStdString();
         dialogs().clear();
         ++opened;
     }

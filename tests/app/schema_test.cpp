@@ -1,8 +1,8 @@
 // The schema steps the subsystems register are the files of schema/, and a
 // database made from those files before the subsystems registered their own
 // opens without a change.
-#include "db.h"
-#include "schema.h"
+#include "platform/db/db.h"
+#include "platform/db/schema.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "journal.h"
-#include "testserver.h"
+#include "books/journal.h"
+#include "support/testserver.h"
 
 #include <QStringList>
 
@@ -51,24 +51,11 @@ protected:
     // "EntryNo|AcCode|CrAc|DrAmt|CrAmt|ChecqNo|Naration|FileNo|BillNo|SessionID|SubID", "-" for Null.
     QStringList rows(const QString &kind, int no)
     {
-        db::Recordset rs;
-        rs.open(
+        return TestServer::rows(
             QStringLiteral("Select EntryNo, AcCode, CrAc, DrAmt, CrAmt, ChecqNo, Naration, FileNo, BillNo, "
                            "SessionID, SubID From DetJV Where VouStatus = ? And VouNo = ? "
                            "Order By EntryNo, rowid"),
-            conn(), {kind, no});
-        QStringList out;
-        for (; !rs.eof(); rs.moveNext()) {
-            QStringList cells;
-            for (int i = 0; i < rs.fieldCount(); ++i)
-                cells << (rs.fields(i).isNull() ? QStringLiteral("-") : rs.fields(i).toString());
-            out << cells.join(u'|');
-        }
-        return out;
-    }
-    std::int64_t count(const char *sql, const db::Params &params = {})
-    {
-        return scalar(QString::fromLatin1(sql), params).toInt();
+            {kind, no});
     }
 };
 

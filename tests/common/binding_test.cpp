@@ -1,7 +1,7 @@
-#include "binding.h"
-#include "globals.h"
-#include "maskededit.h"
-#include "testserver.h"
+#include "common/binding.h"
+#include "common/globals.h"
+#include "platform/ui/maskededit.h"
+#include "support/testserver.h"
 
 #include <QLineEdit>
 #include <QVBoxLayout>

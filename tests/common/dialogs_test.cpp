@@ -1,6 +1,6 @@
-#include "dialogs.h"
-#include "errors.h"
-#include "gui.h"
+#include "common/dialogs.h"
+#include "common/errors.h"
+#include "support/gui.h"
 
 #include <QCoreApplication>
 #include <QEvent>

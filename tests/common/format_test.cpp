@@ -1,4 +1,4 @@
-#include "format.h"
+#include "common/format.h"
 
 #include <gtest/gtest.h>
 

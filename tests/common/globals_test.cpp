@@ -1,5 +1,5 @@
-#include "globals.h"
-#include "testserver.h"
+#include "common/globals.h"
+#include "support/testserver.h"
 
 #include <gtest/gtest.h>
 

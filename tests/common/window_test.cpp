@@ -1,5 +1,5 @@
-#include "gui.h"
-#include "window.h"
+#include "common/window.h"
+#include "support/gui.h"
 
 #include <QLineEdit>
 #include <QMdiArea>

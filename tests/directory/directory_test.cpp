@@ -1,12 +1,12 @@
-#include "directory.h"
-#include "directory_rules.h"
-#include "frmVeiwer.h"
-#include "grid.h"
-#include "hooks.h"
-#include "printers.h"
-#include "printing.h"
-#include "testserver.h"
-#include "viewer.h"
+#include "common/hooks.h"
+#include "common/printing.h"
+#include "directory/directory.h"
+#include "directory/directory_rules.h"
+#include "platform/report/viewer.h"
+#include "platform/ui/grid.h"
+#include "shell/frmVeiwer.h"
+#include "support/printers.h"
+#include "support/testserver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -60,9 +60,7 @@ protected:
 
     QStringList listColumn(int c)
     {
-        QStringList out;
-        for (int r = 1; r < grid()->rows(); ++r)
-            out << grid()->textMatrix(r, c);
+        QStringList out = gridLines(grid(), {c});
         out.sort();
         return out;
     }

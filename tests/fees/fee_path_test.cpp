@@ -1,19 +1,19 @@
 // A student's fee money through the real saves, from admission to the fee
 // receipt and the carry forward, read back as the fee receipt window and the
 // student-wise report show it.
-#include "admin_rules.h"
-#include "admission_rules.h"
-#include "carryforward_rules.h"
-#include "chart_rules.h"
-#include "controls.h"
-#include "feereceipt.h"
-#include "feereceipt_rules.h"
-#include "frmInsRec.h"
-#include "globals.h"
-#include "gui.h"
-#include "picker.h"
-#include "reports.h"
-#include "testserver.h"
+#include "accounts/chart_rules.h"
+#include "accounts/picker.h"
+#include "admissions/admission_rules.h"
+#include "common/globals.h"
+#include "fees/carryforward_rules.h"
+#include "fees/feereceipt.h"
+#include "fees/feereceipt_rules.h"
+#include "fees/frmInsRec.h"
+#include "platform/ui/controls.h"
+#include "reports/reports.h"
+#include "shell/admin_rules.h"
+#include "support/gui.h"
+#include "support/testserver.h"
 
 #include <QLineEdit>
 

@@ -2,9 +2,9 @@
 // A small institute: a cash account, two banks, a students' head with two
 // admitted students, a catalogue of three subjects, and helpers to read the
 // stored fee receipts.
-#include "feereceipt_rules.h"
-#include "globals.h"
-#include "testserver.h"
+#include "common/globals.h"
+#include "fees/feereceipt_rules.h"
+#include "support/testserver.h"
 
 #include <QStringList>
 
@@ -33,18 +33,6 @@ protected:
         // with no net amount recorded. Sara: accounting and taxation.
         admit(1, ali, 1, {{11, "6000", "1000", "5000", "1000"}, {12, "4000", nullptr, nullptr, nullptr}});
         admit(2, sara, 2, {{11, "6000", nullptr, "6000", nullptr}, {13, "3000", "500", "2500", "2500"}});
-    }
-
-    std::int64_t addAccount(
-        const char *nodes, const char *name, const char *status, const char *bstatus = nullptr)
-    {
-        const QString n = QString::fromLatin1(nodes);
-        const int dot = n.lastIndexOf(u'.');
-        exec(QStringLiteral("Insert Into Accounts (ParentID, Dcode, AcNodes, AcName, AcStatus, BStatus) "
-                            "Values (?, ?, ?, ?, ?, ?)"),
-            {dot < 0 ? n : n.left(dot), dot < 0 ? 0 : n.mid(dot + 1).toInt(), n, name, status,
-                bstatus ? db::Value(bstatus) : db::Value()});
-        return scalar(QStringLiteral("Select RowID From Accounts Where AcNodes = ?"), {n}).toInt();
     }
 
     struct SubjectLine {
@@ -112,10 +100,6 @@ protected:
         return t.size() == 1 ? t.front()
             : t.isEmpty()    ? QString()
                              : QStringLiteral("(%1 masters)").arg(t.size());
-    }
-    std::int64_t count(const char *sql, const db::Params &params = {})
-    {
-        return scalar(QString::fromLatin1(sql), params).toInt();
     }
     QString id(std::int64_t key) const { return QString::number(key); }
 

@@ -1,4 +1,4 @@
-#include "window_fixture.h"
+#include "fees/window_fixture.h"
 
 namespace {
 

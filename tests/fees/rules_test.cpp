@@ -1,5 +1,5 @@
-#include "fixture.h"
-#include "refusal.h"
+#include "common/refusal.h"
+#include "fees/fixture.h"
 
 using namespace fees;
 

@@ -1,7 +1,7 @@
 // The fee receipt window with a second copy of the program on the same server.
-#include "feereceipt_rules.h"
+#include "fees/feereceipt_rules.h"
 
-#include "window_fixture.h"
+#include "fees/window_fixture.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
 #pragma once
 // The fee receipt window driven by object name, with the account picker and
 // the report viewer registered as the program registers them.
-#include "controls.h"
-#include "feereceipt.h"
-#include "fixture.h"
-#include "frmInsRec.h"
-#include "frmVeiwer.h"
-#include "grid.h"
-#include "gui.h"
-#include "hooks.h"
-#include "picker.h"
-#include "printing.h"
-#include "report.h"
-#include "viewer.h"
+#include "accounts/picker.h"
+#include "common/hooks.h"
+#include "common/printing.h"
+#include "fees/feereceipt.h"
+#include "fees/fixture.h"
+#include "fees/frmInsRec.h"
+#include "platform/report/report.h"
+#include "platform/report/viewer.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "shell/frmVeiwer.h"
+#include "support/gui.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -94,43 +94,15 @@ protected:
     }
     QString figures() { return c("txtReceived")->text() + u'/' + c("txtRemaingAmt")->text(); }
     // Grid lines as "cash|student|amount|cheque|narration|student key|session|subject".
-    QStringList gridLines()
-    {
-        QStringList out;
-        ui::Grid *g = grid();
-        for (int r = 1; r < g->rows(); ++r) {
-            QStringList cells;
-            for (int col : {1, 2, 3, 4, 5, 6, 7, 12})
-                cells << g->textMatrix(r, col);
-            out << cells.join(u'|');
-        }
-        return out;
-    }
+    QStringList gridLines() { return ::gridLines(grid(), {1, 2, 3, 4, 5, 6, 7, 12}); }
     QString total() { return c<QLabel>("lblTotalAmount")->text(); }
     void openFromList(int no)
     {
         ui::showTab(c<QTabWidget>("SSTab"), 1);
-        ui::Grid *g = list();
-        for (int r = 1; r < g->rows(); ++r) {
-            if (g->textMatrix(r, 0) == QString::number(no)) {
-                doubleClickRow(g, r);
-                return;
-            }
-        }
-        ADD_FAILURE() << "receipt " << no << " not listed";
+        if (!doubleClickRowWith(list(), 0, QString::number(no)))
+            ADD_FAILURE() << "receipt " << no << " not listed";
     }
-    QStringList listRows()
-    {
-        QStringList out;
-        ui::Grid *g = list();
-        for (int r = 1; r < g->rows(); ++r) {
-            QStringList cells;
-            for (int col = 0; col < g->cols(); ++col)
-                cells << g->textMatrix(r, col);
-            out << cells.join(u'|');
-        }
-        return out;
-    }
+    QStringList listRows() { return ::gridLines(list()); }
     QStringList printed()
     {
         report::CRViewer91 *v = common::viewerControl();

@@ -1,8 +1,8 @@
 // Every figure of the account printouts fits its column at the largest
 // amount the books keep, and no text runs into another: measured on the
 // laid-out pages with the fonts they are painted in.
-#include "fixture.h"
-#include "report.h"
+#include "platform/report/report.h"
+#include "reports/fixture.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -64,10 +64,11 @@ protected:
                 font.setBold(s.bold);
                 font.setItalic(s.italic);
                 const double width = QFontMetricsF(font, &device).horizontalAdvance(t.text) * mmPerPixel;
-                if (!t.wrap)
+                if (!t.wrap) {
                     EXPECT_LE(width, t.rect.width())
                         << file << " page " << p + 1 << ": '" << t.text.toStdString()
                         << "' is wider than its " << t.rect.width() << " mm";
+                }
                 double left = t.rect.left();
                 if (t.align & Qt::AlignRight)
                     left = t.rect.right() - width;

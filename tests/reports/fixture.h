@@ -1,10 +1,10 @@
 #pragma once
 // A small chart, a few vouchers posted as the voucher windows post them, and
 // an admitted student, inserted directly with bound values.
-#include "globals.h"
-#include "report_procedures.h"
-#include "reports.h"
-#include "testserver.h"
+#include "common/globals.h"
+#include "reports/report_procedures.h"
+#include "reports/reports.h"
+#include "support/testserver.h"
 
 #include <QStringList>
 
@@ -37,15 +37,8 @@ protected:
     std::int64_t addAccount(const char *nodes, const char *name, const char *status,
         const char *bstatus = nullptr, const char *openBal = nullptr)
     {
-        const QString n = QString::fromLatin1(nodes);
-        const int dot = n.lastIndexOf(u'.');
-        exec(QStringLiteral(
-                 "Insert Into Accounts (ParentID, Dcode, AcNodes, AcName, AcStatus, BStatus, OpenBal) "
-                 "Values (?, ?, ?, ?, ?, ?, ?)"),
-            {dot < 0 ? n : n.left(dot), dot < 0 ? 0 : n.mid(dot + 1).toInt(), n, name, status,
-                bstatus ? db::Value(bstatus) : db::Value(),
-                openBal ? db::Value(money(openBal)) : db::Value()});
-        return scalar(QStringLiteral("Select RowID From Accounts Where AcNodes = ?"), {n}).toInt();
+        return TestServer::addAccount(nodes, name, status, bstatus ? db::Value(bstatus) : db::Value(),
+            openBal ? db::Value(money(openBal)) : db::Value());
     }
 
     void row(const char *kind, int no, const char *date, int entry, std::int64_t ac, db::Value crAc,
@@ -98,16 +91,7 @@ protected:
     // Rows of a query, each "a|b|c" with "-" for Null.
     QStringList rows(const QString &sql, const db::Params &params = {})
     {
-        db::Recordset rs;
-        rs.open(sql, conn(), params);
-        QStringList out;
-        for (; !rs.eof(); rs.moveNext()) {
-            QStringList cells;
-            for (int i = 0; i < rs.fieldCount(); ++i)
-                cells << (rs.fields(i).isNull() ? QStringLiteral("-") : rs.fields(i).toString());
-            out << cells.join(u'|');
-        }
-        return out;
+        return TestServer::rows(sql, params);
     }
 
     std::int64_t hbl = 0, cash = 0, fees = 0, rent = 0, tea = 0;

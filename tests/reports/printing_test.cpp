@@ -1,4 +1,4 @@
-#include "window_fixture.h"
+#include "reports/window_fixture.h"
 
 #include <QCoreApplication>
 
@@ -154,25 +154,6 @@ TEST_F(StudentPrintouts, ActiveAndInactiveDetailsAndTheSessionOutstanding)
     lines = shownLines();
     EXPECT_TRUE(lines.contains("R-1 | ALI | 8,000.00 | 2,500.50 | 5,499.50"))
         << lines.join('\n').toStdString();
-}
-
-// Saves pictures of the window and of a ledger printout when ORU_REPORT_SHOTS
-// names a folder (run on a real display to look at them).
-TEST_F(Printouts, Screenshots)
-{
-    const QString folder = qEnvironmentVariable("ORU_REPORT_SHOTS");
-    if (folder.isEmpty())
-        GTEST_SKIP() << "ORU_REPORT_SHOTS not set";
-    menu("mnuSimpleLedger");
-    dates(QDate(2024, 3, 1), QDate(2024, 4, 30));
-    pickAccount(rent, "RENT");
-    w->frame()->grab().save(folder + "/reports-window.png");
-    press("cmdLedger");
-    common::Window *viewer = common::windows::ifLoaded(QStringLiteral("frmVeiwer"));
-    ASSERT_NE(viewer, nullptr);
-    viewer->frame()->resize(900, 800);
-    QCoreApplication::processEvents();
-    viewer->frame()->grab().save(folder + "/reports-ledger.png");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "fixture.h"
+#include "reports/fixture.h"
 
 #include <sqlite3.h>
 

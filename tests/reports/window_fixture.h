@@ -1,14 +1,14 @@
 #pragma once
 // The report window inside the main window, with the account picker and the
 // viewer registered as the program registers them; report files from the tree.
-#include "fixture.h"
-#include "frmVeiwer.h"
-#include "gui.h"
-#include "picker.h"
-#include "printing.h"
-#include "report.h"
-#include "shell.h"
-#include "viewer.h"
+#include "accounts/picker.h"
+#include "common/printing.h"
+#include "platform/report/report.h"
+#include "platform/report/viewer.h"
+#include "reports/fixture.h"
+#include "shell/frmVeiwer.h"
+#include "shell/shell.h"
+#include "support/gui.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -16,7 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "controls.h"
+#include "platform/ui/controls.h"
 
 class ReportWindowTest : public ReportsFixture {
 protected:

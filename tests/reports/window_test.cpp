@@ -1,4 +1,4 @@
-#include "window_fixture.h"
+#include "reports/window_fixture.h"
 
 #include <QComboBox>
 

@@ -1,6 +1,6 @@
-#include "fixture.h"
+#include "shell/fixture.h"
 
-#include "hooks.h"
+#include "common/hooks.h"
 
 #include <QGroupBox>
 #include <QLabel>

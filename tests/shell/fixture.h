@@ -1,10 +1,10 @@
 #pragma once
 // Fixture for the shell's windows: a fresh server, the shell's windows
 // registered, stand-in task windows, and the program's end recorded.
-#include "MDIForm1.h"
-#include "format.h"
-#include "shell.h"
-#include "testserver.h"
+#include "common/format.h"
+#include "shell/MDIForm1.h"
+#include "shell/shell.h"
+#include "support/testserver.h"
 
 #include <QAction>
 #include <QHash>

@@ -1,7 +1,7 @@
-#include "fixture.h"
-#include "server_setup.h"
+#include "shell/fixture.h"
+#include "shell/server_setup.h"
 
-#include "globals.h"
+#include "common/globals.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,6 +1,6 @@
-#include "fixture.h"
+#include "shell/fixture.h"
 
-#include "globals.h"
+#include "common/globals.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "fixture.h"
+#include "shell/fixture.h"
 
-#include "globals.h"
-#include "shellrules.h"
+#include "common/globals.h"
+#include "shell/shellrules.h"
 
 #include <QComboBox>
 #include <QGroupBox>

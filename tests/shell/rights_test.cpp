@@ -1,9 +1,9 @@
-#include "fixture.h"
+#include "shell/fixture.h"
 
-#include "frmSecMenus.h"
-#include "globals.h"
-#include "hooks.h"
-#include "menurights.h"
+#include "common/globals.h"
+#include "common/hooks.h"
+#include "shell/frmSecMenus.h"
+#include "shell/menurights.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
-#include "printers.h"
-#include "shellrules.h"
+#include "shell/shellrules.h"
+#include "support/printers.h"
 
 #include <QFile>
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "dialogscript.h"
+#include "support/dialogscript.h"
 
 #include <QAction>
 #include <QMenu>

@@ -3,7 +3,7 @@
 // asks a question takes the next queued answer, an OK-only notice needs none.
 // A question with no answer queued fails the test (answered Cancel/No)
 // instead of waiting for a click.
-#include "dialogs.h"
+#include "common/dialogs.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "gui.h"
+#include "support/gui.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

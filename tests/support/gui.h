@@ -1,13 +1,15 @@
 #pragma once
 // Helpers for driving windows the way a user does: find a control by its
 // name, type, press keys, click, double-click grid rows and tree nodes.
-#include "dialogscript.h"
-#include "printers.h"
-#include "window.h"
+#include "common/window.h"
+#include "support/dialogscript.h"
+#include "support/printers.h"
 
+#include <QList>
 #include <QMdiArea>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +62,11 @@ void clickButton(QObject *window, const QString &name);
 // Clicks or double-clicks line `row` (1-based, row 0 is the header) of a grid.
 void clickRow(ui::Grid *grid, int row);
 void doubleClickRow(ui::Grid *grid, int row);
+// The grid's lines below the header, cells joined by "|": the columns given,
+// or every column, or (`visibleOnly`) every column not hidden.
+QStringList gridLines(ui::Grid *grid, const QList<int> &columns = {}, bool visibleOnly = false);
+// Double-clicks the first line whose column `column` shows `text`; false when none does.
+bool doubleClickRowWith(ui::Grid *grid, int column, const QString &text);
 // Clicks the tree node with that key.
 void clickNode(ui::TreeView *tree, const QString &key, Qt::MouseButton button = Qt::LeftButton);
 // Runs the deletes that windows deferred (closed windows are destroyed).

@@ -1,8 +1,8 @@
 // Grid and tree helpers (kept apart so that tests without those controls do
 // not link them).
-#include "grid.h"
-#include "gui.h"
-#include "treeview.h"
+#include "platform/ui/grid.h"
+#include "platform/ui/treeview.h"
+#include "support/gui.h"
 
 #include <QTest>
 
@@ -36,6 +36,36 @@ void doubleClickRow(ui::Grid *grid, int row)
     const QPoint at = cellRect(grid, row).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+QStringList gridLines(ui::Grid *grid, const QList<int> &columns, bool visibleOnly)
+{
+    QStringList out;
+    for (int r = 1; r < grid->rows(); ++r) {
+        QStringList cells;
+        if (!columns.isEmpty()) {
+            for (int col : columns)
+                cells << grid->textMatrix(r, col);
+        } else {
+            for (int col = 0; col < grid->cols(); ++col) {
+                if (!visibleOnly || grid->colWidth(col) > 0)
+                    cells << grid->textMatrix(r, col);
+            }
+        }
+        out << cells.join(u'|');
+    }
+    return out;
+}
+
+bool doubleClickRowWith(ui::Grid *grid, int column, const QString &text)
+{
+    for (int r = 1; r < grid->rows(); ++r) {
+        if (grid->textMatrix(r, column) == text) {
+            doubleClickRow(grid, r);
+            return true;
+        }
+    }
+    return false;
 }
 
 void clickNode(ui::TreeView *tree, const QString &key, Qt::MouseButton button)

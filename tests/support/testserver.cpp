@@ -1,6 +1,6 @@
-#include "testserver.h"
+#include "support/testserver.h"
 
-#include "globals.h"
+#include "common/globals.h"
 
 void TestServer::SetUp()
 {
@@ -58,4 +58,29 @@ QStringList TestServer::column(const QString &sql, const db::Params &params)
     for (; !rs.eof(); rs.moveNext())
         out << (rs.fields(0).isNull() ? QStringLiteral("<null>") : rs.fields(0).toString());
     return out;
+}
+
+QStringList TestServer::rows(const QString &sql, const db::Params &params, const QString &null)
+{
+    db::Recordset rs;
+    rs.open(sql, conn(), params);
+    QStringList out;
+    for (; !rs.eof(); rs.moveNext()) {
+        QStringList cells;
+        for (int c = 0; c < rs.fieldCount(); ++c)
+            cells << (rs.fields(c).isNull() ? null : rs.fields(c).toString());
+        out << cells.join(u'|');
+    }
+    return out;
+}
+
+std::int64_t TestServer::addAccount(const QString &nodes, const QString &name, const QString &status,
+    const db::Value &bstatus, const db::Value &openBal)
+{
+    const int dot = nodes.lastIndexOf(u'.');
+    exec(QStringLiteral("Insert Into Accounts (ParentID, Dcode, AcNodes, AcName, AcStatus, BStatus, OpenBal) "
+                        "Values (?, ?, ?, ?, ?, ?, ?)"),
+        {dot < 0 ? nodes : nodes.left(dot), dot < 0 ? 0 : nodes.mid(dot + 1).toInt(), nodes, name, status,
+            bstatus, openBal});
+    return count(QStringLiteral("Select RowID From Accounts Where AcNodes = ?"), {nodes});
 }

@@ -2,9 +2,9 @@
 // Fixture for tests against a database: a fresh server in a temporary folder
 // with the login "sa", the shared connection opened as the login window
 // opens it, an MDI host for windows and a scripted dialog seam.
-#include "db.h"
-#include "globals.h"
-#include "gui.h"
+#include "common/globals.h"
+#include "platform/db/db.h"
+#include "support/gui.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -32,8 +32,19 @@ protected:
         return gConn->execute(sql, params);
     }
     db::Value scalar(const QString &sql, const db::Params &params = {}) { return gConn->scalar(sql, params); }
+    std::int64_t count(const QString &sql, const db::Params &params = {})
+    {
+        return scalar(sql, params).toInt();
+    }
     // The first column of every row of a query, as text ("<null>" for Null).
     QStringList column(const QString &sql, const db::Params &params = {});
+    // Every row of a query, its columns joined by "|" and Null shown as `null`.
+    QStringList rows(
+        const QString &sql, const db::Params &params = {}, const QString &null = QStringLiteral("-"));
+    // Adds an account below the one its nodes name ("1.2.1" below "1.2", a top
+    // account below "1") and gives its RowID.
+    std::int64_t addAccount(const QString &nodes, const QString &name, const QString &status,
+        const db::Value &bstatus = {}, const db::Value &openBal = {});
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -1,7 +1,7 @@
 #pragma once
 // A small chart of accounts and helpers to read the stored vouchers.
-#include "globals.h"
-#include "testserver.h"
+#include "common/globals.h"
+#include "support/testserver.h"
 
 #include <QStringList>
 
@@ -23,18 +23,6 @@ protected:
         postage = addAccount("2.1.3", "POSTAGE", "DD");
     }
 
-    std::int64_t addAccount(
-        const char *nodes, const char *name, const char *status, const char *bstatus = nullptr)
-    {
-        const QString n = QString::fromLatin1(nodes);
-        const int dot = n.lastIndexOf(u'.');
-        exec(QStringLiteral("Insert Into Accounts (ParentID, Dcode, AcNodes, AcName, AcStatus, BStatus) "
-                            "Values (?, ?, ?, ?, ?, ?)"),
-            {dot < 0 ? n : n.left(dot), dot < 0 ? 0 : n.mid(dot + 1).toInt(), n, name, status,
-                bstatus ? db::Value(bstatus) : db::Value()});
-        return scalar(QStringLiteral("Select RowID From Accounts Where AcNodes = ?"), {n}).toInt();
-    }
-
     void setup(
         const char *kind, db::Value startNo, db::Value acCode = {}, db::Value side = {}, db::Value fix = {})
     {
@@ -47,19 +35,10 @@ protected:
     // "EntryNo|AcCode|CrAc|DrAmt|CrAmt|ChecqNo|Naration|FileNo|BillNo" with "-" for Null.
     QStringList rows(const QString &kind, int no)
     {
-        db::Recordset rs;
-        rs.open(
+        return TestServer::rows(
             QStringLiteral("Select EntryNo, AcCode, CrAc, DrAmt, CrAmt, ChecqNo, Naration, FileNo, BillNo "
                            "From DetJV Where VouStatus = ? And VouNo = ? Order By EntryNo, rowid"),
-            conn(), {kind, no});
-        QStringList out;
-        for (; !rs.eof(); rs.moveNext()) {
-            QStringList cells;
-            for (int i = 0; i < rs.fieldCount(); ++i)
-                cells << (rs.fields(i).isNull() ? QStringLiteral("-") : rs.fields(i).toString());
-            out << cells.join(u'|');
-        }
-        return out;
+            {kind, no});
     }
     // "VouDate|PaidReceive|TotalAmount|Login", or "" when there is no master.
     QString master(const QString &kind, int no)
@@ -74,10 +53,6 @@ protected:
         for (int i = 0; i < rs.fieldCount(); ++i)
             cells << (rs.fields(i).isNull() ? QStringLiteral("-") : rs.fields(i).toString());
         return cells.join(u'|');
-    }
-    std::int64_t count(const char *sql, const db::Params &params = {})
-    {
-        return scalar(QString::fromLatin1(sql), params).toInt();
     }
     QString id(std::int64_t key) const { return QString::number(key); }
 

@@ -1,8 +1,8 @@
-#include "printing.h"
-#include "report.h"
-#include "viewer.h"
+#include "common/printing.h"
+#include "platform/report/report.h"
+#include "platform/report/viewer.h"
 
-#include "window_fixture.h"
+#include "vouchers/window_fixture.h"
 #include <QRegularExpression>
 
 namespace {

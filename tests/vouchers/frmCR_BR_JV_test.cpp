@@ -1,4 +1,4 @@
-#include "window_fixture.h"
+#include "vouchers/window_fixture.h"
 
 #include <QPalette>
 

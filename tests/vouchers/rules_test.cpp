@@ -1,5 +1,5 @@
-#include "fixture.h"
-#include "voucher_rules.h"
+#include "vouchers/fixture.h"
+#include "vouchers/voucher_rules.h"
 
 using namespace vouchers;
 

@@ -1,7 +1,7 @@
 // The voucher windows with a second copy of the program on the same server.
-#include "voucher_rules.h"
+#include "vouchers/voucher_rules.h"
 
-#include "window_fixture.h"
+#include "vouchers/window_fixture.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 #pragma once
 // Voucher windows driven by object name, with the account picker and the
 // report viewer registered as the program registers them.
-#include "controls.h"
-#include "fixture.h"
-#include "frmVeiwer.h"
-#include "grid.h"
-#include "gui.h"
-#include "hooks.h"
-#include "picker.h"
-#include "voucher_window.h"
-#include "vouchers.h"
+#include "accounts/picker.h"
+#include "common/hooks.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/grid.h"
+#include "shell/frmVeiwer.h"
+#include "support/gui.h"
+#include "vouchers/fixture.h"
+#include "vouchers/voucher_window.h"
+#include "vouchers/vouchers.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -84,47 +84,17 @@ protected:
             typeText(c("txtFile"), QString::fromLatin1(file));
         press("cmdAdd");
     }
-    // Grid line r's visible cells joined by "|" (hidden key columns left out).
-    QStringList gridLines()
-    {
-        QStringList out;
-        ui::Grid *g = grid();
-        for (int r = 1; r < g->rows(); ++r) {
-            QStringList cells;
-            for (int col = 0; col < g->cols(); ++col) {
-                if (g->colWidth(col) > 0)
-                    cells << g->textMatrix(r, col);
-            }
-            out << cells.join(u'|');
-        }
-        return out;
-    }
+    // The grid's lines, visible cells joined by "|" (hidden key columns left out).
+    QStringList gridLines() { return ::gridLines(grid(), {}, true); }
     QString total() { return c<QLabel>("lblTotalAmount")->text(); }
     // Selects the list row showing that voucher number and double-clicks it.
     void openFromList(int no)
     {
         ui::showTab(c<QTabWidget>("SSTab"), 1);
-        ui::Grid *g = list();
-        for (int r = 1; r < g->rows(); ++r) {
-            if (g->textMatrix(r, 0) == QString::number(no)) {
-                doubleClickRow(g, r);
-                return;
-            }
-        }
-        ADD_FAILURE() << "voucher " << no << " not listed";
+        if (!doubleClickRowWith(list(), 0, QString::number(no)))
+            ADD_FAILURE() << "voucher " << no << " not listed";
     }
-    QStringList listRows()
-    {
-        QStringList out;
-        ui::Grid *g = list();
-        for (int r = 1; r < g->rows(); ++r) {
-            QStringList cells;
-            for (int col = 0; col < g->cols(); ++col)
-                cells << g->textMatrix(r, col);
-            out << cells.join(u'|');
-        }
-        return out;
-    }
+    QStringList listRows() { return ::gridLines(list()); }
 
     vouchers::VoucherWindow *w = nullptr;
     int menuRights = 0;

@@ -1,6 +1,6 @@
 // Connection: its properties, the login and open, and running statements.
-#include "connection_p.h"
-#include "sqlite_session.h"
+#include "platform/db/connection_p.h"
+#include "platform/db/sqlite_session.h"
 
 #include <sodium.h>
 

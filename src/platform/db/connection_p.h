@@ -1,8 +1,8 @@
 #pragma once
 // The state behind a Connection, for the layer's files that work on it
 // (the connection, transactions, administration).
-#include "engine.h"
-#include "internal.h"
+#include "platform/db/engine.h"
+#include "platform/db/internal.h"
 
 #include <QSet>
 

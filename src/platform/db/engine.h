@@ -2,7 +2,7 @@
 // The seam where a storage engine plugs in under Connection, Recordset and
 // Transaction: they do all their work on a database through a Session. The
 // embedded server (sqlite_session.cpp) is the one engine built in.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 // SQL functions every connection gets: T-SQL's len(), year(), month() and
 // day(), and money() for computed amounts in integer cents.
-#include "internal.h"
+#include "platform/db/internal.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #pragma once
 // Internals shared by the data layer's own .cpp files. Not part of the
 // public surface: other libraries include db.h only.
-#include "db.h"
-#include "schema.h"
+#include "platform/db/db.h"
+#include "platform/db/schema.h"
 
 #include <sqlite3.h>
 

@@ -1,5 +1,5 @@
 // The server's own procedures: logins, database users and the sysadmin role.
-#include "internal.h"
+#include "platform/db/internal.h"
 
 namespace db::detail {
 

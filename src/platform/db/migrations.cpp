@@ -1,6 +1,6 @@
 // Numbered migrations: the registry the subsystems fill at start-up, and
 // applying them to a database (PRAGMA user_version holds the last applied).
-#include "internal.h"
+#include "platform/db/internal.h"
 
 #include <algorithm>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "numbertext.h"
+#include "platform/db/numbertext.h"
 
 namespace db {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The one writer of fixed-point numbers in the program's formats
 // ("##,###0.00", "###0.00"), shared by the windows and the report engine.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QString>
 

@@ -9,7 +9,7 @@
 // The column's declared type is looked up in the tables the statement
 // names; a name found with different types in them is left alone, as is any
 // parameter inside an expression (bind db::Money there).
-#include "internal.h"
+#include "platform/db/internal.h"
 
 namespace db::detail {
 

@@ -1,6 +1,6 @@
 // Password hashes: Argon2id over the upper-cased password, at the cost the
 // server was made with.
-#include "internal.h"
+#include "platform/db/internal.h"
 
 #include <sodium.h>
 

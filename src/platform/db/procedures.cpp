@@ -1,5 +1,5 @@
 // The procedure registry and the parser of a call ("exec name ?, 'a', 1").
-#include "internal.h"
+#include "platform/db/internal.h"
 
 #include <QHash>
 

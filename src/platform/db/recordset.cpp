@@ -1,7 +1,7 @@
 // Client-side recordset: every row is read at open; AddNew/Update write
 // through cached INSERT/UPDATE statements of the connection
 // (recordset_write.cpp).
-#include "recordset_p.h"
+#include "platform/db/recordset_p.h"
 
 namespace db {
 

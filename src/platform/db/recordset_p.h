@@ -1,6 +1,6 @@
 #pragma once
 // The state behind a Recordset, shared by its reading and writing halves.
-#include "connection_p.h"
+#include "platform/db/connection_p.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
 // Writing a recordset's row back: which table and key a selection has, and
 // the INSERT and UPDATE statements of AddNew and Update.
-#include "recordset_p.h"
+#include "platform/db/recordset_p.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Applying numbered migrations (registered with db::registerMigrations)
 // in order; PRAGMA user_version holds the last one applied.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <vector>
 

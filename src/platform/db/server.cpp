@@ -13,8 +13,8 @@
 // plain name X is <root>/<x> (lower case, since server names compare without
 // regard to case). Nothing is ever created by opening: only server::create
 // makes a server.
-#include "connection_p.h"
-#include "sqlite_session.h"
+#include "platform/db/connection_p.h"
+#include "platform/db/sqlite_session.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 // The embedded engine's session: statements, results, a table's key and
 // defaults, row statements and transactions on a server's SQLite files.
-#include "sqlite_session.h"
-#include "connection_p.h"
+#include "platform/db/sqlite_session.h"
+#include "platform/db/connection_p.h"
 
 #include <QStringEncoder>
 

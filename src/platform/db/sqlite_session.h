@@ -1,8 +1,8 @@
 #pragma once
 // The embedded engine: a session on a server folder's SQLite files, with
 // its statement cache.
-#include "engine.h"
-#include "internal.h"
+#include "platform/db/engine.h"
+#include "platform/db/internal.h"
 
 #include <unordered_map>
 

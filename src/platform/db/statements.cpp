@@ -1,6 +1,6 @@
 // Opening a database file, running a statement on a bare handle, and the
 // statement cache of a connection.
-#include "sqlite_session.h"
+#include "platform/db/sqlite_session.h"
 
 #include <QDir>
 

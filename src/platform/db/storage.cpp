@@ -1,6 +1,6 @@
 // Storage rules by declared column type: what a column of each kind stores,
 // and how values are bound to and read from SQLite.
-#include "internal.h"
+#include "platform/db/internal.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 // Transaction: a write transaction for the outermost guard, savepoints inside it.
-#include "connection_p.h"
+#include "platform/db/connection_p.h"
 
 namespace db {
 

@@ -1,7 +1,7 @@
 // Values, money, dates and Like patterns: the parts of the data layer that
 // need no database.
-#include "db.h"
-#include "internal.h"
+#include "platform/db/db.h"
+#include "platform/db/internal.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,5 +1,5 @@
-#include "definition_p.h"
-#include "reporterror.h"
+#include "platform/report/definition_p.h"
+#include "platform/report/reporterror.h"
 
 #include <QFile>
 #include <QFileInfo>

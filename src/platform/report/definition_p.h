@@ -1,7 +1,7 @@
 #pragma once
 // The in-memory form of a report definition file (see docs/report-format.md).
 // Internal to the engine.
-#include "document.h"
+#include "platform/report/document.h"
 
 #include <QMarginsF>
 #include <QRectF>

@@ -1,5 +1,5 @@
-#include "document.h"
-#include "reporterror.h"
+#include "platform/report/document.h"
+#include "platform/report/reporterror.h"
 
 #include <QFont>
 #include <QPageSize>

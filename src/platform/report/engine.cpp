@@ -1,6 +1,6 @@
-#include "definition_p.h"
-#include "formula.h"
-#include "report.h"
+#include "platform/report/definition_p.h"
+#include "platform/report/formula.h"
+#include "platform/report/report.h"
 
 #include <QDate>
 #include <QHash>

@@ -1,6 +1,6 @@
-#include "formula.h"
+#include "platform/report/formula.h"
 
-#include "numbertext.h"
+#include "platform/db/numbertext.h"
 
 #include <cmath>
 #include <limits>

@@ -12,8 +12,8 @@
 // A comparison with Null is false; texts compare without regard to case.
 // Formulas are parsed once, bound to a data layout once, and evaluated per
 // row; formula text never reaches SQL.
-#include "db.h"
-#include "reporterror.h"
+#include "platform/db/db.h"
+#include "platform/report/reporterror.h"
 
 #include <QDate>
 #include <QString>

@@ -3,9 +3,9 @@
 // opened, logged on to the database, given its record selection, parameter
 // values, formula texts and subreport selections, then rendered into a
 // Document of laid-out pages that the viewer shows.
-#include "db.h"
-#include "document.h"
-#include "reporterror.h"
+#include "platform/db/db.h"
+#include "platform/report/document.h"
+#include "platform/report/reporterror.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
-#include "viewer.h"
-#include "report.h"
+#include "platform/report/viewer.h"
+#include "platform/report/report.h"
 
 #include <QAction>
 #include <QComboBox>

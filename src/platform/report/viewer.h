@@ -1,7 +1,7 @@
 #pragma once
 // The report viewer control: shows a rendered report page by page, with a
 // toolbar for paging, zoom, printing and export to PDF.
-#include "document.h"
+#include "platform/report/document.h"
 
 #include <QWidget>
 

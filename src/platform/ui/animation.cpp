@@ -1,4 +1,4 @@
-#include "animation.h"
+#include "platform/ui/animation.h"
 
 #include <QFileInfo>
 #include <QMovie>

@@ -1,6 +1,6 @@
-#include "controls.h"
+#include "platform/ui/controls.h"
 
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QLineEdit>
 

@@ -1,6 +1,6 @@
-#include "grid.h"
+#include "platform/ui/grid.h"
 
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "keys.h"
+#include "platform/ui/keys.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>

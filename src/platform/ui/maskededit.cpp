@@ -1,4 +1,4 @@
-#include "maskededit.h"
+#include "platform/ui/maskededit.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "treeview.h"
+#include "platform/ui/treeview.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

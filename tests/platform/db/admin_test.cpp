@@ -1,6 +1,6 @@
 // Server administration: what the oruadmin tool does, and one run of the tool.
-#include "fixture.h"
-#include "server_setup.h"
+#include "platform/db/fixture.h"
+#include "shell/server_setup.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

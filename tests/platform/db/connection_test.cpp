@@ -1,5 +1,5 @@
 // Logging in, servers, statements and transactions.
-#include "fixture.h"
+#include "platform/db/fixture.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
 #pragma once
 // A fresh test server (minimal hash cost) in a temporary folder per test.
-#include "db.h"
+#include "platform/db/db.h"
 
 #include <QTemporaryDir>
 

@@ -1,7 +1,7 @@
 // The data layer's tests run over the program's schema (their fixtures use
 // Menus, Company, LctPswd) and its server setup, registered as the program
 // does: a server the administration tool makes opens here too.
-#include "startup.h"
+#include "app/startup.h"
 
 #include <gtest/gtest.h>
 

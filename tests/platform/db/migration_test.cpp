@@ -1,7 +1,7 @@
 // Schema migrations: applied in order, in place, keeping every row.
-#include "fixture.h"
-#include "internal.h"
-#include "schema.h"
+#include "platform/db/fixture.h"
+#include "platform/db/internal.h"
+#include "platform/db/schema.h"
 
 #include <QFile>
 

@@ -1,5 +1,5 @@
 // The fixed-point writer behind the money formats and the report formats.
-#include "numbertext.h"
+#include "platform/db/numbertext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The server's login procedures, as the users window runs them.
-#include "fixture.h"
-#include "server_setup.h"
+#include "platform/db/fixture.h"
+#include "shell/server_setup.h"
 
 #include <QDirIterator>
 #include <QFile>

@@ -1,5 +1,5 @@
 // Client-side recordsets: reading, fields, AddNew/Update, storage rules.
-#include "fixture.h"
+#include "platform/db/fixture.h"
 
 using db::Connection;
 using db::Money;

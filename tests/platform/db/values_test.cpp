@@ -1,5 +1,5 @@
 // Money, values, dates and Like patterns without a database.
-#include "fixture.h"
+#include "platform/db/fixture.h"
 
 using db::Money;
 using db::Value;

@@ -1,5 +1,5 @@
-#include "../../support/printers.h"
-#include "report.h"
+#include "platform/report/report.h"
+#include "support/printers.h"
 
 #include <gtest/gtest.h>
 

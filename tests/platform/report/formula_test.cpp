@@ -1,6 +1,6 @@
-#include "formula.h"
-#include "../../support/printers.h"
-#include "report.h"
+#include "platform/report/formula.h"
+#include "platform/report/report.h"
+#include "support/printers.h"
 
 #include <gtest/gtest.h>
 
@@ -324,7 +324,8 @@ TEST(Formula, TooDeepInAReportFileIsADefinitionErrorWithFileLineAndPosition)
         ADD_FAILURE() << "no error";
     } catch (const report::Error &e) {
         EXPECT_EQ(e.text(),
-            "deep.rpt, line 2: Error in formula at position 201 ('('): the formula nests more than 200 levels "
+            "deep.rpt, line 2: Error in formula at position 201 ('('): the formula nests more than 200 "
+            "levels "
             "deep.");
     }
 }

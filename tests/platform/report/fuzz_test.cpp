@@ -1,8 +1,8 @@
 // Mutated report files and formulas: whatever the text, the definition reader
 // and the formula language answer with a report error, never a crash or
 // undefined behaviour (the test build runs under the sanitizers).
-#include "formula.h"
-#include "report.h"
+#include "platform/report/formula.h"
+#include "platform/report/report.h"
 
 #include <gtest/gtest.h>
 

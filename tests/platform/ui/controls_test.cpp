@@ -1,7 +1,7 @@
-#include "animation.h"
-#include "controls.h"
-#include "globals.h"
-#include "testserver.h"
+#include "common/globals.h"
+#include "platform/ui/animation.h"
+#include "platform/ui/controls.h"
+#include "support/testserver.h"
 
 #include <QFile>
 #include <QImage>

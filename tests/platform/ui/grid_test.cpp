@@ -1,6 +1,6 @@
-#include "globals.h"
-#include "grid.h"
-#include "testserver.h"
+#include "common/globals.h"
+#include "platform/ui/grid.h"
+#include "support/testserver.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -30,7 +30,7 @@ protected:
 TEST_F(GridTest, BindShowsTheResultAndSetGridRenames)
 {
     exec(QStringLiteral("insert into tblProbe values (?, ?, ?, ?), (9, 'ZED', 0, 'x')"),
-         {7, QStringLiteral("ALI"), db::Money::fromCents(123450), nullptr});
+        {7, QStringLiteral("ALI"), db::Money::fromCents(123450), nullptr});
     OpenQuery(QStringLiteral("select ID, Name, Amount, Extra from tblProbe order by ID desc"));
     grid.bind(*gRs);
     OpenQuery(QStringLiteral("select 1")); // the grid keeps its copy

@@ -1,6 +1,6 @@
-#include "controls.h"
-#include "gui.h"
-#include "keys.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/keys.h"
+#include "support/gui.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
-#include "gui.h"
-#include "maskededit.h"
+#include "platform/ui/maskededit.h"
+#include "support/gui.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "gui.h"
-#include "treeview.h"
+#include "platform/ui/treeview.h"
+#include "support/gui.h"
 
 #include <QSignalSpy>
 

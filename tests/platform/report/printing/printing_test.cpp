@@ -1,9 +1,9 @@
-#include "frmVeiwer.h"
-#include "globals.h"
-#include "printing.h"
-#include "report.h"
-#include "testserver.h"
-#include "viewer.h"
+#include "common/globals.h"
+#include "common/printing.h"
+#include "platform/report/report.h"
+#include "platform/report/viewer.h"
+#include "shell/frmVeiwer.h"
+#include "support/testserver.h"
 
 #include <QAction>
 #include <QCoreApplication>

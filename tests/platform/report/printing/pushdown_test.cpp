@@ -1,7 +1,7 @@
 // The selection's conditions that SQL can say narrow the report's query,
 // and the report selects exactly the rows it selected without them.
-#include "report.h"
-#include "testserver.h"
+#include "platform/report/report.h"
+#include "support/testserver.h"
 
 #include <sqlite3.h>
 
