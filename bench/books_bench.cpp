@@ -332,7 +332,12 @@ int main(int argc, char **argv)
     {
         const std::int64_t ac = book.firstBank;
         const QString from = QStringLiteral("2024-01-01"), to = QStringLiteral("2024-12-31");
+        // The same work as the procedure: the balance brought forward and the period's rows.
         const double q = rounds_of([&] {
+            bare(QStringLiteral("select OpenBal from Accounts where RowID = ?"), {ac});
+            bare(QStringLiteral("select sum(DrAmt) - sum(CrAmt) from DetJV "
+                                "where AcCode = ? and VouDate < ? and ifnull(VouStatus, '') <> 'CF'"),
+                {ac, from});
             bare(QStringLiteral(
                      "select d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, d.CrAc, a.AcName, d.ChecqNo, "
                      "d.Naration, d.DrAmt, d.CrAmt from DetJV d left join Accounts a on a.RowID = d.CrAc "
@@ -397,8 +402,18 @@ int main(int argc, char **argv)
     // A voucher window, proposing its next number.
     {
         vouchers::registerWindows();
-        const double q
-            = rounds_of([&] { bare(QStringLiteral("select max(VouNo) from MasJV where VouStatus = 'BP'")); });
+        // What the window reads: its list of the kind's vouchers, its account
+        // settings and the next number.
+        const double q = rounds_of([&] {
+            bare(QStringLiteral(
+                "select a.VouNo, strftime('%d-%m-%Y', a.VouDate), a.PaidReceive, a.TotalAmount, "
+                "case when n.Lines > 1 then 'M' end from MasJV a left join (select VouNo, count(*) "
+                "as Lines from DetJV where VouStatus = 'BP' and DrAmt > 0 group by VouNo) n "
+                "on n.VouNo = a.VouNo where a.VouStatus = 'BP' and cast(a.VouNo as text) like '%' "
+                "order by a.VouNo desc"));
+            bare(QStringLiteral("select * from VouSetting where VouStatus = 'BP'"));
+            bare(QStringLiteral("select max(VouNo) from MasJV where VouStatus = 'BP'"));
+        });
         const double r = rounds_of([&] {
             common::windows::show(QStringLiteral("frmBP"));
             app.processEvents();

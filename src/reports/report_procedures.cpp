@@ -140,30 +140,31 @@ std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, 
     } else {
         // One line per voucher: its postings to the account added up; the
         // opposite account when they all name the same one; the first
-        // narration and cheque number that are not empty.
-        const QString first = QStringLiteral(
-            "(Select ifnull(k.%1, '') From DetJV k Where k.AcCode = ? And k.VouDate = g.VouDate "
-            "And k.VouStatus = g.VouStatus And k.VouNo = g.VouNo And ifnull(k.%1, '') <> '' "
-            "Order By k.EntryNo, k.rowid Limit 1)");
+        // narration and cheque number that are not empty. "First" is the
+        // smallest posting key (entry number, then row) among the non-empty
+        // ones, taken by min() over the key written in front of the text, so
+        // the whole ledger is one pass over the postings.
+        const QString key = QStringLiteral(
+            "printf('%d%020d%020d', d.EntryNo Is Not Null, ifnull(d.EntryNo, 0) + 2147483648, d.rowid)");
+        const QString first
+            = QStringLiteral("substr(min(Case When ifnull(d.%1, '') <> '' Then %2 || d.%1 End), 42) As %1, ");
         lines = conn.execute(insert
                 + QStringLiteral(
                     "Select row_number() Over w, ?, ?, ?, g.VouDate, g.VouNo, g.VouStatus, Null, "
                     "g.OppAc, Case When g.Several Then '(several accounts)' Else nullif(a.AcName, '') "
-                    "End, ifnull(")
-                + first.arg(QStringLiteral("ChecqNo")) + QStringLiteral(", ''), ifnull(")
-                + first.arg(QStringLiteral("Naration"))
-                + QStringLiteral(
-                    ", ''), g.DrAmt, g.CrAmt, ? + sum(g.DrAmt - g.CrAmt) Over w "
+                    "End, ifnull(g.ChecqNo, ''), ifnull(g.Naration, ''), g.DrAmt, g.CrAmt, "
+                    "? + sum(g.DrAmt - g.CrAmt) Over w "
                     "From (Select d.VouDate, d.VouStatus, d.VouNo, "
                     "Case When min(ifnull(d.CrAc, -1)) = max(ifnull(d.CrAc, -1)) Then min(d.CrAc) End "
-                    "As OppAc, min(ifnull(d.CrAc, -1)) <> max(ifnull(d.CrAc, -1)) As Several, "
-                    "sum(ifnull(d.DrAmt, 0)) As DrAmt, sum(ifnull(d.CrAmt, 0)) As CrAmt ")
+                    "As OppAc, min(ifnull(d.CrAc, -1)) <> max(ifnull(d.CrAc, -1)) As Several, ")
+                + first.arg(QStringLiteral("ChecqNo"), key) + first.arg(QStringLiteral("Naration"), key)
+                + QStringLiteral("sum(ifnull(d.DrAmt, 0)) As DrAmt, sum(ifnull(d.CrAmt, 0)) As CrAmt ")
                 + postings
                 + QStringLiteral(
                     " Group By d.VouDate, d.VouStatus, d.VouNo) g "
                     "Left Join Accounts a On a.RowID = g.OppAc "
                     "Window w As (Order By g.VouDate, g.VouStatus, g.VouNo Rows Unbounded Preceding)"),
-            {account, from, to, account, account, opening, account, from, to});
+            {account, from, to, opening, account, from, to});
     }
     tx.commit();
     return lines + 1;
