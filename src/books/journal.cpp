@@ -91,20 +91,6 @@ Posting lineRow(std::int32_t entryNo, const Line &l)
     return p;
 }
 
-QString rowsText(db::Recordset &rs)
-{
-    QStringList rows;
-    for (int row = 0; row < rs.recordCount(); ++row) {
-        QStringList cells;
-        for (int c = 0; c < rs.fieldCount(); ++c) {
-            const db::Value &v = rs.at(row, c);
-            cells << (v.isNull() ? QStringLiteral("\x01") : v.toString());
-        }
-        rows << cells.join(QChar(0x1f));
-    }
-    return rows.join(QChar(0x1e));
-}
-
 // Refuses unless the stored entry is still the one that was opened.
 void checkUnchanged(db::Connection &conn, const QString &kind, std::int32_t number, const QString &opened,
     const QString &what)
@@ -471,6 +457,20 @@ Opened open(db::Connection &conn, const QString &kind, std::int32_t number)
     if (out.found)
         out.stamp = stamp(conn, kind, number);
     return out;
+}
+
+QString rowsText(db::Recordset &rs)
+{
+    QStringList rows;
+    for (int row = 0; row < rs.recordCount(); ++row) {
+        QStringList cells;
+        for (int c = 0; c < rs.fieldCount(); ++c) {
+            const db::Value &v = rs.at(row, c);
+            cells << (v.isNull() ? QStringLiteral("\x01") : v.toString());
+        }
+        rows << cells.join(QChar(0x1f));
+    }
+    return rows.join(QChar(0x1e));
 }
 
 } // namespace books

@@ -108,6 +108,10 @@ std::int32_t nextNumber(db::Connection &conn, const QString &kind, std::int32_t 
 // nothing is stored under that kind and number.
 QString stamp(db::Connection &conn, const QString &kind, std::int32_t number);
 
+// The rows of a recordset as one text, Null told apart from empty: what a
+// stamp is made of, for entries and for forms that keep their own tables.
+QString rowsText(db::Recordset &rs);
+
 // Writes a new entry of a numbered kind: the next number is read inside the
 // write transaction that inserts it. Returns the number.
 std::int32_t post(db::Connection &conn, const Entry &e, std::int32_t startNo = 0);

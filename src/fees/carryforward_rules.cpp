@@ -32,20 +32,6 @@ db::Value wholeNumber(const QString &text)
     return ok ? db::Value(n) : db::Value();
 }
 
-QString rowsText(db::Recordset &rs)
-{
-    QStringList rows;
-    for (int row = 0; row < rs.recordCount(); ++row) {
-        QStringList cells;
-        for (int c = 0; c < rs.fieldCount(); ++c) {
-            const db::Value &v = rs.at(row, c);
-            cells << (v.isNull() ? QStringLiteral("\x01") : v.toString());
-        }
-        rows << cells.join(QChar(0x1f));
-    }
-    return rows.join(QChar(0x1e));
-}
-
 void checkUnchanged(db::Connection &conn, std::int32_t formId, const QString &stamp, const QString &what)
 {
     const QString now = formStamp(conn, formId);
@@ -107,15 +93,15 @@ QString formStamp(db::Connection &conn, std::int32_t formId)
     if (rs.recordCount() < 1)
         return {};
     QStringList parts;
-    parts << rowsText(rs);
+    parts << books::rowsText(rs);
     rs.open(QStringLiteral("Select FormDate, AppID, SubjectID, Naration, SessionID, ForAmt, PreSessionID "
                            "From tblDetCarryForw Where FormID = ? Order By rowid"),
         conn, {formId});
-    parts << rowsText(rs);
+    parts << books::rowsText(rs);
     rs.open(QStringLiteral("Select VouDate, EntryNo, AcCode, CrAc, DrAmt, CrAmt, Naration, SessionID, SubID "
                            "From DetJV Where VouNo = ? And VouStatus = ? Order By EntryNo, rowid"),
         conn, {formId, kCF});
-    parts << rowsText(rs);
+    parts << books::rowsText(rs);
     return parts.join(QChar(0x1d));
 }
 
