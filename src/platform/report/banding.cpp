@@ -6,15 +6,16 @@ namespace report {
 
 void Body::select()
 {
-    const int n = m_c.rows->rowCount();
+    const int n = m_st.rows->rowCount();
     m_order.clear();
     m_order.reserve(size_t(n));
-    RowCtx ctx(m_c, -1, nullptr);
-    const bool all = m_c.selection.isEmpty();
+    RowCtx ctx(m_st, -1, nullptr);
+    const Formula &selection = m_st.expr(m_c.selection);
+    const bool all = selection.isEmpty();
     for (int r = 0; r < n; ++r) {
         if (!all) {
             ctx.setRow(r);
-            if (!m_c.selection.eval(ctx).isTrue())
+            if (!selection.eval(ctx).isTrue())
                 continue;
         }
         m_order.push_back(r);
@@ -30,9 +31,9 @@ void Body::select()
     std::vector<Key> keys;
     for (const BGroup &g : m_c.groups)
         if (g.g->order != GroupOrder::Original)
-            keys.push_back({&g.by, g.g->order == GroupOrder::Descending});
-    for (const auto &s : m_c.sorts)
-        keys.push_back({&s.first, s.second});
+            keys.push_back({&m_st.expr(g.by), g.g->order == GroupOrder::Descending});
+    for (const auto &[slot, descending] : m_c.sorts)
+        keys.push_back({&m_st.expr(slot), descending});
     const size_t K = keys.size();
     const size_t N = m_order.size();
     // Texts are folded once, so that sorting compares them as plain strings
@@ -82,7 +83,7 @@ void Body::select()
         for (size_t p = 0; p < N; ++p) {
             ctx.setRow(m_order[p]);
             for (size_t l = 0; l < G; ++l)
-                cur[l] = m_c.groups[l].by.eval(ctx);
+                cur[l] = m_st.expr(m_c.groups[l].by).eval(ctx);
             if (p == 0) {
                 m_breakLevel[p] = 0;
             } else {
@@ -102,11 +103,12 @@ Val Body::summary(const BElement &be, int from, int to)
 {
     const Element &e = *be.e;
     Accum acc(e.aggregate);
-    RowCtx ctx(m_c, -1, &m_running);
+    const Formula &expr = m_st.expr(be.expr);
+    RowCtx ctx(m_st, -1, &m_running);
     const QString what = lineContext(*m_c.def, e.line) + QStringLiteral("the summary ");
     for (int p = from; p < to; ++p) {
         ctx.setRow(m_order[size_t(p)]);
-        acc.add(be.expr.isEmpty() ? Val(true) : be.expr.eval(ctx), what);
+        acc.add(expr.isEmpty() ? Val(true) : expr.eval(ctx), what);
     }
     return acc.value();
 }
@@ -115,8 +117,9 @@ bool Body::makeBand(const BSection &s, int row, int from, int to, Band &b)
 {
     if (!s.present())
         return false;
-    RowCtx ctx(m_c, row, &m_running);
-    if (!s.visible.isEmpty() && !s.visible.eval(ctx).isTrue())
+    RowCtx ctx(m_st, row, &m_running);
+    const Formula &visible = m_st.expr(s.visible);
+    if (!visible.isEmpty() && !visible.eval(ctx).isTrue())
         return false;
     b.height = s.s->height;
     b.row = row;
@@ -134,7 +137,7 @@ bool Body::makeBand(const BSection &s, int row, int from, int to, Band &b)
         case ElementKind::Field:
         case ElementKind::Summary: {
             const Val v = e.kind == ElementKind::Field
-                ? be.expr.eval(ctx)
+                ? m_st.expr(be.expr).eval(ctx)
                 : summary(be, e.reportScope ? 0 : from, e.reportScope ? count() : to);
             QString text = e.blankWhenZero && isZero(v) ? QString() : be.format.apply(v);
             const int align = e.align >= 0 ? e.align : (v.isNumber() ? rightAlign : leftAlign);
@@ -181,7 +184,7 @@ void Body::emitSection(const BSection &s, int pos, int from, int to, Band &&prot
     for (const BElement &be : s.elements) {
         if (be.e->kind != ElementKind::Subreport)
             continue;
-        const Compiled &sub = *m_c.subs[size_t(be.e->subreport)];
+        const RenderState &sub = *m_st.subs[size_t(be.e->subreport)];
         const double dx = be.e->rect.left();
         for (const Band &sb : sub.bands) {
             Band copy = sb;
@@ -224,7 +227,7 @@ void Body::run()
     emitSection(m_c.reportHeader, n > 0 ? 0 : -1, 0, n, std::move(rh));
 
     const int innermost = G - 1;
-    RowCtx ctx(m_c, -1, &m_running);
+    RowCtx ctx(m_st, -1, &m_running);
     for (int p = 0; p < n; ++p) {
         m_pos = p;
         const int bl = m_breakLevel[size_t(p)];
@@ -259,7 +262,8 @@ void Body::run()
             const RunningTotal &rt = def.runningTotals[t];
             if (rt.resetGroup >= 0 && bl <= rt.resetGroup)
                 m_running[t].reset();
-            m_running[t].add(m_c.running[t].isEmpty() ? Val(true) : m_c.running[t].eval(ctx),
+            const Formula &f = m_st.expr(m_c.running[t]);
+            m_running[t].add(f.isEmpty() ? Val(true) : f.eval(ctx),
                 lineContext(def, rt.line) + QStringLiteral("the running total "));
         }
         const int from = innermost >= 0 ? m_openStart[size_t(innermost)] : 0;

@@ -43,8 +43,9 @@ std::unique_ptr<RowSet> ConnectionSource::fetch(const QString &sql, const db::Pa
 namespace {
 
 // Replaces {?Name} in a query by a bound '?'.
-QString bindQueryParameters(const Compiled &c, db::Params &params)
+QString bindQueryParameters(const RenderState &st, db::Params &params)
 {
+    const Compiled &c = st.c;
     static const QRegularExpression marker(QStringLiteral("\\{\\?\\s*([^}]*?)\\s*\\}"));
     QString sql;
     qsizetype last = 0;
@@ -59,7 +60,7 @@ QString bindQueryParameters(const Compiled &c, db::Params &params)
         sql += q.mid(last, m.capturedStart() - last);
         sql += u'?';
         last = m.capturedEnd();
-        const Val &v = c.params[size_t(index)];
+        const Val &v = st.params[size_t(index)];
         switch (v.kind()) {
         case Val::Null:
             params.emplace_back();
@@ -144,7 +145,7 @@ QString sqlLike(const QString &pattern)
 // left out here only costs rows.
 QString pushSelection(const Compiled &c, DataSource &source, const QString &sql, db::Params &params)
 {
-    const std::vector<FieldCondition> conditions = c.selection.fieldConditions();
+    const std::vector<FieldCondition> conditions = c.exprs[size_t(c.selection)].fieldConditions();
     if (conditions.empty())
         return sql;
     const std::vector<db::Column> cols = source.describe(sql);
@@ -221,47 +222,80 @@ QString pushSelection(const Compiled &c, DataSource &source, const QString &sql,
     return narrowed;
 }
 
+// The selection runs before any running total has a value.
+class WithoutRunningTotals : public Scope {
+public:
+    explicit WithoutRunningTotals(const Scope &inner)
+        : m_inner(inner)
+    {
+    }
+    int findField(const QString &table, const QString &field) const override
+    {
+        return m_inner.findField(table, field);
+    }
+    int findParameter(const QString &name) const override { return m_inner.findParameter(name); }
+    int findFormula(const QString &name) const override { return m_inner.findFormula(name); }
+    int findRunningTotal(const QString &) const override { return -1; }
+
+private:
+    const Scope &m_inner;
+};
+
+void bind(RenderState &st, int slot, const QString &context, const Scope &scope)
+{
+    if (slot >= 0)
+        withContext(context, [&] { st.bound[size_t(slot)] = st.c.exprs[size_t(slot)].bound(scope); });
+}
+
+void bindSection(RenderState &st, const BSection &s)
+{
+    if (!s.present())
+        return;
+    const Definition &def = *st.c.def;
+    bind(st, s.visible, lineContext(def, s.s->line), st);
+    for (const BElement &be : s.elements)
+        bind(st, be.expr, lineContext(def, be.e->line), st);
+}
+
 } // namespace
 
-void fetchAndBind(Compiled &c, DataSource &source, Document &doc)
+void fetchAndBind(RenderState &st, DataSource &source)
 {
+    const Compiled &c = st.c;
     db::Params qp;
-    const QString sql = pushSelection(c, source, bindQueryParameters(c, qp), qp);
-    c.rows = source.fetch(sql, qp);
-    c.columns.clear();
-    const auto &cols = c.rows->columns();
+    const QString sql = pushSelection(c, source, bindQueryParameters(st, qp), qp);
+    st.rows = source.fetch(sql, qp);
+    st.columns.clear();
+    const auto &cols = st.rows->columns();
     for (size_t i = 0; i < cols.size(); ++i) {
         const QString key = cols[i].table.toLower() + u'.' + cols[i].field.toLower();
-        if (!c.columns.contains(key))
-            c.columns.insert(key, int(i));
+        if (!st.columns.contains(key))
+            st.columns.insert(key, int(i));
     }
     const Definition &def = *c.def;
 
-    c.allowRunning = true;
+    st.bound.clear();
+    st.bound.resize(c.exprs.size());
     for (size_t i = 0; i < c.formulas.size(); ++i)
-        withContext(
-            QStringLiteral("Formula field '%1': ").arg(def.formulas[i].name), [&] { c.formulas[i].bind(c); });
-    checkFormulaCycles(c);
+        bind(st, c.formulas[i], QStringLiteral("Formula field '%1': ").arg(def.formulas[i].name), st);
+    checkFormulaCycles(st);
     for (size_t i = 0; i < c.running.size(); ++i)
-        withContext(lineContext(def, def.runningTotals[i].line), [&] { c.running[i].bind(c); });
+        bind(st, c.running[i], lineContext(def, def.runningTotals[i].line), st);
     for (size_t i = 0; i < c.shared.size(); ++i)
-        withContext(lineContext(def, def.shared[i].line), [&] { c.shared[i].bind(c); });
+        bind(st, c.shared[i], lineContext(def, def.shared[i].line), st);
     for (size_t i = 0; i < c.sorts.size(); ++i)
-        withContext(lineContext(def, def.sorts[i].line), [&] { c.sorts[i].first.bind(c); });
-    for (BGroup &g : c.groups) {
-        withContext(lineContext(def, g.g->line), [&] { g.by.bind(c); });
-        bindSection(c, g.header, doc);
-        bindSection(c, g.footer, doc);
+        bind(st, c.sorts[i].first, lineContext(def, def.sorts[i].line), st);
+    for (const BGroup &g : c.groups) {
+        bind(st, g.by, lineContext(def, g.g->line), st);
+        bindSection(st, g.header);
+        bindSection(st, g.footer);
     }
-    for (BSection *s : {&c.reportHeader, &c.pageHeader, &c.details, &c.pageFooter, &c.reportFooter})
-        bindSection(c, *s, doc);
-    // The selection runs before any running total has a value.
-    c.allowRunning = false;
-    withContext(c.selectionContext, [&] { c.selection.bind(c); });
-    c.allowRunning = true;
+    for (const BSection *s : {&c.reportHeader, &c.pageHeader, &c.details, &c.pageFooter, &c.reportFooter})
+        bindSection(st, *s);
+    bind(st, c.selection, c.selectionContext, WithoutRunningTotals(st));
 
-    for (auto &sub : c.subs)
-        fetchAndBind(*sub, source, doc);
+    for (auto &sub : st.subs)
+        fetchAndBind(*sub, source);
 }
 
 } // namespace report

@@ -70,7 +70,7 @@ Val convertParameter(const Parameter &p, int index, const db::Value &v)
 struct Report::Impl {
     QString fileName;
     std::shared_ptr<const Definition> def;
-    std::unique_ptr<Compiled> main;
+    Compiled main; // changed only by the setters, never by a render
     std::shared_ptr<DataSource> source;
     std::vector<std::optional<Val>> params;
     std::shared_ptr<const Document> doc;
@@ -135,7 +135,7 @@ bool Report::isLoggedOn() const
 
 QString Report::recordSelectionFormula() const
 {
-    return d->main->selection.text();
+    return d->main.exprs[size_t(d->main.selection)].text();
 }
 
 namespace {
@@ -144,13 +144,13 @@ void setSelection(Compiled &c, const QString &formula)
     Formula f = parseIn(c.selectionContext, formula);
     if (!f.canBeCondition())
         throw Error(c.selectionContext + QStringLiteral("it must give true or false."));
-    c.selection = std::move(f);
+    c.exprs[size_t(c.selection)] = std::move(f);
 }
 } // namespace
 
 void Report::setRecordSelectionFormula(const QString &formula)
 {
-    setSelection(*d->main, formula);
+    setSelection(d->main, formula);
 }
 
 int Report::parameterCount() const
@@ -191,17 +191,17 @@ QStringList Report::formulaNames() const
 
 QString Report::formulaText(const QString &name) const
 {
-    const int i = d->main->findFormula(name);
-    return i < 0 ? QString() : d->main->formulas[size_t(i)].text();
+    const int i = d->main.findFormula(name);
+    return i < 0 ? QString() : d->main.exprs[size_t(d->main.formulas[size_t(i)])].text();
 }
 
 void Report::setFormula(const QString &name, const QString &formulaText)
 {
-    const int i = d->main->findFormula(name);
+    const int i = d->main.findFormula(name);
     if (i < 0)
         throw Error(
             QStringLiteral("The report '%1' has no formula field named '%2'.").arg(this->name(), name));
-    d->main->formulas[size_t(i)]
+    d->main.exprs[size_t(d->main.formulas[size_t(i)])]
         = parseIn(QStringLiteral("Formula field '%1': ").arg(d->def->formulas[size_t(i)].name), formulaText);
 }
 
@@ -229,26 +229,27 @@ const QString &Subreport::name() const
 
 QString Subreport::recordSelectionFormula() const
 {
-    return m_owner->d->main->subs[size_t(m_index)]->selection.text();
+    const Compiled &sub = m_owner->d->main.subs[size_t(m_index)];
+    return sub.exprs[size_t(sub.selection)].text();
 }
 
 void Subreport::setRecordSelectionFormula(const QString &formula)
 {
-    setSelection(*m_owner->d->main->subs[size_t(m_index)], formula);
+    setSelection(m_owner->d->main.subs[size_t(m_index)], formula);
 }
 
 const Document &Report::render(const PageDone &pageDone)
 {
     if (!d->source)
         throw Error(QStringLiteral("The report '%1' is not logged on to a database.").arg(name()));
-    Compiled &c = *d->main;
-    c.params.assign(d->params.size(), Val());
+    RenderState st(d->main);
+    st.params.assign(d->params.size(), Val());
     for (size_t i = 0; i < d->params.size(); ++i) {
         const Parameter &p = d->def->parameters[i];
         if (d->params[i]) {
-            c.params[i] = *d->params[i];
+            st.params[i] = *d->params[i];
         } else if (p.hasDefault) {
-            c.params[i] = convertParameter(p, int(i + 1), db::Value(p.defaultText));
+            st.params[i] = convertParameter(p, int(i + 1), db::Value(p.defaultText));
         } else {
             throw Error(QStringLiteral("The parameter field %1 ('%2') of the report '%3' has no value.")
                             .arg(i + 1)
@@ -260,15 +261,9 @@ const Document &Report::render(const PageDone &pageDone)
     doc->title = name();
     doc->pageSize = d->def->pageSize;
     doc->landscape = d->def->landscape;
-    doc->styles.push_back(d->def->style);
-    try {
-        fetchAndBind(c, *d->source, *doc);
-        layOut(c, doc, pageDone);
-    } catch (...) {
-        releaseRows(c);
-        throw;
-    }
-    releaseRows(c);
+    doc->styles = d->main.styles;
+    fetchAndBind(st, *d->source);
+    layOut(st, doc, pageDone);
     d->doc = std::move(doc);
     return *d->doc;
 }

@@ -114,25 +114,26 @@ private:
     std::int64_t m_count = 0;
 };
 
-// ------------------------------------------------------------ bound report
+// ------------------------------------------------------------ compiled report
 
+// Formulas are named by their slot in Compiled::exprs; -1 is none.
 struct BElement {
     const Element *e = nullptr;
-    Formula expr;
+    int expr = -1;
     DisplayFormat format;
-    std::uint16_t style = 0;
+    std::uint16_t style = 0; // into the document's styles
 };
 
 struct BSection {
     const Section *s = nullptr;
-    Formula visible;
+    int visible = -1;
     std::vector<BElement> elements;
     bool present() const { return s && s->present; }
 };
 
 struct BGroup {
     const Group *g = nullptr;
-    Formula by;
+    int by = -1;
     BSection header, footer;
 };
 
@@ -149,70 +150,64 @@ struct Band {
     bool reportHeader = false;
 };
 
-// One report or subreport: its definition, parsed formulas and, while
-// rendering, its rows.
-struct Compiled : Scope {
+// One report or subreport as its definition gives it, with its formulas
+// parsed and its text styles numbered. A render only reads it: what a render
+// fetches, binds and lays out is in its own RenderState.
+struct Compiled {
     std::shared_ptr<const Definition> def;
     bool isSub = false;
 
-    Formula selection;
+    std::vector<Formula> exprs; // unbound
     QString selectionContext;
-    std::vector<Formula> formulas;
-    std::vector<std::pair<Formula, bool>> sorts;
+    int selection = -1;
+    std::vector<int> formulas; // the formula fields, in order
+    std::vector<std::pair<int, bool>> sorts; // descending
     std::vector<BGroup> groups;
     BSection reportHeader, pageHeader, details, pageFooter, reportFooter;
-    std::vector<Formula> running;
-    std::vector<Formula> shared; // a subreport's values for its report
-    std::vector<std::unique_ptr<Compiled>> subs;
-    std::vector<Val> subValues; // the subreports' shared values, in order, once they are rendered
+    std::vector<int> running;
+    std::vector<int> shared; // a subreport's values for its report
+    std::vector<Compiled> subs;
+    std::vector<TextStyle> styles; // of the report and all its subreports (the top report's only)
 
-    // Render state.
+    int findParameter(const QString &name) const;
+    int findFormula(const QString &name) const;
+    int findRunningTotal(const QString &name) const;
+};
+
+// One render of a compiled report or subreport: its parameter values, the
+// rows it fetched, its own copies of the formulas bound to those rows, and
+// what its subreports gave.
+struct RenderState : Scope {
+    explicit RenderState(const Compiled &compiled);
+
+    const Compiled &c;
+    std::vector<Val> params;
     std::unique_ptr<RowSet> rows;
     QHash<QString, int> columns;
-    std::vector<Val> params;
-    bool allowRunning = true;
+    std::vector<Formula> bound; // c.exprs by slot
+    std::vector<std::unique_ptr<RenderState>> subs;
+    std::vector<Val> subValues; // the subreports' shared values, in order, once they are rendered
     std::vector<Band> bands; // a subreport's laid-out bands
+
+    const Formula &expr(int slot) const
+    {
+        static const Formula none;
+        return slot < 0 ? none : bound[size_t(slot)];
+    }
 
     int findField(const QString &table, const QString &field) const override
     {
         return columns.value(table.toLower() + u'.' + field.toLower(), -1);
     }
-    int findParameter(const QString &name) const override
-    {
-        for (size_t i = 0; i < def->parameters.size(); ++i)
-            if (def->parameters[i].name.compare(name, Qt::CaseInsensitive) == 0)
-                return int(i);
-        return -1;
-    }
-    int findFormula(const QString &name) const override
-    {
-        for (size_t i = 0; i < def->formulas.size(); ++i)
-            if (def->formulas[i].name.compare(name, Qt::CaseInsensitive) == 0)
-                return int(i);
-        return -1;
-    }
-    int findRunningTotal(const QString &name) const override
-    {
-        if (!allowRunning)
-            return -1;
-        for (size_t i = 0; i < def->runningTotals.size(); ++i)
-            if (def->runningTotals[i].name.compare(name, Qt::CaseInsensitive) == 0)
-                return int(i);
-        int index = int(def->runningTotals.size());
-        for (const auto &sub : subs)
-            for (const RunningTotal &t : sub->def->shared) {
-                if (t.name.compare(name, Qt::CaseInsensitive) == 0)
-                    return index;
-                ++index;
-            }
-        return -1;
-    }
+    int findParameter(const QString &name) const override { return c.findParameter(name); }
+    int findFormula(const QString &name) const override { return c.findFormula(name); }
+    int findRunningTotal(const QString &name) const override { return c.findRunningTotal(name); }
 };
 
 class RowCtx : public Context {
 public:
-    RowCtx(const Compiled &c, int row, const std::vector<Accum> *running)
-        : m_c(c)
+    RowCtx(const RenderState &st, int row, const std::vector<Accum> *running)
+        : m_st(st)
         , m_row(row)
         , m_running(running)
     {
@@ -221,23 +216,23 @@ public:
 
     Val field(int index) const override
     {
-        return m_row < 0 ? Val() : Val::fromDb(m_c.rows->at(m_row, index));
+        return m_row < 0 ? Val() : Val::fromDb(m_st.rows->at(m_row, index));
     }
     Val parameter(int index) const override
     {
-        return size_t(index) < m_c.params.size() ? m_c.params[size_t(index)] : Val();
+        return size_t(index) < m_st.params.size() ? m_st.params[size_t(index)] : Val();
     }
-    Val formula(int index) const override { return m_c.formulas[size_t(index)].eval(*this); }
+    Val formula(int index) const override { return m_st.expr(m_st.c.formulas[size_t(index)]).eval(*this); }
     Val runningTotal(int index) const override
     {
-        const size_t own = m_c.def->runningTotals.size();
+        const size_t own = m_st.c.def->runningTotals.size();
         if (size_t(index) >= own)
-            return size_t(index) - own < m_c.subValues.size() ? m_c.subValues[size_t(index) - own] : Val();
+            return size_t(index) - own < m_st.subValues.size() ? m_st.subValues[size_t(index) - own] : Val();
         return m_running ? (*m_running)[size_t(index)].value() : Val();
     }
 
 private:
-    const Compiled &m_c;
+    const RenderState &m_st;
     int m_row;
     const std::vector<Accum> *m_running;
 };
@@ -263,8 +258,9 @@ private:
 // Walks the selected rows in order and turns sections into bands.
 class Body {
 public:
-    explicit Body(Compiled &c, Sink *sink = nullptr)
-        : m_c(c)
+    explicit Body(const RenderState &st, Sink *sink = nullptr)
+        : m_st(st)
+        , m_c(st.c)
         , m_sink(sink)
     {
     }
@@ -303,7 +299,7 @@ public:
     Val aggregate(const Formula &f, Aggregate fn, const QString &what)
     {
         Accum acc(fn);
-        RowCtx ctx(m_c, -1, nullptr);
+        RowCtx ctx(m_st, -1, nullptr);
         for (int row : m_order) {
             ctx.setRow(row);
             acc.add(f.isEmpty() ? Val(true) : f.eval(ctx), what);
@@ -319,7 +315,8 @@ private:
     void emitSection(const BSection &s, int pos, int from, int to, Band &&proto);
     Val summary(const BElement &be, int from, int to);
 
-    Compiled &m_c;
+    const RenderState &m_st;
+    const Compiled &m_c;
     Sink *m_sink;
     std::vector<int> m_order; // selected rows, sorted
     std::vector<int> m_breakLevel; // per position: outermost group level that changes there
@@ -328,14 +325,12 @@ private:
     int m_pos = 0;
 };
 
-std::unique_ptr<Compiled> compile(std::shared_ptr<const Definition> defPtr, bool isSub);
+Compiled compile(std::shared_ptr<const Definition> defPtr, bool isSub);
 // Formula fields may use one another, but not in a circle.
-void checkFormulaCycles(const Compiled &c);
-void bindSection(Compiled &c, BSection &s, Document &doc);
+void checkFormulaCycles(const RenderState &st);
 // Fetches the rows of a report and its subreports and binds their formulas.
-void fetchAndBind(Compiled &c, DataSource &source, Document &doc);
+void fetchAndBind(RenderState &st, DataSource &source);
 // Renders the subreports, then lays the report out on the pages of `doc`.
-void layOut(Compiled &c, const std::shared_ptr<Document> &doc, const Report::PageDone &pageDone);
-void releaseRows(Compiled &c);
+void layOut(RenderState &st, const std::shared_ptr<Document> &doc, const Report::PageDone &pageDone);
 
 } // namespace report

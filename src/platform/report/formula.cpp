@@ -47,6 +47,17 @@ void Formula::bind(const Scope &scope)
         bindNode(*d->root, scope);
 }
 
+Formula Formula::bound(const Scope &scope) const
+{
+    Formula f;
+    f.d->text = d->text;
+    if (d->root) {
+        f.d->root = cloneNode(*d->root);
+        bindNode(*f.d->root, scope);
+    }
+    return f;
+}
+
 Val Formula::eval(const Context &ctx) const
 {
     if (!d->root)

@@ -165,6 +165,8 @@ public:
     // Throws FormulaError naming the first unknown field, parameter, formula
     // field or running total. Binding again replaces the earlier binding.
     void bind(const Scope &scope);
+    // A copy bound to `scope`, as bind() would bind it; this one stays as it is.
+    Formula bound(const Scope &scope) const;
     // Requires bind(). Throws FormulaError for errors found while evaluating
     // (a division by zero).
     Val eval(const Context &ctx) const;

@@ -65,6 +65,7 @@ std::unique_ptr<Node> parseText(const QString &text);
 
 bool nodeCanBeCondition(const Node &n);
 void bindNode(Node &n, const Scope &scope);
+std::unique_ptr<Node> cloneNode(const Node &n);
 void collectFormulaRefs(const Node &n, std::vector<int> &out);
 Val evalNode(const Node &n, const Context &ctx);
 

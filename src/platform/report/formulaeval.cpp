@@ -63,6 +63,23 @@ void bindNode(Node &n, const Scope &scope)
         bindNode(*kid, scope);
 }
 
+std::unique_ptr<Node> cloneNode(const Node &n)
+{
+    auto out = std::make_unique<Node>();
+    out->op = n.op;
+    out->pos = n.pos;
+    out->depth = n.depth;
+    out->token = n.token;
+    out->lit = n.lit;
+    out->a = n.a;
+    out->b = n.b;
+    out->index = n.index;
+    out->kids.reserve(n.kids.size());
+    for (const auto &kid : n.kids)
+        out->kids.push_back(cloneNode(*kid));
+    return out;
+}
+
 void collectFormulaRefs(const Node &n, std::vector<int> &out)
 {
     if (n.op == Op::FormulaRef && n.index >= 0)

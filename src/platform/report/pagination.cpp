@@ -15,7 +15,7 @@ struct LayoutStopped { };
 
 class Paginator : public Sink {
 public:
-    Paginator(std::shared_ptr<Document> doc, Compiled &c, Body &body, const Report::PageDone &pageDone)
+    Paginator(std::shared_ptr<Document> doc, const Compiled &c, Body &body, const Report::PageDone &pageDone)
         : m_shared(std::move(doc))
         , m_doc(*m_shared)
         , m_c(c)
@@ -186,7 +186,7 @@ private:
 
     std::shared_ptr<Document> m_shared;
     Document &m_doc;
-    Compiled &m_c;
+    const Compiled &m_c;
     Body &m_body;
     const Report::PageDone &m_pageDone;
     double m_left = 0, m_bottom = 0, m_y = 0;
@@ -200,37 +200,30 @@ private:
 
 } // namespace
 
-void renderSubreports(Compiled &c)
+void renderSubreports(RenderState &st)
 {
-    c.subValues.clear();
-    for (auto &sub : c.subs) {
+    st.subValues.clear();
+    for (auto &sub : st.subs) {
         renderSubreports(*sub);
         sub->bands.clear();
         Collect sink(sub->bands);
         Body body(*sub, &sink);
         body.select();
         body.run();
-        for (size_t i = 0; i < sub->shared.size(); ++i) {
-            const RunningTotal &t = sub->def->shared[i];
-            c.subValues.push_back(body.aggregate(sub->shared[i], t.aggregate,
-                lineContext(*sub->def, t.line) + QStringLiteral("the shared value ")));
+        const Compiled &c = sub->c;
+        for (size_t i = 0; i < c.shared.size(); ++i) {
+            const RunningTotal &t = c.def->shared[i];
+            st.subValues.push_back(body.aggregate(sub->expr(c.shared[i]), t.aggregate,
+                lineContext(*c.def, t.line) + QStringLiteral("the shared value ")));
         }
     }
 }
 
-void releaseRows(Compiled &c)
+void layOut(RenderState &st, const std::shared_ptr<Document> &doc, const Report::PageDone &pageDone)
 {
-    c.rows.reset();
-    c.bands.clear();
-    for (auto &sub : c.subs)
-        releaseRows(*sub);
-}
-
-void layOut(Compiled &c, const std::shared_ptr<Document> &doc, const Report::PageDone &pageDone)
-{
-    renderSubreports(c);
-    Body body(c);
-    Paginator pages(doc, c, body, pageDone);
+    renderSubreports(st);
+    Body body(st);
+    Paginator pages(doc, st.c, body, pageDone);
     body.setSink(&pages);
     body.select();
     try {

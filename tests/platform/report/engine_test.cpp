@@ -278,6 +278,60 @@ TEST(Engine, SelectionsParametersFormulasAndSubreports)
     EXPECT_EQ(r->render().allLines().mid(2), QStringList({"CP1", "CR2", "CP3"}));
 }
 
+TEST(Engine, ARenderStartedDuringAnotherKeepsEachItsOwnRowsAndValues)
+{
+    auto s = std::make_shared<Source>();
+    auto &t = s->table("rows", {{"T", "Grp"}, {"T", "N"}});
+    for (int i = 1; i <= 60; ++i)
+        t.addRow({i <= 40 ? "A" : "B", i});
+    auto r = make(R"(<report margins="10">
+      <data><query>rows</query><selection>{T.N} >= {?From}</selection></data>
+      <parameter name="From" type="integer"/>
+      <formula name="Title">"From " &amp; ToText({?From}, 0)</formula>
+      <runningTotal name="Run" group="1">{T.N}</runningTotal>
+      <pageHeader height="10"><field>{@Title}</field><special x="150" width="40" kind="pageNofM"/></pageHeader>
+      <reportHeader height="10"><field>{#Late}</field>
+        <subreport name="Sub"><data><query>rows</query><selection>{T.N} > 55</selection></data>
+          <details height="10"><field>{T.N}</field></details>
+          <shared name="Late" function="count">{T.N}</shared>
+        </subreport>
+      </reportHeader>
+      <group by="{T.Grp}">
+        <header height="10"><field>"Group " &amp; {T.Grp}</field></header>
+        <footer height="10"><summary function="count"/></footer>
+      </group>
+      <details height="10"><field>{T.N}</field><field x="50" width="30">{#Run}</field></details>
+    </report>)",
+        s);
+    auto pagesOf = [](const Document &doc) {
+        std::vector<QStringList> out;
+        for (int p = 0; p < doc.pageCount(); ++p)
+            out.push_back(doc.pageLines(p));
+        return out;
+    };
+    r->setParameterValue(1, 30);
+    const std::vector<QStringList> from30 = pagesOf(r->render());
+    r->setParameterValue(1, 1);
+    const std::vector<QStringList> from1 = pagesOf(r->render());
+    ASSERT_GE(from1.size(), 3u);
+    EXPECT_EQ(from1[0].mid(0, 5), QStringList({"5", "56", "57", "58", "59"}));
+    EXPECT_EQ(from30[0][6], "From 30 | Page 1 of 2");
+
+    // The viewer lets events through between pages, so the same report may
+    // be rendered again, with other values, before the first render ends.
+    std::vector<QStringList> inner;
+    const Document &outer = r->render([&](const std::shared_ptr<const Document> &, double) {
+        if (inner.empty()) {
+            r->setParameterValue(1, 30);
+            inner = pagesOf(r->render());
+        }
+        return true;
+    });
+    EXPECT_EQ(pagesOf(outer), from1);
+    EXPECT_EQ(inner, from30);
+    EXPECT_EQ(pagesOf(r->render()), from30);
+}
+
 TEST(Engine, ReportHeaderComesBeforeThePageHeaderOrOnATitlePage)
 {
     auto s = std::make_shared<Source>();
