@@ -105,6 +105,19 @@ void actAsUsers(PgSession &s, const QString &database)
     s.run(("SET ROLE " + pgIdentifier(s.handle(), pgUsersRole(database))).constData());
 }
 
+// The server's own administrator, as the environment names it (PGUSER,
+// PGPASSWORD or a password file, else the computer's user).
+std::unique_ptr<PgSession> administrator(const PgAddress &address)
+{
+    try {
+        return std::make_unique<PgSession>(address, QString(), QString());
+    } catch (const Error &e) {
+        throw Error(QStringLiteral("The PostgreSQL server's administrator could not log in (PGUSER and "
+                                   "PGPASSWORD name one): %1")
+                        .arg(e.text()));
+    }
+}
+
 } // namespace
 
 std::unique_ptr<PgSession> openPgSession(const PgAddress &address, const QString &shownServer,
@@ -129,9 +142,7 @@ std::unique_ptr<PgSession> openPgSession(const PgAddress &address, const QString
 
 std::unique_ptr<PgSession> openPgAdministration(const PgAddress &address)
 {
-    // The server's own administrator, as the environment names it
-    // (PGUSER/PGPASSWORD, or the computer's user).
-    auto s = std::make_unique<PgSession>(address, QString(), QString());
+    auto s = administrator(address);
     actAsUsers(*s, address.database);
     migratePg(*s, schema::migrations());
     return s;
@@ -140,7 +151,8 @@ std::unique_ptr<PgSession> openPgAdministration(const PgAddress &address)
 void createPg(const PgAddress &address, const QString &shownServer, const QString &saPassword,
     const std::function<void(std::unique_ptr<PgSession>)> &seed)
 {
-    PgSession admin({address.host, address.port, QStringLiteral("postgres")}, {}, {});
+    const auto adminSession = administrator({address.host, address.port, QStringLiteral("postgres")});
+    PgSession &admin = *adminSession;
     pg_conn *c = admin.handle();
     // One creation at a time on the server: roles are the server's, shared
     // by its databases. Held until this session ends.
@@ -199,10 +211,7 @@ void createPg(const PgAddress &address, const QString &shownServer, const QStrin
     const QByteArray db = pgIdentifier(c, address.database);
     try {
         admin.run("CREATE DATABASE " + db + " OWNER sa");
-        {
-            PgSession dbAdmin(address, {}, {});
-            preparePgLogins(dbAdmin, address.database);
-        }
+        preparePgLogins(*administrator(address), address.database);
         auto sa = std::make_unique<PgSession>(
             address, QStringLiteral("sa"), QString::fromUtf8(pgPassword(saPassword)));
         actAsUsers(*sa, address.database);
