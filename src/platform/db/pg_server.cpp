@@ -176,17 +176,29 @@ void createPg(const PgAddress &address, const QString &shownServer, const QStrin
     if (sa == Value(0))
         throw Error(QStringLiteral("The PostgreSQL server has a role 'sa' that is not a login of this "
                                    "program; nothing was created."));
-    QByteArray pw = pgPassword(saPassword);
-    char *verifier = PQencryptPasswordConn(c, pw.constData(), "sa", "scram-sha-256");
-    pw.fill('\0');
-    if (!verifier)
-        throw Error(QString::fromUtf8(PQerrorMessage(c)).trimmed());
-    const QByteArray hashed = escaped(c, verifier, PQescapeLiteral);
-    PQfreemem(verifier);
-    admin.run(((sa.isNull() ? "CREATE ROLE sa LOGIN IN ROLE oru_logins, sysadmin PASSWORD "
-                            : "ALTER ROLE sa PASSWORD ")
-        + hashed)
-                  .constData());
+    if (sa == Value(1)) {
+        // The server's databases share their logins: another database's
+        // "sa" keeps its password, and this one must be it.
+        try {
+            pgLogin({address.host, address.port, QStringLiteral("postgres")}, shownServer,
+                QStringLiteral("sa"), saPassword, QStringLiteral("postgres"));
+        } catch (const Error &e) {
+            if (e.text().startsWith(QLatin1String("Login failed")))
+                throw Error(QStringLiteral("The PostgreSQL server already has the login 'sa' with another "
+                                           "password (its databases share their logins): give that one. "
+                                           "Nothing was created."));
+        }
+    }
+    if (sa.isNull()) {
+        QByteArray pw = pgPassword(saPassword);
+        char *verifier = PQencryptPasswordConn(c, pw.constData(), "sa", "scram-sha-256");
+        pw.fill('\0');
+        if (!verifier)
+            throw Error(QString::fromUtf8(PQerrorMessage(c)).trimmed());
+        const QByteArray hashed = escaped(c, verifier, PQescapeLiteral);
+        PQfreemem(verifier);
+        admin.run(("CREATE ROLE sa LOGIN IN ROLE oru_logins, sysadmin PASSWORD " + hashed).constData());
+    }
     admin.run("GRANT sysadmin TO sa");
     admin.run(("COMMENT ON ROLE sa IS " + escaped(c, server::programDatabase().toUtf8(), PQescapeLiteral))
                   .constData());

@@ -158,6 +158,8 @@ TEST_F(PgLoginTest, RefusalsGiveTheEmbeddedServersTexts)
     const QString foreign = unique("Foreign");
     admin(QStringLiteral("CREATE ROLE \"%1\" LOGIN PASSWORD 'PW'").arg(foreign));
 
+    const QString lonely = unique("Lonely");
+    sa.execute("sp_addlogin ?,?", {lonely, "pw"});
     db::Connection plain;
     connect(plain, clerk, "pw");
     const struct {
@@ -192,6 +194,12 @@ TEST_F(PgLoginTest, RefusalsGiveTheEmbeddedServersTexts)
         {&sa, "sp_adduser ?", {"nobody"}, notALogin("nobody")},
         {&sa, "sp_adduser ?", {clerk},
             QStringLiteral("User or role '%1' already exists in the current database.").arg(clerk.toLower())},
+        // The server knows a database's users by their logins' names only.
+        {&sa, "sp_adduser ?,?", {lonely, "Someone"},
+            QStringLiteral(
+                "A user of a database on a PostgreSQL server has the name of its login ('%1'), not "
+                "'Someone'.")
+                .arg(lonely.toLower())},
         {&sa, "Sp_AddSrvroleMember ?,?", {clerk, "dbcreator"},
             "'dbcreator' is not a fixed server role of this server (only 'sysadmin')."},
         {&sa, "sp_droplogin ?", {"SA"}, "Cannot drop the login 'sa'."},
@@ -313,4 +321,33 @@ TEST_F(PgLoginTest, TheAdministrationToolWorksOnAnAttachedFolder)
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_TRUE(
         QString::fromUtf8(p.readAllStandardOutput()).contains(clerk.toLower() + "\tVelund_System\tsysadmin"));
+}
+
+TEST_F(PgLoginTest, DatabasesOfOneServerShareItsLoginsButNotTheirUsers)
+{
+    const QString clerk = addUser("Clerk", "pw", false);
+    const auto second = std::make_unique<pgtest::Database>(m_pg, false);
+    m_roles << second->name() + QStringLiteral("_users");
+    const QString branch = m_tmp.path() + QStringLiteral("/branch");
+    db::server::attach(
+        branch, m_pg.host.isEmpty() ? QStringLiteral("localhost") : m_pg.host, m_pg.port, second->name());
+    // Its "sa" is the server's one: another password would change it under the first database.
+    EXPECT_DB_ERROR(db::server::create(branch, "Other-Pw"),
+        "The PostgreSQL server already has the login 'sa' with another password (its databases share their "
+        "logins): give that one. Nothing was created.");
+    db::server::create(branch, "SECRET-1");
+
+    db::Connection there;
+    there.setProperty("User ID", "sa");
+    there.setProperty("Password", "secret-1");
+    there.setProperty("Data Source", branch);
+    there.setProperty("Initial Catalog", "ORU");
+    there.open();
+    EXPECT_DB_ERROR(
+        there.execute("sp_addlogin ?", {clerk}), QStringLiteral("The login '%1' already exists.").arg(clerk));
+    EXPECT_DB_ERROR(there.execute("sp_dropuser ?", {clerk}),
+        QStringLiteral("User '%1' does not exist in the current database.").arg(clerk));
+    there.execute("sp_adduser ?", {clerk});
+    there.execute("sp_dropuser ?", {clerk});
+    EXPECT_EQ(loginError(clerk, "pw"), QString()); // still a user of the first
 }
