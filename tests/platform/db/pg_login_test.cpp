@@ -4,6 +4,7 @@
 // login a test makes has a name of its own and is dropped afterwards.
 #include "platform/db/fixture.h"
 #include "platform/db/pg_server.h"
+#include "shell/admin_rules.h"
 #include "shell/server_setup.h"
 #include "support/pgtest.h"
 
@@ -350,4 +351,17 @@ TEST_F(PgLoginTest, DatabasesOfOneServerShareItsLoginsButNotTheirUsers)
     there.execute("sp_adduser ?", {clerk});
     there.execute("sp_dropuser ?", {clerk});
     EXPECT_EQ(loginError(clerk, "pw"), QString()); // still a user of the first
+}
+
+TEST_F(PgLoginTest, TheUsersWindowsSaveMakesAndChangesALogin)
+{
+    const QString name = unique("Typist");
+    const std::int64_t row = shell::admin::addUser(sa, name, "CLERK", "FIRST", "U");
+    db::Connection c;
+    connect(c, name, "first");
+    EXPECT_TRUE(c.isSysadmin()); // every user the window adds is one
+    shell::admin::changeUser(sa, row, "HEAD CLERK", "A", "SECOND");
+    EXPECT_EQ(loginError(name, "second"), QString());
+    EXPECT_EQ(
+        sa.scalar("select Designation from User_Information where Row_No = ?", {row}), Value("HEAD CLERK"));
 }
