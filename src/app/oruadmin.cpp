@@ -1,5 +1,6 @@
 // Server administration tool: creates servers, keeps lock passwords and
-// login passwords. Exit codes: 0 done, 1 failure (message on stderr), 2 usage.
+// login passwords, on a server folder or on the PostgreSQL database a folder
+// names. Exit codes: 0 done, 1 failure (message on stderr), 2 usage.
 #include "app/startup.h"
 #include "platform/db/db.h"
 #include "platform/db/pg_server.h"
@@ -36,6 +37,12 @@ Commands:
 <server> is what Server.txt holds: ".", "(local)" or "localhost" for the
 default server, another name for a server beside it, or an absolute path.
 Servers live in $ORU_DATA_HOME, else in ~/.local/share/oru.
+
+On a server that names a PostgreSQL server (attach), create, logins,
+password and the lock commands log in to it as its administrator, as
+libpq's environment names one (PGUSER, PGPASSWORD or ~/.pgpass); the host,
+port and database are the folder's. A login there is one of the server's
+roles; logins lists the roles that are the program's.
 
 Passwords are taken from the environment variable ORU_PASSWORD when it is
 set, else asked for twice on the terminal without echo.

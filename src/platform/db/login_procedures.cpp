@@ -1,5 +1,8 @@
 // The server's own procedures: logins, database users and the sysadmin role.
-#include "platform/db/internal.h"
+#include "platform/db/connection_p.h"
+#include "platform/db/login_store.h"
+#include "platform/db/pg_server_p.h"
+#include "platform/db/sqlite_session.h"
 
 namespace db::detail {
 
@@ -48,25 +51,18 @@ QString requiredName(const Params &a, size_t i, const char *proc, const char *pa
     return name;
 }
 
-// The login as the server spells it, or empty.
-QString findLogin(sqlite3 *master, const QString &name)
-{
-    return scalar(master, QStringLiteral("SELECT name FROM syslogins WHERE name = ?"), {name}).toString();
-}
-
 std::int64_t spAddLogin(Connection &conn, const Params &a)
 {
     requireSysadmin(conn);
     const QString name = requiredName(a, 0, "sp_addlogin", "@loginame");
-    sqlite3 *m = conn.masterHandle();
-    if (!findLogin(m, name).isEmpty())
+    const auto store = loginStore(conn);
+    if (store->taken(name))
         throw Error(QStringLiteral("The login '%1' already exists.").arg(name));
     const QString password = argNull(a, 1) ? QString() : a[1].toString();
     QString database = argText(a, 2);
     if (database.isEmpty())
         database = QStringLiteral("master");
-    const QString hash = hashPassword(password, serverCost(m));
-    exec(m, QStringLiteral("INSERT INTO syslogins VALUES (?, ?, ?, ?)"), {name, hash, database, now()});
+    store->add(name, password, database);
     return 1;
 }
 
@@ -74,18 +70,16 @@ std::int64_t spAddUser(Connection &conn, const Params &a)
 {
     requireSysadmin(conn);
     const QString given = requiredName(a, 0, "sp_adduser", "@loginame");
-    const QString login = findLogin(conn.masterHandle(), given);
+    const auto store = loginStore(conn);
+    const QString login = store->find(given);
     if (login.isEmpty())
         notALogin(given);
     QString user = argText(a, 1);
     if (user.isEmpty())
         user = login;
-    sqlite3 *db = conn.handle();
-    isDatabaseUser(db, login); // makes sure sysusers exists
-    if (!scalar(db, QStringLiteral("SELECT 1 FROM sysusers WHERE name = ? OR login = ?"), {user, login})
-             .isNull())
+    if (store->userTaken(user, login))
         throw Error(QStringLiteral("User or role '%1' already exists in the current database.").arg(user));
-    exec(db, QStringLiteral("INSERT INTO sysusers VALUES (?, ?, ?)"), {user, login, QDate::currentDate()});
+    store->addUser(user, login);
     return 1;
 }
 
@@ -97,24 +91,24 @@ std::int64_t spAddSrvRoleMember(Connection &conn, const Params &a)
     if (role.compare(QLatin1String("sysadmin"), Qt::CaseInsensitive) != 0)
         throw Error(
             QStringLiteral("'%1' is not a fixed server role of this server (only 'sysadmin').").arg(role));
-    sqlite3 *m = conn.masterHandle();
-    const QString login = findLogin(m, given);
+    const auto store = loginStore(conn);
+    const QString login = store->find(given);
     if (login.isEmpty())
         notALogin(given);
-    exec(m, QStringLiteral("INSERT OR IGNORE INTO sysrolemembers VALUES (?, 'sysadmin')"), {login});
+    store->addSysadmin(login);
     return 1;
 }
 
 std::int64_t spPassword(Connection &conn, const Params &a)
 {
-    sqlite3 *m = conn.masterHandle();
     const bool sysadmin = conn.isSysadmin();
     const QString given = argNull(a, 2) ? conn.loginName() : argText(a, 2);
     const bool self = given.compare(conn.loginName(), Qt::CaseInsensitive) == 0;
     if (!self && !sysadmin)
         throw Error(QStringLiteral(
             "Only members of the sysadmin role can use the loginame option. The password was not changed."));
-    const QString login = findLogin(m, given);
+    const auto store = loginStore(conn);
+    const QString login = store->find(given);
     if (login.isEmpty())
         notALogin(given);
     const QString oldIncorrect
@@ -122,15 +116,10 @@ std::int64_t spPassword(Connection &conn, const Params &a)
     if (argNull(a, 0)) {
         if (!sysadmin)
             throw Error(oldIncorrect);
-    } else {
-        const QString hash
-            = scalar(m, QStringLiteral("SELECT password FROM syslogins WHERE name = ?"), {login}).toString();
-        if (!verifyPassword(hash, a[0].toString()))
-            throw Error(oldIncorrect);
+    } else if (!store->passwordIs(login, a[0].toString())) {
+        throw Error(oldIncorrect);
     }
-    const QString password = argNull(a, 1) ? QString() : a[1].toString();
-    exec(m, QStringLiteral("UPDATE syslogins SET password = ? WHERE name = ?"),
-        {hashPassword(password, serverCost(m)), login});
+    store->setPassword(login, argNull(a, 1) ? QString() : a[1].toString());
     return 1;
 }
 
@@ -138,8 +127,8 @@ std::int64_t spDropLogin(Connection &conn, const Params &a)
 {
     requireSysadmin(conn);
     const QString given = requiredName(a, 0, "sp_droplogin", "@loginame");
-    sqlite3 *m = conn.masterHandle();
-    const QString login = findLogin(m, given);
+    const auto store = loginStore(conn);
+    const QString login = store->find(given);
     if (login.isEmpty())
         notALogin(given);
     if (login.compare(QLatin1String("sa"), Qt::CaseInsensitive) == 0)
@@ -147,19 +136,11 @@ std::int64_t spDropLogin(Connection &conn, const Params &a)
     if (login.compare(conn.loginName(), Qt::CaseInsensitive) == 0)
         throw Error(
             QStringLiteral("Could not drop login '%1' as the user is currently logged in.").arg(login));
-    if (isDatabaseUser(conn.handle(), login))
+    if (store->isUser(login))
         throw Error(QStringLiteral("Login '%1' is aliased or mapped to a user in one or more database(s). "
                                    "Drop the user or alias before dropping the login.")
                         .arg(login));
-    exec(m, "BEGIN IMMEDIATE");
-    try {
-        exec(m, QStringLiteral("DELETE FROM sysrolemembers WHERE login = ?"), {login});
-        exec(m, QStringLiteral("DELETE FROM syslogins WHERE name = ?"), {login});
-        exec(m, "COMMIT");
-    } catch (...) {
-        sqlite3_exec(m, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    store->drop(login);
     return 1;
 }
 
@@ -167,15 +148,92 @@ std::int64_t spDropUser(Connection &conn, const Params &a)
 {
     requireSysadmin(conn);
     const QString user = requiredName(a, 0, "sp_dropuser", "@name_in_db");
-    sqlite3 *db = conn.handle();
-    isDatabaseUser(db, user);
-    exec(db, QStringLiteral("DELETE FROM sysusers WHERE name = ?"), {user});
-    if (sqlite3_changes(db) == 0)
+    if (!loginStore(conn)->dropUser(user))
         throw Error(QStringLiteral("User '%1' does not exist in the current database.").arg(user));
     return 1;
 }
 
+// The embedded server: logins in master.db, users in the database's sysusers.
+class SqliteLogins final : public LoginStore {
+public:
+    SqliteLogins(sqlite3 *master, sqlite3 *db)
+        : m(master)
+        , d(db)
+    {
+    }
+
+    QString find(const QString &name) override
+    {
+        return scalar(m, QStringLiteral("SELECT name FROM syslogins WHERE name = ?"), {name}).toString();
+    }
+    void add(const QString &name, const QString &password, const QString &database) override
+    {
+        const QString hash = hashPassword(password, serverCost(m));
+        exec(m, QStringLiteral("INSERT INTO syslogins VALUES (?, ?, ?, ?)"), {name, hash, database, now()});
+    }
+    bool passwordIs(const QString &login, const QString &password) override
+    {
+        const QString hash
+            = scalar(m, QStringLiteral("SELECT password FROM syslogins WHERE name = ?"), {login}).toString();
+        return verifyPassword(hash, password);
+    }
+    void setPassword(const QString &login, const QString &password) override
+    {
+        exec(m, QStringLiteral("UPDATE syslogins SET password = ? WHERE name = ?"),
+            {hashPassword(password, serverCost(m)), login});
+    }
+    void addSysadmin(const QString &login) override
+    {
+        exec(m, QStringLiteral("INSERT OR IGNORE INTO sysrolemembers VALUES (?, 'sysadmin')"), {login});
+    }
+    void drop(const QString &login) override
+    {
+        exec(m, "BEGIN IMMEDIATE");
+        try {
+            exec(m, QStringLiteral("DELETE FROM sysrolemembers WHERE login = ?"), {login});
+            exec(m, QStringLiteral("DELETE FROM syslogins WHERE name = ?"), {login});
+            exec(m, "COMMIT");
+        } catch (...) {
+            sqlite3_exec(m, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    }
+    bool isUser(const QString &login) override { return isDatabaseUser(d, login); }
+    bool userTaken(const QString &user, const QString &login) override
+    {
+        isDatabaseUser(d, login); // makes sure sysusers exists
+        return !scalar(d, QStringLiteral("SELECT 1 FROM sysusers WHERE name = ? OR login = ?"), {user, login})
+                    .isNull();
+    }
+    void addUser(const QString &user, const QString &login) override
+    {
+        exec(d, QStringLiteral("INSERT INTO sysusers VALUES (?, ?, ?)"), {user, login, QDate::currentDate()});
+    }
+    bool dropUser(const QString &user) override
+    {
+        isDatabaseUser(d, user);
+        exec(d, QStringLiteral("DELETE FROM sysusers WHERE name = ?"), {user});
+        return sqlite3_changes(d) != 0;
+    }
+
+private:
+    sqlite3 *m;
+    sqlite3 *d;
+};
+
 } // namespace
+
+std::unique_ptr<LoginStore> loginStore(Connection &conn)
+{
+    auto &impl = Access::impl(conn);
+    if (auto *pg = dynamic_cast<PgSession *>(impl.session.get())) {
+        PgAddress address;
+        pgDescriptor(impl.serverPath, &address);
+        return pgLoginStore(*pg, address);
+    }
+    SqliteSession &s = sqlite(conn);
+    return std::make_unique<SqliteLogins>(s.master(), s.db());
+}
 
 std::vector<std::pair<QString, Procedure>> loginProcedures()
 {

@@ -69,16 +69,20 @@ bool pgDescriptor(const QString &serverPath, PgAddress *out)
     return true;
 }
 
+QByteArray pgIdentifier(pg_conn *c, const QString &name)
+{
+    return escaped(c, name.toUtf8(), PQescapeIdentifier);
+}
+
 std::unique_ptr<PgSession> pgLogin(const PgAddress &address, const QString &shownServer, const QString &user,
     const QString &password, const QString &database)
 {
     const QString role = pgRole(user);
-    // Without both, libpq would take the computer's user or PGPASSWORD.
-    if (role.isEmpty() || password.isEmpty())
+    // Without a name libpq would take the computer's user.
+    if (role.isEmpty())
         throw Error(QStringLiteral("Login failed for user '%1'.").arg(user));
     try {
-        // Passwords are compared upper-cased, as on the embedded server.
-        return std::make_unique<PgSession>(address, role, password.toUpper());
+        return std::make_unique<PgSession>(address, role, QString::fromUtf8(pgPassword(password)));
     } catch (const Error &e) {
         // The server says which: the database refused the role, the role
         // and password did not match (never which of the two), or no server.
@@ -92,15 +96,54 @@ std::unique_ptr<PgSession> pgLogin(const PgAddress &address, const QString &show
     }
 }
 
+namespace {
+
+// Objects made in the database belong to its users role, so that every user
+// reads and writes what any of them (a schema step, a work table) made.
+void actAsUsers(PgSession &s, const QString &database)
+{
+    s.run(("SET ROLE " + pgIdentifier(s.handle(), pgUsersRole(database))).constData());
+}
+
+// The server's own administrator, as the environment names it (PGUSER,
+// PGPASSWORD or a password file, else the computer's user).
+std::unique_ptr<PgSession> administrator(const PgAddress &address)
+{
+    try {
+        return std::make_unique<PgSession>(address, QString(), QString());
+    } catch (const Error &e) {
+        throw Error(QStringLiteral("The PostgreSQL server's administrator could not log in (PGUSER and "
+                                   "PGPASSWORD name one): %1")
+                        .arg(e.text()));
+    }
+}
+
+} // namespace
+
 std::unique_ptr<PgSession> openPgSession(const PgAddress &address, const QString &shownServer,
     const QString &user, const QString &password, QString *database, Login *login)
 {
-    if (database->isEmpty())
-        *database = server::programDatabase();
-    std::unique_ptr<PgSession> s = pgLogin(address, shownServer, user, password, *database);
+    // The folder names one database, the program's: a login reaches it as
+    // a user of it (or a sysadmin), as the embedded server's database.
+    const QString program = server::programDatabase();
+    std::unique_ptr<PgSession> s
+        = pgLogin(address, shownServer, user, password, database->isEmpty() ? program : *database);
     login->name = pgRole(user);
-    login->database = *database;
+    login->database = pgDefaultDatabase(*s, login->name);
+    if (database->isEmpty())
+        *database = login->database.isEmpty() ? program : login->database;
+    if (database->compare(program, Qt::CaseInsensitive) != 0)
+        throw Error(cannotOpen(*database));
     login->sysadmin = s->isSysadmin(login->name);
+    actAsUsers(*s, address.database);
+    migratePg(*s, schema::migrations());
+    return s;
+}
+
+std::unique_ptr<PgSession> openPgAdministration(const PgAddress &address)
+{
+    auto s = administrator(address);
+    actAsUsers(*s, address.database);
     migratePg(*s, schema::migrations());
     return s;
 }
@@ -108,36 +151,96 @@ std::unique_ptr<PgSession> openPgSession(const PgAddress &address, const QString
 void createPg(const PgAddress &address, const QString &shownServer, const QString &saPassword,
     const std::function<void(std::unique_ptr<PgSession>)> &seed)
 {
-    // The server's own administrator, as the environment names it
-    // (PGUSER/PGPASSWORD, or the computer's user).
-    PgSession admin({address.host, address.port, QStringLiteral("postgres")}, {}, {});
+    const auto adminSession = administrator({address.host, address.port, QStringLiteral("postgres")});
+    PgSession &admin = *adminSession;
     pg_conn *c = admin.handle();
+    // One creation at a time on the server: roles are the server's, shared
+    // by its databases. Held until this session ends.
+    admin.run("SELECT pg_advisory_lock(5198422)");
     if (admin.scalar(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"), {address.database})
         == Value(1))
         throw Error(QStringLiteral("Server '%1' already exists.").arg(shownServer));
-    // The server hashes with SCRAM; the statement carries only the verifier.
-    char *verifier
-        = PQencryptPasswordConn(c, saPassword.toUpper().toUtf8().constData(), "sa", "scram-sha-256");
-    if (!verifier)
-        throw Error(QString::fromUtf8(PQerrorMessage(c)).trimmed());
-    const QByteArray hashed = escaped(c, verifier, PQescapeLiteral);
-    PQfreemem(verifier);
-    admin.run("DO $$ BEGIN CREATE ROLE sysadmin NOLOGIN; EXCEPTION WHEN duplicate_object THEN NULL; END $$");
-    const bool saExists
-        = admin.scalar(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = 'sa'"), {}) == Value(1);
-    admin.run(((saExists ? "ALTER ROLE sa LOGIN PASSWORD " : "CREATE ROLE sa LOGIN PASSWORD ") + hashed)
-                  .constData());
+    const QString usersRole = pgUsersRole(address.database);
+    if (usersRole.toUtf8().size() > 63)
+        throw Error(QStringLiteral("The database name '%1' is too long for a PostgreSQL server.")
+                        .arg(address.database));
+    preparePgServer(admin);
+
+    // "sa": a login of ours, or refused when the server has a role of that
+    // name of its own. The statement carries only the SCRAM verifier.
+    const Value sa = admin.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_auth_members m JOIN "
+                                                 "pg_roles g ON g.oid = m.roleid WHERE m.member = r.oid AND "
+                                                 "g.rolname = 'oru_logins') FROM pg_roles r "
+                                                 "WHERE lower(r.rolname) = 'sa'"),
+        {});
+    if (sa == Value(0))
+        throw Error(QStringLiteral("The PostgreSQL server has a role 'sa' that is not a login of this "
+                                   "program; nothing was created."));
+    if (sa == Value(1)) {
+        // The server's databases share their logins: another database's
+        // "sa" keeps its password, and this one must be it.
+        try {
+            pgLogin({address.host, address.port, QStringLiteral("postgres")}, shownServer,
+                QStringLiteral("sa"), saPassword, QStringLiteral("postgres"));
+        } catch (const Error &e) {
+            if (e.text().startsWith(QLatin1String("Login failed")))
+                throw Error(QStringLiteral("The PostgreSQL server already has the login 'sa' with another "
+                                           "password (its databases share their logins): give that one. "
+                                           "Nothing was created."));
+        }
+    }
+    if (sa.isNull()) {
+        QByteArray pw = pgPassword(saPassword);
+        char *verifier = PQencryptPasswordConn(c, pw.constData(), "sa", "scram-sha-256");
+        pw.fill('\0');
+        if (!verifier)
+            throw Error(QString::fromUtf8(PQerrorMessage(c)).trimmed());
+        const QByteArray hashed = escaped(c, verifier, PQescapeLiteral);
+        PQfreemem(verifier);
+        admin.run(("CREATE ROLE sa LOGIN IN ROLE oru_logins, sysadmin PASSWORD " + hashed).constData());
+    }
     admin.run("GRANT sysadmin TO sa");
-    const QByteArray db = escaped(c, address.database.toUtf8(), PQescapeIdentifier);
-    admin.run("CREATE DATABASE " + db + " OWNER sa");
+    admin.run(("COMMENT ON ROLE sa IS " + escaped(c, server::programDatabase().toUtf8(), PQescapeLiteral))
+                  .constData());
+
+    // The database's users role: a role of that name left by a database
+    // that is gone is dropped; any other is refused.
+    const QByteArray users = pgIdentifier(c, usersRole);
+    const QByteArray mark = escaped(c, "ORU users of " + address.database.toUtf8(), PQescapeLiteral);
+    const Value leftover = admin.scalar(
+        QStringLiteral("SELECT coalesce(shobj_description(oid, 'pg_authid'), '') = ? FROM pg_roles "
+                       "WHERE rolname = ?"),
+        {QStringLiteral("ORU users of ") + address.database, usersRole});
+    if (leftover == Value(0))
+        throw Error(QStringLiteral("The PostgreSQL server already has a role '%1'; nothing was created.")
+                        .arg(usersRole));
+    if (leftover == Value(1))
+        admin.run(("DROP ROLE " + users).constData());
+    admin.run(("CREATE ROLE " + users + " NOLOGIN; COMMENT ON ROLE " + users + " IS " + mark + "; GRANT "
+        + users + " TO sysadmin")
+                  .constData());
+
+    const QByteArray db = pgIdentifier(c, address.database);
     try {
-        auto sa = std::make_unique<PgSession>(address, QStringLiteral("sa"), saPassword.toUpper());
+        admin.run("CREATE DATABASE " + db + " OWNER sa");
+        preparePgLogins(*administrator(address), address.database);
+        auto sa = std::make_unique<PgSession>(
+            address, QStringLiteral("sa"), QString::fromUtf8(pgPassword(saPassword)));
+        actAsUsers(*sa, address.database);
         preparePgDatabase(*sa);
+        // The database's users as the embedded server's sysusers shows them.
+        sa->run(("CREATE VIEW public.sysusers AS SELECT r.rolname::text COLLATE nocase AS name, "
+                 "r.rolname::text COLLATE nocase AS login, NULL::date AS createdate FROM pg_roles r "
+                 "JOIN pg_auth_members m ON m.member = r.oid JOIN pg_roles g ON g.oid = m.roleid "
+                 "WHERE g.rolname = "
+            + escaped(c, usersRole.toUtf8(), PQescapeLiteral))
+                    .constData());
         migratePg(*sa, schema::migrations());
         seed(std::move(sa));
     } catch (...) {
-        // No half database stays behind.
+        // No half database stays behind, nor its users role.
         PQclear(PQexec(c, ("DROP DATABASE IF EXISTS " + db + " WITH (FORCE)").constData()));
+        PQclear(PQexec(c, ("DROP ROLE IF EXISTS " + users).constData()));
         throw;
     }
 }

@@ -9,8 +9,19 @@
 
 namespace db::detail {
 
+class LoginStore;
+
 // The server's role for a login: names compare without regard to case.
 QString pgRole(const QString &login);
+// The password the server keeps a verifier of: upper-cased, as the embedded
+// server compares it. An empty one becomes a text no typed password gives
+// after upper-casing, so that libpq always has a password to send and
+// never falls back to PGPASSWORD or a password file.
+QByteArray pgPassword(const QString &password);
+// The role that holds a database's users and owns its objects.
+QString pgUsersRole(const QString &database);
+// A name quoted for a statement that takes no parameters, by libpq.
+QByteArray pgIdentifier(pg_conn *c, const QString &name);
 // Reads the folder's descriptor; false when it has none (throws when it is
 // unreadable as one).
 bool pgDescriptor(const QString &serverPath, PgAddress *out);
@@ -27,6 +38,26 @@ std::unique_ptr<PgSession> openPgSession(const PgAddress &address, const QString
 // Makes the database, its owner "sa" (a member of the role sysadmin) and the
 // schema, connected as the server administrator the environment names;
 // `seed` fills it through the session of "sa". Nothing stays on a failure.
+// Opens the folder's database as the server administrator the environment
+// names, for the administration tool.
+std::unique_ptr<PgSession> openPgAdministration(const PgAddress &address);
+
+// ---- logins as the server's roles (pg_logins.cpp)
+
+// The roles and the login function a server and a new database need, made
+// by the server administrator: "oru_logins" (every login of ours is its
+// member, so a role of the same name made by anything else is never taken
+// for one), "sysadmin", and in the database the function oru_login(), owned
+// by the role "oru_login_admin" that alone may create roles: logins change
+// roles only through it, and it checks the caller.
+void preparePgServer(PgSession &admin);
+void preparePgLogins(PgSession &adminOfDatabase, const QString &database);
+// The logins of the connection's server and the users of its database.
+std::unique_ptr<LoginStore> pgLoginStore(PgSession &session, const PgAddress &address);
+std::vector<server::LoginInfo> pgLogins(PgSession &session);
+// The login's default database, or empty when it is no login of ours.
+QString pgDefaultDatabase(PgSession &session, const QString &login);
+
 void createPg(const PgAddress &address, const QString &shownServer, const QString &saPassword,
     const std::function<void(std::unique_ptr<PgSession>)> &seed);
 

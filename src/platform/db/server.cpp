@@ -14,6 +14,7 @@
 // regard to case). Nothing is ever created by opening: only server::create
 // makes a server.
 #include "platform/db/connection_p.h"
+#include "platform/db/login_store.h"
 #include "platform/db/pg_server_p.h"
 #include "platform/db/sqlite_session.h"
 
@@ -246,6 +247,17 @@ void openForAdministration(Connection &conn, const QString &serverName, const QS
     const QString path = resolve(serverName);
     if (path.isEmpty() || !exists(serverName))
         throw Error(QStringLiteral("Server '%1' does not exist or access denied.").arg(serverName.trimmed()));
+    detail::PgAddress pg;
+    if (detail::pgDescriptor(path, &pg)) {
+        // The folder names the server's database; the server's own
+        // administrator, as the environment names it, is the way in.
+        if (name.compare(programDatabase(), Qt::CaseInsensitive) != 0)
+            throw Error(
+                QStringLiteral("Server '%1' has no database \"%2\".").arg(serverName.trimmed(), name));
+        detail::Access::impl(conn).opened(
+            detail::openPgAdministration(pg), path, name, {QStringLiteral("sa"), name, true});
+        return;
+    }
     auto session = detail::openAdministration(path, serverName.trimmed(), name);
     detail::Access::impl(conn).opened(std::move(session), path, name, {QStringLiteral("sa"), name, true});
 }
@@ -306,6 +318,17 @@ void create(const QString &serverName, const QString &saPassword, HashCost cost)
 
 void setLoginPassword(const QString &serverName, const QString &login, const QString &password)
 {
+    detail::PgAddress pg;
+    if (const QString path = resolve(serverName); !path.isEmpty() && detail::pgDescriptor(path, &pg)) {
+        const auto admin = detail::openPgAdministration(pg);
+        const auto store = detail::pgLoginStore(*admin, pg);
+        const QString name = store->find(login);
+        if (name.isEmpty())
+            throw Error(
+                QStringLiteral("'%1' is not a valid login or you do not have permission.").arg(login));
+        store->setPassword(name, password);
+        return;
+    }
     const detail::DatabaseHandle master = openMaster(serverName);
     const QString hash = detail::hashPassword(password, detail::serverCost(master.get()));
     detail::exec(master.get(), QStringLiteral("UPDATE syslogins SET password = ? WHERE name = ?"),
@@ -316,6 +339,9 @@ void setLoginPassword(const QString &serverName, const QString &login, const QSt
 
 std::vector<LoginInfo> logins(const QString &serverName)
 {
+    detail::PgAddress pg;
+    if (const QString path = resolve(serverName); !path.isEmpty() && detail::pgDescriptor(path, &pg))
+        return detail::pgLogins(*detail::openPgAdministration(pg));
     const detail::DatabaseHandle master = openMaster(serverName);
     std::vector<LoginInfo> out;
     const detail::StatementHandle stmt = detail::prepare(master.get(),
