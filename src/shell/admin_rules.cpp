@@ -40,13 +40,6 @@ QString quotedTable(const QString &table)
     return u'"' + t + u'"';
 }
 
-bool loginExists(db::Connection &conn, const QString &name)
-{
-    const auto logins = db::server::logins(conn.serverPath());
-    return std::any_of(logins.begin(), logins.end(),
-        [&](const db::server::LoginInfo &l) { return l.name.compare(name, Qt::CaseInsensitive) == 0; });
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- company
@@ -221,7 +214,7 @@ void deleteUser(db::Connection &conn, std::int64_t rowNo)
         if (!dbUser.isEmpty())
             conn.execute(QStringLiteral("sp_dropuser ?"), {dbUser});
         // Last: the login store is outside this transaction.
-        if (loginExists(conn, name))
+        if (conn.hasLogin(name))
             conn.execute(QStringLiteral("sp_droplogin ?"), {name});
     }
     tx.commit();

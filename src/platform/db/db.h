@@ -317,6 +317,9 @@ public:
     // The logged-in login, as the server spells it.
     QString loginName() const;
     bool isSysadmin() const;
+    // Whether the connection's server has that login (names compare without
+    // regard to case), asked through this connection on either engine.
+    bool hasLogin(const QString &name);
     QString serverPath() const;
 
     sqlite3 *handle() const; // the open database (throws when closed)

@@ -235,6 +235,15 @@ std::unique_ptr<LoginStore> loginStore(Connection &conn)
     return std::make_unique<SqliteLogins>(s.master(), s.db());
 }
 
+} // namespace db::detail
+
+bool db::Connection::hasLogin(const QString &name)
+{
+    return !detail::loginStore(*this)->find(name.trimmed()).isEmpty();
+}
+
+namespace db::detail {
+
 std::vector<std::pair<QString, Procedure>> loginProcedures()
 {
     return {

@@ -9,6 +9,7 @@
 #include "support/pgtest.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 
 using db::Value;
 
@@ -353,7 +354,7 @@ TEST_F(PgLoginTest, DatabasesOfOneServerShareItsLoginsButNotTheirUsers)
     EXPECT_EQ(loginError(clerk, "pw"), QString()); // still a user of the first
 }
 
-TEST_F(PgLoginTest, TheUsersWindowsSaveMakesAndChangesALogin)
+TEST_F(PgLoginTest, TheUsersWindowsSaveMakesChangesAndDeletesALogin)
 {
     const QString name = unique("Typist");
     const std::int64_t row = shell::admin::addUser(sa, name, "CLERK", "FIRST", "U");
@@ -364,4 +365,20 @@ TEST_F(PgLoginTest, TheUsersWindowsSaveMakesAndChangesALogin)
     EXPECT_EQ(loginError(name, "second"), QString());
     EXPECT_EQ(
         sa.scalar("select Designation from User_Information where Row_No = ?", {row}), Value("HEAD CLERK"));
+    // Deleting asks the server through the open connection, not through the
+    // server administrator's environment an office computer does not have.
+    c.close();
+    EXPECT_TRUE(sa.hasLogin(name.toUpper()));
+    {
+        const QByteArray user = qgetenv("PGUSER"), password = qgetenv("PGPASSWORD");
+        qunsetenv("PGUSER");
+        qunsetenv("PGPASSWORD");
+        const auto restore = qScopeGuard([&] {
+            qputenv("PGUSER", user);
+            qputenv("PGPASSWORD", password);
+        });
+        shell::admin::deleteUser(sa, row);
+    }
+    EXPECT_FALSE(sa.hasLogin(name));
+    EXPECT_NE(loginError(name, "second"), QString());
 }
