@@ -155,10 +155,12 @@ std::int64_t addUser(db::Connection &conn, const QString &name, const QString &d
         tx.commit();
         return rowNo;
     } catch (const std::exception &failure) {
-        // The transaction has rolled back by now, database user included.
+        // The transaction has rolled back by now, database user included (and,
+        // on a server whose logins are transactional, the login too).
         if (loginMade) {
             try {
-                conn.execute(QStringLiteral("sp_droplogin ?"), {login});
+                if (conn.hasLogin(login))
+                    conn.execute(QStringLiteral("sp_droplogin ?"), {login});
             } catch (const std::exception &cleanup) {
                 // Say so, rather than leave a login behind without a word.
                 throw db::Error(

@@ -382,3 +382,18 @@ TEST_F(PgLoginTest, TheUsersWindowsSaveMakesChangesAndDeletesALogin)
     EXPECT_FALSE(sa.hasLogin(name));
     EXPECT_NE(loginError(name, "second"), QString());
 }
+
+TEST_F(PgLoginTest, AUsersSaveThatFailsLeavesNoLoginAndSaysOnlyWhatFailed)
+{
+    // The server refuses a designation longer than its column; the login
+    // made before it goes with the rolled-back transaction.
+    const QString name = unique("Longname");
+    try {
+        shell::admin::addUser(sa, name, QString(51, u'D'), "FIRST", "U");
+        ADD_FAILURE() << "the save went through";
+    } catch (const db::Error &e) {
+        EXPECT_FALSE(e.text().contains("could not be removed")) << e.text();
+    }
+    EXPECT_FALSE(sa.hasLogin(name));
+    EXPECT_EQ(sa.scalar("select count(*) from User_Information"), Value(0));
+}
