@@ -328,21 +328,38 @@ int main(int argc, char **argv)
         line("trial balance with opening: printed", r, q);
     }
 
-    // One bank's simple ledger over a year.
+    // One bank's simple ledger over a year: a line per voucher.
     {
         const std::int64_t ac = book.firstBank;
         const QString from = QStringLiteral("2024-01-01"), to = QStringLiteral("2024-12-31");
-        // The same work as the procedure: the balance brought forward and the period's rows.
-        const double q = rounds_of([&] {
+        const QString postings = QStringLiteral(
+            "from DetJV d left join Accounts a on a.RowID = d.CrAc "
+            "where d.AcCode = ? and d.VouDate between ? and ? and ifnull(d.VouStatus, '') <> 'CF' ");
+        auto broughtForward = [&] {
             bare(QStringLiteral("select OpenBal from Accounts where RowID = ?"), {ac});
             bare(QStringLiteral("select sum(DrAmt) - sum(CrAmt) from DetJV "
                                 "where AcCode = ? and VouDate < ? and ifnull(VouStatus, '') <> 'CF'"),
                 {ac, from});
-            bare(QStringLiteral(
-                     "select d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, d.CrAc, a.AcName, d.ChecqNo, "
-                     "d.Naration, d.DrAmt, d.CrAmt from DetJV d left join Accounts a on a.RowID = d.CrAc "
-                     "where d.AcCode = ? and d.VouDate between ? and ? "
-                     "order by d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid"),
+        };
+        // The same work as the procedure: the balance brought forward and the
+        // period's lines, one per voucher with its totals, opposite account and
+        // narration, in the ledger's order.
+        const double q = rounds_of([&] {
+            broughtForward();
+            bare(QStringLiteral("select d.VouDate, d.VouStatus, d.VouNo, min(d.CrAc), max(d.CrAc), "
+                                "min(a.AcName), min(d.ChecqNo), min(d.Naration), sum(d.DrAmt), sum(d.CrAmt) ")
+                    + postings
+                    + QStringLiteral("group by d.VouDate, d.VouStatus, d.VouNo "
+                                     "order by d.VouDate, d.VouStatus, d.VouNo"),
+                {ac, from, to});
+        });
+        // The postings the lines are made of, read as they stand.
+        const double rows = rounds_of([&] {
+            broughtForward();
+            bare(QStringLiteral("select d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, d.CrAc, a.AcName, "
+                                "d.ChecqNo, d.Naration, d.DrAmt, d.CrAmt ")
+                    + postings
+                    + QStringLiteral("order by d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid"),
                 {ac, from, to});
         });
         int pages = 0;
@@ -358,6 +375,7 @@ int main(int argc, char **argv)
         std::snprintf(extra, sizeof extra, "   %d pages", pages);
         line("one ledger (bank, a year): procedure", proc, q);
         line("one ledger (bank, a year): printed", r, q, extra);
+        line("one ledger: printed, beside its postings", r, rows);
     }
 
     // The cash account's detail ledger over both years: the long one.
