@@ -106,65 +106,74 @@ Money balanceBefore(db::Connection &conn, std::int64_t account, QDate from)
     return opening + earlier;
 }
 
+// A posting's place among its voucher's postings (entry number, Null first,
+// then row) as text of fixed width, so that the smallest of
+// "key || text" over a voucher is the text of its first posting; both
+// parts are offset into 19 digits, which holds any entry number within
+// 10^18 either side of zero and any row number below 8 * 10^18.
+const QString postingKey = QStringLiteral(
+    "cast(Case When d.EntryNo Is Null Then 1000000000000000000 Else d.EntryNo + 2000000000000000000 End "
+    "As Text) || cast(d.rowid + 1000000000000000000 As Text)");
+constexpr int postingKeyLength = 38;
+
 std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to, bool perPosting)
 {
     createWorkTables(conn);
     db::Transaction tx(conn);
     conn.execute(QStringLiteral("Delete From rptLedger"));
     const Money opening = balanceBefore(conn, account, from);
+    // The opening line holds the run's arguments; the lines below it name
+    // their account and leave the period out.
     conn.execute(QStringLiteral("Insert Into rptLedger (LineNo, AcCode, FromDate, ToDate, VouDate, Naration, "
                                 "DrAmt, CrAmt, Balance) Values (0, ?, ?, ?, ?, 'Opening Balance', 0, 0, ?)"),
         {account, from, to, from, opening});
 
     // The lines are written by one statement, the running balance after each
-    // line taken in the ledger's order.
-    const QString postings = QStringLiteral(
-        "From DetJV d Where d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF'");
+    // line taken in the ledger's order. Values reach the statement only in
+    // its conditions and its arithmetic, never as bare output columns.
     const QString insert = QStringLiteral(
-        "Insert Into rptLedger (LineNo, AcCode, FromDate, ToDate, VouDate, VouNo, VouStatus, EntryNo, OppAc, "
-        "OppName, ChecqNo, Naration, DrAmt, CrAmt, Balance) ");
+        "Insert Into rptLedger (LineNo, AcCode, VouDate, VouNo, VouStatus, %1OppAc, OppName, ChecqNo, "
+        "Naration, DrAmt, CrAmt, Balance) ");
+    const QString postings = QStringLiteral(
+        "From DetJV d Left Join Accounts a On a.RowID = d.CrAc "
+        "Where d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF' ");
     std::int64_t lines = 0;
     if (perPosting) {
-        lines = conn.execute(insert
+        lines = conn.execute(insert.arg(QStringLiteral("EntryNo, "))
                 + QStringLiteral(
-                    "Select row_number() Over w, ?, ?, ?, d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, "
+                    "Select row_number() Over w, d.AcCode, d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, "
                     "d.CrAc, "
                     "nullif(a.AcName, ''), ifnull(d.ChecqNo, ''), ifnull(d.Naration, ''), ifnull(d.DrAmt, "
                     "0), "
-                    "ifnull(d.CrAmt, 0), ? + sum(ifnull(d.DrAmt, 0) - ifnull(d.CrAmt, 0)) Over w "
-                    "From DetJV d Left Join Accounts a On a.RowID = d.CrAc "
-                    "Where d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF' "
-                    "Window w As (Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid "
-                    "Rows Unbounded Preceding)"),
-            {account, from, to, opening, account, from, to});
+                    "ifnull(d.CrAmt, 0), ? + sum(ifnull(d.DrAmt, 0) - ifnull(d.CrAmt, 0)) Over w ")
+                + postings
+                + QStringLiteral("Window w As (Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid "
+                                 "Rows Unbounded Preceding)"),
+            {opening, account, from, to});
     } else {
         // One line per voucher: its postings to the account added up; the
         // opposite account when they all name the same one; the first
-        // narration and cheque number that are not empty. "First" is the
-        // smallest posting key (entry number, then row) among the non-empty
-        // ones, taken by min() over the key written in front of the text, so
-        // the whole ledger is one pass over the postings.
-        const QString key = QStringLiteral(
-            "printf('%d%020d%020d', d.EntryNo Is Not Null, ifnull(d.EntryNo, 0) + 2147483648, d.rowid)");
-        const QString first
-            = QStringLiteral("substr(min(Case When ifnull(d.%1, '') <> '' Then %2 || d.%1 End), 42) As %1, ");
-        lines = conn.execute(insert
+        // narration and cheque number that are not empty. The running
+        // balance is a window over the groups, so the postings are sorted
+        // once, for the grouping.
+        const QString first = QStringLiteral(
+            "ifnull(substr(min(Case When ifnull(d.%1, '') <> '' Then %2 || d.%1 End), %3), ''), ");
+        const QString several = QStringLiteral("min(ifnull(d.CrAc, -1)) <> max(ifnull(d.CrAc, -1))");
+        lines = conn.execute(insert.arg(QString())
                 + QStringLiteral(
-                    "Select row_number() Over w, ?, ?, ?, g.VouDate, g.VouNo, g.VouStatus, Null, "
-                    "g.OppAc, Case When g.Several Then '(several accounts)' Else nullif(a.AcName, '') "
-                    "End, ifnull(g.ChecqNo, ''), ifnull(g.Naration, ''), g.DrAmt, g.CrAmt, "
-                    "? + sum(g.DrAmt - g.CrAmt) Over w "
-                    "From (Select d.VouDate, d.VouStatus, d.VouNo, "
-                    "Case When min(ifnull(d.CrAc, -1)) = max(ifnull(d.CrAc, -1)) Then min(d.CrAc) End "
-                    "As OppAc, min(ifnull(d.CrAc, -1)) <> max(ifnull(d.CrAc, -1)) As Several, ")
-                + first.arg(QStringLiteral("ChecqNo"), key) + first.arg(QStringLiteral("Naration"), key)
-                + QStringLiteral("sum(ifnull(d.DrAmt, 0)) As DrAmt, sum(ifnull(d.CrAmt, 0)) As CrAmt ")
+                    "Select row_number() Over w, d.AcCode, d.VouDate, d.VouNo, d.VouStatus, "
+                    "Case When %1 Then Null Else min(d.CrAc) End, "
+                    "Case When %1 Then '(several accounts)' Else nullif(min(a.AcName), '') End, ")
+                      .arg(several)
+                + first.arg(QStringLiteral("ChecqNo"), postingKey).arg(postingKeyLength + 1)
+                + first.arg(QStringLiteral("Naration"), postingKey).arg(postingKeyLength + 1)
+                + QStringLiteral("sum(ifnull(d.DrAmt, 0)), sum(ifnull(d.CrAmt, 0)), "
+                                 "? + sum(sum(ifnull(d.DrAmt, 0)) - sum(ifnull(d.CrAmt, 0))) Over w ")
                 + postings
-                + QStringLiteral(
-                    " Group By d.VouDate, d.VouStatus, d.VouNo) g "
-                    "Left Join Accounts a On a.RowID = g.OppAc "
-                    "Window w As (Order By g.VouDate, g.VouStatus, g.VouNo Rows Unbounded Preceding)"),
-            {account, from, to, opening, account, from, to});
+                + QStringLiteral("Group By d.AcCode, d.VouDate, d.VouStatus, d.VouNo "
+                                 "Window w As (Order By d.VouDate, d.VouStatus, d.VouNo Rows Unbounded "
+                                 "Preceding)"),
+            {opening, account, from, to});
     }
     tx.commit();
     return lines + 1;

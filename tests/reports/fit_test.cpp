@@ -1,11 +1,13 @@
-// Every figure of the account printouts fits its column at the largest
-// amount the books keep, and no text runs into another: measured on the
-// laid-out pages with the fonts they are painted in.
+// Every figure of the account and student printouts fits its column at the
+// largest amount the books keep, and no text runs into another: measured on
+// the laid-out pages with the fonts they are painted in.
 #include "platform/report/report.h"
 #include "reports/fixture.h"
 
 #include <QFontMetricsF>
 #include <QImage>
+
+#include <functional>
 
 namespace {
 
@@ -37,6 +39,33 @@ protected:
         paired("FR", 167651, "2024-03-05", 1, cash, fees, largest, "FEE");
     }
 
+    // One admission per session, of one subject line at the amount: active or
+    // inactive, with nothing or everything received at admission, so every
+    // figure of a student printout and its totals comes to the amount or 0.
+    void admitAtTheLargestAmount()
+    {
+        exec("Insert Into tblCourse (CourseId, CourseName) Values (7, 'CA')");
+        exec("Insert Into tblSubject (SubId, CourseId, SubName, TotAmt) Values (71, 7, 'AUDIT', ?)",
+            {money(largest)});
+        const db::Money big = money(largest);
+        for (int session = 1; session <= 4; ++session) {
+            const bool inactive = session > 2, received = session % 2 == 0;
+            exec("Insert Into tblSession (SessionId, SessionName) Values (?, ?)",
+                {session, QStringLiteral("2024-%1").arg(session)});
+            const std::int64_t ac = TestServer::addAccount(QStringLiteral("1.2.%1").arg(10 + session),
+                QStringLiteral("STUDENT %1").arg(session), QStringLiteral("DD"), {}, {});
+            exec("Insert Into tblMasApp (AppID, RegNo, AppDate, FixDate, StuName, FatherName, NIC, CellNo, "
+                 "RegFee, TotAmt, CashReceive, CusCode, SessionID) Values (?, ?, '2024-03-05', '2024-03-05', "
+                 "?, 'FATHER', '42101-1234567-1', '0300-1234567', ?, ?, ?, ?, ?)",
+                {session, QStringLiteral("R-%1").arg(session), QStringLiteral("STUDENT %1").arg(session), big,
+                    big, received ? big : db::Money(), ac, session});
+            exec("Insert Into tblDetApp (AppID, SubID, SubAmt, Discount, NetAmount, RecAmount, InActive) "
+                 "Values (?, 71, ?, ?, ?, ?, ?)",
+                {session, big, big, big, received ? big : db::Money(),
+                    inactive ? db::Value("1") : db::Value()});
+        }
+    }
+
     std::shared_ptr<report::Report> open(const char *file)
     {
         auto rpt = report::Report::open(QStringLiteral(ORU_REPORTS_DIR "/") + QString::fromLatin1(file));
@@ -66,8 +95,8 @@ protected:
                 const double width = QFontMetricsF(font, &device).horizontalAdvance(t.text) * mmPerPixel;
                 if (!t.wrap) {
                     EXPECT_LE(width, t.rect.width())
-                        << file << " page " << p + 1 << ": '" << t.text.toStdString()
-                        << "' is wider than its " << t.rect.width() << " mm";
+                        << file << " page " << p + 1 << ": '" << t.text.toStdString() << "' (" << width
+                        << " mm) is wider than its " << t.rect.width() << " mm";
                 }
                 double left = t.rect.left();
                 if (t.align & Qt::AlignRight)
@@ -157,6 +186,65 @@ TEST_F(Fit, VouchersAndTheSlipAtTheLargestAmountWithPlainNumbers)
     EXPECT_TRUE(doc.allLines().join(u"\n").count(u"999,999,999,999.99") >= 2)
         << doc.allLines().join('\n').toStdString();
     expectFits(doc, "rptSlip.rpt");
+}
+
+TEST_F(Fit, StudentPrintoutsAtTheLargestAmount)
+{
+    admitAtTheLargestAmount();
+    auto quoted = [](const QString &text) { return u'"' + text + u'"'; };
+    // Sessions 1 and 2 hold the active lines, 3 and 4 the inactive ones.
+    struct Printout {
+        QString file;
+        std::vector<int> sessions;
+        std::function<void(report::Report &, int session)> prepare;
+    };
+    std::vector<Printout> printouts {
+        {"rptFeeDetail.rpt", {1, 2, 3, 4},
+            [&](report::Report &r, int session) {
+                r.setParameterValue(1, session);
+                r.setFormula("Batch", quoted(QStringLiteral("2024-%1").arg(session)));
+                r.setFormula("UserName", quoted("sa"));
+            }},
+        {"rptApplication.rpt", {1, 2, 3, 4},
+            [](report::Report &r, int session) {
+                r.setRecordSelectionFormula(QStringLiteral("{tblMasApp.AppId} = %1").arg(session));
+            }},
+        {"rptAdmissionDetail.rpt", {0}, [](report::Report &, int) {}},
+    };
+    // The student-wise details: the whole session, a course, a course and a subject.
+    const struct {
+        const char *base, *course, *subject;
+    } shapes[] = {
+        {"StudentWiseDetail", "0", "0"}, {"StudentWiseCourse", "7", "0"}, {"StudentWiseSubject", "7", "71"}};
+    for (const auto &shape : shapes) {
+        for (const bool inactive : {false, true}) {
+            printouts.push_back({QStringLiteral("rpt%1%2.rpt").arg(inactive ? "" : "Act", shape.base),
+                inactive ? std::vector<int> {3, 4} : std::vector<int> {1, 2},
+                [&, shape, inactive](report::Report &r, int session) {
+                    gConn->execute(
+                        QStringLiteral("exec CreatStuWiseDet ?,?,?"), {session, shape.course, shape.subject});
+                    r.setRecordSelectionFormula(inactive ? "{rptStudentDetail.inactive} = '1'"
+                                                         : "IsNull({rptStudentDetail.inactive})");
+                    if (QLatin1String(shape.course) != "0")
+                        r.setFormula("Course", quoted("CA"));
+                    if (QLatin1String(shape.subject) != "0")
+                        r.setFormula("Subject", quoted("AUDIT"));
+                    r.setFormula("Batch", quoted(QStringLiteral("2024-%1").arg(session)));
+                    r.setFormula("UserName", quoted("sa"));
+                }});
+        }
+    }
+    for (const Printout &p : printouts) {
+        for (const int session : p.sessions) {
+            SCOPED_TRACE(QStringLiteral("%1, session %2").arg(p.file).arg(session).toStdString());
+            auto rpt = open(p.file.toLatin1().constData());
+            p.prepare(*rpt, session);
+            const report::Document &doc = rpt->render();
+            EXPECT_GE(doc.allLines().join(u"\n").count(u"999,999,999,999.99"), 2)
+                << doc.allLines().join('\n').toStdString();
+            expectFits(doc, p.file.toLatin1().constData());
+        }
+    }
 }
 
 } // namespace

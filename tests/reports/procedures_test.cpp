@@ -64,6 +64,35 @@ TEST_F(Procedures, SimpleLedgerRunsFromTheOpeningBalanceThroughTheInclusiveRange
         QStringList {"RENT|C-1|SECOND|3.00|18.35"});
 }
 
+TEST_F(Procedures, AVoucherLineTakesTheNarrationOfItsFirstPostingByEntryThenRow)
+{
+    struct Posting {
+        db::Value entry;
+        const char *narration;
+    };
+    const struct {
+        int vouNo;
+        std::vector<Posting> postings; // in the order they are written
+        const char *first;
+    } cases[] = {
+        {11, {{10, "TENTH"}, {9, "NINTH"}}, "NINTH"},
+        {12, {{1, "FIRST"}, {db::Value(), "NO ENTRY"}}, "NO ENTRY"},
+        {13, {{2, "WRITTEN FIRST"}, {2, "WRITTEN SECOND"}, {1, ""}}, "WRITTEN FIRST"},
+        {14, {{-1, "BELOW ZERO"}, {0, "ZERO"}}, "BELOW ZERO"},
+    };
+    for (const auto &c : cases)
+        for (const Posting &p : c.postings)
+            exec("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, DrAmt, CrAmt, "
+                 "Naration) "
+                 "Values (?, 'JV', '2024-03-31', ?, ?, ?, ?, 0, ?)",
+                {c.vouNo, p.entry, tea, rent, money("1.00"), p.narration});
+    gConn->execute(QStringLiteral("exec AcLedger ?,?,?"), {tea, "2024-03-01", "2024-03-31"});
+    for (const auto &c : cases)
+        EXPECT_EQ(rows("Select Naration From rptLedger Where VouNo = ?", {c.vouNo}),
+            QStringList {QString::fromLatin1(c.first)})
+            << c.vouNo;
+}
+
 TEST_F(Procedures, DetailLedgerListsEveryPostingWithItsOppositeAccount)
 {
     postVouchers();
