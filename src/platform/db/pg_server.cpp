@@ -98,6 +98,9 @@ std::unique_ptr<PgSession> openPgSession(const PgAddress &address, const QString
     if (database->isEmpty())
         *database = server::programDatabase();
     std::unique_ptr<PgSession> s = pgLogin(address, shownServer, user, password, *database);
+    // The descriptor's database is the program's; the server holds no other.
+    if (database->compare(server::programDatabase(), Qt::CaseInsensitive) != 0)
+        throw Error(cannotOpen(*database));
     login->name = pgRole(user);
     login->database = *database;
     login->sysadmin = s->isSysadmin(login->name);

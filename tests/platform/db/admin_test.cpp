@@ -9,6 +9,7 @@ using db::Connection;
 
 TEST_F(ServerTest, LockPasswords)
 {
+    ORU_NEEDS_PG_LOGINS();
     EXPECT_EQ(shell::lockPasswordCount(server), 0);
     shell::addLockPassword(server, QStringLiteral("abc12"));
     shell::addLockPassword(server, QStringLiteral("XY9"));
@@ -30,6 +31,7 @@ TEST_F(ServerTest, LockPasswords)
 
 TEST_F(ServerTest, SetLoginPasswordAndListLogins)
 {
+    ORU_NEEDS_PG_LOGINS();
     db::server::setLoginPassword(server, QStringLiteral("SA"), QStringLiteral("Fresh"));
     Connection c;
     EXPECT_DB_ERROR(connect(c), "Login failed for user 'sa'.");
