@@ -53,6 +53,33 @@ public:
     }
 };
 
+// A trigger that makes `event` ("before insert", "after insert", "before
+// delete", "before update of Company") on `table` fail with `message` when
+// `when` holds (a condition over new.*; empty: always), as the run's engine
+// writes it. dropTrigger() takes it away.
+inline QString failingTrigger(
+    const char *name, const char *event, const char *table, const char *when, const char *message)
+{
+    if (onPostgres())
+        return QStringLiteral("create function %1() returns trigger language plpgsql as $$ begin "
+                              "if %4 then raise exception '%5'; end if; "
+                              "if TG_OP = 'DELETE' then return old; end if; return new; end $$; "
+                              "create trigger %1 %2 on %3 for each row execute function %1()")
+            .arg(QLatin1String(name), QLatin1String(event), QLatin1String(table),
+                *when ? QLatin1String(when) : QLatin1String("true"), QLatin1String(message));
+    return QStringLiteral("create temp trigger %1 %2 on %3 %4 begin select raise(abort, '%5'); end")
+        .arg(QLatin1String(name), QLatin1String(event), QLatin1String(table),
+            *when ? QStringLiteral("when ") + QLatin1String(when) : QString(), QLatin1String(message));
+}
+
+inline QString dropTrigger(const char *name, const char *table)
+{
+    if (onPostgres())
+        return QStringLiteral("drop trigger %1 on %2; drop function %1()")
+            .arg(QLatin1String(name), QLatin1String(table));
+    return QStringLiteral("drop trigger %1").arg(QLatin1String(name));
+}
+
 inline void install()
 {
     ::testing::AddGlobalTestEnvironment(new Environment);

@@ -104,6 +104,22 @@ public:
                     QStringLiteral("string_agg(CAST(") + between(k + 2, comma == npos ? close : comma)
                         + QStringLiteral(" AS text), ") + separator + u')');
                 k = close;
+            } else if (isWord(k, "printf") && isPunct(k + 1, u'(')) {
+                // printf(format, a, b) -> oru_printf(format, ARRAY[a::text, b::text])
+                const size_t close = closing(k + 1);
+                if (close == npos)
+                    continue;
+                size_t from = k + 2, comma = topComma(from, close);
+                QString call = QStringLiteral("oru_printf(") + between(from, comma == npos ? close : comma)
+                    + QStringLiteral(", ARRAY[");
+                for (bool first = true; comma != npos; first = false) {
+                    from = comma + 1;
+                    comma = topComma(from, close);
+                    call += (first ? QString() : QStringLiteral(", ")) + QStringLiteral("CAST(")
+                        + between(from, comma == npos ? close : comma) + QStringLiteral(" AS text)");
+                }
+                replace(k, close, call + QStringLiteral("]::text[])"));
+                k = close;
             } else if (isWord(k, "char") && isPunct(k + 1, u'(') && (k == 0 || !isWord(k - 1, "as"))) {
                 replace(k, k, QStringLiteral("oru_char"));
             } else if (isWord(k, "like") && (kindAt(k + 1) == Kind::Param || kindAt(k + 1) == Kind::Text)) {

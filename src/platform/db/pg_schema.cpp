@@ -27,7 +27,7 @@ constexpr const char *kWithoutRowid
 
 bool needsCompleting(PgSession &s)
 {
-    return s.scalar(QStringLiteral("SELECT to_regprocedure('public.oru_next_key(text,text)') IS NULL "
+    return s.scalar(QStringLiteral("SELECT to_regprocedure('public.oru_printf(text,text[])') IS NULL "
                                    "OR EXISTS (%1)")
                         .arg(QLatin1String(kWithoutRowid)),
                {})

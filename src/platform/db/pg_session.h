@@ -123,8 +123,8 @@ private:
 QByteArray pgSchema(const char *sql);
 // A statement of the program as PostgreSQL reads it: CREATE TABLE as
 // pgSchema, strftime() as to_char(), total() as a sum that is 0 over no
-// rows, char() as oru_char(), group_concat() as string_agg(), LIKE under a deterministic collation without
-// regard to case, `IS ?` as IS NOT DISTINCT FROM. The rest as written.
+// rows, char() as oru_char(), group_concat() as string_agg(), printf() as oru_printf(), LIKE under a
+// deterministic collation without regard to case, `IS ?` as IS NOT DISTINCT FROM. The rest as written.
 QString pgDialect(const QString &sql);
 // The words of a CREATE text that PostgreSQL would fold (its table and
 // column names), lower-cased to their spelling; the first one met stays.

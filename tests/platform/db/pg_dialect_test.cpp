@@ -19,6 +19,10 @@ TEST(PgDialect, TranslatesTheSpellingsThatDiffer)
         {"select total(DrAmt) - total(CrAmt) from DetJV",
             "select coalesce(sum(DrAmt), 0) - coalesce(sum(CrAmt), 0) from DetJV"},
         {"select char(65, 66)", "select oru_char(65, 66)"},
+        {"select printf('%d%020d', a Is Not Null, ifnull(b, 0) + 1) || c",
+            "select oru_printf('%d%020d', ARRAY[CAST(a Is Not Null AS text), CAST(ifnull(b, 0) + 1 AS "
+            "text)]::text[]) "
+            "|| c"},
         {"select group_concat(VouDate, ',') from (select VouDate from t order by VouDate)",
             "select string_agg(CAST(VouDate AS text), ',') from (select VouDate from t order by VouDate) AS "
             "oru_from1"},
