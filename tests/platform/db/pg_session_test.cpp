@@ -354,3 +354,37 @@ TEST(PgServer, AnAttachedFolderIsCreatedAndOpenedAsAnyServer)
     EXPECT_DB_ERROR(connect(wrong, "sa", "Secret-2"), "Login failed for user 'sa'.");
     EXPECT_DB_ERROR(connect(wrong, "", "Secret-1"), "Login failed for user ''.");
 }
+
+TEST(PgServer, ADatabaseMadeBeforeEveryTableHadARowidGetsThemWhenOpened)
+{
+    ORU_REQUIRE_PG(pg);
+    QTemporaryDir tmp;
+    const QString folder = tmp.path() + QStringLiteral("/srv");
+    const pgtest::Database database(pg, false);
+    db::server::attach(
+        folder, pg.host.isEmpty() ? QStringLiteral("localhost") : pg.host, pg.port, database.name());
+    db::server::create(folder, "Secret-1", db::server::HashCost::Minimal);
+    {
+        // As an earlier build left it: no rowids, none of the later functions, rows of its own.
+        PgSession admin({pg.host, pg.port, database.name()}, pg.user, pg.password);
+        admin.run("ALTER TABLE DetJV DROP COLUMN rowid; ALTER TABLE tblSession DROP COLUMN rowid; "
+                  "DROP FUNCTION oru_printf(text, text[]); "
+                  "INSERT INTO DetJV (VouNo, VouStatus) VALUES (3, 'JV'), (1, 'JV'), (2, 'JV'); "
+                  "INSERT INTO tblSession (SessionId, SessionName) VALUES (7, 'OLD')");
+    }
+    db::Connection c;
+    c.setProperty("User ID", "sa");
+    c.setProperty("Password", "Secret-1");
+    c.setProperty("Data Source", folder);
+    c.open();
+    db::Recordset rs;
+    rs.open("SELECT VouNo FROM DetJV ORDER BY rowid", c);
+    QStringList order;
+    for (; !rs.eof(); rs.moveNext())
+        order << rs.fields(0).toString();
+    EXPECT_EQ(order, QStringList({"3", "1", "2"}));
+    EXPECT_EQ(c.scalar("SELECT rowid FROM tblSession WHERE SessionName = 'OLD'"), Value(7));
+    EXPECT_EQ(c.scalar("SELECT printf('%03d', 5)"), Value("005"));
+    rs.open("SELECT * FROM DetJV", c);
+    EXPECT_EQ(rs.fieldCount(), 14) << "the rowid stays out of Select *";
+}
