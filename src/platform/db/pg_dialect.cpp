@@ -428,15 +428,29 @@ void learnSpellings(const QString &ddl, QHash<QString, QString> *names)
         }
 }
 
-QString pgColumnName(const QString &folded, const QString &sql, const QHash<QString, QString> &known)
+QHash<QString, QString> statementWords(const QString &sql)
+{
+    // The first spelling met counts (the select list comes first).
+    QHash<QString, QString> out;
+    for (const Token &t : tokens(sql))
+        if (t.kind == Kind::Word) {
+            const QString w = sql.mid(t.at, t.size);
+            const QString folded = w.toLower();
+            if (!out.contains(folded))
+                out.insert(folded, w);
+        }
+    return out;
+}
+
+QString pgColumnName(
+    const QString &folded, const QHash<QString, QString> &statement, const QHash<QString, QString> &known)
 {
     // Only names PostgreSQL folded: a quoted alias keeps its own spelling.
     if (folded != folded.toLower())
         return folded;
-    for (const Token &t : tokens(sql))
-        if (t.kind == Kind::Word && t.size == folded.size()
-            && QStringView(sql).mid(t.at, t.size).compare(folded, Qt::CaseInsensitive) == 0)
-            return sql.mid(t.at, t.size);
+    const auto written = statement.constFind(folded);
+    if (written != statement.constEnd())
+        return *written;
     return known.value(folded, folded);
 }
 

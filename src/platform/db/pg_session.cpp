@@ -286,6 +286,7 @@ QByteArray PgSession::prepare(const QString &sql)
     const QByteArray text = pgText(foldKnownNames(sql, m_spellings), &count);
     const QByteArray name = "oru_" + QByteArray::number(++m_nextName);
     checked(PQprepare(m_conn.get(), name.constData(), text.constData(), 0, nullptr), m_conn.get());
+    m_paramCounts.insert(name, count);
     return name;
 }
 
@@ -293,6 +294,7 @@ void PgSession::deallocate(const QByteArray &name) noexcept
 {
     // The name is ours ("oru_" and a number). In a failed transaction the
     // server refuses; the statement then lives until the session ends.
+    m_paramCounts.remove(name);
     PQclear(PQexec(m_conn.get(), ("DEALLOCATE " + name).constData()));
 }
 
@@ -393,14 +395,20 @@ PgResult PgSession::runWith(const QString &sql, const Params &params)
         if (sql.trimmed().startsWith(QLatin1String("create"), Qt::CaseInsensitive))
             learnSpellings(sql, &m_spellings);
     }
+    // A statement met before is translated and prepared already.
+    const bool cached = wantsCache(sql);
     int count = 0;
-    const QByteArray text = pgText(foldKnownNames(sql, m_spellings), &count);
+    QByteArray text, name;
+    if (cached) {
+        name = prepared(sql);
+        count = m_paramCounts.value(name);
+    } else {
+        text = pgText(foldKnownNames(sql, m_spellings), &count);
+    }
     if (size_t(count) != params.size())
         throw Error(QStringLiteral("The statement takes %1 parameter(s); %2 were given.")
                         .arg(count)
                         .arg(params.size()));
-    const bool cached = wantsCache(sql);
-    const QByteArray name = cached ? prepared(sql) : QByteArray();
     const std::vector<Value> stored = params.empty() ? std::vector<Value>() : converted(sql, params, name);
     std::vector<const Value *> values;
     values.reserve(stored.size());
@@ -430,10 +438,22 @@ Value PgSession::scalar(const QString &sql, const Params &params)
     return readCell(r.get(), 0, 0, describe(r.get(), 0, sql).kind);
 }
 
+const QHash<QString, QString> &PgSession::wordsOf(const QString &sql)
+{
+    auto it = m_words.find(sql);
+    if (it == m_words.end()) {
+        if (m_words.size() >= kCacheLimit)
+            m_words.clear();
+        it = m_words.insert(sql, statementWords(sql));
+    }
+    return *it;
+}
+
 Column PgSession::describe(pg_result *r, int i, const QString &sql, bool *hidden)
 {
     Column c;
-    c.name = pgColumnName(QString::fromUtf8(PQfname(r, i)), sql, m_spellings);
+    const QHash<QString, QString> &words = wordsOf(sql);
+    c.name = pgColumnName(QString::fromUtf8(PQfname(r, i)), words, m_spellings);
     if (hidden)
         *hidden = false;
     const Oid table = PQftable(r, i);
@@ -460,8 +480,8 @@ Column PgSession::describe(pg_result *r, int i, const QString &sql, bool *hidden
         }
         // Names as the schema spells them (error texts show them); written
         // back folded again (foldsNames()).
-        c.table = m_spellings.value(it->table, pgColumnName(it->table, sql, m_spellings));
-        c.origin = m_spellings.value(it->column, pgColumnName(it->column, sql, m_spellings));
+        c.table = m_spellings.value(it->table, pgColumnName(it->table, words, m_spellings));
+        c.origin = m_spellings.value(it->column, pgColumnName(it->column, words, m_spellings));
         c.declType = it->declType;
         if (hidden && it->addedRowid)
             *hidden = !pgSelectsRowid(sql);

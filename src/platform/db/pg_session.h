@@ -85,6 +85,8 @@ public:
 
 private:
     Column describe(pg_result *r, int i, const QString &sql, bool *hidden = nullptr);
+    // The statement's words (statementWords), kept per statement text.
+    const QHash<QString, QString> &wordsOf(const QString &sql);
     PgResult runWith(const QString &sql, const Params &params);
     // Values converted by the storage rule of the column each one meets.
     std::vector<Value> converted(const QString &sql, const Params &params, const QByteArray &prepared);
@@ -107,6 +109,8 @@ private:
     QHash<quint64, Origin> m_origins; // (table oid, column number) -> origin
     int m_nextName = 0;
     QHash<QString, QString> m_spellings; // folded name -> the schema's spelling
+    QHash<QString, QHash<QString, QString>> m_words; // statement text -> its words
+    QHash<QByteArray, int> m_paramCounts; // prepared name -> its number of parameters
     QHash<QString, QHash<QString, Type>> m_kinds; // table -> column -> storage rule
     bool m_kindsRead = false;
     QHash<QByteArray, std::vector<ParamRule>> m_rules; // prepared name -> its parameters' rules
@@ -129,9 +133,13 @@ QString pgDialect(const QString &sql);
 // The words of a CREATE text that PostgreSQL would fold (its table and
 // column names), lower-cased to their spelling; the first one met stays.
 void learnSpellings(const QString &ddl, QHash<QString, QString> *names);
+// The words of a statement, lower-cased to their first spelling.
+QHash<QString, QString> statementWords(const QString &sql);
 // A result column's name as the program spells it: as the statement
-// writes it (its own alias or column), else as the schema does.
-QString pgColumnName(const QString &folded, const QString &sql, const QHash<QString, QString> &known);
+// writes it (its own alias or column; `statement` from statementWords()),
+// else as the schema does.
+QString pgColumnName(
+    const QString &folded, const QHash<QString, QString> &statement, const QHash<QString, QString> &known);
 // Quoted names spelled as the schema spells a table or column (a recordset's
 // or a report's own statements quote them) folded as PostgreSQL holds them.
 QString foldKnownNames(const QString &sql, const QHash<QString, QString> &known);

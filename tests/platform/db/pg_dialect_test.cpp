@@ -107,7 +107,8 @@ TEST(PgDialect, ColumnNamesAsTheProgramSpellsThem)
         {"Quoted Alias", "select 1 as \"Quoted Alias\"", "Quoted Alias"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(pgColumnName(QString::fromUtf8(c.folded), QString::fromUtf8(c.sql), schema),
+        EXPECT_EQ(pgColumnName(QString::fromUtf8(c.folded),
+                      db::detail::statementWords(QString::fromUtf8(c.sql)), schema),
             QString::fromUtf8(c.name))
             << c.sql;
     // Quoted names of the schema are written folded; other quoted names stay.
