@@ -11,6 +11,7 @@
 #include "platform/ui/controls.h"
 #include "reports/reports.h"
 #include "shell/shell.h"
+#include "support/testengine.h"
 #include "support/testserver.h"
 #include "vouchers/voucher_rules.h"
 #include "vouchers/vouchers.h"
@@ -166,6 +167,7 @@ protected:
     void SetUp() override
     {
         GuiTest::SetUp();
+        ORU_EMBEDDED_ONLY("the first run makes the embedded default server");
         ASSERT_TRUE(m_home.isValid());
         m_oldHome = qgetenv("ORU_DATA_HOME");
         qputenv("ORU_DATA_HOME", m_home.path().toUtf8());
@@ -202,7 +204,7 @@ protected:
     QAction *item(const char *name) { return findControl<QAction>(loaded("MDIForm1"), QLatin1String(name)); }
 
     QTemporaryDir m_home;
-    QByteArray m_oldHome;
+    QByteArray m_oldHome = qgetenv("ORU_DATA_HOME");
 };
 
 } // namespace

@@ -77,6 +77,7 @@ ToolRun admin(const QString &home, const QStringList &args, const QString &passw
 
 TEST(AdminTool, MainCommands)
 {
+    ORU_NEEDS_PG_LOGINS(); // the tool's run here makes and administers an embedded server
     QTemporaryDir home;
     const QString h = home.path();
     EXPECT_EQ(admin(h, {"exists", "."}).code, 1);

@@ -72,6 +72,7 @@ TEST_F(ServerTest, UnknownServerIsAClearErrorAndCreatesNothing)
 
 TEST_F(ServerTest, DefaultServerUnderTheDataRoot)
 {
+    ORU_EMBEDDED_ONLY("makes the embedded default server and looks at its files");
     const DataHome dataHome(tmp.path());
     db::server::create(QStringLiteral("."), QStringLiteral("pw"), db::server::HashCost::Minimal);
     EXPECT_TRUE(db::server::exists(QStringLiteral("(local)")));

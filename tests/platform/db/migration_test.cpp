@@ -16,6 +16,7 @@ protected:
     sqlite3 *h = nullptr;
     void SetUp() override
     {
+        ORU_EMBEDDED_ONLY("applies the schema steps to an embedded database file");
         file = db::detail::openFile(tmp.path() + QStringLiteral("/t.db"), true);
         h = file.get();
     }
