@@ -58,11 +58,14 @@ function(oru_migrations target namespace)
   target_sources(${target} PRIVATE ${out})
 endfunction()
 
-# oru_test(<name> DEPS <targets>...): a GoogleTest executable from every .cpp of the
-# folder, run through CTest headless. Plain tests list GTest::gtest_main in DEPS;
-# tests that need a QApplication or a test server list oru_test_support (its main).
+# oru_test(<name> [BOTH_ENGINES] DEPS <targets>...): a GoogleTest executable from every
+# .cpp of the folder, run through CTest headless. Plain tests list GTest::gtest_main in
+# DEPS; tests that need a QApplication or a test server list oru_test_support (its main).
+# BOTH_ENGINES adds the entry <name>_pg: the same program with its fixtures' servers on
+# the PostgreSQL test server (ORU_TEST_ENGINE=postgres), skipped without one. Those
+# entries run one at a time: the server's roles are shared by all its databases.
 function(oru_test name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "BOTH_ENGINES" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest)
@@ -72,4 +75,12 @@ function(oru_test name)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORU_DATA_HOME=${CMAKE_BINARY_DIR}/test-data"
     TIMEOUT 600)
+  if(ARG_BOTH_ENGINES)
+    add_test(NAME ${name}_pg COMMAND ${name})
+    set_tests_properties(${name}_pg PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORU_DATA_HOME=${CMAKE_BINARY_DIR}/test-data-pg;ORU_TEST_ENGINE=postgres"
+      RESOURCE_LOCK postgres
+      SKIP_REGULAR_EXPRESSION "no PostgreSQL server for this run"
+      TIMEOUT 900)
+  endif()
 endfunction()

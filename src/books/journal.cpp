@@ -316,7 +316,7 @@ std::int32_t nextNumber(db::Connection &conn, const QString &kind, std::int32_t 
         // not be taken over by a new receipt either.
         const db::Value last = conn.scalar(
             QStringLiteral("Select max(n) From (Select max(VouNo) as n From DetJV Where VouStatus = 'FR' "
-                           "Union All Select max(VouNo) From MasJV Where VouStatus = 'FR')"));
+                           "Union All Select max(VouNo) From MasJV Where VouStatus = 'FR') As last"));
         return last.isNull() ? 1 : std::int32_t(last.toInt() + 1);
     }
     const db::Value last

@@ -68,11 +68,12 @@ std::int32_t nextFormNumber(db::Connection &conn)
 {
     // Data removal empties the form tables but keeps the 'CF' rows, which a
     // form of a reused number would delete when it is saved.
-    return std::int32_t(conn.scalar(QStringLiteral("select ifnull(max(n),0) +1 as FormID From ("
-                                                   "select max(FormID) as n From tblMasCarryForw Union All "
-                                                   "select max(VouNo) From DetJV Where VouStatus = ?)"),
-                                {kCF})
-                            .toInt());
+    return std::int32_t(
+        conn.scalar(QStringLiteral("select ifnull(max(n),0) +1 as FormID From ("
+                                   "select max(FormID) as n From tblMasCarryForw Union All "
+                                   "select max(VouNo) From DetJV Where VouStatus = ?) As last"),
+                {kCF})
+            .toInt());
 }
 
 std::int64_t cashReceiptAccount(db::Connection &conn)

@@ -18,11 +18,7 @@ db::Value keyOrNull(std::int64_t key)
 
 bool tableExists(db::Connection &conn, const QString &name)
 {
-    return conn.scalar(QStringLiteral("Select count(*) From sqlite_master Where type = 'table' "
-                                      "And name = ? COLLATE NOCASE"),
-                   {name})
-               .toInt()
-        > 0;
+    return conn.hasTable(name);
 }
 
 // What the journal does not know of a receipt: every line names a subject.

@@ -17,10 +17,7 @@ db::Value textOrNull(const QString &text)
 
 bool tableExists(db::Connection &conn, const QString &table)
 {
-    return !conn.scalar(QStringLiteral("select name from sqlite_master where type = 'table' and name = ? "
-                                       "collate nocase"),
-                    {table})
-                .isNull();
+    return conn.hasTable(table);
 }
 
 void requireTable(db::Connection &conn, const QString &table)

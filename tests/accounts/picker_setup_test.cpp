@@ -1,6 +1,7 @@
 #include "accounts/picker_fixture.h"
 #include "accounts/vousetting.h"
 #include "common/hooks.h"
+#include "support/testengine.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -251,11 +252,10 @@ TEST_F(SetupTest, AFailureWhileRewritingKeepsThePreviousSetupWhole)
     open();
     c("txtCP")->setText(QStringLiteral("999"));
     // The fifth row cannot be written.
-    exec(QStringLiteral(
-        "CREATE TEMP TRIGGER fail_fifth BEFORE INSERT ON VouSetting "
-        "WHEN (SELECT count(*) FROM VouSetting) = 4 BEGIN SELECT RAISE(ABORT, 'disk is full'); END"));
+    exec(testengine::failingTrigger("fail_fifth", "before insert", "VouSetting",
+        "(SELECT count(*) FROM VouSetting) = 4", "disk is full"));
     press("cmdSave");
-    exec(QStringLiteral("DROP TRIGGER fail_fifth"));
+    exec(testengine::dropTrigger("fail_fifth", "VouSetting"));
     EXPECT_EQ(dump(), before);
     ASSERT_EQ(dialogs().count(), 1);
     EXPECT_TRUE(dialogs().last().text.contains("disk is full")) << dialogs().last().text.toStdString();

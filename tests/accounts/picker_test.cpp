@@ -3,6 +3,7 @@
 #include "platform/ui/treeview.h"
 #include "shell/server_setup.h"
 #include "shell/shell.h"
+#include "support/testengine.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -202,6 +203,7 @@ TEST_F(PickerTest, PickingTheBlankLineOfAnEmptyListDoesNothing)
 
 TEST_F(PickerTest, AddAccountsOpensTheChartInLookupModeAndTheNewAccountCanBePicked)
 {
+    ORU_NEEDS_PG_LOGINS(); // its lock password is added by the administration tool
     accounts::registerChartWindow();
     shell::registerWindows();
     shell::addLockPassword(serverPath(), QStringLiteral("abc123"));
@@ -263,6 +265,7 @@ int countListQueries(unsigned, void *, void *stmt, void *)
 
 TEST_F(PickerTest, OpeningFillsTheListOnceAndComingBackFillsItAgain)
 {
+    ORU_EMBEDDED_ONLY("counts the list's queries through the SQLite trace hook");
     sqlite3_trace_v2(conn().handle(), SQLITE_TRACE_STMT, countListQueries, nullptr);
     Caller *a = showCaller("frmCallerA");
     for (const Ask how : {Ask::ByName, Ask::ByFunction}) {

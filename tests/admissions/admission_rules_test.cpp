@@ -1,6 +1,7 @@
 // The admission save, checks and delete against a fresh database.
 #include "admissions/admission_rules.h"
 #include "admissions/fixture.h"
+#include "support/testengine.h"
 
 using admissions::ApplicationEntry;
 using admissions::Refusal;
@@ -247,8 +248,7 @@ TEST_F(AdmissionRules, FailureMidSaveLeavesDatabaseAsBefore)
     ASSERT_TRUE(first.ok());
     const QStringList before = snapshot();
     // The receipt lines are the last thing written: fail there.
-    exec("create temp trigger fail_receipt before insert on DetJV begin select raise(abort, 'disk full'); "
-         "end");
+    exec(testengine::failingTrigger("fail_receipt", "before insert", "DetJV", "", "disk full"));
 
     EXPECT_THROW(save(entry("SARA")), db::Error);
     EXPECT_EQ(snapshot(), before);
@@ -260,7 +260,7 @@ TEST_F(AdmissionRules, FailureMidSaveLeavesDatabaseAsBefore)
     EXPECT_THROW(save(edit), db::Error);
     EXPECT_EQ(snapshot(), before);
 
-    exec("drop trigger fail_receipt");
+    exec(testengine::dropTrigger("fail_receipt", "DetJV"));
     EXPECT_TRUE(save(entry("SARA")).ok());
 }
 
@@ -304,7 +304,7 @@ TEST_F(AdmissionRules, DeleteRefusedWhileAccountHasOtherLines)
     // All or nothing: a failing last step keeps the application whole.
     exec("delete from DetJV where VouStatus = 'FR'");
     const QStringList kept = snapshot();
-    exec("create temp trigger fail_delete before delete on DetJV begin select raise(abort, 'locked'); end");
+    exec(testengine::failingTrigger("fail_delete", "before delete", "DetJV", "", "locked"));
     EXPECT_THROW(admissions::deleteApplication(conn(), a.appId), db::Error);
     EXPECT_EQ(snapshot(), kept);
 }

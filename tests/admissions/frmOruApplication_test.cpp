@@ -10,6 +10,7 @@
 #include "platform/ui/grid.h"
 #include "platform/ui/maskededit.h"
 #include "shell/frmVeiwer.h"
+#include "support/testengine.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -329,8 +330,7 @@ TEST_F(ApplicationWindow, FailureDuringSaveLeavesNothingBehind)
     open();
     enterStudent();
     const QStringList before = snapshot();
-    exec("create temp trigger fail_account before insert on Accounts begin select raise(abort, 'disk full'); "
-         "end");
+    exec(testengine::failingTrigger("fail_account", "before insert", "Accounts", "", "disk full"));
     press("cmdSave");
     ASSERT_EQ(dialogs().count(), 1);
     EXPECT_TRUE(dialogs().last().text.contains("disk full"));
@@ -338,7 +338,7 @@ TEST_F(ApplicationWindow, FailureDuringSaveLeavesNothingBehind)
     EXPECT_EQ(text("txtAppId"), "") << "the window still holds a new application";
     EXPECT_EQ(lines()->rows(), 3);
 
-    exec("drop trigger fail_account");
+    exec(testengine::dropTrigger("fail_account", "Accounts"));
     dialogs().clear();
     press("cmdSave");
     EXPECT_EQ(dialogs().count(), 0);

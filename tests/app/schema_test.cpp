@@ -3,6 +3,7 @@
 // opens without a change.
 #include "platform/db/db.h"
 #include "platform/db/schema.h"
+#include "support/testengine.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,6 +73,7 @@ TEST(Schema, RegisteredStepsAreTheSchemaFolderInOrder)
 
 TEST(Schema, ADatabaseMadeFromTheSchemaFolderOpensUnchangedWithItsRows)
 {
+    ORU_EMBEDDED_ONLY("builds and compares the embedded engine's database files");
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
     const QString fresh = tmp.path() + QStringLiteral("/fresh");

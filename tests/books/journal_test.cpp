@@ -1,4 +1,5 @@
 #include "books/journal.h"
+#include "support/testengine.h"
 #include "support/testserver.h"
 
 #include <QStringList>
@@ -155,8 +156,8 @@ TEST_F(Journal, NumbersPerKindFromTheStartNumberAndAcrossTwoCopies)
     EXPECT_EQ(post(*other, entry("JV", {line(kTea, kRent, "1")}), 1), 1);
     EXPECT_EQ(post(conn(), entry("JV", {line(kTea, kRent, "2")}), 1), 2);
     EXPECT_EQ(count("Select count(*) From MasJV Where VouStatus = 'JV'"), 2);
-    EXPECT_EQ(
-        count("Select count(*) From (Select VouNo From MasJV Group By VouStatus, VouNo Having count(*) > 1)"),
+    EXPECT_EQ(count("Select count(*) From (Select VouNo From MasJV Group By VouStatus, VouNo Having count(*) "
+                    "> 1) As t"),
         0);
 }
 
@@ -192,8 +193,13 @@ TEST_F(Journal, EntriesThatAreIncompleteOrDoNotBalanceAreNeverWritten)
     unbalanced[1].crAmt = m("4.99");
     EXPECT_THROW(checkBalanced("BP", unbalanced), Refused);
     EXPECT_NO_THROW(checkBalanced("CF", postings(entry("CF", {line(0, kStudent, "5")}))));
-    exec("Create Temp Trigger skew After Insert On DetJV When NEW.CrAmt > 0 "
-         "Begin Update DetJV Set CrAmt = CrAmt + 1 Where rowid = NEW.rowid; End");
+    exec(testengine::onPostgres()
+            ? "Create Function skew() Returns trigger Language plpgsql As $$ Begin "
+              "Update DetJV Set CrAmt = CrAmt + 1 Where rowid = NEW.rowid; Return Null; End $$; "
+              "Create Trigger skew After Insert On DetJV For Each Row When (NEW.CrAmt > 0) "
+              "Execute Function skew()"
+            : "Create Temp Trigger skew After Insert On DetJV When NEW.CrAmt > 0 "
+              "Begin Update DetJV Set CrAmt = CrAmt + 1 Where rowid = NEW.rowid; End");
     EXPECT_THROW(write(entry("JV", {line(kRent, kTea, "5")})), Refused);
     EXPECT_THROW(write(entry("CF", {line(0, kStudent, "5")}, 2)), Refused);
     EXPECT_EQ(count("Select count(*) From MasJV"), 0);
@@ -247,8 +253,13 @@ TEST_F(Journal, TheStampRefusesWhatAnotherCopyChangedOrDeleted)
 
 TEST_F(Journal, AFailureMidWriteLeavesNothingHalfWritten)
 {
-    exec("Create Temp Trigger fail After Insert On DetJV When NEW.EntryNo = 2 "
-         "Begin Select raise(abort, 'injected failure'); End");
+    exec(testengine::onPostgres()
+            ? "Create Function fail() Returns trigger Language plpgsql As $$ Begin "
+              "Raise Exception 'injected failure'; End $$; "
+              "Create Trigger fail After Insert On DetJV For Each Row When (NEW.EntryNo = 2) "
+              "Execute Function fail()"
+            : "Create Temp Trigger fail After Insert On DetJV When NEW.EntryNo = 2 "
+              "Begin Select raise(abort, 'injected failure'); End");
     // A new entry: no master without rows, and its number is still free.
     EXPECT_THROW(
         post(conn(), entry("CP", {line(kRent, kCash, "1"), line(kTea, kCash, "2")}), 100), db::Error);
@@ -275,7 +286,7 @@ TEST_F(Journal, AFailureMidWriteLeavesNothingHalfWritten)
     EXPECT_EQ(count("Select count(*) From DetJV Where VouStatus = 'CF'"), 0);
 
     // Once the fault is gone the same replace goes through.
-    exec("Drop Trigger fail");
+    exec(testengine::onPostgres() ? "Drop Trigger fail On DetJV" : "Drop Trigger fail");
     replace(conn(), edit, before);
     EXPECT_EQ(rows("BP", no).size(), 4);
 }

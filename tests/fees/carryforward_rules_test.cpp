@@ -1,5 +1,6 @@
 #include "fees/carryforward_fixture.h"
 #include "fees/carryforward_rules.h"
+#include "support/testengine.h"
 
 namespace {
 
@@ -118,8 +119,7 @@ TEST_F(CarryForwardRules, ReopenedAndSavedAgainReplacesLinesAndCreditRows)
 TEST_F(CarryForwardRules, AFailingWriteLeavesNothingHalfWritten)
 {
     // Any 'CF' row of 999.00 fails, after the master and the lines are written.
-    exec("create temp trigger failCF before insert on DetJV when new.CrAmt = 99900 "
-         "begin select raise(abort, 'disk full'); end");
+    exec(testengine::failingTrigger("failCF", "before insert", "DetJV", "new.CrAmt = 99900", "disk full"));
     EXPECT_THROW(saveForm(conn(), newForm({line(10, "5"), line(11, "999")})), db::Error);
     EXPECT_EQ(count("select count(*) from tblMasCarryForw"), 0);
     EXPECT_EQ(count("select count(*) from tblDetCarryForw"), 0);
@@ -134,7 +134,7 @@ TEST_F(CarryForwardRules, AFailingWriteLeavesNothingHalfWritten)
     f.lines.push_back(line(11, "999"));
     EXPECT_THROW(saveForm(conn(), f), db::Error);
     EXPECT_EQ(formStamp(conn(), 1), before);
-    exec("drop trigger failCF");
+    exec(testengine::dropTrigger("failCF", "DetJV"));
     EXPECT_NO_THROW(saveForm(conn(), f));
     EXPECT_EQ(cfRows(1).size(), 2);
 }

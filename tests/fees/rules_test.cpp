@@ -1,5 +1,6 @@
 #include "common/refusal.h"
 #include "fees/fixture.h"
+#include "support/testengine.h"
 
 using namespace fees;
 
@@ -181,8 +182,8 @@ TEST_F(Rules, ReceiptsThatMayNotBeSavedWriteNothing)
 
 TEST_F(Rules, AFailedSaveLeavesNothingHalfWritten)
 {
-    exec("Create Temp Trigger failSecondLine Before Insert On DetJV When new.EntryNo = 2 "
-         "Begin Select raise(abort, 'disk full'); End");
+    exec(testengine::failingTrigger(
+        "failSecondLine", "before insert", "DetJV", "new.EntryNo = 2", "disk full"));
     EXPECT_THROW(save(receipt({line(ali, 11, "100"), line(ali, 12, "50")})), db::Error);
     EXPECT_EQ(count("Select count(*) From MasJV Where VouStatus = 'FR'"), 0);
     EXPECT_EQ(count("Select count(*) From DetJV Where VouStatus = 'FR'"), 0);

@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "common/errors.h"
 #include "support/dialogscript.h"
+#include "support/testengine.h"
 
 #include <gtest/gtest.h>
 
@@ -13,5 +14,6 @@ int runTests(int argc, char **argv)
     app.setQuitOnLastWindowClosed(false);
     DialogScript::installFailingDefault();
     app::registerStorage();
+    testengine::install();
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,7 @@
 #include "support/testserver.h"
 
 #include "common/globals.h"
+#include "support/testengine.h"
 
 void TestServer::SetUp()
 {
@@ -8,7 +9,7 @@ void TestServer::SetUp()
     m_dir = std::make_unique<QTemporaryDir>();
     ASSERT_TRUE(m_dir->isValid());
     m_serverPath = m_dir->path() + QStringLiteral("/server");
-    db::server::create(m_serverPath, saPassword(), db::server::HashCost::Minimal);
+    ORU_CREATE_SERVER(m_serverPath, saPassword(), db::server::HashCost::Minimal, m_pgDatabase);
     common::setAppPath(QStringLiteral(ORU_BIN_DIR));
     common::createSharedObjects();
     common::resetGlobals();
@@ -48,6 +49,7 @@ void TestServer::TearDown()
     if (gConn && gConn->state() == 1)
         gConn->close();
     m_dir.reset();
+    m_pgDatabase.reset();
 }
 
 QStringList TestServer::column(const QString &sql, const db::Params &params)

@@ -5,6 +5,7 @@
 #include "common/globals.h"
 #include "platform/db/db.h"
 #include "support/gui.h"
+#include "support/pgtest.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -49,4 +50,5 @@ protected:
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_serverPath;
+    std::unique_ptr<pgtest::Database> m_pgDatabase; // the server's database on PostgreSQL runs
 };

@@ -1,3 +1,4 @@
+#include "support/testengine.h"
 #include "vouchers/fixture.h"
 #include "vouchers/voucher_rules.h"
 
@@ -193,8 +194,13 @@ TEST_F(Rules, AVoucherThatIsIncompleteOrDoesNotBalanceIsNeverSaved)
     EXPECT_EQ(count("Select count(*) From DetJV"), 0);
 
     // Rows changed on the way in are refused.
-    exec("Create Temp Trigger skew After Insert On DetJV When NEW.CrAmt > 0 "
-         "Begin Update DetJV Set CrAmt = CrAmt + 1 Where rowid = NEW.rowid; End");
+    exec(testengine::onPostgres()
+            ? "Create Function skew() Returns trigger Language plpgsql As $$ Begin "
+              "Update DetJV Set CrAmt = CrAmt + 1 Where rowid = NEW.rowid; Return Null; End $$; "
+              "Create Trigger skew After Insert On DetJV For Each Row When (NEW.CrAmt > 0) "
+              "Execute Function skew()"
+            : "Create Temp Trigger skew After Insert On DetJV When NEW.CrAmt > 0 "
+              "Begin Update DetJV Set CrAmt = CrAmt + 1 Where rowid = NEW.rowid; End");
     EXPECT_THROW(save(voucher("JV", {line(rent, tea, "5")})), Refused);
     EXPECT_EQ(count("Select count(*) From MasJV"), 0);
     EXPECT_EQ(count("Select count(*) From DetJV"), 0);
@@ -202,8 +208,7 @@ TEST_F(Rules, AVoucherThatIsIncompleteOrDoesNotBalanceIsNeverSaved)
 
 TEST_F(Rules, AFailureHalfwayLeavesNothingHalfWritten)
 {
-    exec("Create Temp Trigger fail After Insert On DetJV When NEW.EntryNo = 2 "
-         "Begin Select raise(abort, 'injected failure'); End");
+    exec(testengine::failingTrigger("fail", "after insert", "DetJV", "new.EntryNo = 2", "injected failure"));
     // A new voucher: no master without lines, and its number is still free.
     EXPECT_THROW(save(voucher("CP", {line(rent, cash, "1"), line(tea, cash, "2")}), 100), db::Error);
     EXPECT_EQ(count("Select count(*) From MasJV"), 0);
@@ -222,7 +227,7 @@ TEST_F(Rules, AFailureHalfwayLeavesNothingHalfWritten)
     EXPECT_EQ(rows("BP", no), before);
 
     // Once the fault is gone the same save goes through.
-    exec("Drop Trigger fail");
+    exec(testengine::dropTrigger("fail", "DetJV"));
     EXPECT_EQ(save(v), no);
     EXPECT_EQ(rows("BP", no).size(), 4);
 }

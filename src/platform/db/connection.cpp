@@ -112,6 +112,13 @@ Value Connection::scalar(const QString &sql, const Params &params)
     return d->session->scalar(sql, params);
 }
 
+bool Connection::hasTable(const QString &name)
+{
+    if (!d->session)
+        detail::closedError();
+    return !d->session->table(name).columns.empty();
+}
+
 std::vector<Column> Connection::columnsOf(const QString &sql)
 {
     if (!d->session)

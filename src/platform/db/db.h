@@ -307,6 +307,8 @@ public:
 
     // The columns a SELECT would give, without running it.
     std::vector<Column> columnsOf(const QString &sql);
+    // The database has a table of that name (any letter case).
+    bool hasTable(const QString &name);
 
     // Checks a login against this connection's server without opening
     // another connection: the connection's own login passes at once, and a

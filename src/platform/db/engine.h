@@ -56,6 +56,10 @@ public:
 
     virtual bool isSysadmin(const QString &login) = 0;
 
+    // Unquoted names fold to lower case in this engine's catalogue, so a
+    // quoted name of the program's must be written folded.
+    virtual bool foldsNames() const { return false; }
+
     // Transactions: begin() a write transaction that makes number-then-insert
     // atomic across copies; inner guards are savepoints. An empty savepoint
     // name is the outermost transaction.

@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <memory>
 
 namespace db {
@@ -85,6 +86,11 @@ struct ParamRule {
     QString column; // "Table.Column", for error texts
 };
 std::vector<ParamRule> paramRules(sqlite3 *db, const QString &sql);
+// The same over any engine's tables: `kindIn(table, column)` gives the
+// column's storage rule (Null: no such column), and with an empty column
+// anything but Null when the table exists.
+using ColumnKinds = std::function<Type(const QString &table, const QString &column)>;
+std::vector<ParamRule> paramRules(const QString &sql, const ColumnKinds &kindIn);
 
 // ---- the statement cache of a session (statements.cpp)
 

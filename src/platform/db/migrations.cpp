@@ -1,6 +1,8 @@
 // Numbered migrations: the registry the subsystems fill at start-up, and
 // applying them to a database (PRAGMA user_version holds the last applied).
+#include "platform/db/connection_p.h"
 #include "platform/db/internal.h"
+#include "platform/db/pg_session.h"
 
 #include <algorithm>
 #include <mutex>
@@ -122,6 +124,8 @@ int schemaVersion()
 
 int databaseVersion(Connection &conn)
 {
+    if (conn.state() == 1 && dynamic_cast<detail::PgSession *>(&detail::engineOf(conn)))
+        return int(conn.scalar(QStringLiteral("SELECT version FROM oru_schema")).toInt());
     return schema::version(conn.handle());
 }
 

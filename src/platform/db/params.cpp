@@ -178,7 +178,7 @@ void mapInsert(
     }
 }
 
-Type kindIn(sqlite3 *db, const QString &table, const QString &column)
+Type sqliteKindIn(sqlite3 *db, const QString &table, const QString &column)
 {
     const char *decl = nullptr;
     // No schema named: a connection's temp work tables are found first, as SQL finds them.
@@ -192,6 +192,19 @@ Type kindIn(sqlite3 *db, const QString &table, const QString &column)
 } // namespace
 
 std::vector<ParamRule> paramRules(sqlite3 *db, const QString &sql)
+{
+    return paramRules(sql, [db](const QString &table, const QString &column) {
+        if (column.isEmpty())
+            return sqlite3_table_column_metadata(db, nullptr, table.toUtf8().constData(), nullptr, nullptr,
+                       nullptr, nullptr, nullptr, nullptr)
+                    == SQLITE_OK
+                ? Type::Text
+                : Type::Null;
+        return sqliteKindIn(db, table, column);
+    });
+}
+
+std::vector<ParamRule> paramRules(const QString &sql, const ColumnKinds &kindIn)
 {
     std::vector<Token> t;
     if (!tokenize(sql, &t))
@@ -234,9 +247,7 @@ std::vector<ParamRule> paramRules(sqlite3 *db, const QString &sql)
     QStringList tables;
     for (const Token &tok : t)
         if (tok.kind == Token::Ident && !tables.contains(tok.text, Qt::CaseInsensitive)
-            && sqlite3_table_column_metadata(db, nullptr, tok.text.toUtf8().constData(), nullptr, nullptr,
-                   nullptr, nullptr, nullptr, nullptr)
-                == SQLITE_OK)
+            && kindIn(tok.text, QString()) != Type::Null)
             tables << tok.text;
 
     std::vector<ParamRule> rules(paramIndex.size());
@@ -250,7 +261,7 @@ std::vector<ParamRule> paramRules(sqlite3 *db, const QString &sql)
         QString where;
         bool agreed = true;
         for (const QString &table : in) {
-            const Type k2 = kindIn(db, table, target.column);
+            const Type k2 = kindIn(table, target.column);
             if (k2 == Type::Null)
                 continue;
             if (kind != Type::Null && k2 != kind)

@@ -4,6 +4,7 @@
 #include "platform/db/pg_session.h"
 #include "platform/db/internal.h"
 #include "platform/db/pg_server_p.h"
+#include "platform/db/schema.h"
 
 #include <libpq-fe.h>
 
@@ -159,6 +160,14 @@ std::int64_t changedRows(pg_result *r)
     return n && *n ? QByteArray(n).toLongLong() : 0;
 }
 
+// A statement that changes what tables and columns there are.
+bool changesTables(QStringView sql)
+{
+    const QStringView head = sql.trimmed().left(6);
+    return head.startsWith(u"create", Qt::CaseInsensitive) || head.startsWith(u"alter", Qt::CaseInsensitive)
+        || head.startsWith(u"drop", Qt::CaseInsensitive) || head.startsWith(u"do", Qt::CaseInsensitive);
+}
+
 bool wantsCache(const QString &sql)
 {
     // Set-up statements run once; everything that may run often is prepared.
@@ -171,10 +180,12 @@ bool wantsCache(const QString &sql)
 // trimming the cache never takes it away while the recordset holds it.
 class PgRowStatement final : public engine::RowStatement {
 public:
-    PgRowStatement(PgSession &session, const QString &sql)
+    // An insert into a table with a rowid returns it, for lastInsertKey().
+    PgRowStatement(PgSession &session, const QString &sql, bool returnsKey)
         : m_session(session)
         , m_life(session.life())
-        , m_name(session.prepare(sql))
+        , m_name(session.prepare(returnsKey ? sql + QStringLiteral(" RETURNING rowid") : sql))
+        , m_returnsKey(returnsKey)
     {
     }
     ~PgRowStatement() override
@@ -184,19 +195,25 @@ public:
     }
     std::int64_t run(const std::vector<const Value *> &values) override
     {
-        return changedRows(m_session.runPrepared(m_name, values).get());
+        m_session.setInsertedKey(-1);
+        const PgResult r = m_session.runPrepared(m_name, values);
+        if (m_returnsKey && PQntuples(r.get()) == 1)
+            m_session.setInsertedKey(QByteArray(PQgetvalue(r.get(), 0, 0)).toLongLong());
+        return changedRows(r.get());
     }
 
 private:
     PgSession &m_session;
     std::weak_ptr<char> m_life;
     QByteArray m_name;
+    bool m_returnsKey;
 };
 
 } // namespace
 
-QByteArray pgText(const QString &sql, int *count)
+QByteArray pgText(const QString &text, int *count)
 {
+    const QString sql = pgDialect(text);
     QByteArray out;
     out.reserve(sql.size() + 16);
     int n = 0;
@@ -250,21 +267,26 @@ PgSession::PgSession(const PgAddress &address, const QString &user, const QStrin
     // another copy holds is waited for as long as on the embedded server.
     run("SET search_path = public, pg_catalog; SET DateStyle = 'ISO, DMY'; SET lock_timeout = '5s'; "
         "SET client_min_messages = warning");
+    for (const Migration &m : schema::migrations())
+        learnSpellings(QString::fromUtf8(m.sql), &m_spellings);
 }
 
 PgSession::~PgSession() = default;
 
 void PgSession::run(const char *sql)
 {
+    if (changesTables(QString::fromUtf8(sql)))
+        forgetTables();
     checked(PQexec(m_conn.get(), sql), m_conn.get());
 }
 
 QByteArray PgSession::prepare(const QString &sql)
 {
     int count = 0;
-    const QByteArray text = pgText(sql, &count);
+    const QByteArray text = pgText(foldKnownNames(sql, m_spellings), &count);
     const QByteArray name = "oru_" + QByteArray::number(++m_nextName);
     checked(PQprepare(m_conn.get(), name.constData(), text.constData(), 0, nullptr), m_conn.get());
+    m_paramCounts.insert(name, count);
     return name;
 }
 
@@ -272,6 +294,7 @@ void PgSession::deallocate(const QByteArray &name) noexcept
 {
     // The name is ours ("oru_" and a number). In a failed transaction the
     // server refuses; the statement then lives until the session ends.
+    m_paramCounts.remove(name);
     PQclear(PQexec(m_conn.get(), ("DEALLOCATE " + name).constData()));
 }
 
@@ -285,6 +308,7 @@ QByteArray PgSession::prepared(const QString &sql)
         for (const QByteArray &name : std::as_const(m_prepared))
             deallocate(name);
         m_prepared.clear();
+        m_rules.clear();
     }
     const QByteArray name = prepare(sql);
     m_prepared.insert(sql, name);
@@ -309,20 +333,89 @@ PgResult PgSession::ask(const char *sql, const std::vector<QByteArray> &args)
         m_conn.get());
 }
 
+Type PgSession::kindIn(const QString &table, const QString &column)
+{
+    if (!m_kindsRead) {
+        // Every table of the program and of this session at once; temporary
+        // ones last, so that they hide a table of the same name.
+        PgResult r = ask("SELECT c.relname, a.attname, format_type(a.atttypid, a.atttypmod), t.typname, "
+                         "n.oid = pg_my_temp_schema() "
+                         "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                         "JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
+                         "JOIN pg_type t ON t.oid = a.atttypid "
+                         "WHERE c.relkind IN ('r', 'v', 'p') "
+                         "AND (n.nspname = 'public' OR n.oid = pg_my_temp_schema()) "
+                         "ORDER BY n.oid = pg_my_temp_schema()",
+            {});
+        m_kinds.clear();
+        QSet<QString> temporary;
+        for (int i = 0; i < PQntuples(r.get()); ++i) {
+            const QString t = QString::fromUtf8(PQgetvalue(r.get(), i, 0));
+            if (PQgetvalue(r.get(), i, 4)[0] == 't' && !temporary.contains(t)) {
+                temporary.insert(t);
+                m_kinds.remove(t); // a temporary table hides the program's
+            }
+            m_kinds[t].insert(QString::fromUtf8(PQgetvalue(r.get(), i, 1)),
+                kindOf(declaredType(QString::fromUtf8(PQgetvalue(r.get(), i, 2)),
+                           QString::fromUtf8(PQgetvalue(r.get(), i, 3))),
+                    nullptr));
+        }
+        m_kindsRead = true;
+    }
+    auto it = m_kinds.constFind(table.toLower());
+    if (it == m_kinds.constEnd())
+        return Type::Null;
+    if (column.isEmpty())
+        return Type::Text;
+    return it->value(column.toLower(), Type::Null);
+}
+
+std::vector<Value> PgSession::converted(const QString &sql, const Params &params, const QByteArray &prepared)
+{
+    std::vector<ParamRule> rules;
+    auto known = prepared.isEmpty() ? m_rules.constEnd() : m_rules.constFind(prepared);
+    if (known != m_rules.constEnd()) {
+        rules = *known;
+    } else {
+        rules = paramRules(sql, [this](const QString &t, const QString &c) { return kindIn(t, c); });
+        if (!prepared.isEmpty())
+            m_rules.insert(prepared, rules);
+    }
+    std::vector<Value> out(params.begin(), params.end());
+    for (size_t i = 0; i < rules.size() && i < out.size(); ++i)
+        if (rules[i].kind != Type::Null && !out[i].isNull())
+            out[i] = convertFor(rules[i].kind, 0, out[i], rules[i].column, QString());
+    return out;
+}
+
 PgResult PgSession::runWith(const QString &sql, const Params &params)
 {
+    if (changesTables(sql)) {
+        forgetTables();
+        if (sql.trimmed().startsWith(QLatin1String("create"), Qt::CaseInsensitive))
+            learnSpellings(sql, &m_spellings);
+    }
+    // A statement met before is translated and prepared already.
+    const bool cached = wantsCache(sql);
     int count = 0;
-    const QByteArray text = pgText(sql, &count);
+    QByteArray text, name;
+    if (cached) {
+        name = prepared(sql);
+        count = m_paramCounts.value(name);
+    } else {
+        text = pgText(foldKnownNames(sql, m_spellings), &count);
+    }
     if (size_t(count) != params.size())
         throw Error(QStringLiteral("The statement takes %1 parameter(s); %2 were given.")
                         .arg(count)
                         .arg(params.size()));
+    const std::vector<Value> stored = params.empty() ? std::vector<Value>() : converted(sql, params, name);
     std::vector<const Value *> values;
-    values.reserve(params.size());
-    for (const Value &v : params)
+    values.reserve(stored.size());
+    for (const Value &v : stored)
         values.push_back(&v);
-    if (wantsCache(sql))
-        return runPrepared(prepared(sql), values);
+    if (cached)
+        return runPrepared(name, values);
     if (params.empty())
         return checked(PQexec(m_conn.get(), text.constData()), m_conn.get());
     const BoundTexts bound(values);
@@ -342,37 +435,69 @@ Value PgSession::scalar(const QString &sql, const Params &params)
     PgResult r = runWith(sql, params);
     if (PQresultStatus(r.get()) != PGRES_TUPLES_OK || PQntuples(r.get()) == 0 || PQnfields(r.get()) == 0)
         return {};
-    return readCell(r.get(), 0, 0, describe(r.get(), 0).kind);
+    return readCell(r.get(), 0, 0, describe(r.get(), 0, sql).kind);
 }
 
-Column PgSession::describe(pg_result *r, int i)
+const QHash<QString, QString> &PgSession::wordsOf(const QString &sql)
+{
+    auto it = m_words.find(sql);
+    if (it == m_words.end()) {
+        if (m_words.size() >= kCacheLimit)
+            m_words.clear();
+        it = m_words.insert(sql, statementWords(sql));
+    }
+    return *it;
+}
+
+Column PgSession::describe(pg_result *r, int i, const QString &sql, bool *hidden)
 {
     Column c;
-    c.name = QString::fromUtf8(PQfname(r, i));
+    const QHash<QString, QString> &words = wordsOf(sql);
+    c.name = pgColumnName(QString::fromUtf8(PQfname(r, i)), words, m_spellings);
+    if (hidden)
+        *hidden = false;
     const Oid table = PQftable(r, i);
     const int number = PQftablecol(r, i);
     if (table != InvalidOid && number > 0) {
         const quint64 key = (quint64(table) << 16) | quint64(number);
         auto it = m_origins.constFind(key);
         if (it == m_origins.constEnd()) {
-            PgResult o = ask("SELECT c.relname, a.attname, format_type(a.atttypid, a.atttypmod), "
-                             "t.typname FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
-                             "JOIN pg_type t ON t.oid = a.atttypid "
-                             "WHERE a.attrelid = $1::oid AND a.attnum = $2::int2",
-                {QByteArray::number(table), QByteArray::number(number)});
+            PgResult o
+                = ask("SELECT c.relname, a.attname, format_type(a.atttypid, a.atttypmod), "
+                      "t.typname, a.attname = 'rowid' AND (a.attidentity = 'a' OR a.attgenerated = 's') "
+                      "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
+                      "JOIN pg_type t ON t.oid = a.atttypid "
+                      "WHERE a.attrelid = $1::oid AND a.attnum = $2::int2",
+                    {QByteArray::number(table), QByteArray::number(number)});
             Origin origin;
             if (PQntuples(o.get()) == 1)
                 origin = {QString::fromUtf8(PQgetvalue(o.get(), 0, 0)),
                     QString::fromUtf8(PQgetvalue(o.get(), 0, 1)),
                     declaredType(QString::fromUtf8(PQgetvalue(o.get(), 0, 2)),
-                        QString::fromUtf8(PQgetvalue(o.get(), 0, 3)))};
+                        QString::fromUtf8(PQgetvalue(o.get(), 0, 3))),
+                    PQgetvalue(o.get(), 0, 4)[0] == 't'};
             it = m_origins.insert(key, origin);
         }
-        c.table = it->table;
-        c.origin = it->column;
+        // Names as the schema spells them (error texts show them); written
+        // back folded again (foldsNames()).
+        c.table = m_spellings.value(it->table, pgColumnName(it->table, words, m_spellings));
+        c.origin = m_spellings.value(it->column, pgColumnName(it->column, words, m_spellings));
         c.declType = it->declType;
+        if (hidden && it->addedRowid)
+            *hidden = !pgSelectsRowid(sql);
     }
     c.kind = kindOf(c.declType, &c.definedSize);
+    // The server names no origin through a compound subquery, and sends a
+    // domain as its base type: a column named "Table.Column" (as reports
+    // name theirs) reads by that column's storage rule.
+    if (c.table.isEmpty()) {
+        const qsizetype dot = c.name.indexOf(u'.');
+        if (dot > 0) {
+            const Type named = kindIn(c.name.left(dot), c.name.mid(dot + 1));
+            if (named == Type::Money || named == Type::Date)
+                c.kind = named;
+        }
+    }
     return c;
 }
 
@@ -383,14 +508,20 @@ engine::Result PgSession::query(const QString &sql, const Params &params)
     if (PQresultStatus(r.get()) != PGRES_TUPLES_OK)
         return out;
     const int n = PQnfields(r.get());
-    out.columns.resize(size_t(n));
-    for (int i = 0; i < n; ++i)
-        out.columns[size_t(i)] = describe(r.get(), i);
+    std::vector<int> shown;
+    for (int i = 0; i < n; ++i) {
+        bool hidden = false;
+        Column c = describe(r.get(), i, sql, &hidden);
+        if (hidden)
+            continue;
+        out.columns.push_back(std::move(c));
+        shown.push_back(i);
+    }
     out.rows = PQntuples(r.get());
-    out.cells.reserve(size_t(out.rows) * size_t(n));
+    out.cells.reserve(size_t(out.rows) * shown.size());
     for (int row = 0; row < out.rows; ++row)
-        for (int i = 0; i < n; ++i)
-            out.cells.push_back(readCell(r.get(), row, i, out.columns[size_t(i)].kind));
+        for (size_t k = 0; k < shown.size(); ++k)
+            out.cells.push_back(readCell(r.get(), row, shown[k], out.columns[k].kind));
     return out;
 }
 
@@ -399,8 +530,12 @@ std::vector<Column> PgSession::columns(const QString &sql)
     const QByteArray name = prepared(sql);
     PgResult r = checked(PQdescribePrepared(m_conn.get(), name.constData()), m_conn.get());
     std::vector<Column> out;
-    for (int i = 0; i < PQnfields(r.get()); ++i)
-        out.push_back(describe(r.get(), i));
+    for (int i = 0; i < PQnfields(r.get()); ++i) {
+        bool hidden = false;
+        Column c = describe(r.get(), i, sql, &hidden);
+        if (!hidden)
+            out.push_back(std::move(c));
+    }
     return out;
 }
 
@@ -420,22 +555,35 @@ engine::TableInfo PgSession::table(const QString &name)
                      "ORDER BY a.attnum",
         {name.toUtf8()});
     engine::TableInfo info;
-    info.hasRowid = false; // rows are found by their key
-    for (int i = 0; i < PQntuples(r.get()); ++i)
-        info.columns.push_back({QString::fromUtf8(PQgetvalue(r.get(), i, 0)), atoi(PQgetvalue(r.get(), i, 1)),
-            PQgetvalue(r.get(), i, 2)[0] == 't',
+    // Rows are found by their key, or by the rowid column a table without
+    // an integer key has (lastval() gives an insert's one).
+    info.hasRowid = false;
+    for (int i = 0; i < PQntuples(r.get()); ++i) {
+        const QString name = QString::fromUtf8(PQgetvalue(r.get(), i, 0));
+        if (name == u"rowid")
+            info.hasRowid = true;
+        info.columns.push_back({name, atoi(PQgetvalue(r.get(), i, 1)), PQgetvalue(r.get(), i, 2)[0] == 't',
             declaredType(
                 QString::fromUtf8(PQgetvalue(r.get(), i, 3)), QString::fromUtf8(PQgetvalue(r.get(), i, 4)))});
+    }
     return info;
 }
 
 std::unique_ptr<engine::RowStatement> PgSession::rowStatement(const QString &sql)
 {
-    return std::make_unique<PgRowStatement>(*this, sql);
+    // The recordset's own INSERT INTO "table" ...: its table is the quoted name.
+    bool returnsKey = false;
+    if (sql.startsWith(QLatin1String("INSERT INTO \""))) {
+        const qsizetype end = sql.indexOf(u'"', 13);
+        returnsKey = end > 13 && kindIn(sql.mid(13, end - 13), QStringLiteral("rowid")) != Type::Null;
+    }
+    return std::make_unique<PgRowStatement>(*this, sql, returnsKey);
 }
 
 std::int64_t PgSession::lastInsertKey()
 {
+    if (m_insertedKey >= 0)
+        return m_insertedKey;
     // lastval() fails when no sequence was used; inside a transaction that
     // failure must not abort the caller's work.
     const bool guarded = inTransaction();
@@ -506,6 +654,31 @@ void preparePgDatabase(PgSession &owner)
     owner.run(R"(
 CREATE COLLATION IF NOT EXISTS public.nocase (provider = icu, locale = 'und-u-ks-level2', deterministic = false);
 DO $$ BEGIN CREATE DOMAIN public.oru_money AS bigint; EXCEPTION WHEN duplicate_object THEN NULL; END $$;
+CREATE OR REPLACE FUNCTION public.replace(text, text, text) RETURNS text IMMUTABLE LANGUAGE sql
+  AS 'SELECT pg_catalog.replace($1 COLLATE "default", $2 COLLATE "default", $3)';
+CREATE OR REPLACE FUNCTION public.oru_ilike(bigint, text) RETURNS boolean IMMUTABLE LANGUAGE sql
+  AS 'SELECT $1::text ILIKE $2';
+CREATE OR REPLACE FUNCTION public.oru_not_ilike(bigint, text) RETURNS boolean IMMUTABLE LANGUAGE sql
+  AS 'SELECT $1::text NOT ILIKE $2';
+DO $$ BEGIN
+  CREATE OPERATOR public.~~* (LEFTARG = bigint, RIGHTARG = text, FUNCTION = public.oru_ilike);
+  CREATE OPERATOR public.!~~* (LEFTARG = bigint, RIGHTARG = text, FUNCTION = public.oru_not_ilike);
+EXCEPTION WHEN duplicate_function THEN NULL; END $$;
+CREATE OR REPLACE FUNCTION public.oru_printf(fmt text, args text[]) RETURNS text IMMUTABLE LANGUAGE plpgsql
+  AS $f$ DECLARE out text := ''; rest text := fmt; m text[]; n int := 0; v text; BEGIN
+    WHILE rest <> '' LOOP
+      m := regexp_match(rest COLLATE "C", '^%(0?)([0-9]*)([dis%])');
+      IF m IS NULL THEN out := out || left(rest, 1); rest := substr(rest, 2); CONTINUE; END IF;
+      rest := substr(rest, length(m[1]) + length(m[2]) + 3);
+      IF m[3] = '%' THEN out := out || '%'; CONTINUE; END IF;
+      n := n + 1; v := coalesce(args[n], '');
+      IF m[3] <> 's' THEN v := CASE v WHEN 'true' THEN '1' WHEN 'false' THEN '0' ELSE v END; END IF;
+      IF m[2] <> '' AND length(v) < m[2]::int THEN
+        v := CASE WHEN m[1] = '0' AND m[3] <> 's' THEN lpad(v, m[2]::int, '0') ELSE lpad(v, m[2]::int) END;
+      END IF;
+      out := out || v;
+    END LOOP;
+    RETURN out; END $f$;
 CREATE OR REPLACE FUNCTION public.len(text) RETURNS integer IMMUTABLE LANGUAGE sql
   AS 'SELECT length(rtrim($1, '' ''))';
 CREATE OR REPLACE FUNCTION public.money(bigint) RETURNS text IMMUTABLE LANGUAGE sql
@@ -524,6 +697,11 @@ CREATE OR REPLACE FUNCTION public.month(date) RETURNS integer IMMUTABLE LANGUAGE
   AS 'SELECT extract(month FROM $1)::integer';
 CREATE OR REPLACE FUNCTION public.day(date) RETURNS integer IMMUTABLE LANGUAGE sql
   AS 'SELECT extract(day FROM $1)::integer';
+CREATE OR REPLACE FUNCTION public.oru_char(VARIADIC integer[]) RETURNS text IMMUTABLE LANGUAGE sql
+  AS 'SELECT string_agg(chr(c), '''' ORDER BY n) FROM unnest($1) WITH ORDINALITY u(c, n)';
+CREATE OR REPLACE FUNCTION public.oru_next_key(tbl text, col text) RETURNS bigint VOLATILE LANGUAGE plpgsql
+  AS $f$ DECLARE n bigint; BEGIN
+    EXECUTE format('SELECT coalesce(max(%I), 0) + 1 FROM %I', col, tbl) INTO n; RETURN n; END $f$;
 )");
 }
 

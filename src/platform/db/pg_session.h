@@ -8,8 +8,10 @@
 // "nocase", so the program's SQL keeps its spelling. Work tables are TEMP
 // tables, private to the session. Parameters travel bound, never in the text.
 #include "platform/db/engine.h"
+#include "platform/db/internal.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <memory>
 
@@ -55,6 +57,7 @@ public:
     std::unique_ptr<engine::RowStatement> rowStatement(const QString &sql) override;
     std::int64_t lastInsertKey() override;
     bool isSysadmin(const QString &login) override;
+    bool foldsNames() const override { return true; }
     bool inTransaction() override;
     void begin() override;
     void savepoint(const QString &name) override;
@@ -72,11 +75,27 @@ public:
     void deallocate(const QByteArray &name) noexcept;
     // Runs a prepared statement with the values as text; throws on failure.
     PgResult runPrepared(const QByteArray &name, const std::vector<const Value *> &values);
+    // The storage rule of a column (Null: none such), an existing table
+    // with an empty column; temporary tables first, as statements find them.
+    Type kindIn(const QString &table, const QString &column);
+    // The key an insert of a recordset's row gave (its rowid), kept for
+    // lastInsertKey(); -1 when it gave none.
+    void setInsertedKey(std::int64_t key) { m_insertedKey = key; }
     std::weak_ptr<char> life() const { return m_life; }
 
 private:
-    Column describe(pg_result *r, int i);
+    Column describe(pg_result *r, int i, const QString &sql, bool *hidden = nullptr);
+    // The statement's words (statementWords), kept per statement text.
+    const QHash<QString, QString> &wordsOf(const QString &sql);
     PgResult runWith(const QString &sql, const Params &params);
+    // Values converted by the storage rule of the column each one meets.
+    std::vector<Value> converted(const QString &sql, const Params &params, const QByteArray &prepared);
+    void forgetTables()
+    {
+        m_kinds.clear();
+        m_kindsRead = false;
+        m_rules.clear();
+    }
     // The layer's own catalogue queries, with their arguments as text.
     PgResult ask(const char *sql, const std::vector<QByteArray> &args);
 
@@ -85,16 +104,48 @@ private:
     QHash<QString, QByteArray> m_prepared; // statement text -> prepared name
     struct Origin {
         QString table, column, declType;
+        bool addedRowid = false; // the rowid column pgSchema gives a table
     };
     QHash<quint64, Origin> m_origins; // (table oid, column number) -> origin
     int m_nextName = 0;
+    QHash<QString, QString> m_spellings; // folded name -> the schema's spelling
+    QHash<QString, QHash<QString, QString>> m_words; // statement text -> its words
+    QHash<QByteArray, int> m_paramCounts; // prepared name -> its number of parameters
+    QHash<QString, QHash<QString, Type>> m_kinds; // table -> column -> storage rule
+    bool m_kindsRead = false;
+    QHash<QByteArray, std::vector<ParamRule>> m_rules; // prepared name -> its parameters' rules
+    std::int64_t m_insertedKey = -1;
     std::shared_ptr<char> m_life = std::make_shared<char>(0);
 };
 
 // A schema step of the embedded schema as PostgreSQL reads it: INTEGER as
-// BIGINT (an AUTOINCREMENT key numbered by the server), MONEY as oru_money,
-// REAL as DOUBLE PRECISION; the rest as written.
+// BIGINT (an AUTOINCREMENT key numbered by the server, another integer key
+// left out of an insert the largest plus one), MONEY as oru_money, REAL as
+// DOUBLE PRECISION, and every table given the embedded engine's `rowid`
+// (its integer key, or else an identity: the insertion order); the rest as
+// written.
 QByteArray pgSchema(const char *sql);
+// A statement of the program as PostgreSQL reads it: CREATE TABLE as
+// pgSchema, strftime() as to_char(), total() as a sum that is 0 over no
+// rows, char() as oru_char(), group_concat() as string_agg(), printf() as oru_printf(), LIKE under a
+// deterministic collation without regard to case, `IS ?` as IS NOT DISTINCT FROM. The rest as written.
+QString pgDialect(const QString &sql);
+// The words of a CREATE text that PostgreSQL would fold (its table and
+// column names), lower-cased to their spelling; the first one met stays.
+void learnSpellings(const QString &ddl, QHash<QString, QString> *names);
+// The words of a statement, lower-cased to their first spelling.
+QHash<QString, QString> statementWords(const QString &sql);
+// A result column's name as the program spells it: as the statement
+// writes it (its own alias or column; `statement` from statementWords()),
+// else as the schema does.
+QString pgColumnName(
+    const QString &folded, const QHash<QString, QString> &statement, const QHash<QString, QString> &known);
+// Quoted names spelled as the schema spells a table or column (a recordset's
+// or a report's own statements quote them) folded as PostgreSQL holds them.
+QString foldKnownNames(const QString &sql, const QHash<QString, QString> &known);
+// The statement's select list names rowid (else a table's added rowid
+// column stays out of `Select *`).
+bool pgSelectsRowid(const QString &sql);
 // Applies the steps of `list` above the database's version, as
 // schema::migrate does on the embedded engine; the version is in oru_schema.
 void migratePg(PgSession &session, const std::vector<Migration> &list);

@@ -39,6 +39,7 @@ struct Recordset::Impl {
     std::vector<int> keyCols; // the table's whole primary key, when selected
     int rowidCol = -1; // the INTEGER PRIMARY KEY column, when selected
     bool hasRowid = true;
+    bool foldNames = false; // the engine's catalogue holds names lower-cased
     std::vector<char> hasDefault;
     enum class Mode { None, Edit, New } mode = Mode::None;
     std::vector<Value> original;

@@ -8,9 +8,9 @@ namespace db {
 
 namespace {
 
-QString quoted(const QString &name)
+QString quoted(const QString &name, bool fold)
 {
-    QString q = name;
+    QString q = fold ? name.toLower() : name;
     q.replace(u'"', QLatin1String("\"\""));
     return u'"' + q + u'"';
 }
@@ -42,6 +42,7 @@ void Recordset::Impl::analyse(Connection &c)
     // The table's key and defaults.
     const engine::TableInfo info = detail::engineOf(c).table(table);
     hasRowid = info.hasRowid;
+    foldNames = detail::engineOf(c).foldsNames();
     auto selected = [&](const QString &origin) {
         for (size_t i = 0; i < cols.size(); ++i)
             if (writable[i] && cols[i].origin.compare(origin, Qt::CaseInsensitive) == 0)
@@ -121,7 +122,7 @@ QString Recordset::Impl::statementFor(const QString &mask)
         return it.value();
     const bool insert = mask[0] == u'I';
     QString sql;
-    const QString t = quoted(table);
+    const QString t = quoted(table, foldNames);
     if (insert) {
         QString names, marks;
         for (size_t i = 0; i < cols.size(); ++i) {
@@ -131,7 +132,7 @@ QString Recordset::Impl::statementFor(const QString &mask)
                 names += u',';
                 marks += u',';
             }
-            names += quoted(cols[i].origin);
+            names += quoted(cols[i].origin, foldNames);
             marks += u'?';
         }
         sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(t)
@@ -143,13 +144,13 @@ QString Recordset::Impl::statementFor(const QString &mask)
                 continue;
             if (!sets.isEmpty())
                 sets += u',';
-            sets += quoted(cols[i].origin) + QStringLiteral(" = ?");
+            sets += quoted(cols[i].origin, foldNames) + QStringLiteral(" = ?");
         }
         QString where;
         auto addCondition = [&](size_t i) {
             if (!where.isEmpty())
                 where += QStringLiteral(" AND ");
-            where += quoted(cols[i].origin) + QStringLiteral(" IS ?");
+            where += quoted(cols[i].origin, foldNames) + QStringLiteral(" IS ?");
         };
         if (!keyCols.empty()) {
             for (int k : keyCols)
@@ -200,12 +201,12 @@ void Recordset::Impl::writeNew()
         if (writable[i]) {
             if (!names.isEmpty())
                 names += u',';
-            names += quoted(cols[i].origin);
+            names += quoted(cols[i].origin, foldNames);
             which.push_back(i);
         }
-    const engine::Result stored
-        = session.query(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(names, quoted(table)),
-            {static_cast<long long>(rowid)});
+    const engine::Result stored = session.query(
+        QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(names, quoted(table, foldNames)),
+        {static_cast<long long>(rowid)});
     if (stored.rows > 0)
         for (size_t k = 0; k < which.size(); ++k)
             row[which[k]] = stored.cells[k];

@@ -1,6 +1,7 @@
 #pragma once
 // A fresh test server (minimal hash cost) in a temporary folder per test.
 #include "platform/db/db.h"
+#include "support/testengine.h"
 
 #include <QTemporaryDir>
 
@@ -49,12 +50,13 @@ protected:
     QTemporaryDir tmp;
     QString server;
     static constexpr const char *saPassword = "Secret-1";
+    std::unique_ptr<pgtest::Database> pgDatabase; // the server's database on PostgreSQL runs
 
     void SetUp() override
     {
         ASSERT_TRUE(tmp.isValid());
         server = tmp.path() + QStringLiteral("/srv");
-        db::server::create(server, QString::fromLatin1(saPassword), db::server::HashCost::Minimal);
+        ORU_CREATE_SERVER(server, QString::fromLatin1(saPassword), db::server::HashCost::Minimal, pgDatabase);
     }
 
     void connect(db::Connection &c, const QString &user = QStringLiteral("sa"),

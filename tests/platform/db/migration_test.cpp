@@ -16,6 +16,7 @@ protected:
     sqlite3 *h = nullptr;
     void SetUp() override
     {
+        ORU_EMBEDDED_ONLY("applies the schema steps to an embedded database file");
         file = db::detail::openFile(tmp.path() + QStringLiteral("/t.db"), true);
         h = file.get();
     }
@@ -94,6 +95,7 @@ TEST(Schema, TwoSubsystemsCannotRegisterOneNumber)
 
 TEST_F(ServerTest, OpeningADatabaseOfAnEarlierBuildUpgradesIt)
 {
+    ORU_EMBEDDED_ONLY("writes an earlier build's database file");
     // ORU.db as an earlier build left it: version 0, with rows of its own.
     const QString file = server + QStringLiteral("/ORU.db");
     ASSERT_TRUE(QFile::remove(file));

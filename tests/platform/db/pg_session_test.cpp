@@ -85,14 +85,14 @@ TEST_F(PgSessionTest, ColumnsCarryOriginAndStorageRules)
     const struct {
         const char *origin, *declType;
         db::Type kind;
-    } want[] = {{"vouno", "INTEGER", db::Type::Int}, {"party", "VARCHAR(30)", db::Type::Text},
-        {"amount", "MONEY", db::Type::Money}, {"voudate", "DATE", db::Type::Date}, {"", "", db::Type::Null}};
+    } want[] = {{"VouNo", "INTEGER", db::Type::Int}, {"Party", "VARCHAR(30)", db::Type::Text},
+        {"Amount", "MONEY", db::Type::Money}, {"VouDate", "DATE", db::Type::Date}, {"", "", db::Type::Null}};
     for (size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(r.columns[i].origin, QString::fromUtf8(want[i].origin)) << i;
         EXPECT_EQ(r.columns[i].declType, QString::fromUtf8(want[i].declType)) << i;
         EXPECT_EQ(r.columns[i].kind, want[i].kind) << i;
     }
-    EXPECT_EQ(r.columns[0].table, QStringLiteral("voucher"));
+    EXPECT_EQ(r.columns[0].table, QStringLiteral("Voucher")); // as the CREATE spelled it
     EXPECT_EQ(r.columns[1].definedSize, 30);
     EXPECT_EQ(r.cells[0], Value(7));
     EXPECT_EQ(r.cells[2], Value(Money::fromCents(123456)));
@@ -129,8 +129,11 @@ TEST_F(PgSessionTest, TableKeysDefaultsAndRowStatements)
                "PRIMARY KEY (VouNo, LineNo))",
         {});
     const db::engine::TableInfo info = s->table("Line");
-    ASSERT_EQ(info.columns.size(), 4u);
-    EXPECT_FALSE(info.hasRowid);
+    // The rowid every table gets, as on the embedded engine: last, never a key.
+    ASSERT_EQ(info.columns.size(), 5u);
+    EXPECT_TRUE(info.hasRowid);
+    EXPECT_EQ(info.columns[4].name, QStringLiteral("rowid"));
+    EXPECT_EQ(info.columns[4].pk, 0);
     EXPECT_EQ(info.columns[0].pk, 1);
     EXPECT_EQ(info.columns[1].pk, 2);
     EXPECT_EQ(info.columns[3].pk, 0);
@@ -147,6 +150,12 @@ TEST_F(PgSessionTest, TableKeysDefaultsAndRowStatements)
     auto update = s->rowStatement("UPDATE Line SET Memo = ? WHERE VouNo = ?");
     const Value memo("m");
     EXPECT_EQ(update->run({&memo, &v1}), 3);
+    // Insertion order; `Select *` leaves it out, naming it shows it.
+    EXPECT_EQ(s->query("SELECT * FROM Line", {}).columns.size(), 4u);
+    const db::engine::Result order = s->query("SELECT rowid, LineNo FROM Line ORDER BY rowid DESC", {});
+    ASSERT_EQ(order.rows, 3);
+    EXPECT_EQ(order.cells[1], Value(3));
+    EXPECT_EQ(order.columns[1].name, QStringLiteral("LineNo"));
 }
 
 TEST_F(PgSessionTest, TheStatementCacheStaysBoundedAndRowStatementsOutliveIt)
@@ -344,4 +353,38 @@ TEST(PgServer, AnAttachedFolderIsCreatedAndOpenedAsAnyServer)
     db::Connection wrong;
     EXPECT_DB_ERROR(connect(wrong, "sa", "Secret-2"), "Login failed for user 'sa'.");
     EXPECT_DB_ERROR(connect(wrong, "", "Secret-1"), "Login failed for user ''.");
+}
+
+TEST(PgServer, ADatabaseMadeBeforeEveryTableHadARowidGetsThemWhenOpened)
+{
+    ORU_REQUIRE_PG(pg);
+    QTemporaryDir tmp;
+    const QString folder = tmp.path() + QStringLiteral("/srv");
+    const pgtest::Database database(pg, false);
+    db::server::attach(
+        folder, pg.host.isEmpty() ? QStringLiteral("localhost") : pg.host, pg.port, database.name());
+    db::server::create(folder, "Secret-1", db::server::HashCost::Minimal);
+    {
+        // As an earlier build left it: no rowids, none of the later functions, rows of its own.
+        PgSession admin({pg.host, pg.port, database.name()}, pg.user, pg.password);
+        admin.run("ALTER TABLE DetJV DROP COLUMN rowid; ALTER TABLE tblSession DROP COLUMN rowid; "
+                  "DROP FUNCTION oru_printf(text, text[]); "
+                  "INSERT INTO DetJV (VouNo, VouStatus) VALUES (3, 'JV'), (1, 'JV'), (2, 'JV'); "
+                  "INSERT INTO tblSession (SessionId, SessionName) VALUES (7, 'OLD')");
+    }
+    db::Connection c;
+    c.setProperty("User ID", "sa");
+    c.setProperty("Password", "Secret-1");
+    c.setProperty("Data Source", folder);
+    c.open();
+    db::Recordset rs;
+    rs.open("SELECT VouNo FROM DetJV ORDER BY rowid", c);
+    QStringList order;
+    for (; !rs.eof(); rs.moveNext())
+        order << rs.fields(0).toString();
+    EXPECT_EQ(order, QStringList({"3", "1", "2"}));
+    EXPECT_EQ(c.scalar("SELECT rowid FROM tblSession WHERE SessionName = 'OLD'"), Value(7));
+    EXPECT_EQ(c.scalar("SELECT printf('%03d', 5)"), Value("005"));
+    rs.open("SELECT * FROM DetJV", c);
+    EXPECT_EQ(rs.fieldCount(), 14) << "the rowid stays out of Select *";
 }

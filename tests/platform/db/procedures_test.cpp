@@ -31,6 +31,7 @@ protected:
 
 TEST_F(ProcedureTest, AddedUserLogsIn)
 {
+    ORU_NEEDS_PG_LOGINS();
     addUser(QStringLiteral("AHMED"), QStringLiteral("ABC123"));
     Connection c;
     connect(c, QStringLiteral("ahmed"), QStringLiteral("abc123"));
@@ -45,6 +46,7 @@ TEST_F(ProcedureTest, AddedUserLogsIn)
 
 TEST_F(ProcedureTest, BoundArgumentsExecPrefixAndAnyLetterCase)
 {
+    ORU_NEEDS_PG_LOGINS();
     EXPECT_TRUE(db::isProcedure(QStringLiteral("SP_ADDLOGIN")));
     sa.execute(QStringLiteral("exec SP_AddLogin ?, ?, ?"), {"O'HARA", "it's 'quoted'", Value()});
     sa.execute(QStringLiteral("EXECUTE sp_adduser ?"), {"o'hara"});
@@ -60,6 +62,7 @@ TEST_F(ProcedureTest, BoundArgumentsExecPrefixAndAnyLetterCase)
 
 TEST_F(ProcedureTest, LoginProcedureErrors)
 {
+    ORU_NEEDS_PG_LOGINS();
     addUser(QStringLiteral("AHMED"), QStringLiteral("ABC123"));
     EXPECT_DB_ERROR(
         sa.execute(QStringLiteral("sp_addlogin 'ahmed','x','ORU'")), "The login 'ahmed' already exists.");
@@ -79,6 +82,7 @@ TEST_F(ProcedureTest, LoginProcedureErrors)
 
 TEST_F(ProcedureTest, NonSysadminHasNoPermission)
 {
+    ORU_NEEDS_PG_LOGINS();
     sa.execute(QStringLiteral("sp_addlogin 'CLERK','pw','ORU'"));
     sa.execute(QStringLiteral("sp_adduser 'CLERK'"));
     Connection clerk;
@@ -103,6 +107,7 @@ TEST_F(ProcedureTest, NonSysadminHasNoPermission)
 
 TEST_F(ProcedureTest, LoginWithoutDatabaseUserCannotOpenIt)
 {
+    ORU_NEEDS_PG_LOGINS();
     sa.execute(QStringLiteral("sp_addlogin 'VISITOR','pw','ORU'"));
     Connection c;
     EXPECT_DB_ERROR(connect(c, QStringLiteral("VISITOR"), QStringLiteral("pw")),
@@ -114,6 +119,7 @@ TEST_F(ProcedureTest, LoginWithoutDatabaseUserCannotOpenIt)
 
 TEST_F(ProcedureTest, PasswordChangeAsTheUsersWindowDoesIt)
 {
+    ORU_NEEDS_PG_LOGINS();
     addUser(QStringLiteral("AHMED"), QStringLiteral("ABC123"));
     // Old password (as the list shows it, upper case), new one, login.
     sa.execute(QStringLiteral("sp_password 'ABC123','XYZ789','AHMED'"));
@@ -131,6 +137,7 @@ TEST_F(ProcedureTest, PasswordChangeAsTheUsersWindowDoesIt)
 
 TEST_F(ProcedureTest, DropUserAndLogin)
 {
+    ORU_NEEDS_PG_LOGINS();
     addUser(QStringLiteral("AHMED"), QStringLiteral("ABC123"));
     EXPECT_DB_ERROR(sa.execute(QStringLiteral("sp_droplogin 'AHMED'")),
         "Login 'AHMED' is aliased or mapped to a user in one or more database(s). Drop the user or alias "
@@ -161,6 +168,7 @@ TEST_F(ProcedureTest, LaterSubsystemsAddTheirOwn)
 
 TEST_F(ProcedureTest, PasswordsAreStoredOnlyAsHashes)
 {
+    ORU_NEEDS_PG_LOGINS();
     const QString plain = QStringLiteral("ZEBRA-PLAIN-42");
     addUser(QStringLiteral("AHMED"), plain);
     sa.execute(QStringLiteral("sp_password ?, ?, ?"), {plain, QStringLiteral("QUOKKA-NEW-77"), "AHMED"});

@@ -113,10 +113,12 @@ TEST_F(RecordsetTest, AddNewWithNullAndTheDatabaseKeyReadBack)
     EXPECT_EQ(rs.fields(QStringLiteral("RowID")).toInt(), key + 1);
     EXPECT_EQ(rs.recordCount(), 2);
 
-    EXPECT_EQ(c.scalar(QStringLiteral("SELECT typeof(Row_No) FROM Ledger WHERE RowID = ?"),
-                   {Value(static_cast<long long>(key))})
-                  .toString(),
-        QStringLiteral("integer"));
+    if (!testengine::onPostgres()) { // storage classes are the embedded engine's
+        EXPECT_EQ(c.scalar(QStringLiteral("SELECT typeof(Row_No) FROM Ledger WHERE RowID = ?"),
+                       {Value(static_cast<long long>(key))})
+                      .toString(),
+            QStringLiteral("integer"));
+    }
     EXPECT_EQ(c.scalar(QStringLiteral("SELECT DrAmt FROM Ledger WHERE RowID = ?"),
                    {Value(static_cast<long long>(key))})
                   .toMoney(),
@@ -264,10 +266,15 @@ TEST_F(RecordsetTest, StatementParametersFollowTheColumnRules)
                   "INSERT INTO Ledger (Row_No, AcName, DrAmt, VouDate) VALUES (?, ?, ?, ?), (?, 'B', ?, ?)"),
         {"1", "A", "100.00", "03/08/2009", 2, 2.675, QDate(2009, 8, 4)});
     auto text = [&](const char *sql) { return c.scalar(QString::fromLatin1(sql)).toString(); };
-    EXPECT_EQ(text("select group_concat(DrAmt || '/' || typeof(DrAmt) || '/' || VouDate || '/' || "
-                   "typeof(Row_No), ' ') "
-                   "from Ledger"),
-        QStringLiteral("10000/integer/2009-08-03/integer 268/integer/2009-08-04/integer"));
+    if (testengine::onPostgres()) { // its columns hold nothing but their type
+        EXPECT_EQ(text("select group_concat(DrAmt || '/' || VouDate || '/' || Row_No, ' ') from Ledger"),
+            QStringLiteral("10000/2009-08-03/1 268/2009-08-04/2"));
+    } else {
+        EXPECT_EQ(text("select group_concat(DrAmt || '/' || typeof(DrAmt) || '/' || VouDate || '/' || "
+                       "typeof(Row_No), ' ') "
+                       "from Ledger"),
+            QStringLiteral("10000/integer/2009-08-03/integer 268/integer/2009-08-04/integer"));
+    }
     EXPECT_EQ(c.execute(QStringLiteral("Update Ledger Set DrAmt = ? Where Row_No = ?"), {150.5, "1"}), 1);
     EXPECT_EQ(
         c.execute(QStringLiteral("Update Ledger Set DrAmt = DrAmt + ? Where ? = Row_No"), {"0.50", 1}), 1);
