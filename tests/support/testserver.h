@@ -14,7 +14,9 @@
 
 class TestServer : public GuiTest {
 public:
-    static QString saPassword() { return QStringLiteral("Test-sa-pw1"); }
+    // One password for every fixture: on a PostgreSQL test server "sa" is one
+    // role shared by all the test databases.
+    static QString saPassword() { return QStringLiteral("Secret-1"); }
 
 protected:
     void SetUp() override;
