@@ -78,6 +78,18 @@ QByteArray paramText(const Value &v)
         return QByteArray::number(qlonglong(m->cents()));
     if (const auto *d = Statement::get<double>(v))
         return QByteArray::number(*d, 'g', 17);
+    if (const auto *d = Statement::get<QDate>(v)) {
+        // Written by hand: QDate::toString costs more than the rest of a
+        // row's binding. Years YYYY cannot say go the long way.
+        int y = 0, m = 0, dd = 0;
+        d->getDate(&y, &m, &dd);
+        if (y >= 1 && y <= 9999) {
+            const char iso[10] = {char('0' + y / 1000), char('0' + y / 100 % 10), char('0' + y / 10 % 10),
+                char('0' + y % 10), '-', char('0' + m / 10), char('0' + m % 10), '-', char('0' + dd / 10),
+                char('0' + dd % 10)};
+            return QByteArray(iso, 10);
+        }
+    }
     return v.toString().toUtf8();
 }
 
