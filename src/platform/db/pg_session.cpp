@@ -7,6 +7,9 @@
 
 #include <libpq-fe.h>
 
+#include <charconv>
+#include <optional>
+
 namespace db::detail {
 
 void ClosePg::operator()(pg_conn *c) const
@@ -126,6 +129,18 @@ QString declaredType(const QString &formatted, const QString &typeName)
     return formatted.toUpper();
 }
 
+// The server's text of a whole number, or nothing when it is not one (a
+// fraction, or too large). Read directly: QByteArray's reader goes through
+// the locale code and costs several times more on every cell of a result.
+std::optional<qlonglong> wholeNumber(const char *p, int len)
+{
+    qlonglong n = 0;
+    const auto [end, ec] = std::from_chars(p, p + len, n);
+    if (ec != std::errc() || end != p + len)
+        return std::nullopt;
+    return n;
+}
+
 Value readCell(pg_result *r, int row, int col, Type kind)
 {
     if (PQgetisnull(r, row, col))
@@ -139,18 +154,15 @@ Value readCell(pg_result *r, int row, int col, Type kind)
     case Int4Oid:
     case Int8Oid:
     case OidOid: {
-        const qlonglong n = QByteArray::fromRawData(p, len).toLongLong();
+        const qlonglong n = wholeNumber(p, len).value_or(0);
         return kind == Type::Money ? Value(Money::fromCents(n)) : Value(n);
     }
     case NumericOid: {
         // A sum of integers is NUMERIC here; whole values read as integers,
         // as the embedded engine's sums do.
-        const QByteArray t = QByteArray::fromRawData(p, len);
-        bool whole = false;
-        const qlonglong n = t.toLongLong(&whole);
-        if (whole)
-            return kind == Type::Money ? Value(Money::fromCents(n)) : Value(n);
-        return Value(t.toDouble());
+        if (const std::optional<qlonglong> n = wholeNumber(p, len))
+            return kind == Type::Money ? Value(Money::fromCents(*n)) : Value(*n);
+        return Value(QByteArray::fromRawData(p, len).toDouble());
     }
     case Float4Oid:
     case Float8Oid:
