@@ -3,12 +3,19 @@
 //   book: 1,000,000 DetJV rows in 200,000 vouchers, 20,000 admitted students
 //   (each with an account and three subject lines), 5,000 chart accounts.
 //   build/bench/bench/bench_books [rounds]
+//   pg_virtualenv build/bench/bench/bench_books --pg [rounds] [vouchers]
+// With --pg the book is on the PostgreSQL server PGHOST/PGPORT name, in a
+// database the benchmark makes there and drops; a figure whose statements
+// that server refuses is reported as failed with the server's message, and
+// the others go on.
 #include "accounts/picker.h"
 #include "app/startup.h"
+#include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/globals.h"
 #include "common/window.h"
 #include "platform/db/db.h"
+#include "platform/db/pg_server.h"
 #include "platform/report/report.h"
 #include "reports/reports.h"
 #include "vouchers/vouchers.h"
@@ -16,6 +23,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <libpq-fe.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -25,7 +34,29 @@
 namespace {
 
 constexpr int kStudents = 20000;
-constexpr int kVouchers = 200000;
+int kVouchers = 200000;
+bool onPg = false;
+
+// The key the last insert was given, as each engine reports it.
+QString lastKeySql()
+{
+    return onPg ? QStringLiteral("select lastval()") : QStringLiteral("select last_insert_rowid()");
+}
+
+// The benchmark's database on the PostgreSQL server, dropped when it goes.
+// The name is made here: no typed text reaches SQL.
+struct PgDatabase {
+    QByteArray name = "oru_bench_books_" + QByteArray::number(QCoreApplication::applicationPid());
+    void admin(const QByteArray &sql) const
+    {
+        PGconn *c = PQconnectdb("dbname=postgres");
+        PQsetNoticeProcessor(
+            c, [](void *, const char *) {}, nullptr);
+        PQclear(PQexec(c, sql.constData()));
+        PQfinish(c);
+    }
+    void drop() const { admin("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)"); }
+};
 
 struct Book {
     std::int64_t cash = 0, firstBank = 0;
@@ -42,7 +73,7 @@ std::int64_t addAccount(db::Connection &c, const QString &nodes, const QString &
         {dot < 0 ? nodes : nodes.left(dot), dot < 0 ? 0 : nodes.mid(dot + 1).toInt(), nodes, name,
             QString::fromLatin1(status), bstatus ? db::Value(bstatus) : db::Value(),
             db::Money::fromCents(std::int64_t(nodes.size()) * 100000)});
-    return c.scalar(QStringLiteral("select last_insert_rowid()")).toInt();
+    return c.scalar(lastKeySql()).toInt();
 }
 
 Book build(db::Connection &c)
@@ -228,6 +259,25 @@ void bare(const QString &sql, const db::Params &params = {})
     rs.open(sql, *gConn, params);
 }
 
+// Runs one figure; when the server refuses one of its statements, says
+// which figure and the server's message, and the benchmark goes on.
+// A window that meets an error shows it in a message box: the benchmark
+// answers every box itself and counts such a figure as failed.
+QStringList shownMessages;
+
+void attempt(const char *what, const std::function<void()> &f)
+{
+    shownMessages.clear();
+    try {
+        f();
+    } catch (const std::exception &e) {
+        std::printf("%-44s FAILED: %s\n", what, e.what());
+        return;
+    }
+    if (!shownMessages.isEmpty())
+        std::printf("%-44s FAILED (message box): %s\n", what, qPrintable(shownMessages.join(u" | ")));
+}
+
 void line(const char *what, double report, double query, const char *extra = "")
 {
     std::printf("%-44s %9.1f ms   bare %9.1f ms   ratio %5.2f%s\n", what, report, query,
@@ -241,22 +291,55 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     common::Application app(argc, argv);
-    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    std::vector<int> numbers;
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--pg") == 0)
+            onPg = true;
+        else
+            numbers.push_back(atoi(argv[i]));
+    }
+    const int rounds = numbers.size() > 0 ? std::max(1, numbers[0]) : 5;
+    if (numbers.size() > 1)
+        kVouchers = std::max(10, numbers[1]);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     app::registerStorage();
     QTemporaryDir dir;
     const QString server = dir.path() + QStringLiteral("/server");
-    db::server::create(server, QString(), db::server::HashCost::Minimal);
+    // The embedded server takes an empty password; a PostgreSQL login never does.
+    const QString password = onPg ? QStringLiteral("Bench-Pass-1") : QString();
+    PgDatabase pgDatabase;
+    if (onPg) {
+        if (qEnvironmentVariableIsEmpty("PGHOST") && qEnvironmentVariableIsEmpty("PGPORT")) {
+            std::printf("no PostgreSQL server named (PGHOST/PGPORT): skipped (run under pg_virtualenv)\n");
+            return 0;
+        }
+        pgDatabase.drop();
+        const QString host = qEnvironmentVariableIsEmpty("PGHOST") ? QStringLiteral("localhost")
+                                                                   : qEnvironmentVariable("PGHOST");
+        const int port
+            = qEnvironmentVariableIntValue("PGPORT") ? qEnvironmentVariableIntValue("PGPORT") : 5432;
+        db::server::attach(server, host, port, QString::fromLatin1(pgDatabase.name));
+    }
+    // Dropped however main ends, after the connections have closed.
+    const std::unique_ptr<PgDatabase, void (*)(PgDatabase *)> dropLater(
+        onPg ? &pgDatabase : nullptr, [](PgDatabase *d) { d->drop(); });
+    db::server::create(server, password, db::server::HashCost::Minimal);
     common::createSharedObjects();
     gConn->setProperty(QStringLiteral("User ID"), QStringLiteral("sa"));
-    gConn->setProperty(QStringLiteral("Password"), QString());
+    gConn->setProperty(QStringLiteral("Password"), password);
     gConn->setProperty(QStringLiteral("Data Source"), server);
     gConn->setProperty(QStringLiteral("Initial Catalog"), QStringLiteral("ORU"));
     gConn->open();
     gUserName = QStringLiteral("sa");
     reports::registerProcedures();
 
+    common::dialogs::setHandler([](const common::dialogs::Shown &shown) {
+        if (!shownMessages.contains(shown.text))
+            shownMessages.push_back(shown.text);
+        return shown.buttons == common::Buttons::Ok ? common::Answer::Ok : common::Answer::No;
+    });
+    std::printf("engine: %s\n", onPg ? "PostgreSQL" : "embedded (SQLite)");
     Book book;
     const double buildMs = ms([&] { book = build(*gConn); });
     std::printf("book: %d DetJV rows, %d vouchers, %d students, %lld accounts (built in %.1f s)\n\n",
@@ -286,18 +369,20 @@ int main(int argc, char **argv)
     // One printout selected by its key, with how far it raises the peak memory.
     auto printOne
         = [&](const char *what, const QString &file, const QString &selection, const QString &sql, int key) {
-              auto print = [&] {
-                  auto rpt = open(file);
-                  rpt->setRecordSelectionFormula(selection.arg(key));
-                  rpt->render();
-              };
-              print();
-              const double mb = peakMb(print);
-              const double r = rounds_of(print);
-              const double q = rounds_of([&] { bare(sql, {key}); });
-              char extra[64];
-              std::snprintf(extra, sizeof extra, "   peak +%.1f MB", mb);
-              line(what, r, q, extra);
+              attempt(what, [&] {
+                  auto print = [&] {
+                      auto rpt = open(file);
+                      rpt->setRecordSelectionFormula(selection.arg(key));
+                      rpt->render();
+                  };
+                  print();
+                  const double mb = peakMb(print);
+                  const double r = rounds_of(print);
+                  const double q = rounds_of([&] { bare(sql, {key}); });
+                  char extra[64];
+                  std::snprintf(extra, sizeof extra, "   peak +%.1f MB", mb);
+                  line(what, r, q, extra);
+              });
           };
     printOne("print one voucher (rptBP)", QStringLiteral("rptBP.rpt"),
         QStringLiteral("{MasJV.VouNo} = %1 and {MasJV.VouStatus} = 'BP' and {Company.comActive} = 'Y'"),
@@ -320,28 +405,31 @@ int main(int argc, char **argv)
         kStudents / 2);
 
     // The trial balance with opening over the second year.
-    {
+    attempt("trial balance with opening", [&] {
         const QString from = QStringLiteral("2024-01-01"), to = QStringLiteral("2024-12-31");
         const double q = rounds_of([&] {
-            bare(QStringLiteral("select AcCode, sum(DrAmt), sum(CrAmt) from DetJV not indexed "
-                                "where VouDate <= ? group by AcCode"),
+            bare(QStringLiteral("select AcCode, sum(DrAmt), sum(CrAmt) from DetJV %1"
+                                "where VouDate <= ? group by AcCode")
+                     .arg(onPg ? QString() : QStringLiteral("not indexed ")),
                 {to});
         });
         const double proc = rounds_of([&] {
             gConn->execute(QStringLiteral("exec TrialBalance3 ?,?"), {from, to});
         });
-        const double r = rounds_of([&] {
-            gConn->execute(QStringLiteral("exec TrialBalance3 ?,?"), {from, to});
-            auto rpt = open(QStringLiteral("rptTrialBalance3.rpt"));
-            rpt->setRecordSelectionFormula(QStringLiteral("{Company.comActive} = 'Y'"));
-            rpt->render();
-        });
         line("trial balance with opening: procedure", proc, q);
-        line("trial balance with opening: printed", r, q);
-    }
+        attempt("trial balance with opening: printed", [&] {
+            const double r = rounds_of([&] {
+                gConn->execute(QStringLiteral("exec TrialBalance3 ?,?"), {from, to});
+                auto rpt = open(QStringLiteral("rptTrialBalance3.rpt"));
+                rpt->setRecordSelectionFormula(QStringLiteral("{Company.comActive} = 'Y'"));
+                rpt->render();
+            });
+            line("trial balance with opening: printed", r, q);
+        });
+    });
 
     // One bank's simple ledger over a year: a line per voucher.
-    {
+    attempt("one ledger (bank, a year)", [&] {
         const std::int64_t ac = book.firstBank;
         const QString from = QStringLiteral("2024-01-01"), to = QStringLiteral("2024-12-31");
         const QString postings = QStringLiteral(
@@ -388,10 +476,10 @@ int main(int argc, char **argv)
         line("one ledger (bank, a year): procedure", t[2], q);
         line("one ledger (bank, a year): printed", r, q, extra);
         line("one ledger: printed, beside its postings", r, t[1]);
-    }
+    });
 
     // The cash account's detail ledger over both years: the long one.
-    {
+    attempt("long ledger", [&] {
         const std::int64_t ac = book.cash;
         gConn->execute(QStringLiteral("exec DetailAcLedger ?,1,1,2023,31,12,2024"), {ac});
         const double q = rounds_of([&] { bare(QStringLiteral("select * from rptLedger order by LineNo")); });
@@ -408,10 +496,10 @@ int main(int argc, char **argv)
         std::snprintf(extra, sizeof extra, "   of %d pages", pages);
         line("long ledger: first page shown", first, q, extra);
         line("long ledger: every page laid out", whole, q);
-    }
+    });
 
     // The account picker over every subsidiary account and student.
-    {
+    attempt("open the account picker", [&] {
         accounts::registerPickerWindows();
         const double q = rounds_of([&] {
             bare(QStringLiteral(
@@ -427,20 +515,22 @@ int main(int argc, char **argv)
             app.processEvents();
         });
         line("open the account picker (25,000 accounts)", r, q);
-    }
+    });
 
     // A voucher window, proposing its next number.
-    {
+    attempt("open a voucher window (frmBP)", [&] {
         vouchers::registerWindows();
         // What the window reads: its list of the kind's vouchers, its account
         // settings and the next number.
         const double q = rounds_of([&] {
             bare(QStringLiteral(
-                "select a.VouNo, strftime('%d-%m-%Y', a.VouDate), a.PaidReceive, a.TotalAmount, "
+                "select a.VouNo, %1, a.PaidReceive, a.TotalAmount, "
                 "case when n.Lines > 1 then 'M' end from MasJV a left join (select VouNo, count(*) "
                 "as Lines from DetJV where VouStatus = 'BP' and DrAmt > 0 group by VouNo) n "
                 "on n.VouNo = a.VouNo where a.VouStatus = 'BP' and cast(a.VouNo as text) like '%' "
-                "order by a.VouNo desc"));
+                "order by a.VouNo desc")
+                     .arg(onPg ? QStringLiteral("to_char(a.VouDate, 'DD-MM-YYYY')")
+                               : QStringLiteral("strftime('%d-%m-%Y', a.VouDate)")));
             bare(QStringLiteral("select * from VouSetting where VouStatus = 'BP'"));
             bare(QStringLiteral("select max(VouNo) from MasJV where VouStatus = 'BP'"));
         });
@@ -451,7 +541,7 @@ int main(int argc, char **argv)
             app.processEvents();
         });
         line("open a voucher window (frmBP)", r, q);
-    }
+    });
     common::windows::unloadAll();
     return 0;
 }

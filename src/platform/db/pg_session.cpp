@@ -8,6 +8,9 @@
 
 #include <libpq-fe.h>
 
+#include <charconv>
+#include <optional>
+
 namespace db::detail {
 
 void ClosePg::operator()(pg_conn *c) const
@@ -79,6 +82,18 @@ QByteArray paramText(const Value &v)
         return QByteArray::number(qlonglong(m->cents()));
     if (const auto *d = Statement::get<double>(v))
         return QByteArray::number(*d, 'g', 17);
+    if (const auto *d = Statement::get<QDate>(v)) {
+        // Written by hand: QDate::toString costs more than the rest of a
+        // row's binding. Years YYYY cannot say go the long way.
+        int y = 0, m = 0, dd = 0;
+        d->getDate(&y, &m, &dd);
+        if (y >= 1 && y <= 9999) {
+            const char iso[10] = {char('0' + y / 1000), char('0' + y / 100 % 10), char('0' + y / 10 % 10),
+                char('0' + y % 10), '-', char('0' + m / 10), char('0' + m % 10), '-', char('0' + dd / 10),
+                char('0' + dd % 10)};
+            return QByteArray(iso, 10);
+        }
+    }
     return v.toString().toUtf8();
 }
 
@@ -115,6 +130,18 @@ QString declaredType(const QString &formatted, const QString &typeName)
     return formatted.toUpper();
 }
 
+// The server's text of a whole number, or nothing when it is not one (a
+// fraction, or too large). Read directly: QByteArray's reader goes through
+// the locale code and costs several times more on every cell of a result.
+std::optional<qlonglong> wholeNumber(const char *p, int len)
+{
+    qlonglong n = 0;
+    const auto [end, ec] = std::from_chars(p, p + len, n);
+    if (ec != std::errc() || end != p + len)
+        return std::nullopt;
+    return n;
+}
+
 Value readCell(pg_result *r, int row, int col, Type kind)
 {
     if (PQgetisnull(r, row, col))
@@ -128,18 +155,15 @@ Value readCell(pg_result *r, int row, int col, Type kind)
     case Int4Oid:
     case Int8Oid:
     case OidOid: {
-        const qlonglong n = QByteArray::fromRawData(p, len).toLongLong();
+        const qlonglong n = wholeNumber(p, len).value_or(0);
         return kind == Type::Money ? Value(Money::fromCents(n)) : Value(n);
     }
     case NumericOid: {
         // A sum of integers is NUMERIC here; whole values read as integers,
         // as the embedded engine's sums do.
-        const QByteArray t = QByteArray::fromRawData(p, len);
-        bool whole = false;
-        const qlonglong n = t.toLongLong(&whole);
-        if (whole)
-            return kind == Type::Money ? Value(Money::fromCents(n)) : Value(n);
-        return Value(t.toDouble());
+        if (const std::optional<qlonglong> n = wholeNumber(p, len))
+            return kind == Type::Money ? Value(Money::fromCents(*n)) : Value(*n);
+        return Value(QByteArray::fromRawData(p, len).toDouble());
     }
     case Float4Oid:
     case Float8Oid:

@@ -104,6 +104,9 @@ TEST_F(PgSessionTest, ColumnsCarryOriginAndStorageRules)
     EXPECT_EQ(s->scalar("SELECT money(sum(Amount)) FROM Voucher", {}), Value("1235.55"));
     EXPECT_EQ(s->scalar("SELECT sum(Amount) FROM Voucher", {}), Value(123555));
     EXPECT_EQ(s->scalar("SELECT money(avg(Amount)) FROM Voucher", {}), Value("617.78"));
+    EXPECT_EQ(s->scalar("SELECT avg(Amount) FROM Voucher", {}), Value(61777.5)); // a fraction stays one
+    EXPECT_EQ(s->scalar("SELECT -sum(Amount) FROM Voucher", {}), Value(-123555));
+    EXPECT_EQ(s->scalar("SELECT ?::date = DATE '0987-01-02'", {QDate(987, 1, 2)}), Value(1));
     EXPECT_EQ(s->scalar("SELECT year(VouDate) * 100 + month(VouDate) FROM Voucher WHERE VouNo = 7", {}),
         Value(200908));
     EXPECT_EQ(s->scalar("SELECT len(?)", {"ab  "}), Value(2));
