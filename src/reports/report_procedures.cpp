@@ -3,12 +3,7 @@
 #include "fees/fee_figures.h"
 #include "reports/reports.h"
 
-#include <QHash>
-#include <QMap>
-#include <QSet>
 #include <QStringList>
-
-#include <algorithm>
 
 namespace reports {
 namespace {
@@ -179,15 +174,6 @@ std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, 
     return lines + 1;
 }
 
-struct Totals {
-    Money opening, dr, cr;
-};
-
-struct ChartEntry {
-    QString nodes, name;
-    Money openBal;
-};
-
 } // namespace
 
 std::int64_t acLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to)
@@ -206,99 +192,64 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
     db::Transaction tx(conn);
     conn.execute(QStringLiteral("Delete From rptTrialBalance"));
 
-    QHash<std::int64_t, ChartEntry> chart;
-    QHash<QString, QString> titleOfNodes;
-    db::Recordset rs;
-    rs.open(QStringLiteral("Select RowID, AcNodes, AcName, OpenBal From Accounts"), conn);
-    for (; !rs.eof(); rs.moveNext()) {
-        ChartEntry e {rs.fields(1).toString(), rs.fields(2).toString(), rs.fields(3).toMoney()};
-        titleOfNodes.insert(e.nodes, e.name);
-        chart.insert(rs.fields(0).toInt(), e);
-    }
-
-    // Every account that has postings or an opening balance; postings to an
-    // account the chart no longer holds are listed too, so the totals still
-    // cover every posting.
-    QMap<std::int64_t, Totals> totals;
-    if (withOpening) {
-        for (auto it = chart.cbegin(); it != chart.cend(); ++it) {
-            if (it->openBal != Money())
-                totals[it.key()].opening += it->openBal;
-        }
-    }
-    // One pass over the posting index in account order: every column it
-    // needs is in the index, so no row of the table is read.
-    rs.open(QStringLiteral("Select AcCode, "
-                           "money(ifnull(sum(case When VouDate < ? Then DrAmt End), 0) "
-                           "- ifnull(sum(case When VouDate < ? Then CrAmt End), 0)), "
-                           "money(ifnull(sum(case When VouDate >= ? Then DrAmt End), 0)), "
-                           "money(ifnull(sum(case When VouDate >= ? Then CrAmt End), 0)) "
-                           "From DetJV Where VouDate <= ? And ")
-            + notCarryForward + QStringLiteral(" Group By AcCode"),
-        conn, {from, from, from, from, to});
-    for (; !rs.eof(); rs.moveNext()) {
-        const Money before = rs.fields(1).toMoney();
-        const Money dr = rs.fields(2).toMoney();
-        const Money cr = rs.fields(3).toMoney();
-        if (!withOpening && dr == Money() && cr == Money())
-            continue;
-        Totals &t = totals[rs.fields(0).toInt()];
-        if (withOpening)
-            t.opening += before;
-        t.dr += dr;
-        t.cr += cr;
-    }
-
-    struct Row {
-        std::int64_t acCode;
-        QString nodes, name, controlNodes, controlName, subNodes, subName;
-        Money opening, dr, cr, closing;
-    };
-    std::vector<Row> out;
-    // A control's balance is the net of its accounts' balances, kept on
-    // every row of the control; one row of each control counts it in the total.
-    QHash<QString, Money> controlNet;
-    for (auto it = totals.cbegin(); it != totals.cend(); ++it) {
-        const Totals &t = *it;
-        if (t.opening == Money() && t.dr == Money() && t.cr == Money())
-            continue;
-        Row r {it.key(), {}, {}, {}, {}, {}, {}, t.opening, t.dr, t.cr, t.opening + t.dr - t.cr};
-        if (chart.contains(it.key())) {
-            r.nodes = chart[it.key()].nodes;
-            r.name = chart[it.key()].name;
-            const QStringList parts = r.nodes.split(u'.');
-            r.controlNodes = parts.value(0);
-            r.controlName = titleOfNodes.value(r.controlNodes);
-            if (parts.size() > 1) {
-                r.subNodes = parts.mid(0, 2).join(u'.');
-                r.subName = titleOfNodes.value(r.subNodes);
-            }
-        } else {
-            r.name = QStringLiteral("(account %1, not in the chart of accounts)").arg(it.key());
-        }
-        controlNet[r.controlNodes] += r.closing;
-        out.push_back(std::move(r));
-    }
-
-    const QString insert = QStringLiteral(
-        "Insert Into rptTrialBalance (AcCode, FromDate, ToDate, AcNodes, AcName, ControlNodes, ControlName, "
-        "SubNodes, SubName, OpenDr, OpenCr, DrAmt, CrAmt, CloseDr, CloseCr, ControlDr, ControlCr, "
-        "ControlFirst) "
-        "Values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-    auto debitOf = [](Money m) { return std::max(m, Money()); };
-    auto creditOf = [](Money m) { return std::max(-m, Money()); };
-    QSet<QString> counted;
-    std::int64_t written = 0;
-    for (const Row &r : out) {
-        const Money net = controlNet.value(r.controlNodes);
-        const bool first = !counted.contains(r.controlNodes);
-        counted.insert(r.controlNodes);
-        conn.execute(insert,
-            {r.acCode, from, to, r.nodes, r.name, r.controlNodes, r.controlName, r.subNodes, r.subName,
-                debitOf(r.opening), creditOf(r.opening), r.dr, r.cr, debitOf(r.closing), creditOf(r.closing),
-                debitOf(net), creditOf(net), first ? 1 : 0});
-        ++written;
-    }
+    // One statement on the server: every account with postings in the
+    // period or a balance brought forward, postings to an account the chart
+    // no longer holds included so that the totals still cover every posting.
+    // The postings are read in one pass over the posting index in account
+    // order: every column it needs is in the index, so no row of the table
+    // is read. A control's balance is the net of its accounts' balances,
+    // kept on every row of the control; its first account counts it in the total.
+    const QString opening = withOpening
+        ? QStringLiteral("Select RowID As AcCode, OpenBal As Opening, 0 As Dr, 0 As Cr From Accounts "
+                         "Where OpenBal <> 0 Union All "
+                         "Select AcCode, ifnull(sum(Case When VouDate < ? Then DrAmt End), 0) "
+                         "- ifnull(sum(Case When VouDate < ? Then CrAmt End), 0) As Opening, ")
+        : QStringLiteral("Select AcCode, 0 As Opening, ");
+    const QString sums = opening
+        + QStringLiteral("ifnull(sum(Case When VouDate >= ? Then DrAmt End), 0) As Dr, "
+                         "ifnull(sum(Case When VouDate >= ? Then CrAmt End), 0) As Cr "
+                         "From DetJV Where VouDate <= ? And ")
+        + notCarryForward + QStringLiteral(" Group By AcCode");
+    const QString debit = QStringLiteral("Case When %1 > 0 Then %1 Else 0 End");
+    const QString credit = QStringLiteral("Case When %1 < 0 Then -(%1) Else 0 End");
+    const QString net
+        = QStringLiteral("sum(t.Closing) Over (c Rows Between Unbounded Preceding And Unbounded Following)");
+    const QString sql
+        = QStringLiteral("Insert Into rptTrialBalance (AcCode, FromDate, ToDate, AcNodes, AcName, "
+                         "ControlNodes, ControlName, "
+                         "SubNodes, SubName, OpenDr, OpenCr, DrAmt, CrAmt, CloseDr, CloseCr, ControlDr, "
+                         "ControlCr, ControlFirst) "
+                         "Select t.AcCode, date(?), date(?), t.AcNodes, t.AcName, t.ControlNodes, "
+                         "Case When t.Placed = 1 Then ifnull(hc.AcName, '') Else '' End, t.SubNodes, "
+                         "Case When t.Placed = 1 Then ifnull(hs.AcName, '') Else '' End, ")
+        + debit.arg(QStringLiteral("t.Opening")) + u',' + credit.arg(QStringLiteral("t.Opening"))
+        + QStringLiteral(", t.Dr, t.Cr, ") + debit.arg(QStringLiteral("t.Closing")) + u','
+        + credit.arg(QStringLiteral("t.Closing")) + u',' + debit.arg(net) + u',' + credit.arg(net)
+        + QStringLiteral(", Case When row_number() Over c = 1 Then 1 Else 0 End "
+                         "From (Select s.AcCode, s.Opening, s.Dr, s.Cr, s.Opening + s.Dr - s.Cr As Closing, "
+                         "Case When a.RowID Is Null Then 0 Else 1 End As Placed, ifnull(a.AcNodes, '') As "
+                         "AcNodes, "
+                         "Case When a.RowID Is Null Then '(account ' || s.AcCode || ', not in the chart of "
+                         "accounts)' Else ifnull(a.AcName, '') End As AcName, "
+                         "Case When a.RowID Is Null Then '' Else substr(ifnull(a.AcNodes, ''), 1, "
+                         "instr(ifnull(a.AcNodes, '') || '.', '.') - 1) End As ControlNodes, "
+                         "Case When a.RowID Is Null Or instr(ifnull(a.AcNodes, ''), '.') = 0 Then '' "
+                         "Else substr(a.AcNodes, 1, instr(a.AcNodes, '.') "
+                         "+ instr(substr(a.AcNodes, instr(a.AcNodes, '.') + 1) || '.', '.') - 1) End As "
+                         "SubNodes "
+                         "From (Select AcCode, sum(Opening) As Opening, sum(Dr) As Dr, sum(Cr) As Cr "
+                         "From (")
+        + sums
+        + QStringLiteral(") u Group By AcCode) s Left Join Accounts a On a.RowID = s.AcCode "
+                         "Where s.Opening <> 0 Or s.Dr <> 0 Or s.Cr <> 0) t "
+                         "Left Join Accounts hc On hc.AcNodes = t.ControlNodes "
+                         "Left Join Accounts hs On hs.AcNodes = t.SubNodes And t.SubNodes <> '' "
+                         "Window c As (Partition By t.ControlNodes Order By t.AcCode)");
+    db::Params params {from, to};
+    if (withOpening)
+        params.insert(params.end(), {from, from});
+    params.insert(params.end(), {from, from, to});
+    const std::int64_t written = conn.execute(sql, params);
     tx.commit();
     return written;
 }

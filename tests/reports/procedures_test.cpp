@@ -311,8 +311,9 @@ TEST_F(Procedures, TrialBalanceSumsThePostingsInOnePass)
     gConn->execute("exec TrialBalance3 ?,?", {"2024-03-01", "2024-03-31"});
     sqlite3_trace_v2(conn().handle(), 0, nullptr, nullptr);
     ASSERT_EQ(g_plans, 1);
-    EXPECT_EQ(g_plan.size(), 1) << g_plan.join('\n').toStdString();
-    EXPECT_TRUE(g_plan.value(0).startsWith("SCAN DetJV USING COVERING INDEX"))
+    const QStringList postings = g_plan.filter("DetJV");
+    EXPECT_EQ(postings.size(), 1) << g_plan.join('\n').toStdString();
+    EXPECT_TRUE(postings.value(0).startsWith("SCAN DetJV USING COVERING INDEX"))
         << g_plan.join('\n').toStdString();
 }
 

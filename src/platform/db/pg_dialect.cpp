@@ -120,6 +120,26 @@ public:
                 }
                 replace(k, close, call + QStringLiteral("]::text[])"));
                 k = close;
+            } else if (isWord(k, "date") && isPunct(k + 1, u'(') && (k == 0 || !isWord(k - 1, "as"))) {
+                // date(x): the day as a date; a value bound there is read as one.
+                const size_t close = closing(k + 1);
+                if (close == npos || topComma(k + 2, close) != npos)
+                    continue;
+                replace(
+                    k, close, QStringLiteral("CAST(") + between(k + 2, close) + QStringLiteral(" AS date)"));
+                k = close;
+            } else if (isWord(k, "instr") && isPunct(k + 1, u'(')) {
+                // instr(x, y) -> strpos(): a search, which the nondeterministic
+                // collation of text columns refuses; case counts, as in instr().
+                const size_t close = closing(k + 1);
+                const size_t comma = close == npos ? npos : topComma(k + 2, close);
+                if (comma == npos)
+                    continue;
+                replace(k, close,
+                    QStringLiteral("strpos(CAST(") + between(k + 2, comma)
+                        + QStringLiteral(" AS text) COLLATE \"default\", CAST(") + between(comma + 1, close)
+                        + QStringLiteral(" AS text) COLLATE \"default\")"));
+                k = close;
             } else if (isWord(k, "char") && isPunct(k + 1, u'(') && (k == 0 || !isWord(k - 1, "as"))) {
                 replace(k, k, QStringLiteral("oru_char"));
             } else if (isWord(k, "like") && (kindAt(k + 1) == Kind::Param || kindAt(k + 1) == Kind::Text)) {

@@ -19,6 +19,13 @@ TEST(PgDialect, TranslatesTheSpellingsThatDiffer)
         {"select total(DrAmt) - total(CrAmt) from DetJV",
             "select coalesce(sum(DrAmt), 0) - coalesce(sum(CrAmt), 0) from DetJV"},
         {"select char(65, 66)", "select oru_char(65, 66)"},
+        {"select date(?), date(ifnull(a, ?)) as d, cast(b as date)",
+            "select CAST(? AS date), CAST(ifnull(a, ?) AS date) as d, cast(b as date)"},
+        {"select substr(n, 1, instr(n || '.', '.') - 1), instr(substr(n, 2), ?)",
+            "select substr(n, 1, strpos(CAST(n || '.' AS text) COLLATE \"default\", CAST('.' AS text) "
+            "COLLATE "
+            "\"default\") - 1), strpos(CAST(substr(n, 2) AS text) COLLATE \"default\", CAST(? AS text) "
+            "COLLATE \"default\")"},
         {"select printf('%d%020d', a Is Not Null, ifnull(b, 0) + 1) || c",
             "select oru_printf('%d%020d', ARRAY[CAST(a Is Not Null AS text), CAST(ifnull(b, 0) + 1 AS "
             "text)]::text[]) "
