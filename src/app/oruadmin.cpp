@@ -128,10 +128,12 @@ int main(int argc, char **argv)
             const int port = argc >= 5 ? QString::fromLocal8Bit(argv[4]).toInt(&ok) : 5432;
             if (!ok)
                 return usageError("the port is a number");
-            db::server::attach(server, QString::fromLocal8Bit(argv[3]), port,
-                argc == 6 ? QString::fromLocal8Bit(argv[5]) : QStringLiteral("oru"));
-            out << "Server '" << server << "' names PostgreSQL at " << argv[3]
-                << "; create it with: oruadmin create " << server << Qt::endl;
+            const QString database = argc == 6 ? QString::fromLocal8Bit(argv[5]) : QStringLiteral("oru");
+            db::server::attach(server, QString::fromLocal8Bit(argv[3]), port, database);
+            // Every computer attaches; only the first, on the server, creates.
+            out << "Server '" << server << "' names the PostgreSQL database " << database << " at " << argv[3]
+                << ':' << port << ". If that database is new, create it once with: oruadmin create " << server
+                << Qt::endl;
         } else if (command == "create") {
             if (db::server::exists(server) && !db::server::attached(server))
                 throw db::Error(QStringLiteral("Server '%1' already exists.").arg(server));
