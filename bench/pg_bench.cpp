@@ -132,8 +132,10 @@ static int run(int rounds)
         std::fprintf(stderr, "libpq: %s\n", PQerrorMessage(bare));
         return 1;
     }
-    // The program's money() before the server's cast of that name, as the layer's sessions have it.
-    exec(bare, "SET search_path = public, pg_catalog");
+    // The program's money() before the server's cast of that name, and the
+    // database's users role, so that the tables made here are the layer's
+    // too: as the layer's sessions have both.
+    exec(bare, "SET search_path = public, pg_catalog; SET ROLE " + database.name + "_users");
 
     std::vector<Line> lines(kInsertRows);
     for (int i = 0; i < kInsertRows; ++i) {
