@@ -3,6 +3,7 @@
 //   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DORU_TESTS=OFF
 //   cmake --build build/bench --target bench_db && build/bench/bench/bench_db
 #include "app/startup.h"
+#include "bench_support.h"
 #include "platform/db/db.h"
 
 #include <QTemporaryDir>
@@ -10,19 +11,14 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point t0)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
+using bench::Clock;
+using bench::msSince;
 
 void check(int rc, sqlite3 *h)
 {
@@ -43,12 +39,7 @@ const char *const detTable
     = "(VouNo INTEGER, VouStatus VARCHAR(2) COLLATE NOCASE, VouDate DATE, AcCode INTEGER,"
       " DrAmt MONEY, CrAmt MONEY, Naration VARCHAR(100) COLLATE NOCASE)";
 
-struct Line {
-    int vouNo;
-    int acCode;
-    QDate date;
-    db::Money amount;
-    QString narration;
+struct Line : bench::Line {
     std::string isoDate; // the same values as the bare API takes them
     std::string narration8;
 };
@@ -81,11 +72,7 @@ int main()
     std::vector<Line> lines(insertRows);
     for (int i = 0; i < insertRows; ++i) {
         Line &l = lines[size_t(i)];
-        l.vouNo = i / 4 + 1;
-        l.acCode = 1000 + i % 250;
-        l.date = QDate(2009, 1, 1).addDays(i % 365);
-        l.amount = db::Money::fromCents(100 + (i * 7919) % 1000000);
-        l.narration = QStringLiteral("PAID TO SUPPLIER %1 AGAINST BILL").arg(i % 997);
+        bench::fillLine(l, i);
         l.isoDate = l.date.toString(Qt::ISODate).toStdString();
         l.narration8 = l.narration.toStdString();
     }
@@ -95,25 +82,7 @@ int main()
     auto ours = [&] {
         const QString table = QStringLiteral("DetOurs%1").arg(runOurs++);
         conn.execute(QStringLiteral("CREATE TABLE %1 %2").arg(table, QLatin1String(detTable)));
-        const auto t0 = Clock::now();
-        {
-            db::Recordset rs;
-            rs.open(QStringLiteral("Select * From %1 Where 0=1").arg(table), conn);
-            db::Transaction t(conn);
-            for (const Line &l : lines) {
-                rs.addNew();
-                rs.fields(QStringLiteral("VouNo")).setValue(l.vouNo);
-                rs.fields(QStringLiteral("VouStatus")).setValue("BP");
-                rs.fields(QStringLiteral("VouDate")).setValue(l.date);
-                rs.fields(QStringLiteral("AcCode")).setValue(l.acCode);
-                rs.fields(QStringLiteral("DrAmt")).setValue(l.amount);
-                rs.fields(QStringLiteral("CrAmt")).setValue(db::Money());
-                rs.fields(QStringLiteral("Naration")).setValue(l.narration);
-                rs.update();
-            }
-            t.commit();
-        }
-        return msSince(t0);
+        return bench::addNewAll(conn, table, lines);
     };
     // The same rows through the bare API. `converting`: from the same Qt
     // values, converted per row as a program using the C API must (UTF-8

@@ -5,6 +5,7 @@
 //   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DORU_TESTS=OFF -DORU_BENCH=ON
 //   cmake --build build/bench --target bench_pg && pg_virtualenv build/bench/bench/bench_pg [rounds]
 #include "app/startup.h"
+#include "bench_support.h"
 #include "platform/db/db.h"
 #include "platform/db/pg_server.h"
 
@@ -14,7 +15,6 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -23,12 +23,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point t0)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
+using bench::Clock;
+using bench::msSince;
 
 // Connects with the environment's defaults for whatever is not given.
 PGconn *connect(const QByteArray &database, const QByteArray &user = {}, const QByteArray &password = {})
@@ -78,12 +74,7 @@ const char *const kDetTable
       " DrAmt oru_money, CrAmt oru_money, Naration VARCHAR(100) COLLATE NOCASE)";
 const char *const kDetColumns = "(VouNo, VouStatus, VouDate, AcCode, DrAmt, CrAmt, Naration)";
 
-struct Line {
-    int vouNo;
-    int acCode;
-    QDate date;
-    db::Money amount;
-    QString narration;
+struct Line : bench::Line {
     // The same values as text made beforehand, for libpq's own cost alone.
     std::string texts[7];
 };
@@ -141,17 +132,15 @@ static int run(int rounds)
         std::fprintf(stderr, "libpq: %s\n", PQerrorMessage(bare));
         return 1;
     }
-    // The program's money() before the server's cast of that name, as the layer's sessions have it.
-    exec(bare, "SET search_path = public, pg_catalog");
+    // The program's money() before the server's cast of that name, and the
+    // database's users role, so that the tables made here are the layer's
+    // too: as the layer's sessions have both.
+    exec(bare, "SET search_path = public, pg_catalog; SET ROLE " + database.name + "_users");
 
     std::vector<Line> lines(kInsertRows);
     for (int i = 0; i < kInsertRows; ++i) {
         Line &l = lines[size_t(i)];
-        l.vouNo = i / 4 + 1;
-        l.acCode = 1000 + i % 250;
-        l.date = QDate(2009, 1, 1).addDays(i % 365);
-        l.amount = db::Money::fromCents(100 + (i * 7919) % 1000000);
-        l.narration = QStringLiteral("PAID TO SUPPLIER %1 AGAINST BILL").arg(i % 997);
+        bench::fillLine(l, i);
         l.texts[0] = std::to_string(l.vouNo);
         l.texts[1] = "BP";
         l.texts[2] = l.date.toString(Qt::ISODate).toStdString();
@@ -171,25 +160,7 @@ static int run(int rounds)
     // ---- 1. inserts, all rows in one transaction
     auto addNew = [&] {
         const QString table = QString::fromStdString(newTable("detaddnew"));
-        const auto t0 = Clock::now();
-        {
-            db::Recordset rs;
-            rs.open(QStringLiteral("Select * From %1 Where 0=1").arg(table), conn);
-            db::Transaction t(conn);
-            for (const Line &l : lines) {
-                rs.addNew();
-                rs.fields(QStringLiteral("VouNo")).setValue(l.vouNo);
-                rs.fields(QStringLiteral("VouStatus")).setValue("BP");
-                rs.fields(QStringLiteral("VouDate")).setValue(l.date);
-                rs.fields(QStringLiteral("AcCode")).setValue(l.acCode);
-                rs.fields(QStringLiteral("DrAmt")).setValue(l.amount);
-                rs.fields(QStringLiteral("CrAmt")).setValue(db::Money());
-                rs.fields(QStringLiteral("Naration")).setValue(l.narration);
-                rs.update();
-            }
-            t.commit();
-        }
-        return msSince(t0);
+        return bench::addNewAll(conn, table, lines);
     };
     auto execute = [&] {
         const QString table = QString::fromStdString(newTable("detexecute"));

@@ -1,5 +1,7 @@
-// The schema steps on a PostgreSQL database under the same numbers, all
-// pending ones in one transaction (their spellings translated by pgSchema).
+// What a PostgreSQL database holds of the program's making: the objects its
+// SQL needs (the collation, the money domain, functions and operators), and
+// the schema steps under the same numbers, all pending ones in one
+// transaction (their spellings translated by pgSchema).
 #include "platform/db/pg_session.h"
 #include "platform/db/schema.h"
 
@@ -53,6 +55,62 @@ void complete(PgSession &s)
 }
 
 } // namespace
+
+void preparePgDatabase(PgSession &owner)
+{
+    owner.run(R"(
+CREATE COLLATION IF NOT EXISTS public.nocase (provider = icu, locale = 'und-u-ks-level2', deterministic = false);
+DO $$ BEGIN CREATE DOMAIN public.oru_money AS bigint; EXCEPTION WHEN duplicate_object THEN NULL; END $$;
+CREATE OR REPLACE FUNCTION public.replace(text, text, text) RETURNS text IMMUTABLE LANGUAGE sql
+  AS 'SELECT pg_catalog.replace($1 COLLATE "default", $2 COLLATE "default", $3)';
+CREATE OR REPLACE FUNCTION public.oru_ilike(bigint, text) RETURNS boolean IMMUTABLE LANGUAGE sql
+  AS 'SELECT $1::text ILIKE $2';
+CREATE OR REPLACE FUNCTION public.oru_not_ilike(bigint, text) RETURNS boolean IMMUTABLE LANGUAGE sql
+  AS 'SELECT $1::text NOT ILIKE $2';
+DO $$ BEGIN
+  CREATE OPERATOR public.~~* (LEFTARG = bigint, RIGHTARG = text, FUNCTION = public.oru_ilike);
+  CREATE OPERATOR public.!~~* (LEFTARG = bigint, RIGHTARG = text, FUNCTION = public.oru_not_ilike);
+EXCEPTION WHEN duplicate_function THEN NULL; END $$;
+CREATE OR REPLACE FUNCTION public.oru_printf(fmt text, args text[]) RETURNS text IMMUTABLE LANGUAGE plpgsql
+  AS $f$ DECLARE out text := ''; rest text := fmt; m text[]; n int := 0; v text; BEGIN
+    WHILE rest <> '' LOOP
+      m := regexp_match(rest COLLATE "C", '^%(0?)([0-9]*)([dis%])');
+      IF m IS NULL THEN out := out || left(rest, 1); rest := substr(rest, 2); CONTINUE; END IF;
+      rest := substr(rest, length(m[1]) + length(m[2]) + 3);
+      IF m[3] = '%' THEN out := out || '%'; CONTINUE; END IF;
+      n := n + 1; v := coalesce(args[n], '');
+      IF m[3] <> 's' THEN v := CASE v WHEN 'true' THEN '1' WHEN 'false' THEN '0' ELSE v END; END IF;
+      IF m[2] <> '' AND length(v) < m[2]::int THEN
+        v := CASE WHEN m[1] = '0' AND m[3] <> 's' THEN lpad(v, m[2]::int, '0') ELSE lpad(v, m[2]::int) END;
+      END IF;
+      out := out || v;
+    END LOOP;
+    RETURN out; END $f$;
+CREATE OR REPLACE FUNCTION public.len(text) RETURNS integer IMMUTABLE LANGUAGE sql
+  AS 'SELECT length(rtrim($1, '' ''))';
+CREATE OR REPLACE FUNCTION public.money(bigint) RETURNS text IMMUTABLE LANGUAGE sql
+  AS 'SELECT ($1::numeric / 100)::numeric(20, 2)::text';
+CREATE OR REPLACE FUNCTION public.money(integer) RETURNS text IMMUTABLE LANGUAGE sql
+  AS 'SELECT ($1::numeric / 100)::numeric(20, 2)::text';
+CREATE OR REPLACE FUNCTION public.money(numeric) RETURNS text IMMUTABLE LANGUAGE sql
+  AS 'SELECT (round($1) / 100)::numeric(20, 2)::text';
+CREATE OR REPLACE FUNCTION public.money(double precision) RETURNS text IMMUTABLE LANGUAGE sql
+  AS 'SELECT (round($1::numeric) / 100)::numeric(20, 2)::text';
+CREATE OR REPLACE FUNCTION public.ifnull(anycompatible, anycompatible) RETURNS anycompatible IMMUTABLE
+  LANGUAGE sql AS 'SELECT coalesce($1, $2)';
+CREATE OR REPLACE FUNCTION public.year(date) RETURNS integer IMMUTABLE LANGUAGE sql
+  AS 'SELECT extract(year FROM $1)::integer';
+CREATE OR REPLACE FUNCTION public.month(date) RETURNS integer IMMUTABLE LANGUAGE sql
+  AS 'SELECT extract(month FROM $1)::integer';
+CREATE OR REPLACE FUNCTION public.day(date) RETURNS integer IMMUTABLE LANGUAGE sql
+  AS 'SELECT extract(day FROM $1)::integer';
+CREATE OR REPLACE FUNCTION public.oru_char(VARIADIC integer[]) RETURNS text IMMUTABLE LANGUAGE sql
+  AS 'SELECT string_agg(chr(c), '''' ORDER BY n) FROM unnest($1) WITH ORDINALITY u(c, n)';
+CREATE OR REPLACE FUNCTION public.oru_next_key(tbl text, col text) RETURNS bigint VOLATILE LANGUAGE plpgsql
+  AS $f$ DECLARE n bigint; BEGIN
+    EXECUTE format('SELECT coalesce(max(%I), 0) + 1 FROM %I', col, tbl) INTO n; RETURN n; END $f$;
+)");
+}
 
 void migratePg(PgSession &s, const std::vector<Migration> &list)
 {

@@ -4,12 +4,10 @@
 #include "platform/db/pg_session.h"
 #include "platform/db/internal.h"
 #include "platform/db/pg_server_p.h"
+#include "platform/db/pg_values_p.h"
 #include "platform/db/schema.h"
 
 #include <libpq-fe.h>
-
-#include <charconv>
-#include <optional>
 
 namespace db::detail {
 
@@ -25,26 +23,13 @@ void ClearPg::operator()(pg_result *r) const
 
 namespace {
 
-// Every write transaction of the program holds this lock on its database:
-// one writer at a time, as on the embedded server, so a number read and the
-// insert that uses it never interleave with another computer's.
 // Prepared statements a session keeps, as the embedded engine's cache.
 constexpr qsizetype kCacheLimit = 200;
 
+// Every write transaction of the program holds this lock on its database:
+// one writer at a time, as on the embedded server, so a number read and the
+// insert that uses it never interleave with another computer's.
 constexpr const char *kLockWrites = "SELECT pg_advisory_xact_lock(5198421)";
-
-// Type OIDs of pg_type the reader knows.
-enum : Oid {
-    BoolOid = 16,
-    Int8Oid = 20,
-    Int2Oid = 21,
-    Int4Oid = 23,
-    OidOid = 26,
-    Float4Oid = 700,
-    Float8Oid = 701,
-    DateOid = 1082,
-    NumericOid = 1700,
-};
 
 [[noreturn]] void failWith(pg_result *r, pg_conn *c)
 {
@@ -72,110 +57,6 @@ PgResult checked(pg_result *r, pg_conn *c)
     if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK)
         failWith(r, c);
     return out;
-}
-
-// A value as the text PostgreSQL reads for it: money as integer cents,
-// dates as ISO text, as the embedded engine binds them.
-QByteArray paramText(const Value &v)
-{
-    if (const auto *m = Statement::get<Money>(v))
-        return QByteArray::number(qlonglong(m->cents()));
-    if (const auto *d = Statement::get<double>(v))
-        return QByteArray::number(*d, 'g', 17);
-    if (const auto *d = Statement::get<QDate>(v)) {
-        // Written by hand: QDate::toString costs more than the rest of a
-        // row's binding. Years YYYY cannot say go the long way.
-        int y = 0, m = 0, dd = 0;
-        d->getDate(&y, &m, &dd);
-        if (y >= 1 && y <= 9999) {
-            const char iso[10] = {char('0' + y / 1000), char('0' + y / 100 % 10), char('0' + y / 10 % 10),
-                char('0' + y % 10), '-', char('0' + m / 10), char('0' + m % 10), '-', char('0' + dd / 10),
-                char('0' + dd % 10)};
-            return QByteArray(iso, 10);
-        }
-    }
-    return v.toString().toUtf8();
-}
-
-// The values of a statement's parameters as text; Null stays a null pointer.
-struct BoundTexts {
-    std::vector<QByteArray> texts;
-    std::vector<const char *> ptrs;
-    explicit BoundTexts(const std::vector<const Value *> &values)
-        : texts(values.size())
-        , ptrs(values.size())
-    {
-        for (size_t i = 0; i < values.size(); ++i)
-            if (!values[i]->isNull()) {
-                texts[i] = paramText(*values[i]);
-                ptrs[i] = texts[i].constData();
-            }
-    }
-};
-
-// The declared type as the embedded schema spells it, so one storage rule
-// serves both engines.
-QString declaredType(const QString &formatted, const QString &typeName)
-{
-    if (typeName == u"oru_money")
-        return QStringLiteral("MONEY");
-    if (formatted == u"bigint" || formatted == u"integer" || formatted == u"smallint")
-        return QStringLiteral("INTEGER");
-    if (formatted == u"double precision" || formatted == u"real")
-        return QStringLiteral("REAL");
-    if (formatted.startsWith(u"character varying"))
-        return QStringLiteral("VARCHAR") + formatted.mid(17);
-    if (formatted.startsWith(u"character"))
-        return QStringLiteral("CHAR") + formatted.mid(9);
-    return formatted.toUpper();
-}
-
-// The server's text of a whole number, or nothing when it is not one (a
-// fraction, or too large). Read directly: QByteArray's reader goes through
-// the locale code and costs several times more on every cell of a result.
-std::optional<qlonglong> wholeNumber(const char *p, int len)
-{
-    qlonglong n = 0;
-    const auto [end, ec] = std::from_chars(p, p + len, n);
-    if (ec != std::errc() || end != p + len)
-        return std::nullopt;
-    return n;
-}
-
-Value readCell(pg_result *r, int row, int col, Type kind)
-{
-    if (PQgetisnull(r, row, col))
-        return {};
-    const char *p = PQgetvalue(r, row, col);
-    const int len = PQgetlength(r, row, col);
-    switch (PQftype(r, col)) {
-    case BoolOid:
-        return Value(p[0] == 't' ? 1 : 0);
-    case Int2Oid:
-    case Int4Oid:
-    case Int8Oid:
-    case OidOid: {
-        const qlonglong n = wholeNumber(p, len).value_or(0);
-        return kind == Type::Money ? Value(Money::fromCents(n)) : Value(n);
-    }
-    case NumericOid: {
-        // A sum of integers is NUMERIC here; whole values read as integers,
-        // as the embedded engine's sums do.
-        if (const std::optional<qlonglong> n = wholeNumber(p, len))
-            return kind == Type::Money ? Value(Money::fromCents(*n)) : Value(*n);
-        return Value(QByteArray::fromRawData(p, len).toDouble());
-    }
-    case Float4Oid:
-    case Float8Oid:
-        return Value(QByteArray::fromRawData(p, len).toDouble());
-    case DateOid:
-        // Untyped expressions give the ISO text the embedded engine gives.
-        if (kind == Type::Date)
-            return Value(QDate::fromString(QString::fromLatin1(p, len), Qt::ISODate));
-        return Value(QString::fromLatin1(p, len));
-    default:
-        return Value(QString::fromUtf8(p, len));
-    }
 }
 
 std::int64_t changedRows(pg_result *r)
@@ -671,62 +552,6 @@ void PgSession::rollback(const QString &savepoint) noexcept
         ? QByteArray("ROLLBACK")
         : ("ROLLBACK TO SAVEPOINT " + savepoint + "; RELEASE SAVEPOINT " + savepoint).toUtf8();
     PQclear(PQexec(m_conn.get(), sql.constData()));
-}
-
-void preparePgDatabase(PgSession &owner)
-{
-    owner.run(R"(
-CREATE COLLATION IF NOT EXISTS public.nocase (provider = icu, locale = 'und-u-ks-level2', deterministic = false);
-DO $$ BEGIN CREATE DOMAIN public.oru_money AS bigint; EXCEPTION WHEN duplicate_object THEN NULL; END $$;
-CREATE OR REPLACE FUNCTION public.replace(text, text, text) RETURNS text IMMUTABLE LANGUAGE sql
-  AS 'SELECT pg_catalog.replace($1 COLLATE "default", $2 COLLATE "default", $3)';
-CREATE OR REPLACE FUNCTION public.oru_ilike(bigint, text) RETURNS boolean IMMUTABLE LANGUAGE sql
-  AS 'SELECT $1::text ILIKE $2';
-CREATE OR REPLACE FUNCTION public.oru_not_ilike(bigint, text) RETURNS boolean IMMUTABLE LANGUAGE sql
-  AS 'SELECT $1::text NOT ILIKE $2';
-DO $$ BEGIN
-  CREATE OPERATOR public.~~* (LEFTARG = bigint, RIGHTARG = text, FUNCTION = public.oru_ilike);
-  CREATE OPERATOR public.!~~* (LEFTARG = bigint, RIGHTARG = text, FUNCTION = public.oru_not_ilike);
-EXCEPTION WHEN duplicate_function THEN NULL; END $$;
-CREATE OR REPLACE FUNCTION public.oru_printf(fmt text, args text[]) RETURNS text IMMUTABLE LANGUAGE plpgsql
-  AS $f$ DECLARE out text := ''; rest text := fmt; m text[]; n int := 0; v text; BEGIN
-    WHILE rest <> '' LOOP
-      m := regexp_match(rest COLLATE "C", '^%(0?)([0-9]*)([dis%])');
-      IF m IS NULL THEN out := out || left(rest, 1); rest := substr(rest, 2); CONTINUE; END IF;
-      rest := substr(rest, length(m[1]) + length(m[2]) + 3);
-      IF m[3] = '%' THEN out := out || '%'; CONTINUE; END IF;
-      n := n + 1; v := coalesce(args[n], '');
-      IF m[3] <> 's' THEN v := CASE v WHEN 'true' THEN '1' WHEN 'false' THEN '0' ELSE v END; END IF;
-      IF m[2] <> '' AND length(v) < m[2]::int THEN
-        v := CASE WHEN m[1] = '0' AND m[3] <> 's' THEN lpad(v, m[2]::int, '0') ELSE lpad(v, m[2]::int) END;
-      END IF;
-      out := out || v;
-    END LOOP;
-    RETURN out; END $f$;
-CREATE OR REPLACE FUNCTION public.len(text) RETURNS integer IMMUTABLE LANGUAGE sql
-  AS 'SELECT length(rtrim($1, '' ''))';
-CREATE OR REPLACE FUNCTION public.money(bigint) RETURNS text IMMUTABLE LANGUAGE sql
-  AS 'SELECT ($1::numeric / 100)::numeric(20, 2)::text';
-CREATE OR REPLACE FUNCTION public.money(integer) RETURNS text IMMUTABLE LANGUAGE sql
-  AS 'SELECT ($1::numeric / 100)::numeric(20, 2)::text';
-CREATE OR REPLACE FUNCTION public.money(numeric) RETURNS text IMMUTABLE LANGUAGE sql
-  AS 'SELECT (round($1) / 100)::numeric(20, 2)::text';
-CREATE OR REPLACE FUNCTION public.money(double precision) RETURNS text IMMUTABLE LANGUAGE sql
-  AS 'SELECT (round($1::numeric) / 100)::numeric(20, 2)::text';
-CREATE OR REPLACE FUNCTION public.ifnull(anycompatible, anycompatible) RETURNS anycompatible IMMUTABLE
-  LANGUAGE sql AS 'SELECT coalesce($1, $2)';
-CREATE OR REPLACE FUNCTION public.year(date) RETURNS integer IMMUTABLE LANGUAGE sql
-  AS 'SELECT extract(year FROM $1)::integer';
-CREATE OR REPLACE FUNCTION public.month(date) RETURNS integer IMMUTABLE LANGUAGE sql
-  AS 'SELECT extract(month FROM $1)::integer';
-CREATE OR REPLACE FUNCTION public.day(date) RETURNS integer IMMUTABLE LANGUAGE sql
-  AS 'SELECT extract(day FROM $1)::integer';
-CREATE OR REPLACE FUNCTION public.oru_char(VARIADIC integer[]) RETURNS text IMMUTABLE LANGUAGE sql
-  AS 'SELECT string_agg(chr(c), '''' ORDER BY n) FROM unnest($1) WITH ORDINALITY u(c, n)';
-CREATE OR REPLACE FUNCTION public.oru_next_key(tbl text, col text) RETURNS bigint VOLATILE LANGUAGE plpgsql
-  AS $f$ DECLARE n bigint; BEGIN
-    EXECUTE format('SELECT coalesce(max(%I), 0) + 1 FROM %I', col, tbl) INTO n; RETURN n; END $f$;
-)");
 }
 
 } // namespace db::detail
