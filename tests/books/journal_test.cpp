@@ -193,13 +193,7 @@ TEST_F(Journal, EntriesThatAreIncompleteOrDoNotBalanceAreNeverWritten)
     unbalanced[1].crAmt = m("4.99");
     EXPECT_THROW(checkBalanced("BP", unbalanced), Refused);
     EXPECT_NO_THROW(checkBalanced("CF", postings(entry("CF", {line(0, kStudent, "5")}))));
-    exec(testengine::onPostgres()
-            ? "Create Function skew() Returns trigger Language plpgsql As $$ Begin "
-              "Update DetJV Set CrAmt = CrAmt + 1 Where rowid = NEW.rowid; Return Null; End $$; "
-              "Create Trigger skew After Insert On DetJV For Each Row When (NEW.CrAmt > 0) "
-              "Execute Function skew()"
-            : "Create Temp Trigger skew After Insert On DetJV When NEW.CrAmt > 0 "
-              "Begin Update DetJV Set CrAmt = CrAmt + 1 Where rowid = NEW.rowid; End");
+    exec(testengine::skewingCredits());
     EXPECT_THROW(write(entry("JV", {line(kRent, kTea, "5")})), Refused);
     EXPECT_THROW(write(entry("CF", {line(0, kStudent, "5")}, 2)), Refused);
     EXPECT_EQ(count("Select count(*) From MasJV"), 0);
@@ -253,13 +247,7 @@ TEST_F(Journal, TheStampRefusesWhatAnotherCopyChangedOrDeleted)
 
 TEST_F(Journal, AFailureMidWriteLeavesNothingHalfWritten)
 {
-    exec(testengine::onPostgres()
-            ? "Create Function fail() Returns trigger Language plpgsql As $$ Begin "
-              "Raise Exception 'injected failure'; End $$; "
-              "Create Trigger fail After Insert On DetJV For Each Row When (NEW.EntryNo = 2) "
-              "Execute Function fail()"
-            : "Create Temp Trigger fail After Insert On DetJV When NEW.EntryNo = 2 "
-              "Begin Select raise(abort, 'injected failure'); End");
+    exec(testengine::failingTrigger("fail", "after insert", "DetJV", "new.EntryNo = 2", "injected failure"));
     // A new entry: no master without rows, and its number is still free.
     EXPECT_THROW(
         post(conn(), entry("CP", {line(kRent, kCash, "1"), line(kTea, kCash, "2")}), 100), db::Error);

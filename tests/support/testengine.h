@@ -72,6 +72,20 @@ inline QString failingTrigger(
             *when ? QStringLiteral("when ") + QLatin1String(when) : QString(), QLatin1String(message));
 }
 
+// A trigger that adds a cent to the credit of every DetJV row written with
+// a credit, after the row is in: the books' check after writing must see it.
+inline QString skewingCredits()
+{
+    if (onPostgres())
+        return QStringLiteral(
+            "create function skew() returns trigger language plpgsql as $$ begin "
+            "update DetJV set CrAmt = CrAmt + 1 where rowid = new.rowid; return null; end $$; "
+            "create trigger skew after insert on DetJV for each row when (new.CrAmt > 0) "
+            "execute function skew()");
+    return QStringLiteral("create temp trigger skew after insert on DetJV when new.CrAmt > 0 "
+                          "begin update DetJV set CrAmt = CrAmt + 1 where rowid = new.rowid; end");
+}
+
 inline QString dropTrigger(const char *name, const char *table)
 {
     if (onPostgres())

@@ -194,13 +194,7 @@ TEST_F(Rules, AVoucherThatIsIncompleteOrDoesNotBalanceIsNeverSaved)
     EXPECT_EQ(count("Select count(*) From DetJV"), 0);
 
     // Rows changed on the way in are refused.
-    exec(testengine::onPostgres()
-            ? "Create Function skew() Returns trigger Language plpgsql As $$ Begin "
-              "Update DetJV Set CrAmt = CrAmt + 1 Where rowid = NEW.rowid; Return Null; End $$; "
-              "Create Trigger skew After Insert On DetJV For Each Row When (NEW.CrAmt > 0) "
-              "Execute Function skew()"
-            : "Create Temp Trigger skew After Insert On DetJV When NEW.CrAmt > 0 "
-              "Begin Update DetJV Set CrAmt = CrAmt + 1 Where rowid = NEW.rowid; End");
+    exec(testengine::skewingCredits());
     EXPECT_THROW(save(voucher("JV", {line(rent, tea, "5")})), Refused);
     EXPECT_EQ(count("Select count(*) From MasJV"), 0);
     EXPECT_EQ(count("Select count(*) From DetJV"), 0);
