@@ -16,11 +16,6 @@ db::Value keyOrNull(std::int64_t key)
     return key > 0 ? db::Value(static_cast<long long>(key)) : db::Value();
 }
 
-bool tableExists(db::Connection &conn, const QString &name)
-{
-    return conn.hasTable(name);
-}
-
 // What the journal does not know of a receipt: every line names a subject.
 // The journal checks the rest (lines, accounts, amounts, balance).
 void checkReceipt(const Receipt &r)
@@ -54,7 +49,7 @@ StudentAdmission studentAdmission(db::Connection &conn, std::int64_t account)
     out.appId = rs.fields(QStringLiteral("AppID")).toInt();
     out.sessionId = rs.fields(QStringLiteral("SessionID")).toString();
     // The carry-forward tables come with the carry-forward window.
-    if (tableExists(conn, QStringLiteral("tblDetCarryForw"))) {
+    if (conn.hasTable(QStringLiteral("tblDetCarryForw"))) {
         rs.open(
             QStringLiteral("Select SessionID From tblDetCarryForw Where AppID = ? Order By FormID, rowid"),
             conn, {static_cast<long long>(out.appId)});

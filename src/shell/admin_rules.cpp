@@ -15,14 +15,9 @@ db::Value textOrNull(const QString &text)
     return text.isEmpty() ? db::Value() : db::Value(text);
 }
 
-bool tableExists(db::Connection &conn, const QString &table)
-{
-    return conn.hasTable(table);
-}
-
 void requireTable(db::Connection &conn, const QString &table)
 {
-    if (!tableExists(conn, table))
+    if (!conn.hasTable(table))
         throw db::Error(
             QStringLiteral("Invalid object name '%1': the table does not exist. Nothing was removed.")
                 .arg(table));
