@@ -79,6 +79,50 @@ Error newerThanProgram(int have, int target)
                      .arg(target));
 }
 
+Error refusedStep(const char *file, const QStringList &found)
+{
+    constexpr int kNamed = 10;
+    QString text
+        = QStringLiteral("The database cannot be upgraded: schema file %1 cannot take rows it holds. "
+                         "Nothing was changed; correct these rows, then open the database again.")
+              .arg(QLatin1String(file));
+    for (const QString &f : found.mid(0, kNamed))
+        text += u'\n' + f;
+    if (found.size() > kNamed)
+        text += QStringLiteral("\n... and %1 more.").arg(found.size() - kNamed);
+    return Error(text);
+}
+
+namespace {
+
+// Runs the statements of a step in order. The first column of each row a
+// query returns goes into `found`, and the step stops after that query.
+void runStep(sqlite3 *db, const Migration &m, QStringList *found)
+{
+    const char *sql = m.sql;
+    while (sql && *sql) {
+        sqlite3_stmt *st = nullptr;
+        const char *tail = nullptr;
+        int rc = sqlite3_prepare_v2(db, sql, -1, &st, &tail);
+        if (rc == SQLITE_OK && st) {
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+                found->append(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))));
+        }
+        const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
+        const bool wasStatement = st != nullptr;
+        sqlite3_finalize(st);
+        if (rc != SQLITE_OK && rc != SQLITE_DONE)
+            throw Error(QStringLiteral("Schema file %1 failed: %2").arg(QLatin1String(m.file), msg));
+        if (!found->isEmpty())
+            return;
+        if (!wasStatement && tail == sql)
+            break; // nothing left but blanks or comments
+        sql = tail;
+    }
+}
+
+} // namespace
+
 void migrate(sqlite3 *db, const std::vector<Migration> &list)
 {
     const int target = checkedTarget(list);
@@ -98,12 +142,10 @@ void migrate(sqlite3 *db, const std::vector<Migration> &list)
         for (const Migration &m : list) {
             if (m.version <= have)
                 continue;
-            char *err = nullptr;
-            if (sqlite3_exec(db, m.sql, nullptr, nullptr, &err) != SQLITE_OK) {
-                const QString msg = QString::fromUtf8(err ? err : sqlite3_errmsg(db));
-                sqlite3_free(err);
-                throw Error(QStringLiteral("Schema file %1 failed: %2").arg(QLatin1String(m.file), msg));
-            }
+            QStringList found;
+            runStep(db, m, &found);
+            if (!found.isEmpty())
+                throw refusedStep(m.file, found);
             detail::exec(db, QStringLiteral("PRAGMA user_version = %1").arg(m.version).toUtf8().constData());
         }
         detail::exec(db, "COMMIT");

@@ -131,11 +131,16 @@ void migratePg(PgSession &s, const std::vector<Migration> &list)
         for (const Migration &m : list) {
             if (m.version <= have)
                 continue;
+            QStringList found;
             try {
-                s.run(pgSchema(m.sql).constData());
+                s.runScript(pgSchema(m.sql).constData(), &found);
             } catch (const Error &e) {
-                throw Error(QStringLiteral("Schema file %1 failed: %2").arg(QLatin1String(m.file), e.text()));
+                if (found.isEmpty())
+                    throw Error(
+                        QStringLiteral("Schema file %1 failed: %2").arg(QLatin1String(m.file), e.text()));
             }
+            if (!found.isEmpty())
+                throw schema::refusedStep(m.file, found);
         }
         if (needsCompleting(s))
             complete(s);

@@ -185,6 +185,28 @@ void PgSession::run(const char *sql)
     checked(PQexec(m_conn.get(), sql), m_conn.get());
 }
 
+void PgSession::runScript(const char *sql, QStringList *rows)
+{
+    forgetTables();
+    if (!PQsendQuery(m_conn.get(), sql))
+        failWith(nullptr, m_conn.get());
+    // Every statement's result is read, so the connection is ready again
+    // whatever failed; the first failure is thrown afterwards.
+    PgResult failed;
+    while (pg_result *r = PQgetResult(m_conn.get())) {
+        PgResult result(r);
+        const ExecStatusType st = PQresultStatus(r);
+        if (st == PGRES_TUPLES_OK && PQnfields(r) > 0) {
+            for (int i = 0; i < PQntuples(r); ++i)
+                rows->append(QString::fromUtf8(PQgetvalue(r, i, 0)));
+        } else if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK && !failed) {
+            failed = std::move(result);
+        }
+    }
+    if (failed)
+        failWith(failed.get(), m_conn.get());
+}
+
 QByteArray PgSession::prepare(const QString &sql)
 {
     int count = 0;

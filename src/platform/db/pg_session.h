@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <QStringList>
 
 #include <memory>
 
@@ -67,6 +68,10 @@ public:
     // Runs one statement as written (no parameters), for the layer's own
     // set-up and transaction control.
     void run(const char *sql);
+    // Runs a script of statements as written (a schema step); the first
+    // column of every row its queries return goes into `rows`, also when a
+    // later statement fails and the script throws.
+    void runScript(const char *sql, QStringList *rows);
     // The name of a prepared statement for the text, prepared once and kept
     // in the session's cache.
     QByteArray prepared(const QString &sql);

@@ -3,6 +3,8 @@
 // in order; PRAGMA user_version holds the last one applied.
 #include "platform/db/db.h"
 
+#include <QStringList>
+
 #include <vector>
 
 struct sqlite3;
@@ -20,6 +22,11 @@ std::vector<Migration> migrations();
 // database is newer than the list, or when a step fails (nothing applied).
 // A step must not hold VACUUM or PRAGMA journal_mode (not allowed inside a
 // transaction).
+//
+// A step may open with queries that look for rows it cannot take (two
+// vouchers under one number before a unique index, say): every row such a
+// query returns is one text naming a problem, and the step is refused with
+// them (refusedStep), nothing of any pending step applied.
 void migrate(sqlite3 *db, const std::vector<Migration> &list);
 int version(sqlite3 *db);
 
@@ -27,5 +34,8 @@ int version(sqlite3 *db);
 int checkedTarget(const std::vector<Migration> &list);
 // The error for a database newer than the program's schema.
 Error newerThanProgram(int have, int target);
+// The error for a step whose queries found rows it cannot take (`found`,
+// one text each; the first few are named).
+Error refusedStep(const char *file, const QStringList &found);
 
 } // namespace db::schema

@@ -60,6 +60,37 @@ TEST_F(MigrationTest, AFailingStepAppliesNothing)
     EXPECT_EQ(count("SELECT count(*) FROM T"), 1);
 }
 
+TEST_F(MigrationTest, AStepWhoseQueryFindsRowsIsRefusedNamingThemAndAppliesNothing)
+{
+    // A unique index over rows that repeat: the step's opening query names them.
+    const Migration unique {2, "002_unique.sql",
+        "-- leading comment\n"
+        "SELECT 'Row ' || a || ' is stored ' || count(*) || ' times.' FROM T GROUP BY a HAVING count(*) > 1 "
+        "ORDER BY a;\n"
+        "CREATE UNIQUE INDEX ux_T_a ON T (a); CREATE TABLE U (x INTEGER);\n-- trailing comment\n"};
+    db::schema::migrate(h, {v1});
+    db::detail::exec(
+        h, "INSERT INTO T (a, b) VALUES (1, 'x'), (2, 'y'), (2, 'z'), (3, 'p'), (3, 'q'), (3, 'r')");
+    try {
+        db::schema::migrate(h, {v1, unique});
+        FAIL();
+    } catch (const db::Error &e) {
+        EXPECT_EQ(e.text(),
+            QStringLiteral("The database cannot be upgraded: schema file 002_unique.sql cannot take rows it "
+                           "holds. Nothing was changed; correct these rows, then open the database again.\n"
+                           "Row 2 is stored 2 times.\nRow 3 is stored 3 times."));
+    }
+    EXPECT_EQ(db::schema::version(h), 1);
+    EXPECT_EQ(count("SELECT count(*) FROM sqlite_master WHERE name IN ('U', 'ux_T_a')"), 0);
+    EXPECT_EQ(count("SELECT count(*) FROM T"), 6);
+
+    // Once the rows are put right the same step goes through.
+    db::detail::exec(h, "DELETE FROM T WHERE b IN ('z', 'q', 'r')");
+    db::schema::migrate(h, {v1, unique});
+    EXPECT_EQ(db::schema::version(h), 2);
+    EXPECT_EQ(count("SELECT count(*) FROM sqlite_master WHERE name IN ('U', 'ux_T_a')"), 2);
+}
+
 TEST_F(MigrationTest, NewerDatabaseThanTheProgramIsRefused)
 {
     db::schema::migrate(h, {v1, v2});

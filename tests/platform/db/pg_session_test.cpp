@@ -319,6 +319,32 @@ TEST_F(PgSessionTest, MigrationsApplyUnderTheSameNumbersInOneTransaction)
             .arg(next - 2));
 }
 
+TEST_F(PgSessionTest, AStepWhoseQueryFindsRowsIsRefusedNamingThemAndAppliesNothing)
+{
+    std::vector<db::Migration> list = db::schema::migrations();
+    db::detail::migratePg(*s, list);
+    const int next = int(list.size()) + 1;
+    list.push_back({next, "901_unique.sql",
+        "-- leading comment\n"
+        "SELECT 'Menu ' || Menus || ' is stored ' || count(*) || ' times.' FROM Menus GROUP BY Menus "
+        "HAVING count(*) > 1 ORDER BY Menus;\n"
+        "CREATE UNIQUE INDEX ux_Menus_Menus ON Menus (Menus); CREATE TABLE Extra (Id INTEGER);\n"});
+    s->execute("INSERT INTO Menus (Menus, Active) VALUES (?, ?), (?, ?)", {"Twice", "1", "Twice", "0"});
+    EXPECT_DB_ERROR(db::detail::migratePg(*s, list),
+        QStringLiteral("The database cannot be upgraded: schema file 901_unique.sql cannot take rows it "
+                       "holds. Nothing was changed; correct these rows, then open the database again.\n"
+                       "Menu Twice is stored 2 times."));
+    EXPECT_EQ(s->scalar("SELECT version FROM oru_schema", {}), Value(db::schemaVersion()));
+    EXPECT_EQ(s->scalar("SELECT to_regclass('extra') IS NULL", {}), Value(1));
+    EXPECT_EQ(s->scalar("SELECT count(*) FROM Menus WHERE Menus = 'TWICE'", {}), Value(2));
+
+    // Put right, the same step goes through.
+    s->execute("DELETE FROM Menus WHERE Active = ?", {"0"});
+    db::detail::migratePg(*s, list);
+    EXPECT_EQ(s->scalar("SELECT version FROM oru_schema", {}), Value(next));
+    EXPECT_EQ(s->scalar("SELECT to_regclass('extra') IS NULL", {}), Value(0));
+}
+
 TEST(PgServer, AnAttachedFolderIsCreatedAndOpenedAsAnyServer)
 {
     ORU_REQUIRE_PG(pg);
