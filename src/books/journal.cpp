@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace books {
 
 namespace {
@@ -97,17 +99,58 @@ void checkUnchanged(db::Connection &conn, const QString &kind, std::int32_t numb
 {
     const QString now = stamp(conn, kind, number);
     if (now.isEmpty() && what == QLatin1String("deleted"))
-        throw Refused(QStringLiteral("Voucher %1 has already been deleted by another user.").arg(number));
+        throw Refused(QStringLiteral("Voucher %1 has already been deleted by another user.").arg(number),
+            Refused::Conflict::Gone);
     if (now.isEmpty())
         throw Refused(QStringLiteral("Voucher %1 has been deleted by another user since it was opened; "
                                      "it was not %2.")
                           .arg(number)
-                          .arg(what));
+                          .arg(what),
+            Refused::Conflict::Gone);
     if (now != opened)
         throw Refused(QStringLiteral("Voucher %1 has been changed by another user since it was opened; "
                                      "it was not %2. Open it again to see the changes.")
                           .arg(number)
-                          .arg(what));
+                          .arg(what),
+            Refused::Conflict::Changed);
+}
+
+// Every row must post to a subsidiary account that exists now: read inside
+// the write transaction, so an account deleted by another user meanwhile is
+// caught. The name the caller knows the account by is used when it has gone.
+void checkAccounts(db::Connection &conn, const Entry &e, const std::vector<Posting> &rows)
+{
+    std::vector<std::int64_t> seen;
+    for (const Posting &p : rows) {
+        if (std::find(seen.begin(), seen.end(), p.acCode) != seen.end())
+            continue;
+        seen.push_back(p.acCode);
+        db::Recordset rs;
+        rs.open(
+            QStringLiteral("Select AcName, AcStatus From Accounts Where RowID = ?"), conn, {key(p.acCode)});
+        if (rs.recordCount() < 1) {
+            QString name;
+            for (const Line &l : e.lines) {
+                if (l.debit == p.acCode && !l.debitName.isEmpty())
+                    name = l.debitName;
+                else if (l.credit == p.acCode && !l.creditName.isEmpty())
+                    name = l.creditName;
+            }
+            throw Refused(QStringLiteral("The account %1 no longer exists; another user may have deleted it. "
+                                         "Please select the account again; nothing was saved.")
+                              .arg(name.isEmpty() ? QString::number(p.acCode)
+                                                  : QStringLiteral("\"%1\"").arg(name.trimmed())));
+        }
+        if (rs.fields(QStringLiteral("AcStatus"))
+                .toString()
+                .trimmed()
+                .compare(QLatin1String("DD"), Qt::CaseInsensitive)
+            != 0)
+            throw Refused(
+                QStringLiteral("The account \"%1\" is not a subsidiary account and cannot be posted "
+                               "to. Please select a subsidiary account; nothing was saved.")
+                    .arg(rs.fields(QStringLiteral("AcName")).toString().trimmed()));
+    }
 }
 
 // Deletes and rewrites the entry's rows, then checks that what is stored is
@@ -354,6 +397,7 @@ std::int32_t post(db::Connection &conn, const Entry &e, std::int32_t startNo)
 
     db::Transaction tx(conn);
     // Read inside the write transaction: no other copy can take it meanwhile.
+    checkAccounts(conn, e, rows);
     const std::int32_t no = nextNumber(conn, e.kind, startNo);
     conn.execute(
         QStringLiteral("Insert Into MasJV (VouNo, VouStatus, VouDate, PaidReceive, TotalAmount, Login, "
@@ -380,6 +424,7 @@ void replace(db::Connection &conn, const Entry &e, const QString &openedStamp)
     } else if (!openedStamp.isEmpty()) {
         checkUnchanged(conn, e.kind, e.number, openedStamp, QStringLiteral("saved"));
     }
+    checkAccounts(conn, e, rows);
     writeRows(conn, e, e.number, rows);
     tx.commit();
 }

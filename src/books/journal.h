@@ -26,14 +26,22 @@
 namespace books {
 
 // An entry the journal will not write or remove as it stands; the text is
-// what the user is told. Nothing has been written when it is thrown.
+// what the user is told. Nothing has been written when it is thrown. An
+// opened entry that another copy deleted or changed meanwhile says which,
+// so a window can offer what fits.
 class Refused : public std::runtime_error {
 public:
-    explicit Refused(const QString &text)
+    enum class Conflict { None, Gone, Changed };
+    explicit Refused(const QString &text, Conflict conflict = Conflict::None)
         : std::runtime_error(text.toStdString())
+        , m_conflict(conflict)
     {
     }
     QString text() const { return QString::fromStdString(what()); }
+    Conflict conflict() const { return m_conflict; }
+
+private:
+    Conflict m_conflict;
 };
 
 enum class Shape { Paired, CashPayment, CashReceipt, CreditOnly, AdmissionPair };

@@ -13,7 +13,7 @@ db::Money m(const char *text)
     return db::Money::parse(QString::fromLatin1(text));
 }
 
-// Account keys; the journal does not look them up.
+// Account keys: subsidiary accounts the fixture opens under these keys.
 constexpr std::int64_t kCash = 10, kBank = 11, kRent = 20, kTea = 21, kStudent = 30;
 
 Line line(std::int64_t debit, std::int64_t credit, const char *amount, const char *narration = "")
@@ -40,6 +40,16 @@ Entry entry(const char *kind, std::vector<Line> lines, std::int32_t number = 0)
 
 class Journal : public TestServer {
 protected:
+    void SetUp() override
+    {
+        TestServer::SetUp();
+        if (IsSkipped())
+            return;
+        for (const std::int64_t k : {kCash, kBank, kRent, kTea, kStudent})
+            exec("Insert Into Accounts (RowID, AcNodes, AcName, AcStatus) Values (?, ?, ?, 'DD')",
+                {db::Value(static_cast<long long>(k)), QStringLiteral("1.1.%1").arg(k),
+                    QStringLiteral("ACCOUNT %1").arg(k)});
+    }
     // Stores the entry as its caller would: numbered kinds by post, the others
     // under their own number.
     std::int32_t write(const Entry &e, std::int32_t startNo = 0)
@@ -243,6 +253,96 @@ TEST_F(Journal, TheStampRefusesWhatAnotherCopyChangedOrDeleted)
     replace(conn(), entry("AR", {}, 30), {});
     EXPECT_EQ(stamp(conn(), "AR", 30), "");
     EXPECT_FALSE(open(conn(), "AR", 30).found);
+}
+
+TEST_F(Journal, EveryRowPostsToASubsidiaryAccountThatExists)
+{
+    const std::int64_t head = 40, gone = 41;
+    exec("Insert Into Accounts (RowID, AcNodes, AcName, AcStatus) Values (?, '2', 'EXPENSES', 'HH')",
+        {db::Value(static_cast<long long>(head))});
+    Line named = line(gone, kBank, "5");
+    named.debitName = QStringLiteral("OLD RENT");
+    const struct {
+        const char *what;
+        Entry e;
+        const char *message;
+    } cases[] = {
+        {"a key no account has", entry("BP", {line(gone, kBank, "5")}),
+            "The account 41 no longer exists; another user may have deleted it. Please select the account "
+            "again; nothing was saved."},
+        {"the title the window showed", entry("JV", {line(kRent, kTea, "1"), named}),
+            "The account \"OLD RENT\" no longer exists; another user may have deleted it. Please select the "
+            "account again; nothing was saved."},
+        {"a control account", entry("CP", {line(head, kCash, "5")}),
+            "The account \"EXPENSES\" is not a subsidiary account and cannot be posted to. Please select a "
+            "subsidiary account; nothing was saved."},
+        {"the cash row's account", entry("CR", {line(gone, kRent, "5")}),
+            "The account 41 no longer exists; another user may have deleted it. Please select the account "
+            "again; nothing was saved."},
+        {"a carried credit", entry("CF", {line(0, head, "5")}, 2),
+            "The account \"EXPENSES\" is not a subsidiary account and cannot be posted to. Please select a "
+            "subsidiary account; nothing was saved."},
+        {"the admission pair", entry("AR", {line(kCash, gone, "5")}, 41),
+            "The account 41 no longer exists; another user may have deleted it. Please select the account "
+            "again; nothing was saved."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        try {
+            write(c.e);
+            ADD_FAILURE() << "written";
+        } catch (const Refused &e) {
+            EXPECT_EQ(e.text(), QString::fromLatin1(c.message));
+        }
+    }
+    EXPECT_EQ(count("Select count(*) From MasJV"), 0);
+    EXPECT_EQ(count("Select count(*) From DetJV"), 0);
+
+    // An account deleted by another copy after the voucher was opened: the
+    // save is refused and the stored voucher stays as it was.
+    const int no = write(entry("BP", {line(kRent, kBank, "10")}));
+    const QString opened = open(conn(), "BP", no).stamp;
+    auto other = otherCopy();
+    other->execute("Delete From Accounts Where RowID = ?", {db::Value(static_cast<long long>(kTea))});
+    EXPECT_THROW(replace(conn(), entry("BP", {line(kTea, kBank, "10")}, no), opened), Refused);
+    EXPECT_EQ(stamp(conn(), "BP", no), opened);
+    // A lower-case level code is the same level.
+    exec("Update Accounts Set AcStatus = 'dd' Where RowID = ?", {db::Value(static_cast<long long>(kRent))});
+    EXPECT_NO_THROW(replace(conn(), entry("BP", {line(kRent, kBank, "12")}, no), opened));
+}
+
+TEST_F(Journal, AKindAndNumberAreStoredOnceAndAnUpgradeOverTwiceStoredOnesNamesThem)
+{
+    ASSERT_EQ(write(entry("JV", {line(kRent, kTea, "1")}), 0), 0);
+    EXPECT_THROW(exec("Insert Into MasJV (VouNo, VouStatus) Values (0, 'JV')"), db::Error);
+    EXPECT_THROW(exec("Insert Into MasJV (VouNo, VouStatus) Values (0, 'jv')"), db::Error);
+    exec("Insert Into MasJV (VouNo, VouStatus) Values (0, 'BP')"); // another kind, the same number
+
+    // A database of the step before: the plain index, and a voucher stored twice.
+    const int before = db::databaseVersion(conn());
+    exec("Drop Index ux_MasJV_Voucher");
+    exec("Create Index ix_MasJV_Voucher On MasJV (VouStatus, VouNo)");
+    exec("Insert Into MasJV (VouNo, VouStatus) Values (0, 'JV'), (7, 'CP'), (7, 'CP'), (7, 'CP')");
+    exec(testengine::onPostgres() ? QStringLiteral("Update oru_schema Set version = %1").arg(before - 1)
+                                  : QStringLiteral("PRAGMA user_version = %1").arg(before - 1));
+    try {
+        otherCopy();
+        ADD_FAILURE() << "upgraded";
+    } catch (const db::Error &e) {
+        EXPECT_EQ(e.text(),
+            QStringLiteral("The database cannot be upgraded: schema file 011_voucher_numbers.sql cannot take "
+                           "rows it holds. Nothing was changed; correct these rows, then open the database "
+                           "again.\nVoucher CP-7 is stored 3 times in MasJV.\n"
+                           "Voucher JV-0 is stored 2 times in MasJV."));
+    }
+    EXPECT_EQ(db::databaseVersion(conn()), before - 1);
+    EXPECT_EQ(count("Select count(*) From MasJV"), 6);
+
+    // Put right, the next opening upgrades it.
+    exec("Delete From MasJV Where VouStatus = 'CP' Or (VouStatus = 'JV' And PaidReceive Is Null)");
+    auto other = otherCopy();
+    EXPECT_EQ(db::databaseVersion(*other), before);
+    EXPECT_THROW(exec("Insert Into MasJV (VouNo, VouStatus) Values (0, 'JV')"), db::Error);
 }
 
 TEST_F(Journal, AFailureMidWriteLeavesNothingHalfWritten)

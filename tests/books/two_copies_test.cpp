@@ -53,6 +53,16 @@ void postAll(db::Connection &c, int copy)
 
 class TwoCopies : public TestServer {
 protected:
+    void SetUp() override
+    {
+        TestServer::SetUp();
+        if (IsSkipped())
+            return;
+        for (const std::int64_t k : {kRent, kTea})
+            exec("Insert Into Accounts (RowID, AcNodes, AcName, AcStatus) Values (?, ?, ?, 'DD')",
+                {db::Value(static_cast<long long>(k)), QStringLiteral("1.1.%1").arg(k),
+                    QStringLiteral("ACCOUNT %1").arg(k)});
+    }
     // Each voucher once, under a number of its own, with both of its rows.
     void expectEveryVoucherOnce(int copies)
     {
