@@ -87,7 +87,6 @@ void EntryWindow::connectShared()
 {
     ui::keys(txtVoucher).enterMovesNext().onEnter([this] { runGuarded([this] { OpenVoucher(); }); });
     ui::keys(DTPSearch).onKey(Qt::Key_Backspace, [this] { runGuarded([this] { SearchGrd(); }); });
-    DTPSearch->installEventFilter(this);
     on(cmdSave, &QPushButton::clicked, this, [this](bool) { cmdSave_Click(); });
     on(cmdCancel, &QPushButton::clicked, this, [this](bool) { cmdCancel_Click(); });
     on(cmdDelete, &QPushButton::clicked, this, [this](bool) { cmdDelete_Click(); });
@@ -96,14 +95,8 @@ void EntryWindow::connectShared()
     on(cboSearch, &QComboBox::currentTextChanged, this, [this](const QString &) { cboSearch_Change(); });
     on(txtSearch, &QLineEdit::textChanged, this, [this](const QString &) { SearchGrd(); });
     on(DTPSearch, &QDateEdit::dateChanged, this, [this](const QDate &) { SearchGrd(); });
+    on(DTPSearch, &ui::DatePicker::pressed, this, [this] { SearchGrd(); });
     on(mshSearch, &ui::Grid::cellDoubleClicked, this, [this] { mshSearch_DblClick(); });
-}
-
-bool EntryWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == DTPSearch && event->type() == QEvent::MouseButtonPress)
-        runGuarded([this] { SearchGrd(); });
-    return Window::eventFilter(watched, event);
 }
 
 void EntryWindow::showDraft()
@@ -208,11 +201,36 @@ void EntryWindow::cmdSave_Click()
     try {
         saveDraft(m_IsNewVoucher, txtVoucher->text().toInt(), m_stamp);
     } catch (const Refused &e) {
-        info(e.text());
+        if (!m_IsNewVoucher && e.conflict() != Refused::Conflict::None)
+            keepLinesAsNewVoucher(e.conflict());
+        else
+            info(e.text());
         return;
     }
     ClearAll();
     DTPicker->setFocus(Qt::OtherFocusReason);
+    SearchGrd();
+}
+
+void EntryWindow::keepLinesAsNewVoucher(Refused::Conflict conflict)
+{
+    // What was typed stays; only the tie to the stored voucher goes, so the
+    // next Save posts the lines under a new number and overwrites nothing.
+    const QString opened = txtVoucher->text();
+    m_stamp.clear();
+    cmdDelete->setEnabled(false);
+    NewNo();
+    const QString kept = txtVoucher->text();
+    if (conflict == Refused::Conflict::Gone)
+        info(QStringLiteral("Voucher %1 has been deleted by another user since it was opened; it was not "
+                            "saved. Its lines are kept here as new voucher %2: Save posts them.")
+                 .arg(opened, kept));
+    else
+        info(QStringLiteral("Voucher %1 has been changed by another user since it was opened; it was not "
+                            "saved. Its lines are kept here as new voucher %2: Save posts them as a new "
+                            "voucher, or open voucher %1 again from the search list to see the other "
+                            "user's version (the lines typed here are then dropped).")
+                 .arg(opened, kept));
     SearchGrd();
 }
 

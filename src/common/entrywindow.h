@@ -11,6 +11,7 @@
 // it). The stamp of the opened voucher goes with every replace and delete,
 // so a voucher changed or deleted by another copy meanwhile is refused.
 #include "common/printing.h"
+#include "common/refusal.h"
 #include "common/window.h"
 #include "platform/db/db.h"
 
@@ -132,7 +133,6 @@ protected:
     static bool checkLine(const LineChecks &checks, db::Money *amount);
     // Headers and widths of a grid, from column 0.
     static void setColumns(ui::Grid *grid, const std::vector<Column> &columns);
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void cboSearch_Change();
 
     Draft m_draft;
@@ -154,6 +154,9 @@ private:
     void cmdCancel_Click();
     void cmdPrint_Click();
     void mshSearch_DblClick();
+    // After another user deleted or changed the opened voucher: the window
+    // turns to a new voucher holding the same lines, and says so.
+    void keepLinesAsNewVoucher(Refused::Conflict conflict);
 
     bool m_IsNewVoucher = false;
     QString m_stamp; // the voucher shown as it was read; empty while none is

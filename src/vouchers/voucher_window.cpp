@@ -94,8 +94,9 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     numberRow->addWidget(txtPaidTo, 1);
     entryLayout->addLayout(numberRow);
 
-    cmdSelectDr = pushButton("cmdSelectDr", QStringLiteral("&Select Debit A/C"), entry, false);
-    cmdSelectCr = pushButton("cmdSelectCr", QStringLiteral("&Select Credit A/C"), entry, false);
+    // Enter on a focused button clicks it, as in the other entry windows.
+    cmdSelectDr = pushButton("cmdSelectDr", QStringLiteral("&Select Debit A/C"), entry, true);
+    cmdSelectCr = pushButton("cmdSelectCr", QStringLiteral("&Select Credit A/C"), entry, true);
     for (QPushButton *b : {cmdSelectDr, cmdSelectCr})
         b->setMinimumWidth(common::twips(1800));
     txtDrAc = lineEdit("txtDrAc", entry);
@@ -116,8 +117,8 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     txtNaration->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtNaration->setFixedHeight(common::twips(900));
     txtNaration->setMinimumWidth(common::twips(2500));
-    cmdAdd = pushButton("cmdAdd", QStringLiteral("&Add"), entry, false);
-    acmRemove = pushButton("acmRemove", QStringLiteral("&Remove"), entry, false);
+    cmdAdd = pushButton("cmdAdd", QStringLiteral("&Add"), entry, true);
+    acmRemove = pushButton("acmRemove", QStringLiteral("&Remove"), entry, true);
 
     top->addWidget(cmdSelectDr, 0, 0);
     top->addWidget(txtDrAc, 0, 1);
@@ -161,7 +162,7 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     txtGrdRow->hide();
 
     const common::formkit::ButtonRow buttons
-        = common::formkit::centredButtons(entryLayout, entry, common::twips(1300), false);
+        = common::formkit::centredButtons(entryLayout, entry, common::twips(1300), true);
     cmdSave = buttons.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
     cmdCancel = buttons.add(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
     cmdDelete = buttons.add(QStringLiteral("cmdDelete"), QStringLiteral("&Delete"));
@@ -474,10 +475,14 @@ void VoucherWindow::saveDraft(bool isNew, std::int32_t number, const QString &st
     v.stamp = stamp;
     // A cash voucher's lines all name the cash account in its box now.
     const std::int64_t cashKey = isCash() ? keyOf(accountTag(box(m_s.cashSide))) : 0;
+    const QString cashName = isCash() ? box(m_s.cashSide)->text() : QString();
     for (const common::DraftLine &d : m_draft.lines()) {
         Line l;
         l.debit = m_s.cashSide == Side::Debit ? cashKey : d.debit;
         l.credit = m_s.cashSide == Side::Credit ? cashKey : d.credit;
+        // The titles the user saw, for a refusal that names an account gone meanwhile.
+        l.debitName = m_s.cashSide == Side::Debit ? cashName : d.debitName;
+        l.creditName = m_s.cashSide == Side::Credit ? cashName : d.creditName;
         l.amount = d.amount;
         l.chequeNo = d.chequeNo;
         l.narration = d.narration;

@@ -179,6 +179,110 @@ TEST_F(TwoCopies, APickedVoucherThatHasGoneLeavesTheWindowNew)
     EXPECT_EQ(masters("JV"), 1);
 }
 
+TEST_F(TwoCopies, AnOpenedVoucherDeletedElsewhereKeepsItsLinesAsANewVoucher)
+{
+    const int first = theySave("BP", rent, hbl, "10");
+    theySave("BP", tea, hbl, "20");
+    open("frmBP");
+    openFromList(first);
+    pickByAnswer("cmdSelectDr", postage, "POSTAGE");
+    pickByAnswer("cmdSelectCr", hbl, "HBL BANK");
+    addLine("5");
+    theyDelete("BP", first);
+
+    dialogs().clear();
+    press("cmdSave");
+    EXPECT_EQ(dialogs().texts(),
+        QStringList({"Voucher 1 has been deleted by another user since it was opened; it was not saved. Its "
+                     "lines are kept here as new voucher 3: Save posts them."}));
+    EXPECT_EQ(gridLines(), QStringList({"RENT|HBL BANK|10.00||||", "POSTAGE|HBL BANK|5.00||||"}));
+    EXPECT_EQ(c("txtVoucher")->text(), "3");
+    EXPECT_TRUE(w->isNewVoucher());
+    EXPECT_FALSE(c<QPushButton>("cmdDelete")->isEnabled());
+
+    // The next Save posts them under a new number; nothing of the deleted one comes back.
+    dialogs().clear();
+    press("cmdSave");
+    EXPECT_EQ(dialogs().count(), 0) << dialogs().texts().join(u'/').toStdString();
+    EXPECT_EQ(masters("BP"), 2);
+    EXPECT_EQ(master("BP", first), "");
+    EXPECT_EQ(master("BP", 3).section(u'|', 1), "THEIRS|15.00|sa");
+    EXPECT_EQ(rows("BP", 3).size(), 4);
+}
+
+TEST_F(TwoCopies, AnOpenedVoucherChangedElsewhereKeepsItsLinesAndSaysHowToSeeTheirs)
+{
+    for (const char *name : {"frmJV", "frmCR"}) {
+        SCOPED_TRACE(name);
+        const char *kind = name + 3;
+        const bool cashReceipt = QLatin1String(kind) == u"CR";
+        const int first = cashReceipt ? theySave(kind, cash, rent, "10") : theySave(kind, rent, tea, "10");
+        open(name);
+        openFromList(first);
+        pickByAnswer("cmdSelectDr", cashReceipt ? cash : postage, cashReceipt ? "CASH IN HAND" : "POSTAGE");
+        pickByAnswer("cmdSelectCr", cashReceipt ? postage : rent, cashReceipt ? "POSTAGE" : "RENT");
+        addLine("3");
+        const QStringList mine = gridLines();
+        ASSERT_EQ(mine.size(), 2);
+
+        // The other copy changes it meanwhile.
+        vouchers::Voucher theirs;
+        const vouchers::OpenedVoucher o = vouchers::openVoucher(*other, kind, first);
+        theirs.kind = QString::fromLatin1(kind);
+        theirs.isNew = false;
+        theirs.vouNo = first;
+        theirs.date = o.date;
+        theirs.lines = o.lines;
+        theirs.lines.front().amount = db::Money::parse(u"11");
+        theirs.stamp = o.stamp;
+        vouchers::saveVoucher(*other, theirs, QStringLiteral("OTHER"), 1);
+
+        dialogs().clear();
+        press("cmdSave");
+        EXPECT_EQ(dialogs().texts(),
+            QStringList({QStringLiteral(
+                "Voucher %1 has been changed by another user since it was opened; it was not saved. Its "
+                "lines "
+                "are kept here as new voucher %2: Save posts them as a new voucher, or open voucher %1 again "
+                "from the search list to see the other user's version (the lines typed here are then "
+                "dropped).")
+                             .arg(first)
+                             .arg(first + 1)}));
+        EXPECT_EQ(gridLines(), mine);
+        EXPECT_TRUE(w->isNewVoucher());
+        EXPECT_EQ(master(kind, first).section(u'|', 2), "11.00|OTHER");
+
+        // Saved now, the lines are a voucher of their own; theirs stays as they left it.
+        press("cmdSave");
+        EXPECT_EQ(master(kind, first + 1).section(u'|', 2), "13.00|sa");
+        EXPECT_EQ(master(kind, first).section(u'|', 2), "11.00|OTHER");
+        // Reopened, the first shows their version.
+        openFromList(first);
+        EXPECT_EQ(total(), "Total Amount : 11.00");
+        EXPECT_FALSE(w->isNewVoucher());
+        w->unload();
+        flushDeferred();
+    }
+}
+
+TEST_F(TwoCopies, AnAccountDeletedElsewhereBeforeTheSaveIsNamedAndTheLinesStay)
+{
+    open("frmJV");
+    pickByAnswer("cmdSelectDr", rent, "RENT");
+    pickByAnswer("cmdSelectCr", tea, "TEA");
+    addLine("4");
+    // The chart window of the other copy deletes TEA: unused, so allowed.
+    other->execute("Delete From Accounts Where RowID = ?", {db::Value(static_cast<long long>(tea))});
+    dialogs().clear();
+    press("cmdSave");
+    EXPECT_EQ(dialogs().texts(),
+        QStringList({"The account \"TEA\" no longer exists; another user may have deleted it. Please select "
+                     "the account again; nothing was saved."}));
+    EXPECT_EQ(gridLines(), QStringList({"RENT|TEA|4.00||||"}));
+    EXPECT_EQ(masters("JV"), 0);
+    EXPECT_EQ(count("Select count(*) From DetJV"), 0);
+}
+
 TEST_F(TwoCopies, EveryPickerButtonAsksForItsOwnList)
 {
     open("frmBP");

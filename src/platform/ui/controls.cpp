@@ -2,6 +2,7 @@
 
 #include "platform/db/db.h"
 
+#include <QEvent>
 #include <QLineEdit>
 
 namespace ui {
@@ -13,6 +14,21 @@ DatePicker::DatePicker(QWidget *parent, const QString &format)
     setCalendarPopup(true);
     setMinimumDate(QDate(1900, 1, 1));
     setMaximumDate(QDate(9999, 12, 31));
+    // The text takes the presses on it; they count as presses on the picker.
+    lineEdit()->installEventFilter(this);
+}
+
+void DatePicker::mousePressEvent(QMouseEvent *event)
+{
+    emit pressed();
+    QDateEdit::mousePressEvent(event);
+}
+
+bool DatePicker::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonPress)
+        emit pressed();
+    return QDateEdit::eventFilter(watched, event);
 }
 
 DataCombo::DataCombo(QWidget *parent)

@@ -16,6 +16,14 @@ class DatePicker : public QDateEdit {
     Q_OBJECT
 public:
     explicit DatePicker(QWidget *parent = nullptr, const QString &format = QStringLiteral("dd/MM/yyyy"));
+
+signals:
+    // A mouse press anywhere in the picker: on its text as on its button.
+    void pressed();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
 // Combo box filled from a recordset: it lists one field (ListField) and
