@@ -66,8 +66,9 @@ db::Money amountValue(const QString &text)
 
 std::int32_t nextFormNumber(db::Connection &conn)
 {
-    // Data removal empties the form tables but keeps the 'CF' rows, which a
-    // form of a reused number would delete when it is saved.
+    // 'CF' rows without a form (left by a removal of the forms that kept
+    // them, as earlier builds did) are never taken over by a reused number,
+    // whose save would delete them.
     return std::int32_t(
         conn.scalar(QStringLiteral("select ifnull(max(n),0) +1 as FormID From ("
                                    "select max(FormID) as n From tblMasCarryForw Union All "

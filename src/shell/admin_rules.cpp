@@ -88,8 +88,15 @@ void removeTables(db::Connection &conn, const QStringList &tables)
     for (const QString &t : tables)
         requireTable(conn, t);
     db::Transaction tx(conn);
-    for (const QString &t : tables)
+    for (const QString &t : tables) {
         conn.execute(QStringLiteral("Delete From ") + quotedTable(t));
+        // A form's amounts are also posted as 'CF' credits, which count as
+        // received: they go with the forms, or carrying again counts twice.
+        if (t.compare(QLatin1String("tblMasCarryForw"), Qt::CaseInsensitive) == 0) {
+            conn.execute(QStringLiteral("Delete From DetJV Where VouStatus = 'CF'"));
+            conn.execute(QStringLiteral("Delete From MasJV Where VouStatus = 'CF'"));
+        }
+    }
     tx.commit();
 }
 

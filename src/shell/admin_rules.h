@@ -40,7 +40,9 @@ QString companyListSql(bool filtered);
 // ---------------------------------------------------------------- data removal
 
 // Empties the tables, in the order given, all or none. A table that does
-// not exist is reported by name and nothing is removed.
+// not exist is reported by name and nothing is removed. Emptying the
+// carry-forward forms (tblMasCarryForw) also removes the 'CF' postings
+// they made.
 void removeTables(db::Connection &conn, const QStringList &tables);
 
 // Removes the headers (MasJV) and lines (DetJV) of one voucher kind dated

@@ -200,18 +200,28 @@ TEST_F(FeePath, AStudentAdmittedTwiceKeepsEachAdmissionsMoneyApart)
             "SARA KHAN|TAXATION|0.00|3000.00|3000.00|0.00"}));
 }
 
-TEST_F(FeePath, AFormNumberAfterDataRemovalNeverMeetsSurvivingCarryForwardRows)
+TEST_F(FeePath, DataRemovalOfTheFormsTakesTheirCarriedAmountsAndAFormNumberNeverMeetsOldRows)
 {
     const Admitted ali = admit("ALI RAZA", "1", {line("1", "6000", "1000", "5000", "1000", "1")});
     const Admitted sara = admit("SARA KHAN", "1", {line("1", "6000", "", "6000", "", "1")});
+    receive(ali.account, 1, 1, "100");
     EXPECT_EQ(carryForward(ali, 1, "2", "500"), 1);
-    // "Carry Forward Entry" of the data removal empties the form tables only.
+    EXPECT_EQ(figures(ali, 1), "1600.00/3400.00");
+    // "Carry Forward Entry" of the data removal: the forms and what they credited.
     shell::admin::removeTables(
         conn(), {QStringLiteral("tblMasCarryForw"), QStringLiteral("tblDetCarryForw")});
-    EXPECT_EQ(fees::carryforward::nextFormNumber(conn()), 2);
+    EXPECT_EQ(count("select count(*) from DetJV where VouStatus = 'CF'"), 0);
+    EXPECT_EQ(figures(ali, 1), "1100.00/3900.00") << "the fee receipt and the admission stay";
+    // Carried again, the subject counts once.
+    EXPECT_EQ(carryForward(ali, 1, "2", "500"), 1);
+    EXPECT_EQ(figures(ali, 1), "1600.00/3400.00");
 
+    // 'CF' rows an earlier build left without their form are never taken over.
+    exec("delete from tblDetCarryForw");
+    exec("delete from tblMasCarryForw");
+    EXPECT_EQ(fees::carryforward::nextFormNumber(conn()), 2);
     EXPECT_EQ(carryForward(sara, 1, "2", "800"), 2);
-    EXPECT_EQ(figures(ali, 1), "1500.00/3500.00") << "Ali's carried amount survives Sara's form";
+    EXPECT_EQ(figures(ali, 1), "1600.00/3400.00") << "Ali's carried amount survives Sara's form";
     EXPECT_EQ(figures(sara, 1), "800.00/5200.00");
     EXPECT_EQ(rows("select VouNo, AcCode, CrAmt from DetJV where VouStatus = 'CF' order by VouNo"),
         QStringList({"1|" + QString::number(ali.account) + "|500.00",
