@@ -111,10 +111,15 @@ void frmInsRec::applyTabOrder()
     }
 }
 
-void frmInsRec::formLoad()
+void frmInsRec::fillSessions()
 {
     openSessions(m_sessions, *gConn);
     cboSession->fill(m_sessions, QStringLiteral("SessionName"), QStringLiteral("SessionId"));
+}
+
+void frmInsRec::formLoad()
+{
+    fillSessions();
     if (m_sessions.recordCount() > 0) {
         m_sessions.moveLast();
         cboSession->setBoundText(m_sessions.fields(QStringLiteral("SessionId")).toString());
@@ -155,12 +160,19 @@ void frmInsRec::formLoad()
 
 void frmInsRec::formActivate()
 {
-    // Subjects changed elsewhere (another window, another copy) show at once.
+    // Sessions, subjects and fees received changed elsewhere (another
+    // window, another copy) show at once.
+    {
+        const QString chosen = cboSession->boundText();
+        fillSessions();
+        cboSession->setBoundText(chosen);
+    }
     if (m_subjectsAccount > 0) {
         const QString chosen = cboSubject->boundText();
         openStudentSubjects(m_subjects, *gConn, m_subjectsAccount);
         cboSubject->fill(m_subjects, QStringLiteral("SubName"), QStringLiteral("SubId"));
         cboSubject->setBoundText(chosen);
+        fillAmount();
     }
     if (gFindAcRowID > 0 && m_PickSide == Side::Debit) {
         setAccount(txtDrAc, gFindAcName, QString::number(gFindAcRowID));
@@ -226,6 +238,15 @@ void frmInsRec::setGrid()
             {"Catagory:", 0}, {"Types:", 0}, {"Size:", 0}, {"RegNo:", 0}, {"Subject ID:", 0}});
 }
 
+void frmInsRec::restoreCashAccount()
+{
+    const accounts::VoucherSetup s = accounts::readVoucherSetup(*gConn, QStringLiteral("RI"));
+    if (s.found && s.side == Side::Debit && !s.acTitle.isEmpty())
+        setAccount(txtDrAc, s.acTitle, QString::number(s.acCode));
+    else
+        setAccount(txtDrAc, {}, {});
+}
+
 void frmInsRec::FixAccount()
 {
     const accounts::VoucherSetup s = accounts::readVoucherSetup(*gConn, QStringLiteral("RI"));
@@ -269,8 +290,13 @@ void frmInsRec::clearFields()
     txtBill->clear();
     txtReceived->clear();
     txtRemaingAmt->clear();
+    // Back to Cash: a bank account chosen for a bank receipt must not stay
+    // as the account the next cash receipt posts to.
+    const bool wasBank = OptBank->isChecked();
     OptCash->setChecked(true);
     paymentMode();
+    if (wasBank)
+        restoreCashAccount();
     cboSubject->clear();
     m_subjectsAccount = 0;
 }
@@ -331,6 +357,12 @@ void frmInsRec::cmdAdd_Click()
     if (cboSubject->text().isEmpty() || cboSubject->boundText().isEmpty()) {
         info(QStringLiteral("please select subject "));
         cboSubject->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // A fee is received for a session; a line without one counts for none.
+    if (cboSession->boundText().isEmpty()) {
+        info(QStringLiteral("please select session "));
+        cboSession->setFocus(Qt::OtherFocusReason);
         return;
     }
     LineChecks checks {txtDrAc, txtCrAc, txtDRCR};

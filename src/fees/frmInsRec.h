@@ -53,6 +53,9 @@ protected:
 
 private:
     void buildControls();
+    void fillSessions();
+    // The cash account the 'RI' setup presets (empty when it names none).
+    void restoreCashAccount();
     void pickCashBank();
     void pickStudent();
     void takeStudent();

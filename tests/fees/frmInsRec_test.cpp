@@ -192,6 +192,46 @@ TEST_F(FeeReceipt, BankThroughThePickerThenOpenEditPrintAndDelete)
     EXPECT_FALSE(c<QPushButton>("cmdDelete")->isEnabled());
 }
 
+TEST_F(FeeReceipt, AfterABankReceiptTheCashModeTakesTheSetupsCashAccountAgain)
+{
+    for (const bool preset : {true, false}) {
+        SCOPED_TRACE(preset ? "with a preset cash account" : "without one");
+        exec("Delete From VouSetting");
+        if (preset)
+            setup("RI", 0, cash, "DR", "N");
+        open();
+        click(c<QRadioButton>("OptBank"));
+        pickByAnswer("cmdSelectDr", hbl, "HBL BANK");
+        pickByAnswer("cmdSelectCr", ali, "ALI RAZA");
+        addLine("100");
+        press("cmdSave");
+        EXPECT_TRUE(c<QRadioButton>("OptCash")->isChecked());
+        EXPECT_EQ(c("txtDrAc")->text(), preset ? "CASH IN HAND" : "");
+        EXPECT_EQ(tag("txtDrAc"), preset ? id(cash) : "");
+
+        // The next cash receipt posts to cash, never to the bank of the last one.
+        if (!preset)
+            pickByAnswer("cmdSelectDr", cash, "CASH IN HAND");
+        pickByAnswer("cmdSelectCr", sara, "SARA KHAN");
+        addLine("50");
+        press("cmdSave");
+        EXPECT_EQ(master(2).section(u'|', 5), "CASH");
+        EXPECT_EQ(rows(2).front().section(u'|', 1, 1), id(cash));
+
+        // A cash receipt keeps the cash account chosen for it.
+        const std::int64_t till = addAccount(preset ? "1.2.2" : "1.2.3", preset ? "TILL" : "TILL 2", "DD");
+        pickByAnswer("cmdSelectDr", till, "TILL");
+        pickByAnswer("cmdSelectCr", sara, "SARA KHAN");
+        addLine("5");
+        press("cmdSave");
+        EXPECT_EQ(tag("txtDrAc"), id(till));
+        w->unload();
+        flushDeferred();
+        exec("Delete From DetJV Where VouStatus = 'FR'");
+        exec("Delete From MasJV Where VouStatus = 'FR'");
+    }
+}
+
 TEST_F(FeeReceipt, TakingALineBackShowsItsOwnStudentsFiguresAndEnterMovesOn)
 {
     open();

@@ -85,4 +85,38 @@ TEST_F(FeeTwoCopies, TheSubjectListIsReadAgainOnActivation)
     EXPECT_EQ(subjects()->count(), 0);
 }
 
+TEST_F(FeeTwoCopies, SessionsAndFiguresAreReadAgainOnActivationAndALineNeedsASession)
+{
+    open();
+    pickByAnswer("cmdSelectDr", cash, "CASH IN HAND");
+    // Elsewhere a session is opened and Ali is moved into it.
+    other->execute("Insert Into tblSession (SessionId, SessionName) Values (4, 'WINTER 2025')");
+    other->execute("Update tblMasApp Set SessionID = 4 Where AppID = 1");
+    pickByAnswer("cmdSelectCr", ali, "ALI RAZA");
+    EXPECT_EQ(sessions()->text(), "WINTER 2025");
+    EXPECT_EQ(sessions()->boundText(), "4");
+    EXPECT_EQ(figures(), "1,000.00/4,000.00");
+
+    // Another copy takes a fee for the same subject: the figures follow.
+    theySave(ali, 11, "300");
+    coverAndUncover();
+    EXPECT_EQ(figures(), "1,300.00/3,700.00");
+    EXPECT_EQ(sessions()->text(), "WINTER 2025"); // the session chosen stays chosen
+
+    // A line without a session is refused.
+    sessions()->setBoundText({});
+    c("txtDRCR")->clear();
+    typeText(c("txtDRCR"), QStringLiteral("10"));
+    dialogs().clear();
+    press("cmdAdd");
+    EXPECT_EQ(dialogs().texts(), QStringList({"please select session "}));
+    EXPECT_EQ(dialogs().last().icon, common::Icon::Information);
+    EXPECT_EQ(grid()->rows(), 1);
+    sessions()->setBoundText(QStringLiteral("4"));
+    press("cmdAdd");
+    EXPECT_EQ(gridLines(), QStringList({"CASH IN HAND|ALI RAZA|10.00|||" + id(ali) + "|4|11"}));
+    press("cmdSave");
+    EXPECT_EQ(count("Select count(*) From DetJV Where VouStatus = 'FR' And SessionID = 4"), 2);
+}
+
 } // namespace
