@@ -4,23 +4,36 @@
 //
 // Asking the subject picker for a subject
 // ---------------------------------------
-// Call openSubjectPicker() (or do its steps by name: unload "frmSearchSub"
-// if loaded, show it, place it at Left 3300, Top 1400, Width 7860, Height
-// 5835 twips). The window active at that moment is the opener. While
-// gPickAppId >= 1 the picker lists only that application's inactive
-// subjects and its course box is disabled.
+// Call openSubjectPicker(appId), which unloads "frmSearchSub" if loaded,
+// shows a fresh one at Left 3300, Top 1400, Width 7860, Height 5835 twips
+// and gives it the caller's mode: with appId >= 1 the picker lists only
+// that application's inactive subjects and its course box is disabled;
+// with 0 it lists the subjects of the course chosen in its course box.
+// Every caller names its own mode, so what another window left in
+// gPickAppId never narrows the list. openSubjectPicker() (and showing the
+// picker by name) take the mode from gPickAppId. The window active at that
+// moment is the opener.
 //
 // When the user picks a row the picker sets gPickSubId (SubId), gPickSubName,
 // gPickCourseName, gPickCourseDurr and gPickSubAmount (the fee, 0 when
 // none), closes, and activates the opener, whose activation handler takes
 // the answer when gPickSubId != 0 and resets all five. "Exit" hands back
 // nothing. When the opener has gone meanwhile, the answer is dropped.
+#include <cstdint>
+
+namespace common {
+class Window;
+}
+
 namespace admissions {
 
 // Registers frmSession, frmCourse, frmSubject and frmSearchSub.
 void registerCatalogueWindows();
 
-// Shows a fresh subject picker for the active window, at its usual place.
-void openSubjectPicker();
+// Shows a fresh subject picker for the active window, at its usual place,
+// in the mode of `appId` (see above); nullptr when it cannot be shown.
+common::Window *openSubjectPicker(std::int32_t appId);
+// The same in the mode of gPickAppId.
+common::Window *openSubjectPicker();
 
 } // namespace admissions

@@ -1,6 +1,7 @@
 #include "admissions/frmOruApplication.h"
 #include "admissions/frmOruApplication_p.h"
 
+#include "admissions/catalogue.h"
 #include "common/binding.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
@@ -32,7 +33,6 @@ using admissions::applicationwindow::kTagM;
 
 namespace {
 
-const QString kPickerName = QStringLiteral("frmSearchSub");
 // Bound columns the save writes itself.
 const QStringList kExplicitColumns {QStringLiteral("AppID"), QStringLiteral("StuName"),
     QStringLiteral("TotAmt"), QStringLiteral("CashReceive"), QStringLiteral("RegFee")};
@@ -266,15 +266,10 @@ void frmOruApplication::SetMaxLenght()
 
 void frmOruApplication::cmdFindsubject_Click()
 {
-    common::windows::unload(kPickerName);
-    common::Window *picker = common::windows::show(kPickerName);
-    if (!picker) {
+    // The admission picks from the course, whatever application another
+    // window (the carry forward) has chosen meanwhile.
+    if (!admissions::openSubjectPicker(0))
         info(QStringLiteral("The subject list cannot be opened."));
-        return;
-    }
-    picker->moveTwips(3300, 1400);
-    picker->setWidthTwips(7860);
-    picker->setHeightTwips(5835);
 }
 
 void frmOruApplication::cmd_ADD_1_Click()

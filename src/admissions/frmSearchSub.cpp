@@ -18,11 +18,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace admissions {
 
 namespace {
 
 const QString kName = QStringLiteral("frmSearchSub");
+
+// The mode the caller asks for, taken by the picker's load.
+std::optional<std::int32_t> s_requestedApp;
 
 } // namespace
 
@@ -92,6 +97,9 @@ frmSearchSub::frmSearchSub(QWidget *parent)
 void frmSearchSub::formLoad()
 {
     m_opener.remember();
+    // Shown by name without a request, it works for the carry forward's application.
+    m_appId = s_requestedApp.value_or(gPickAppId);
+    s_requestedApp.reset();
     m_rsCourse.close();
     m_rsCourse.open(QStringLiteral("Select CourseId,CourseName From tblCourse Order By CourseName"), *gConn);
     {
@@ -103,7 +111,7 @@ void frmSearchSub::formLoad()
         }
     }
     FillGrid();
-    DataCboCourse->setEnabled(gPickAppId < 1);
+    DataCboCourse->setEnabled(m_appId < 1);
 }
 
 void frmSearchSub::formActivate()
@@ -128,8 +136,7 @@ void frmSearchSub::formUnload()
 
 void frmSearchSub::FillGrid()
 {
-    const catalogue::Query q
-        = catalogue::pickerQuery(gPickAppId, DataCboCourse->boundText(), txtFind->text());
+    const catalogue::Query q = catalogue::pickerQuery(m_appId, DataCboCourse->boundText(), txtFind->text());
     OpenQuery(q.sql, q.params);
     common::formkit::fillList(Msh, *gRs);
     setGrid();
@@ -177,15 +184,24 @@ void frmSearchSub::cmdSubject_Click()
         w->moveTwips(3500, 1900);
 }
 
-void openSubjectPicker()
+common::Window *openSubjectPicker(std::int32_t appId)
 {
     QCoreApplication::processEvents();
     common::windows::unload(kName);
-    if (common::Window *w = common::windows::show(kName)) {
+    s_requestedApp = appId;
+    common::Window *w = common::windows::show(kName);
+    s_requestedApp.reset();
+    if (w) {
         w->moveTwips(3300, 1400);
         w->setWidthTwips(7860);
         w->setHeightTwips(5835);
     }
+    return w;
+}
+
+common::Window *openSubjectPicker()
+{
+    return openSubjectPicker(gPickAppId);
 }
 
 } // namespace admissions

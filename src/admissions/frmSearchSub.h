@@ -5,6 +5,8 @@
 #include "common/window.h"
 #include "platform/db/db.h"
 
+#include <cstdint>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -43,6 +45,7 @@ private:
     ui::Grid *Msh;
     QPushButton *cmdSubject, *txtExit;
 
+    std::int32_t m_appId = 0; // application mode while >= 1, else course mode
     db::Recordset m_rsCourse;
     common::PickerOpener m_opener;
     bool m_picked = false;

@@ -272,7 +272,8 @@ void frmCarryForward::cmdFindsubject_Click()
         cmdFindApplication->setFocus(Qt::OtherFocusReason);
         return;
     }
-    admissions::openSubjectPicker();
+    // The inactive subjects of the student on the form.
+    admissions::openSubjectPicker(std::int32_t(txtStudent->text().toInt()));
 }
 
 void frmCarryForward::clearLineBoxes()

@@ -1,3 +1,4 @@
+#include "admissions/admission.h"
 #include "fees/carryforward_window_fixture.h"
 
 namespace {
@@ -240,6 +241,36 @@ TEST_F(CarryForward, SearchOpenAndDeleteForms)
     EXPECT_EQ(c("txtStudent")->text(), "");
     EXPECT_EQ(listRows(), QStringList({"2|" + QDate::currentDate().toString("dd-MM-yyyy") + "|6|O'BRIEN"}));
     EXPECT_EQ(cfRows(2).size(), 1);
+}
+
+TEST_F(CarryForward, EachWindowOpensTheSubjectPickerInItsOwnMode)
+{
+    admissions::registerAdmissionWindows();
+    ASSERT_TRUE(open());
+    pickApplication("raza");
+    ASSERT_EQ(gPickAppId, 5);
+    common::Window *carry = w;
+
+    // While the carry forward holds its student, the admission window still
+    // picks from the course.
+    common::Window *admission = common::windows::show(QStringLiteral("frmOruApplication"));
+    ASSERT_TRUE(admission);
+    clickButton(admission, QStringLiteral("cmdFindsubject"));
+    ASSERT_TRUE(subPicker());
+    EXPECT_TRUE(findControl<ui::DataCombo>(subPicker(), "DataCboCourse")->isEnabled());
+    EXPECT_EQ(::gridLines(findControl<ui::Grid>(subPicker(), "Msh"), {2}),
+        QStringList({"AUDIT", "LAW", "TAXATION"}));
+    subPicker()->unload();
+    flushDeferred();
+
+    // And the carry forward's own picker lists its student's inactive subjects.
+    carry->activateWindowNow();
+    press("cmdFindsubject");
+    ASSERT_TRUE(subPicker());
+    EXPECT_FALSE(findControl<ui::DataCombo>(subPicker(), "DataCboCourse")->isEnabled());
+    EXPECT_EQ(
+        ::gridLines(findControl<ui::Grid>(subPicker(), "Msh"), {2}), QStringList({"AUDIT", "TAXATION"}));
+    EXPECT_EQ(gPickAppId, 5);
 }
 
 TEST_F(CarryForward, ApplicationPickerListsPicksAndIgnoresTheBlankRow)
