@@ -309,6 +309,27 @@ TEST_F(AdmissionRules, DeleteRefusedWhileAccountHasOtherLines)
     EXPECT_EQ(snapshot(), kept);
 }
 
+TEST_F(AdmissionRules, ADeletedApplicationTakesItsReceiptPairSoNoPostingNamesAMissingAccount)
+{
+    const auto ali = save(entry("ALI RAZA"));
+    const auto sara = save(entry("SARA"));
+    ASSERT_EQ(scalar("select count(*) from DetJV where VouStatus = 'AR'").toInt(), 4);
+    EXPECT_EQ(admissions::deleteApplication(conn(), ali.appId), "");
+
+    // The receipt goes with the student's account: what stays names accounts
+    // that exist and still balances.
+    EXPECT_EQ(rows("select distinct VouNo from DetJV where VouStatus = 'AR'"),
+        QStringList({QString::number(sara.accountKey)}));
+    EXPECT_EQ(
+        scalar("select count(*) from DetJV d where not exists (select 1 from Accounts a where a.RowID = "
+               "d.AcCode) or not exists (select 1 from Accounts a where a.RowID = d.CrAc)")
+            .toInt(),
+        0);
+    EXPECT_EQ(scalar("select money(sum(DrAmt)) from DetJV").toString(),
+        scalar("select money(sum(CrAmt)) from DetJV").toString());
+    EXPECT_EQ(scalar("select money(sum(DrAmt)) from DetJV").toString(), "700.25");
+}
+
 TEST_F(AdmissionRules, SearchQueriesAndSelections)
 {
     save(entry("ALI RAZA"));
