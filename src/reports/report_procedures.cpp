@@ -1,9 +1,12 @@
 #include "reports/report_procedures.h"
 
+#include "books/journal.h"
 #include "fees/fee_figures.h"
 #include "reports/reports.h"
 
 #include <QStringList>
+
+#include <algorithm>
 
 namespace reports {
 namespace {
@@ -87,17 +90,75 @@ void createWorkTables(db::Connection &conn)
 // out (the fee figures still count them).
 const QString notCarryForward = QStringLiteral("ifnull(VouStatus, '') <> 'CF'");
 
+// Columns of a part of the journal, given its debit and credit expressions.
+using PartColumns = QString (*)(const QString &dr, const QString &cr);
+
+// The journal's postings dated `first` to `last` (both included; `first`
+// invalid: from the start) as parts to add up: the totals the journal keeps
+// for the whole months inside, and the postings of the months only partly
+// inside. Each part is "Select AcCode, columns From ... Where ..." with its
+// dates bound, then `also` (a condition on the part's AcCode) with its values.
+void journalParts(QDate first, QDate last, PartColumns columns, const QString &also,
+    const db::Params &alsoArgs, QStringList *parts, db::Params *params)
+{
+    if (!last.isValid() || (first.isValid() && first > last))
+        return;
+    const QString extra = also.isEmpty() ? QString() : QStringLiteral(" And ") + also;
+    auto postings = [&](QDate from, QDate to) {
+        *parts << QStringLiteral("Select coalesce(AcCode, 0), ")
+                + columns(QStringLiteral("coalesce(DrAmt, 0)"), QStringLiteral("coalesce(CrAmt, 0)"))
+                + QStringLiteral(" From DetJV Where VouDate Between ? And ? And ") + notCarryForward + extra;
+        params->insert(params->end(), {from, to});
+        params->insert(params->end(), alsoArgs.begin(), alsoArgs.end());
+    };
+    const QDate lastMonth(last.year(), last.month(), 1);
+    const bool lastWhole = last.addDays(1).day() == 1;
+    if (first.isValid() && first.day() != 1) {
+        const QDate firstMonthEnd = QDate(first.year(), first.month(), 1).addMonths(1).addDays(-1);
+        if (firstMonthEnd >= last) {
+            postings(first, last);
+            return;
+        }
+        postings(first, firstMonthEnd);
+        first = firstMonthEnd.addDays(1);
+    }
+    // Whole months from `first` (now a first day, or the start) to the last whole one.
+    const QDate wholeTo = lastWhole ? lastMonth : lastMonth.addMonths(-1);
+    if (!first.isValid() || first <= wholeTo) {
+        *parts << QStringLiteral("Select AcCode, ")
+                + columns(QStringLiteral("DrAmt"), QStringLiteral("CrAmt"))
+                + QStringLiteral(" From AcMonthBal Where ")
+                + (first.isValid() ? QStringLiteral("YearMonth Between ? And ?")
+                                   : QStringLiteral("YearMonth <= ?"))
+                + extra;
+        if (first.isValid())
+            params->push_back(books::yearMonth(first));
+        params->push_back(books::yearMonth(wholeTo));
+        params->insert(params->end(), alsoArgs.begin(), alsoArgs.end());
+    }
+    if (!lastWhole)
+        postings(lastMonth, last);
+}
+
 // The account's balance before `from`: its opening balance and every posting dated earlier.
 Money balanceBefore(db::Connection &conn, std::int64_t account, QDate from)
 {
     const Money opening
         = conn.scalar(QStringLiteral("Select OpenBal From Accounts Where RowID = ?"), {account}).toMoney();
-    const Money earlier
-        = conn.scalar(QStringLiteral("Select money(ifnull(sum(DrAmt), 0) - ifnull(sum(CrAmt), 0)) "
-                                     "From DetJV Where AcCode = ? And VouDate < ? And ")
-                      + notCarryForward,
-                  {account, from})
-              .toMoney();
+    QStringList parts;
+    db::Params params;
+    journalParts(
+        QDate(), from.addDays(-1),
+        [](const QString &dr, const QString &cr) {
+            return dr + QStringLiteral(" - ") + cr + QStringLiteral(" As b");
+        },
+        QStringLiteral("AcCode = ?"), {account}, &parts, &params);
+    if (parts.isEmpty())
+        return opening;
+    const Money earlier = conn.scalar(QStringLiteral("Select money(coalesce(sum(b), 0)) From (")
+                                      + parts.join(QStringLiteral(" Union All ")) + QStringLiteral(") x"),
+                                  params)
+                              .toMoney();
     return opening + earlier;
 }
 
@@ -195,21 +256,31 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
     // One statement on the server: every account with postings in the
     // period or a balance brought forward, postings to an account the chart
     // no longer holds included so that the totals still cover every posting.
-    // The postings are read in one pass over the posting index in account
-    // order: every column it needs is in the index, so no row of the table
-    // is read. A control's balance is the net of its accounts' balances,
+    // A control's balance is the net of its accounts' balances,
     // kept on every row of the control; its first account counts it in the total.
-    const QString opening = withOpening
-        ? QStringLiteral("Select RowID As AcCode, OpenBal As Opening, 0 As Dr, 0 As Cr From Accounts "
-                         "Where OpenBal <> 0 Union All "
-                         "Select AcCode, ifnull(sum(Case When VouDate < ? Then DrAmt End), 0) "
-                         "- ifnull(sum(Case When VouDate < ? Then CrAmt End), 0) As Opening, ")
-        : QStringLiteral("Select AcCode, 0 As Opening, ");
-    const QString sums = opening
-        + QStringLiteral("ifnull(sum(Case When VouDate >= ? Then DrAmt End), 0) As Dr, "
-                         "ifnull(sum(Case When VouDate >= ? Then CrAmt End), 0) As Cr "
-                         "From DetJV Where VouDate <= ? And ")
-        + notCarryForward + QStringLiteral(" Group By AcCode");
+    // The postings are read from the totals the journal keeps per account
+    // and month; only the part months at the ends of the periods are read
+    // from the postings themselves (by date).
+    QStringList parts;
+    db::Params sumParams;
+    parts << (withOpening ? QStringLiteral("Select RowID As AcCode, OpenBal As Opening, 0 As Dr, 0 As Cr "
+                                           "From Accounts Where OpenBal <> 0")
+                          : QStringLiteral("Select RowID As AcCode, 0 As Opening, 0 As Dr, 0 As Cr "
+                                           "From Accounts Where 1 = 0"));
+    if (withOpening)
+        journalParts(
+            QDate(), std::min(from.addDays(-1), to),
+            [](const QString &dr, const QString &cr) {
+                return dr + QStringLiteral(" - ") + cr + QStringLiteral(", 0, 0");
+            },
+            {}, {}, &parts, &sumParams);
+    journalParts(
+        from, to,
+        [](const QString &dr, const QString &cr) {
+            return QStringLiteral("0, ") + dr + QStringLiteral(", ") + cr;
+        },
+        {}, {}, &parts, &sumParams);
+    const QString sums = parts.join(QStringLiteral(" Union All "));
     const QString debit = QStringLiteral("Case When %1 > 0 Then %1 Else 0 End");
     const QString credit = QStringLiteral("Case When %1 < 0 Then -(%1) Else 0 End");
     const QString net
@@ -246,9 +317,7 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
                          "Left Join Accounts hs On hs.AcNodes = t.SubNodes And t.SubNodes <> '' "
                          "Window c As (Partition By t.ControlNodes Order By t.AcCode)");
     db::Params params {from, to};
-    if (withOpening)
-        params.insert(params.end(), {from, from});
-    params.insert(params.end(), {from, from, to});
+    params.insert(params.end(), sumParams.begin(), sumParams.end());
     const std::int64_t written = conn.execute(sql, params);
     tx.commit();
     return written;

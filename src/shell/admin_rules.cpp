@@ -1,5 +1,7 @@
 #include "shell/admin_rules.h"
 
+#include "books/journal.h"
+
 #include <QStringBuilder>
 
 #include <algorithm>
@@ -90,6 +92,8 @@ void removeTables(db::Connection &conn, const QStringList &tables)
     db::Transaction tx(conn);
     for (const QString &t : tables)
         conn.execute(QStringLiteral("Delete From ") + quotedTable(t));
+    if (tables.contains(QStringLiteral("DetJV"), Qt::CaseInsensitive))
+        books::rebuildTotals(conn);
     tx.commit();
 }
 
@@ -108,6 +112,7 @@ void removeVouchers(db::Connection &conn, const QString &kind, const QDate &from
     const db::Params params {kind, removalDate(from), removalDate(to)};
     db::Transaction tx(conn);
     conn.execute(QStringLiteral("Delete From MasJV Where VouStatus = ? And VouDate Between ? And ?"), params);
+    books::subtractTotals(conn, kind, from, to);
     conn.execute(QStringLiteral("Delete From DetJV Where VouStatus = ? And VouDate Between ? And ?"), params);
     tx.commit();
 }
