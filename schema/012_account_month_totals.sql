@@ -13,8 +13,9 @@ CREATE TABLE AcMonthBal (
     CrAmt     MONEY NOT NULL DEFAULT 0,
     PRIMARY KEY (AcCode, YearMonth, VouStatus)
 );
--- The trial balances read the months of a period for every account.
-CREATE INDEX ix_AcMonthBal_Month ON AcMonthBal (YearMonth, AcCode, DrAmt, CrAmt);
+-- The balances read every account's months in account order, or one
+-- account's months, from this index alone.
+CREATE INDEX ix_AcMonthBal_Balance ON AcMonthBal (AcCode, YearMonth, DrAmt, CrAmt);
 
 -- The totals of the postings already in the books.
 INSERT INTO AcMonthBal (AcCode, YearMonth, VouStatus, DrAmt, CrAmt)

@@ -90,54 +90,54 @@ void createWorkTables(db::Connection &conn)
 // out (the fee figures still count them).
 const QString notCarryForward = QStringLiteral("ifnull(VouStatus, '') <> 'CF'");
 
-// Columns of a part of the journal, given its debit and credit expressions.
-using PartColumns = QString (*)(const QString &dr, const QString &cr);
+// A span of the journal's days as it is read: the whole months inside from
+// the totals the journal keeps (year * 100 + month, `monthFrom` 0 from the
+// start; none when `monthFrom` > `monthTo`), the days of the months only
+// partly inside from the postings.
+struct Span {
+    int monthFrom = 1, monthTo = 0;
+    std::vector<std::pair<QDate, QDate>> days;
+};
 
-// The journal's postings dated `first` to `last` (both included; `first`
-// invalid: from the start) as parts to add up: the totals the journal keeps
-// for the whole months inside, and the postings of the months only partly
-// inside. Each part is "Select AcCode, columns From ... Where ..." with its
-// dates bound, then `also` (a condition on the part's AcCode) with its values.
-void journalParts(QDate first, QDate last, PartColumns columns, const QString &also,
-    const db::Params &alsoArgs, QStringList *parts, db::Params *params)
+// The span from `first` to `last`, both included (`first` invalid: from the start).
+Span span(QDate first, QDate last)
 {
+    Span s;
     if (!last.isValid() || (first.isValid() && first > last))
-        return;
-    const QString extra = also.isEmpty() ? QString() : QStringLiteral(" And ") + also;
-    auto postings = [&](QDate from, QDate to) {
-        *parts << QStringLiteral("Select coalesce(AcCode, 0), ")
-                + columns(QStringLiteral("coalesce(DrAmt, 0)"), QStringLiteral("coalesce(CrAmt, 0)"))
-                + QStringLiteral(" From DetJV Where VouDate Between ? And ? And ") + notCarryForward + extra;
-        params->insert(params->end(), {from, to});
-        params->insert(params->end(), alsoArgs.begin(), alsoArgs.end());
-    };
+        return s;
     const QDate lastMonth(last.year(), last.month(), 1);
     const bool lastWhole = last.addDays(1).day() == 1;
     if (first.isValid() && first.day() != 1) {
         const QDate firstMonthEnd = QDate(first.year(), first.month(), 1).addMonths(1).addDays(-1);
         if (firstMonthEnd >= last) {
-            postings(first, last);
-            return;
+            s.days.push_back({first, last});
+            return s;
         }
-        postings(first, firstMonthEnd);
+        s.days.push_back({first, firstMonthEnd});
         first = firstMonthEnd.addDays(1);
     }
-    // Whole months from `first` (now a first day, or the start) to the last whole one.
     const QDate wholeTo = lastWhole ? lastMonth : lastMonth.addMonths(-1);
     if (!first.isValid() || first <= wholeTo) {
-        *parts << QStringLiteral("Select AcCode, ")
-                + columns(QStringLiteral("DrAmt"), QStringLiteral("CrAmt"))
-                + QStringLiteral(" From AcMonthBal Where ")
-                + (first.isValid() ? QStringLiteral("YearMonth Between ? And ?")
-                                   : QStringLiteral("YearMonth <= ?"))
-                + extra;
-        if (first.isValid())
-            params->push_back(books::yearMonth(first));
-        params->push_back(books::yearMonth(wholeTo));
-        params->insert(params->end(), alsoArgs.begin(), alsoArgs.end());
+        s.monthFrom = first.isValid() ? books::yearMonth(first) : 0;
+        s.monthTo = books::yearMonth(wholeTo);
     }
     if (!lastWhole)
-        postings(lastMonth, last);
+        s.days.push_back({lastMonth, last});
+    return s;
+}
+
+// One part per run of days of the span, read from the postings by date:
+// "Select AcCode, `columns` From DetJV ..." with `also`, a condition with
+// its values, after the dates.
+void postingParts(const Span &s, const QString &columns, const QString &also, const db::Params &alsoArgs,
+    QStringList *parts, db::Params *params)
+{
+    for (const auto &[from, to] : s.days) {
+        *parts << QStringLiteral("Select coalesce(AcCode, 0), ") + columns
+                + QStringLiteral(" From DetJV Where VouDate Between ? And ? And ") + notCarryForward + also;
+        params->insert(params->end(), {from, to});
+        params->insert(params->end(), alsoArgs.begin(), alsoArgs.end());
+    }
 }
 
 // The account's balance before `from`: its opening balance and every posting dated earlier.
@@ -145,14 +145,16 @@ Money balanceBefore(db::Connection &conn, std::int64_t account, QDate from)
 {
     const Money opening
         = conn.scalar(QStringLiteral("Select OpenBal From Accounts Where RowID = ?"), {account}).toMoney();
+    const Span before = span(QDate(), from.addDays(-1));
     QStringList parts;
     db::Params params;
-    journalParts(
-        QDate(), from.addDays(-1),
-        [](const QString &dr, const QString &cr) {
-            return dr + QStringLiteral(" - ") + cr + QStringLiteral(" As b");
-        },
-        QStringLiteral("AcCode = ?"), {account}, &parts, &params);
+    if (before.monthFrom <= before.monthTo) {
+        parts << QStringLiteral("Select AcCode, DrAmt - CrAmt As b From AcMonthBal "
+                                "Where AcCode = ? And YearMonth Between ? And ?");
+        params.insert(params.end(), {account, before.monthFrom, before.monthTo});
+    }
+    postingParts(before, QStringLiteral("coalesce(DrAmt, 0) - coalesce(CrAmt, 0)"),
+        QStringLiteral(" And AcCode = ?"), {account}, &parts, &params);
     if (parts.isEmpty())
         return opening;
     const Money earlier = conn.scalar(QStringLiteral("Select money(coalesce(sum(b), 0)) From (")
@@ -259,27 +261,34 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
     // A control's balance is the net of its accounts' balances,
     // kept on every row of the control; its first account counts it in the total.
     // The postings are read from the totals the journal keeps per account
-    // and month; only the part months at the ends of the periods are read
-    // from the postings themselves (by date).
+    // and month, in one pass in account order; only the part months at the
+    // ends of the periods are read from the postings themselves (by date).
+    const Span before = withOpening ? span(QDate(), std::min(from.addDays(-1), to)) : Span();
+    const Span period = span(from, to);
     QStringList parts;
     db::Params sumParams;
     parts << (withOpening ? QStringLiteral("Select RowID As AcCode, OpenBal As Opening, 0 As Dr, 0 As Cr "
                                            "From Accounts Where OpenBal <> 0")
                           : QStringLiteral("Select RowID As AcCode, 0 As Opening, 0 As Dr, 0 As Cr "
                                            "From Accounts Where 1 = 0"));
-    if (withOpening)
-        journalParts(
-            QDate(), std::min(from.addDays(-1), to),
-            [](const QString &dr, const QString &cr) {
-                return dr + QStringLiteral(" - ") + cr + QStringLiteral(", 0, 0");
-            },
-            {}, {}, &parts, &sumParams);
-    journalParts(
-        from, to,
-        [](const QString &dr, const QString &cr) {
-            return QStringLiteral("0, ") + dr + QStringLiteral(", ") + cr;
-        },
-        {}, {}, &parts, &sumParams);
+    const bool monthsBefore = before.monthFrom <= before.monthTo;
+    const bool monthsIn = period.monthFrom <= period.monthTo;
+    if (monthsBefore || monthsIn) {
+        // The months before the period all come before its months.
+        parts << QStringLiteral("Select AcCode, "
+                                "sum(Case When YearMonth Between ? And ? Then DrAmt - CrAmt Else 0 End), "
+                                "sum(Case When YearMonth Between ? And ? Then DrAmt Else 0 End), "
+                                "sum(Case When YearMonth Between ? And ? Then CrAmt Else 0 End) "
+                                "From AcMonthBal Where YearMonth Between ? And ? Group By AcCode");
+        sumParams.insert(sumParams.end(),
+            {before.monthFrom, before.monthTo, period.monthFrom, period.monthTo, period.monthFrom,
+                period.monthTo, monthsBefore ? before.monthFrom : period.monthFrom,
+                monthsIn ? period.monthTo : before.monthTo});
+    }
+    postingParts(
+        before, QStringLiteral("coalesce(DrAmt, 0) - coalesce(CrAmt, 0), 0, 0"), {}, {}, &parts, &sumParams);
+    postingParts(
+        period, QStringLiteral("0, coalesce(DrAmt, 0), coalesce(CrAmt, 0)"), {}, {}, &parts, &sumParams);
     const QString sums = parts.join(QStringLiteral(" Union All "));
     const QString debit = QStringLiteral("Case When %1 > 0 Then %1 Else 0 End");
     const QString credit = QStringLiteral("Case When %1 < 0 Then -(%1) Else 0 End");
