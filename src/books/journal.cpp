@@ -153,10 +153,40 @@ void checkAccounts(db::Connection &conn, const Entry &e, const std::vector<Posti
     }
 }
 
+// The month key of a stored VouDate, spelled so that both engines read it
+// alike (the schema step that first filled the totals spells it so too).
+const QString kYearMonth = QStringLiteral(
+    "CAST(substr(CAST(VouDate AS TEXT), 1, 4) || substr(CAST(VouDate AS TEXT), 6, 2) AS INTEGER)");
+
+// Adds the postings that `where` picks to the kept totals, or with `sign`
+// "-" takes them away.
+void addToTotals(db::Connection &conn, const char *sign, const QString &where, const db::Params &params)
+{
+    conn.execute(
+        QStringLiteral("Insert Into AcMonthBal (AcCode, YearMonth, VouStatus, DrAmt, CrAmt) "
+                       "Select coalesce(AcCode, 0), %1, coalesce(VouStatus, ''), "
+                       "%2coalesce(sum(DrAmt), 0), %2coalesce(sum(CrAmt), 0) From DetJV "
+                       "Where VouDate Is Not Null And coalesce(VouStatus, '') <> 'CF' And %3 "
+                       "Group By coalesce(AcCode, 0), %1, coalesce(VouStatus, '') "
+                       "On Conflict (AcCode, YearMonth, VouStatus) Do Update Set "
+                       "DrAmt = AcMonthBal.DrAmt + excluded.DrAmt, CrAmt = AcMonthBal.CrAmt + excluded.CrAmt")
+            .arg(kYearMonth, QLatin1String(sign), where),
+        params);
+}
+
+// The entry's stored rows in or out of the kept totals (carry-forward rows
+// are never in them).
+void entryTotals(db::Connection &conn, const char *sign, const QString &kind, std::int32_t number)
+{
+    if (knownKind(kind) != Kind::CF)
+        addToTotals(conn, sign, QStringLiteral("VouNo = ? And VouStatus = ?"), {number, kind});
+}
+
 // Deletes and rewrites the entry's rows, then checks that what is stored is
 // what was meant (a trigger or a conversion could change it).
 void writeRows(db::Connection &conn, const Entry &e, std::int32_t number, const std::vector<Posting> &rows)
 {
+    entryTotals(conn, "-", e.kind, number);
     conn.execute(QStringLiteral("Delete From DetJV Where VouNo = ? And VouStatus = ?"), {number, e.kind});
     db::Money dr, cr;
     for (const Posting &p : rows) {
@@ -169,6 +199,7 @@ void writeRows(db::Connection &conn, const Entry &e, std::int32_t number, const 
         dr += p.drAmt;
         cr += p.crAmt;
     }
+    entryTotals(conn, "", e.kind, number);
     db::Recordset check;
     check.open(QStringLiteral("Select money(sum(DrAmt)) as Dr, money(sum(CrAmt)) as Cr, count(*) as N "
                               "From DetJV Where VouNo = ? And VouStatus = ?"),
@@ -435,9 +466,28 @@ void remove(db::Connection &conn, const QString &kind, std::int32_t number, cons
     db::Transaction tx(conn);
     if (!openedStamp.isEmpty())
         checkUnchanged(conn, kind, number, openedStamp, QStringLiteral("deleted"));
+    entryTotals(conn, "-", kind, number);
     conn.execute(QStringLiteral("Delete From DetJV Where VouNo = ? And VouStatus = ?"), {number, kind});
     if (hasMaster(kind))
         conn.execute(QStringLiteral("Delete From MasJV Where VouNo = ? And VouStatus = ?"), {number, kind});
+    tx.commit();
+}
+
+int yearMonth(const QDate &date)
+{
+    return date.year() * 100 + date.month();
+}
+
+void subtractTotals(db::Connection &conn, const QString &kind, const QDate &from, const QDate &to)
+{
+    addToTotals(conn, "-", QStringLiteral("VouStatus = ? And VouDate Between ? And ?"), {kind, from, to});
+}
+
+void rebuildTotals(db::Connection &conn)
+{
+    db::Transaction tx(conn);
+    conn.execute(QStringLiteral("Delete From AcMonthBal"));
+    addToTotals(conn, "", QStringLiteral("1 = 1"), {});
     tx.commit();
 }
 

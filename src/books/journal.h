@@ -135,6 +135,20 @@ void replace(db::Connection &conn, const Entry &e, const QString &openedStamp);
 // stored entry has gone or changed since it was opened.
 void remove(db::Connection &conn, const QString &kind, std::int32_t number, const QString &openedStamp = {});
 
+// The totals the journal keeps per account, month and kind of entry
+// (AcMonthBal: debits and credits of every dated posting but carry-forward
+// rows), written in the transaction of every post, replace and remove. They
+// are what balances over long periods are read from.
+//
+// The month key of a date as the totals store it (year * 100 + month).
+int yearMonth(const QDate &date);
+// Takes the rows of one kind dated from..to out of the totals; data removal
+// calls it in its transaction before it deletes those rows.
+void subtractTotals(db::Connection &conn, const QString &kind, const QDate &from, const QDate &to);
+// Writes the totals afresh from the postings stored (after rows were
+// deleted wholesale, or when they were written around the journal).
+void rebuildTotals(db::Connection &conn);
+
 struct Opened {
     bool found = false; // a master (or, for AR and CF, a row) is stored
     QDate date;

@@ -1,9 +1,12 @@
 #include "reports/report_procedures.h"
 
+#include "books/journal.h"
 #include "fees/fee_figures.h"
 #include "reports/reports.h"
 
 #include <QStringList>
+
+#include <algorithm>
 
 namespace reports {
 namespace {
@@ -87,17 +90,77 @@ void createWorkTables(db::Connection &conn)
 // out (the fee figures still count them).
 const QString notCarryForward = QStringLiteral("ifnull(VouStatus, '') <> 'CF'");
 
+// A span of the journal's days as it is read: the whole months inside from
+// the totals the journal keeps (year * 100 + month, `monthFrom` 0 from the
+// start; none when `monthFrom` > `monthTo`), the days of the months only
+// partly inside from the postings.
+struct Span {
+    int monthFrom = 1, monthTo = 0;
+    std::vector<std::pair<QDate, QDate>> days;
+};
+
+// The span from `first` to `last`, both included (`first` invalid: from the start).
+Span span(QDate first, QDate last)
+{
+    Span s;
+    if (!last.isValid() || (first.isValid() && first > last))
+        return s;
+    const QDate lastMonth(last.year(), last.month(), 1);
+    const bool lastWhole = last.addDays(1).day() == 1;
+    if (first.isValid() && first.day() != 1) {
+        const QDate firstMonthEnd = QDate(first.year(), first.month(), 1).addMonths(1).addDays(-1);
+        if (firstMonthEnd >= last) {
+            s.days.push_back({first, last});
+            return s;
+        }
+        s.days.push_back({first, firstMonthEnd});
+        first = firstMonthEnd.addDays(1);
+    }
+    const QDate wholeTo = lastWhole ? lastMonth : lastMonth.addMonths(-1);
+    if (!first.isValid() || first <= wholeTo) {
+        s.monthFrom = first.isValid() ? books::yearMonth(first) : 0;
+        s.monthTo = books::yearMonth(wholeTo);
+    }
+    if (!lastWhole)
+        s.days.push_back({lastMonth, last});
+    return s;
+}
+
+// One part per run of days of the span, read from the postings by date:
+// "Select AcCode, `columns` From DetJV ..." with `also`, a condition with
+// its values, after the dates.
+void postingParts(const Span &s, const QString &columns, const QString &also, const db::Params &alsoArgs,
+    QStringList *parts, db::Params *params)
+{
+    for (const auto &[from, to] : s.days) {
+        *parts << QStringLiteral("Select coalesce(AcCode, 0), ") + columns
+                + QStringLiteral(" From DetJV Where VouDate Between ? And ? And ") + notCarryForward + also;
+        params->insert(params->end(), {from, to});
+        params->insert(params->end(), alsoArgs.begin(), alsoArgs.end());
+    }
+}
+
 // The account's balance before `from`: its opening balance and every posting dated earlier.
 Money balanceBefore(db::Connection &conn, std::int64_t account, QDate from)
 {
     const Money opening
         = conn.scalar(QStringLiteral("Select OpenBal From Accounts Where RowID = ?"), {account}).toMoney();
-    const Money earlier
-        = conn.scalar(QStringLiteral("Select money(ifnull(sum(DrAmt), 0) - ifnull(sum(CrAmt), 0)) "
-                                     "From DetJV Where AcCode = ? And VouDate < ? And ")
-                      + notCarryForward,
-                  {account, from})
-              .toMoney();
+    const Span before = span(QDate(), from.addDays(-1));
+    QStringList parts;
+    db::Params params;
+    if (before.monthFrom <= before.monthTo) {
+        parts << QStringLiteral("Select AcCode, DrAmt - CrAmt As b From AcMonthBal "
+                                "Where AcCode = ? And YearMonth Between ? And ?");
+        params.insert(params.end(), {account, before.monthFrom, before.monthTo});
+    }
+    postingParts(before, QStringLiteral("coalesce(DrAmt, 0) - coalesce(CrAmt, 0)"),
+        QStringLiteral(" And AcCode = ?"), {account}, &parts, &params);
+    if (parts.isEmpty())
+        return opening;
+    const Money earlier = conn.scalar(QStringLiteral("Select money(coalesce(sum(b), 0)) From (")
+                                      + parts.join(QStringLiteral(" Union All ")) + QStringLiteral(") x"),
+                                  params)
+                              .toMoney();
     return opening + earlier;
 }
 
@@ -195,21 +258,38 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
     // One statement on the server: every account with postings in the
     // period or a balance brought forward, postings to an account the chart
     // no longer holds included so that the totals still cover every posting.
-    // The postings are read in one pass over the posting index in account
-    // order: every column it needs is in the index, so no row of the table
-    // is read. A control's balance is the net of its accounts' balances,
+    // A control's balance is the net of its accounts' balances,
     // kept on every row of the control; its first account counts it in the total.
-    const QString opening = withOpening
-        ? QStringLiteral("Select RowID As AcCode, OpenBal As Opening, 0 As Dr, 0 As Cr From Accounts "
-                         "Where OpenBal <> 0 Union All "
-                         "Select AcCode, ifnull(sum(Case When VouDate < ? Then DrAmt End), 0) "
-                         "- ifnull(sum(Case When VouDate < ? Then CrAmt End), 0) As Opening, ")
-        : QStringLiteral("Select AcCode, 0 As Opening, ");
-    const QString sums = opening
-        + QStringLiteral("ifnull(sum(Case When VouDate >= ? Then DrAmt End), 0) As Dr, "
-                         "ifnull(sum(Case When VouDate >= ? Then CrAmt End), 0) As Cr "
-                         "From DetJV Where VouDate <= ? And ")
-        + notCarryForward + QStringLiteral(" Group By AcCode");
+    // The postings are read from the totals the journal keeps per account
+    // and month, in one pass in account order; only the part months at the
+    // ends of the periods are read from the postings themselves (by date).
+    const Span before = withOpening ? span(QDate(), std::min(from.addDays(-1), to)) : Span();
+    const Span period = span(from, to);
+    QStringList parts;
+    db::Params sumParams;
+    parts << (withOpening ? QStringLiteral("Select RowID As AcCode, OpenBal As Opening, 0 As Dr, 0 As Cr "
+                                           "From Accounts Where OpenBal <> 0")
+                          : QStringLiteral("Select RowID As AcCode, 0 As Opening, 0 As Dr, 0 As Cr "
+                                           "From Accounts Where 1 = 0"));
+    const bool monthsBefore = before.monthFrom <= before.monthTo;
+    const bool monthsIn = period.monthFrom <= period.monthTo;
+    if (monthsBefore || monthsIn) {
+        // The months before the period all come before its months.
+        parts << QStringLiteral("Select AcCode, "
+                                "sum(Case When YearMonth Between ? And ? Then DrAmt - CrAmt Else 0 End), "
+                                "sum(Case When YearMonth Between ? And ? Then DrAmt Else 0 End), "
+                                "sum(Case When YearMonth Between ? And ? Then CrAmt Else 0 End) "
+                                "From AcMonthBal Where YearMonth Between ? And ? Group By AcCode");
+        sumParams.insert(sumParams.end(),
+            {before.monthFrom, before.monthTo, period.monthFrom, period.monthTo, period.monthFrom,
+                period.monthTo, monthsBefore ? before.monthFrom : period.monthFrom,
+                monthsIn ? period.monthTo : before.monthTo});
+    }
+    postingParts(
+        before, QStringLiteral("coalesce(DrAmt, 0) - coalesce(CrAmt, 0), 0, 0"), {}, {}, &parts, &sumParams);
+    postingParts(
+        period, QStringLiteral("0, coalesce(DrAmt, 0), coalesce(CrAmt, 0)"), {}, {}, &parts, &sumParams);
+    const QString sums = parts.join(QStringLiteral(" Union All "));
     const QString debit = QStringLiteral("Case When %1 > 0 Then %1 Else 0 End");
     const QString credit = QStringLiteral("Case When %1 < 0 Then -(%1) Else 0 End");
     const QString net
@@ -246,9 +326,7 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
                          "Left Join Accounts hs On hs.AcNodes = t.SubNodes And t.SubNodes <> '' "
                          "Window c As (Partition By t.ControlNodes Order By t.AcCode)");
     db::Params params {from, to};
-    if (withOpening)
-        params.insert(params.end(), {from, from});
-    params.insert(params.end(), {from, from, to});
+    params.insert(params.end(), sumParams.begin(), sumParams.end());
     const std::int64_t written = conn.execute(sql, params);
     tx.commit();
     return written;

@@ -1,5 +1,7 @@
 #include "shell/admin_rules.h"
 
+#include "books/journal.h"
+
 #include <QStringBuilder>
 
 #include <algorithm>
@@ -97,6 +99,8 @@ void removeTables(db::Connection &conn, const QStringList &tables)
             conn.execute(QStringLiteral("Delete From MasJV Where VouStatus = 'CF'"));
         }
     }
+    if (tables.contains(QStringLiteral("DetJV"), Qt::CaseInsensitive))
+        books::rebuildTotals(conn);
     tx.commit();
 }
 
@@ -115,6 +119,7 @@ void removeVouchers(db::Connection &conn, const QString &kind, const QDate &from
     const db::Params params {kind, removalDate(from), removalDate(to)};
     db::Transaction tx(conn);
     conn.execute(QStringLiteral("Delete From MasJV Where VouStatus = ? And VouDate Between ? And ?"), params);
+    books::subtractTotals(conn, kind, from, to);
     conn.execute(QStringLiteral("Delete From DetJV Where VouStatus = ? And VouDate Between ? And ?"), params);
     tx.commit();
 }

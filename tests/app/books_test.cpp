@@ -71,6 +71,12 @@ TEST_F(Books, VouchersOfEveryPatternBalanceInTheTrialBalanceAndLedgers)
     post("CP", QDate(2009, 9, 1), {line(rent, cash, "999.99")});
 
     EXPECT_EQ(money("select money(sum(DrAmt)) from DetJV"), money("select money(sum(CrAmt)) from DetJV"));
+    // The totals the journal kept while posting are the postings added up by account and month.
+    EXPECT_EQ(rows("select AcCode, YearMonth, money(sum(DrAmt)), money(sum(CrAmt)) from AcMonthBal "
+                   "group by AcCode, YearMonth having sum(DrAmt) <> 0 or sum(CrAmt) <> 0 order by 1, 2"),
+        rows("select AcCode, year(VouDate) * 100 + month(VouDate), money(coalesce(sum(DrAmt), 0)), "
+             "money(coalesce(sum(CrAmt), 0)) from DetJV where VouStatus <> 'CF' "
+             "group by AcCode, year(VouDate) * 100 + month(VouDate) order by 1, 2"));
 
     reports::trialBalance(conn(), d1, d2, false);
     const Money dr = money("select money(sum(DrAmt)) from rptTrialBalance");
@@ -232,6 +238,56 @@ TEST_F(EveryPattern, CashVouchersThatTouchABankShowInItsBookAndCarryForwardMoves
         money("select money(sum(CrAmt)) from rptTrialBalance"));
     EXPECT_EQ(money("select money(CrAmt) from rptTrialBalance where AcCode = ?", {student}),
         Money::parse(u"750.00"));
+}
+
+TEST_F(EveryPattern, TrialBalanceAndLedgerOpeningsAgreeWithThePostingsForAnyPeriod)
+{
+    // Periods on month edges and inside months, within one month or one day,
+    // across a year's end, and backwards.
+    const std::pair<QDate, QDate> periods[]
+        = {{{2024, 1, 1}, {2024, 3, 31}}, {{2024, 1, 6}, {2024, 3, 5}}, {{2024, 2, 3}, {2024, 2, 20}},
+            {{2024, 2, 1}, {2024, 2, 2}}, {{2023, 12, 15}, {2024, 1, 9}}, {{2024, 3, 6}, {2024, 2, 10}},
+            {{2024, 3, 7}, {2024, 3, 7}}, {{2024, 2, 29}, {2024, 4, 1}}, {{2024, 3, 1}, {2024, 1, 31}}};
+    const QString notCarried = QStringLiteral(" and ifnull(VouStatus, '') <> 'CF'");
+    for (const auto &[from, to] : periods) {
+        SCOPED_TRACE(QStringLiteral("%1 to %2")
+                         .arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate))
+                         .toStdString());
+        reports::trialBalance(conn(), from, to, true);
+        for (std::int64_t ac : {cash, hbl, mcb, student, fees, rent, tea}) {
+            SCOPED_TRACE(ac);
+            const Money openBal
+                = money("select money(ifnull(OpenBal, 0)) from Accounts where RowID = ?", {ac});
+            const Money before
+                = money("select money(ifnull(sum(DrAmt), 0) - ifnull(sum(CrAmt), 0)) from DetJV "
+                        "where AcCode = ? and VouDate < ?"
+                        + notCarried,
+                    {ac, from});
+            const Money beforeTo
+                = money("select money(ifnull(sum(DrAmt), 0) - ifnull(sum(CrAmt), 0)) from DetJV "
+                        "where AcCode = ? and VouDate < ? and VouDate <= ?"
+                        + notCarried,
+                    {ac, from, to});
+            const QString period = QStringLiteral(" from DetJV where AcCode = ? and VouDate between ? and ?");
+            const Money dr
+                = money("select money(ifnull(sum(DrAmt), 0))" + period + notCarried, {ac, from, to});
+            const Money cr
+                = money("select money(ifnull(sum(CrAmt), 0))" + period + notCarried, {ac, from, to});
+            // An account without a balance or postings has no line.
+            const Money opening = openBal + beforeTo;
+            const QStringList line = opening == Money() && dr == Money() && cr == Money()
+                ? QStringList()
+                : QStringList {
+                    QStringLiteral("%1|%2|%3").arg(opening.toString(), dr.toString(), cr.toString())};
+            EXPECT_EQ(rows("select money(OpenDr - OpenCr), money(DrAmt), money(CrAmt) from rptTrialBalance "
+                           "where AcCode = ?",
+                          {ac}),
+                line);
+
+            reports::acLedger(conn(), ac, from, to);
+            EXPECT_EQ(money("select money(Balance) from rptLedger where LineNo = 0"), openBal + before);
+        }
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -105,4 +106,43 @@ TEST(Schema, ADatabaseMadeFromTheSchemaFolderOpensUnchangedWithItsRows)
     EXPECT_EQ(upgraded.scalar(QStringLiteral("SELECT Company FROM Company")).toString(),
         QStringLiteral("Oru Institute"));
     EXPECT_EQ(upgraded.scalar(QStringLiteral("SELECT count(*) FROM Menus")).toInt(), 1);
+}
+
+TEST(Schema, AnExistingBookGetsItsMonthlyTotalsFromItsPostings)
+{
+    ORU_EMBEDDED_ONLY("builds the embedded engine's database file at an earlier version");
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString earlier = tmp.path() + QStringLiteral("/earlier");
+    db::server::create(earlier, QStringLiteral("pw"), db::server::HashCost::Minimal);
+    const QString file = earlier + QStringLiteral("/ORU.db");
+    ASSERT_TRUE(QFile::remove(file));
+    sqlite3 *h = nullptr;
+    ASSERT_EQ(sqlite3_open(file.toUtf8().constData(), &h), SQLITE_OK);
+    const QStringList files = schemaFiles().filter(QRegularExpression(QStringLiteral("^0(0\\d|1[01])_")));
+    ASSERT_EQ(files.size(), 11);
+    for (const QString &f : files)
+        run(h, readText(QStringLiteral(ORU_SOURCE_DIR "/schema/") + f));
+    run(h, QStringLiteral("PRAGMA user_version = 11"));
+    // Cents; a carry-forward row and an undated row count in no balance.
+    run(h,
+        QStringLiteral("INSERT INTO DetJV (VouNo, VouStatus, VouDate, AcCode, DrAmt, CrAmt) VALUES "
+                       "(1, 'CP', '2023-12-31', 5, 100, NULL), (1, 'CP', '2023-12-31', 6, NULL, 100), "
+                       "(2, 'CP', '2023-12-01', 5, 250, 1), (3, 'JV', '2023-12-02', 5, 7, 0), "
+                       "(4, 'CF', '2023-12-03', 5, 0, 40), (5, 'BP', NULL, 5, 9, 0), "
+                       "(6, 'CP', '2024-01-01', 5, 0, 3)"));
+    sqlite3_close(h);
+
+    db::Connection upgraded;
+    connect(upgraded, earlier);
+    db::Recordset rs;
+    rs.open(QStringLiteral(
+                "SELECT AcCode || ' ' || YearMonth || ' ' || VouStatus || ' ' || DrAmt || ' ' || CrAmt "
+                "FROM AcMonthBal ORDER BY AcCode, YearMonth, VouStatus"),
+        upgraded);
+    QStringList cells;
+    for (; !rs.eof(); rs.moveNext())
+        cells << rs.fields(0).toString();
+    EXPECT_EQ(cells,
+        (QStringList {"5 202312 CP 350 1", "5 202312 JV 7 0", "5 202401 CP 0 3", "6 202312 CP 0 100"}));
 }

@@ -2,11 +2,13 @@
 // Fixture for tests against a database: a fresh server in a temporary folder
 // with the login "sa", the shared connection opened as the login window
 // opens it, an MDI host for windows and a scripted dialog seam.
+#include "books/journal.h"
 #include "common/globals.h"
 #include "platform/db/db.h"
 #include "support/gui.h"
 #include "support/pgtest.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -30,9 +32,17 @@ protected:
     // Another copy of the program on the same server: its own connection as "sa".
     std::unique_ptr<db::Connection> otherCopy();
 
+    // Rows a test writes into DetJV stand for postings: the totals the
+    // journal keeps are brought up to date after them, as a posting would.
     std::int64_t exec(const QString &sql, const db::Params &params = {})
     {
-        return gConn->execute(sql, params);
+        const std::int64_t n = gConn->execute(sql, params);
+        static const QRegularExpression writesPostings(
+            QStringLiteral("^\\s*(insert\\s+into|update|delete\\s+from)\\s+detjv\\b"),
+            QRegularExpression::CaseInsensitiveOption);
+        if (writesPostings.match(sql).hasMatch())
+            books::rebuildTotals(*gConn);
+        return n;
     }
     db::Value scalar(const QString &sql, const db::Params &params = {}) { return gConn->scalar(sql, params); }
     std::int64_t count(const QString &sql, const db::Params &params = {})

@@ -42,44 +42,63 @@ std::unique_ptr<RowSet> ConnectionSource::fetch(const QString &sql, const db::Pa
 
 namespace {
 
-// Replaces {?Name} in a query by a bound '?'.
+db::Value boundValue(const Val &v)
+{
+    switch (v.kind()) {
+    case Val::Null:
+        return {};
+    case Val::Int:
+        return db::Value(static_cast<long long>(v.toInt()));
+    case Val::Money:
+        return db::Value(v.toMoney());
+    case Val::Real:
+        return db::Value(v.toReal());
+    case Val::Date:
+        return db::Value(v.toDate());
+    default:
+        return db::Value(v.toString());
+    }
+}
+
+// The literal the selection keeps a field below ("{T.F} < literal" joined
+// by "and" at its top), or Null when it sets no such bound.
+db::Value selectionBelow(const Compiled &c, const QString &field)
+{
+    if (c.selection < 0)
+        return {};
+    for (const FieldCondition &fc : c.exprs[size_t(c.selection)].fieldConditions())
+        if (fc.kind == FieldCondition::Lt
+            && (fc.table + u'.' + fc.field).compare(field, Qt::CaseInsensitive) == 0)
+            return boundValue(fc.value);
+    return {};
+}
+
+// Replaces {?Name} in a query by a bound '?' holding the parameter field's
+// value, and {<Table.Field} by one holding the selection's bound below
+// that field, so that a query can read a summary kept for whole periods
+// before it.
 QString bindQueryParameters(const RenderState &st, db::Params &params)
 {
     const Compiled &c = st.c;
-    static const QRegularExpression marker(QStringLiteral("\\{\\?\\s*([^}]*?)\\s*\\}"));
+    static const QRegularExpression marker(QStringLiteral("\\{([?<])\\s*([^}]*?)\\s*\\}"));
     QString sql;
     qsizetype last = 0;
     const QString &q = c.def->query;
     for (auto it = marker.globalMatch(q); it.hasNext();) {
         const auto m = it.next();
-        const int index = c.findParameter(m.captured(1));
+        sql += q.mid(last, m.capturedStart() - last);
+        sql += u'?';
+        last = m.capturedEnd();
+        if (m.captured(1) == u'<') {
+            params.push_back(selectionBelow(c, m.captured(2)));
+            continue;
+        }
+        const int index = c.findParameter(m.captured(2));
         if (index < 0)
             throw Error(lineContext(*c.def, c.def->queryLine)
                 + QStringLiteral("the query names %1, which is no parameter field of the report.")
                       .arg(m.captured(0)));
-        sql += q.mid(last, m.capturedStart() - last);
-        sql += u'?';
-        last = m.capturedEnd();
-        const Val &v = st.params[size_t(index)];
-        switch (v.kind()) {
-        case Val::Null:
-            params.emplace_back();
-            break;
-        case Val::Int:
-            params.emplace_back(static_cast<long long>(v.toInt()));
-            break;
-        case Val::Money:
-            params.emplace_back(v.toMoney());
-            break;
-        case Val::Real:
-            params.emplace_back(v.toReal());
-            break;
-        case Val::Date:
-            params.emplace_back(v.toDate());
-            break;
-        default:
-            params.emplace_back(v.toString());
-        }
+        params.push_back(boundValue(st.params[size_t(index)]));
     }
     sql += q.mid(last);
     return sql;
