@@ -1,4 +1,5 @@
 #include "platform/report/engine_p.h"
+#include "platform/report/sqlshape_p.h"
 
 #include <QRegularExpression>
 
@@ -140,6 +141,19 @@ QString sqlLike(const QString &pattern)
     return out;
 }
 
+// The storage rule of a table's column, Null when there is no such column.
+db::Type namedKind(DataSource &source, const QString &table, const QString &field)
+{
+    auto quoted = [](QString name) { return u'"' + name.replace(u'"', QStringLiteral("\"\"")) + u'"'; };
+    try {
+        const std::vector<db::Column> c = source.describe(
+            QStringLiteral("select ") + quoted(field) + QStringLiteral(" from ") + quoted(table));
+        return c.size() == 1 ? c.front().kind : db::Type::Null;
+    } catch (const db::Error &) {
+        return db::Type::Null;
+    }
+}
+
 // The query narrowed by the selection's top-level conditions on plain
 // columns. The selection still runs on every fetched row, so a condition
 // left out here only costs rows.
@@ -167,9 +181,18 @@ QString pushSelection(const Compiled &c, DataSource &source, const QString &sql,
         const int i = byName.value(fc.table.toLower() + u'.' + fc.field.toLower(), -1);
         if (i < 0)
             continue;
-        const db::Column &col = cols[size_t(i)];
-        if (col.origin.isEmpty() || outputNames.value(col.name.toLower()) != 1)
-            continue; // computed, or a name the outer query cannot tell apart
+        db::Column col = cols[size_t(i)];
+        if (outputNames.value(col.name.toLower()) != 1)
+            continue; // a name the outer query cannot tell apart
+        // Computed, unless the text shows a stored column behind every part
+        // of a compound (the server names no origin through one, nor its
+        // type: that of the column the report names stands for it).
+        if (col.origin.isEmpty()) {
+            if (!isStoredColumn(sql, i, int(cols.size())))
+                continue;
+            if (col.kind == db::Type::Null)
+                col.kind = namedKind(source, fc.table, fc.field);
+        }
         const QString name = u'"' + QString(col.name).replace(u'"', QStringLiteral("\"\"")) + u'"';
         if (fc.kind == FieldCondition::IsNull) {
             terms << name + QStringLiteral(" IS NULL");
