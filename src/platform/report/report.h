@@ -32,6 +32,11 @@ public:
     virtual const std::vector<ColumnName> &columns() const = 0;
     virtual int rowCount() const = 0;
     virtual const db::Value &at(int row, int column) const = 0;
+    // Rows that come in parts: fetches the next part (rowCount() grows);
+    // false when every row is there.
+    virtual bool fetchMore() { return false; }
+    // How much of the rows is fetched so far, 0 to 1.
+    virtual double fetchedShare() const { return 1.0; }
 };
 
 // Where a report's rows come from.

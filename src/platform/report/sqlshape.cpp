@@ -130,6 +130,61 @@ public:
         return plainAt(arms, index, 0);
     }
 
+    // The output column the statement's ORDER BY begins with, ascending; -1 if none.
+    int leadingOrder(int columnCount)
+    {
+        const int n = int(t.size());
+        int order = -1;
+        for (int i = 0; i + 1 < n; ++i) {
+            if (isPunct(t[size_t(i)], '(')) {
+                i = closing(i, n);
+                continue;
+            }
+            if (isWord(t[size_t(i)], "order") && isWord(t[size_t(i + 1)], "by"))
+                order = i;
+        }
+        if (order < 0)
+            return -1;
+        std::vector<Arm> arms;
+        if (!armsOf({0, order}, arms) || arms.size() != 1 || int(arms.front().items.size()) != columnCount)
+            return -1;
+        const Arm &arm = arms.front();
+        int b = order + 2, e = b;
+        while (e < n && !isPunct(t[size_t(e)], ',') && !isWord(t[size_t(e)], "limit")) {
+            if (isPunct(t[size_t(e)], '('))
+                e = closing(e, n);
+            ++e;
+        }
+        if (e > b && isWord(t[size_t(e - 1)], "asc"))
+            --e;
+        for (int i = b; i < e; ++i)
+            if (isWord(t[size_t(i)], "desc") || isWord(t[size_t(i)], "nulls")
+                || isWord(t[size_t(i)], "collate"))
+                return -1;
+        if (e - b == 1 && t[size_t(b)].kind == Token::Number) {
+            bool ok = false;
+            const int k = t[size_t(b)].text.toInt(&ok);
+            return ok && k >= 1 && k <= columnCount ? k - 1 : -1;
+        }
+        int found = -1;
+        for (size_t c = 0; c < arm.items.size(); ++c) {
+            const Range r = arm.items[c];
+            bool same = r.size() == e - b;
+            for (int k = 0; same && k < r.size(); ++k) {
+                const Token &x = t[size_t(r.b + k)], &y = t[size_t(b + k)];
+                same = x.kind == y.kind && x.text.compare(y.text, Qt::CaseInsensitive) == 0;
+            }
+            if (!same && e - b == 1 && isName(t[size_t(b)]) && !arm.names[c].isEmpty())
+                same = arm.names[c] == t[size_t(b)].text.toLower() && !arm.sources.contains(arm.names[c]);
+            if (same) {
+                if (found >= 0)
+                    return -1;
+                found = int(c);
+            }
+        }
+        return found;
+    }
+
 private:
     std::vector<Token> t;
 
@@ -348,6 +403,11 @@ private:
 };
 
 } // namespace
+
+int leadingOrderColumn(const QString &sql, int columnCount)
+{
+    return Shape(sql).leadingOrder(columnCount);
+}
 
 bool isStoredColumn(const QString &sql, int index, int columnCount)
 {

@@ -12,4 +12,10 @@ namespace report {
 // values as they are stored. False whenever the text is not understood.
 bool isStoredColumn(const QString &sql, int index, int columnCount);
 
+// The output column (of `columnCount`) whose values the statement's ORDER BY
+// puts first, ascending: rows of a range of its values come in the
+// statement's order whatever else the range holds. -1 when there is none or
+// the text is not understood.
+int leadingOrderColumn(const QString &sql, int columnCount);
+
 } // namespace report
