@@ -313,22 +313,29 @@ public:
         params[size_t(m_range.low)] = db::Value(m_next);
         params[size_t(m_range.low + 1)] = db::Value(until);
         std::unique_ptr<RowSet> rows = m_source.fetch(m_sql, params);
-        m_parts.push_back({m_count, std::move(rows)});
+        m_parts.push_back({m_count, m_next, until, std::move(rows)});
         m_last = &m_parts.back();
         m_count += m_last->rows->rowCount();
         m_next = until.addDays(1);
         m_days *= 2;
         return true;
     }
-    double fetchedShare() const override
+    double shareAt(int row) const override
     {
+        auto it = std::upper_bound(
+            m_parts.begin(), m_parts.end(), row, [](int r, const Part &p) { return r < p.first; });
+        const Part &part = *(it - 1);
         const double all = double(m_range.from.daysTo(m_range.to) + 1);
-        return std::min(1.0, double(m_range.from.daysTo(m_next)) / all);
+        const double begin = double(m_range.from.daysTo(part.from)) / all;
+        const double end = double(m_range.from.daysTo(part.to) + 1) / all;
+        const int n = part.rows->rowCount();
+        return begin + (end - begin) * (n > 0 ? double(row - part.first) / double(n) : 0.0);
     }
 
 private:
     struct Part {
         int first;
+        QDate from, to;
         std::unique_ptr<RowSet> rows;
     };
     DataSource &m_source;

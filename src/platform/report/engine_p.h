@@ -309,8 +309,10 @@ public:
     // How far run() is through the selected rows, 0 to 1.
     double done() const
     {
-        const double share = m_st.rows->fetchedShare();
-        return m_order.empty() ? share : share * double(m_pos) / double(m_order.size());
+        const double share = m_pos < count() ? m_st.rows->shareAt(m_order[size_t(m_pos)]) : -1.0;
+        if (share >= 0)
+            return share;
+        return m_order.empty() ? 1.0 : double(m_pos) / double(m_order.size());
     }
 
 private:

@@ -35,8 +35,9 @@ public:
     // Rows that come in parts: fetches the next part (rowCount() grows);
     // false when every row is there.
     virtual bool fetchMore() { return false; }
-    // How much of the rows is fetched so far, 0 to 1.
-    virtual double fetchedShare() const { return 1.0; }
+    // How far through all the rows a fetched row stands, 0 to 1; negative
+    // when the rows are all there (their count tells).
+    virtual double shareAt(int) const { return -1.0; }
 };
 
 // Where a report's rows come from.
