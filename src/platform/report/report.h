@@ -178,7 +178,8 @@ public:
 
     // Fetches, selects, sorts, groups and lays out the report. Every fault
     // of the data (not logged on, a query or formula the engine rejects, a
-    // parameter without value) throws before the first page is done.
+    // parameter without value) throws before the first page is done, except
+    // one met in rows that a report fetched in parts fetches after it.
     // Top-level conditions of the record selection that compare a column
     // with a literal also go into the query as bound WHERE terms, so only
     // the rows that can be selected are fetched.
