@@ -325,6 +325,8 @@ void line(const char *what, double report, double query, const char *extra = "")
 
 } // namespace
 
+#include "books_stream.h"
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -625,6 +627,7 @@ int main(int argc, char **argv)
         });
         line("open a voucher window (frmBP)", r, q);
     });
+    streamFigures(book, app, rounds);
     common::windows::unloadAll();
     return 0;
 }

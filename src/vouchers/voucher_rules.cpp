@@ -97,25 +97,26 @@ bool searchVouchers(db::Recordset &rs, db::Connection &conn, const QString &kind
 {
     checkKind(kind);
     // A voucher's lines are its rows on one side: the debit rows, except on
-    // a cash receipt, whose lines are credits. Counted once for the kind,
-    // not once per listed voucher.
+    // a cash receipt, whose lines are credits. Counted for the listed
+    // vouchers only, each through the voucher's index, and no further than
+    // the second line.
     const QString lineSide = books::shapeOf(kind) == books::Shape::CashReceipt ? QStringLiteral("CrAmt")
                                                                                : QStringLiteral("DrAmt");
     const QString head = QStringLiteral(
         "Select a.VouNo, strftime('%d-%m-%Y', a.VouDate) as VouDate, a.PaidReceive, a.TotalAmount, "
-        "case when n.Lines > 1 then 'M' end as Multi From MasJV a "
-        "Left Join (Select VouNo, count(*) as Lines From DetJV Where VouStatus = ? And %1 > 0 "
-        "Group By VouNo) n On n.VouNo = a.VouNo Where a.VouStatus = ? ")
+        "case when (Select count(*) From (Select 1 From DetJV d Where d.VouStatus = a.VouStatus "
+        "And d.VouNo = a.VouNo And d.%1 > 0 Limit 2) n) > 1 then 'M' end as Multi From MasJV a "
+        "Where a.VouStatus = ? ")
                              .arg(lineSide);
     const QString order = QStringLiteral(" Order By a.VouNo desc");
     if (criterion == QLatin1String("Voucher #")) {
         rs.open(head + QStringLiteral("And cast(a.VouNo as text) Like ? ESCAPE '\\'") + order, conn,
-            {kind, kind, db::likeContains(text)});
+            {kind, db::likeContains(text)});
     } else if (criterion == QLatin1String("Date")) {
-        rs.open(head + QStringLiteral("And a.VouDate = ?") + order, conn, {kind, kind, date});
+        rs.open(head + QStringLiteral("And a.VouDate = ?") + order, conn, {kind, date});
     } else if (criterion == QLatin1String("Paid To")) {
         rs.open(head + QStringLiteral("And a.PaidReceive Like ? ESCAPE '\\'") + order, conn,
-            {kind, kind, db::likeContains(text)});
+            {kind, db::likeContains(text)});
     } else {
         return false;
     }

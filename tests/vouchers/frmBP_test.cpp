@@ -2,8 +2,14 @@
 #include "platform/report/report.h"
 #include "platform/report/viewer.h"
 
+#include "support/testengine.h"
 #include "vouchers/window_fixture.h"
+
 #include <QRegularExpression>
+
+#include <sqlite3.h>
+
+#include <cstring>
 
 namespace {
 
@@ -136,6 +142,40 @@ TEST_F(BankPayment, ALockedBankIsRefilledOnlyByOpeningAVoucher)
     EXPECT_EQ(dialogs().texts(), QStringList({"Please Select Credit Account"}));
     openFromList(0);
     EXPECT_EQ(c("txtCrAc")->text(), "HBL BANK");
+}
+
+// Counts the statements of the picker's list and of the search list.
+int g_pickerLists = 0, g_searchLists = 0;
+int countLists(unsigned, void *, void *stmt, void *)
+{
+    const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(stmt));
+    if (sql && std::strstr(sql, "From Accounts Where") && std::strstr(sql, "AcName Like"))
+        ++g_pickerLists;
+    if (sql && std::strstr(sql, "as Multi From MasJV"))
+        ++g_searchLists;
+    return 0;
+}
+
+TEST_F(BankPayment, OpeningTheWindowAndThePickerOnEitherSideRunsEachListOnce)
+{
+    ORU_EMBEDDED_ONLY("counts the lists' statements through the SQLite trace hook");
+    setup("BP", 1, hbl, "CR", "N");
+    sqlite3_trace_v2(conn().handle(), SQLITE_TRACE_STMT, countLists, nullptr);
+    open("frmBP");
+    flushDeferred();
+    EXPECT_EQ(g_searchLists, 1);
+    for (const char *button : {"cmdSelectCr", "cmdSelectDr", "cmdSelectCr"}) {
+        SCOPED_TRACE(button);
+        g_pickerLists = 0;
+        press(button);
+        flushDeferred();
+        EXPECT_EQ(g_pickerLists, 1);
+        auto *pickList = findControl<ui::Grid>(picker(), "mshSearch");
+        EXPECT_EQ(pickList->rows() == 3, std::strcmp(button, "cmdSelectCr") == 0); // the two banks
+        w->activateWindowNow();
+        flushDeferred();
+    }
+    sqlite3_trace_v2(conn().handle(), 0, nullptr, nullptr);
 }
 
 } // namespace

@@ -4,15 +4,14 @@
 
 namespace report {
 
-void Body::select()
+void Body::selectFrom(int from)
 {
     const int n = m_st.rows->rowCount();
-    m_order.clear();
     m_order.reserve(size_t(n));
     RowCtx ctx(m_st, -1, nullptr);
     const Formula &selection = m_st.expr(m_c.selection);
     const bool all = selection.isEmpty();
-    for (int r = 0; r < n; ++r) {
+    for (int r = from; r < n; ++r) {
         if (!all) {
             ctx.setRow(r);
             if (!selection.eval(ctx).isTrue())
@@ -20,6 +19,26 @@ void Body::select()
         }
         m_order.push_back(r);
     }
+    m_fetched = n;
+}
+
+bool Body::has(int pos)
+{
+    // Rows come in parts only for a report without groups or sorts.
+    while (pos >= count()) {
+        if (!m_st.rows->fetchMore())
+            return false;
+        selectFrom(m_fetched);
+        m_breakLevel.resize(m_order.size(), int(m_c.groups.size()));
+    }
+    return true;
+}
+
+void Body::select()
+{
+    m_order.clear();
+    selectFrom(0);
+    RowCtx ctx(m_st, -1, nullptr);
 
     // Sort keys: groups first (unless they keep the fetched order), then the
     // record sorts. Stable, so the query's own order breaks ties.
@@ -212,7 +231,6 @@ void Body::emitSection(const BSection &s, int pos, int from, int to, Band &&prot
 
 void Body::run()
 {
-    const int n = count();
     const int G = int(m_c.groups.size());
     const Definition &def = *m_c.def;
     m_running.clear();
@@ -223,12 +241,14 @@ void Body::run()
 
     Band rh;
     rh.reportHeader = true;
-    rh.newPageAfter = m_c.reportHeader.present() && m_c.reportHeader.s->newPageAfter && n > 0;
-    emitSection(m_c.reportHeader, n > 0 ? 0 : -1, 0, n, std::move(rh));
+    const bool any = has(0);
+    rh.newPageAfter = m_c.reportHeader.present() && m_c.reportHeader.s->newPageAfter && any;
+    emitSection(m_c.reportHeader, any ? 0 : -1, 0, count(), std::move(rh));
 
     const int innermost = G - 1;
     RowCtx ctx(m_st, -1, &m_running);
-    for (int p = 0; p < n; ++p) {
+    for (int p = 0; has(p); ++p) {
+        const int n = count();
         m_pos = p;
         const int bl = m_breakLevel[size_t(p)];
         if (p > 0) {
@@ -269,9 +289,10 @@ void Body::run()
         const int from = innermost >= 0 ? m_openStart[size_t(innermost)] : 0;
         const int to = innermost >= 0 ? m_openEnd[size_t(innermost)] : n;
         Band d;
-        d.newPageAfter = m_c.details.present() && m_c.details.s->newPageAfter && p + 1 < n;
+        d.newPageAfter = m_c.details.present() && m_c.details.s->newPageAfter && has(p + 1);
         emitSection(m_c.details, p, from, to, std::move(d));
     }
+    const int n = count();
     if (n > 0) {
         for (int l = G - 1; l >= 0; --l) {
             emitSection(

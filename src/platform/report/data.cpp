@@ -1,7 +1,9 @@
 #include "platform/report/engine_p.h"
+#include "platform/report/sqlshape_p.h"
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <optional>
 
 namespace report {
@@ -159,10 +161,31 @@ QString sqlLike(const QString &pattern)
     return out;
 }
 
+// The storage rule of a table's column, Null when there is no such column.
+db::Type namedKind(DataSource &source, const QString &table, const QString &field)
+{
+    auto quoted = [](QString name) { return u'"' + name.replace(u'"', QStringLiteral("\"\"")) + u'"'; };
+    try {
+        const std::vector<db::Column> c = source.describe(
+            QStringLiteral("select ") + quoted(field) + QStringLiteral(" from ") + quoted(table));
+        return c.size() == 1 ? c.front().kind : db::Type::Null;
+    } catch (const db::Error &) {
+        return db::Type::Null;
+    }
+}
+
 // The query narrowed by the selection's top-level conditions on plain
 // columns. The selection still runs on every fetched row, so a condition
 // left out here only costs rows.
-QString pushSelection(const Compiled &c, DataSource &source, const QString &sql, db::Params &params)
+// A date range of the selection on the column the query is ordered by
+// first: the rows can be fetched a part of the range at a time.
+struct DateRange {
+    int low = -1; // index of the range's first bound among the query's parameters
+    QDate from, to;
+};
+
+QString pushSelection(
+    const Compiled &c, DataSource &source, const QString &sql, db::Params &params, DateRange *range = nullptr)
 {
     const std::vector<FieldCondition> conditions = c.exprs[size_t(c.selection)].fieldConditions();
     if (conditions.empty())
@@ -186,9 +209,18 @@ QString pushSelection(const Compiled &c, DataSource &source, const QString &sql,
         const int i = byName.value(fc.table.toLower() + u'.' + fc.field.toLower(), -1);
         if (i < 0)
             continue;
-        const db::Column &col = cols[size_t(i)];
-        if (col.origin.isEmpty() || outputNames.value(col.name.toLower()) != 1)
-            continue; // computed, or a name the outer query cannot tell apart
+        db::Column col = cols[size_t(i)];
+        if (outputNames.value(col.name.toLower()) != 1)
+            continue; // a name the outer query cannot tell apart
+        // Computed, unless the text shows a stored column behind every part
+        // of a compound (the server names no origin through one, nor its
+        // type: that of the column the report names stands for it).
+        if (col.origin.isEmpty()) {
+            if (!isStoredColumn(sql, i, int(cols.size())))
+                continue;
+            if (col.kind == db::Type::Null)
+                col.kind = namedKind(source, fc.table, fc.field);
+        }
         const QString name = u'"' + QString(col.name).replace(u'"', QStringLiteral("\"\"")) + u'"';
         if (fc.kind == FieldCondition::IsNull) {
             terms << name + QStringLiteral(" IS NULL");
@@ -205,6 +237,10 @@ QString pushSelection(const Compiled &c, DataSource &source, const QString &sql,
             if (!hi)
                 continue;
             terms << name + QStringLiteral(" BETWEEN ? AND ?");
+            if (range && range->low < 0 && col.kind == db::Type::Date && v->type() == db::Type::Date
+                && hi->type() == db::Type::Date && v->toDate() <= hi->toDate()
+                && leadingOrderColumn(sql, int(cols.size())) == i)
+                *range = {int(params.size() + termParams.size()), v->toDate(), hi->toDate()};
             termParams.push_back(*v);
             termParams.push_back(*hi);
             break;
@@ -221,8 +257,13 @@ QString pushSelection(const Compiled &c, DataSource &source, const QString &sql,
             break;
         }
     }
-    if (terms.isEmpty())
+    auto unchanged = [&] {
+        if (range)
+            range->low = -1;
         return sql;
+    };
+    if (terms.isEmpty())
+        return unchanged();
     const QString narrowed = QStringLiteral("select * from (\n") + sql + QStringLiteral("\n) where ")
         + terms.join(QStringLiteral(" and "));
     // The rows must come back named and typed as before: SQLite tells a
@@ -230,16 +271,103 @@ QString pushSelection(const Compiled &c, DataSource &source, const QString &sql,
     // one inside a subquery.
     const std::vector<db::Column> after = source.describe(narrowed);
     if (after.size() != cols.size())
-        return sql;
+        return unchanged();
     for (size_t i = 0; i < cols.size(); ++i) {
         const db::Column &a = cols[i], &b = after[i];
         if (a.name != b.name || a.table.compare(b.table, Qt::CaseInsensitive) != 0
             || a.origin.compare(b.origin, Qt::CaseInsensitive) != 0 || a.kind != b.kind)
-            return sql;
+            return unchanged();
     }
     params.insert(params.end(), termParams.begin(), termParams.end());
     return narrowed;
 }
+
+// A report that needs none of its later rows to lay out its first pages:
+// no groups or sorts (the query's order is the report's), and totals only
+// in the report footer.
+bool laysOutInOrder(const Compiled &c)
+{
+    if (!c.groups.empty() || !c.sorts.empty())
+        return false;
+    for (const BSection *s : {&c.reportHeader, &c.pageHeader, &c.details, &c.pageFooter})
+        for (const BElement &be : s->elements)
+            if (be.e->kind == ElementKind::Summary)
+                return false;
+    return true;
+}
+
+// The rows of a query ordered by a date first, fetched a part of the date
+// range at a time: a week first, then parts twice as long. Each part is the
+// whole query for its dates, so the parts follow one another in the query's order.
+class DateRangeRows : public RowSet {
+public:
+    DateRangeRows(DataSource &source, QString sql, db::Params params, DateRange range)
+        : m_source(source)
+        , m_sql(std::move(sql))
+        , m_params(std::move(params))
+        , m_range(range)
+        , m_next(range.from)
+    {
+        fetchMore();
+        if (!m_parts.empty())
+            m_columns = m_parts.front().rows->columns();
+    }
+    const std::vector<ColumnName> &columns() const override { return m_columns; }
+    int rowCount() const override { return m_count; }
+    const db::Value &at(int row, int column) const override
+    {
+        if (row < m_last->first || row >= m_last->first + m_last->rows->rowCount()) {
+            auto it = std::upper_bound(
+                m_parts.begin(), m_parts.end(), row, [](int r, const Part &p) { return r < p.first; });
+            m_last = &*(it - 1);
+        }
+        return m_last->rows->at(row - m_last->first, column);
+    }
+    bool fetchMore() override
+    {
+        if (m_next > m_range.to)
+            return false;
+        const QDate until = std::min(m_range.to, m_next.addDays(m_days - 1));
+        db::Params params = m_params;
+        params[size_t(m_range.low)] = db::Value(m_next);
+        params[size_t(m_range.low + 1)] = db::Value(until);
+        std::unique_ptr<RowSet> rows = m_source.fetch(m_sql, params);
+        m_parts.push_back({m_count, m_next, until, std::move(rows)});
+        m_last = &m_parts.back();
+        m_count += m_last->rows->rowCount();
+        m_next = until.addDays(1);
+        m_days *= 2;
+        return true;
+    }
+    double shareAt(int row) const override
+    {
+        auto it = std::upper_bound(
+            m_parts.begin(), m_parts.end(), row, [](int r, const Part &p) { return r < p.first; });
+        const Part &part = *(it - 1);
+        const double all = double(m_range.from.daysTo(m_range.to) + 1);
+        const double begin = double(m_range.from.daysTo(part.from)) / all;
+        const double end = double(m_range.from.daysTo(part.to) + 1) / all;
+        const int n = part.rows->rowCount();
+        return begin + (end - begin) * (n > 0 ? double(row - part.first) / double(n) : 0.0);
+    }
+
+private:
+    struct Part {
+        int first;
+        QDate from, to;
+        std::unique_ptr<RowSet> rows;
+    };
+    DataSource &m_source;
+    QString m_sql;
+    db::Params m_params;
+    DateRange m_range;
+    QDate m_next;
+    qint64 m_days = 7;
+    std::vector<Part> m_parts; // moved parts keep their rows where they are
+    mutable const Part *m_last = nullptr;
+    std::vector<ColumnName> m_columns;
+    int m_count = 0;
+};
 
 // The selection runs before any running total has a value.
 class WithoutRunningTotals : public Scope {
@@ -282,8 +410,13 @@ void fetchAndBind(RenderState &st, DataSource &source)
 {
     const Compiled &c = st.c;
     db::Params qp;
-    const QString sql = pushSelection(c, source, bindQueryParameters(st, qp), qp);
-    st.rows = source.fetch(sql, qp);
+    DateRange range;
+    const bool inParts = !c.isSub && laysOutInOrder(c);
+    const QString sql = pushSelection(c, source, bindQueryParameters(st, qp), qp, inParts ? &range : nullptr);
+    if (range.low >= 0)
+        st.rows = std::make_unique<DateRangeRows>(source, sql, qp, range);
+    else
+        st.rows = source.fetch(sql, qp);
     st.columns.clear();
     const auto &cols = st.rows->columns();
     for (size_t i = 0; i < cols.size(); ++i) {

@@ -307,10 +307,21 @@ public:
         return acc.value();
     }
     // How far run() is through the selected rows, 0 to 1.
-    double done() const { return m_order.empty() ? 1.0 : double(m_pos) / double(m_order.size()); }
+    double done() const
+    {
+        const double share = m_pos < count() ? m_st.rows->shareAt(m_order[size_t(m_pos)]) : -1.0;
+        if (share >= 0)
+            return share;
+        return m_order.empty() ? 1.0 : double(m_pos) / double(m_order.size());
+    }
 
 private:
     int count() const { return int(m_order.size()); }
+    // Selects the fetched rows from `from` on, in the fetched order.
+    void selectFrom(int from);
+    // Whether there is a selected row at `pos`, fetching more rows as long
+    // as the rows come in parts and there is none yet.
+    bool has(int pos);
     bool makeBand(const BSection &s, int row, int from, int to, Band &b);
     void emitSection(const BSection &s, int pos, int from, int to, Band &&proto);
     Val summary(const BElement &be, int from, int to);
@@ -323,6 +334,7 @@ private:
     std::vector<int> m_openStart, m_openEnd;
     std::vector<Accum> m_running;
     int m_pos = 0;
+    int m_fetched = 0; // rows of the row set selected so far
 };
 
 Compiled compile(std::shared_ptr<const Definition> defPtr, bool isSub);

@@ -32,6 +32,12 @@ public:
     virtual const std::vector<ColumnName> &columns() const = 0;
     virtual int rowCount() const = 0;
     virtual const db::Value &at(int row, int column) const = 0;
+    // Rows that come in parts: fetches the next part (rowCount() grows);
+    // false when every row is there.
+    virtual bool fetchMore() { return false; }
+    // How far through all the rows a fetched row stands, 0 to 1; negative
+    // when the rows are all there (their count tells).
+    virtual double shareAt(int) const { return -1.0; }
 };
 
 // Where a report's rows come from.
@@ -172,7 +178,8 @@ public:
 
     // Fetches, selects, sorts, groups and lays out the report. Every fault
     // of the data (not logged on, a query or formula the engine rejects, a
-    // parameter without value) throws before the first page is done.
+    // parameter without value) throws before the first page is done, except
+    // one met in rows that a report fetched in parts fetches after it.
     // Top-level conditions of the record selection that compare a column
     // with a literal also go into the query as bound WHERE terms, so only
     // the rows that can be selected are fetched.

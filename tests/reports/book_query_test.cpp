@@ -1,0 +1,170 @@
+// The cash and bank books read only the book's rows of the period, and the
+// balance brought forward only the account's earlier rows, on either engine:
+// the selection reaches the server through the books' compound queries.
+#include "platform/report/report.h"
+#include "reports/fixture.h"
+
+#include <algorithm>
+
+namespace {
+
+// What the engine asks of the database; a source that does not describe its
+// columns stands for one where nothing is said in SQL.
+class Recording : public report::DataSource {
+public:
+    Recording(db::Connection &conn, bool describes)
+        : m_inner(std::shared_ptr<db::Connection>(&conn, [](db::Connection *) {}))
+        , m_describes(describes)
+    {
+    }
+    struct Fetch {
+        QString sql;
+        db::Params params;
+        int rows = 0;
+    };
+    std::unique_ptr<report::RowSet> fetch(const QString &sql, const db::Params &params) override
+    {
+        auto rows = m_inner.fetch(sql, params);
+        fetches.push_back({sql, params, rows->rowCount()});
+        return rows;
+    }
+    std::vector<db::Column> describe(const QString &sql) override
+    {
+        return m_describes ? m_inner.describe(sql) : std::vector<db::Column> {};
+    }
+    const Fetch &of(const char *marker) const
+    {
+        for (const Fetch &f : fetches)
+            if (f.sql.contains(QLatin1String(marker)))
+                return f;
+        static const Fetch none;
+        return none;
+    }
+    std::vector<Fetch> fetches;
+
+private:
+    report::ConnectionSource m_inner;
+    bool m_describes;
+};
+
+class BookQuery : public ReportsFixture {
+protected:
+    struct Printed {
+        QStringList lines;
+        std::shared_ptr<Recording> source;
+    };
+    // The book as the report window prints it.
+    Printed book(std::int64_t account, bool describes)
+    {
+        const QString a = QString::number(account);
+        auto rpt = report::Report::open(QStringLiteral(ORU_REPORTS_DIR "/rptAcLedger3.rpt"));
+        auto source = std::make_shared<Recording>(conn(), describes);
+        rpt->setDataSource(source);
+        rpt->setRecordSelectionFormula("{Company.comActive}='Y' and {DetJV.CrAc} = " + a
+            + " and {DetJV.VouDate} in #2024-03-01# to #2024-03-31#");
+        rpt->openSubreport("rptSubAc").setRecordSelectionFormula("{Accounts.RowID} = " + a);
+        rpt->openSubreport("rptSubOpening")
+            .setRecordSelectionFormula("{DetJV.AcCode} = " + a + " and {DetJV.VouDate} < #2024-03-01#");
+        rpt->openSubreport("rptSubAcOpen").setRecordSelectionFormula("{Accounts.RowID}  = " + a);
+        return {rpt->render().allLines(), source};
+    }
+    static bool has(const db::Params &params, const db::Value &v)
+    {
+        for (const db::Value &p : params)
+            if (p.type() == v.type() && p.toString() == v.toString())
+                return true;
+        return false;
+    }
+};
+
+TEST_F(BookQuery, TheBooksStatementsCarryTheAccountAndTheDatesAndTheBooksStayTheSame)
+{
+    postVouchers();
+    // Other accounts' rows in and around the period, which the books must not fetch.
+    master("BP", 2, "2024-03-15", "7");
+    paired("BP", 2, "2024-03-15", 1, tea, fees, "7.00", "OTHER");
+    for (const std::int64_t account : {hbl, cash}) {
+        SCOPED_TRACE(account == hbl ? "bank book" : "cash book");
+        const Printed narrowed = book(account, true);
+        const Printed whole = book(account, false);
+        EXPECT_EQ(narrowed.lines, whole.lines);
+        ASSERT_FALSE(narrowed.lines.filter("Closing Balance").isEmpty());
+
+        // The book's rows come a part of the period at a time, each part
+        // the book's query for its dates; together they cover the period once.
+        std::vector<const Recording::Fetch *> parts;
+        for (const Recording::Fetch &f : narrowed.source->fetches)
+            if (f.sql.contains("x.Book"))
+                parts.push_back(&f);
+        ASSERT_FALSE(parts.empty());
+        int partRows = 0;
+        QDate next(2024, 3, 1);
+        for (const Recording::Fetch *part : parts) {
+            EXPECT_TRUE(part->sql.contains("\"DetJV.CrAc\" = ?")) << part->sql.toStdString();
+            EXPECT_TRUE(part->sql.contains("\"DetJV.VouDate\" BETWEEN ? AND ?")) << part->sql.toStdString();
+            EXPECT_TRUE(has(part->params, db::Value(static_cast<long long>(account))));
+            QList<QDate> dates;
+            for (const db::Value &p : part->params)
+                if (p.type() == db::Type::Date)
+                    dates << p.toDate();
+            ASSERT_EQ(dates.size(), 2);
+            EXPECT_EQ(dates[0], next);
+            next = dates[1].addDays(1);
+            partRows += part->rows;
+        }
+        EXPECT_EQ(next, QDate(2024, 4, 1));
+        EXPECT_LT(partRows, whole.source->of("x.Book").rows);
+
+        const Recording::Fetch &opening = narrowed.source->of("IsOpening");
+        EXPECT_TRUE(opening.sql.contains("\"DetJV.AcCode\" = ?")) << opening.sql.toStdString();
+        EXPECT_TRUE(opening.sql.contains("\"DetJV.VouDate\" < ?")) << opening.sql.toStdString();
+        EXPECT_TRUE(has(opening.params, db::Value(static_cast<long long>(account))));
+        EXPECT_TRUE(has(opening.params, db::Value(QDate(2024, 3, 1))));
+        // Only the account's own rows come back: its opening row and what
+        // it moved before March.
+        const QString earlier = QString::number(
+            scalar("select count(*) from DetJV where AcCode = ? and VouDate < '2024-03-01'", {account})
+                .toInt());
+        EXPECT_EQ(QString::number(opening.rows - 1), earlier);
+    }
+}
+
+TEST_F(BookQuery, ABooksFirstPageIsLaidOutBeforeItsLaterRowsAreFetched)
+{
+    // A year of cash payments, one every day.
+    QDate d(2024, 1, 1);
+    for (int no = 1; d.year() == 2024; ++no, d = d.addDays(1)) {
+        const QByteArray date = d.toString(Qt::ISODate).toLatin1();
+        master("CP", no, date.constData(), "10");
+        row("CP", no, date.constData(), 1, rent, cash, "10.00", "0", "RENT");
+        row("CP", no, date.constData(), 2, cash, {}, "0", "10.00");
+    }
+    auto print = [&](bool describes, int *fetchesAtFirstPage) {
+        auto rpt = report::Report::open(QStringLiteral(ORU_REPORTS_DIR "/rptAcLedger3.rpt"));
+        auto source = std::make_shared<Recording>(conn(), describes);
+        rpt->setDataSource(source);
+        rpt->setRecordSelectionFormula("{Company.comActive}='Y' and {DetJV.CrAc} = " + QString::number(cash)
+            + " and {DetJV.VouDate} in #2024-01-01# to #2024-12-31#");
+        std::vector<double> done;
+        const QStringList lines
+            = rpt->render([&](const std::shared_ptr<const report::Document> &, double share) {
+                     if (done.empty())
+                         *fetchesAtFirstPage = int(source->fetches.size());
+                     done.push_back(share);
+                     return true;
+                 })
+                  .allLines();
+        EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+        EXPECT_LT(done.front(), 0.5);
+        return std::make_pair(lines, int(source->fetches.size()));
+    };
+    int early = 0, unused = 0;
+    const auto [parted, fetches] = print(true, &early);
+    const auto [whole, once] = print(false, &unused);
+    EXPECT_EQ(parted, whole);
+    EXPECT_GT(parted.filter("Page 1 of ").size(), 0);
+    EXPECT_LT(early, fetches);
+    EXPECT_EQ(once, 4); // the book and its three subreports
+}
+
+} // namespace
