@@ -12,10 +12,19 @@ class Recordset;
 namespace ui {
 
 // Date picker with a calendar drop-down; today at creation.
+// A typed or pasted day, month and year that make no date ("31/02/2009")
+// are refused, not moved to the nearest date; dateRefused then tells the
+// refused text once the picker shows its date again.
 class DatePicker : public QDateEdit {
     Q_OBJECT
 public:
     explicit DatePicker(QWidget *parent = nullptr, const QString &format = QStringLiteral("dd/MM/yyyy"));
+
+signals:
+    void dateRefused(const QString &text);
+
+protected:
+    QValidator::State validate(QString &input, int &pos) const override;
 };
 
 // Combo box filled from a recordset: it lists one field (ListField) and
