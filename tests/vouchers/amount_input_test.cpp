@@ -87,6 +87,29 @@ TEST_F(BoxInput, TheAmountBoxTakesEveryStoredAmountAndRefusesTheRestAloud)
     EXPECT_EQ(c("txtDRCR")->text(), "999999999999.99");
 }
 
+// Two stored lines of 47,000,000,000,000,000.00 (written by no window) add
+// up past what an amount holds: the total says so and Save refuses, rather
+// than a wrapped negative total.
+TEST_F(BoxInput, ATotalPastWhatAnAmountHoldsIsShownAsTooLargeAndNotSaved)
+{
+    setup("JV", 1, {}, {}, "N");
+    const db::Value huge(db::Money::fromCents(4700000000000000000));
+    exec("Insert Into MasJV (VouNo, VouStatus, VouDate, TotalAmount) Values (1, 'JV', '2024-01-01', 0)");
+    for (int entry : {1, 2})
+        exec("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, DrAmt, CrAmt) "
+             "Values (1, 'JV', '2024-01-01', ?, ?, ?, ?, 0), (1, 'JV', '2024-01-01', ?, ?, ?, 0, ?)",
+            {entry, rent, tea, huge, entry, tea, rent, huge});
+    const QStringList before = rows("JV", 1);
+    open("frmJV");
+    openFromList(1);
+    EXPECT_EQ(total(), "Total Amount : too large");
+    dialogs().clear();
+    press("cmdSave");
+    EXPECT_EQ(dialogs().texts(),
+        QStringList({"The total of this voucher is too large for an amount; it was not saved."}));
+    EXPECT_EQ(rows("JV", 1), before);
+}
+
 TEST_F(BoxInput, ControlCharactersNeverReachAStoredText)
 {
     setup("BP", 1);
@@ -95,12 +118,17 @@ TEST_F(BoxInput, ControlCharactersNeverReachAStoredText)
     paste(c("txtPaidTo"), QStringLiteral("ALI") + QChar(0) + QStringLiteral("\tKHAN\x01"));
     EXPECT_EQ(c("txtPaidTo")->text(), "ALIKHAN");
     EXPECT_EQ(dialogs().texts(), QStringList({kControls}));
+    dialogs().clear();
+    paste(c<QPlainTextEdit>("txtNaration"), QStringLiteral("MARCH") + QChar(0) + QStringLiteral("\nRENT"));
+    EXPECT_EQ(c<QPlainTextEdit>("txtNaration")->toPlainText(), "MARCH\nRENT");
+    EXPECT_EQ(dialogs().texts(), QStringList({kControls}));
     pickByAnswer("cmdSelectDr", rent, "RENT");
     pickByAnswer("cmdSelectCr", hbl, "HBL BANK");
     type(c("txtDRCR"), "10");
     press("cmdAdd");
     press("cmdSave");
     EXPECT_EQ(master("BP", 1).section(u'|', 1, 1), "ALIKHAN");
+    EXPECT_EQ(rows("BP", 1).value(0).section(u'|', 6, 6), "MARCH\nRENT");
 }
 
 } // namespace

@@ -104,8 +104,9 @@ private:
             if (at < s.size())
                 s[at] = QChar(char16_t(1 + pick(0x7f)));
             break;
-        case 4: { // deep nesting or a long chain
-            static const char *const runs[] = {"(", "not ", "-", "1+", "ToText(", "if true then "};
+        case 4: { // deep nesting (of formulas, groups, subreports) or a long chain
+            static const char *const runs[] = {"(", "not ", "-", "1+", "ToText(", "if true then ",
+                "<group by=\"{T.A}\">", "<details><subreport name=\"s\"><data><query>q</query></data>"};
             const QString unit = QString::fromLatin1(runs[pick(int(std::size(runs)))]);
             s.insert(at, unit.repeated(pick(8) ? 50 + pick(500) : 3000 + pick(3000)));
             break;
