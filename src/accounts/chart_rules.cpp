@@ -1,5 +1,7 @@
 #include "accounts/chart_rules.h"
 
+#include "common/input.h"
+
 namespace accounts {
 
 namespace {
@@ -244,7 +246,7 @@ bool openingBalance(const QString &typed, db::Value *out)
         return true;
     }
     db::Money m;
-    if (!db::Money::tryParse(t, &m))
+    if (!common::input::parseAmount(t, &m, common::input::Sign::Signed))
         return false;
     *out = db::Value(m);
     return true;

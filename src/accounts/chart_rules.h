@@ -115,7 +115,8 @@ QString deleteAccount(db::Connection &conn, std::int64_t rowId);
 // --- Level-3 field values --------------------------------------------------
 
 // The opening balance as typed: empty text and the lone signs "-", "." and
-// "-." are no amount (Null). Returns false when the text is not a number.
+// "-." are no amount (Null). Returns false when the text is not one plain
+// amount (common/input.h: no exponent, at most two decimals).
 bool openingBalance(const QString &typed, db::Value *out);
 
 } // namespace accounts

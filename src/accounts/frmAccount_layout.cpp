@@ -6,6 +6,7 @@
 #include "common/errors.h"
 #include "common/formkit.h"
 #include "common/hooks.h"
+#include "common/input.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/grid.h"
 #include "platform/ui/keys.h"
@@ -129,7 +130,6 @@ void frmAccount::buildControls()
     entry->addWidget(dtpOpening, 0, 3);
     entry->addWidget(kit::buddyLabel(QStringLiteral("Opening Balance"), nullptr, frmEntry), 1, 2);
     txt_OpenBal = kit::lineEdit(QStringLiteral("txt_OpenBal"), frmEntry);
-    txt_OpenBal->setMaxLength(14);
     txt_OpenBal->setAlignment(Qt::AlignRight);
     common::binding::bind(txt_OpenBal, kFieldTag, QStringLiteral("OpenBal"));
     entry->addWidget(txt_OpenBal, 1, 3);
@@ -206,12 +206,8 @@ void frmAccount::setKeyRules()
         ui::keys(box).enterMovesNext();
     for (QLineEdit *box : {txt_telno, txt_faxno})
         ui::keys(box).dropBlanks().pattern(QStringLiteral("[0-9 ,]")).enterMovesNext();
-    ui::keys(txt_OpenBal)
-        .dropBlanks()
-        .once(QStringLiteral(".-"))
-        .pattern(QStringLiteral("[0-9 . -]"))
-        .enterMovesNext()
-        .selectAllOnFocus();
+    common::input::amountBox(txt_OpenBal, common::input::Sign::Signed);
+    ui::keys(txt_OpenBal).enterMovesNext().selectAllOnFocus();
     ui::keys(txtOrder).dropBlanks().pattern(QStringLiteral("[0-9]"));
     ui::keys(txt_Gstno).enterMovesNext();
     ui::keys(txt_Ntnno).enterMovesNext();

@@ -4,8 +4,11 @@
 #include "accounts/vousetting.h"
 #include "books/journal.h"
 #include "common/format.h"
+#include "common/input.h"
 
 #include <QStringList>
+
+#include <algorithm>
 
 namespace admissions {
 
@@ -23,10 +26,29 @@ db::Value textOrNull(const QString &text)
     return text.isEmpty() ? db::Value() : db::Value(text);
 }
 
-// An amount cell or box: Null when empty, else its leading number.
+// An amount cell or box: Null when it holds no digit ("", "."), else the
+// plain amount it holds; false when it holds anything else.
+bool amountCell(const QString &text, db::Value *out = nullptr)
+{
+    db::Money m;
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); })
+        && common::input::isPartialAmount(text)) {
+        if (out)
+            *out = db::Value();
+        return true;
+    }
+    if (!common::input::parseAmount(text, &m))
+        return false;
+    if (out)
+        *out = db::Value(m);
+    return true;
+}
+
 db::Value amountOrNull(const QString &text)
 {
-    return text.isEmpty() ? db::Value() : db::Value(leadingAmount(text));
+    db::Value v;
+    amountCell(text, &v); // checked before anything is written
+    return v;
 }
 
 bool isWholeNumber(const QString &text, std::int64_t *out)
@@ -152,6 +174,10 @@ QString refusalMessage(Refusal refusal)
     case Refusal::AccountRefused:
         return QStringLiteral("The student's account could not be opened under the head named in the "
                               "Voucher Setup.");
+    case Refusal::NotAnAmount:
+        return common::input::amountRefusal();
+    case Refusal::TotalTooLarge:
+        return QStringLiteral("The total of this application is too large for an amount; it was not saved.");
     }
     return {};
 }
@@ -182,7 +208,20 @@ Refusal checkApplication(db::Connection &conn, const AdmissionSetup &setup, cons
         return conn.scalar(QStringLiteral("select count(*) from tblSession")).toInt() == 0
             ? Refusal::NoSessionYet
             : Refusal::NoSession;
-    if (setup.cashAcCode == 0 && totalsOf(entry.lines).received > db::Money())
+    // Amounts are stored as they stand, never by a leading number.
+    if (!amountCell(entry.regFee))
+        return Refusal::NotAnAmount;
+    for (const SubjectLine &l : entry.lines)
+        for (const QString *cell : {&l.subAmt, &l.discount, &l.netAmount, &l.recAmount})
+            if (!amountCell(*cell))
+                return Refusal::NotAnAmount;
+    Totals totals;
+    try {
+        totals = totalsOf(entry.lines);
+    } catch (const db::OverflowError &) {
+        return Refusal::TotalTooLarge;
+    }
+    if (setup.cashAcCode == 0 && totals.received > db::Money())
         return Refusal::NoCashAccount;
     const bool isNew = entry.appId.isEmpty();
     if (isNew || blankless(entry.stuName) != blankless(entry.loadedStuName)) {

@@ -95,6 +95,8 @@ enum class Refusal {
     ReceivedAboveNet, // a line received more than its net amount
     ApplicationGone, // the application was deleted meanwhile
     AccountRefused, // the students' head no longer takes a new account
+    NotAnAmount, // a fee, discount, net or received amount is not one plain amount
+    TotalTooLarge, // the lines' amounts add up past what an amount holds
 };
 
 struct SaveOutcome {

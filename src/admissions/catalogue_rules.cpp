@@ -1,5 +1,7 @@
 #include "admissions/catalogue_rules.h"
 
+#include "common/input.h"
+
 namespace admissions::catalogue {
 
 namespace {
@@ -119,7 +121,8 @@ bool parseFee(const QString &text, db::Value *out)
         return true;
     }
     db::Money m;
-    if (!db::Money::tryParse(t, &m) || m < db::Money())
+    // Grouping commas are taken where they stand between thousands ("1,500").
+    if (!db::Money::tryParse(t, &m) || !common::input::parseAmount(QString(t).remove(u','), &m))
         return false;
     *out = db::Value(m);
     return true;

@@ -48,8 +48,9 @@ struct Entry {
 // record that no longer exists throws db::Error.
 std::int64_t saveRecord(db::Connection &conn, Table t, const Entry &entry);
 
-// A fee as typed: empty is Null; a number of zero or more is an exact
-// amount. Returns false for anything else (letters, a negative fee).
+// A fee as typed: empty is Null; a plain amount (common/input.h) is itself.
+// Returns false for anything else (letters, a negative fee, an exponent,
+// a third decimal).
 bool parseFee(const QString &text, db::Value *out);
 
 // Deletes a session unless an admission application or a fee-receipt line

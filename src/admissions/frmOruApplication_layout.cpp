@@ -6,6 +6,7 @@
 #include "common/errors.h"
 #include "common/formkit.h"
 #include "common/hooks.h"
+#include "common/input.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/grid.h"
 #include "platform/ui/keys.h"
@@ -132,7 +133,6 @@ void frmOruApplication::buildControls()
     txtExamAtt->setMaxLength(12);
     place(9, 0, QStringLiteral("Exam Attempt :"), txtExamAtt);
     txtRegfee = bound("txtRegfee", "RegFee");
-    txtRegfee->setMaxLength(12);
     place(9, 2, QStringLiteral("Registration Fee :"), txtRegfee);
 
     // Subject lines.
@@ -152,7 +152,6 @@ void frmOruApplication::buildControls()
     txtCourDur = kit::lineEdit(QStringLiteral("txtCourDur"), subjects);
     txtCourDur->hide();
     txt_rate = kit::lineEdit(QStringLiteral("txt_rate"), subjects);
-    txt_rate->setMaxLength(12);
     shownOnly(txt_rate);
     txtDiscount = kit::lineEdit(QStringLiteral("txtDiscount"), subjects);
     txtNetAmt = kit::lineEdit(QStringLiteral("txtNetAmt"), subjects);
@@ -268,14 +267,11 @@ void frmOruApplication::setKeyRules()
             txtEmail, txtMailAdd, txtLastEduQua, txtAuditFirm, txtExamAtt, txtModules, mskNIC, txt_s_value})
         ui::keys(box).upperCase().enterMovesNext();
     ui::keys(txtNarration).upperCase().onEnter([this] { txtRecAmt->setFocus(Qt::OtherFocusReason); });
-    const QString numbers = QStringLiteral("[0-9 .]");
-    ui::keys(txtDiscount).dropBlanks().once(QStringLiteral(".")).pattern(numbers).onEnter([this] {
-        txtNarration->setFocus(Qt::OtherFocusReason);
-    });
-    ui::keys(txtRecAmt).dropBlanks().once(QStringLiteral(".")).pattern(numbers).onEnter([this] {
-        cmd_ADD_1->setFocus(Qt::OtherFocusReason);
-    });
-    ui::keys(txtRegfee).dropBlanks().once(QStringLiteral(".")).pattern(numbers).enterMovesNext();
+    for (QLineEdit *box : {txtRegfee, txtDiscount, txtRecAmt})
+        common::input::amountBox(box);
+    ui::keys(txtDiscount).onEnter([this] { txtNarration->setFocus(Qt::OtherFocusReason); });
+    ui::keys(txtRecAmt).onEnter([this] { cmd_ADD_1->setFocus(Qt::OtherFocusReason); });
+    ui::keys(txtRegfee).enterMovesNext();
     for (QWidget *w : std::initializer_list<QWidget *> {cboSession, cmbAtoZ, dtpDate})
         ui::keys(w).enterMovesNext();
     const auto toList = [this] { Msh->setFocus(Qt::OtherFocusReason); };

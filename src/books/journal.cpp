@@ -10,6 +10,8 @@ namespace {
 
 const QString kUnbalanced
     = QStringLiteral("The debits and credits of this voucher do not balance; it was not saved.");
+const QString kTooLarge
+    = QStringLiteral("The total of this voucher is too large for an amount; it was not saved.");
 
 db::Value textOrNull(const QString &s)
 {
@@ -213,9 +215,14 @@ void writeRows(db::Connection &conn, const Entry &e, std::int32_t number, const 
 std::vector<Posting> checkedPostings(const Entry &e)
 {
     checkEntry(e);
-    std::vector<Posting> rows = postings(e);
-    checkBalanced(e.kind, rows);
-    return rows;
+    try {
+        std::vector<Posting> rows = postings(e);
+        checkBalanced(e.kind, rows);
+        total(e);
+        return rows;
+    } catch (const db::OverflowError &) {
+        throw Refused(kTooLarge);
+    }
 }
 
 } // namespace

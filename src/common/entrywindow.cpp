@@ -6,6 +6,7 @@
 #include "common/format.h"
 #include "common/formkit.h"
 #include "common/globals.h"
+#include "common/input.h"
 #include "common/refusal.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/grid.h"
@@ -124,7 +125,7 @@ bool EntryWindow::checkLine(const LineChecks &c, db::Money *amount)
     if (debit == credit)
         return refuse("same account title not allow, please change debit or cedit Account", c.sameFocus);
     db::Money value;
-    if (!db::Money::tryParse(c.amount->text(), &value) || value <= db::Money())
+    if (!input::parseAmount(c.amount->text(), &value) || value <= db::Money())
         return refuse("please enter Amount", c.amount);
     *amount = value;
     return true;
@@ -143,9 +144,15 @@ void EntryWindow::totGrdAmount()
     lblTotalAmount->setText(QStringLiteral("Total Amount : ") + fmt::plainMoney(db::Money()));
     if (m_draft.empty())
         return; // the hidden total keeps what it held
-    const db::Money sum = m_draft.total();
-    lblTotalAmount->setText(QStringLiteral("Total Amount : ") + fmt::money(sum));
-    txtTotAmount->setText(fmt::plainMoney(sum));
+    try {
+        const db::Money sum = m_draft.total();
+        lblTotalAmount->setText(QStringLiteral("Total Amount : ") + fmt::money(sum));
+        txtTotAmount->setText(fmt::plainMoney(sum));
+    } catch (const db::OverflowError &) {
+        // Shown as too large rather than wrapped; the journal refuses to save it.
+        lblTotalAmount->setText(QStringLiteral("Total Amount : too large"));
+        txtTotAmount->clear();
+    }
 }
 
 void EntryWindow::NewNo()
@@ -205,6 +212,9 @@ void EntryWindow::cmdSave_Click()
             keepLinesAsNewVoucher(e.conflict());
         else
             info(e.text());
+        return;
+    } catch (const db::OverflowError &e) {
+        info(e.text());
         return;
     }
     ClearAll();

@@ -1,7 +1,10 @@
 #include "common/errors.h"
 
 #include "common/dialogs.h"
+#include "common/input.h"
 #include "platform/db/db.h"
+
+#include <QEvent>
 
 #include <exception>
 
@@ -47,6 +50,8 @@ Application::Application(int &argc, char **argv)
 
 bool Application::notify(QObject *receiver, QEvent *event)
 {
+    if (event->type() == QEvent::Polish)
+        input::guardWidget(receiver, event);
     bool handled = false;
     guarded([&] { handled = QApplication::notify(receiver, event); });
     return handled;

@@ -8,6 +8,7 @@
 #include "common/formkit.h"
 #include "common/globals.h"
 #include "common/hooks.h"
+#include "common/input.h"
 #include "fees/carryforward_rules.h"
 #include "fees/frmFindApp.h"
 #include "platform/ui/controls.h"
@@ -61,11 +62,8 @@ frmCarryForward::frmCarryForward(QWidget *parent)
     ui::keys(txtNarration).enterMovesNext();
     ui::keys(cboSession).enterMovesNext();
     ui::keys(dtpForm).enterMovesNext();
-    ui::keys(txtForAmt)
-        .pattern(QStringLiteral("[0-9.]"))
-        .dropBlanks()
-        .once(QStringLiteral("."))
-        .enterMovesNext();
+    common::input::amountBox(txtForAmt);
+    ui::keys(txtForAmt).enterMovesNext();
     txtStudent->installEventFilter(this);
 
     common::formkit::tabOrder(

@@ -144,7 +144,6 @@ void frmCarryForward::buildControls()
     cboSession->setObjectName(QStringLiteral("cboSession"));
     txtForAmt = lineEdit("txtForAmt", subjects);
     txtForAmt->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    txtForAmt->setMaxLength(14);
     txtForAmt->setFixedWidth(common::twips(1700));
     cmd_ADD_1 = button("cmd_ADD_1", QStringLiteral("&Add"), subjects);
     cmd_Delete_2 = button("cmd_Delete_2", QStringLiteral("&Delete"), subjects);

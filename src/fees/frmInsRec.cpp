@@ -9,6 +9,7 @@
 #include "common/formkit.h"
 #include "common/globals.h"
 #include "common/hooks.h"
+#include "common/input.h"
 #include "common/printing.h"
 #include "fees/feereceipt.h"
 #include "fees/feereceipt_rules.h"
@@ -70,11 +71,8 @@ frmInsRec::frmInsRec()
     ui::keys(txtSlipNo).upperCase().dropBlanks().enterMovesNext();
     for (QWidget *w : std::initializer_list<QWidget *> {OptCash, OptBank, cmdSelectDr, cmdSelectCr})
         ui::keys(w).enterMovesNext();
-    ui::keys(txtDRCR)
-        .pattern(QStringLiteral("[0-9.]"))
-        .once(QStringLiteral("."))
-        .dropBlanks()
-        .enterMovesNext();
+    common::input::amountBox(txtDRCR);
+    ui::keys(txtDRCR).enterMovesNext();
     ui::keys(txtChecque).enterMovesNext();
     ui::keys(txtNaration).upperCase().enterMovesNext();
     for (QWidget *w : std::initializer_list<QWidget *> {txtVouStatus, txtReceived, txtRemaingAmt})

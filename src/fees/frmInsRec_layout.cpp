@@ -98,7 +98,6 @@ void frmInsRec::buildControls()
     cboSubject->setObjectName(QStringLiteral("cboSubject"));
     txtDRCR = lineEdit("txtDRCR", entry);
     txtDRCR->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    txtDRCR->setMaxLength(14);
     txtChecque = lineEdit("txtChecque", entry);
     lblChq = buddyLabel(QStringLiteral("Checque No. :"), txtChecque, entry);
     lblChq->setObjectName(QStringLiteral("lblChq"));

@@ -9,6 +9,7 @@
 #include "common/formkit.h"
 #include "common/globals.h"
 #include "common/hooks.h"
+#include "common/input.h"
 #include "common/printing.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/grid.h"
@@ -109,7 +110,6 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     }
     txtDRCR = lineEdit("txtDRCR", entry);
     txtDRCR->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    txtDRCR->setMaxLength(14);
     txtDRCR->setFixedWidth(common::twips(1700));
     txtNaration = new QPlainTextEdit(entry);
     txtNaration->setObjectName(QStringLiteral("txtNaration"));
@@ -178,7 +178,8 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     ui::keys(DTPicker).enterMovesNext();
     ui::keys(txtPaidTo).enterMovesNext();
     ui::keys(txtChecque).enterMovesNext();
-    ui::keys(txtDRCR).pattern(QStringLiteral("[0-9.]")).once(QStringLiteral(".")).enterMovesNext();
+    common::input::amountBox(txtDRCR);
+    ui::keys(txtDRCR).enterMovesNext();
     ui::keys(txtFile).pattern(QStringLiteral("[0-9]")).enterMovesNext();
     ui::keys(txtBill).pattern(QStringLiteral("[0-9]")).enterMovesNext();
     txtVouStatus->installEventFilter(this);

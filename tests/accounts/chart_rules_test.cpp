@@ -266,6 +266,10 @@ TEST(ChartValues, OpeningBalanceAsTyped)
         {"12-", false, ""},
         {"1-2", false, ""},
         {"ABC", false, ""},
+        {"-999999999999.99", true, "-999999999999.99"},
+        {"1e3", false, ""},
+        {"0.005", false, ""},
+        {"1000000000000", false, ""},
     };
     for (const Case &c : cases) {
         db::Value v = "untouched";

@@ -173,6 +173,14 @@ TEST_F(AdmissionRules, ChecksRefuseInOrderAndWriteNothing)
             Refusal::DuplicateSubject, "This Subject Name is already exitis in detail"},
         {"received above the net amount", [](auto &e, auto &) { e.lines[0].recAmount = "1400.01"; },
             Refusal::ReceivedAboveNet, "Received Amount is greater than Net Amount"},
+        {"a fee that is no plain amount", [](auto &e, auto &) { e.regFee = "1e309"; }, Refusal::NotAnAmount,
+            "Please enter an amount of at most 999999999999.99 (digits, one point, at most two decimals)."},
+        {"a discount past the column", [](auto &e, auto &) { e.lines[0].discount = "12345678901234567890"; },
+            Refusal::NotAnAmount,
+            "Please enter an amount of at most 999999999999.99 (digits, one point, at most two decimals)."},
+        {"a received amount with a third decimal", [](auto &e, auto &) { e.lines[1].recAmount = "0.005"; },
+            Refusal::NotAnAmount,
+            "Please enter an amount of at most 999999999999.99 (digits, one point, at most two decimals)."},
         {"renamed onto another student",
             [](auto &e, auto &) {
                 e.appId = "2";

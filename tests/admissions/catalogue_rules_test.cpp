@@ -85,7 +85,8 @@ TEST_F(Rules, FeesMustBeAmounts)
     };
     const QList<Case> cases
         = {{"", true}, {"1500", true}, {" 1250.50 ", true}, {"1,500", true}, {"1.5", true}, {"0", true},
-            {"ABC", false}, {"12A", false}, {"-5", false}, {"6 MONTHS", false}, {"1.2.3", false}};
+            {"ABC", false}, {"12A", false}, {"-5", false}, {"6 MONTHS", false}, {"1.2.3", false},
+            {"1e3", false}, {"0.005", false}, {"1000000000000", false}, {"999,999,999,999.99", true}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
         db::Value v;

@@ -210,6 +210,28 @@ TEST_F(Journal, EntriesThatAreIncompleteOrDoNotBalanceAreNeverWritten)
     EXPECT_EQ(count("Select count(*) From DetJV"), 0);
 }
 
+TEST_F(Journal, TotalsPastWhatAnAmountHoldsAreRefusedNotWrapped)
+{
+    const auto huge = [](std::int64_t debit, std::int64_t credit) {
+        Line l = line(debit, credit, "0");
+        l.amount = db::Money::fromCents(4700000000000000000); // 47,000,000,000,000,000.00
+        return l;
+    };
+    for (const char *kind : {"JV", "CP", "BR"}) {
+        SCOPED_TRACE(kind);
+        const Entry e = std::string(kind) == "CP" ? entry(kind, {huge(kRent, kCash), huge(kTea, kCash)})
+                                                  : entry(kind, {huge(kBank, kRent), huge(kTea, kStudent)});
+        try {
+            write(e);
+            ADD_FAILURE() << "written";
+        } catch (const Refused &r) {
+            EXPECT_EQ(r.text(), "The total of this voucher is too large for an amount; it was not saved.");
+        }
+    }
+    EXPECT_EQ(count("Select count(*) From MasJV"), 0);
+    EXPECT_EQ(count("Select count(*) From DetJV"), 0);
+}
+
 TEST_F(Journal, TheStampRefusesWhatAnotherCopyChangedOrDeleted)
 {
     auto other = otherCopy();

@@ -53,7 +53,20 @@ public:
     DiskFullError();
 };
 
-// An amount exact to the cent.
+// A sum or difference of amounts or whole numbers went past what 64 bits
+// hold. Nothing wrapped: the operation did not take effect.
+class OverflowError : public Error {
+public:
+    OverflowError();
+    explicit OverflowError(const QString &message);
+};
+
+namespace detail {
+[[noreturn]] void moneyOverflow();
+}
+
+// An amount exact to the cent. Sums and differences never wrap: past the
+// 64-bit range they throw OverflowError.
 class Money {
 public:
     constexpr Money() = default;
@@ -74,19 +87,23 @@ public:
     double toDouble() const { return double(m_cents) / 100.0; }
     QString toString() const; // "-1234.50": plain, two decimals, no grouping
 
-    Money operator+(Money o) const { return fromCents(m_cents + o.m_cents); }
-    Money operator-(Money o) const { return fromCents(m_cents - o.m_cents); }
-    Money operator-() const { return fromCents(-m_cents); }
-    Money &operator+=(Money o)
+    Money operator+(Money o) const
     {
-        m_cents += o.m_cents;
-        return *this;
+        std::int64_t r;
+        if (__builtin_add_overflow(m_cents, o.m_cents, &r))
+            detail::moneyOverflow();
+        return fromCents(r);
     }
-    Money &operator-=(Money o)
+    Money operator-(Money o) const
     {
-        m_cents -= o.m_cents;
-        return *this;
+        std::int64_t r;
+        if (__builtin_sub_overflow(m_cents, o.m_cents, &r))
+            detail::moneyOverflow();
+        return fromCents(r);
     }
+    Money operator-() const { return Money() - *this; }
+    Money &operator+=(Money o) { return *this = *this + o; }
+    Money &operator-=(Money o) { return *this = *this - o; }
     auto operator<=>(const Money &) const = default;
 
 private:

@@ -36,6 +36,8 @@ using StatementHandle = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
 // Throws BusyError or DiskFullError for those result codes; returns otherwise.
 void raiseKnown(int rc);
+// Also throws OverflowError when SQLite's message says a sum overflowed.
+void raiseKnown(int rc, const QString &message);
 // Throws db::Error with SQLite's message for the handle (BusyError or
 // DiskFullError where the handle's last result says so).
 [[noreturn]] void fail(sqlite3 *h);

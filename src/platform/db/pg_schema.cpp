@@ -88,14 +88,16 @@ CREATE OR REPLACE FUNCTION public.oru_printf(fmt text, args text[]) RETURNS text
     RETURN out; END $f$;
 CREATE OR REPLACE FUNCTION public.len(text) RETURNS integer IMMUTABLE LANGUAGE sql
   AS 'SELECT length(rtrim($1, '' ''))';
+-- Times 0.01 rather than divided by 100: a division keeps 16 significant
+-- digits, which drops the cents of totals past 100 trillion.
 CREATE OR REPLACE FUNCTION public.money(bigint) RETURNS text IMMUTABLE LANGUAGE sql
-  AS 'SELECT ($1::numeric / 100)::numeric(20, 2)::text';
+  AS 'SELECT ($1::numeric * 0.01)::numeric(20, 2)::text';
 CREATE OR REPLACE FUNCTION public.money(integer) RETURNS text IMMUTABLE LANGUAGE sql
-  AS 'SELECT ($1::numeric / 100)::numeric(20, 2)::text';
+  AS 'SELECT ($1::numeric * 0.01)::numeric(20, 2)::text';
 CREATE OR REPLACE FUNCTION public.money(numeric) RETURNS text IMMUTABLE LANGUAGE sql
-  AS 'SELECT (round($1) / 100)::numeric(20, 2)::text';
+  AS 'SELECT (round($1) * 0.01)::numeric(20, 2)::text';
 CREATE OR REPLACE FUNCTION public.money(double precision) RETURNS text IMMUTABLE LANGUAGE sql
-  AS 'SELECT (round($1::numeric) / 100)::numeric(20, 2)::text';
+  AS 'SELECT (round($1::numeric) * 0.01)::numeric(20, 2)::text';
 CREATE OR REPLACE FUNCTION public.ifnull(anycompatible, anycompatible) RETURNS anycompatible IMMUTABLE
   LANGUAGE sql AS 'SELECT coalesce($1, $2)';
 CREATE OR REPLACE FUNCTION public.year(date) RETURNS integer IMMUTABLE LANGUAGE sql

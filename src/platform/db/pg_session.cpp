@@ -42,6 +42,8 @@ constexpr const char *kLockWrites = "SELECT pg_advisory_xact_lock(5198421)";
             throw BusyError();
         if (code == "53100")
             throw DiskFullError();
+        if (code == "22003") // a value or sum past its type's range
+            throw OverflowError(QStringLiteral("A total is too large for an amount; nothing was changed."));
     }
     const char *primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     QString msg = QString::fromUtf8(primary ? primary : PQerrorMessage(c)).trimmed();

@@ -175,7 +175,7 @@ public:
         if (rc != SQLITE_DONE) {
             const QString msg = QString::fromUtf8(sqlite3_errmsg(h));
             sqlite3_reset(s);
-            raiseKnown(rc);
+            raiseKnown(rc, msg);
             throw Error(msg);
         }
         sqlite3_reset(s);

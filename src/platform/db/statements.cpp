@@ -37,7 +37,7 @@ void exec(sqlite3 *h, const char *sql)
     if (const int rc = sqlite3_exec(h, sql, nullptr, nullptr, &err); rc != SQLITE_OK) {
         const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errmsg(h));
         sqlite3_free(err);
-        raiseKnown(rc);
+        raiseKnown(rc, msg);
         throw Error(msg);
     }
 }

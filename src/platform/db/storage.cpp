@@ -6,6 +6,10 @@
 
 namespace db::detail {
 
+namespace {
+const QString kSumTooLarge = QStringLiteral("A total is too large for an amount; nothing was changed.");
+}
+
 void raiseKnown(int rc)
 {
     switch (rc & 0xff) {
@@ -18,10 +22,18 @@ void raiseKnown(int rc)
     }
 }
 
+void raiseKnown(int rc, const QString &message)
+{
+    raiseKnown(rc);
+    // sum() over whole numbers or cents that no longer fit in 64 bits
+    if (message == QLatin1String("integer overflow"))
+        throw OverflowError(kSumTooLarge);
+}
+
 void fail(sqlite3 *h)
 {
     if (h)
-        raiseKnown(sqlite3_errcode(h));
+        raiseKnown(sqlite3_errcode(h), QString::fromUtf8(sqlite3_errmsg(h)));
     throw Error(
         h ? QString::fromUtf8(sqlite3_errmsg(h)) : QStringLiteral("The database could not be opened."));
 }

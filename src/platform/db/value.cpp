@@ -26,6 +26,21 @@ DiskFullError::DiskFullError()
 {
 }
 
+OverflowError::OverflowError()
+    : Error(QStringLiteral("The total is too large for an amount."))
+{
+}
+
+OverflowError::OverflowError(const QString &message)
+    : Error(message)
+{
+}
+
+void detail::moneyOverflow()
+{
+    throw OverflowError();
+}
+
 // ---------------------------------------------------------------- Money
 
 namespace {

@@ -1,6 +1,6 @@
 #include "platform/report/engine_p.h"
 
-#include <functional>
+#include <algorithm>
 
 namespace report {
 
@@ -30,13 +30,24 @@ bool isZero(const Val &v)
     }
 }
 
-Val addNumbers(const Val &a, const Val &b)
+Val addNumbers(const Val &a, const Val &b, const QString &what)
 {
     if (a.kind() == Val::Real || b.kind() == Val::Real)
         return Val(a.toReal() + b.toReal());
-    if (a.kind() == Val::Int && b.kind() == Val::Int)
-        return Val(a.toInt() + b.toInt());
-    return Val(a.toMoney() + b.toMoney());
+    const auto tooLarge
+        = [&] { return Error(what + QStringLiteral("adds up to more than a number can hold.")); };
+    if (a.kind() == Val::Int && b.kind() == Val::Int) {
+        std::int64_t r;
+        if (__builtin_add_overflow(a.toInt(), b.toInt(), &r))
+            throw tooLarge();
+        return Val(r);
+    }
+    try {
+        return Val(a.toMoney() + b.toMoney());
+    } catch (const std::exception &) {
+        // Either a whole number too large for an amount or a sum past 64 bits.
+        throw tooLarge();
+    }
 }
 
 namespace {
@@ -100,6 +111,7 @@ Compiled compileOne(std::shared_ptr<const Definition> defPtr, bool isSub)
         c.shared.push_back(addExpr(c, lineContext(def, t.line), t.expr));
     for (const auto &sub : def.subreports)
         c.subs.push_back(compileOne(sub, true));
+    c.indexNames();
     return c;
 }
 
@@ -142,35 +154,50 @@ Compiled compile(std::shared_ptr<const Definition> defPtr, bool isSub)
     return c;
 }
 
-int Compiled::findParameter(const QString &name) const
+namespace {
+
+QString nameKey(const QString &name)
+{
+    return name.toCaseFolded();
+}
+
+// The first of equal names wins, as a search from the front would find it.
+void addName(QHash<QString, int> &index, const QString &name, int i)
+{
+    const QString k = nameKey(name);
+    if (!index.contains(k))
+        index.insert(k, i);
+}
+
+} // namespace
+
+void Compiled::indexNames()
 {
     for (size_t i = 0; i < def->parameters.size(); ++i)
-        if (def->parameters[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
-    return -1;
+        addName(parameterIndex, def->parameters[i].name, int(i));
+    for (size_t i = 0; i < def->formulas.size(); ++i)
+        addName(formulaIndex, def->formulas[i].name, int(i));
+    int index = 0;
+    for (const RunningTotal &t : def->runningTotals)
+        addName(runningIndex, t.name, index++);
+    for (const Compiled &sub : subs)
+        for (const RunningTotal &t : sub.def->shared)
+            addName(runningIndex, t.name, index++);
+}
+
+int Compiled::findParameter(const QString &name) const
+{
+    return parameterIndex.value(nameKey(name), -1);
 }
 
 int Compiled::findFormula(const QString &name) const
 {
-    for (size_t i = 0; i < def->formulas.size(); ++i)
-        if (def->formulas[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
-    return -1;
+    return formulaIndex.value(nameKey(name), -1);
 }
 
 int Compiled::findRunningTotal(const QString &name) const
 {
-    for (size_t i = 0; i < def->runningTotals.size(); ++i)
-        if (def->runningTotals[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
-    int index = int(def->runningTotals.size());
-    for (const Compiled &sub : subs)
-        for (const RunningTotal &t : sub.def->shared) {
-            if (t.name.compare(name, Qt::CaseInsensitive) == 0)
-                return index;
-            ++index;
-        }
-    return -1;
+    return runningIndex.value(nameKey(name), -1);
 }
 
 RenderState::RenderState(const Compiled &compiled)
@@ -184,21 +211,52 @@ void checkFormulaCycles(const RenderState &st)
 {
     const Compiled &c = st.c;
     const size_t n = c.formulas.size();
-    std::vector<int> state(n, 0); // 0 new, 1 on the path, 2 done
-    std::function<void(size_t)> visit = [&](size_t i) {
-        state[i] = 1;
-        for (int j : st.expr(c.formulas[i]).formulaRefs()) {
-            if (state[size_t(j)] == 1)
-                throw Error(QStringLiteral("Formula field '%1' refers to itself through {@%2}.")
-                                .arg(c.def->formulas[size_t(j)].name, c.def->formulas[i].name));
-            if (state[size_t(j)] == 0)
-                visit(size_t(j));
-        }
-        state[i] = 2;
-    };
+    const auto &fields = c.def->formulas;
+    std::vector<std::vector<int>> refs(n);
     for (size_t i = 0; i < n; ++i)
-        if (state[i] == 0)
-            visit(i);
+        refs[i] = st.expr(c.formulas[i]).formulaRefs();
+    // A depth-first walk with its own stack: a chain may be as long as the
+    // file makes it. `chain` is the longest run of formula fields below a
+    // finished one, itself included.
+    std::vector<int> state(n, 0); // 0 new, 1 on the path, 2 done
+    std::vector<int> chain(n, 0);
+    struct Step {
+        size_t field;
+        size_t next; // index into refs[field]
+    };
+    std::vector<Step> path;
+    for (size_t root = 0; root < n; ++root) {
+        if (state[root] != 0)
+            continue;
+        state[root] = 1;
+        path.push_back({root, 0});
+        while (!path.empty()) {
+            Step &top = path.back();
+            const size_t i = top.field;
+            if (top.next < refs[i].size()) {
+                const size_t j = size_t(refs[i][top.next++]);
+                if (state[j] == 1)
+                    throw Error(QStringLiteral("Formula field '%1' refers to itself through {@%2}.")
+                                    .arg(fields[j].name, fields[i].name));
+                if (state[j] == 0) {
+                    state[j] = 1;
+                    path.push_back({j, 0});
+                }
+                continue;
+            }
+            int longest = 0;
+            for (int j : refs[i])
+                longest = std::max(longest, chain[size_t(j)]);
+            chain[i] = longest + 1;
+            if (chain[i] > maxFormulaChain)
+                throw Error(lineContext(*c.def, fields[i].line)
+                    + QStringLiteral("formula field '%1' uses a chain of more than %2 formula fields.")
+                          .arg(fields[i].name)
+                          .arg(maxFormulaChain));
+            state[i] = 2;
+            path.pop_back();
+        }
+    }
 }
 
 } // namespace report

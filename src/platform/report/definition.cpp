@@ -14,6 +14,12 @@ namespace report::def {
 
 namespace {
 
+// Limits that keep the reader, the compiler and the renderer (which walk
+// groups and subreports level by level) far from the end of the stack.
+constexpr int kMaxElementDepth = 200;
+constexpr int kMaxGroupLevels = 50;
+constexpr int kMaxSubreportLevels = 10;
+
 // A small element tree: the loader needs look-ahead and line numbers.
 struct XNode {
     QString name;
@@ -67,25 +73,41 @@ private:
             QStringLiteral("Error in report file '%1', line %2: %3.").arg(m_source).arg(line).arg(reason));
     }
 
-    XNode readNode(QXmlStreamReader &r)
+    static void startNode(XNode &n, const QXmlStreamReader &r)
     {
-        XNode n;
         n.name = r.name().toString();
         n.line = int(r.lineNumber());
         for (const QXmlStreamAttribute &a : r.attributes()) {
             n.attrs.insert(a.name().toString(), a.value().toString());
             n.attrOrder << a.name().toString();
         }
-        while (!r.atEnd()) {
+    }
+
+    // Reads the element the reader stands on, with all it holds. A loop over
+    // the open elements rather than a call per level: how deep a file nests
+    // is up to the file.
+    XNode readNode(QXmlStreamReader &r)
+    {
+        XNode root;
+        startNode(root, r);
+        // Only the innermost open element gains children, so these stay valid.
+        std::vector<XNode *> open {&root};
+        while (!open.empty() && !r.atEnd()) {
             r.readNext();
-            if (r.isStartElement())
-                n.kids.push_back(readNode(r));
-            else if (r.isCharacters())
-                n.text += r.text();
-            else if (r.isEndElement())
-                break;
+            if (r.isStartElement()) {
+                if (int(open.size()) >= kMaxElementDepth)
+                    fail(int(r.lineNumber()),
+                        QStringLiteral("elements nest more than %1 levels deep").arg(kMaxElementDepth));
+                XNode &kid = open.back()->kids.emplace_back();
+                startNode(kid, r);
+                open.push_back(&kid);
+            } else if (r.isCharacters()) {
+                open.back()->text += r.text();
+            } else if (r.isEndElement()) {
+                open.pop_back();
+            }
         }
-        return n;
+        return root;
     }
 
     void allow(const XNode &n, std::initializer_list<const char *> names) const
@@ -352,8 +374,12 @@ private:
                 fail(k.line, QStringLiteral("<%1> is not known in <group>").arg(k.name));
         }
         def.groups.push_back(std::move(g));
-        if (inner)
+        if (inner) {
+            if (int(def.groups.size()) >= kMaxGroupLevels)
+                fail(
+                    inner->line, QStringLiteral("groups nest more than %1 levels deep").arg(kMaxGroupLevels));
             group(*inner, def);
+        }
     }
 
     void section(const XNode &n, Definition &def, Section &s, bool groupHeader = false)
@@ -482,7 +508,12 @@ private:
             sub->margins = def.margins;
             sub->margins.setLeft(def.margins.left() + e.rect.left());
             sub->style = def.style;
+            if (m_subLevels >= kMaxSubreportLevels)
+                fail(n.line,
+                    QStringLiteral("subreports nest more than %1 levels deep").arg(kMaxSubreportLevels));
+            ++m_subLevels;
             body(n, *sub, true);
+            --m_subLevels;
             e.subreport = int(def.subreports.size());
             def.subreports.push_back(sub);
         } else {
@@ -492,6 +523,7 @@ private:
     }
 
     QString m_source;
+    int m_subLevels = 0; // subreports open around the one being read
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <QHash>
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -28,8 +29,9 @@ template <class F> void withContext(const QString &context, F &&f)
 
 Formula parseIn(const QString &context, const QString &text);
 bool isZero(const Val &v);
-// Sums exact where the values are: whole numbers and amounts stay exact.
-Val addNumbers(const Val &a, const Val &b);
+// Sums exact where the values are: whole numbers and amounts stay exact. A
+// sum past 64 bits is an error that begins with `what`, never a wrapped value.
+Val addNumbers(const Val &a, const Val &b, const QString &what);
 
 class Accum {
 public:
@@ -52,13 +54,13 @@ public:
             // (money(...)); it adds up as the amount it is.
             db::Money amount;
             if (v.kind() == Val::Text && db::Money::tryParse(v.toString(), &amount)) {
-                m_sum = addNumbers(m_sum, Val(amount));
+                m_sum = addNumbers(m_sum, Val(amount), what);
                 return;
             }
             if (!v.isNumber())
                 throw Error(
                     QStringLiteral("%1adds up a value that is not a number ('%2').").arg(what, v.toString()));
-            m_sum = addNumbers(m_sum, v);
+            m_sum = addNumbers(m_sum, v, what);
             return;
         }
         case Aggregate::Min:
@@ -92,9 +94,14 @@ public:
                 return Val(m_sum.toReal() / double(m_count));
             {
                 // Half away from zero, to the cent.
-                const std::int64_t cents = m_sum.toMoney().cents();
-                const std::int64_t q = (cents >= 0 ? cents + m_count / 2 : cents - m_count / 2) / m_count;
-                return Val(db::Money::fromCents(q));
+                // In 128 bits, so a sum near the limit rounds without wrapping.
+                const __int128 cents = m_sum.kind() == Val::Int ? __int128(m_sum.toInt()) * 100
+                                                                : __int128(m_sum.toMoney().cents());
+                const __int128 q = (cents >= 0 ? cents + m_count / 2 : cents - m_count / 2) / m_count;
+                if (q > std::numeric_limits<std::int64_t>::max()
+                    || q < std::numeric_limits<std::int64_t>::min())
+                    throw Error(QStringLiteral("The average is too large for an amount."));
+                return Val(db::Money::fromCents(std::int64_t(q)));
             }
         }
         return {};
@@ -169,10 +176,17 @@ struct Compiled {
     std::vector<Compiled> subs;
     std::vector<TextStyle> styles; // of the report and all its subreports (the top report's only)
 
+    // Names without regard to case, to their index.
+    QHash<QString, int> parameterIndex, formulaIndex, runningIndex;
+    void indexNames();
+
     int findParameter(const QString &name) const;
     int findFormula(const QString &name) const;
     int findRunningTotal(const QString &name) const;
 };
+
+// Formula fields using one another: the longest chain a report may build.
+constexpr int maxFormulaChain = 100;
 
 // One render of a compiled report or subreport: its parameter values, the
 // rows it fetched, its own copies of the formulas bound to those rows, and

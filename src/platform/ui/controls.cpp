@@ -31,6 +31,35 @@ bool DatePicker::eventFilter(QObject *watched, QEvent *event)
     return QDateEdit::eventFilter(watched, event);
 }
 
+QValidator::State DatePicker::validate(QString &input, int &pos) const
+{
+    // Every digit of a numeric format given, yet no such day.
+    const QString format = displayFormat();
+    bool shaped = input.size() == format.size();
+    for (qsizetype i = 0; shaped && i < format.size(); ++i) {
+        const QChar f = format[i];
+        if (f == u'd' || f == u'M' || f == u'y')
+            shaped = input[i].isDigit() && input[i].unicode() < 128;
+        else if (f.isLetter())
+            return QDateEdit::validate(input, pos); // names of months or days: Qt's own rules
+        else
+            shaped = input[i] == f;
+    }
+    if (shaped && !QDate::fromString(input, format).isValid()) {
+        const QString refused = input;
+        auto *self = const_cast<DatePicker *>(this);
+        QMetaObject::invokeMethod(
+            self,
+            [self, refused] {
+                if (self->text() != refused)
+                    emit self->dateRefused(refused);
+            },
+            Qt::QueuedConnection);
+        return QValidator::Invalid;
+    }
+    return QDateEdit::validate(input, pos);
+}
+
 DataCombo::DataCombo(QWidget *parent)
     : QComboBox(parent)
 {

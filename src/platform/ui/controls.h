@@ -12,6 +12,9 @@ class Recordset;
 namespace ui {
 
 // Date picker with a calendar drop-down; today at creation.
+// A typed or pasted day, month and year that make no date ("31/02/2009")
+// are refused, not moved to the nearest date; dateRefused then tells the
+// refused text once the picker shows its date again.
 class DatePicker : public QDateEdit {
     Q_OBJECT
 public:
@@ -20,10 +23,12 @@ public:
 signals:
     // A mouse press anywhere in the picker: on its text as on its button.
     void pressed();
+    void dateRefused(const QString &text);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    QValidator::State validate(QString &input, int &pos) const override;
 };
 
 // Combo box filled from a recordset: it lists one field (ListField) and

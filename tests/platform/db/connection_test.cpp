@@ -135,6 +135,23 @@ TEST_F(ServerTest, SqlFunctions)
         20090803);
 }
 
+TEST_F(ServerTest, ASumPastWhatAnAmountHoldsIsAnOverflowNotAWrappedTotal)
+{
+    Connection c;
+    connect(c);
+    c.execute(QStringLiteral("CREATE TABLE t (x MONEY)"));
+    const db::Money half = db::Money::fromCents(std::numeric_limits<std::int64_t>::max() / 2 + 1);
+    c.execute(QStringLiteral("INSERT INTO t (x) VALUES (?), (?)"), {half, half});
+    const QString sum = QStringLiteral("select money(sum(x)) from t");
+    if (testengine::onPostgres()) {
+        // The networked server sums in exact decimals: the true total, as text.
+        EXPECT_EQ(c.scalar(sum).toString(), "92233720368547758.08");
+        return;
+    }
+    EXPECT_DB_ERROR(c.scalar(sum), "A total is too large for an amount; nothing was changed.");
+    EXPECT_THROW(c.scalar(sum), db::OverflowError);
+}
+
 TEST_F(ServerTest, FailureInsideATransactionLeavesNoRow)
 {
     Connection c;

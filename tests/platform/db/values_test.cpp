@@ -1,6 +1,8 @@
 // Money, values, dates and Like patterns without a database.
 #include "platform/db/fixture.h"
 
+#include <functional>
+
 using db::Money;
 using db::Value;
 
@@ -55,6 +57,39 @@ TEST(Money, FromDoubleAndText)
     EXPECT_EQ(Money::fromCents(0).toString(), QStringLiteral("0.00"));
     EXPECT_EQ(Money::fromCents(std::numeric_limits<std::int64_t>::min()).toString(),
         QStringLiteral("-92233720368547758.08"));
+}
+
+TEST(Money, SumsAndDifferencesRefuseToWrapAtTheLimits)
+{
+    const std::int64_t max = std::numeric_limits<std::int64_t>::max();
+    const std::int64_t min = std::numeric_limits<std::int64_t>::min();
+    const auto c = [](std::int64_t cents) { return Money::fromCents(cents); };
+    // Up to the limit every sum is exact.
+    EXPECT_EQ((c(max - 1) + c(1)).cents(), max);
+    EXPECT_EQ((c(min + 1) - c(1)).cents(), min);
+    EXPECT_EQ((c(max) + c(min)).cents(), -1);
+    EXPECT_EQ((-c(max)).cents(), -max);
+    const struct {
+        const char *what;
+        std::function<Money()> f;
+    } past[] = {
+        {"max + 0.01", [&] { return c(max) + c(1); }},
+        {"min - 0.01", [&] { return c(min) - c(1); }},
+        {"max - min", [&] { return c(max) - c(min); }},
+        {"-min", [&] { return -c(min); }},
+        {"two halves and a cent", [&] { return c(max / 2 + 1) + c(max / 2 + 1); }},
+    };
+    for (const auto &p : past)
+        EXPECT_THROW(p.f(), db::OverflowError) << p.what;
+    // A refused += keeps what the sum held.
+    Money sum = c(max);
+    EXPECT_THROW(sum += c(1), db::OverflowError);
+    EXPECT_EQ(sum.cents(), max);
+    try {
+        sum -= c(min);
+    } catch (const db::OverflowError &e) {
+        EXPECT_EQ(e.text(), "The total is too large for an amount.");
+    }
 }
 
 TEST(Values, NullDistinctFromEmptyText)

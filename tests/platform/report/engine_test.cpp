@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <QHash>
 
 using report::ColumnName;
@@ -128,6 +130,62 @@ TEST(Engine, ComputedAmountsAddUpExactly)
 </report>)"),
         s);
     EXPECT_EQ(r->render().pageLines(0), QStringList({"A", "B", "C", "1,234.35"}));
+}
+
+// Sums at the edge of 64 bits: exact up to the limit, an error naming the
+// summary's line past it, never a wrapped total.
+TEST(Engine, SummariesAndRunningTotalsRefuseToWrap)
+{
+    // Line 3 holds the running total, line 6 the summary.
+    const auto render = [](std::vector<db::Value> values, bool running) {
+        auto s = std::make_shared<Source>();
+        auto &t = s->table("n", {{"N", "V"}});
+        for (const db::Value &v : values)
+            t.addRow({v});
+        auto r
+            = make(QStringLiteral(R"(<report name="n">
+  <data><query>n</query></data>
+  %1
+  <reportFooter height="6">
+    <summary x="0" width="50">{N.V}</summary>
+  </reportFooter>
+</report>)")
+                       .arg(running ? QStringLiteral(R"(<runningTotal name="R">{N.V}</runningTotal>
+  <details height="5"><field x="0" width="50">{#R}</field></details>)")
+                                    : QStringLiteral("<!-- no running total -->\n  <details height=\"5\"/>")),
+                s);
+        return r->render().allLines().join(u' ');
+    };
+    const std::int64_t max = std::numeric_limits<std::int64_t>::max();
+    const auto cents = [](std::int64_t c) { return db::Value(db::Money::fromCents(c)); };
+    EXPECT_EQ(render({db::Value(qint64(max - 1)), db::Value(1LL)}, true),
+        QStringLiteral("%1 %2 %2").arg(max - 1).arg(max));
+    EXPECT_EQ(render({cents(max - 1), cents(1)}, false), "92,233,720,368,547,758.07");
+    const struct {
+        const char *what;
+        std::vector<db::Value> values;
+        bool running;
+        const char *says;
+    } tooLarge[] = {
+        {"two whole numbers of 9e18", {db::Value(9000000000000000000LL), db::Value(9000000000000000000LL)},
+            false, "test.rpt, line 6: the summary adds up to more than a number can hold."},
+        {"two amounts past the limit", {cents(max / 2 + 1), cents(max / 2 + 1)}, false,
+            "test.rpt, line 6: the summary adds up to more than a number can hold."},
+        {"a whole number too large for an amount", {cents(1), db::Value(max)}, false,
+            "test.rpt, line 6: the summary adds up to more than a number can hold."},
+        {"below the lowest amount", {cents(-max), cents(-2)}, false,
+            "test.rpt, line 6: the summary adds up to more than a number can hold."},
+        {"a running total", {db::Value(max), db::Value(1LL)}, true,
+            "test.rpt, line 3: the running total adds up to more than a number can hold."},
+    };
+    for (const auto &c : tooLarge) {
+        try {
+            const QString shown = render(c.values, c.running);
+            ADD_FAILURE() << c.what << " gave " << shown.toStdString();
+        } catch (const report::Error &e) {
+            EXPECT_EQ(QString::fromUtf8(e.what()), QString::fromLatin1(c.says)) << c.what;
+        }
+    }
 }
 
 TEST(Engine, NestedGroupsDescendingWithSums)

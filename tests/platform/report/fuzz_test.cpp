@@ -104,8 +104,9 @@ private:
             if (at < s.size())
                 s[at] = QChar(char16_t(1 + pick(0x7f)));
             break;
-        case 4: { // deep nesting or a long chain
-            static const char *const runs[] = {"(", "not ", "-", "1+", "ToText(", "if true then "};
+        case 4: { // deep nesting (of formulas, groups, subreports) or a long chain
+            static const char *const runs[] = {"(", "not ", "-", "1+", "ToText(", "if true then ",
+                "<group by=\"{T.A}\">", "<details><subreport name=\"s\"><data><query>q</query></data>"};
             const QString unit = QString::fromLatin1(runs[pick(int(std::size(runs)))]);
             s.insert(at, unit.repeated(pick(8) ? 50 + pick(500) : 3000 + pick(3000)));
             break;
@@ -186,4 +187,101 @@ TEST(Fuzz, MutatedFormulasParseBindAndEvaluateOrFailWithAFormulaError)
         }
     }
     EXPECT_GT(evaluated, 100);
+}
+
+namespace {
+
+// One row with one whole number, for reports that must get as far as a render.
+class OneRow : public report::DataSource {
+public:
+    std::unique_ptr<report::RowSet> fetch(const QString &, const db::Params &) override
+    {
+        auto rows = std::make_unique<report::MemoryRowSet>(std::vector<report::ColumnName> {{"T", "A"}});
+        rows->addRow({db::Value(1LL)});
+        return rows;
+    }
+};
+
+QString nested(const QString &open, const QString &inner, const QString &close, int depth)
+{
+    return open.repeated(depth) + inner + close.repeated(depth);
+}
+
+// A chain of formula fields, each using the next: F0 uses F1 ... the last is 1.
+QString chainOfFormulas(int length)
+{
+    QString xml = QStringLiteral("<report><data><query>q</query></data>");
+    for (int i = 0; i < length; ++i)
+        xml += i + 1 < length ? QStringLiteral("<formula name=\"F%1\">{@F%2}</formula>\n").arg(i).arg(i + 1)
+                              : QStringLiteral("<formula name=\"F%1\">1</formula>\n").arg(i);
+    return xml + QStringLiteral("<details><field>{@F0}</field></details></report>");
+}
+
+} // namespace
+
+// Files nested far deeper than any report needs are refused with the file
+// and line, not read until the stack runs out.
+TEST(Fuzz, DeepNestingIsRefusedWithAReportErrorNamingTheFileAndLine)
+{
+    const QString head = QStringLiteral("<report><data><query>q</query></data>");
+    const auto subreports = [&](int depth) {
+        return head
+            + nested("<details><subreport name=\"s\"><data><query>q</query></data>", "",
+                "</subreport></details>", depth)
+            + "</report>";
+    };
+    const auto groups = [&](int depth) {
+        return head + nested("<group by=\"{T.A}\">", "", "</group>", depth) + "</report>";
+    };
+    const struct {
+        const char *what;
+        QString xml;
+        const char *says;
+    } cases[] = {
+        {"50,000 nested elements", head + nested("<details>", "", "</details>", 50000) + "</report>",
+            "elements nest more than 200 levels deep"},
+        {"20,000 nested groups", groups(20000), "elements nest more than 200 levels deep"},
+        {"10,000 nested subreports", subreports(10000), "elements nest more than 200 levels deep"},
+        {"51 nested groups", groups(51), "groups nest more than 50 levels deep"},
+        {"11 nested subreports", subreports(11), "subreports nest more than 10 levels deep"},
+    };
+    for (const auto &c : cases) {
+        try {
+            report::Report::fromText(c.xml, QStringLiteral("deep.rpt"));
+            ADD_FAILURE() << c.what << " were read";
+        } catch (const report::Error &e) {
+            const QString text = QString::fromUtf8(e.what());
+            EXPECT_TRUE(text.startsWith("Error in report file 'deep.rpt', line 1: ")) << text.toStdString();
+            EXPECT_TRUE(text.contains(QLatin1String(c.says))) << c.what << ": " << text.toStdString();
+        }
+    }
+    // Within the limits the same shapes are read.
+    EXPECT_NO_THROW(report::Report::fromText(groups(50), QStringLiteral("ok.rpt")));
+    EXPECT_NO_THROW(report::Report::fromText(subreports(10), QStringLiteral("ok.rpt")));
+}
+
+TEST(Fuzz, LongChainsOfFormulaFieldsAreRefusedAtTheFieldThatGoesTooFar)
+{
+    auto ok = report::Report::fromText(chainOfFormulas(100), QStringLiteral("chain.rpt"));
+    ok->setDataSource(std::make_shared<OneRow>());
+    EXPECT_EQ(ok->render().allLines(), QStringList({"1"}));
+
+    auto deep = report::Report::fromText(chainOfFormulas(50000), QStringLiteral("chain.rpt"));
+    deep->setDataSource(std::make_shared<OneRow>());
+    try {
+        deep->render();
+        ADD_FAILURE() << "a chain of 50,000 formula fields was rendered";
+    } catch (const report::Error &e) {
+        // F49899 is the first whose chain (to F49999) is longer than 100;
+        // its formula stands on line 49900 of the file.
+        EXPECT_EQ(QString::fromUtf8(e.what()),
+            "chain.rpt, line 49900: formula field 'F49899' uses a chain of more than 100 formula fields.");
+    }
+    // A cycle through the whole chain is still a cycle.
+    QString cycle = chainOfFormulas(2000);
+    cycle.replace(QStringLiteral("<formula name=\"F1999\">1</formula>"),
+        QStringLiteral("<formula name=\"F1999\">{@F0}</formula>"));
+    auto looped = report::Report::fromText(cycle, QStringLiteral("chain.rpt"));
+    looped->setDataSource(std::make_shared<OneRow>());
+    EXPECT_THROW(looped->render(), report::Error);
 }
