@@ -2,18 +2,40 @@
 // and how values are bound to and read from SQLite.
 #include "platform/db/internal.h"
 
+#include <QFileInfo>
+#include <QStorageInfo>
+
 #include <cmath>
 
 namespace db::detail {
 
-void raiseKnown(int rc)
+bool diskFullAt(const QString &path)
+{
+    // Less than a WAL database needs to open (its shared-memory index) and
+    // to write a page: as good as full.
+    const QStorageInfo disk(QFileInfo(path).absolutePath());
+    return disk.isValid() && disk.bytesAvailable() < 256 * 1024;
+}
+
+void raiseKnown(int rc, sqlite3 *h)
 {
     switch (rc & 0xff) {
     case SQLITE_BUSY: // another connection's lock; SQLITE_LOCKED is this one's own conflict
         throw BusyError();
     case SQLITE_FULL:
         throw DiskFullError();
+    case SQLITE_IOERR: // the file (on a network drive, a removed disk) could not be read or written
+    case SQLITE_CANTOPEN: // a journal or the shared-memory file of an open database
+        if (rc == SQLITE_IOERR_NOMEM)
+            return;
+        // A full disk fails some writes (growing the shared-memory index) so.
+        if (h && sqlite3_db_filename(h, "main")
+            && diskFullAt(QString::fromUtf8(sqlite3_db_filename(h, "main"))))
+            throw DiskFullError();
+        throw ConnectionLostError();
     default:
+        if (rc == SQLITE_READONLY_DBMOVED) // the file was moved or removed under the connection
+            throw ConnectionLostError();
         return;
     }
 }
@@ -21,7 +43,7 @@ void raiseKnown(int rc)
 void fail(sqlite3 *h)
 {
     if (h)
-        raiseKnown(sqlite3_errcode(h));
+        raiseKnown(sqlite3_extended_errcode(h), h);
     throw Error(
         h ? QString::fromUtf8(sqlite3_errmsg(h)) : QStringLiteral("The database could not be opened."));
 }
