@@ -10,8 +10,8 @@
 namespace common {
 
 // Runs f; a db::Error or std::exception escaping it is shown in a message
-// box (critical icon, the program's title; a busy database or a full disk
-// with the exclamation icon). Returns false when f threw.
+// box (critical icon, the program's title; a busy database, a full disk or
+// an unreachable server with the exclamation icon). Returns false when f threw.
 bool runGuarded(const std::function<void()> &f);
 
 // connect() whose slot runs guarded.

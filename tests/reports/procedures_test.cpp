@@ -208,12 +208,20 @@ protected:
     {
         exec("Insert Into tblMasApp (AppID, RegNo, StuName, SessionID, CusCode) Values (?, ?, ?, ?, ?)",
             {id, QStringLiteral("R-%1").arg(id), name, session, account ? db::Value(account) : db::Value()});
-        for (const Line &l : lines)
+        // Each value built apart: conditional temporaries inside one braced
+        // list make GCC's optimiser warn of a QString read uninitialised.
+        for (const Line &l : lines) {
+            db::Params row {id, l.sub, {}, {}, {}};
+            if (l.net)
+                row[2] = money(l.net);
+            if (l.rec)
+                row[3] = money(l.rec);
+            if (l.inactive)
+                row[4] = l.inactive;
             exec(
                 "Insert Into tblDetApp (AppID, SubID, NetAmount, RecAmount, InActive) Values (?, ?, ?, ?, ?)",
-                {id, l.sub, l.net ? db::Value(money(l.net)) : db::Value(),
-                    l.rec ? db::Value(money(l.rec)) : db::Value(),
-                    l.inactive ? db::Value(l.inactive) : db::Value()});
+                row);
+        }
     }
     void fee(const char *kind, std::int64_t account, int sub, const char *amount)
     {

@@ -85,6 +85,20 @@ private:
     QString m_name;
 };
 
+// Ends another connection's session as the server does when an
+// administrator or a shutdown ends it, and waits until it has gone.
+inline void terminate(const Server &s, qint64 backendPid)
+{
+    PGconn *c = connectTo(s, QStringLiteral("postgres"));
+    const QByteArray sql = "SELECT pg_terminate_backend(" + QByteArray::number(backendPid) + ", 10000)";
+    PGresult *r = PQexec(c, sql.constData());
+    const bool ok = PQresultStatus(r) == PGRES_TUPLES_OK && PQgetvalue(r, 0, 0)[0] == 't';
+    if (!ok)
+        ADD_FAILURE() << sql.constData() << ": " << PQerrorMessage(c);
+    PQclear(r);
+    PQfinish(c);
+}
+
 } // namespace pgtest
 
 // In a fixture's SetUp (or a test): the server into `var`, or skip.

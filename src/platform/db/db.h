@@ -53,6 +53,19 @@ public:
     DiskFullError();
 };
 
+// The database server could no longer be reached: on PostgreSQL the
+// connection broke (the server restarted, or it ended the session); on the
+// embedded engine the database file could not be read or written. The
+// statement and its transaction did not take effect, except that a
+// connection lost while a commit was on its way leaves the outcome unknown,
+// and says so. The connection is made again at the next statement outside
+// a transaction.
+class ConnectionLostError : public Error {
+public:
+    enum class When { BeforeCommit, DuringCommit };
+    explicit ConnectionLostError(When when = When::BeforeCommit);
+};
+
 // A sum or difference of amounts or whole numbers went past what 64 bits
 // hold. Nothing wrapped: the operation did not take effect.
 class OverflowError : public Error {

@@ -34,12 +34,17 @@ struct FinalizeStatement {
 using DatabaseHandle = std::unique_ptr<sqlite3, CloseDatabase>;
 using StatementHandle = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
-// Throws BusyError or DiskFullError for those result codes; returns otherwise.
-void raiseKnown(int rc);
+// Throws BusyError, DiskFullError or ConnectionLostError (the file could not
+// be read or written) for those result codes, extended ones included;
+// returns otherwise. With the handle, an I/O failure on a full disk is
+// DiskFullError.
+void raiseKnown(int rc, sqlite3 *h = nullptr);
 // Also throws OverflowError when SQLite's message says a sum overflowed.
-void raiseKnown(int rc, const QString &message);
-// Throws db::Error with SQLite's message for the handle (BusyError or
-// DiskFullError where the handle's last result says so).
+void raiseKnown(int rc, const QString &message, sqlite3 *h);
+// The disk holding that file has (as good as) no space left.
+bool diskFullAt(const QString &path);
+// Throws db::Error with SQLite's message for the handle (or one of those
+// above where the handle's last result says so).
 [[noreturn]] void fail(sqlite3 *h);
 inline void check(int rc, sqlite3 *h)
 {

@@ -31,9 +31,20 @@ constexpr qsizetype kCacheLimit = 200;
 // insert that uses it never interleave with another computer's.
 constexpr const char *kLockWrites = "SELECT pg_advisory_xact_lock(5198421)";
 
+// The session is gone: the server closed it (restarted, or ended it) or the
+// network between broke. Class 57P is a shut-down server, 08 the connection.
+bool connectionLost(const char *state, pg_conn *c)
+{
+    if (PQstatus(c) == CONNECTION_BAD)
+        return true;
+    return state && (qstrncmp(state, "57P", 3) == 0 || qstrncmp(state, "08", 2) == 0);
+}
+
 [[noreturn]] void failWith(pg_result *r, pg_conn *c)
 {
     const char *state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    if (connectionLost(state, c))
+        throw ConnectionLostError();
     if (state) {
         const QByteArray code(state);
         // Waited too long for another copy's lock, a deadlock, or a
@@ -91,18 +102,26 @@ public:
     PgRowStatement(PgSession &session, const QString &sql, bool returnsKey)
         : m_session(session)
         , m_life(session.life())
-        , m_name(session.prepare(returnsKey ? sql + QStringLiteral(" RETURNING rowid") : sql))
+        , m_sql(returnsKey ? sql + QStringLiteral(" RETURNING rowid") : sql)
+        , m_name(session.prepare(m_sql))
+        , m_connection(session.connectionNumber())
         , m_returnsKey(returnsKey)
     {
     }
     ~PgRowStatement() override
     {
-        if (!m_life.expired())
+        if (!m_life.expired() && m_connection == m_session.connectionNumber())
             m_session.deallocate(m_name);
     }
     std::int64_t run(const std::vector<const Value *> &values) override
     {
         m_session.setInsertedKey(-1);
+        m_session.reconnectIfLost();
+        // Made again after the connection was: the server forgot the old one.
+        if (m_connection != m_session.connectionNumber()) {
+            m_name = m_session.prepare(m_sql);
+            m_connection = m_session.connectionNumber();
+        }
         const PgResult r = m_session.runPrepared(m_name, values);
         if (m_returnsKey && PQntuples(r.get()) == 1)
             m_session.setInsertedKey(QByteArray(PQgetvalue(r.get(), 0, 0)).toLongLong());
@@ -112,7 +131,9 @@ public:
 private:
     PgSession &m_session;
     std::weak_ptr<char> m_life;
+    QString m_sql;
     QByteArray m_name;
+    int m_connection;
     bool m_returnsKey;
 };
 
@@ -182,9 +203,41 @@ PgSession::~PgSession() = default;
 
 void PgSession::run(const char *sql)
 {
+    reconnectIfLost();
     if (changesTables(QString::fromUtf8(sql)))
         forgetTables();
+    // The session's settings (SET ..., SET ROLE ...) are made again on a new
+    // connection; those of a transaction end with it.
+    const bool setting = qstrnicmp(sql, "SET ", 4) == 0 && qstrnicmp(sql, "SET LOCAL ", 10) != 0
+        && qstrnicmp(sql, "SET TRANSACTION", 15) != 0 && PQtransactionStatus(m_conn.get()) == PQTRANS_IDLE;
     checked(PQexec(m_conn.get(), sql), m_conn.get());
+    if (setting && !m_settings.contains(QByteArray(sql)))
+        m_settings.push_back(QByteArray(sql));
+}
+
+void PgSession::reconnectIfLost()
+{
+    if (m_ready && PQstatus(m_conn.get()) == CONNECTION_OK)
+        return;
+    // Inside a transaction its work is gone with the connection: every
+    // statement fails until its guard has rolled back, so that nothing of
+    // it is done again on a new connection as if the rest had been.
+    if (m_writing)
+        throw ConnectionLostError();
+    m_ready = false;
+    // The same server, database and login as when the session began
+    // (libpq keeps them for the connection).
+    PQreset(m_conn.get());
+    if (PQstatus(m_conn.get()) != CONNECTION_OK)
+        throw ConnectionLostError();
+    ++m_connectionNumber;
+    // Statements prepared, and temporary tables, were the old connection's.
+    m_prepared.clear();
+    m_paramCounts.clear();
+    forgetTables();
+    for (const QByteArray &sql : std::as_const(m_settings))
+        checked(PQexec(m_conn.get(), sql.constData()), m_conn.get());
+    m_ready = true;
 }
 
 void PgSession::runScript(const char *sql, QStringList *rows)
@@ -211,6 +264,7 @@ void PgSession::runScript(const char *sql, QStringList *rows)
 
 QByteArray PgSession::prepare(const QString &sql)
 {
+    reconnectIfLost();
     int count = 0;
     const QByteArray text = pgText(foldKnownNames(sql, m_spellings), &count);
     const QByteArray name = "oru_" + QByteArray::number(++m_nextName);
@@ -254,6 +308,7 @@ PgResult PgSession::runPrepared(const QByteArray &name, const std::vector<const 
 
 PgResult PgSession::ask(const char *sql, const std::vector<QByteArray> &args)
 {
+    reconnectIfLost();
     std::vector<const char *> ptrs;
     for (const QByteArray &a : args)
         ptrs.push_back(a.constData());
@@ -319,6 +374,7 @@ std::vector<Value> PgSession::converted(const QString &sql, const Params &params
 
 PgResult PgSession::runWith(const QString &sql, const Params &params)
 {
+    reconnectIfLost();
     if (changesTables(sql)) {
         forgetTables();
         if (sql.trimmed().startsWith(QLatin1String("create"), Qt::CaseInsensitive))
@@ -456,6 +512,7 @@ engine::Result PgSession::query(const QString &sql, const Params &params)
 
 std::vector<Column> PgSession::columns(const QString &sql)
 {
+    reconnectIfLost();
     const QByteArray name = prepared(sql);
     PgResult r = checked(PQdescribePrepared(m_conn.get(), name.constData()), m_conn.get());
     std::vector<Column> out;
@@ -513,6 +570,7 @@ std::int64_t PgSession::lastInsertKey()
 {
     if (m_insertedKey >= 0)
         return m_insertedKey;
+    reconnectIfLost();
     // lastval() fails when no sequence was used; inside a transaction that
     // failure must not abort the caller's work.
     const bool guarded = inTransaction();
@@ -539,12 +597,17 @@ bool PgSession::isSysadmin(const QString &login)
 
 bool PgSession::inTransaction()
 {
+    // A lost connection has no transaction open, except one of ours still
+    // to be rolled back by its guard.
+    if (PQstatus(m_conn.get()) != CONNECTION_OK)
+        return m_writing;
     return PQtransactionStatus(m_conn.get()) != PQTRANS_IDLE;
 }
 
 void PgSession::begin()
 {
     run("BEGIN");
+    m_writing = true;
     try {
         run(kLockWrites);
     } catch (...) {
@@ -567,7 +630,20 @@ void PgSession::commit(const QString &savepoint)
             rollback({});
         throw Error(QStringLiteral("A statement of the transaction failed, so nothing was saved."));
     }
-    run(savepoint.isEmpty() ? "COMMIT" : ("RELEASE SAVEPOINT " + savepoint).toUtf8().constData());
+    if (!savepoint.isEmpty()) {
+        run(("RELEASE SAVEPOINT " + savepoint).toUtf8().constData());
+        return;
+    }
+    // Lost before the COMMIT goes out, nothing was saved; lost on its way,
+    // the server may have committed before the connection went.
+    m_writing = false;
+    if (PQstatus(m_conn.get()) != CONNECTION_OK)
+        throw ConnectionLostError();
+    try {
+        checked(PQexec(m_conn.get(), "COMMIT"), m_conn.get());
+    } catch (const ConnectionLostError &) {
+        throw ConnectionLostError(ConnectionLostError::When::DuringCommit);
+    }
 }
 
 void PgSession::rollback(const QString &savepoint) noexcept
@@ -575,6 +651,8 @@ void PgSession::rollback(const QString &savepoint) noexcept
     const QByteArray sql = savepoint.isEmpty()
         ? QByteArray("ROLLBACK")
         : ("ROLLBACK TO SAVEPOINT " + savepoint + "; RELEASE SAVEPOINT " + savepoint).toUtf8();
+    if (savepoint.isEmpty())
+        m_writing = false;
     PQclear(PQexec(m_conn.get(), sql.constData()));
 }
 

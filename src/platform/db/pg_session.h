@@ -87,6 +87,13 @@ public:
     // lastInsertKey(); -1 when it gave none.
     void setInsertedKey(std::int64_t key) { m_insertedKey = key; }
     std::weak_ptr<char> life() const { return m_life; }
+    // A lost connection is made again here, outside a transaction, with the
+    // session's settings; inside one, or when the server cannot be reached,
+    // throws ConnectionLostError. Every statement goes through it first.
+    void reconnectIfLost();
+    // Counts the connections made: a statement prepared on an earlier one
+    // must be prepared again.
+    int connectionNumber() const { return m_connectionNumber; }
 
 private:
     Column describe(pg_result *r, int i, const QString &sql, bool *hidden = nullptr);
@@ -120,6 +127,10 @@ private:
     bool m_kindsRead = false;
     QHash<QByteArray, std::vector<ParamRule>> m_rules; // prepared name -> its parameters' rules
     std::int64_t m_insertedKey = -1;
+    QList<QByteArray> m_settings; // SET statements run outside a transaction, in order
+    bool m_ready = true; // the connection has the session's settings
+    bool m_writing = false; // begin() ran and no commit or rollback ended it
+    int m_connectionNumber = 0;
     std::shared_ptr<char> m_life = std::make_shared<char>(0);
 };
 

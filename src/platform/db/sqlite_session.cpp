@@ -174,8 +174,9 @@ public:
         const int rc = sqlite3_step(s);
         if (rc != SQLITE_DONE) {
             const QString msg = QString::fromUtf8(sqlite3_errmsg(h));
+            const int code = sqlite3_extended_errcode(h);
             sqlite3_reset(s);
-            raiseKnown(rc, msg);
+            raiseKnown(code, msg, h);
             throw Error(msg);
         }
         sqlite3_reset(s);
@@ -241,13 +242,24 @@ void SqliteSession::rollback(const QString &savepoint) noexcept
 std::unique_ptr<SqliteSession> openSession(const QString &serverPath, const QString &shownServer,
     const QString &user, const QString &password, QString *database, Login *login)
 {
+    // A full disk keeps a WAL database from opening (its index cannot grow):
+    // said as such, not as a missing server or database.
+    const QString full = QStringLiteral("The disk that holds server '%1' is full, so it cannot be opened. "
+                                        "Free some space on that disk, then try again.")
+                             .arg(shownServer);
     DatabaseHandle master;
     try {
         master = openFile(serverPath + QStringLiteral("/master.db"), false);
+    } catch (const DiskFullError &) {
+        throw Error(full);
     } catch (const Error &) {
         throw Error(QStringLiteral("Server '%1' does not exist or access denied.").arg(shownServer));
     }
-    *login = checkLogin(master.get(), user, password);
+    try {
+        *login = checkLogin(master.get(), user, password);
+    } catch (const DiskFullError &) {
+        throw Error(full);
+    }
     if (database->isEmpty())
         *database = login->database;
     const QString cannotOpen
@@ -259,12 +271,18 @@ std::unique_ptr<SqliteSession> openSession(const QString &serverPath, const QStr
     DatabaseHandle db;
     try {
         db = openFile(file, false);
+    } catch (const DiskFullError &) {
+        throw Error(full);
     } catch (const Error &) {
         throw Error(cannotOpen);
     }
-    if (!login->sysadmin && !isDatabaseUser(db.get(), login->name))
-        throw Error(cannotOpen);
-    upgrade(db.get());
+    try {
+        if (!login->sysadmin && !isDatabaseUser(db.get(), login->name))
+            throw Error(cannotOpen);
+        upgrade(db.get());
+    } catch (const DiskFullError &) {
+        throw Error(full);
+    }
     return std::make_unique<SqliteSession>(std::move(db), std::move(master));
 }
 

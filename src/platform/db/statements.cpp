@@ -13,6 +13,8 @@ DatabaseHandle openFile(const QString &path, bool create)
     const int rc = sqlite3_open_v2(QDir::toNativeSeparators(path).toUtf8().constData(), &raw, flags, nullptr);
     DatabaseHandle h(raw);
     if (rc != SQLITE_OK) {
+        if ((rc & 0xff) == SQLITE_FULL || diskFullAt(path))
+            throw DiskFullError();
         const QString msg = raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QStringLiteral("out of memory");
         throw Error(QStringLiteral("Cannot open '%1': %2").arg(path, msg));
     }
@@ -37,7 +39,7 @@ void exec(sqlite3 *h, const char *sql)
     if (const int rc = sqlite3_exec(h, sql, nullptr, nullptr, &err); rc != SQLITE_OK) {
         const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errmsg(h));
         sqlite3_free(err);
-        raiseKnown(rc, msg);
+        raiseKnown(sqlite3_extended_errcode(h), msg, h);
         throw Error(msg);
     }
 }

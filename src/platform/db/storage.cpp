@@ -2,6 +2,9 @@
 // and how values are bound to and read from SQLite.
 #include "platform/db/internal.h"
 
+#include <QFileInfo>
+#include <QStorageInfo>
+
 #include <cmath>
 
 namespace db::detail {
@@ -10,21 +13,40 @@ namespace {
 const QString kSumTooLarge = QStringLiteral("A total is too large for an amount; nothing was changed.");
 }
 
-void raiseKnown(int rc)
+bool diskFullAt(const QString &path)
+{
+    // Less than a WAL database needs to open (its shared-memory index) and
+    // to write a page: as good as full.
+    const QStorageInfo disk(QFileInfo(path).absolutePath());
+    return disk.isValid() && disk.bytesAvailable() < 256 * 1024;
+}
+
+void raiseKnown(int rc, sqlite3 *h)
 {
     switch (rc & 0xff) {
     case SQLITE_BUSY: // another connection's lock; SQLITE_LOCKED is this one's own conflict
         throw BusyError();
     case SQLITE_FULL:
         throw DiskFullError();
+    case SQLITE_IOERR: // the file (on a network drive, a removed disk) could not be read or written
+    case SQLITE_CANTOPEN: // a journal or the shared-memory file of an open database
+        if (rc == SQLITE_IOERR_NOMEM)
+            return;
+        // A full disk fails some writes (growing the shared-memory index) so.
+        if (h && sqlite3_db_filename(h, "main")
+            && diskFullAt(QString::fromUtf8(sqlite3_db_filename(h, "main"))))
+            throw DiskFullError();
+        throw ConnectionLostError();
     default:
+        if (rc == SQLITE_READONLY_DBMOVED) // the file was moved or removed under the connection
+            throw ConnectionLostError();
         return;
     }
 }
 
-void raiseKnown(int rc, const QString &message)
+void raiseKnown(int rc, const QString &message, sqlite3 *h)
 {
-    raiseKnown(rc);
+    raiseKnown(rc, h);
     // sum() over whole numbers or cents that no longer fit in 64 bits
     if (message == QLatin1String("integer overflow"))
         throw OverflowError(kSumTooLarge);
@@ -33,7 +55,7 @@ void raiseKnown(int rc, const QString &message)
 void fail(sqlite3 *h)
 {
     if (h)
-        raiseKnown(sqlite3_errcode(h), QString::fromUtf8(sqlite3_errmsg(h)));
+        raiseKnown(sqlite3_extended_errcode(h), QString::fromUtf8(sqlite3_errmsg(h)), h);
     throw Error(
         h ? QString::fromUtf8(sqlite3_errmsg(h)) : QStringLiteral("The database could not be opened."));
 }

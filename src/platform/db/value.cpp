@@ -41,6 +41,16 @@ void detail::moneyOverflow()
     throw OverflowError();
 }
 
+ConnectionLostError::ConnectionLostError(When when)
+    : Error(when == When::BeforeCommit
+            ? QStringLiteral("The database server could not be reached, so nothing was saved. "
+                             "Check that the server is running and can be reached, then try again.")
+            : QStringLiteral("The connection to the database server was lost while the save was being "
+                             "completed, so it is not known whether it was saved. Check what was saved "
+                             "once the server can be reached again."))
+{
+}
+
 // ---------------------------------------------------------------- Money
 
 namespace {

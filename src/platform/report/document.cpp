@@ -1,6 +1,9 @@
 #include "platform/report/document.h"
 #include "platform/report/reporterror.h"
 
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QPageSize>
 #include <QPaintDevice>
@@ -8,6 +11,8 @@
 #include <QPdfWriter>
 #include <QPen>
 #include <QPrinter>
+#include <QSaveFile>
+#include <QStorageInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -106,9 +111,14 @@ QPageSize pageSizeOf(const Document &doc)
 
 } // namespace
 
-void writePdf(const Document &doc, const QString &path)
+namespace {
+
+// Pages first..last (0-based) as a PDF held in memory.
+QByteArray pdfOf(const Document &doc, int first, int last)
 {
-    QPdfWriter writer(path);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
     writer.setResolution(300);
     writer.setPageSize(pageSizeOf(doc));
     writer.setPageOrientation(doc.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
@@ -117,13 +127,60 @@ void writePdf(const Document &doc, const QString &path)
     writer.setCreator(QStringLiteral("ORU Accounts"));
     QPainter painter;
     if (!painter.begin(&writer))
-        throw Error(QStringLiteral("The file '%1' cannot be written.").arg(path));
-    for (int i = 0; i < doc.pageCount(); ++i) {
-        if (i > 0)
+        throw Error(QStringLiteral("The report could not be laid out as PDF."));
+    for (int i = first; i <= last; ++i) {
+        if (i > first)
             writer.newPage();
         paintPage(painter, doc, i, writer.resolution() / 25.4);
     }
-    painter.end();
+    if (!painter.end())
+        throw Error(QStringLiteral("The report could not be laid out as PDF."));
+    return buffer.data();
+}
+
+[[noreturn]] void cannotWrite(const QString &path, QFileDevice::FileError error, const QString &why)
+{
+    const QStorageInfo disk(QFileInfo(path).absolutePath());
+    if (error == QFileDevice::ResourceError || (disk.isValid() && disk.bytesAvailable() == 0))
+        throw Error(QStringLiteral("The file '%1' could not be written because the disk is full. "
+                                   "Free some space on that disk, then try again.")
+                        .arg(QDir::toNativeSeparators(path)));
+    throw Error(
+        QStringLiteral("The file '%1' could not be written: %2.").arg(QDir::toNativeSeparators(path), why));
+}
+
+// Writes the whole file or, failing, leaves what was there (nothing, or the
+// earlier file) and says why: the bytes go to a new file in the same folder
+// that takes the name only once complete.
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile()) {
+        // A device or pipe is written in place; it cannot be replaced.
+        QFile device(path);
+        if (!device.open(QIODevice::WriteOnly) || device.write(bytes) != bytes.size() || !device.flush())
+            cannotWrite(path, device.error(), device.errorString());
+        return;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        cannotWrite(path, file.error(), file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        // The new file goes with `file`; the error is read before it does.
+        const QFileDevice::FileError error = file.error();
+        const QString why = file.errorString();
+        file.cancelWriting();
+        cannotWrite(path, error, why);
+    }
+    if (!file.commit())
+        cannotWrite(path, file.error(), file.errorString());
+}
+
+} // namespace
+
+void writePdf(const Document &doc, const QString &path)
+{
+    writeFile(path, pdfOf(doc, 0, doc.pageCount() - 1));
 }
 
 void printDocument(const Document &doc, QPrinter &printer, int fromPage, int toPage)
@@ -133,6 +190,12 @@ void printDocument(const Document &doc, QPrinter &printer, int fromPage, int toP
     const int last = toPage > 0 ? std::min(toPage, n) : n;
     if (n == 0 || first > last)
         return;
+    // Printing to a file is written as an export is, so a failed write is
+    // said and leaves no empty file.
+    if (!printer.outputFileName().isEmpty()) {
+        writeFile(printer.outputFileName(), pdfOf(doc, first - 1, last - 1));
+        return;
+    }
     printer.setFullPage(true);
     QPainter painter;
     if (!painter.begin(&printer))
@@ -142,7 +205,8 @@ void printDocument(const Document &doc, QPrinter &printer, int fromPage, int toP
             printer.newPage();
         paintPage(painter, doc, i - 1, printer.resolution() / 25.4);
     }
-    painter.end();
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        throw Error(QStringLiteral("The report could not be printed: the printer did not take every page."));
 }
 
 } // namespace report

@@ -63,9 +63,12 @@ struct Document {
 // `pixelsPerMm` device pixels to the millimetre.
 void paintPage(QPainter &painter, const Document &doc, int page, double pixelsPerMm);
 
-// Writes every page as PDF. Throws report::Error when the file cannot be written.
+// Writes every page as PDF. Throws report::Error when the file cannot be
+// written (no folder, no right, a full disk), leaving no partial file.
 void writePdf(const Document &doc, const QString &path);
-// Prints pages from..to (1-based; 0 for all) on a printer already set up.
+// Prints pages from..to (1-based; 0 for all) on a printer already set up;
+// printing to a file writes it as writePdf does. Throws report::Error when
+// the pages could not be printed or written.
 void printDocument(const Document &doc, QPrinter &printer, int fromPage = 0, int toPage = 0);
 
 } // namespace report

@@ -1,5 +1,6 @@
 // Logging in, servers, statements and transactions.
 #include "platform/db/fixture.h"
+#include "support/fulldisk.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -87,6 +88,31 @@ TEST_F(ServerTest, DefaultServerUnderTheDataRoot)
     c.setProperty(QStringLiteral("Initial Catalog"), QStringLiteral("ORU"));
     c.open();
     EXPECT_EQ(c.state(), 1);
+}
+
+TEST(Login, OnAFullDiskSaysTheDiskIsFull)
+{
+    FullDisk disk(16);
+    if (!disk.mounted())
+        GTEST_SKIP() << "no right to mount a RAM disk here";
+    const QString server = disk.filePath("srv");
+    db::server::create(server, QStringLiteral("Secret-1"), db::server::HashCost::Minimal);
+    const auto login = [&] {
+        Connection c;
+        c.setProperty(QStringLiteral("User ID"), QStringLiteral("sa"));
+        c.setProperty(QStringLiteral("Password"), QStringLiteral("Secret-1"));
+        c.setProperty(QStringLiteral("Data Source"), server);
+        c.setProperty(QStringLiteral("Initial Catalog"), QStringLiteral("ORU"));
+        c.open();
+    };
+    login(); // closed again: its write-ahead files go
+    disk.fill();
+    EXPECT_DB_ERROR(login(),
+        QStringLiteral("The disk that holds server '%1' is full, so it cannot be opened. Free some space on "
+                       "that disk, then try again.")
+            .arg(server));
+    disk.makeRoom();
+    login();
 }
 
 TEST_F(ServerTest, UnknownDatabase)

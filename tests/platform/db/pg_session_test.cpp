@@ -239,6 +239,55 @@ TEST_F(PgSessionTest, WorkTablesArePrivateToTheirSession)
     EXPECT_EQ(r.cells[0], Value(Money::fromCents(500)));
 }
 
+TEST_F(PgSessionTest, ALostConnectionIsMadeAgainOnlyOutsideATransaction)
+{
+    const auto backend = [&] { return s->scalar("SELECT pg_backend_pid()", {}).toInt(); };
+    const auto count = [&] { return s->scalar("SELECT count(*) FROM Voucher", {}).toInt(); };
+    const QString lost = db::ConnectionLostError().text();
+    s->run("SET lock_timeout = '1234ms'");
+    auto row = s->rowStatement("INSERT INTO Voucher (VouNo) VALUES (?)");
+
+    // Between statements: the first one fails, the next connects again with
+    // the session's settings, and a row statement is prepared again.
+    pgtest::terminate(m_server, backend());
+    EXPECT_DB_ERROR(s->execute("INSERT INTO Voucher (VouNo) VALUES (1)", {}), lost);
+    EXPECT_FALSE(s->inTransaction());
+    EXPECT_EQ(count(), 0);
+    EXPECT_EQ(s->scalar("SHOW lock_timeout", {}), Value("1234ms"));
+    EXPECT_EQ(s->scalar("SHOW DateStyle", {}), Value("ISO, DMY"));
+    const Value one(1);
+    pgtest::terminate(m_server, backend());
+    EXPECT_THROW(s->begin(), db::ConnectionLostError);
+    EXPECT_FALSE(s->inTransaction());
+    EXPECT_EQ(row->run({&one}), 1);
+
+    // Inside a transaction that had written: every statement fails until
+    // the transaction is rolled back, none runs on a new connection.
+    s->begin();
+    s->execute("INSERT INTO Voucher (VouNo) VALUES (2)", {});
+    pgtest::terminate(m_server, backend());
+    EXPECT_DB_ERROR(s->execute("INSERT INTO Voucher (VouNo) VALUES (3)", {}), lost);
+    EXPECT_TRUE(s->inTransaction());
+    EXPECT_DB_ERROR(s->execute("INSERT INTO Voucher (VouNo) VALUES (4)", {}), lost);
+    EXPECT_DB_ERROR(s->commit({}), lost);
+    EXPECT_FALSE(s->inTransaction());
+    EXPECT_EQ(count(), 1);
+
+    // Lost while the COMMIT was on its way: the outcome is not known.
+    s->begin();
+    s->execute("INSERT INTO Voucher (VouNo) VALUES (5)", {});
+    pgtest::terminate(m_server, backend());
+    EXPECT_DB_ERROR(
+        s->commit({}), db::ConnectionLostError(db::ConnectionLostError::When::DuringCommit).text());
+    EXPECT_FALSE(s->inTransaction());
+    EXPECT_EQ(count(), 1); // here the server had ended the session first
+
+    // No connection to be had (here its database is gone): said each time.
+    m_db.reset();
+    EXPECT_DB_ERROR(s->scalar("SELECT 1", {}), lost);
+    EXPECT_DB_ERROR(s->scalar("SELECT 1", {}), lost);
+}
+
 TEST_F(PgSessionTest, LoginsAreTheServersRoles)
 {
     EXPECT_TRUE(

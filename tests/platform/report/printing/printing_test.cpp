@@ -3,10 +3,12 @@
 #include "platform/report/report.h"
 #include "platform/report/viewer.h"
 #include "shell/frmVeiwer.h"
+#include "support/fulldisk.h"
 #include "support/testserver.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPrinter>
@@ -339,6 +341,73 @@ TEST_F(Printing, ExportAndPrintWriteTheShownRows)
     QFile::remove(printed);
     EXPECT_FALSE(v->printReport());
     EXPECT_FALSE(QFile::exists(printed));
+}
+
+TEST_F(Printing, AFileThatCannotBeWrittenIsSaidAndNothingIsLeftBehind)
+{
+    printReport(ledger());
+    report::CRViewer91 *v = common::viewerControl();
+    QTemporaryDir out;
+    QFile plain(out.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    FullDisk disk(1);
+    QFile earlier(disk.filePath("earlier.pdf"));
+    if (disk.mounted()) {
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier");
+        earlier.close();
+        disk.fill();
+    }
+    const auto full = [](const QString &path) {
+        return "The file '" + path
+            + "' could not be written because the disk is full. Free some space on that disk, then try "
+              "again.";
+    };
+    struct Case {
+        QString path, message;
+        bool exports = true; // else only printed to (export would add ".pdf")
+    };
+    std::vector<Case> cases = {
+        {out.filePath("missing/ledger.pdf"),
+            "The file '" + out.filePath("missing/ledger.pdf")
+                + "' could not be written: No such file or directory."},
+        {out.filePath("plain/ledger.pdf"),
+            "The file '" + out.filePath("plain/ledger.pdf") + "' could not be written: Not a directory."},
+        {"/dev/full", full("/dev/full"), false},
+    };
+    if (disk.mounted()) {
+        cases.push_back({disk.filePath("ledger.pdf"), full(disk.filePath("ledger.pdf"))});
+        cases.push_back({disk.filePath("earlier.pdf"), full(disk.filePath("earlier.pdf"))});
+    }
+    QString target;
+    report::CRViewer91::setPrintDialog([&](QPrinter &printer, QWidget *) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(target);
+        return true;
+    });
+    for (const Case &c : cases) {
+        for (const bool exporting : {true, false}) {
+            if (exporting && !c.exports)
+                continue;
+            SCOPED_TRACE((exporting ? "export to " : "print to ") + c.path.toStdString());
+            dialogs().clear();
+            target = c.path;
+            if (exporting)
+                dialogs().file(c.path);
+            v->findChild<QAction *>(exporting ? "cmdExport" : "cmdPrint")->trigger();
+            EXPECT_EQ(dialogs().texts(), QStringList({c.message}));
+        }
+    }
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList({"plain"}));
+    if (disk.mounted()) {
+        // The earlier file as it was; no new or partial one.
+        EXPECT_EQ(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList({".filler", "earlier.pdf"}));
+        ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+        EXPECT_EQ(earlier.readAll(), "earlier");
+    }
 }
 
 namespace {
