@@ -128,6 +128,7 @@ struct BSection {
     const Section *s = nullptr;
     int visible = -1;
     std::vector<BElement> elements;
+    bool grows = false; // an element grows with its text
     bool present() const { return s && s->present; }
 };
 
@@ -142,6 +143,7 @@ struct Band {
     std::vector<TextItem> texts;
     std::vector<LineItem> lines;
     std::vector<std::pair<int, Special>> specials; // texts index
+    std::vector<std::pair<int, TextStyle>> restyled; // texts index: drawn in this style, shrunk to fit
     int row = -1;
     int headerLevel = -1;
     bool keepWithNext = false;
@@ -312,6 +314,9 @@ public:
 private:
     int count() const { return int(m_order.size()); }
     bool makeBand(const BSection &s, int row, int from, int to, Band &b);
+    int placeLines(Band &b, const BElement &be, const QString &text, std::uint16_t align);
+    void growBand(const BSection &s, Band &b, const std::vector<std::pair<size_t, size_t>> &firstItem,
+        const std::vector<int> &grownLines);
     void emitSection(const BSection &s, int pos, int from, int to, Band &&proto);
     Val summary(const BElement &be, int from, int to);
 
@@ -324,6 +329,14 @@ private:
     std::vector<Accum> m_running;
     int m_pos = 0;
 };
+
+// Text measured as the document paints it (mm, in the style's font).
+double textWidth(const TextStyle &style, const QString &text);
+// The text broken into lines that each fit `width`: at spaces where a word
+// fits, inside a word where it does not. Nothing is dropped.
+QStringList wrapText(const TextStyle &style, const QString &text, double width);
+// The point size at which the text fits `width` (the style's own when it fits).
+double shrunkPointSize(const TextStyle &style, const QString &text, double width);
 
 Compiled compile(std::shared_ptr<const Definition> defPtr, bool isSub);
 // Formula fields may use one another, but not in a circle.
