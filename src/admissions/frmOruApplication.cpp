@@ -517,7 +517,11 @@ void frmOruApplication::cmdPrint_Click()
     job.reportFile = QStringLiteral("\\rptApplication.rpt");
     job.user = gUserName;
     job.password = gUserPassword;
-    job.selection = QStringLiteral("{tblMasApp.AppId} = ") + QString::number(txtAppId->text().toLongLong());
+    const qlonglong appId = txtAppId->text().toLongLong();
+    job.selection = QStringLiteral("{tblMasApp.AppId} = ") + QString::number(appId);
+    job.mustExist = QStringLiteral("Select AppID From tblMasApp Where AppID = ?");
+    job.mustExistParams = {appId};
+    job.notFound = QStringLiteral("Application not found!");
     common::printReport(job);
 }
 

@@ -1,19 +1,60 @@
 #include "common/printing.h"
 
+#include "common/dialogs.h"
 #include "common/globals.h"
 #include "common/window.h"
 #include "platform/report/report.h"
 #include "platform/report/viewer.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QPointer>
+#include <QWidget>
 
 namespace common {
 
 namespace {
 const QString viewerName = QStringLiteral("frmVeiwer");
-}
+
+// While a procedure runs, keys, clicks and closes reach the viewer only.
+class ViewerOnlyInput : public QObject {
+public:
+    explicit ViewerOnlyInput(QWidget *open)
+        : m_open(open)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~ViewerOnlyInput() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::Close: {
+            auto *w = qobject_cast<QWidget *>(watched);
+            if (!w || !m_open)
+                return false;
+            return w != m_open && !m_open->isAncestorOf(w);
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    QPointer<QWidget> m_open;
+};
+} // namespace
 
 QString reportPath(const QString &reportFile)
 {
@@ -37,7 +78,7 @@ report::CRViewer91 *viewerControl()
     return w ? w->findChild<report::CRViewer91 *>(QStringLiteral("CRViewer91")) : nullptr;
 }
 
-void printReport(const PrintJob &job)
+bool printReport(const PrintJob &job)
 {
     report::Application app;
     std::shared_ptr<report::Report> rpt = app.openReport(reportPath(job.reportFile));
@@ -48,6 +89,10 @@ void printReport(const PrintJob &job)
     if (!gConn || gConn->state() != 1)
         throw report::Error(QStringLiteral("The program is not connected to a database server."));
     gConn->checkLogin(job.user, job.password);
+    if (!job.mustExist.isEmpty() && gConn->scalar(job.mustExist, job.mustExistParams).isNull()) {
+        info(job.notFound);
+        return false;
+    }
     rpt->setDataSource(std::make_shared<report::ConnectionSource>(
         std::shared_ptr<db::Connection>(gConn, [](db::Connection *) {})));
 
@@ -104,10 +149,57 @@ void printReport(const PrintJob &job)
         showViewer();
         control->viewReport();
         viewer->showWindow();
-        return;
+        return true;
     }
     if (control && control->reportSource() == rpt)
         control->viewReport();
+    return true;
+}
+
+bool runReportProcedure(const std::function<void()> &procedure)
+{
+    Window *viewer = gConn && gConn->state() == 1 ? windows::get(viewerName) : nullptr;
+    QPointer<report::CRViewer91> control
+        = viewer ? viewer->findChild<report::CRViewer91 *>(QStringLiteral("CRViewer91")) : nullptr;
+    if (!control) {
+        procedure();
+        return true;
+    }
+    viewer->setWindowTitle(QString());
+    viewer->showWindow();
+    ViewerOnlyInput gate(control);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 shownAt = 0;
+    bool stopped = !control->showPreparing(0);
+    struct Handler {
+        ~Handler()
+        {
+            if (gConn && gConn->state() == 1)
+                gConn->setProgressHandler({});
+        }
+    } handler;
+    gConn->setProgressHandler([&] {
+        // The viewer a few times a second: enough to see it go on and stop it.
+        if (stopped || clock.elapsed() - shownAt < 100)
+            return !stopped;
+        shownAt = clock.elapsed();
+        stopped = !control || !control->showPreparing(double(clock.elapsed()) / 1000.0);
+        return !stopped;
+    });
+    try {
+        if (!stopped)
+            procedure();
+    } catch (const db::Error &) {
+        if (control)
+            control->endPreparing();
+        if (stopped)
+            return false;
+        throw;
+    }
+    if (control)
+        control->endPreparing();
+    return !stopped;
 }
 
 } // namespace common

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -25,9 +26,25 @@ struct PrintJob {
     std::vector<std::pair<int, db::Value>> parameters; // 1-based index; whole numbers or text
     std::vector<std::pair<QString, QString>> formulas; // name, plain text (quoted here)
     std::vector<std::pair<QString, QString>> subreportSelections; // subreport name, selection
+    // When set: a query that gives a row only when what is asked for is
+    // saved (bound with `mustExistParams`); without a row the user is told
+    // `notFound` instead of being shown an empty report.
+    QString mustExist;
+    db::Params mustExistParams;
+    QString notFound;
 };
 
-void printReport(const PrintJob &job);
+// Returns false when nothing was shown because what the job asks for is not saved.
+bool printReport(const PrintJob &job);
+
+// Runs a report's procedure (the statements that fill its work tables on
+// gConn before it is printed) while the viewer window shows that the report
+// is being prepared: the previous report leaves it, the time taken shows and
+// Stop (or Esc) stops the procedure, whose work then rolls back. Meanwhile
+// only the viewer takes the keyboard and the mouse, so nothing else uses
+// the connection. Returns false when the user stopped it; a failure of the
+// procedure throws as it would without this.
+bool runReportProcedure(const std::function<void()> &procedure);
 
 // The report file's path: the program's folder and the handler's name, its
 // backslashes turned into path separators.

@@ -178,6 +178,11 @@ common::PrintJob slipJob(std::int32_t vouNo, const QString &user, const QString 
     job.password = password;
     job.selection
         = QStringLiteral("{MasJV.VouNo}= %1 and {MasJV.VouStatus} = 'FR' and {DetJv.CrAmt} > 0").arg(vouNo);
+    job.mustExist = QStringLiteral("Select m.VouNo From MasJV m Where m.VouNo = ? And m.VouStatus = 'FR' "
+                                   "And Exists (Select 1 From DetJV d Where d.VouNo = m.VouNo "
+                                   "And d.VouStatus = 'FR' And d.CrAmt > 0)");
+    job.mustExistParams = {vouNo};
+    job.notFound = QStringLiteral("Voucher not found!");
     return job;
 }
 

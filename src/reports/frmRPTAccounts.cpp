@@ -315,7 +315,8 @@ void frmRPTAccounts::cmdBankBook_Click()
 
 void frmRPTAccounts::printLedger(const QString &call, const db::Params &args)
 {
-    gConn->execute(call, args);
+    if (!common::runReportProcedure([&] { gConn->execute(call, args); }))
+        return;
     common::PrintJob job;
     job.reportFile = QStringLiteral("\\rptAcLedger.rpt");
     job.user = gUserName;
@@ -348,8 +349,10 @@ void frmRPTAccounts::cmdDetLedger_Click()
 
 void frmRPTAccounts::printTrialBalance(const QString &file, const QString &procedure)
 {
-    gConn->execute(QStringLiteral("exec ") + procedure + QStringLiteral(" ?,?"),
-        {iso(DTPicker1->date()), iso(DTPicker2->date())});
+    const db::Params dates {iso(DTPicker1->date()), iso(DTPicker2->date())};
+    if (!common::runReportProcedure(
+            [&] { gConn->execute(QStringLiteral("exec ") + procedure + QStringLiteral(" ?,?"), dates); }))
+        return;
     common::PrintJob job;
     job.reportFile = file;
     job.user = gUserName;
@@ -433,7 +436,9 @@ void frmRPTAccounts::printStudentWise(bool inactive)
         job.formulas.push_back({QStringLiteral("Course"), courseText});
         job.formulas.push_back({QStringLiteral("Subject"), subjectText});
     }
-    gConn->execute(QStringLiteral("exec CreatStuWiseDet ?,?,?"), args);
+    if (!common::runReportProcedure(
+            [&] { gConn->execute(QStringLiteral("exec CreatStuWiseDet ?,?,?"), args); }))
+        return;
 
     job.reportFile = QStringLiteral("\\rpt") + (inactive ? QString() : QStringLiteral("Act")) + base
         + QStringLiteral(".rpt");

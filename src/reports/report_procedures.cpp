@@ -192,18 +192,28 @@ std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, 
     const QString insert = QStringLiteral(
         "Insert Into rptLedger (LineNo, AcCode, VouDate, VouNo, VouStatus, %1OppAc, OppName, ChecqNo, "
         "Naration, DrAmt, CrAmt, Balance) ");
-    const QString postings = QStringLiteral(
-        "From DetJV d Left Join Accounts a On a.RowID = d.CrAc "
-        "Where d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF' ");
+    // A posting's opposite account is the one it names; a cash voucher's
+    // total row names none, and its opposite is what the voucher's other
+    // rows post to: their account when they all post to one, else -1
+    // ("several accounts").
+    const QString opp = QStringLiteral(
+        "coalesce(d.CrAc, (Select Case When count(*) = 0 Then Null When min(o.AcCode) = max(o.AcCode) "
+        "Then min(o.AcCode) Else -1 End From DetJV o Where o.VouNo = d.VouNo And o.VouStatus = d.VouStatus "
+        "And o.AcCode <> d.AcCode))");
+    const QString postings = QStringLiteral("From DetJV d Left Join Accounts a On a.RowID = %1 "
+                                            "Where d.AcCode = ? And d.VouDate Between ? And ? "
+                                            "And ifnull(d.VouStatus, '') <> 'CF' ")
+                                 .arg(opp);
     std::int64_t lines = 0;
     if (perPosting) {
         lines = conn.execute(insert.arg(QStringLiteral("EntryNo, "))
                 + QStringLiteral(
                     "Select row_number() Over w, d.AcCode, d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, "
-                    "d.CrAc, "
-                    "nullif(a.AcName, ''), ifnull(d.ChecqNo, ''), ifnull(d.Naration, ''), ifnull(d.DrAmt, "
-                    "0), "
+                    "nullif(%1, -1), Case When %1 = -1 Then '(several accounts)' Else nullif(a.AcName, '') "
+                    "End, "
+                    "ifnull(d.ChecqNo, ''), ifnull(d.Naration, ''), ifnull(d.DrAmt, 0), "
                     "ifnull(d.CrAmt, 0), ? + sum(ifnull(d.DrAmt, 0) - ifnull(d.CrAmt, 0)) Over w ")
+                      .arg(opp)
                 + postings
                 + QStringLiteral("Window w As (Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid "
                                  "Rows Unbounded Preceding)"),
@@ -216,13 +226,14 @@ std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, 
         // once, for the grouping.
         const QString first = QStringLiteral(
             "ifnull(substr(min(Case When ifnull(d.%1, '') <> '' Then %2 || d.%1 End), %3), ''), ");
-        const QString several = QStringLiteral("min(ifnull(d.CrAc, -1)) <> max(ifnull(d.CrAc, -1))");
+        const QString several
+            = QStringLiteral("min(ifnull(%1, -1)) <> max(ifnull(%1, -1)) Or min(%1) = -1").arg(opp);
         lines = conn.execute(insert.arg(QString())
                 + QStringLiteral(
                     "Select row_number() Over w, d.AcCode, d.VouDate, d.VouNo, d.VouStatus, "
-                    "Case When %1 Then Null Else min(d.CrAc) End, "
+                    "Case When %1 Then Null Else min(%2) End, "
                     "Case When %1 Then '(several accounts)' Else nullif(min(a.AcName), '') End, ")
-                      .arg(several)
+                      .arg(several, opp)
                 + first.arg(QStringLiteral("ChecqNo"), postingKey).arg(postingKeyLength + 1)
                 + first.arg(QStringLiteral("Naration"), postingKey).arg(postingKeyLength + 1)
                 + QStringLiteral("sum(ifnull(d.DrAmt, 0)), sum(ifnull(d.CrAmt, 0)), "

@@ -17,6 +17,8 @@ frmVeiwer::frmVeiwer()
     });
     m_viewer->setMessageHandler(
         [](const QString &text) { common::msgBox(text, common::Buttons::Ok, common::Icon::Critical); });
+    m_viewer->setQuestionHandler(
+        [](const QString &text) { return common::askYesNo(text, {}, common::Icon::Question); });
     resize(900, 700);
 }
 

@@ -135,6 +135,9 @@ common::PrintJob printJob(
         = QStringLiteral("{MasJV.VouNo}= %1 and {MasJV.VouStatus} = '%2' and {Company.comActive} = 'Y'")
               .arg(vouNo)
               .arg(kind);
+    job.mustExist = QStringLiteral("Select VouNo From MasJV Where VouNo = ? And VouStatus = ?");
+    job.mustExistParams = {vouNo, kind};
+    job.notFound = QStringLiteral("Voucher not found!");
     return job;
 }
 

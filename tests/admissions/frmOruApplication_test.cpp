@@ -400,3 +400,23 @@ TEST_F(ApplicationWindow, SearchAndPrintouts)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ApplicationWindow, PrintingAnApplicationNoLongerSavedSaysSo)
+{
+    open();
+    enterStudent();
+    press("cmdSave");
+    ASSERT_EQ(text("txtAppId"), "1");
+    // Another copy removes it meanwhile.
+    exec("Delete From tblDetApp");
+    exec("Delete From tblMasApp");
+    dialogs().clear();
+    press("cmdPrint");
+    EXPECT_EQ(dialogs().texts(), QStringList {"Application not found!"});
+    report::CRViewer91 *viewer = common::viewerControl();
+    EXPECT_TRUE(!viewer || !viewer->reportSource());
+}
+
+} // namespace

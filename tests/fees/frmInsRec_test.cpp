@@ -282,3 +282,15 @@ TEST_F(FeeReceipt, ReceiptChangedElsewhereIsNotOverwritten)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FeeReceipt, TheSlipOfANumberNotSavedSaysSo)
+{
+    open();
+    press("cmdPrint");
+    EXPECT_EQ(dialogs().texts(), QStringList {"Voucher not found!"});
+    EXPECT_TRUE(printed().isEmpty());
+}
+
+} // namespace

@@ -7,6 +7,10 @@
 #include <QFontMetricsF>
 #include <QImage>
 
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -244,6 +248,194 @@ TEST_F(Fit, StudentPrintoutsAtTheLargestAmount)
                 << doc.allLines().join('\n').toStdString();
             expectFits(doc, p.file.toLatin1().constData());
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Text of the items standing in one column (by their left edge), top to
+// bottom, with the spaces left out: what a reader of that column gets.
+QString columnText(const report::Document &doc, double left)
+{
+    QString out;
+    for (int p = 0; p < doc.pageCount(); ++p) {
+        std::vector<const report::TextItem *> items;
+        for (const report::TextItem &t : doc.pages[size_t(p)].texts)
+            if (std::abs(t.rect.left() - left) < 0.01 && !t.text.isEmpty())
+                items.push_back(&t);
+        std::stable_sort(
+            items.begin(), items.end(), [](const report::TextItem *a, const report::TextItem *b) {
+                return a->rect.top() < b->rect.top();
+            });
+        for (const report::TextItem *t : items)
+            out += t->text;
+    }
+    return out.remove(u' ');
+}
+
+QString spaceless(QString text)
+{
+    return text.remove(u' ');
+}
+
+TEST_F(Fit, VoucherTextsAtTheirColumnsFullLengthArePrintedWhole)
+{
+    // As long as the columns hold: a narration of 200 characters with a
+    // word longer than its printed column, a cheque number of 20, titles
+    // and a payee of 100.
+    QString narration = QStringLiteral("PAID FOR THE FURNITURE OF THE NEW CLASS ROOM AS PER QUOTATION ")
+        + QString(45, u'X') + QStringLiteral(" RECEIVED ON TIME AND CHECKED BY THE ADMINISTRATION ");
+    narration += QString(200 - narration.size(), u'Z');
+    ASSERT_EQ(narration.size(), 200);
+    const QString cheque = QStringLiteral("CHQ-0000123456789012");
+    const QString title = QStringLiteral("FURNITURE AND FIXTURES OF THE MAIN CAMPUS ") + QString(58, u'F');
+    const QString payee = QStringLiteral("THE ORIENTAL FURNITURE HOUSE ") + QString(71, u'P');
+    exec("Update Accounts Set AcName = ? Where RowID = ?", {title, rent});
+    for (const char *kind : {"BP", "BR", "CP", "CR", "JV"}) {
+        SCOPED_TRACE(kind);
+        exec("Insert Into MasJV (VouNo, VouStatus, VouDate, TotalAmount, PaidReceive) "
+             "Values (9, ?, '2024-03-05', 5, ?)",
+            {kind, payee});
+        const db::Money five = money("5.00"), none;
+        exec("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, DrAmt, CrAmt, ChecqNo, "
+             "Naration) Values (9, ?, '2024-03-05', 1, ?, ?, ?, ?, ?, ?), "
+             "(9, ?, '2024-03-05', 1, ?, ?, ?, ?, ?, ?)",
+            {kind, rent, hbl, five, none, cheque, narration, kind, hbl, rent, none, five, cheque, narration});
+        const QString file = QStringLiteral("rpt%1.rpt").arg(kind);
+        auto rpt = open(file.toLatin1().constData());
+        rpt->setRecordSelectionFormula(
+            QStringLiteral("{MasJV.VouNo}= 9 and {MasJV.VouStatus} = '%1' and {Company.comActive} = 'Y'")
+                .arg(kind));
+        const report::Document &doc = rpt->render();
+        const double margin = 10;
+        // Both rows of the line, each with its narration and cheque number.
+        const QString told = spaceless(narration + " (Chq " + cheque + ")");
+        EXPECT_EQ(columnText(doc, margin + 78), QStringLiteral("Naration") + told + told + "Total");
+        // The payee stands in the account column's place above the lines.
+        EXPECT_EQ(columnText(doc, margin + 28), spaceless(payee + "Account" + title + "HBL BANK"));
+        // The voucher's total and signatures follow the grown lines.
+        const QStringList lines = doc.allLines();
+        EXPECT_FALSE(lines.filter("Total | 5.00 | 5.00").isEmpty()) << lines.join('\n').toStdString();
+        expectFits(doc, file.toLatin1().constData());
+    }
+}
+
+TEST_F(Fit, TrialBalancesOfAQuietPeriodShowTheCompany)
+{
+    // No posting in the period and no balance brought forward: the work
+    // table is empty, the company still heads the printout.
+    exec("Update Accounts Set OpenBal = Null");
+    exec("Delete From DetJV");
+    const struct {
+        const char *procedure, *file, *title;
+    } trialBalances[] = {
+        {"TrialBalance", "rptTrialBalance.rpt", "SUBSIDIARY TRIAL BALANCE"},
+        {"TrialBalance", "rptTrialBalance2.rpt", "CONTROL TRIAL BALANCE"},
+        {"TrialBalance3", "rptTrialBalance3.rpt", "SUBSIDIARY TRIAL BALANCE (WITH OPENING)"},
+    };
+    for (const auto &tb : trialBalances) {
+        SCOPED_TRACE(tb.file);
+        gConn->execute(QStringLiteral("exec %1 ?,?").arg(tb.procedure), {"2025-01-01", "2025-01-31"});
+        ASSERT_EQ(rows("Select count(*) From rptTrialBalance"), QStringList {"0"});
+        auto rpt = open(tb.file);
+        rpt->setRecordSelectionFormula("{Company.comActive} = 'Y'");
+        rpt->setFormula("Dates", "\"From :  01/01/2025   To :  31/01/2025\"");
+        const QStringList lines = rpt->render().allLines();
+        EXPECT_EQ(lines.mid(0, 3),
+            QStringList({"ORU INSTITUTE", tb.title, "From :  01/01/2025   To :  31/01/2025"}))
+            << lines.join('\n').toStdString();
+        EXPECT_TRUE(lines.filter("OLD NAME").isEmpty());
+    }
+    // With no company active they select nothing, and name none.
+    exec("Update Company Set comActive = Null");
+    gConn->execute(QStringLiteral("exec TrialBalance ?,?"), {"2025-01-01", "2025-01-31"});
+    auto rpt = open("rptTrialBalance.rpt");
+    rpt->setRecordSelectionFormula("{Company.comActive} = 'Y'");
+    const QStringList lines = rpt->render().allLines();
+    EXPECT_TRUE(lines.filter("ORU INSTITUTE").isEmpty()) << lines.join('\n').toStdString();
+}
+
+TEST_F(Fit, TotalsAndBalancesPastTheLargestLineAmountFit)
+{
+    // Three more payments of the largest amount from the bank: the rent's
+    // debit comes to four times it, the bank closes at minus three times it.
+    for (int no = 1; no <= 3; ++no) {
+        master("BP", no, "2024-03-06", largest);
+        paired("BP", no, "2024-03-06", 1, rent, hbl, largest, "RENT");
+    }
+    const char *four = "3,999,999,999,999.96", *threeBelow = "-2,999,999,999,999.97";
+    const struct {
+        const char *procedure, *file;
+    } trialBalances[] = {
+        {"TrialBalance3", "rptTrialBalance3.rpt"},
+        {"TrialBalance", "rptTrialBalance.rpt"},
+        {"TrialBalance", "rptTrialBalance2.rpt"},
+    };
+    for (const auto &tb : trialBalances) {
+        SCOPED_TRACE(tb.file);
+        gConn->execute(QStringLiteral("exec %1 ?,?").arg(tb.procedure), {"2024-03-01", "2024-03-31"});
+        auto rpt = open(tb.file);
+        rpt->setRecordSelectionFormula("{Company.comActive} = 'Y'");
+        const report::Document &doc = rpt->render();
+        const QStringList total = doc.allLines().filter(QRegularExpression("^Total \\| "));
+        ASSERT_EQ(total.size(), 1) << doc.allLines().join('\n').toStdString();
+        EXPECT_TRUE(total[0].contains(four)) << total[0].toStdString();
+        expectFits(doc, tb.file);
+    }
+    for (const char *call :
+        {"exec AcLedger ?,'2024-03-01','2024-03-31'", "exec DetailAcLedger ?,1,3,2024,31,3,2024"}) {
+        SCOPED_TRACE(call);
+        gConn->execute(QString::fromLatin1(call), {hbl});
+        auto rpt = open("rptAcLedger.rpt");
+        rpt->openSubreport("rptSubAC")
+            .setRecordSelectionFormula(QStringLiteral("{Accounts.RowID} = %1").arg(hbl));
+        const report::Document &doc = rpt->render();
+        const QStringList lines = doc.allLines();
+        EXPECT_TRUE(lines.contains(QStringLiteral("Total | 0.00 | %1").arg(four)))
+            << lines.join('\n').toStdString();
+        EXPECT_TRUE(lines.contains(QStringLiteral("Closing Balance | %1").arg(threeBelow)))
+            << lines.join('\n').toStdString();
+        expectFits(doc, "rptAcLedger.rpt");
+    }
+    const QString a = QString::number(hbl);
+    auto book = open("rptAcLedger3.rpt");
+    book->setRecordSelectionFormula("{Company.comActive}='Y' and {DetJV.CrAc} = " + a
+        + " and {DetJV.VouDate} in #2024-03-01# to #2024-03-31#");
+    book->openSubreport("rptSubAc").setRecordSelectionFormula("{Accounts.RowID} = " + a);
+    book->openSubreport("rptSubOpening")
+        .setRecordSelectionFormula("{DetJV.AcCode} = " + a + " and {DetJV.VouDate} < #2024-03-01#");
+    book->openSubreport("rptSubAcOpen").setRecordSelectionFormula("{Accounts.RowID}  = " + a);
+    const report::Document &doc = book->render();
+    EXPECT_TRUE(doc.allLines().contains(QStringLiteral("Closing Balance | %1").arg(threeBelow)))
+        << doc.allLines().join('\n').toStdString();
+    expectFits(doc, "rptAcLedger3.rpt");
+
+    // Students: every admission takes the subject three times over.
+    admitAtTheLargestAmount();
+    const db::Money big = money(largest);
+    for (int session = 1; session <= 4; ++session)
+        for (int copy = 0; copy < 2; ++copy)
+            exec("Insert Into tblDetApp (AppID, SubID, SubAmt, Discount, NetAmount, RecAmount, InActive) "
+                 "Values (?, 71, ?, ?, ?, ?, ?)",
+                {session, big, big, big, session % 2 == 0 ? big : db::Money(),
+                    session > 2 ? db::Value("1") : db::Value()});
+    for (const int session : {1, 2}) {
+        SCOPED_TRACE(session);
+        auto fee = open("rptFeeDetail.rpt");
+        fee->setParameterValue(1, session);
+        const report::Document &outstanding = fee->render();
+        EXPECT_TRUE(spaceless(outstanding.allLines().join(u'\n')).contains("2,999,999,999,999.97"))
+            << outstanding.allLines().join('\n').toStdString();
+        expectFits(outstanding, "rptFeeDetail.rpt");
+        gConn->execute(QStringLiteral("exec CreatStuWiseDet ?,0,0"), {session});
+        auto detail = open("rptActStudentWiseDetail.rpt");
+        detail->setRecordSelectionFormula("IsNull({rptStudentDetail.inactive})");
+        const report::Document &students = detail->render();
+        EXPECT_TRUE(students.allLines().join(u'\n').contains("2,999,999,999,999.97"))
+            << students.allLines().join('\n').toStdString();
+        expectFits(students, "rptActStudentWiseDetail.rpt");
     }
 }
 

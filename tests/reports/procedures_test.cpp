@@ -38,7 +38,14 @@ TEST_F(Procedures, SimpleLedgerRunsFromTheOpeningBalanceThroughTheInclusiveRange
     gConn->execute(QStringLiteral("exec AcLedger ?,?,?"), {cash, "2024-03-05", "2024-03-31"});
     EXPECT_EQ(ledger(),
         (QStringList {"0|2024-03-05|-|-|-|-|Opening Balance|0.00|0.00|150.50",
-            "1|2024-03-05|CP|2|-|-||0.00|312.35|-161.85", "2|2024-03-10|CR|1|-|-||500.10|0.00|338.25"}));
+            "1|2024-03-05|CP|2|-|(several accounts)||0.00|312.35|-161.85",
+            "2|2024-03-10|CR|1|-|FEE INCOME||500.10|0.00|338.25"}));
+    // A cash voucher's total row names no opposite account: it is told by
+    // the voucher's other rows, per posting too.
+    gConn->execute(QStringLiteral("exec DetailAcLedger ?,1,2,2024,10,3,2024"), {cash});
+    EXPECT_EQ(rows("Select VouStatus, VouNo, OppAc, OppName From rptLedger Where LineNo > 0 Order By LineNo"),
+        (QStringList {QStringLiteral("CP|1|%1|RENT").arg(rent), "CP|2|-|(several accounts)",
+            QStringLiteral("CR|1|%1|FEE INCOME").arg(fees)}));
 
     // The literal form, and a voucher posting to the account twice makes one line.
     exec("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, DrAmt, CrAmt, Naration) "
@@ -348,6 +355,32 @@ TEST_F(Procedures, CarryForwardMovesNoMoneyInLedgersAndTrialBalances)
     gConn->execute("exec DetailAcLedger ?,1,3,2024,31,3,2024", {fees});
     EXPECT_TRUE(ledger().filter("|CF|").isEmpty()) << ledger().join('\n').toStdString();
     EXPECT_TRUE(ledger().value(0).endsWith("|-1250.50")) << ledger().join('\n').toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Procedures, AProcedureStoppedByItsProgressHandlerChangesNothingAndTheConnectionGoesOn)
+{
+    postVouchers();
+    gConn->execute(QStringLiteral("exec AcLedger ?,'2024-03-01','2024-03-31'"), {cash});
+    const QStringList before = ledger();
+    // A statement long enough to be asked about, then stopped.
+    const QString longRun = QStringLiteral(
+        "Insert Into rptLedger (LineNo) Select i + 100 From (With Recursive n(i) As (Select 1 Union All "
+        "Select i + 1 From n Where i < 20000000) Select i From n) t Where i < 0");
+    int asked = 0;
+    gConn->setProgressHandler([&] { return ++asked < 2; });
+    EXPECT_THROW(gConn->execute(longRun), db::Error);
+    EXPECT_GE(asked, 2);
+    gConn->setProgressHandler({});
+    EXPECT_EQ(ledger(), before);
+    // The connection serves the next statements as before, a procedure included.
+    gConn->setProgressHandler([] { return true; });
+    gConn->execute(QStringLiteral("exec AcLedger ?,'2024-03-01','2024-03-31'"), {cash});
+    gConn->setProgressHandler({});
+    EXPECT_EQ(ledger(), before);
 }
 
 } // namespace

@@ -179,3 +179,32 @@ TEST_F(BankPayment, OpeningTheWindowAndThePickerOnEitherSideRunsEachListOnce)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(BankPayment, PrintingANumberNotSavedSaysSoInsteadOfAnEmptyPage)
+{
+    open("frmBP");
+    // The proposed number of a fresh window is not saved yet.
+    press("cmdPrint");
+    EXPECT_EQ(dialogs().texts(), QStringList {"Voucher not found!"});
+    EXPECT_TRUE(printed().isEmpty());
+
+    // Saved, it prints; a voucher of another kind under the number does not count.
+    dialogs().clear();
+    exec("Insert Into MasJV (VouNo, VouStatus, VouDate, TotalAmount) Values (1, 'BR', '2024-01-01', 5)");
+    c("txtVoucher")->setText(QStringLiteral("1"));
+    press("cmdPrint");
+    EXPECT_EQ(dialogs().texts(), QStringList {"Voucher not found!"});
+    pickByAnswer("cmdSelectDr", rent, "RENT");
+    pickByAnswer("cmdSelectCr", hbl, "HBL BANK");
+    addLine("10");
+    press("cmdSave");
+    dialogs().clear();
+    openFromList(0);
+    press("cmdPrint");
+    EXPECT_TRUE(dialogs().texts().isEmpty()) << dialogs().texts().join('\n').toStdString();
+    EXPECT_TRUE(printed().contains("BANK PAYMENT VOUCHER"));
+}
+
+} // namespace

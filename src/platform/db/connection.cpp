@@ -175,4 +175,11 @@ bool Connection::inTransaction() const
     return d->session && d->session->inTransaction();
 }
 
+void Connection::setProgressHandler(std::function<bool()> handler)
+{
+    if (!d->session)
+        detail::closedError();
+    d->session->setProgressHandler(std::move(handler));
+}
+
 } // namespace db

@@ -354,6 +354,13 @@ public:
     bool hasLogin(const QString &name);
     QString serverPath() const;
 
+    // Called now and then (many times a second) while a statement runs on
+    // this connection; returning false stops the statement, which then
+    // throws db::Error and takes no effect (its transaction rolls back). An
+    // empty function: none. Set while a long report procedure runs, so that
+    // the user sees it go on and can stop it.
+    void setProgressHandler(std::function<bool()> handler);
+
     sqlite3 *handle() const; // the open database (throws when closed)
     sqlite3 *masterHandle() const; // the server's login store
     bool inTransaction() const;

@@ -4,6 +4,7 @@
 // embedded server (sqlite_session.cpp) is the one engine built in.
 #include "platform/db/db.h"
 
+#include <functional>
 #include <memory>
 
 namespace db::engine {
@@ -55,6 +56,10 @@ public:
     virtual std::int64_t lastInsertKey() = 0;
 
     virtual bool isSysadmin(const QString &login) = 0;
+
+    // Called now and then while a statement runs; returning false stops the
+    // statement, which then fails. An empty function: none.
+    virtual void setProgressHandler(std::function<bool()> handler) = 0;
 
     // Unquoted names fold to lower case in this engine's catalogue, so a
     // quoted name of the program's must be written folded.

@@ -8,6 +8,7 @@
 #include "platform/db/schema.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 namespace db::detail {
 
@@ -301,9 +302,40 @@ QByteArray PgSession::prepared(const QString &sql)
 PgResult PgSession::runPrepared(const QByteArray &name, const std::vector<const Value *> &values)
 {
     const BoundTexts bound(values);
+    if (m_progress)
+        return checked(awaitResult(PQsendQueryPrepared(m_conn.get(), name.constData(), int(values.size()),
+                           bound.ptrs.data(), nullptr, nullptr, 0)),
+            m_conn.get());
     return checked(PQexecPrepared(m_conn.get(), name.constData(), int(values.size()), bound.ptrs.data(),
                        nullptr, nullptr, 0),
         m_conn.get());
+}
+
+pg_result *PgSession::awaitResult(int sent)
+{
+    pg_conn *c = m_conn.get();
+    if (!sent)
+        return nullptr;
+    bool cancelled = false;
+    while (PQisBusy(c)) {
+        pollfd waiting {PQsocket(c), POLLIN, 0};
+        if (poll(&waiting, 1, 50) > 0 && !PQconsumeInput(c))
+            break;
+        if (!cancelled && !m_progress()) {
+            cancelled = true;
+            if (PGcancel *cancel = PQgetCancel(c)) {
+                char reason[256];
+                PQcancel(cancel, reason, int(sizeof reason));
+                PQfreeCancel(cancel);
+            }
+        }
+    }
+    // The statement's result; anything after it is drained so the
+    // connection is ready for the next one.
+    pg_result *result = PQgetResult(c);
+    while (pg_result *more = PQgetResult(c))
+        PQclear(more);
+    return result;
 }
 
 PgResult PgSession::ask(const char *sql, const std::vector<QByteArray> &args)
@@ -401,6 +433,14 @@ PgResult PgSession::runWith(const QString &sql, const Params &params)
         values.push_back(&v);
     if (cached)
         return runPrepared(name, values);
+    if (m_progress && params.empty())
+        return checked(awaitResult(PQsendQuery(m_conn.get(), text.constData())), m_conn.get());
+    if (m_progress) {
+        const BoundTexts bound(values);
+        return checked(awaitResult(PQsendQueryParams(m_conn.get(), text.constData(), count, nullptr,
+                           bound.ptrs.data(), nullptr, nullptr, 0)),
+            m_conn.get());
+    }
     if (params.empty())
         return checked(PQexec(m_conn.get(), text.constData()), m_conn.get());
     const BoundTexts bound(values);

@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 struct pg_conn;
@@ -58,6 +59,7 @@ public:
     std::unique_ptr<engine::RowStatement> rowStatement(const QString &sql) override;
     std::int64_t lastInsertKey() override;
     bool isSysadmin(const QString &login) override;
+    void setProgressHandler(std::function<bool()> handler) override { m_progress = std::move(handler); }
     bool foldsNames() const override { return true; }
     bool inTransaction() override;
     void begin() override;
@@ -100,6 +102,10 @@ private:
     // The statement's words (statementWords), kept per statement text.
     const QHash<QString, QString> &wordsOf(const QString &sql);
     PgResult runWith(const QString &sql, const Params &params);
+    // With a progress handler, a statement is sent and waited for here,
+    // the handler asked between waits and the statement cancelled on the
+    // server when it says stop; `sent` is what sending it returned.
+    pg_result *awaitResult(int sent);
     // Values converted by the storage rule of the column each one meets.
     std::vector<Value> converted(const QString &sql, const Params &params, const QByteArray &prepared);
     void forgetTables()
@@ -113,6 +119,7 @@ private:
 
     PgAddress m_address;
     PgHandle m_conn;
+    std::function<bool()> m_progress;
     QHash<QString, QByteArray> m_prepared; // statement text -> prepared name
     struct Origin {
         QString table, column, declType;

@@ -309,4 +309,13 @@ SqliteSession &sqlite(const Connection &conn)
     return *s;
 }
 
+void SqliteSession::setProgressHandler(std::function<bool()> handler)
+{
+    m_progress = std::move(handler);
+    // Every few thousand steps of the statement's program: often enough to
+    // stop within a fraction of a second, rarely enough to cost nothing.
+    int (*step)(void *) = [](void *self) { return static_cast<SqliteSession *>(self)->m_progress() ? 0 : 1; };
+    sqlite3_progress_handler(m_db.get(), m_progress ? 4000 : 0, m_progress ? step : nullptr, this);
+}
+
 } // namespace db::detail

@@ -25,6 +25,7 @@ public:
     std::unique_ptr<engine::RowStatement> rowStatement(const QString &sql) override;
     std::int64_t lastInsertKey() override;
     bool isSysadmin(const QString &login) override;
+    void setProgressHandler(std::function<bool()> handler) override;
     bool inTransaction() override;
     void begin() override;
     void savepoint(const QString &name) override;
@@ -47,6 +48,7 @@ private:
     };
     std::unordered_map<QString, Cached> m_cache; // idle prepared statements by text
     std::shared_ptr<char> m_life = std::make_shared<char>(0);
+    std::function<bool()> m_progress;
 };
 
 // Checks the login against the server's master.db and opens the database

@@ -1,6 +1,7 @@
 #include "platform/report/engine_p.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace report {
 
@@ -144,12 +145,28 @@ bool Body::makeBand(const BSection &s, int row, int from, int to, Band &b)
     b.row = row;
     b.newPageBefore = s.s->newPageBefore;
     b.texts.reserve(s.elements.size());
-    for (const BElement &be : s.elements) {
+    // Where each element's items start, and how many lines a growing text took.
+    std::vector<std::pair<size_t, size_t>> firstItem;
+    std::vector<int> grownLines;
+    bool grew = false;
+    if (s.grows) {
+        firstItem.reserve(s.elements.size());
+        grownLines.assign(s.elements.size(), 1);
+    }
+    for (size_t ei = 0; ei < s.elements.size(); ++ei) {
+        const BElement &be = s.elements[ei];
         const Element &e = *be.e;
+        if (s.grows)
+            firstItem.emplace_back(b.texts.size(), b.lines.size());
         const int leftAlign = int(Qt::AlignLeft | Qt::AlignVCenter);
         const int rightAlign = int(Qt::AlignRight | Qt::AlignVCenter);
         switch (e.kind) {
         case ElementKind::Text:
+            if (e.grow) {
+                grownLines[ei] = placeLines(b, be, e.text, std::uint16_t(e.align >= 0 ? e.align : leftAlign));
+                grew = grew || grownLines[ei] > 1;
+                break;
+            }
             b.texts.push_back(
                 {e.rect, e.text, be.style, std::uint16_t(e.align >= 0 ? e.align : leftAlign), e.wrap});
             break;
@@ -160,6 +177,20 @@ bool Body::makeBand(const BSection &s, int row, int from, int to, Band &b)
                 : summary(be, e.reportScope ? 0 : from, e.reportScope ? count() : to);
             QString text = e.blankWhenZero && isZero(v) ? QString() : be.format.apply(v);
             const int align = e.align >= 0 ? e.align : (v.isNumber() ? rightAlign : leftAlign);
+            if (e.grow) {
+                grownLines[ei] = placeLines(b, be, text, std::uint16_t(align));
+                grew = grew || grownLines[ei] > 1;
+                break;
+            }
+            if (e.shrinkToFit && !text.isEmpty()) {
+                // Tenths of a point, so the sizes a document needs stay few.
+                const double size = std::floor(shrunkPointSize(e.style, text, e.rect.width()) * 10) / 10;
+                if (size < e.style.pointSize) {
+                    TextStyle smaller = e.style;
+                    smaller.pointSize = std::max(0.5, size);
+                    b.restyled.emplace_back(int(b.texts.size()), smaller);
+                }
+            }
             b.texts.push_back({e.rect, std::move(text), be.style, std::uint16_t(align), e.wrap});
             break;
         }
@@ -188,7 +219,64 @@ bool Body::makeBand(const BSection &s, int row, int from, int to, Band &b)
             break;
         }
     }
+    if (grew)
+        growBand(s, b, firstItem, grownLines);
     return true;
+}
+
+int Body::placeLines(Band &b, const BElement &be, const QString &text, std::uint16_t align)
+{
+    const Element &e = *be.e;
+    const QStringList lines
+        = text.isEmpty() ? QStringList {QString()} : wrapText(e.style, text, e.rect.width());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        b.texts.push_back(
+            {e.rect.translated(0, double(i) * e.rect.height()), lines[i], be.style, align, false});
+    return int(lines.size());
+}
+
+// Moves what stands below a text that took more lines than one down by
+// the room it took, and the section with it; one growing text below
+// another moves by both.
+void Body::growBand(const BSection &s, Band &b, const std::vector<std::pair<size_t, size_t>> &firstItem,
+    const std::vector<int> &grownLines)
+{
+    const size_t n = s.elements.size();
+    auto top = [&](size_t i) {
+        const QRectF &r = s.elements[i].e->rect;
+        return std::min(r.top(), r.bottom());
+    };
+    auto bottom = [&](size_t i) {
+        const QRectF &r = s.elements[i].e->rect;
+        return std::max(r.top(), r.bottom());
+    };
+    std::vector<size_t> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t c) { return top(a) < top(c); });
+    std::vector<double> shift(n, 0), growth(n, 0);
+    double extra = 0;
+    for (size_t k = 0; k < n; ++k) {
+        const size_t i = order[k];
+        growth[i] = (grownLines[i] - 1) * s.elements[i].e->rect.height();
+        for (size_t m = 0; m < k; ++m) {
+            const size_t j = order[m];
+            if (growth[j] > 0 && bottom(j) <= top(i) + 1e-6)
+                shift[i] = std::max(shift[i], shift[j] + growth[j]);
+        }
+        extra = std::max(extra, shift[i] + growth[i]);
+    }
+    for (size_t i = 0; i < n; ++i) {
+        if (shift[i] <= 0)
+            continue;
+        const size_t textsEnd = i + 1 < n ? firstItem[i + 1].first : b.texts.size();
+        const size_t linesEnd = i + 1 < n ? firstItem[i + 1].second : b.lines.size();
+        for (size_t t = firstItem[i].first; t < textsEnd; ++t)
+            b.texts[t].rect.translate(0, shift[i]);
+        for (size_t l = firstItem[i].second; l < linesEnd; ++l)
+            b.lines[l].line.translate(0, shift[i]);
+    }
+    b.height += extra;
 }
 
 // Places a section's band, then the bands of the subreports it holds.

@@ -73,6 +73,7 @@ void compileSection(Compiled &c, const Section &s, BSection &out)
             be.expr = addExpr(c, lineContext(def, e.line), e.text);
         be.format = DisplayFormat(
             e.kind == ElementKind::Special && e.format.isEmpty() ? QStringLiteral("dd-mm-yyyy") : e.format);
+        out.grows = out.grows || e.grow;
         out.elements.push_back(std::move(be));
     }
 }

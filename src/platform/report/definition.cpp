@@ -438,16 +438,21 @@ private:
                     {"center", int(Qt::AlignHCenter | Qt::AlignVCenter)}},
                 -1);
             e.wrap = flag(n, "wrap");
+            e.grow = flag(n, "grow");
+            e.shrinkToFit = flag(n, "shrinkToFit");
+            if (e.grow && e.shrinkToFit)
+                fail(n.line, QStringLiteral("'grow' and 'shrinkToFit' exclude each other"));
         };
         if (n.name == QLatin1String("text")) {
-            allow(n, {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "wrap"});
+            allow(n,
+                {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "wrap", "grow"});
             e.kind = ElementKind::Text;
             textual();
             e.text = n.text; // exactly as written: spaces count
         } else if (n.name == QLatin1String("field")) {
             allow(n,
                 {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "wrap", "format",
-                    "blankWhenZero"});
+                    "blankWhenZero", "grow", "shrinkToFit"});
             e.kind = ElementKind::Field;
             textual();
             e.text = n.text.trimmed();
@@ -458,7 +463,7 @@ private:
         } else if (n.name == QLatin1String("summary")) {
             allow(n,
                 {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "format",
-                    "blankWhenZero", "function", "scope"});
+                    "blankWhenZero", "function", "scope", "shrinkToFit"});
             e.kind = ElementKind::Summary;
             textual();
             e.text = n.text.trimmed();

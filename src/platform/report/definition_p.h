@@ -26,6 +26,8 @@ struct Element {
     bool blankWhenZero = false;
     int align = -1; // Qt::Alignment; -1: numbers right, the rest left
     bool wrap = false;
+    bool grow = false; // broken into lines that fit the width; the section grows to hold them
+    bool shrinkToFit = false; // a text wider than its box is drawn in a smaller size of its font
     TextStyle style;
     double lineWidth = 0.2;
     Aggregate aggregate = Aggregate::Sum;

@@ -135,6 +135,7 @@ struct BSection {
     const Section *s = nullptr;
     int visible = -1;
     std::vector<BElement> elements;
+    bool grows = false; // an element grows with its text
     bool present() const { return s && s->present; }
 };
 
@@ -149,6 +150,7 @@ struct Band {
     std::vector<TextItem> texts;
     std::vector<LineItem> lines;
     std::vector<std::pair<int, Special>> specials; // texts index
+    std::vector<std::pair<int, TextStyle>> restyled; // texts index: drawn in this style, shrunk to fit
     int row = -1;
     int headerLevel = -1;
     bool keepWithNext = false;
@@ -337,6 +339,9 @@ private:
     // as the rows come in parts and there is none yet.
     bool has(int pos);
     bool makeBand(const BSection &s, int row, int from, int to, Band &b);
+    int placeLines(Band &b, const BElement &be, const QString &text, std::uint16_t align);
+    void growBand(const BSection &s, Band &b, const std::vector<std::pair<size_t, size_t>> &firstItem,
+        const std::vector<int> &grownLines);
     void emitSection(const BSection &s, int pos, int from, int to, Band &&proto);
     Val summary(const BElement &be, int from, int to);
 
@@ -350,6 +355,14 @@ private:
     int m_pos = 0;
     int m_fetched = 0; // rows of the row set selected so far
 };
+
+// Text measured as the document paints it (mm, in the style's font).
+double textWidth(const TextStyle &style, const QString &text);
+// The text broken into lines that each fit `width`: at spaces where a word
+// fits, inside a word where it does not. Nothing is dropped.
+QStringList wrapText(const TextStyle &style, const QString &text, double width);
+// The point size at which the text fits `width` (the style's own when it fits).
+double shrunkPointSize(const TextStyle &style, const QString &text, double width);
 
 Compiled compile(std::shared_ptr<const Definition> defPtr, bool isSub);
 // Formula fields may use one another, but not in a circle.

@@ -111,6 +111,8 @@ private:
             l.line.translate(m_left, m_y);
             page.lines.push_back(l);
         }
+        for (const auto &[index, style] : b.restyled)
+            page.texts[base + size_t(index)].style = styleIndex(style);
         for (const auto &[index, kind] : b.specials) {
             const int at = int(base) + index;
             if (kind == Special::PageNumber) {
@@ -125,6 +127,16 @@ private:
         m_y += b.height;
         if (b.row >= 0)
             m_lastRow = b.row;
+    }
+
+    std::uint16_t styleIndex(const TextStyle &style)
+    {
+        auto &styles = m_doc.styles;
+        for (size_t i = 0; i < styles.size(); ++i)
+            if (styles[i] == style)
+                return std::uint16_t(i);
+        styles.push_back(style);
+        return std::uint16_t(styles.size() - 1);
     }
 
     void newPage(const Band &next)

@@ -89,6 +89,9 @@ CRViewer91::CRViewer91(QWidget *parent)
         if (!key.isEmpty()) {
             a->setShortcut(key);
             a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            // The keys work wherever the focus is in the viewer, not only
+            // on its toolbar (Esc stops a layout from the pages as well).
+            addAction(a);
         }
         connect(a, &QAction::triggered, this, slot);
         return a;
@@ -176,6 +179,7 @@ void CRViewer91::viewReport()
         m_report->render();
     const bool same = m_layingOut && m_report && m_doc == m_report->sharedDocument();
     m_layingOut = false;
+    m_preparing = false;
     m_cancelled = false;
     m_doc = m_report ? m_report->sharedDocument() : nullptr;
     // The page the user went to while the rest was laid out stays.
@@ -190,6 +194,7 @@ bool CRViewer91::showProgress(const std::shared_ptr<const Document> &partial, do
 {
     if (!m_layingOut) {
         m_layingOut = true;
+        m_preparing = false;
         m_cancelled = false;
         m_doc = partial;
         m_page = 0;
@@ -200,6 +205,33 @@ bool CRViewer91::showProgress(const std::shared_ptr<const Document> &partial, do
     QPointer<CRViewer91> self(this);
     QCoreApplication::processEvents();
     return self && !m_cancelled && m_doc == partial;
+}
+
+bool CRViewer91::showPreparing(double seconds)
+{
+    if (!m_preparing) {
+        m_preparing = true;
+        m_layingOut = false;
+        m_cancelled = false;
+        m_report.reset();
+        m_doc.reset();
+        m_page = 0;
+        emit pageChanged(0);
+    }
+    m_preparedFor = seconds;
+    updateControls();
+    QPointer<CRViewer91> self(this);
+    QCoreApplication::processEvents();
+    return self && !m_cancelled && m_preparing;
+}
+
+void CRViewer91::endPreparing()
+{
+    if (!m_preparing)
+        return;
+    m_preparing = false;
+    m_cancelled = false;
+    updateControls();
 }
 
 const Document *CRViewer91::document() const
@@ -299,10 +331,11 @@ void CRViewer91::updateControls()
     m_pageLabel->setText(n > 0
             ? tr("Page %1 of %2%3").arg(m_page + 1).arg(n).arg(partial ? QStringLiteral("+") : QString())
             : QString());
-    m_progress->setText(m_layingOut ? tr("Laying out: %1%").arg(int(m_done * 100))
+    m_progress->setText(m_preparing ? tr("Preparing the report: %1 s").arg(int(m_preparedFor))
+            : m_layingOut           ? tr("Laying out: %1%").arg(int(m_done * 100))
             : partial               ? tr("Stopped")
                                     : QString());
-    m_cancel->setVisible(m_layingOut);
+    m_cancel->setVisible(m_layingOut || m_preparing);
     for (QAction *a : m_toolbar->actions()) {
         const QString name = a->objectName();
         if (name == QLatin1String("cmdFirstPage") || name == QLatin1String("cmdPreviousPage"))
@@ -310,7 +343,7 @@ void CRViewer91::updateControls()
         else if (name == QLatin1String("cmdNextPage") || name == QLatin1String("cmdLastPage"))
             a->setEnabled(n > 0 && m_page < n - 1);
         else if (name == QLatin1String("cmdPrint") || name == QLatin1String("cmdExport"))
-            a->setEnabled(n > 0 && !m_layingOut);
+            a->setEnabled(n > 0 && !m_layingOut && !m_preparing);
     }
     applyZoom();
 }
@@ -330,9 +363,32 @@ void CRViewer91::setMessageHandler(MessageHandler handler)
     m_messages = std::move(handler);
 }
 
+void CRViewer91::setQuestionHandler(QuestionHandler handler)
+{
+    m_questions = std::move(handler);
+}
+
+bool CRViewer91::confirmIncomplete(const QString &what)
+{
+    if (!m_doc || m_doc->complete)
+        return true;
+    const int n = m_doc->pageCount();
+    const QString pages = n == 1 ? tr("1 page") : tr("%1 pages").arg(n);
+    const QString text = tr("The report is incomplete: its layout was stopped after %1, so the pages after "
+                            "them, with their totals and balances, are missing.\n\n%2 only the %1 laid out?")
+                             .arg(pages, what);
+    if (m_questions)
+        return m_questions(text);
+    return QMessageBox::question(
+               this, windowTitle(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
 bool CRViewer91::printReport()
 {
-    if (!m_doc || m_doc->pageCount() == 0)
+    if (!m_doc || m_doc->pageCount() == 0 || m_layingOut)
+        return false;
+    if (!confirmIncomplete(tr("Print")))
         return false;
     QPrinter printer(QPrinter::HighResolution);
     const QSizeF portrait = m_doc->landscape ? m_doc->pageSize.transposed() : m_doc->pageSize;
@@ -358,7 +414,9 @@ bool CRViewer91::printReport()
 
 bool CRViewer91::exportReport(const QString &path)
 {
-    if (!m_doc)
+    if (!m_doc || m_layingOut)
+        return false;
+    if (!confirmIncomplete(tr("Export")))
         return false;
     QString file = path;
     if (file.isEmpty()) {
@@ -379,6 +437,14 @@ bool CRViewer91::exportReport(const QString &path)
 void CRViewer91::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
+    case Qt::Key_Escape:
+        // Whatever part of the viewer has the focus: the key comes up here
+        // when that part does not take it.
+        if (m_layingOut || m_preparing) {
+            m_cancelled = true;
+            return;
+        }
+        break;
     case Qt::Key_Home:
         showFirstPage();
         return;

@@ -39,6 +39,15 @@ public:
     bool showProgress(const std::shared_ptr<const Document> &partial, double done);
     bool layingOut() const { return m_layingOut; }
 
+    // While the procedure of a report fills its work tables, before there is
+    // a page: the previous report leaves the viewer, the toolbar tells how
+    // long the preparing has taken and Stop asks to stop. Returns false once
+    // the user has asked to stop. endPreparing() leaves the viewer empty
+    // until the report is shown.
+    bool showPreparing(double seconds);
+    void endPreparing();
+    bool preparing() const { return m_preparing; }
+
     // What is shown: the rendered document, or nullptr.
     const Document *document() const;
     int pageCount() const;
@@ -72,6 +81,10 @@ public:
     // How the toolbar's print and export report a failure.
     using MessageHandler = std::function<void(const QString &text)>;
     void setMessageHandler(MessageHandler handler); // nullptr: QMessageBox
+    // A yes/no question: printing or exporting a report whose layout was
+    // stopped goes on only when the user says yes.
+    using QuestionHandler = std::function<bool(const QString &text)>;
+    void setQuestionHandler(QuestionHandler handler); // nullptr: QMessageBox
 
 signals:
     void pageChanged(int page);
@@ -82,17 +95,23 @@ protected:
 
 private:
     void updateControls();
+    // False when the shown report is incomplete and the user does not want
+    // to put out the pages there are.
+    bool confirmIncomplete(const QString &what);
     void applyZoom();
 
     std::shared_ptr<Report> m_report;
     std::shared_ptr<const Document> m_doc; // what is on screen
     bool m_layingOut = false;
+    bool m_preparing = false;
+    double m_preparedFor = 0; // seconds
     bool m_cancelled = false;
     double m_done = 0;
     int m_page = 0; // 0-based
     int m_zoom = FitWidth;
     FileNameProvider m_fileNames;
     MessageHandler m_messages;
+    QuestionHandler m_questions;
 
     QToolBar *m_toolbar = nullptr;
     QLabel *m_pageLabel = nullptr;

@@ -437,6 +437,75 @@ TEST(Engine, SectionsShownOnCondition)
     EXPECT_EQ(r->render().allLines(), QStringList({"y | 2.50"}));
 }
 
+TEST(Engine, GrowingTextsKeepEveryCharacterAndMoveWhatFollowsDown)
+{
+    auto s = std::make_shared<Source>();
+    auto &t = s->table("t", {{"T", "Note"}, {"T", "Amt"}});
+    const QString note = QStringLiteral("PAID FOR THE WHOLE TERM BY CHEQUE ") + QString(40, u'7')
+        + QStringLiteral(" AS AGREED");
+    t.addRow({note, money("10")});
+    t.addRow({"SHORT", money("2")});
+    auto r = make(R"(<report><data><query>t</query></data>
+      <details height="10">
+        <field x="0" width="30" grow="true">{T.Note}</field>
+        <field x="30" width="20">{T.Amt}</field>
+        <text x="0" y="5" width="50">Signed</text>
+        <line x1="0" y1="9" x2="50" y2="9"/>
+      </details>
+    </report>)",
+        s);
+    const Document &doc = r->render();
+    const QStringList lines = doc.allLines();
+    ASSERT_GE(lines.size(), 6) << lines.join('\n').toStdString();
+    // The first line of the note stands beside the amount; the rest follow
+    // under it, then the text that stood below the note.
+    EXPECT_TRUE(lines[0].endsWith(" | 10.00")) << lines.join('\n').toStdString();
+    const qsizetype signedAt = lines.indexOf("Signed");
+    ASSERT_GT(signedAt, 1) << lines.join('\n').toStdString();
+    QString joined;
+    for (qsizetype i = 0; i < signedAt; ++i)
+        joined += lines[i].section(" | ", 0, 0);
+    EXPECT_EQ(joined.remove(u' '), QString(note).remove(u' '));
+    EXPECT_EQ(lines.mid(signedAt + 1), QStringList({"SHORT | 2.00", "Signed"}));
+    // The line under the grown band moved with it, and the next row starts below it.
+    const report::Page &page = doc.pages[0];
+    double signedTop = 0, shortTop = 0;
+    for (const report::TextItem &item : page.texts) {
+        EXPECT_FALSE(item.wrap);
+        if (item.text == "Signed" && signedTop == 0)
+            signedTop = item.rect.top();
+        if (item.text == "SHORT")
+            shortTop = item.rect.top();
+    }
+    ASSERT_EQ(page.lines.size(), 2u);
+    EXPECT_GT(page.lines[0].line.y1(), signedTop);
+    EXPECT_GT(shortTop, page.lines[0].line.y1());
+}
+
+TEST(Engine, TotalsTooWideForTheirBoxAreDrawnSmaller)
+{
+    auto s = std::make_shared<Source>();
+    auto &t = s->table("t", {{"T", "Amt"}});
+    t.addRow({money("999999999999.99")});
+    t.addRow({money("-2000000349999.89")});
+    auto r = make(R"(<report fontSize="9"><data><query>t</query></data>
+      <details height="5"><field x="0" width="40" format="##,###0.00" shrinkToFit="true">{T.Amt}</field></details>
+      <reportFooter height="5"><summary x="0" width="40" format="##,###0.00" shrinkToFit="true">{T.Amt}</summary></reportFooter>
+    </report>)",
+        s);
+    const Document &doc = r->render();
+    EXPECT_EQ(doc.allLines(),
+        QStringList({"999,999,999,999.99", "-2,000,000,349,999.89", "-1,000,000,349,999.90"}));
+    const auto &texts = doc.pages[0].texts;
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_DOUBLE_EQ(doc.styles[texts[0].style].pointSize, 9);
+    for (size_t i : {1, 2}) {
+        const report::TextStyle &style = doc.styles[texts[i].style];
+        EXPECT_LT(style.pointSize, 9) << texts[i].text.toStdString();
+        EXPECT_GT(style.pointSize, 6) << texts[i].text.toStdString();
+    }
+}
+
 TEST(Engine, FailuresLeaveTheLastDocument)
 {
     auto s = std::make_shared<Source>();

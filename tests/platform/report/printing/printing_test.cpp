@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <sqlite3.h>
@@ -461,6 +462,107 @@ TEST_F(Printing, TheFirstPageShowsWhileTheRestIsLaidOutAndTheUserCanStop)
     EXPECT_FALSE(v->document()->complete);
     EXPECT_EQ(v->findChild<QLabel *>("lblPage")->text(), "Page 1 of 1+");
     EXPECT_EQ(v->document()->pageLines(0).last(), "Page 1");
+}
+
+TEST_F(Printing, EscOnThePagesStopsALayoutWhosePagesThenGoOutOnlyWhenTheUserSaysSo)
+{
+    PrintJob job;
+    job.reportFile = QStringLiteral("\\Vel_Report\\rptTstUsers.rpt");
+    job.user = gUserName;
+    job.password = gUserPassword;
+    // Esc where the focus is on the pages, not on the toolbar.
+    QTimer::singleShot(0, [] {
+        report::CRViewer91 *v = common::viewerControl();
+        ASSERT_TRUE(v && v->layingOut());
+        QWidget *pages = v->findChild<QWidget *>("pagView");
+        pages->setFocusPolicy(Qt::StrongFocus);
+        pages->setFocus();
+        QTest::keyClick(pages, Qt::Key_Escape);
+    });
+    printReport(job);
+    report::CRViewer91 *v = common::viewerControl();
+    ASSERT_TRUE(v);
+    ASSERT_FALSE(v->document()->complete);
+    ASSERT_EQ(v->pageCount(), 1);
+
+    QTemporaryDir out;
+    int printed = 0;
+    report::CRViewer91::setPrintDialog([&](QPrinter &printer, QWidget *) {
+        ++printed;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out.filePath("printed.pdf"));
+        return true;
+    });
+    const QString question = "The report is incomplete: its layout was stopped after 1 page, so the pages "
+                             "after them, with their totals and balances, are missing.\n\n%1 only the 1 page "
+                             "laid out?";
+    dialogs().answer(common::Answer::No);
+    v->findChild<QAction *>("cmdPrint")->trigger();
+    EXPECT_EQ(printed, 0);
+    dialogs().answer(common::Answer::Yes);
+    v->findChild<QAction *>("cmdPrint")->trigger();
+    EXPECT_EQ(printed, 1);
+    const QString pdf = out.filePath("stopped.pdf");
+    dialogs().answer(common::Answer::No);
+    v->findChild<QAction *>("cmdExport")->trigger();
+    EXPECT_FALSE(QFile::exists(pdf));
+    dialogs().answer(common::Answer::Yes).file(pdf);
+    v->findChild<QAction *>("cmdExport")->trigger();
+    EXPECT_TRUE(QFile::exists(pdf));
+    EXPECT_EQ(dialogs().texts(),
+        QStringList(
+            {question.arg("Print"), question.arg("Print"), question.arg("Export"), question.arg("Export")}));
+
+    // A whole report goes out without a question.
+    dialogs().clear();
+    printReport(job);
+    ASSERT_TRUE(v->document()->complete);
+    v->findChild<QAction *>("cmdPrint")->trigger();
+    EXPECT_EQ(printed, 2);
+    EXPECT_TRUE(dialogs().texts().isEmpty());
+}
+
+TEST_F(Printing, AReportProcedureShowsItIsPreparingAndStopsWhenTheUserSaysSo)
+{
+    printReport(ledger());
+    report::CRViewer91 *v = common::viewerControl();
+    ASSERT_TRUE(v && v->document());
+    // A statement long enough to be seen running.
+    const QString longRun = QStringLiteral(
+        "insert into TstAccount (AcName) select 'X' from (with recursive n(i) as (select 1 union all "
+        "select i + 1 from n where i < 50000000) select i from n) where i < 0");
+    struct Seen {
+        bool preparing = false;
+        QString label;
+        bool shown = true;
+        bool printEnabled = true;
+    } seen;
+    QTimer::singleShot(0, [&] {
+        seen.preparing = v->preparing();
+        seen.label = v->findChild<QLabel *>("lblProgress")->text();
+        seen.shown = v->document() != nullptr;
+        seen.printEnabled = v->findChild<QAction *>("cmdPrint")->isEnabled();
+        // The next time events go through, the statement is running.
+        QTimer::singleShot(0, [v] { QTest::keyClick(v->findChild<QWidget *>("scrPages"), Qt::Key_Escape); });
+    });
+    bool ran = false;
+    EXPECT_FALSE(common::runReportProcedure([&] {
+        exec(longRun);
+        ran = true;
+    }));
+    EXPECT_FALSE(ran) << "stopped before it finished";
+    EXPECT_TRUE(seen.preparing);
+    EXPECT_TRUE(seen.label.startsWith("Preparing the report")) << seen.label.toStdString();
+    EXPECT_FALSE(seen.shown) << "the previous report is not shown as if it were this one";
+    EXPECT_FALSE(seen.printEnabled);
+    EXPECT_FALSE(v->preparing());
+    EXPECT_EQ(v->document(), nullptr);
+
+    // Left alone it runs to its end, and a failure still reaches the caller.
+    EXPECT_TRUE(common::runReportProcedure([&] { exec("insert into TstAccount (AcName) values ('Y')"); }));
+    EXPECT_EQ(rows("select count(*) from TstAccount where AcName = 'Y'"), QStringList {"1"});
+    EXPECT_THROW(common::runReportProcedure([&] { exec("insert into NoSuchTable values (1)"); }), db::Error);
+    EXPECT_FALSE(v->preparing());
 }
 
 // Counts the login checks run on the server's login store.
