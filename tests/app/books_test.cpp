@@ -286,6 +286,7 @@ TEST_F(EveryPattern, TrialBalanceAndLedgerOpeningsAgreeWithThePostingsForAnyPeri
 
             reports::acLedger(conn(), ac, from, to);
             EXPECT_EQ(money("select money(Balance) from rptLedger where LineNo = 0"), openBal + before);
+            EXPECT_EQ(figure(book(ac, from, to), "Balance brought forward :"), openBal + before);
         }
     }
 }
