@@ -319,7 +319,7 @@ int main(int argc, char **argv)
                                                                    : qEnvironmentVariable("PGHOST");
         const int port
             = qEnvironmentVariableIntValue("PGPORT") ? qEnvironmentVariableIntValue("PGPORT") : 5432;
-        db::server::attach(server, host, port, QString::fromLatin1(pgDatabase.name));
+        bench::attachPg(server, host, port, QString::fromLatin1(pgDatabase.name));
     }
     // Dropped however main ends, after the connections have closed.
     const std::unique_ptr<PgDatabase, void (*)(PgDatabase *)> dropLater(

@@ -30,6 +30,9 @@ protected:
     // Another copy of the program on the same server: its own connection as "sa".
     std::unique_ptr<db::Connection> otherCopy();
 
+    // A test's own table, trigger or function, made as a schema step is
+    // (testengine::schemaStep).
+    void schemaStep(const QString &sql);
     std::int64_t exec(const QString &sql, const db::Params &params = {})
     {
         return gConn->execute(sql, params);

@@ -241,6 +241,7 @@ void SqliteSession::rollback(const QString &savepoint) noexcept
 std::unique_ptr<SqliteSession> openSession(const QString &serverPath, const QString &shownServer,
     const QString &user, const QString &password, QString *database, Login *login)
 {
+    keepPrivate(serverPath);
     DatabaseHandle master;
     try {
         master = openFile(serverPath + QStringLiteral("/master.db"), false);
@@ -271,6 +272,7 @@ std::unique_ptr<SqliteSession> openSession(const QString &serverPath, const QStr
 std::unique_ptr<SqliteSession> openAdministration(
     const QString &serverPath, const QString &shownServer, const QString &database)
 {
+    keepPrivate(serverPath);
     DatabaseHandle master = openFile(serverPath + QStringLiteral("/master.db"), false);
     const QString file = databaseFile(master.get(), serverPath, database);
     if (file.isEmpty())
