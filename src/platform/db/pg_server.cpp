@@ -464,6 +464,7 @@ void attach(const QString &serverName, const QString &host, int port, const QStr
         throw Error(QStringLiteral("Cannot write '%1'.").arg(f.fileName()));
     QTextStream out(&f);
     out << "host=" << host.trimmed() << "\nport=" << port << "\ndatabase=" << database.trimmed() << "\n";
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 } // namespace db::server

@@ -480,3 +480,59 @@ TEST(EmbeddedServerFiles, AreTheirOwnersAloneAndAnOpenTightensWiderModes)
             EXPECT_EQ(mode(folder + "/" + f), 0600) << f;
     }
 }
+
+TEST_F(PgPrivilegeTest, UpgradeMovesADatabaseOfTheEarlierLayoutOutOfPublicAndWhatUsersAddedGoes)
+{
+    sa.execute("INSERT INTO LctPswd (Pswd) VALUES ('kept')");
+    sa.close();
+    // As an earlier build left it: everything in public, owned by the users
+    // role that every login could act as, the database owned by sa; and
+    // what a login added there as that role.
+    const QString name = m_db->name(), users = name + "_users", owner = name + "_owner";
+    const QString grab = QStringLiteral("LANGUAGE plpgsql AS $$ BEGIN EXECUTE 'ALTER ROLE \"%1\" SUPERUSER'; "
+                                        "RETURN %2; END $$");
+    admin("ALTER DATABASE \"" + name
+            + "\" OWNER TO sa; DROP SCHEMA public; ALTER SCHEMA oru RENAME TO public; "
+            + "REASSIGN OWNED BY \"" + owner + "\" TO \"" + users + "\"; DROP OWNED BY \"" + owner + "\"; "
+            + "ALTER SCHEMA public OWNER TO pg_database_owner; GRANT USAGE, CREATE ON SCHEMA public TO \""
+            + users + "\"; SET ROLE \"" + users + "\"; " + "CREATE FUNCTION public.evil() RETURNS trigger "
+            + grab.arg(clerk, "NEW") + "; "
+            + "CREATE TRIGGER evil BEFORE INSERT ON public.lctpswd FOR EACH ROW EXECUTE FUNCTION "
+              "public.evil(); "
+            + "CREATE OR REPLACE FUNCTION public.money(bigint) RETURNS text " + grab.arg(clerk, "'x'") + "; "
+            + "GRANT ALL ON public.detjv TO \"" + clerk + "\"; RESET ROLE; DROP ROLE \"" + owner + "\"",
+        name);
+
+    db::Connection c;
+    try {
+        connect(c, "sa", "Secret-1");
+        ADD_FAILURE() << "a login opened a database of the earlier layout";
+    } catch (const db::Error &e) {
+        EXPECT_TRUE(e.text().endsWith("oruadmin upgrade " + m_server)) << e.text();
+    }
+    EXPECT_EQ(runTool({"upgrade", m_server}), 0) << m_toolOut;
+    EXPECT_EQ(runTool({"lock-add", m_server}, "Lock1"), 0) << m_toolOut; // the trigger would run here
+    connect(c, "sa", "Secret-1");
+    EXPECT_EQ(c.scalar("SELECT count(*) FROM LctPswd"), Value(2));
+    EXPECT_EQ(c.scalar("SELECT money(250)"), Value("2.50"));
+    c.execute("INSERT INTO LctPswd (Pswd) VALUES ('new')");
+    EXPECT_EQ(adminOne("SELECT rolsuper::text FROM pg_roles WHERE rolname = '" + clerk + "'"), "false");
+
+    EXPECT_EQ(
+        adminOne("SELECT (SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                 "WHERE n.nspname = 'public') + (SELECT count(*) FROM pg_proc p JOIN pg_namespace n "
+                 "ON n.oid = p.pronamespace WHERE n.nspname = 'public')"),
+        "0");
+    EXPECT_EQ(adminOne("SELECT count(*) FROM pg_trigger WHERE NOT tgisinternal"), "0");
+    EXPECT_EQ(adminOne("SELECT pg_get_userbyid(datdba) FROM pg_database WHERE datname = current_database()"),
+        owner);
+    EXPECT_EQ(adminOne("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                       "WHERE n.nspname = 'oru' AND pg_get_userbyid(c.relowner) <> '"
+                  + owner + "'"),
+        "0");
+    PGconn *bareClerk = bare(clerk, "pw");
+    EXPECT_EQ(sqlState(bareClerk, "TRUNCATE oru.detjv"), "42501");
+    EXPECT_EQ(sqlState(bareClerk, "CREATE TABLE public.x (a int)"), "42501");
+    EXPECT_EQ(sqlState(bareClerk, "SELECT count(*) FROM oru.detjv"), QString());
+    PQfinish(bareClerk);
+}
