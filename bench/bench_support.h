@@ -3,9 +3,13 @@
 // voucher lines they insert, and that insert through AddNew/Update, so that
 // the two engines' figures time the same work.
 #include "platform/db/db.h"
+#include "platform/db/pg_server.h"
 
 #include <QDate>
+#include <QFile>
 #include <QString>
+
+#include <libpq-fe.h>
 
 #include <chrono>
 
@@ -61,6 +65,22 @@ template <typename Lines> double addNewAll(db::Connection &conn, const QString &
         t.commit();
     }
     return msSince(t0);
+}
+
+// Makes the folder `server` name the PostgreSQL database, as oruadmin
+// attach does; a server without TLS (a bare pg_virtualenv) is named so
+// (sslmode=disable), as a test server may be.
+inline void attachPg(const QString &server, const QString &host, int port, const QString &database)
+{
+    db::server::attach(server, host, port, database);
+    PGconn *probe = PQconnectdb("dbname=postgres sslmode=prefer");
+    const bool tls = PQstatus(probe) == CONNECTION_OK && PQsslInUse(probe);
+    PQfinish(probe);
+    if (!tls) {
+        QFile f(db::server::resolve(server) + QStringLiteral("/postgres.txt"));
+        if (f.open(QIODevice::Append | QIODevice::Text))
+            f.write("sslmode=disable\n");
+    }
 }
 
 } // namespace bench

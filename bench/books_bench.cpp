@@ -361,6 +361,13 @@ int main(int argc, char **argv)
         const int port
             = qEnvironmentVariableIntValue("PGPORT") ? qEnvironmentVariableIntValue("PGPORT") : 5432;
         db::server::attach(server, host, port, QString::fromLatin1(pgDatabase.name));
+        // A server without TLS (a bare pg_virtualenv) is named so, as a test server may be.
+        PGconn *probe = PQconnectdb("dbname=postgres sslmode=prefer");
+        const bool tls = PQstatus(probe) == CONNECTION_OK && PQsslInUse(probe);
+        PQfinish(probe);
+        QFile descriptor(db::server::resolve(server) + QStringLiteral("/postgres.txt"));
+        if (!tls && descriptor.open(QIODevice::Append | QIODevice::Text))
+            descriptor.write("sslmode=disable\n");
     }
     // Dropped however main ends, after the connections have closed.
     const std::unique_ptr<PgDatabase, void (*)(PgDatabase *)> dropLater(

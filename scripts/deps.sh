@@ -1,7 +1,8 @@
 # Sourced by scripts/run and scripts/test: installs the Debian packages the
-# build needs when any is missing.
+# build needs when any is missing. openssl makes the test cluster's TLS
+# certificate (scripts/test) when the machine has none.
 oru_packages="build-essential cmake pkg-config qt6-base-dev libsqlite3-dev libsodium-dev
-libgtest-dev libbenchmark-dev poppler-utils fonts-dejavu-core clang-format libpq-dev postgresql"
+libgtest-dev libbenchmark-dev poppler-utils fonts-dejavu-core clang-format libpq-dev postgresql openssl"
 
 oru_install_deps() {
     local missing=""

@@ -27,6 +27,9 @@ Commands:
                              make <server> name a PostgreSQL server's database
                              (port 5432, database oru); then create it there,
                              run as the PostgreSQL administrator (PGUSER)
+  upgrade <server>           bring the server's database to this program's schema (a
+                             PostgreSQL database only so, run as its administrator;
+                             an embedded server does it itself when opened)
   exists <server>            exit 0 when the server exists, 1 when not
   logins <server>            list the server's logins
   password <server> <login>  set a login's password (the old one is not needed)
@@ -38,11 +41,16 @@ Commands:
 default server, another name for a server beside it, or an absolute path.
 Servers live in $ORU_DATA_HOME, else in ~/.local/share/oru.
 
-On a server that names a PostgreSQL server (attach), create, logins,
-password and the lock commands log in to it as its administrator, as
-libpq's environment names one (PGUSER, PGPASSWORD or ~/.pgpass); the host,
-port and database are the folder's. A login there is one of the server's
-roles; logins lists the roles that are the program's.
+On a server that names a PostgreSQL server (attach), create, upgrade,
+logins, password and the lock commands log in to it as its administrator,
+as libpq's environment names one (PGUSER, PGPASSWORD or ~/.pgpass); the
+host, port and database are the folder's. Connections use TLS
+(sslmode=require); a line sslrootcert=<file> in the folder's postgres.txt
+has the server's certificate checked against that root (verify-full), and
+only sslmode=disable there turns TLS off. A password goes only by
+SCRAM-SHA-256 with channel binding (PGCHANNELBINDING may ease that for the
+administrator). A login there is one of the server's roles; logins lists
+the roles that are the program's.
 
 Passwords are taken from the environment variable ORU_PASSWORD when it is
 set, else asked for twice on the terminal without echo.
@@ -116,7 +124,7 @@ int main(int argc, char **argv)
     const bool attachArgs = command == "attach" && argc >= 4 && argc <= 6;
     if (argc != expected && !attachArgs) {
         const bool known = command == "create" || command == "attach" || command == "exists"
-            || command == "logins" || command == "password" || command == "lock-add"
+            || command == "logins" || command == "password" || command == "lock-add" || command == "upgrade"
             || command == "lock-clear" || command == "lock-count";
         return usageError(known ? "wrong number of arguments" : "unknown command");
     }
@@ -139,6 +147,9 @@ int main(int argc, char **argv)
                 throw db::Error(QStringLiteral("Server '%1' already exists.").arg(server));
             db::server::create(server, nonEmpty(password("password of the login 'sa'")));
             out << "Created server '" << server << "' in " << db::server::resolve(server) << Qt::endl;
+        } else if (command == "upgrade") {
+            db::server::upgrade(server);
+            out << "Server '" << server << "' has the schema of this program." << Qt::endl;
         } else if (command == "exists") {
             const QString path = db::server::resolve(server);
             if (!db::server::exists(server)) {

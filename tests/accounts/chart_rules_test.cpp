@@ -177,7 +177,7 @@ TEST_F(ChartRules, DeleteRulesInTheirOrder)
          "?, 5, 0)",
         {p, db::Value(static_cast<long long>(opposite))});
     exec("insert into tblMasApp (AppID, StuName, CusCode) values (1, 'D', ?)", {s});
-    exec("create table if not exists VouSetting (VouStatus VARCHAR(2), AcCode INTEGER)");
+    schemaStep("create table if not exists VouSetting (VouStatus VARCHAR(2), AcCode INTEGER)");
     exec("insert into VouSetting (VouStatus, AcCode) values ('CP', ?)",
         {db::Value(static_cast<long long>(setup))});
     const std::int64_t control1 = scalar("select RowID from Accounts where AcNodes = '1'").toInt();

@@ -252,10 +252,10 @@ TEST_F(SetupTest, AFailureWhileRewritingKeepsThePreviousSetupWhole)
     open();
     c("txtCP")->setText(QStringLiteral("999"));
     // The fifth row cannot be written.
-    exec(testengine::failingTrigger("fail_fifth", "before insert", "VouSetting",
+    schemaStep(testengine::failingTrigger("fail_fifth", "before insert", "VouSetting",
         "(SELECT count(*) FROM VouSetting) = 4", "disk is full"));
     press("cmdSave");
-    exec(testengine::dropTrigger("fail_fifth", "VouSetting"));
+    schemaStep(testengine::dropTrigger("fail_fifth", "VouSetting"));
     EXPECT_EQ(dump(), before);
     ASSERT_EQ(dialogs().count(), 1);
     EXPECT_TRUE(dialogs().last().text.contains("disk is full")) << dialogs().last().text.toStdString();

@@ -256,7 +256,7 @@ TEST_F(AdmissionRules, FailureMidSaveLeavesDatabaseAsBefore)
     ASSERT_TRUE(first.ok());
     const QStringList before = snapshot();
     // The receipt lines are the last thing written: fail there.
-    exec(testengine::failingTrigger("fail_receipt", "before insert", "DetJV", "", "disk full"));
+    schemaStep(testengine::failingTrigger("fail_receipt", "before insert", "DetJV", "", "disk full"));
 
     EXPECT_THROW(save(entry("SARA")), db::Error);
     EXPECT_EQ(snapshot(), before);
@@ -268,7 +268,7 @@ TEST_F(AdmissionRules, FailureMidSaveLeavesDatabaseAsBefore)
     EXPECT_THROW(save(edit), db::Error);
     EXPECT_EQ(snapshot(), before);
 
-    exec(testengine::dropTrigger("fail_receipt", "DetJV"));
+    schemaStep(testengine::dropTrigger("fail_receipt", "DetJV"));
     EXPECT_TRUE(save(entry("SARA")).ok());
 }
 
@@ -312,7 +312,7 @@ TEST_F(AdmissionRules, DeleteRefusedWhileAccountHasOtherLines)
     // All or nothing: a failing last step keeps the application whole.
     exec("delete from DetJV where VouStatus = 'FR'");
     const QStringList kept = snapshot();
-    exec(testengine::failingTrigger("fail_delete", "before delete", "DetJV", "", "locked"));
+    schemaStep(testengine::failingTrigger("fail_delete", "before delete", "DetJV", "", "locked"));
     EXPECT_THROW(admissions::deleteApplication(conn(), a.appId), db::Error);
     EXPECT_EQ(snapshot(), kept);
 }

@@ -330,7 +330,7 @@ TEST_F(ApplicationWindow, FailureDuringSaveLeavesNothingBehind)
     open();
     enterStudent();
     const QStringList before = snapshot();
-    exec(testengine::failingTrigger("fail_account", "before insert", "Accounts", "", "disk full"));
+    schemaStep(testengine::failingTrigger("fail_account", "before insert", "Accounts", "", "disk full"));
     press("cmdSave");
     ASSERT_EQ(dialogs().count(), 1);
     EXPECT_TRUE(dialogs().last().text.contains("disk full"));
@@ -338,7 +338,7 @@ TEST_F(ApplicationWindow, FailureDuringSaveLeavesNothingBehind)
     EXPECT_EQ(text("txtAppId"), "") << "the window still holds a new application";
     EXPECT_EQ(lines()->rows(), 3);
 
-    exec(testengine::dropTrigger("fail_account", "Accounts"));
+    schemaStep(testengine::dropTrigger("fail_account", "Accounts"));
     dialogs().clear();
     press("cmdSave");
     EXPECT_EQ(dialogs().count(), 0);

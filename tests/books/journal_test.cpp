@@ -203,7 +203,7 @@ TEST_F(Journal, EntriesThatAreIncompleteOrDoNotBalanceAreNeverWritten)
     unbalanced[1].crAmt = m("4.99");
     EXPECT_THROW(checkBalanced("BP", unbalanced), Refused);
     EXPECT_NO_THROW(checkBalanced("CF", postings(entry("CF", {line(0, kStudent, "5")}))));
-    exec(testengine::skewingCredits());
+    schemaStep(testengine::skewingCredits());
     EXPECT_THROW(write(entry("JV", {line(kRent, kTea, "5")})), Refused);
     EXPECT_THROW(write(entry("CF", {line(0, kStudent, "5")}, 2)), Refused);
     EXPECT_EQ(count("Select count(*) From MasJV"), 0);
@@ -369,7 +369,8 @@ TEST_F(Journal, AKindAndNumberAreStoredOnceAndAnUpgradeOverTwiceStoredOnesNamesT
 
 TEST_F(Journal, AFailureMidWriteLeavesNothingHalfWritten)
 {
-    exec(testengine::failingTrigger("fail", "after insert", "DetJV", "new.EntryNo = 2", "injected failure"));
+    schemaStep(
+        testengine::failingTrigger("fail", "after insert", "DetJV", "new.EntryNo = 2", "injected failure"));
     // A new entry: no master without rows, and its number is still free.
     EXPECT_THROW(
         post(conn(), entry("CP", {line(kRent, kCash, "1"), line(kTea, kCash, "2")}), 100), db::Error);
@@ -396,7 +397,7 @@ TEST_F(Journal, AFailureMidWriteLeavesNothingHalfWritten)
     EXPECT_EQ(count("Select count(*) From DetJV Where VouStatus = 'CF'"), 0);
 
     // Once the fault is gone the same replace goes through.
-    exec(testengine::onPostgres() ? "Drop Trigger fail On DetJV" : "Drop Trigger fail");
+    schemaStep(testengine::onPostgres() ? "Drop Trigger fail On DetJV" : "Drop Trigger fail");
     replace(conn(), edit, before);
     EXPECT_EQ(rows("BP", no).size(), 4);
 }

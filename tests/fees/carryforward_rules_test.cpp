@@ -119,7 +119,8 @@ TEST_F(CarryForwardRules, ReopenedAndSavedAgainReplacesLinesAndCreditRows)
 TEST_F(CarryForwardRules, AFailingWriteLeavesNothingHalfWritten)
 {
     // Any 'CF' row of 999.00 fails, after the master and the lines are written.
-    exec(testengine::failingTrigger("failCF", "before insert", "DetJV", "new.CrAmt = 99900", "disk full"));
+    schemaStep(
+        testengine::failingTrigger("failCF", "before insert", "DetJV", "new.CrAmt = 99900", "disk full"));
     EXPECT_THROW(saveForm(conn(), newForm({line(10, "5"), line(11, "999")})), db::Error);
     EXPECT_EQ(count("select count(*) from tblMasCarryForw"), 0);
     EXPECT_EQ(count("select count(*) from tblDetCarryForw"), 0);
@@ -134,7 +135,7 @@ TEST_F(CarryForwardRules, AFailingWriteLeavesNothingHalfWritten)
     f.lines.push_back(line(11, "999"));
     EXPECT_THROW(saveForm(conn(), f), db::Error);
     EXPECT_EQ(formStamp(conn(), 1), before);
-    exec(testengine::dropTrigger("failCF", "DetJV"));
+    schemaStep(testengine::dropTrigger("failCF", "DetJV"));
     EXPECT_NO_THROW(saveForm(conn(), f));
     EXPECT_EQ(cfRows(1).size(), 2);
 }

@@ -96,8 +96,9 @@ TEST_F(Rules, StudentAdmissionAndCarriedSession)
     EXPECT_FALSE(studentAdmission(conn(), walkIn).found);
 
     // The session the subjects were last carried into wins over the admission's.
-    exec("Create Table If Not Exists tblDetCarryForw (FormID INTEGER, FormDate DATE, AppID INTEGER, "
-         "SubjectID INTEGER, Naration VARCHAR(200), SessionID INTEGER, ForAmt MONEY, PreSessionID INTEGER)");
+    schemaStep(
+        "Create Table If Not Exists tblDetCarryForw (FormID INTEGER, FormDate DATE, AppID INTEGER, "
+        "SubjectID INTEGER, Naration VARCHAR(200), SessionID INTEGER, ForAmt MONEY, PreSessionID INTEGER)");
     exec("Insert Into tblDetCarryForw (FormID, AppID, SubjectID, SessionID) Values (2, 1, 12, 3), (1, 1, 11, "
          "2)");
     a = studentAdmission(conn(), ali);
@@ -182,7 +183,7 @@ TEST_F(Rules, ReceiptsThatMayNotBeSavedWriteNothing)
 
 TEST_F(Rules, AFailedSaveLeavesNothingHalfWritten)
 {
-    exec(testengine::failingTrigger(
+    schemaStep(testengine::failingTrigger(
         "failSecondLine", "before insert", "DetJV", "new.EntryNo = 2", "disk full"));
     EXPECT_THROW(save(receipt({line(ali, 11, "100"), line(ali, 12, "50")})), db::Error);
     EXPECT_EQ(count("Select count(*) From MasJV Where VouStatus = 'FR'"), 0);

@@ -47,6 +47,26 @@ inline std::optional<Server> server()
     return ok ? std::optional<Server>(s) : std::nullopt;
 }
 
+// The server offers TLS (scripts/test's cluster does; a bare pg_virtualenv
+// does not).
+inline bool tlsOn(const Server &s)
+{
+    static const bool on = [&] {
+        const QByteArray host = s.host.toUtf8(), port = QByteArray::number(s.port), user = s.user.toUtf8(),
+                         pw = s.password.toUtf8();
+        const char *keys[]
+            = {"host", "port", "dbname", "user", "password", "sslmode", "connect_timeout", nullptr};
+        const char *values[] = {host.isEmpty() ? nullptr : host.constData(), port.constData(), "postgres",
+            user.isEmpty() ? nullptr : user.constData(), pw.isEmpty() ? nullptr : pw.constData(), "require",
+            "5", nullptr};
+        PGconn *c = PQconnectdbParams(keys, values, 0);
+        const bool ok = PQstatus(c) == CONNECTION_OK && PQsslInUse(c);
+        PQfinish(c);
+        return ok;
+    }();
+    return on;
+}
+
 // A database of its own for one test, dropped when it goes.
 class Database {
 public:

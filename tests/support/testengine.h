@@ -7,6 +7,8 @@
 #include "platform/db/pg_server.h"
 #include "support/pgtest.h"
 
+#include <QFile>
+
 #include <memory>
 
 namespace testengine {
@@ -22,6 +24,25 @@ inline const char *noServerText()
     return "no PostgreSQL server for this run (set PGHOST/PGPORT, e.g. run under pg_virtualenv)";
 }
 
+// Makes the folder `path` name `database` on the test server, as oruadmin
+// attach does; on a test server without TLS the folder says so
+// (sslmode=disable), as only a test server's may.
+inline void attachTo(const QString &path, const pgtest::Server &pg, const QString &database)
+{
+    db::server::attach(path, pg.host.isEmpty() ? QStringLiteral("localhost") : pg.host, pg.port, database);
+    if (!pgtest::tlsOn(pg)) {
+        QFile f(db::server::resolve(path) + QStringLiteral("/postgres.txt"));
+        if (f.open(QIODevice::Append | QIODevice::Text))
+            f.write("sslmode=disable\n");
+    }
+}
+
+// A schema step behind the program's back (a test's own tables, triggers
+// and functions): on the embedded engine through the connection; on
+// PostgreSQL, where no login may make or change an object, as the server's
+// administrator acting as the database's owner, and the connection told.
+void schemaStep(db::Connection &conn, const QString &sql);
+
 // Makes a server at `path` on the run's engine. On PostgreSQL the folder is
 // attached to a new database whose name `*database` keeps; the caller drops
 // it by dropping that object. False when the run wants PostgreSQL and none
@@ -35,8 +56,7 @@ inline bool createServer(const QString &path, const QString &saPassword, db::ser
             return false;
         // Only the name: the server's own create makes the database.
         *database = std::make_unique<pgtest::Database>(*pg, false);
-        db::server::attach(
-            path, pg->host.isEmpty() ? QStringLiteral("localhost") : pg->host, pg->port, (*database)->name());
+        attachTo(path, *pg, (*database)->name());
     }
     db::server::create(path, saPassword, cost);
     return true;

@@ -52,6 +52,11 @@ void TestServer::TearDown()
     m_pgDatabase.reset();
 }
 
+void TestServer::schemaStep(const QString &sql)
+{
+    testengine::schemaStep(conn(), sql);
+}
+
 QStringList TestServer::column(const QString &sql, const db::Params &params)
 {
     db::Recordset rs;

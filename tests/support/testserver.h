@@ -32,6 +32,10 @@ protected:
     // Another copy of the program on the same server: its own connection as "sa".
     std::unique_ptr<db::Connection> otherCopy();
 
+    // A test's own table, trigger or function, made as a schema step is
+    // (testengine::schemaStep).
+    void schemaStep(const QString &sql);
+
     // Rows a test writes into DetJV stand for postings: the totals the
     // journal keeps are brought up to date after them, as a posting would.
     std::int64_t exec(const QString &sql, const db::Params &params = {})

@@ -194,7 +194,7 @@ TEST_F(Rules, AVoucherThatIsIncompleteOrDoesNotBalanceIsNeverSaved)
     EXPECT_EQ(count("Select count(*) From DetJV"), 0);
 
     // Rows changed on the way in are refused.
-    exec(testengine::skewingCredits());
+    schemaStep(testengine::skewingCredits());
     EXPECT_THROW(save(voucher("JV", {line(rent, tea, "5")})), Refused);
     EXPECT_EQ(count("Select count(*) From MasJV"), 0);
     EXPECT_EQ(count("Select count(*) From DetJV"), 0);
@@ -202,7 +202,8 @@ TEST_F(Rules, AVoucherThatIsIncompleteOrDoesNotBalanceIsNeverSaved)
 
 TEST_F(Rules, AFailureHalfwayLeavesNothingHalfWritten)
 {
-    exec(testengine::failingTrigger("fail", "after insert", "DetJV", "new.EntryNo = 2", "injected failure"));
+    schemaStep(
+        testengine::failingTrigger("fail", "after insert", "DetJV", "new.EntryNo = 2", "injected failure"));
     // A new voucher: no master without lines, and its number is still free.
     EXPECT_THROW(save(voucher("CP", {line(rent, cash, "1"), line(tea, cash, "2")}), 100), db::Error);
     EXPECT_EQ(count("Select count(*) From MasJV"), 0);
@@ -221,7 +222,7 @@ TEST_F(Rules, AFailureHalfwayLeavesNothingHalfWritten)
     EXPECT_EQ(rows("BP", no), before);
 
     // Once the fault is gone the same save goes through.
-    exec(testengine::dropTrigger("fail", "DetJV"));
+    schemaStep(testengine::dropTrigger("fail", "DetJV"));
     EXPECT_EQ(save(v), no);
     EXPECT_EQ(rows("BP", no).size(), 4);
 }

@@ -415,6 +415,11 @@ void addSeed(Seed seed);
 // it exists.
 void create(const QString &serverName, const QString &saPassword, HashCost cost = HashCost::Interactive);
 
+// Brings the server's program database to this build's schema. An embedded
+// server does so whenever it is opened; a PostgreSQL database only so, by
+// its administrator.
+void upgrade(const QString &serverName);
+
 // Opens a database of a server as its administrator, without a login: for
 // the administration tool, where the folder's file permissions are the
 // access control. An empty name is the program database.

@@ -55,6 +55,11 @@ inline void check(int rc, sqlite3 *h)
 // Opens a database file of a server with the layer's settings (WAL, busy
 // timeout, functions). Never creates the file unless `create`.
 DatabaseHandle openFile(const QString &path, bool create);
+// A server's folder and files are its owner's alone: makes the folder (and
+// the parents it makes) 0700; narrows an existing folder to 0700 and every
+// file in it to 0600 (and the data root holding it to 0700).
+bool makePrivateFolder(const QString &path);
+void keepPrivate(const QString &serverPath);
 void exec(sqlite3 *h, const char *sql);
 void exec(sqlite3 *h, const QString &sql, const Params &params);
 // First column of the first row, or Null.

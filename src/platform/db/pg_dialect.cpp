@@ -140,6 +140,11 @@ public:
                         + QStringLiteral(" AS text) COLLATE \"default\", CAST(") + between(comma + 1, close)
                         + QStringLiteral(" AS text) COLLATE \"default\")"));
                 k = close;
+            } else if ((isWord(k, "money") || isWord(k, "replace")) && isPunct(k + 1, u'(')
+                && (k == 0 || !isPunct(k - 1, u'.'))) {
+                // The program's own, before the server's cast and search
+                // that pg_catalog (searched first) has under these names.
+                replace(k, k, QStringLiteral("oru.") + text(k));
             } else if (isWord(k, "char") && isPunct(k + 1, u'(') && (k == 0 || !isWord(k - 1, "as"))) {
                 replace(k, k, QStringLiteral("oru_char"));
             } else if (isWord(k, "like") && (kindAt(k + 1) == Kind::Param || kindAt(k + 1) == Kind::Text)) {
@@ -396,7 +401,7 @@ QByteArray pgSchema(const char *sql)
                             integerKey = view(j).toString();
                             if (!is(p + 2, "AUTOINCREMENT") && !temp)
                                 edits.add(ts[p + 1].at + ts[p + 1].size, 0,
-                                    QStringLiteral(" DEFAULT public.oru_next_key('%1', '%2')")
+                                    QStringLiteral(" DEFAULT oru.oru_next_key('%1', '%2')")
                                         .arg(table, view(j).toString().remove(u'"').toLower()));
                         }
                     }

@@ -29,7 +29,7 @@ DO $$ BEGIN CREATE ROLE oru_login_admin NOLOGIN CREATEROLE;
 // their texts) come first, in the login procedures; these repeat the ones
 // that keep a caller from reaching further than the procedures would.
 constexpr const char *kLoginFunction = R"(
-CREATE OR REPLACE FUNCTION public.oru_login(action text, login text, secret text, detail text)
+CREATE OR REPLACE FUNCTION oru.oru_login(action text, login text, secret text, detail text)
 RETURNS void LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $body$
 DECLARE
     users text := current_database() || '_users';
@@ -38,6 +38,12 @@ BEGIN
     IF NOT pg_has_role(session_user, 'sysadmin', 'MEMBER')
        AND NOT (action = 'password' AND login = session_user::text) THEN
         RAISE EXCEPTION 'User does not have permission to perform this action.';
+    END IF;
+    -- A password only as a SCRAM verifier: a plain one would be kept in the
+    -- server's statement log in clear.
+    IF action IN ('add', 'password') AND (secret IS NULL OR secret COLLATE "C"
+       !~ '^SCRAM-SHA-256\$[0-9]+:[A-Za-z0-9+/=]+\$[A-Za-z0-9+/=]+:[A-Za-z0-9+/=]+$') THEN
+        RAISE EXCEPTION 'oru_login: a password is taken only as a SCRAM-SHA-256 verifier.';
     END IF;
     SELECT EXISTS (SELECT 1 FROM pg_auth_members m JOIN pg_roles r ON r.oid = m.member
                    JOIN pg_roles g ON g.oid = m.roleid
@@ -63,8 +69,8 @@ BEGIN
     END IF;
 END
 $body$;
-ALTER FUNCTION public.oru_login(text, text, text, text) OWNER TO oru_login_admin;
-REVOKE ALL ON FUNCTION public.oru_login(text, text, text, text) FROM PUBLIC;
+ALTER FUNCTION oru.oru_login(text, text, text, text) OWNER TO oru_login_admin;
+REVOKE ALL ON FUNCTION oru.oru_login(text, text, text, text) FROM PUBLIC;
 )";
 
 const QString kOurs = QStringLiteral("FROM pg_roles r JOIN pg_auth_members m ON m.member = r.oid "
@@ -172,7 +178,7 @@ public:
 private:
     void call(const char *action, const QString &login, const QString &secret, const QString &detail)
     {
-        m_s.execute(QStringLiteral("SELECT public.oru_login(?, ?, ?, ?)"),
+        m_s.execute(QStringLiteral("SELECT oru.oru_login(?, ?, ?, ?)"),
             {QString::fromLatin1(action), login, secret.isNull() ? Value() : Value(secret),
                 detail.isNull() ? Value() : Value(detail)});
     }
@@ -209,17 +215,48 @@ void preparePgServer(PgSession &admin)
                                    "(it can log in or has members); nothing was created."));
 }
 
+QString pgOwnerRole(const QString &database)
+{
+    return database + QStringLiteral("_owner");
+}
+
 void preparePgLogins(PgSession &adminOfDatabase, const QString &database)
 {
     pg_conn *c = adminOfDatabase.handle();
-    const QByteArray db = pgIdentifier(c, database), users = pgIdentifier(c, pgUsersRole(database));
-    adminOfDatabase.run(
-        ("REVOKE ALL ON DATABASE " + db + " FROM PUBLIC; GRANT CONNECT, TEMPORARY ON DATABASE " + db + " TO "
-            + users + "; GRANT USAGE, CREATE ON SCHEMA public TO " + users)
-            .constData());
+    const QByteArray db = pgIdentifier(c, database), users = pgIdentifier(c, pgUsersRole(database)),
+                     owner = pgIdentifier(c, pgOwnerRole(database));
+    // The owner role owns the database, the schema "oru" and all in it; no
+    // login is its member. The users role reads and writes the rows, calls
+    // the functions and makes temporary work tables; PUBLIC gets nothing.
+    adminOfDatabase.run(("ALTER DATABASE " + db + " OWNER TO " + owner + "; REVOKE ALL ON DATABASE " + db
+        + " FROM PUBLIC; GRANT CONNECT, TEMPORARY ON DATABASE " + db + " TO " + users
+        + "; REVOKE ALL ON SCHEMA public FROM PUBLIC, " + users
+        + "; CREATE SCHEMA IF NOT EXISTS oru AUTHORIZATION " + owner + "; ALTER SCHEMA oru OWNER TO " + owner
+        + "; REVOKE ALL ON SCHEMA oru FROM PUBLIC; " + "GRANT USAGE ON SCHEMA oru TO " + users
+        + "; ALTER DEFAULT PRIVILEGES FOR ROLE " + owner
+        + " REVOKE EXECUTE ON FUNCTIONS FROM PUBLIC; ALTER DEFAULT PRIVILEGES FOR ROLE " + owner
+        + " IN SCHEMA oru GRANT SELECT, INSERT, UPDATE, DELETE ON TABLES TO " + users
+        + "; ALTER DEFAULT PRIVILEGES FOR ROLE " + owner + " IN SCHEMA oru GRANT USAGE ON SEQUENCES TO "
+        + users + "; ALTER DEFAULT PRIVILEGES FOR ROLE " + owner
+        + " IN SCHEMA oru GRANT EXECUTE ON FUNCTIONS TO " + users)
+                            .constData());
     adminOfDatabase.run(kLoginFunction);
     adminOfDatabase.run(
-        ("GRANT EXECUTE ON FUNCTION public.oru_login(text, text, text, text) TO " + users).constData());
+        ("GRANT EXECUTE ON FUNCTION oru.oru_login(text, text, text, text) TO " + users).constData());
+}
+
+void grantPgUsers(PgSession &admin, const QString &database)
+{
+    pg_conn *c = admin.handle();
+    const QByteArray users = pgIdentifier(c, pgUsersRole(database));
+    admin.run(("REVOKE ALL ON ALL TABLES IN SCHEMA oru FROM PUBLIC, " + users
+        + "; GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA oru TO " + users
+        + "; REVOKE ALL ON ALL SEQUENCES IN SCHEMA oru FROM PUBLIC, " + users
+        + "; GRANT USAGE ON ALL SEQUENCES IN SCHEMA oru TO " + users
+        + "; REVOKE ALL ON ALL FUNCTIONS IN SCHEMA oru FROM PUBLIC; GRANT EXECUTE ON ALL FUNCTIONS IN "
+          "SCHEMA oru TO "
+        + users)
+                  .constData());
 }
 
 std::unique_ptr<LoginStore> pgLoginStore(PgSession &session, const PgAddress &address)

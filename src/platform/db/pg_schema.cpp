@@ -11,9 +11,9 @@ namespace {
 
 int pgVersion(PgSession &s)
 {
-    if (s.scalar(QStringLiteral("SELECT to_regclass('oru_schema') IS NOT NULL"), {}) != Value(1))
+    if (s.scalar(QStringLiteral("SELECT to_regclass('oru.oru_schema') IS NOT NULL"), {}) != Value(1))
         return 0;
-    return int(s.scalar(QStringLiteral("SELECT version FROM oru_schema"), {}).toInt());
+    return int(s.scalar(QStringLiteral("SELECT version FROM oru.oru_schema"), {}).toInt());
 }
 
 // The program's tables without a rowid (made before the layer gave every
@@ -23,13 +23,13 @@ constexpr const char *kWithoutRowid
       "ON a.attrelid = i.indrelid AND a.attnum = i.indkey[0] WHERE i.indrelid = c.oid AND i.indisprimary "
       "AND i.indnkeyatts = 1 AND a.atttypid IN (20, 21, 23)) "
       "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
-      "WHERE n.nspname = 'public' AND c.relkind = 'r' AND c.relname <> 'oru_schema' "
+      "WHERE n.nspname = 'oru' AND c.relkind = 'r' AND c.relname <> 'oru_schema' "
       "AND NOT EXISTS (SELECT 1 FROM pg_attribute a WHERE a.attrelid = c.oid AND a.attname = 'rowid' "
       "AND NOT a.attisdropped)";
 
 bool needsCompleting(PgSession &s)
 {
-    return s.scalar(QStringLiteral("SELECT to_regprocedure('public.oru_printf(text,text[])') IS NULL "
+    return s.scalar(QStringLiteral("SELECT to_regprocedure('oru.oru_printf(text,text[])') IS NULL "
                                    "OR EXISTS (%1)")
                         .arg(QLatin1String(kWithoutRowid)),
                {})
@@ -59,19 +59,20 @@ void complete(PgSession &s)
 void preparePgDatabase(PgSession &owner)
 {
     owner.run(R"(
-CREATE COLLATION IF NOT EXISTS public.nocase (provider = icu, locale = 'und-u-ks-level2', deterministic = false);
-DO $$ BEGIN CREATE DOMAIN public.oru_money AS bigint; EXCEPTION WHEN duplicate_object THEN NULL; END $$;
-CREATE OR REPLACE FUNCTION public.replace(text, text, text) RETURNS text IMMUTABLE LANGUAGE sql
+CREATE SCHEMA IF NOT EXISTS oru;
+CREATE COLLATION IF NOT EXISTS oru.nocase (provider = icu, locale = 'und-u-ks-level2', deterministic = false);
+DO $$ BEGIN CREATE DOMAIN oru.oru_money AS bigint; EXCEPTION WHEN duplicate_object THEN NULL; END $$;
+CREATE OR REPLACE FUNCTION oru.replace(text, text, text) RETURNS text IMMUTABLE LANGUAGE sql
   AS 'SELECT pg_catalog.replace($1 COLLATE "default", $2 COLLATE "default", $3)';
-CREATE OR REPLACE FUNCTION public.oru_ilike(bigint, text) RETURNS boolean IMMUTABLE LANGUAGE sql
+CREATE OR REPLACE FUNCTION oru.oru_ilike(bigint, text) RETURNS boolean IMMUTABLE LANGUAGE sql
   AS 'SELECT $1::text ILIKE $2';
-CREATE OR REPLACE FUNCTION public.oru_not_ilike(bigint, text) RETURNS boolean IMMUTABLE LANGUAGE sql
+CREATE OR REPLACE FUNCTION oru.oru_not_ilike(bigint, text) RETURNS boolean IMMUTABLE LANGUAGE sql
   AS 'SELECT $1::text NOT ILIKE $2';
 DO $$ BEGIN
-  CREATE OPERATOR public.~~* (LEFTARG = bigint, RIGHTARG = text, FUNCTION = public.oru_ilike);
-  CREATE OPERATOR public.!~~* (LEFTARG = bigint, RIGHTARG = text, FUNCTION = public.oru_not_ilike);
+  CREATE OPERATOR oru.~~* (LEFTARG = bigint, RIGHTARG = text, FUNCTION = oru.oru_ilike);
+  CREATE OPERATOR oru.!~~* (LEFTARG = bigint, RIGHTARG = text, FUNCTION = oru.oru_not_ilike);
 EXCEPTION WHEN duplicate_function THEN NULL; END $$;
-CREATE OR REPLACE FUNCTION public.oru_printf(fmt text, args text[]) RETURNS text IMMUTABLE LANGUAGE plpgsql
+CREATE OR REPLACE FUNCTION oru.oru_printf(fmt text, args text[]) RETURNS text IMMUTABLE LANGUAGE plpgsql
   AS $f$ DECLARE out text := ''; rest text := fmt; m text[]; n int := 0; v text; BEGIN
     WHILE rest <> '' LOOP
       m := regexp_match(rest COLLATE "C", '^%(0?)([0-9]*)([dis%])');
@@ -86,32 +87,41 @@ CREATE OR REPLACE FUNCTION public.oru_printf(fmt text, args text[]) RETURNS text
       out := out || v;
     END LOOP;
     RETURN out; END $f$;
-CREATE OR REPLACE FUNCTION public.len(text) RETURNS integer IMMUTABLE LANGUAGE sql
+CREATE OR REPLACE FUNCTION oru.len(text) RETURNS integer IMMUTABLE LANGUAGE sql
   AS 'SELECT length(rtrim($1, '' ''))';
 -- Times 0.01 rather than divided by 100: a division keeps 16 significant
 -- digits, which drops the cents of totals past 100 trillion.
-CREATE OR REPLACE FUNCTION public.money(bigint) RETURNS text IMMUTABLE LANGUAGE sql
+CREATE OR REPLACE FUNCTION oru.money(bigint) RETURNS text IMMUTABLE LANGUAGE sql
   AS 'SELECT ($1::numeric * 0.01)::numeric(20, 2)::text';
-CREATE OR REPLACE FUNCTION public.money(integer) RETURNS text IMMUTABLE LANGUAGE sql
+CREATE OR REPLACE FUNCTION oru.money(integer) RETURNS text IMMUTABLE LANGUAGE sql
   AS 'SELECT ($1::numeric * 0.01)::numeric(20, 2)::text';
-CREATE OR REPLACE FUNCTION public.money(numeric) RETURNS text IMMUTABLE LANGUAGE sql
+CREATE OR REPLACE FUNCTION oru.money(numeric) RETURNS text IMMUTABLE LANGUAGE sql
   AS 'SELECT (round($1) * 0.01)::numeric(20, 2)::text';
-CREATE OR REPLACE FUNCTION public.money(double precision) RETURNS text IMMUTABLE LANGUAGE sql
+CREATE OR REPLACE FUNCTION oru.money(double precision) RETURNS text IMMUTABLE LANGUAGE sql
   AS 'SELECT (round($1::numeric) * 0.01)::numeric(20, 2)::text';
-CREATE OR REPLACE FUNCTION public.ifnull(anycompatible, anycompatible) RETURNS anycompatible IMMUTABLE
+CREATE OR REPLACE FUNCTION oru.ifnull(anycompatible, anycompatible) RETURNS anycompatible IMMUTABLE
   LANGUAGE sql AS 'SELECT coalesce($1, $2)';
-CREATE OR REPLACE FUNCTION public.year(date) RETURNS integer IMMUTABLE LANGUAGE sql
+CREATE OR REPLACE FUNCTION oru.year(date) RETURNS integer IMMUTABLE LANGUAGE sql
   AS 'SELECT extract(year FROM $1)::integer';
-CREATE OR REPLACE FUNCTION public.month(date) RETURNS integer IMMUTABLE LANGUAGE sql
+CREATE OR REPLACE FUNCTION oru.month(date) RETURNS integer IMMUTABLE LANGUAGE sql
   AS 'SELECT extract(month FROM $1)::integer';
-CREATE OR REPLACE FUNCTION public.day(date) RETURNS integer IMMUTABLE LANGUAGE sql
+CREATE OR REPLACE FUNCTION oru.day(date) RETURNS integer IMMUTABLE LANGUAGE sql
   AS 'SELECT extract(day FROM $1)::integer';
-CREATE OR REPLACE FUNCTION public.oru_char(VARIADIC integer[]) RETURNS text IMMUTABLE LANGUAGE sql
+CREATE OR REPLACE FUNCTION oru.oru_char(VARIADIC integer[]) RETURNS text IMMUTABLE LANGUAGE sql
   AS 'SELECT string_agg(chr(c), '''' ORDER BY n) FROM unnest($1) WITH ORDINALITY u(c, n)';
-CREATE OR REPLACE FUNCTION public.oru_next_key(tbl text, col text) RETURNS bigint VOLATILE LANGUAGE plpgsql
+CREATE OR REPLACE FUNCTION oru.oru_next_key(tbl text, col text) RETURNS bigint VOLATILE LANGUAGE plpgsql
   AS $f$ DECLARE n bigint; BEGIN
     EXECUTE format('SELECT coalesce(max(%I), 0) + 1 FROM %I', col, tbl) INTO n; RETURN n; END $f$;
 )");
+}
+
+bool pgNeedsUpgrade(PgSession &s, const std::vector<Migration> &list)
+{
+    const int target = schema::checkedTarget(list);
+    const int have = pgVersion(s);
+    if (have > target)
+        throw schema::newerThanProgram(have, target);
+    return have < target || needsCompleting(s);
 }
 
 void migratePg(PgSession &s, const std::vector<Migration> &list)
@@ -126,6 +136,8 @@ void migratePg(PgSession &s, const std::vector<Migration> &list)
     // then finds the work done.
     s.begin();
     try {
+        // What the steps make goes into the program's schema.
+        s.run("SET LOCAL search_path = oru, pg_catalog");
         s.run("CREATE TABLE IF NOT EXISTS oru_schema (version integer NOT NULL)");
         have = pgVersion(s);
         if (have > target)

@@ -61,10 +61,20 @@ bool pgDescriptor(const QString &serverPath, PgAddress *out)
             a.port = value.toInt();
         else if (key == u"database")
             a.database = value;
+        else if (key == u"sslmode")
+            a.sslmode = value;
+        else if (key == u"sslrootcert")
+            a.sslrootcert = value;
     }
     if (a.port <= 0 || a.database.isEmpty())
         throw Error(QStringLiteral("The file '%1' does not name a PostgreSQL server and database.")
                         .arg(serverPath + kDescriptor));
+    // Weaker modes would fall back to a connection in clear without a word.
+    if (!a.sslmode.isEmpty() && a.sslmode != u"require" && a.sslmode != u"verify-ca"
+        && a.sslmode != u"verify-full" && a.sslmode != u"disable")
+        throw Error(QStringLiteral("The file '%1' names sslmode=%2; it takes require, verify-ca, verify-full "
+                                   "or (for a test server only) disable.")
+                        .arg(serverPath + kDescriptor, a.sslmode));
     *out = a;
     return true;
 }
@@ -87,6 +97,8 @@ std::unique_ptr<PgSession> pgLogin(const PgAddress &address, const QString &show
         // The server says which: the database refused the role, the role
         // and password did not match (never which of the two), or no server.
         const QString why = e.text();
+        if (why.startsWith(QLatin1String("The PostgreSQL server at ")))
+            throw;
         if (why.contains(QLatin1String("FATAL:  database \""))
             || why.contains(QLatin1String("permission denied for database")))
             throw Error(cannotOpen(database));
@@ -97,13 +109,6 @@ std::unique_ptr<PgSession> pgLogin(const PgAddress &address, const QString &show
 }
 
 namespace {
-
-// Objects made in the database belong to its users role, so that every user
-// reads and writes what any of them (a schema step, a work table) made.
-void actAsUsers(PgSession &s, const QString &database)
-{
-    s.run(("SET ROLE " + pgIdentifier(s.handle(), pgUsersRole(database))).constData());
-}
 
 // The server's own administrator, as the environment names it (PGUSER,
 // PGPASSWORD or a password file, else the computer's user).
@@ -120,6 +125,15 @@ std::unique_ptr<PgSession> administrator(const PgAddress &address)
 
 } // namespace
 
+Error needsUpgrade(const PgAddress &address, const QString &shownServer)
+{
+    return Error(
+        QStringLiteral("The database \"%1\" on the PostgreSQL server %2 was made by an earlier version "
+                       "of the program. Nothing was changed: the administrator brings it up to date "
+                       "with: oruadmin upgrade %3")
+            .arg(address.database, address.host, shownServer));
+}
+
 std::unique_ptr<PgSession> openPgSession(const PgAddress &address, const QString &shownServer,
     const QString &user, const QString &password, QString *database, Login *login)
 {
@@ -135,23 +149,218 @@ std::unique_ptr<PgSession> openPgSession(const PgAddress &address, const QString
     if (database->compare(program, Qt::CaseInsensitive) != 0)
         throw Error(cannotOpen(*database));
     login->sysadmin = s->isSysadmin(login->name);
-    actAsUsers(*s, address.database);
-    migratePg(*s, schema::migrations());
+    // Schema steps are the administrator's alone.
+    if (pgNeedsUpgrade(*s, schema::migrations()))
+        throw needsUpgrade(address, shownServer);
     return s;
 }
 
-std::unique_ptr<PgSession> openPgAdministration(const PgAddress &address)
+std::unique_ptr<PgSession> openPgAdministration(const PgAddress &address, const QString &shownServer)
 {
     auto s = administrator(address);
-    actAsUsers(*s, address.database);
-    migratePg(*s, schema::migrations());
+    if (pgNeedsUpgrade(*s, schema::migrations()))
+        throw needsUpgrade(address, shownServer);
     return s;
+}
+
+namespace {
+
+// A role of the server that one database of ours has (its users, its
+// owner), marked so: one of that name left by a database that is gone is
+// dropped; any other is refused.
+void makeDatabaseRole(PgSession &admin, const QString &role, const QByteArray &mark)
+{
+    pg_conn *c = admin.handle();
+    const QByteArray name = pgIdentifier(c, role);
+    const Value leftover = admin.scalar(
+        QStringLiteral("SELECT coalesce(shobj_description(oid, 'pg_authid'), '') = ? FROM pg_roles "
+                       "WHERE rolname = ?"),
+        {QString::fromUtf8(mark), role});
+    if (leftover == Value(0))
+        throw Error(
+            QStringLiteral("The PostgreSQL server already has a role '%1'; nothing was created.").arg(role));
+    if (leftover == Value(1))
+        admin.run(("DROP ROLE " + name).constData());
+    admin.run(("CREATE ROLE " + name + " NOLOGIN; COMMENT ON ROLE " + name + " IS "
+        + escaped(c, mark, PQescapeLiteral))
+                  .constData());
+}
+
+QByteArray ownerMark(const QString &database)
+{
+    return "ORU owner of " + database.toUtf8();
+}
+
+// The program's objects, made and brought to the registered schema by the
+// database's owner role, which the administrator acts as: no login can
+// change what that role owns. Then the users role's rights on all of it.
+void buildSchema(PgSession &admin, const QString &database)
+{
+    pg_conn *c = admin.handle();
+    admin.run(("SET ROLE " + pgIdentifier(c, pgOwnerRole(database))).constData());
+    try {
+        preparePgDatabase(admin);
+        // The database's users as the embedded server's sysusers shows them.
+        admin.run(
+            ("CREATE OR REPLACE VIEW oru.sysusers AS SELECT r.rolname::text COLLATE oru.nocase AS name, "
+             "r.rolname::text COLLATE oru.nocase AS login, NULL::date AS createdate "
+             "FROM pg_catalog.pg_roles r JOIN pg_catalog.pg_auth_members m ON m.member = r.oid "
+             "JOIN pg_catalog.pg_roles g ON g.oid = m.roleid WHERE g.rolname = "
+                + escaped(c, pgUsersRole(database).toUtf8(), PQescapeLiteral))
+                .constData());
+        migratePg(admin, schema::migrations());
+    } catch (...) {
+        PQclear(PQexec(c, "RESET ROLE"));
+        throw;
+    }
+    admin.run("RESET ROLE");
+    grantPgUsers(admin, database);
+}
+
+// What the earlier layout made in schema public as the users role (which
+// every login could act as): its tables, views and sequences and the
+// program's own functions, operators, domain and collation go to the
+// schema "oru" and to the owner role. What a login may have added there
+// goes: triggers, rules and policies on those tables, other functions and
+// operators (with what uses them), and every grant on what moves.
+constexpr const char *kMoveEarlierLayout = R"(
+DO $$ DECLARE
+  users oid := %1::regrole;
+  owner regrole := %2::regrole;
+  r record;
+BEGIN
+  FOR r IN SELECT t.tgname, c.oid::regclass AS rel FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid
+      JOIN pg_namespace n ON n.oid = c.relnamespace
+      WHERE n.nspname = 'public' AND c.relowner = users AND NOT t.tgisinternal LOOP
+    EXECUTE format('DROP TRIGGER %I ON %s', r.tgname, r.rel);
+  END LOOP;
+  FOR r IN SELECT w.rulename, c.oid::regclass AS rel FROM pg_rewrite w JOIN pg_class c ON c.oid = w.ev_class
+      JOIN pg_namespace n ON n.oid = c.relnamespace
+      WHERE n.nspname = 'public' AND c.relowner = users AND w.rulename <> '_RETURN' LOOP
+    EXECUTE format('DROP RULE %I ON %s', r.rulename, r.rel);
+  END LOOP;
+  FOR r IN SELECT p.polname, c.oid::regclass AS rel FROM pg_policy p JOIN pg_class c ON c.oid = p.polrelid
+      JOIN pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname = 'public' AND c.relowner = users LOOP
+    EXECUTE format('DROP POLICY %I ON %s', r.polname, r.rel);
+  END LOOP;
+  DROP VIEW IF EXISTS public.sysusers;
+  DROP FUNCTION IF EXISTS public.oru_login(text, text, text, text);
+  FOR r IN SELECT p.oid::regprocedure AS f, p.prokind FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace
+      WHERE n.nspname = 'public' AND p.proowner = users
+      AND p.proname || '(' || oidvectortypes(p.proargtypes) || ')' NOT IN ('replace(text, text, text)',
+        'oru_ilike(bigint, text)', 'oru_not_ilike(bigint, text)', 'oru_printf(text, text[])', 'len(text)',
+        'money(bigint)', 'money(integer)', 'money(numeric)', 'money(double precision)',
+        'ifnull(anycompatible, anycompatible)', 'year(date)', 'month(date)', 'day(date)',
+        'oru_char(integer[])', 'oru_next_key(text, text)') LOOP
+    EXECUTE format('DROP %s IF EXISTS %s CASCADE',
+      CASE r.prokind WHEN 'a' THEN 'AGGREGATE' WHEN 'p' THEN 'PROCEDURE' ELSE 'FUNCTION' END, r.f);
+  END LOOP;
+  FOR r IN SELECT o.oid::regoperator AS op, o.oprname, o.oprleft, o.oprright FROM pg_operator o
+      JOIN pg_namespace n ON n.oid = o.oprnamespace WHERE n.nspname = 'public' AND o.oprowner = users LOOP
+    IF r.oprname IN ('~~*', '!~~*') AND r.oprleft = 'bigint'::regtype AND r.oprright = 'text'::regtype THEN
+      EXECUTE format('ALTER OPERATOR %s SET SCHEMA oru', r.op);
+    ELSE
+      EXECUTE format('DROP OPERATOR IF EXISTS %s CASCADE', r.op);
+    END IF;
+  END LOOP;
+  FOR r IN SELECT c.oid::regclass AS rel, c.relkind FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace
+      WHERE n.nspname = 'public' AND c.relowner = users AND c.relkind IN ('r', 'p', 'v', 'm', 'S')
+      AND NOT EXISTS (SELECT 1 FROM pg_depend d WHERE d.classid = 'pg_class'::regclass AND d.objid = c.oid
+                      AND d.deptype IN ('a', 'i', 'e')) LOOP
+    EXECUTE format('ALTER %s %s SET SCHEMA oru', CASE r.relkind WHEN 'v' THEN 'VIEW'
+      WHEN 'm' THEN 'MATERIALIZED VIEW' WHEN 'S' THEN 'SEQUENCE' ELSE 'TABLE' END, r.rel);
+  END LOOP;
+  FOR r IN SELECT p.oid::regprocedure AS f FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace
+      WHERE n.nspname = 'public' AND p.proowner = users LOOP
+    EXECUTE format('ALTER ROUTINE %s SET SCHEMA oru', r.f);
+  END LOOP;
+  FOR r IN SELECT t.oid::regtype AS d FROM pg_type t JOIN pg_namespace n ON n.oid = t.typnamespace
+      WHERE n.nspname = 'public' AND t.typowner = users AND t.typtype = 'd' LOOP
+    EXECUTE format('ALTER DOMAIN %s SET SCHEMA oru', r.d);
+  END LOOP;
+  FOR r IN SELECT l.collname FROM pg_collation l JOIN pg_namespace n ON n.oid = l.collnamespace
+      WHERE n.nspname = 'public' AND l.collowner = users LOOP
+    EXECUTE format('ALTER COLLATION public.%I SET SCHEMA oru', r.collname);
+  END LOOP;
+  EXECUTE format('REASSIGN OWNED BY %s TO %s', users::regrole, owner);
+  -- Grants a login made as the owner of what moved: only the owner's stay.
+  FOR r IN SELECT DISTINCT c.oid::regclass AS rel, a.grantee FROM pg_class c
+      JOIN pg_namespace n ON n.oid = c.relnamespace, aclexplode(c.relacl) a
+      WHERE n.nspname = 'oru' AND a.grantee <> c.relowner LOOP
+    EXECUTE format('REVOKE ALL ON %s FROM %s', r.rel,
+      CASE WHEN r.grantee = 0 THEN 'PUBLIC' ELSE r.grantee::regrole::text END);
+  END LOOP;
+  FOR r IN SELECT DISTINCT p.oid::regprocedure AS f, a.grantee FROM pg_proc p
+      JOIN pg_namespace n ON n.oid = p.pronamespace, aclexplode(p.proacl) a
+      WHERE n.nspname = 'oru' AND a.grantee <> p.proowner LOOP
+    EXECUTE format('REVOKE ALL ON ROUTINE %s FROM %s', r.f,
+      CASE WHEN r.grantee = 0 THEN 'PUBLIC' ELSE r.grantee::regrole::text END);
+  END LOOP;
+  FOR r IN SELECT DISTINCT t.oid::regtype AS d, a.grantee FROM pg_type t
+      JOIN pg_namespace n ON n.oid = t.typnamespace, aclexplode(t.typacl) a
+      WHERE n.nspname = 'oru' AND t.typtype = 'd' AND a.grantee <> t.typowner LOOP
+    EXECUTE format('REVOKE ALL ON DOMAIN %s FROM %s', r.d,
+      CASE WHEN r.grantee = 0 THEN 'PUBLIC' ELSE r.grantee::regrole::text END);
+  END LOOP;
+  FOR r IN SELECT DISTINCT a.grantee FROM pg_database d, aclexplode(d.datacl) a
+      WHERE d.datname = current_database() AND a.grantee <> d.datdba LOOP
+    EXECUTE format('REVOKE ALL ON DATABASE %I FROM %s', current_database(),
+      CASE WHEN r.grantee = 0 THEN 'PUBLIC' ELSE r.grantee::regrole::text END);
+  END LOOP;
+  REVOKE CREATE ON SCHEMA public FROM PUBLIC;
+END $$)";
+
+} // namespace
+
+void upgradePg(const PgAddress &address, const QString &shownServer)
+{
+    const auto admin = administrator(address);
+    pg_conn *c = admin->handle();
+    const QString database = address.database;
+    // One at a time, as the creation: roles are the server's.
+    admin->run("SELECT pg_advisory_lock(5198422)");
+    if (admin->scalar(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ?"), {pgUsersRole(database)})
+        != Value(1))
+        throw Error(QStringLiteral("Server '%1' names the database \"%2\", which this program did not make "
+                                   "there (it has no role '%3').")
+                        .arg(shownServer, database, pgUsersRole(database)));
+    const bool earlier
+        = admin->scalar(QStringLiteral("SELECT to_regnamespace('oru') IS NULL"), {}) == Value(1);
+    if (earlier
+        || admin->scalar(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ?"), {pgOwnerRole(database)})
+               .isNull()) {
+        admin->begin();
+        try {
+            if (admin
+                    ->scalar(
+                        QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ?"), {pgOwnerRole(database)})
+                    .isNull())
+                makeDatabaseRole(*admin, pgOwnerRole(database), ownerMark(database));
+            admin->run(
+                ("CREATE SCHEMA IF NOT EXISTS oru AUTHORIZATION " + pgIdentifier(c, pgOwnerRole(database)))
+                    .constData());
+            admin->run(
+                QString::fromLatin1(kMoveEarlierLayout)
+                    .arg(QString::fromUtf8(escaped(c, pgUsersRole(database).toUtf8(), PQescapeLiteral)),
+                        QString::fromUtf8(escaped(c, pgOwnerRole(database).toUtf8(), PQescapeLiteral)))
+                    .toUtf8()
+                    .constData());
+            admin->commit({});
+        } catch (...) {
+            admin->rollback({});
+            throw;
+        }
+    }
+    preparePgLogins(*admin, database);
+    buildSchema(*admin, database);
 }
 
 void createPg(const PgAddress &address, const QString &shownServer, const QString &saPassword,
     const std::function<void(std::unique_ptr<PgSession>)> &seed)
 {
-    const auto adminSession = administrator({address.host, address.port, QStringLiteral("postgres")});
+    PgAddress server = address;
+    server.database = QStringLiteral("postgres");
+    const auto adminSession = administrator(server);
     PgSession &admin = *adminSession;
     pg_conn *c = admin.handle();
     // One creation at a time on the server: roles are the server's, shared
@@ -161,7 +370,7 @@ void createPg(const PgAddress &address, const QString &shownServer, const QStrin
         == Value(1))
         throw Error(QStringLiteral("Server '%1' already exists.").arg(shownServer));
     const QString usersRole = pgUsersRole(address.database);
-    if (usersRole.toUtf8().size() > 63)
+    if (pgOwnerRole(address.database).toUtf8().size() > 63)
         throw Error(QStringLiteral("The database name '%1' is too long for a PostgreSQL server.")
                         .arg(address.database));
     preparePgServer(admin);
@@ -180,8 +389,7 @@ void createPg(const PgAddress &address, const QString &shownServer, const QStrin
         // The server's databases share their logins: another database's
         // "sa" keeps its password, and this one must be it.
         try {
-            pgLogin({address.host, address.port, QStringLiteral("postgres")}, shownServer,
-                QStringLiteral("sa"), saPassword, QStringLiteral("postgres"));
+            pgLogin(server, shownServer, QStringLiteral("sa"), saPassword, QStringLiteral("postgres"));
         } catch (const Error &e) {
             if (e.text().startsWith(QLatin1String("Login failed")))
                 throw Error(QStringLiteral("The PostgreSQL server already has the login 'sa' with another "
@@ -203,44 +411,32 @@ void createPg(const PgAddress &address, const QString &shownServer, const QStrin
     admin.run(("COMMENT ON ROLE sa IS " + escaped(c, server::programDatabase().toUtf8(), PQescapeLiteral))
                   .constData());
 
-    // The database's users role: a role of that name left by a database
-    // that is gone is dropped; any other is refused.
-    const QByteArray users = pgIdentifier(c, usersRole);
-    const QByteArray mark = escaped(c, "ORU users of " + address.database.toUtf8(), PQescapeLiteral);
-    const Value leftover = admin.scalar(
-        QStringLiteral("SELECT coalesce(shobj_description(oid, 'pg_authid'), '') = ? FROM pg_roles "
-                       "WHERE rolname = ?"),
-        {QStringLiteral("ORU users of ") + address.database, usersRole});
-    if (leftover == Value(0))
-        throw Error(QStringLiteral("The PostgreSQL server already has a role '%1'; nothing was created.")
-                        .arg(usersRole));
-    if (leftover == Value(1))
-        admin.run(("DROP ROLE " + users).constData());
-    admin.run(("CREATE ROLE " + users + " NOLOGIN; COMMENT ON ROLE " + users + " IS " + mark + "; GRANT "
-        + users + " TO sysadmin")
-                  .constData());
+    // The database's users role, and the owner role of its objects.
+    const QByteArray users = pgIdentifier(c, usersRole),
+                     owner = pgIdentifier(c, pgOwnerRole(address.database));
+    makeDatabaseRole(admin, usersRole, "ORU users of " + address.database.toUtf8());
+    admin.run(("GRANT " + users + " TO sysadmin").constData());
+    try {
+        makeDatabaseRole(admin, pgOwnerRole(address.database), ownerMark(address.database));
+    } catch (...) {
+        PQclear(PQexec(c, ("DROP ROLE IF EXISTS " + users).constData()));
+        throw;
+    }
 
     const QByteArray db = pgIdentifier(c, address.database);
     try {
-        admin.run("CREATE DATABASE " + db + " OWNER sa");
-        preparePgLogins(*administrator(address), address.database);
-        auto sa = std::make_unique<PgSession>(
-            address, QStringLiteral("sa"), QString::fromUtf8(pgPassword(saPassword)));
-        actAsUsers(*sa, address.database);
-        preparePgDatabase(*sa);
-        // The database's users as the embedded server's sysusers shows them.
-        sa->run(("CREATE VIEW public.sysusers AS SELECT r.rolname::text COLLATE nocase AS name, "
-                 "r.rolname::text COLLATE nocase AS login, NULL::date AS createdate FROM pg_roles r "
-                 "JOIN pg_auth_members m ON m.member = r.oid JOIN pg_roles g ON g.oid = m.roleid "
-                 "WHERE g.rolname = "
-            + escaped(c, usersRole.toUtf8(), PQescapeLiteral))
-                    .constData());
-        migratePg(*sa, schema::migrations());
-        seed(std::move(sa));
+        admin.run("CREATE DATABASE " + db + " OWNER " + owner);
+        {
+            const auto there = administrator(address);
+            preparePgLogins(*there, address.database);
+            buildSchema(*there, address.database);
+        }
+        seed(std::make_unique<PgSession>(
+            address, QStringLiteral("sa"), QString::fromUtf8(pgPassword(saPassword))));
     } catch (...) {
-        // No half database stays behind, nor its users role.
+        // No half database stays behind, nor its roles.
         PQclear(PQexec(c, ("DROP DATABASE IF EXISTS " + db + " WITH (FORCE)").constData()));
-        PQclear(PQexec(c, ("DROP ROLE IF EXISTS " + users).constData()));
+        PQclear(PQexec(c, ("DROP ROLE IF EXISTS " + users + ", " + owner).constData()));
         throw;
     }
 }
@@ -261,13 +457,14 @@ void attach(const QString &serverName, const QString &host, int port, const QStr
         || port > 65535)
         throw Error(
             QStringLiteral("Give the PostgreSQL server's host, a port from 1 to 65535 and a database name."));
-    if (!QDir().mkpath(path))
+    if (!detail::makePrivateFolder(path))
         throw Error(QStringLiteral("Cannot create the folder '%1'.").arg(path));
     QFile f(path + detail::kDescriptor);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::NewOnly))
         throw Error(QStringLiteral("Cannot write '%1'.").arg(f.fileName()));
     QTextStream out(&f);
     out << "host=" << host.trimmed() << "\nport=" << port << "\ndatabase=" << database.trimmed() << "\n";
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 } // namespace db::server

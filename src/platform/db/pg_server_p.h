@@ -18,8 +18,11 @@ QString pgRole(const QString &login);
 // after upper-casing, so that libpq always has a password to send and
 // never falls back to PGPASSWORD or a password file.
 QByteArray pgPassword(const QString &password);
-// The role that holds a database's users and owns its objects.
+// The role that holds a database's users: they read and write its rows.
 QString pgUsersRole(const QString &database);
+// The role that owns a database and every object of the program in it: no
+// login is its member, so no login can change what it owns.
+QString pgOwnerRole(const QString &database);
 // A name quoted for a statement that takes no parameters, by libpq.
 QByteArray pgIdentifier(pg_conn *c, const QString &name);
 // Reads the folder's descriptor; false when it has none (throws when it is
@@ -31,16 +34,22 @@ bool pgDescriptor(const QString &serverPath, PgAddress *out);
 std::unique_ptr<PgSession> pgLogin(const PgAddress &address, const QString &shownServer, const QString &user,
     const QString &password, const QString &database);
 // Logs in as the login's role (password upper-cased, as the embedded server
-// compares it) and brings the database to the registered schema. Throws the
-// texts the login window shows.
+// compares it) to a database at the registered schema (else it says to run
+// oruadmin upgrade, and changes nothing). Throws the texts the login window
+// shows.
 std::unique_ptr<PgSession> openPgSession(const PgAddress &address, const QString &shownServer,
     const QString &user, const QString &password, QString *database, Login *login);
 // Makes the database, its owner "sa" (a member of the role sysadmin) and the
 // schema, connected as the server administrator the environment names;
 // `seed` fills it through the session of "sa". Nothing stays on a failure.
 // Opens the folder's database as the server administrator the environment
-// names, for the administration tool.
-std::unique_ptr<PgSession> openPgAdministration(const PgAddress &address);
+// names, for the administration tool; one of an earlier build is refused
+// as by openPgSession.
+std::unique_ptr<PgSession> openPgAdministration(const PgAddress &address, const QString &shownServer);
+// Brings the folder's database to the program's layout and schema, as the
+// server administrator: a database of an earlier build has its objects
+// moved out of schema public to the owner role.
+void upgradePg(const PgAddress &address, const QString &shownServer);
 
 // ---- logins as the server's roles (pg_logins.cpp)
 
@@ -52,6 +61,9 @@ std::unique_ptr<PgSession> openPgAdministration(const PgAddress &address);
 // roles only through it, and it checks the caller.
 void preparePgServer(PgSession &admin);
 void preparePgLogins(PgSession &adminOfDatabase, const QString &database);
+// The users role's rights on every object of the program's schema, and no
+// one else's.
+void grantPgUsers(PgSession &admin, const QString &database);
 // The logins of the connection's server and the users of its database.
 std::unique_ptr<LoginStore> pgLoginStore(PgSession &session, const PgAddress &address);
 std::vector<server::LoginInfo> pgLogins(PgSession &session);

@@ -22,12 +22,21 @@ struct pg_result;
 
 namespace db::detail {
 
-// Where a PostgreSQL server's database is.
+// Where a PostgreSQL server's database is, and how its connections are
+// secured: `sslmode` empty means TLS required (its certificate checked
+// against `sslrootcert` when one is named); only "disable" turns TLS off.
 struct PgAddress {
     QString host;
     int port = 5432;
     QString database;
+    QString sslmode;
+    QString sslrootcert;
 };
+
+// The schema that holds the program's objects in its database, owned by the
+// database's owner role (pgOwnerRole); program sessions search pg_catalog
+// first, then it.
+inline constexpr const char *kPgSchema = "oru";
 
 struct ClosePg {
     void operator()(pg_conn *c) const;
@@ -49,6 +58,11 @@ public:
     ~PgSession() override;
 
     pg_conn *handle() const { return m_conn.get(); }
+    const PgAddress &address() const { return m_address; }
+    // Another session changed the tables (a schema step run by the
+    // administrator): what this one knows of them is read again, and the
+    // names a CREATE text spells are learnt.
+    void schemaChanged(const QString &ddl);
 
     std::int64_t execute(const QString &sql, const Params &params) override;
     Value scalar(const QString &sql, const Params &params) override;
@@ -172,10 +186,13 @@ bool pgSelectsRowid(const QString &sql);
 // Applies the steps of `list` above the database's version, as
 // schema::migrate does on the embedded engine; the version is in oru_schema.
 void migratePg(PgSession &session, const std::vector<Migration> &list);
+// The database lacks steps of `list` (or what a database of an earlier
+// build lacks); throws when it is newer than the program.
+bool pgNeedsUpgrade(PgSession &session, const std::vector<Migration> &list);
 
-// What the program's SQL needs in a database, made by its owner once: the
-// collation "nocase", the money domain and the functions len(), money(),
-// ifnull(), year(), month() and day().
+// What the program's SQL needs in a database, made by its owner once in the
+// schema "oru": the collation "nocase", the money domain and the functions
+// len(), money(), ifnull(), year(), month() and day().
 void preparePgDatabase(PgSession &owner);
 
 } // namespace db::detail

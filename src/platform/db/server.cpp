@@ -118,6 +118,45 @@ void upgrade(sqlite3 *db)
     schema::migrate(db, schema::migrations());
 }
 
+namespace {
+
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions kOwnerFolder = kOwnerOnly | QFileDevice::ExeOwner;
+
+void tighten(const QString &path, QFileDevice::Permissions mode)
+{
+    // Only ever narrowed: a folder or file the owner cannot write stays so.
+    const QFileDevice::Permissions have = QFile::permissions(path);
+    if ((have & ~mode) != 0)
+        QFile::setPermissions(path, have & mode);
+}
+
+} // namespace
+
+bool makePrivateFolder(const QString &path)
+{
+    // The data root too, when this makes it.
+    QStringList made;
+    for (QString p = QDir::cleanPath(path); !QFileInfo::exists(p); p = QFileInfo(p).path())
+        made.prepend(p);
+    if (!QDir().mkpath(path))
+        return false;
+    for (const QString &p : made)
+        QFile::setPermissions(p, kOwnerFolder);
+    return true;
+}
+
+void keepPrivate(const QString &serverPath)
+{
+    const QString root = server::dataRoot();
+    if (QDir::cleanPath(QFileInfo(serverPath).path()) == root)
+        tighten(root, kOwnerFolder);
+    tighten(serverPath, kOwnerFolder);
+    const QFileInfoList files = QDir(serverPath).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &f : files)
+        tighten(f.filePath(), kOwnerOnly);
+}
+
 } // namespace detail
 
 // ---------------------------------------------------------------- server administration
@@ -254,12 +293,26 @@ void openForAdministration(Connection &conn, const QString &serverName, const QS
         if (name.compare(programDatabase(), Qt::CaseInsensitive) != 0)
             throw Error(
                 QStringLiteral("Server '%1' has no database \"%2\".").arg(serverName.trimmed(), name));
-        detail::Access::impl(conn).opened(
-            detail::openPgAdministration(pg), path, name, {QStringLiteral("sa"), name, true});
+        detail::Access::impl(conn).opened(detail::openPgAdministration(pg, serverName.trimmed()), path, name,
+            {QStringLiteral("sa"), name, true});
         return;
     }
     auto session = detail::openAdministration(path, serverName.trimmed(), name);
     detail::Access::impl(conn).opened(std::move(session), path, name, {QStringLiteral("sa"), name, true});
+}
+
+void upgrade(const QString &serverName)
+{
+    const QString path = resolve(serverName);
+    if (path.isEmpty() || !exists(serverName))
+        throw Error(QStringLiteral("Server '%1' does not exist or access denied.").arg(serverName.trimmed()));
+    detail::PgAddress pg;
+    if (detail::pgDescriptor(path, &pg)) {
+        detail::upgradePg(pg, serverName.trimmed());
+        return;
+    }
+    Connection conn;
+    openForAdministration(conn, serverName);
 }
 
 void create(const QString &serverName, const QString &saPassword, HashCost cost)
@@ -288,7 +341,7 @@ void create(const QString &serverName, const QString &saPassword, HashCost cost)
     // Built beside its place and moved in at the end, so a failure leaves no half server.
     const QString work = path + QStringLiteral(".creating-%1").arg(QCoreApplication::applicationPid());
     QDir(work).removeRecursively();
-    if (!QDir().mkpath(work))
+    if (!detail::makePrivateFolder(work))
         throw Error(QStringLiteral("Cannot create the folder '%1'.").arg(work));
     try {
         const QString database = programDatabase();
@@ -310,6 +363,7 @@ void create(const QString &serverName, const QString &saPassword, HashCost cost)
             QDir().rmdir(path);
         if (!QDir().rename(work, path))
             throw Error(QStringLiteral("Cannot move the new server into '%1'.").arg(path));
+        detail::keepPrivate(path);
     } catch (...) {
         QDir(work).removeRecursively();
         throw;
@@ -320,7 +374,7 @@ void setLoginPassword(const QString &serverName, const QString &login, const QSt
 {
     detail::PgAddress pg;
     if (const QString path = resolve(serverName); !path.isEmpty() && detail::pgDescriptor(path, &pg)) {
-        const auto admin = detail::openPgAdministration(pg);
+        const auto admin = detail::openPgAdministration(pg, serverName.trimmed());
         const auto store = detail::pgLoginStore(*admin, pg);
         const QString name = store->find(login);
         if (name.isEmpty())
@@ -341,7 +395,7 @@ std::vector<LoginInfo> logins(const QString &serverName)
 {
     detail::PgAddress pg;
     if (const QString path = resolve(serverName); !path.isEmpty() && detail::pgDescriptor(path, &pg))
-        return detail::pgLogins(*detail::openPgAdministration(pg));
+        return detail::pgLogins(*detail::openPgAdministration(pg, serverName.trimmed()));
     const detail::DatabaseHandle master = openMaster(serverName);
     std::vector<LoginInfo> out;
     const detail::StatementHandle stmt = detail::prepare(master.get(),

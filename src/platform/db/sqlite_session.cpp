@@ -242,6 +242,7 @@ void SqliteSession::rollback(const QString &savepoint) noexcept
 std::unique_ptr<SqliteSession> openSession(const QString &serverPath, const QString &shownServer,
     const QString &user, const QString &password, QString *database, Login *login)
 {
+    keepPrivate(serverPath);
     // A full disk keeps a WAL database from opening (its index cannot grow):
     // said as such, not as a missing server or database.
     const QString full = QStringLiteral("The disk that holds server '%1' is full, so it cannot be opened. "
@@ -289,6 +290,7 @@ std::unique_ptr<SqliteSession> openSession(const QString &serverPath, const QStr
 std::unique_ptr<SqliteSession> openAdministration(
     const QString &serverPath, const QString &shownServer, const QString &database)
 {
+    keepPrivate(serverPath);
     DatabaseHandle master = openFile(serverPath + QStringLiteral("/master.db"), false);
     const QString file = databaseFile(master.get(), serverPath, database);
     if (file.isEmpty())

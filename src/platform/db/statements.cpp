@@ -4,13 +4,20 @@
 
 #include <QDir>
 
+#include <sys/stat.h>
+
 namespace db::detail {
 
 DatabaseHandle openFile(const QString &path, bool create)
 {
     sqlite3 *raw = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    // A new file is its owner's alone; SQLite gives its -wal and -shm files
+    // the database file's mode.
+    const mode_t saved = create ? umask(077) : 0;
     const int rc = sqlite3_open_v2(QDir::toNativeSeparators(path).toUtf8().constData(), &raw, flags, nullptr);
+    if (create)
+        umask(saved);
     DatabaseHandle h(raw);
     if (rc != SQLITE_OK) {
         if ((rc & 0xff) == SQLITE_FULL || diskFullAt(path))

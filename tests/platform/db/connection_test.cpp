@@ -136,7 +136,11 @@ TEST_F(ServerTest, ExecuteAndScalar)
     EXPECT_EQ(c.execute(QStringLiteral("insert into menus values ('Course', '0'), ('Session', '1')")), 2);
     EXPECT_EQ(c.execute(QStringLiteral("UPDATE Menus SET Active = '0' WHERE Active = ?"), {"1"}), 2);
     EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM MENUS WHERE menus = 'COMPANY'")).toInt(), 1);
-    EXPECT_EQ(c.execute(QStringLiteral("CREATE TABLE t (x INTEGER)")), 0);
+    const QString makeT = QStringLiteral("CREATE TABLE t (x INTEGER)");
+    if (testengine::onPostgres())
+        testengine::schemaStep(c, makeT); // no login makes a table there
+    else
+        EXPECT_EQ(c.execute(makeT), 0);
     EXPECT_TRUE(c.scalar(QStringLiteral("SELECT x FROM t")).isNull());
     EXPECT_DB_ERROR(c.execute(QStringLiteral("DELETE FROM NoSuchTable")),
         testengine::onPostgres() ? "relation \"nosuchtable\" does not exist" : "no such table: NoSuchTable");
@@ -217,7 +221,7 @@ TEST_F(ServerTest, TwoConnectionsTakeDistinctNumbers)
     {
         Connection c;
         connect(c);
-        c.execute(QStringLiteral("CREATE TABLE Numbers (No INTEGER, Who VARCHAR(5))"));
+        testengine::schemaStep(c, QStringLiteral("CREATE TABLE Numbers (No INTEGER, Who VARCHAR(5))"));
     }
     constexpr int perCopy = 60;
     std::atomic<bool> failed {false};

@@ -8,8 +8,9 @@ TEST_F(ServerTest, TheProgramsSqlReadsAlikeOnEitherEngine)
 {
     db::Connection c;
     connect(c);
-    c.execute(QStringLiteral("CREATE TABLE D (VouNo INTEGER, Name VARCHAR(20) COLLATE NOCASE, VouDate DATE, "
-                             "Amt MONEY, Note TEXT)"));
+    testengine::schemaStep(c,
+        QStringLiteral("CREATE TABLE D (VouNo INTEGER, Name VARCHAR(20) COLLATE NOCASE, VouDate DATE, "
+                       "Amt MONEY, Note TEXT)"));
     c.execute(QStringLiteral("INSERT INTO D (VouNo, Name, VouDate, Amt, Note) VALUES (?, ?, ?, ?, ?), "
                              "(?, ?, ?, ?, ?)"),
         {12, "ALI RAZA", "05/03/2024", "150.25", Value(), 7, "sara", QDate(2024, 12, 1), "0.75", "n"});
@@ -46,8 +47,9 @@ TEST_F(ServerTest, RowidIsTheKeyOrTheInsertionOrderAndSelectStarLeavesItOut)
 {
     db::Connection c;
     connect(c);
-    c.execute(QStringLiteral("CREATE TABLE Lines (VouNo INTEGER, Memo VARCHAR(10))"));
-    c.execute(QStringLiteral("CREATE TABLE Keyed (Id INTEGER PRIMARY KEY, Memo VARCHAR(10))"));
+    testengine::schemaStep(c, QStringLiteral("CREATE TABLE Lines (VouNo INTEGER, Memo VARCHAR(10))"));
+    testengine::schemaStep(
+        c, QStringLiteral("CREATE TABLE Keyed (Id INTEGER PRIMARY KEY, Memo VARCHAR(10))"));
     for (const char *memo : {"c", "a", "b"}) {
         c.execute(QStringLiteral("INSERT INTO Lines (VouNo, Memo) VALUES (1, ?)"), {memo});
         c.execute(QStringLiteral("INSERT INTO Keyed (Memo) VALUES (?)"), {memo});

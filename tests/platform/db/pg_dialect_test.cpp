@@ -71,7 +71,7 @@ TEST(PgDialect, SchemaTypesKeysAndRowids)
         // An integer key left out of an insert is the largest plus one.
         {"CREATE TABLE tblSession (SessionId INTEGER NOT NULL PRIMARY KEY, Name TEXT)",
             "CREATE TABLE tblSession (SessionId BIGINT NOT NULL PRIMARY KEY DEFAULT "
-            "public.oru_next_key('tblsession', 'sessionid'), Name TEXT, rowid BIGINT GENERATED ALWAYS AS "
+            "oru.oru_next_key('tblsession', 'sessionid'), Name TEXT, rowid BIGINT GENERATED ALWAYS AS "
             "(SessionId) STORED)"},
         // No integer key: a rowid, the rows' insertion order.
         {"CREATE TABLE DetJV (VouNo INTEGER, Amt MONEY DEFAULT money(0));\nCREATE INDEX i ON DetJV (VouNo);",

@@ -35,8 +35,7 @@ protected:
         ASSERT_TRUE(m_tmp.isValid());
         m_db = std::make_unique<pgtest::Database>(pg, false);
         m_server = m_tmp.path() + QStringLiteral("/office");
-        db::server::attach(
-            m_server, pg.host.isEmpty() ? QStringLiteral("localhost") : pg.host, pg.port, m_db->name());
+        testengine::attachTo(m_server, pg, m_db->name());
         db::server::create(m_server, QStringLiteral("Secret-1"));
         connect(sa, QStringLiteral("sa"), QStringLiteral("Secret-1"));
     }
@@ -251,20 +250,24 @@ TEST_F(PgLoginTest, PasswordsChangeAndLoginsGo)
     EXPECT_DB_ERROR(sa.execute("sp_droplogin ?", {clerk}), notALogin(clerk));
 }
 
-TEST_F(PgLoginTest, UsersShareWhatAnyOfThemMade)
+TEST_F(PgLoginTest, UsersShareTheProgramsRowsAndMakeNoTables)
 {
     const QString admin = addUser("Admin", "a", true);
     const QString clerk = addUser("Clerk", "c", false);
     db::Connection a, c;
     connect(a, admin, "a");
-    a.execute("CREATE TABLE Extra (Id INTEGER PRIMARY KEY, Note VARCHAR(20))"); // as a later schema step
-    a.execute("INSERT INTO Extra VALUES (1, 'one')");
     connect(c, clerk, "c");
-    c.execute("INSERT INTO Extra VALUES (2, 'two')");
-    c.execute("UPDATE Extra SET Note = 'uno' WHERE Id = 1");
-    EXPECT_EQ(a.scalar("SELECT count(*) FROM Extra WHERE Note IN ('uno', 'two')"), Value(2));
-    c.execute("INSERT INTO LctPswd (Pswd) VALUES ('h')"); // and what the schema made at creation
-    EXPECT_EQ(sa.scalar("SELECT count(*) FROM LctPswd"), Value(1));
+    // Schema steps are the administrator's: not even a sysadmin's session makes a table.
+    for (db::Connection *login : {&a, &c, &sa})
+        EXPECT_THROW(
+            login->execute("CREATE TABLE Extra (Id INTEGER PRIMARY KEY, Note VARCHAR(20))"), db::Error);
+    c.execute("INSERT INTO LctPswd (Pswd) VALUES ('h')");
+    a.execute("UPDATE LctPswd SET Pswd = 'i' WHERE Pswd = 'h'");
+    EXPECT_EQ(sa.scalar("SELECT count(*) FROM LctPswd WHERE Pswd = 'i'"), Value(1));
+    // Work tables are each session's own.
+    c.execute("CREATE TEMP TABLE rptWork (Id INTEGER)");
+    c.execute("INSERT INTO rptWork VALUES (1)");
+    EXPECT_THROW(a.scalar("SELECT count(*) FROM rptWork"), db::Error);
 }
 
 TEST_F(PgLoginTest, HostileNamesAndPasswordsStayData)
@@ -331,8 +334,7 @@ TEST_F(PgLoginTest, DatabasesOfOneServerShareItsLoginsButNotTheirUsers)
     const auto second = std::make_unique<pgtest::Database>(m_pg, false);
     m_roles << second->name() + QStringLiteral("_users");
     const QString branch = m_tmp.path() + QStringLiteral("/branch");
-    db::server::attach(
-        branch, m_pg.host.isEmpty() ? QStringLiteral("localhost") : m_pg.host, m_pg.port, second->name());
+    testengine::attachTo(branch, m_pg, second->name());
     // Its "sa" is the server's one: another password would change it under the first database.
     EXPECT_DB_ERROR(db::server::create(branch, "Other-Pw"),
         "The PostgreSQL server already has the login 'sa' with another password (its databases share their "

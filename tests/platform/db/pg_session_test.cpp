@@ -50,10 +50,16 @@ protected:
             {});
     }
 
+    // As the server's administrator making the program's objects: what it
+    // makes goes into the program's schema.
     std::unique_ptr<PgSession> open()
     {
-        return std::make_unique<PgSession>(db::detail::PgAddress {m_server.host, m_server.port, m_db->name()},
+        auto session = std::make_unique<PgSession>(
+            db::detail::PgAddress {m_server.host, m_server.port, m_db->name(),
+                pgtest::tlsOn(m_server) ? QString() : QStringLiteral("disable"), QString()},
             m_server.user, m_server.password);
+        session->run("SET search_path = oru, pg_catalog");
+        return session;
     }
 
     pgtest::Server m_server;
@@ -401,7 +407,7 @@ TEST(PgServer, AnAttachedFolderIsCreatedAndOpenedAsAnyServer)
     const DataHome home(tmp.path());
     const pgtest::Database database(pg, false);
     const QString host = pg.host.isEmpty() ? QStringLiteral("localhost") : pg.host;
-    db::server::attach("office", host, pg.port, database.name());
+    testengine::attachTo("office", pg, database.name());
     EXPECT_TRUE(db::server::attached("office"));
     EXPECT_DB_ERROR(
         db::server::attach("office", host, pg.port, database.name()), "Server 'office' already exists.");
@@ -439,12 +445,13 @@ TEST(PgServer, ADatabaseMadeBeforeEveryTableHadARowidGetsThemWhenOpened)
     QTemporaryDir tmp;
     const QString folder = tmp.path() + QStringLiteral("/srv");
     const pgtest::Database database(pg, false);
-    db::server::attach(
-        folder, pg.host.isEmpty() ? QStringLiteral("localhost") : pg.host, pg.port, database.name());
+    testengine::attachTo(folder, pg, database.name());
     db::server::create(folder, "Secret-1", db::server::HashCost::Minimal);
     {
         // As an earlier build left it: no rowids, none of the later functions, rows of its own.
-        PgSession admin({pg.host, pg.port, database.name()}, pg.user, pg.password);
+        PgSession admin(
+            {pg.host, pg.port, database.name(), pgtest::tlsOn(pg) ? QString() : "disable", QString()},
+            pg.user, pg.password);
         admin.run("ALTER TABLE DetJV DROP COLUMN rowid; ALTER TABLE tblSession DROP COLUMN rowid; "
                   "DROP FUNCTION oru_printf(text, text[]); "
                   "INSERT INTO DetJV (VouNo, VouStatus) VALUES (3, 'JV'), (1, 'JV'), (2, 'JV'); "
@@ -454,6 +461,14 @@ TEST(PgServer, ADatabaseMadeBeforeEveryTableHadARowidGetsThemWhenOpened)
     c.setProperty("User ID", "sa");
     c.setProperty("Password", "Secret-1");
     c.setProperty("Data Source", folder);
+    // A login changes nothing and names the administrator's command.
+    EXPECT_DB_ERROR(c.open(),
+        QStringLiteral(
+            "The database \"%1\" on the PostgreSQL server localhost was made by an earlier version "
+            "of the program. Nothing was changed: the administrator brings it up to date with: "
+            "oruadmin upgrade %2")
+            .arg(database.name(), folder));
+    db::server::upgrade(folder);
     c.open();
     db::Recordset rs;
     rs.open("SELECT VouNo FROM DetJV ORDER BY rowid", c);

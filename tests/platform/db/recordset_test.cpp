@@ -15,13 +15,14 @@ protected:
     {
         ServerTest::SetUp();
         connect(c);
-        c.execute(QStringLiteral("CREATE TABLE Ledger ("
-                                 " RowID INTEGER PRIMARY KEY,"
-                                 " Row_No INTEGER,"
-                                 " AcName VARCHAR(30) COLLATE NOCASE,"
-                                 " DrAmt MONEY,"
-                                 " VouDate DATE,"
-                                 " Note VARCHAR(10) COLLATE NOCASE DEFAULT 'n/a')"));
+        testengine::schemaStep(c,
+            QStringLiteral("CREATE TABLE Ledger ("
+                           " RowID INTEGER PRIMARY KEY,"
+                           " Row_No INTEGER,"
+                           " AcName VARCHAR(30) COLLATE NOCASE,"
+                           " DrAmt MONEY,"
+                           " VouDate DATE,"
+                           " Note VARCHAR(10) COLLATE NOCASE DEFAULT 'n/a')"));
     }
     void addRow(const QString &name, const Value &amount, const Value &date)
     {
@@ -292,7 +293,7 @@ TEST_F(RecordsetTest, StatementParametersFollowTheColumnRules)
 
 TEST_F(RecordsetTest, MoneySumsExactOverAMillionCentValues)
 {
-    c.execute(QStringLiteral("CREATE TABLE Amounts (Grp INTEGER, Amt MONEY)"));
+    testengine::schemaStep(c, QStringLiteral("CREATE TABLE Amounts (Grp INTEGER, Amt MONEY)"));
     // 0.10, 0.20 and 0.70 in turn: in binary floating point none is exact.
     c.execute(QStringLiteral(
         "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999999) "
