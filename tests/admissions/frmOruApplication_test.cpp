@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDir>
 #include <QLabel>
@@ -133,6 +134,12 @@ TEST_F(ApplicationWindow, LineEntryRules)
     pick("AUDIT");
     typeText(c("txtDiscount"), "1a 2..5");
     EXPECT_EQ(text("txtDiscount"), "12.5");
+    // The letter and the second point are refused aloud.
+    QCoreApplication::processEvents();
+    const QString refused = QStringLiteral(
+        "Please enter an amount of at most 999999999999.99 (digits, one point, at most two decimals).");
+    EXPECT_EQ(dialogs().texts(), QStringList({refused, refused}));
+    dialogs().clear();
     EXPECT_EQ(text("txtNetAmt"), "1487.5");
     retype("txtDiscount", "2000");
     EXPECT_EQ(text("txtDiscount"), "");

@@ -103,13 +103,13 @@ TEST_F(Totals, PostReplaceRemoveAndDataRemovalKeepThemEqualToThePostings)
 
     // A write that fails half-way leaves the totals as they were.
     const QStringList before = kept();
-    exec(testengine::failingTrigger(
+    schemaStep(testengine::failingTrigger(
         "half_way", "before insert", "DetJV", "new.EntryNo = 2", "injected failure"));
     EXPECT_ANY_THROW(replace(conn(), entry("BP", mar, {line(tea, bank, "5"), line(rent, bank, "6")}, bp),
         stamp(conn(), "BP", bp)));
     EXPECT_ANY_THROW(post(conn(), entry("JV", jan, {line(tea, rent, "1"), line(rent, tea, "1")})));
     EXPECT_EQ(kept(), before);
-    exec(testengine::dropTrigger("half_way", "DetJV"));
+    schemaStep(testengine::dropTrigger("half_way", "DetJV"));
     expectKept("a failed write");
 
     // Data removal: one kind over a date range, then the whole tables.
