@@ -97,6 +97,8 @@ protected:
     void admin(const QString &sql, const QString &database = {})
     {
         PGconn *c = pgtest::connectTo(*pgtest::server(), database.isEmpty() ? m_database : database);
+        // The program's tables live in its own schema.
+        PQclear(PQexec(c, "SET search_path = oru, pg_catalog"));
         PGresult *r = PQexec(c, sql.toUtf8().constData());
         if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
             ADD_FAILURE() << sql.toStdString() << ": " << PQerrorMessage(c);
