@@ -609,31 +609,6 @@ int main(int argc, char **argv)
         line("open the account picker (25,000 accounts)", r, q);
     });
 
-    // A voucher window, proposing its next number.
-    attempt("open a voucher window (frmBP)", [&] {
-        vouchers::registerWindows();
-        // What the window reads: its list of the kind's vouchers, its account
-        // settings and the next number.
-        const double q = rounds_of([&] {
-            bare(QStringLiteral(
-                "select a.VouNo, %1, a.PaidReceive, a.TotalAmount, "
-                "case when n.Lines > 1 then 'M' end from MasJV a left join (select VouNo, count(*) "
-                "as Lines from DetJV where VouStatus = 'BP' and DrAmt > 0 group by VouNo) n "
-                "on n.VouNo = a.VouNo where a.VouStatus = 'BP' and cast(a.VouNo as text) like '%' "
-                "order by a.VouNo desc")
-                     .arg(onPg ? QStringLiteral("to_char(a.VouDate, 'DD-MM-YYYY')")
-                               : QStringLiteral("strftime('%d-%m-%Y', a.VouDate)")));
-            bare(QStringLiteral("select * from VouSetting where VouStatus = 'BP'"));
-            bare(QStringLiteral("select max(VouNo) from MasJV where VouStatus = 'BP'"));
-        });
-        const double r = rounds_of([&] {
-            common::windows::show(QStringLiteral("frmBP"));
-            app.processEvents();
-            common::windows::unload(QStringLiteral("frmBP"));
-            app.processEvents();
-        });
-        line("open a voucher window (frmBP)", r, q);
-    });
     streamFigures(book, app, rounds);
     common::windows::unloadAll();
     return 0;

@@ -515,4 +515,44 @@ bool pgSelectsRowid(const QString &sql)
     return false;
 }
 
+// The program's `?` as $1, $2, ... of the translated statement; quoted
+// texts and comments keep theirs.
+QByteArray pgText(const QString &text, int *count)
+{
+    const QString sql = pgDialect(text);
+    QByteArray out;
+    out.reserve(sql.size() + 16);
+    int n = 0;
+    const qsizetype len = sql.size();
+    qsizetype i = 0;
+    qsizetype copied = 0;
+    auto skipTo = [&](QChar close) {
+        ++i;
+        while (i < len && sql[i] != close)
+            ++i;
+        ++i;
+    };
+    while (i < len) {
+        const QChar c = sql[i];
+        if (c == u'\'' || c == u'"') {
+            skipTo(c); // a doubled quote inside is two quoted runs in a row
+        } else if (c == u'-' && i + 1 < len && sql[i + 1] == u'-') {
+            while (i < len && sql[i] != u'\n')
+                ++i;
+        } else if (c == u'/' && i + 1 < len && sql[i + 1] == u'*') {
+            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? len : end + 2;
+        } else if (c == u'?') {
+            out += QStringView(sql).mid(copied, i - copied).toUtf8();
+            out += '$' + QByteArray::number(++n);
+            copied = ++i;
+        } else {
+            ++i;
+        }
+    }
+    out += QStringView(sql).mid(copied).toUtf8();
+    *count = n;
+    return out;
+}
+
 } // namespace db::detail
