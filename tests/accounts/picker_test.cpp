@@ -9,10 +9,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <sqlite3.h>
-
-#include <cstring>
-
 namespace {
 
 using accounts::frmFindAC;
@@ -255,18 +251,15 @@ namespace {
 
 // Counts the picker's list queries run on the connection.
 int g_listQueries = 0;
-int countListQueries(unsigned, void *, void *stmt, void *)
+void countListQueries(const QString &sql)
 {
-    const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(stmt));
-    if (sql && std::strstr(sql, "From Accounts Where") && std::strstr(sql, "AcName Like"))
+    if (sql.contains(u"From Accounts Where") && sql.contains(u"AcName Like"))
         ++g_listQueries;
-    return 0;
 }
 
 TEST_F(PickerTest, OpeningFillsTheListOnceAndComingBackFillsItAgain)
 {
-    ORU_EMBEDDED_ONLY("counts the list's queries through the SQLite trace hook");
-    sqlite3_trace_v2(conn().handle(), SQLITE_TRACE_STMT, countListQueries, nullptr);
+    conn().setStatementObserver(countListQueries);
     Caller *a = showCaller("frmCallerA");
     for (const Ask how : {Ask::ByName, Ask::ByFunction}) {
         SCOPED_TRACE(int(how));
@@ -290,7 +283,7 @@ TEST_F(PickerTest, OpeningFillsTheListOnceAndComingBackFillsItAgain)
         common::windows::unload("frmFindAC");
         flushDeferred();
     }
-    sqlite3_trace_v2(conn().handle(), 0, nullptr, nullptr);
+    conn().setStatementObserver({});
 }
 
 } // namespace

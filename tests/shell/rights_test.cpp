@@ -4,12 +4,11 @@
 #include "common/hooks.h"
 #include "shell/frmSecMenus.h"
 #include "shell/menurights.h"
+#include "support/testengine.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QPushButton>
-
-#include <sqlite3.h>
 
 namespace {
 
@@ -243,7 +242,7 @@ TEST_F(RightsWindow, ASaveWhileAnotherCopyHoldsTheDatabaseSaysSoAndKeepsTheRight
     frmSecMenus *w = open();
     w->showWindow();
     box(w, 5)->click();
-    sqlite3_busy_timeout(gConn->handle(), 50); // not the usual five seconds
+    testengine::setLockWait(*gConn, 50); // not the usual five seconds
     db::Connection other;
     other.setProperty("User ID", "sa");
     other.setProperty("Password", saPassword());

@@ -43,6 +43,10 @@ inline void attachTo(const QString &path, const pgtest::Server &pg, const QStrin
 // administrator acting as the database's owner, and the connection told.
 void schemaStep(db::Connection &conn, const QString &sql);
 
+// How long a statement of the connection waits for another copy's lock
+// before it fails with db::BusyError (five seconds unless told).
+void setLockWait(db::Connection &conn, int milliseconds);
+
 // Makes a server at `path` on the run's engine. On PostgreSQL the folder is
 // attached to a new database whose name `*database` keeps; the caller drops
 // it by dropping that object. False when the run wants PostgreSQL and none

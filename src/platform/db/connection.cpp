@@ -1,7 +1,5 @@
 // Connection: its properties, the login and open, and running statements.
 #include "platform/db/connection_p.h"
-#include "platform/db/pg_server_p.h"
-#include "platform/db/sqlite_session.h"
 
 #include <sodium.h>
 
@@ -66,18 +64,11 @@ void Connection::open()
     const QString shownServer = serverName.trimmed();
     if (path.isEmpty() || !server::exists(serverName))
         throw Error(QStringLiteral("Server '%1' does not exist or access denied.").arg(shownServer));
-    // The folder holds the embedded server, or names a PostgreSQL one.
     QString database = property(QStringLiteral("Initial Catalog")).trimmed();
     detail::Login login;
-    detail::PgAddress pg;
-    if (detail::pgDescriptor(path, &pg)) {
-        auto session = detail::openPgSession(pg, shownServer, property(QStringLiteral("User ID")),
-            property(QStringLiteral("Password")), &database, &login);
-        d->opened(std::move(session), path, database, login);
-        return;
-    }
-    auto session = detail::openSession(path, shownServer, property(QStringLiteral("User ID")),
-        property(QStringLiteral("Password")), &database, &login);
+    auto session = engine::serverAt(path, shownServer)
+                       ->open(property(QStringLiteral("User ID")), property(QStringLiteral("Password")),
+                           &database, &login);
     d->opened(std::move(session), path, database, login);
 }
 
@@ -160,14 +151,11 @@ QString Connection::serverPath() const
     return d->serverPath;
 }
 
-sqlite3 *Connection::handle() const
+void Connection::setStatementObserver(StatementObserver observer)
 {
-    return detail::sqlite(*this).db();
-}
-
-sqlite3 *Connection::masterHandle() const
-{
-    return detail::sqlite(*this).master();
+    d->observer = std::move(observer);
+    if (d->session)
+        d->session->setObserver(d->observer);
 }
 
 bool Connection::inTransaction() const

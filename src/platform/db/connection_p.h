@@ -19,6 +19,7 @@ struct Connection::Impl {
     detail::SessionToken token;
     // Digests of the other logins this session has checked, never the passwords.
     QSet<QByteArray> checkedLogins;
+    StatementObserver observer; // given to every session the connection opens
 
     void opened(std::unique_ptr<engine::Session> s, const QString &path, const QString &name,
         const detail::Login &who)
@@ -30,6 +31,8 @@ struct Connection::Impl {
         depth = 0;
         token = std::make_shared<int>(0);
         checkedLogins.clear();
+        if (observer)
+            session->setObserver(observer);
     }
 };
 

@@ -1,12 +1,13 @@
 #pragma once
-// Embedded database server and client-side data access.
+// Database servers and client-side data access.
 //
-// A "server" is a folder holding master.db (server logins, settings) and one
-// file per database (the program's database, named at start-up, holds its
-// tables). Connection and
-// Recordset give the surface the windows were written against: connection
-// properties, Open/Close/State/Execute, and client-side recordsets with
-// RecordCount, EOF/BOF, Move*, Fields by name or index, AddNew and Update.
+// A "server" is a folder: it holds the embedded server (master.db with the
+// server's logins and settings, and one file per database; the program's
+// database, named at start-up, holds its tables), or it names a PostgreSQL
+// server's database (pg_server.h). Connection and Recordset give the
+// surface the windows were written against: connection properties,
+// Open/Close/State/Execute, and client-side recordsets with RecordCount,
+// EOF/BOF, Move*, Fields by name or index, AddNew and Update.
 //
 // Storage rules, applied by declared column type:
 //   INTEGER        whole numbers ("12" from a text box is stored as 12)
@@ -27,8 +28,6 @@
 #include <stdexcept>
 #include <variant>
 #include <vector>
-
-struct sqlite3;
 
 namespace db {
 
@@ -191,6 +190,10 @@ QString likeContains(const QString &typed);
 
 class Connection;
 class Recordset;
+
+// Told the text of a statement as the engine starts to run it.
+using StatementObserver = std::function<void(const QString &sql)>;
+
 namespace detail {
 struct Access;
 }
@@ -361,8 +364,15 @@ public:
     // the user sees it go on and can stop it.
     void setProgressHandler(std::function<bool()> handler);
 
-    sqlite3 *handle() const; // the open database (throws when closed)
-    sqlite3 *masterHandle() const; // the server's login store
+    // Told the text of every statement this connection's engine runs, as
+    // it starts and each time it runs: the program's own, as the program
+    // wrote them (before any translation for the engine), and those the
+    // data layer runs for it (its catalogue, transactions, the server's
+    // logins). One function per connection, kept when it is closed and
+    // opened again; an empty function: none. It must not throw. For tests
+    // and diagnostics: what a window or report sends to the server.
+    void setStatementObserver(StatementObserver observer);
+
     bool inTransaction() const;
 
 private:

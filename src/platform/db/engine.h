@@ -1,11 +1,21 @@
 #pragma once
-// The seam where a storage engine plugs in under Connection, Recordset and
-// Transaction: they do all their work on a database through a Session. The
-// embedded server (sqlite_session.cpp) is the one engine built in.
+// The seams where a storage engine plugs in. Connection, Recordset and
+// Transaction do all their work on a database through a Session; the
+// administration of a server as a whole (opening its sessions, making it,
+// its logins) goes through a Server, chosen once from what the server's
+// folder holds (serverAt). Two engines are built in: the embedded one
+// (sqlite_*.cpp, storage.cpp) and PostgreSQL (pg_*.cpp). Another engine
+// implements both interfaces in its own files, and serverAt() learns the
+// folder that names it; nothing above the seam tells engines apart.
 #include "platform/db/db.h"
 
 #include <functional>
 #include <memory>
+
+namespace db::detail {
+struct Login;
+class LoginStore;
+} // namespace db::detail
 
 namespace db::engine {
 
@@ -61,9 +71,32 @@ public:
     // statement, which then fails. An empty function: none.
     virtual void setProgressHandler(std::function<bool()> handler) = 0;
 
-    // Unquoted names fold to lower case in this engine's catalogue, so a
-    // quoted name of the program's must be written folded.
-    virtual bool foldsNames() const { return false; }
+    // Told the text of every statement the session runs, as it starts
+    // (see Connection::setStatementObserver). An empty function: none.
+    virtual void setObserver(StatementObserver observer) = 0;
+    // How long a statement waits for a lock another copy holds before it
+    // fails with BusyError.
+    virtual void setLockWait(int milliseconds) = 0;
+
+    // A table or column name of the program's as the quoted identifier this
+    // engine's catalogue finds it by.
+    virtual QString quotedName(const QString &name) const
+    {
+        QString q = name;
+        q.replace(u'"', QLatin1String("\"\""));
+        return u'"' + q + u'"';
+    }
+
+    // The server side of the session: the logins of its server and the
+    // users of its database, the schema version the database has, and the
+    // cost of the password hashes the program keeps in its rows.
+    virtual std::unique_ptr<detail::LoginStore> logins() = 0;
+    virtual int schemaVersion() = 0;
+    virtual server::HashCost hashCost() = 0;
+    // A schema step made behind the program's back (a test's own tables),
+    // as whoever owns the database's objects; the session then reads what
+    // it knows of the tables again.
+    virtual void runAsOwner(const QString &sql) = 0;
 
     // Transactions: begin() a write transaction that makes number-then-insert
     // atomic across copies; inner guards are savepoints. An empty savepoint
@@ -74,5 +107,39 @@ public:
     virtual void commit(const QString &savepoint) = 0;
     virtual void rollback(const QString &savepoint) noexcept = 0;
 };
+
+// A kind of server, for the work on a server as a whole. serverAt()
+// chooses the engine from what the server's folder holds.
+class Server {
+public:
+    virtual ~Server() = default;
+
+    // Checks the login and opens the database (an empty *database: the
+    // login's default, then named there). Throws the texts the login
+    // window shows.
+    virtual std::unique_ptr<Session> open(
+        const QString &user, const QString &password, QString *database, detail::Login *login)
+        = 0;
+    // A database of the server as its administrator, without a login.
+    virtual std::unique_ptr<Session> administer(const QString &database) = 0;
+    // Makes the server: its logins with "sa" (sysadmin) and the program's
+    // database at the registered schema; `fill`, when given, gets a
+    // session of "sa" on that database to add the program's rows. Nothing
+    // stays of a server that failed to be made.
+    virtual void create(const QString &saPassword, server::HashCost cost,
+        const std::function<void(std::unique_ptr<Session> sa)> &fill)
+        = 0;
+    // Brings the program's database to the registered schema.
+    virtual void upgrade() = 0;
+    // Sets a login's password without the old one; throws when there is
+    // no such login.
+    virtual void setLoginPassword(const QString &login, const QString &password) = 0;
+    virtual std::vector<server::LoginInfo> logins() = 0;
+};
+
+// The engine of the server whose folder is `path` (named `shownServer` in
+// texts): a PostgreSQL server's database when the folder names one
+// (postgres.txt), else the embedded server the folder holds or is to hold.
+std::unique_ptr<Server> serverAt(const QString &path, const QString &shownServer);
 
 } // namespace db::engine

@@ -129,7 +129,7 @@ private:
 
 [[noreturn]] void closedError();
 
-// ---- server side (server.cpp, passwords.cpp, procedures.cpp)
+// ---- server side (sqlite_server.cpp, server.cpp, passwords.cpp, procedures.cpp)
 
 struct Login {
     QString name;

@@ -1,8 +1,6 @@
 // The server's own procedures: logins, database users and the sysadmin role.
 #include "platform/db/connection_p.h"
 #include "platform/db/login_store.h"
-#include "platform/db/pg_server_p.h"
-#include "platform/db/sqlite_session.h"
 
 namespace db::detail {
 
@@ -153,86 +151,11 @@ std::int64_t spDropUser(Connection &conn, const Params &a)
     return 1;
 }
 
-// The embedded server: logins in master.db, users in the database's sysusers.
-class SqliteLogins final : public LoginStore {
-public:
-    SqliteLogins(sqlite3 *master, sqlite3 *db)
-        : m(master)
-        , d(db)
-    {
-    }
-
-    QString find(const QString &name) override
-    {
-        return scalar(m, QStringLiteral("SELECT name FROM syslogins WHERE name = ?"), {name}).toString();
-    }
-    void add(const QString &name, const QString &password, const QString &database) override
-    {
-        const QString hash = hashPassword(password, serverCost(m));
-        exec(m, QStringLiteral("INSERT INTO syslogins VALUES (?, ?, ?, ?)"), {name, hash, database, now()});
-    }
-    bool passwordIs(const QString &login, const QString &password) override
-    {
-        const QString hash
-            = scalar(m, QStringLiteral("SELECT password FROM syslogins WHERE name = ?"), {login}).toString();
-        return verifyPassword(hash, password);
-    }
-    void setPassword(const QString &login, const QString &password) override
-    {
-        exec(m, QStringLiteral("UPDATE syslogins SET password = ? WHERE name = ?"),
-            {hashPassword(password, serverCost(m)), login});
-    }
-    void addSysadmin(const QString &login) override
-    {
-        exec(m, QStringLiteral("INSERT OR IGNORE INTO sysrolemembers VALUES (?, 'sysadmin')"), {login});
-    }
-    void drop(const QString &login) override
-    {
-        exec(m, "BEGIN IMMEDIATE");
-        try {
-            exec(m, QStringLiteral("DELETE FROM sysrolemembers WHERE login = ?"), {login});
-            exec(m, QStringLiteral("DELETE FROM syslogins WHERE name = ?"), {login});
-            exec(m, "COMMIT");
-        } catch (...) {
-            sqlite3_exec(m, "ROLLBACK", nullptr, nullptr, nullptr);
-            throw;
-        }
-    }
-    bool isUser(const QString &login) override { return isDatabaseUser(d, login); }
-    bool userTaken(const QString &user, const QString &login) override
-    {
-        isDatabaseUser(d, login); // makes sure sysusers exists
-        return !scalar(d, QStringLiteral("SELECT 1 FROM sysusers WHERE name = ? OR login = ?"), {user, login})
-                    .isNull();
-    }
-    void addUser(const QString &user, const QString &login) override
-    {
-        exec(d, QStringLiteral("INSERT INTO sysusers VALUES (?, ?, ?)"), {user, login, QDate::currentDate()});
-    }
-    bool dropUser(const QString &user) override
-    {
-        isDatabaseUser(d, user);
-        exec(d, QStringLiteral("DELETE FROM sysusers WHERE name = ?"), {user});
-        return sqlite3_changes(d) != 0;
-    }
-
-private:
-    sqlite3 *m;
-    sqlite3 *d;
-};
-
 } // namespace
 
 std::unique_ptr<LoginStore> loginStore(Connection &conn)
 {
-    auto &impl = Access::impl(conn);
-    if (auto *pg = dynamic_cast<PgSession *>(impl.session.get())) {
-        PgAddress address;
-        pgDescriptor(impl.serverPath, &address);
-        return pgLoginStore(*pg, address);
-    }
-    SqliteSession &s = sqlite(conn);
-    return std::make_unique<SqliteLogins>(s.master(), s.db());
+    return engineOf(conn).logins();
 }
 
 } // namespace db::detail

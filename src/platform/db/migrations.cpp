@@ -2,7 +2,6 @@
 // applying them to a database (PRAGMA user_version holds the last applied).
 #include "platform/db/connection_p.h"
 #include "platform/db/internal.h"
-#include "platform/db/pg_session.h"
 
 #include <algorithm>
 #include <mutex>
@@ -166,9 +165,7 @@ int schemaVersion()
 
 int databaseVersion(Connection &conn)
 {
-    if (conn.state() == 1 && dynamic_cast<detail::PgSession *>(&detail::engineOf(conn)))
-        return int(conn.scalar(QStringLiteral("SELECT version FROM oru_schema")).toInt());
-    return schema::version(conn.handle());
+    return detail::engineOf(conn).schemaVersion();
 }
 
 } // namespace db

@@ -1,7 +1,6 @@
 // Password hashes: Argon2id over the upper-cased password, at the cost the
 // server was made with.
 #include "platform/db/connection_p.h"
-#include "platform/db/sqlite_session.h"
 
 #include <sodium.h>
 
@@ -79,10 +78,7 @@ QString dummyHash(server::HashCost cost)
 
 QString server::hashPassword(Connection &conn, const QString &password)
 {
-    // A PostgreSQL server keeps no cost of its own: the program's default.
-    auto *embedded = dynamic_cast<detail::SqliteSession *>(&detail::engineOf(conn));
-    return detail::hashPassword(
-        password, embedded ? detail::serverCost(embedded->master()) : server::HashCost::Interactive);
+    return detail::hashPassword(password, detail::engineOf(conn).hashCost());
 }
 
 bool verifyPassword(const QString &hash, const QString &typed)

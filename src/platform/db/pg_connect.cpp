@@ -118,4 +118,10 @@ PgSession::PgSession(const PgAddress &address, const QString &user, const QStrin
         learnSpellings(QString::fromUtf8(m.sql), &m_spellings);
 }
 
+void PgSession::setLockWait(int milliseconds)
+{
+    // Kept with the session's settings, so a new connection waits as long.
+    run(QStringLiteral("SET lock_timeout = %1").arg(milliseconds).toUtf8().constData());
+}
+
 } // namespace db::detail

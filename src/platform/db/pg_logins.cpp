@@ -264,6 +264,11 @@ std::unique_ptr<LoginStore> pgLoginStore(PgSession &session, const PgAddress &ad
     return std::make_unique<PgLogins>(session, address);
 }
 
+std::unique_ptr<LoginStore> PgSession::logins()
+{
+    return pgLoginStore(*this, m_address);
+}
+
 std::vector<server::LoginInfo> pgLogins(PgSession &session)
 {
     const engine::Result r = session.query(

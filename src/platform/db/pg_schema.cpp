@@ -56,6 +56,11 @@ void complete(PgSession &s)
 
 } // namespace
 
+int PgSession::schemaVersion()
+{
+    return pgVersion(*this);
+}
+
 void preparePgDatabase(PgSession &owner)
 {
     owner.run(R"(

@@ -1,6 +1,7 @@
 // A server folder that names a PostgreSQL server instead of holding one: its
 // descriptor, logging in as one of the server's roles, and making the
 // program's database there.
+#include "platform/db/login_store.h"
 #include "platform/db/pg_server_p.h"
 #include "platform/db/schema.h"
 
@@ -439,6 +440,82 @@ void createPg(const PgAddress &address, const QString &shownServer, const QStrin
         PQclear(PQexec(c, ("DROP ROLE IF EXISTS " + users + ", " + owner).constData()));
         throw;
     }
+}
+
+void PgSession::runAsOwner(const QString &sql)
+{
+    // No login may make or change an object of the program's: the server's
+    // administrator, as the environment names it, acting as the owner role.
+    PgSession admin(m_address, QString(), QString());
+    admin.run(("SET ROLE " + pgIdentifier(admin.handle(), pgOwnerRole(m_address.database))
+        + "; SET search_path = oru, pg_catalog")
+                  .constData());
+    admin.execute(sql, {});
+    schemaChanged(sql);
+}
+
+namespace {
+
+class PgServer final : public engine::Server {
+public:
+    PgServer(const PgAddress &address, const QString &shown)
+        : m_address(address)
+        , m_shown(shown)
+    {
+    }
+
+    std::unique_ptr<engine::Session> open(
+        const QString &user, const QString &password, QString *database, Login *login) override
+    {
+        return openPgSession(m_address, m_shown, user, password, database, login);
+    }
+
+    std::unique_ptr<engine::Session> administer(const QString &database) override
+    {
+        // The folder names the server's database; the server's own
+        // administrator, as the environment names it, is the way in.
+        if (database.compare(server::programDatabase(), Qt::CaseInsensitive) != 0)
+            throw Error(QStringLiteral("Server '%1' has no database \"%2\".").arg(m_shown, database));
+        return openPgAdministration(m_address, m_shown);
+    }
+
+    void create(const QString &saPassword, server::HashCost,
+        const std::function<void(std::unique_ptr<engine::Session>)> &fill) override
+    {
+        createPg(m_address, m_shown, saPassword, [&](std::unique_ptr<PgSession> sa) {
+            if (fill)
+                fill(std::move(sa));
+        });
+    }
+
+    void upgrade() override { upgradePg(m_address, m_shown); }
+
+    void setLoginPassword(const QString &login, const QString &password) override
+    {
+        const auto admin = openPgAdministration(m_address, m_shown);
+        const auto store = pgLoginStore(*admin, m_address);
+        const QString name = store->find(login);
+        if (name.isEmpty())
+            throw Error(
+                QStringLiteral("'%1' is not a valid login or you do not have permission.").arg(login));
+        store->setPassword(name, password);
+    }
+
+    std::vector<server::LoginInfo> logins() override
+    {
+        return pgLogins(*openPgAdministration(m_address, m_shown));
+    }
+
+private:
+    PgAddress m_address;
+    QString m_shown;
+};
+
+} // namespace
+
+std::unique_ptr<engine::Server> pgServer(const PgAddress &address, const QString &shownServer)
+{
+    return std::make_unique<PgServer>(address, shownServer);
 }
 
 } // namespace db::detail

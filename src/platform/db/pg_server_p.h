@@ -39,9 +39,6 @@ std::unique_ptr<PgSession> pgLogin(const PgAddress &address, const QString &show
 // shows.
 std::unique_ptr<PgSession> openPgSession(const PgAddress &address, const QString &shownServer,
     const QString &user, const QString &password, QString *database, Login *login);
-// Makes the database, its owner "sa" (a member of the role sysadmin) and the
-// schema, connected as the server administrator the environment names;
-// `seed` fills it through the session of "sa". Nothing stays on a failure.
 // Opens the folder's database as the server administrator the environment
 // names, for the administration tool; one of an earlier build is refused
 // as by openPgSession.
@@ -70,7 +67,13 @@ std::vector<server::LoginInfo> pgLogins(PgSession &session);
 // The login's default database, or empty when it is no login of ours.
 QString pgDefaultDatabase(PgSession &session, const QString &login);
 
+// Makes the database, its owner "sa" (a member of the role sysadmin) and the
+// schema, connected as the server administrator the environment names;
+// `seed` fills it through the session of "sa". Nothing stays on a failure.
 void createPg(const PgAddress &address, const QString &shownServer, const QString &saPassword,
     const std::function<void(std::unique_ptr<PgSession>)> &seed);
+
+// The PostgreSQL server's database the folder names.
+std::unique_ptr<engine::Server> pgServer(const PgAddress &address, const QString &shownServer);
 
 } // namespace db::detail

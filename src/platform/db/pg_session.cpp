@@ -27,11 +27,6 @@ namespace {
 // Prepared statements a session keeps, as the embedded engine's cache.
 constexpr qsizetype kCacheLimit = 200;
 
-// Every write transaction of the program holds this lock on its database:
-// one writer at a time, as on the embedded server, so a number read and the
-// insert that uses it never interleave with another computer's.
-constexpr const char *kLockWrites = "SELECT pg_advisory_xact_lock(5198421)";
-
 // The session is gone: the server closed it (restarted, or ended it) or the
 // network between broke. Class 57P is a shut-down server, 08 the connection.
 bool connectionLost(const char *state, pg_conn *c)
@@ -64,7 +59,9 @@ bool connectionLost(const char *state, pg_conn *c)
     throw Error(msg);
 }
 
-PgResult checked(pg_result *r, pg_conn *c)
+} // namespace
+
+PgResult pgChecked(pg_result *r, pg_conn *c)
 {
     PgResult out(r);
     const ExecStatusType st = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
@@ -73,11 +70,13 @@ PgResult checked(pg_result *r, pg_conn *c)
     return out;
 }
 
-std::int64_t changedRows(pg_result *r)
+std::int64_t pgChangedRows(pg_result *r)
 {
     const char *n = PQcmdTuples(r);
     return n && *n ? QByteArray(n).toLongLong() : 0;
 }
+
+namespace {
 
 // A statement that changes what tables and columns there are.
 bool changesTables(QStringView sql)
@@ -94,49 +93,6 @@ bool wantsCache(const QString &sql)
     return head.startsWith(u"select") || head.startsWith(u"insert") || head.startsWith(u"update")
         || head.startsWith(u"delete") || head.startsWith(u"with");
 }
-
-// A recordset's write statement: prepared apart from the cache, so that
-// trimming the cache never takes it away while the recordset holds it.
-class PgRowStatement final : public engine::RowStatement {
-public:
-    // An insert into a table with a rowid returns it, for lastInsertKey().
-    PgRowStatement(PgSession &session, const QString &sql, bool returnsKey)
-        : m_session(session)
-        , m_life(session.life())
-        , m_sql(returnsKey ? sql + QStringLiteral(" RETURNING rowid") : sql)
-        , m_name(session.prepare(m_sql))
-        , m_connection(session.connectionNumber())
-        , m_returnsKey(returnsKey)
-    {
-    }
-    ~PgRowStatement() override
-    {
-        if (!m_life.expired() && m_connection == m_session.connectionNumber())
-            m_session.deallocate(m_name);
-    }
-    std::int64_t run(const std::vector<const Value *> &values) override
-    {
-        m_session.setInsertedKey(-1);
-        m_session.reconnectIfLost();
-        // Made again after the connection was: the server forgot the old one.
-        if (m_connection != m_session.connectionNumber()) {
-            m_name = m_session.prepare(m_sql);
-            m_connection = m_session.connectionNumber();
-        }
-        const PgResult r = m_session.runPrepared(m_name, values);
-        if (m_returnsKey && PQntuples(r.get()) == 1)
-            m_session.setInsertedKey(QByteArray(PQgetvalue(r.get(), 0, 0)).toLongLong());
-        return changedRows(r.get());
-    }
-
-private:
-    PgSession &m_session;
-    std::weak_ptr<char> m_life;
-    QString m_sql;
-    QByteArray m_name;
-    int m_connection;
-    bool m_returnsKey;
-};
 
 } // namespace
 
@@ -158,7 +114,8 @@ void PgSession::run(const char *sql)
     // connection; those of a transaction end with it.
     const bool setting = qstrnicmp(sql, "SET ", 4) == 0 && qstrnicmp(sql, "SET LOCAL ", 10) != 0
         && qstrnicmp(sql, "SET TRANSACTION", 15) != 0 && PQtransactionStatus(m_conn.get()) == PQTRANS_IDLE;
-    checked(PQexec(m_conn.get(), sql), m_conn.get());
+    tell(sql);
+    pgChecked(PQexec(m_conn.get(), sql), m_conn.get());
     if (setting && !m_settings.contains(QByteArray(sql)))
         m_settings.push_back(QByteArray(sql));
 }
@@ -183,14 +140,17 @@ void PgSession::reconnectIfLost()
     m_prepared.clear();
     m_paramCounts.clear();
     forgetTables();
-    for (const QByteArray &sql : std::as_const(m_settings))
-        checked(PQexec(m_conn.get(), sql.constData()), m_conn.get());
+    for (const QByteArray &sql : std::as_const(m_settings)) {
+        tell(sql.constData());
+        pgChecked(PQexec(m_conn.get(), sql.constData()), m_conn.get());
+    }
     m_ready = true;
 }
 
 void PgSession::runScript(const char *sql, QStringList *rows)
 {
     forgetTables();
+    tell(sql);
     if (!PQsendQuery(m_conn.get(), sql))
         failWith(nullptr, m_conn.get());
     // Every statement's result is read, so the connection is ready again
@@ -216,7 +176,7 @@ QByteArray PgSession::prepare(const QString &sql)
     int count = 0;
     const QByteArray text = pgText(foldKnownNames(sql, m_spellings), &count);
     const QByteArray name = "oru_" + QByteArray::number(++m_nextName);
-    checked(PQprepare(m_conn.get(), name.constData(), text.constData(), 0, nullptr), m_conn.get());
+    pgChecked(PQprepare(m_conn.get(), name.constData(), text.constData(), 0, nullptr), m_conn.get());
     m_paramCounts.insert(name, count);
     return name;
 }
@@ -250,11 +210,11 @@ PgResult PgSession::runPrepared(const QByteArray &name, const std::vector<const 
 {
     const BoundTexts bound(values);
     if (m_progress)
-        return checked(awaitResult(PQsendQueryPrepared(m_conn.get(), name.constData(), int(values.size()),
-                           bound.ptrs.data(), nullptr, nullptr, 0)),
+        return pgChecked(awaitResult(PQsendQueryPrepared(m_conn.get(), name.constData(), int(values.size()),
+                             bound.ptrs.data(), nullptr, nullptr, 0)),
             m_conn.get());
-    return checked(PQexecPrepared(m_conn.get(), name.constData(), int(values.size()), bound.ptrs.data(),
-                       nullptr, nullptr, 0),
+    return pgChecked(PQexecPrepared(m_conn.get(), name.constData(), int(values.size()), bound.ptrs.data(),
+                         nullptr, nullptr, 0),
         m_conn.get());
 }
 
@@ -291,7 +251,8 @@ PgResult PgSession::ask(const char *sql, const std::vector<QByteArray> &args)
     std::vector<const char *> ptrs;
     for (const QByteArray &a : args)
         ptrs.push_back(a.constData());
-    return checked(
+    tell(sql);
+    return pgChecked(
         PQexecParams(m_conn.get(), sql, int(ptrs.size()), nullptr, ptrs.data(), nullptr, nullptr, 0),
         m_conn.get());
 }
@@ -378,20 +339,21 @@ PgResult PgSession::runWith(const QString &sql, const Params &params)
     values.reserve(stored.size());
     for (const Value &v : stored)
         values.push_back(&v);
+    tell(sql);
     if (cached)
         return runPrepared(name, values);
     if (m_progress && params.empty())
-        return checked(awaitResult(PQsendQuery(m_conn.get(), text.constData())), m_conn.get());
+        return pgChecked(awaitResult(PQsendQuery(m_conn.get(), text.constData())), m_conn.get());
     if (m_progress) {
         const BoundTexts bound(values);
-        return checked(awaitResult(PQsendQueryParams(m_conn.get(), text.constData(), count, nullptr,
-                           bound.ptrs.data(), nullptr, nullptr, 0)),
+        return pgChecked(awaitResult(PQsendQueryParams(m_conn.get(), text.constData(), count, nullptr,
+                             bound.ptrs.data(), nullptr, nullptr, 0)),
             m_conn.get());
     }
     if (params.empty())
-        return checked(PQexec(m_conn.get(), text.constData()), m_conn.get());
+        return pgChecked(PQexec(m_conn.get(), text.constData()), m_conn.get());
     const BoundTexts bound(values);
-    return checked(
+    return pgChecked(
         PQexecParams(m_conn.get(), text.constData(), count, nullptr, bound.ptrs.data(), nullptr, nullptr, 0),
         m_conn.get());
 }
@@ -399,7 +361,7 @@ PgResult PgSession::runWith(const QString &sql, const Params &params)
 std::int64_t PgSession::execute(const QString &sql, const Params &params)
 {
     PgResult r = runWith(sql, params);
-    return PQresultStatus(r.get()) == PGRES_TUPLES_OK ? 0 : changedRows(r.get());
+    return PQresultStatus(r.get()) == PGRES_TUPLES_OK ? 0 : pgChangedRows(r.get());
 }
 
 Value PgSession::scalar(const QString &sql, const Params &params)
@@ -451,7 +413,7 @@ Column PgSession::describe(pg_result *r, int i, const QString &sql, bool *hidden
             it = m_origins.insert(key, origin);
         }
         // Names as the schema spells them (error texts show them); written
-        // back folded again (foldsNames()).
+        // back folded again (quotedName()).
         c.table = m_spellings.value(it->table, pgColumnName(it->table, words, m_spellings));
         c.origin = m_spellings.value(it->column, pgColumnName(it->column, words, m_spellings));
         c.declType = it->declType;
@@ -501,7 +463,7 @@ std::vector<Column> PgSession::columns(const QString &sql)
 {
     reconnectIfLost();
     const QByteArray name = prepared(sql);
-    PgResult r = checked(PQdescribePrepared(m_conn.get(), name.constData()), m_conn.get());
+    PgResult r = pgChecked(PQdescribePrepared(m_conn.get(), name.constData()), m_conn.get());
     std::vector<Column> out;
     for (int i = 0; i < PQnfields(r.get()); ++i) {
         bool hidden = false;
@@ -542,37 +504,6 @@ engine::TableInfo PgSession::table(const QString &name)
     return info;
 }
 
-std::unique_ptr<engine::RowStatement> PgSession::rowStatement(const QString &sql)
-{
-    // The recordset's own INSERT INTO "table" ...: its table is the quoted name.
-    bool returnsKey = false;
-    if (sql.startsWith(QLatin1String("INSERT INTO \""))) {
-        const qsizetype end = sql.indexOf(u'"', 13);
-        returnsKey = end > 13 && kindIn(sql.mid(13, end - 13), QStringLiteral("rowid")) != Type::Null;
-    }
-    return std::make_unique<PgRowStatement>(*this, sql, returnsKey);
-}
-
-std::int64_t PgSession::lastInsertKey()
-{
-    if (m_insertedKey >= 0)
-        return m_insertedKey;
-    reconnectIfLost();
-    // lastval() fails when no sequence was used; inside a transaction that
-    // failure must not abort the caller's work.
-    const bool guarded = inTransaction();
-    if (guarded)
-        run("SAVEPOINT oru_lastval");
-    PGresult *r = PQexec(m_conn.get(), "SELECT lastval()");
-    const bool ok = PQresultStatus(r) == PGRES_TUPLES_OK;
-    const std::int64_t key = ok ? QByteArray(PQgetvalue(r, 0, 0)).toLongLong() : 0;
-    PQclear(r);
-    if (guarded)
-        run(ok ? "RELEASE SAVEPOINT oru_lastval"
-               : "ROLLBACK TO SAVEPOINT oru_lastval; RELEASE SAVEPOINT oru_lastval");
-    return key;
-}
-
 bool PgSession::isSysadmin(const QString &login)
 {
     PgResult r = ask("SELECT 1 FROM pg_roles r WHERE lower(r.rolname) = lower($1) AND (r.rolsuper "
@@ -580,67 +511,6 @@ bool PgSession::isSysadmin(const QString &login)
                      "WHERE m.member = r.oid AND g.rolname = 'sysadmin'))",
         {login.toUtf8()});
     return PQntuples(r.get()) > 0;
-}
-
-bool PgSession::inTransaction()
-{
-    // A lost connection has no transaction open, except one of ours still
-    // to be rolled back by its guard.
-    if (PQstatus(m_conn.get()) != CONNECTION_OK)
-        return m_writing;
-    return PQtransactionStatus(m_conn.get()) != PQTRANS_IDLE;
-}
-
-void PgSession::begin()
-{
-    run("BEGIN");
-    m_writing = true;
-    try {
-        run(kLockWrites);
-    } catch (...) {
-        rollback({});
-        throw;
-    }
-}
-
-void PgSession::savepoint(const QString &name)
-{
-    run(("SAVEPOINT " + name).toUtf8().constData());
-}
-
-void PgSession::commit(const QString &savepoint)
-{
-    // After a failed statement the server would answer COMMIT by rolling
-    // back; say so rather than report a save that did not happen.
-    if (PQtransactionStatus(m_conn.get()) == PQTRANS_INERROR) {
-        if (savepoint.isEmpty())
-            rollback({});
-        throw Error(QStringLiteral("A statement of the transaction failed, so nothing was saved."));
-    }
-    if (!savepoint.isEmpty()) {
-        run(("RELEASE SAVEPOINT " + savepoint).toUtf8().constData());
-        return;
-    }
-    // Lost before the COMMIT goes out, nothing was saved; lost on its way,
-    // the server may have committed before the connection went.
-    m_writing = false;
-    if (PQstatus(m_conn.get()) != CONNECTION_OK)
-        throw ConnectionLostError();
-    try {
-        checked(PQexec(m_conn.get(), "COMMIT"), m_conn.get());
-    } catch (const ConnectionLostError &) {
-        throw ConnectionLostError(ConnectionLostError::When::DuringCommit);
-    }
-}
-
-void PgSession::rollback(const QString &savepoint) noexcept
-{
-    const QByteArray sql = savepoint.isEmpty()
-        ? QByteArray("ROLLBACK")
-        : ("ROLLBACK TO SAVEPOINT " + savepoint + "; RELEASE SAVEPOINT " + savepoint).toUtf8();
-    if (savepoint.isEmpty())
-        m_writing = false;
-    PQclear(PQexec(m_conn.get(), sql.constData()));
 }
 
 } // namespace db::detail

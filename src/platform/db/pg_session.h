@@ -51,6 +51,12 @@ using PgResult = std::unique_ptr<pg_result, ClearPg>;
 // quoted names and comments left alone); `count` gets their number.
 QByteArray pgText(const QString &sql, int *count);
 
+// The result when it is no failure; else throws the error it is
+// (BusyError, DiskFullError, ConnectionLostError, ...).
+PgResult pgChecked(pg_result *r, pg_conn *c);
+// The rows a statement changed, by its command tag.
+std::int64_t pgChangedRows(pg_result *r);
+
 class PgSession final : public engine::Session {
 public:
     // Connects as that login; throws db::Error with the server's reason.
@@ -74,7 +80,16 @@ public:
     std::int64_t lastInsertKey() override;
     bool isSysadmin(const QString &login) override;
     void setProgressHandler(std::function<bool()> handler) override { m_progress = std::move(handler); }
-    bool foldsNames() const override { return true; }
+    void setObserver(StatementObserver observer) override { m_observer = std::move(observer); }
+    void setLockWait(int milliseconds) override;
+    // Unquoted names fold to lower case in the server's catalogue, so a
+    // quoted name of the program's is written folded.
+    QString quotedName(const QString &name) const override { return Session::quotedName(name.toLower()); }
+    std::unique_ptr<LoginStore> logins() override;
+    int schemaVersion() override;
+    // A PostgreSQL server keeps no cost of its own: the program's default.
+    server::HashCost hashCost() override { return server::HashCost::Interactive; }
+    void runAsOwner(const QString &sql) override;
     bool inTransaction() override;
     void begin() override;
     void savepoint(const QString &name) override;
@@ -107,6 +122,17 @@ public:
     // session's settings; inside one, or when the server cannot be reached,
     // throws ConnectionLostError. Every statement goes through it first.
     void reconnectIfLost();
+    // Tells the observer of a statement the session is about to run.
+    void tell(const QString &sql)
+    {
+        if (m_observer)
+            m_observer(sql);
+    }
+    void tell(const char *sql)
+    {
+        if (m_observer)
+            m_observer(QString::fromUtf8(sql));
+    }
     // Counts the connections made: a statement prepared on an earlier one
     // must be prepared again.
     int connectionNumber() const { return m_connectionNumber; }
@@ -134,6 +160,7 @@ private:
     PgAddress m_address;
     PgHandle m_conn;
     std::function<bool()> m_progress;
+    StatementObserver m_observer;
     QHash<QString, QByteArray> m_prepared; // statement text -> prepared name
     struct Origin {
         QString table, column, declType;

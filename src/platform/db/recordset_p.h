@@ -39,7 +39,10 @@ struct Recordset::Impl {
     std::vector<int> keyCols; // the table's whole primary key, when selected
     int rowidCol = -1; // the INTEGER PRIMARY KEY column, when selected
     bool hasRowid = true;
-    bool foldNames = false; // the engine's catalogue holds names lower-cased
+    // The table's and each writable column's name as the engine's
+    // statements quote them.
+    QString quotedTable;
+    std::vector<QString> quotedCols;
     std::vector<char> hasDefault;
     enum class Mode { None, Edit, New } mode = Mode::None;
     std::vector<Value> original;

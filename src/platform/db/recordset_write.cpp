@@ -6,21 +6,12 @@
 
 namespace db {
 
-namespace {
-
-QString quoted(const QString &name, bool fold)
-{
-    QString q = fold ? name.toLower() : name;
-    q.replace(u'"', QLatin1String("\"\""));
-    return u'"' + q + u'"';
-}
-
-} // namespace
-
 void Recordset::Impl::analyse(Connection &c)
 {
     updatable = false;
     table.clear();
+    quotedTable.clear();
+    quotedCols.assign(cols.size(), QString());
     keyCols.clear();
     rowidCol = -1;
     writable.assign(cols.size(), 0);
@@ -36,13 +27,17 @@ void Recordset::Impl::analyse(Connection &c)
     }
     if (table.isEmpty())
         return;
-    for (size_t i = 0; i < cols.size(); ++i)
+    engine::Session &session = detail::engineOf(c);
+    quotedTable = session.quotedName(table);
+    for (size_t i = 0; i < cols.size(); ++i) {
         writable[i] = !cols[i].table.isEmpty();
+        if (writable[i])
+            quotedCols[i] = session.quotedName(cols[i].origin);
+    }
 
     // The table's key and defaults.
-    const engine::TableInfo info = detail::engineOf(c).table(table);
+    const engine::TableInfo info = session.table(table);
     hasRowid = info.hasRowid;
-    foldNames = detail::engineOf(c).foldsNames();
     auto selected = [&](const QString &origin) {
         for (size_t i = 0; i < cols.size(); ++i)
             if (writable[i] && cols[i].origin.compare(origin, Qt::CaseInsensitive) == 0)
@@ -122,7 +117,7 @@ QString Recordset::Impl::statementFor(const QString &mask)
         return it.value();
     const bool insert = mask[0] == u'I';
     QString sql;
-    const QString t = quoted(table, foldNames);
+    const QString &t = quotedTable;
     if (insert) {
         QString names, marks;
         for (size_t i = 0; i < cols.size(); ++i) {
@@ -132,7 +127,7 @@ QString Recordset::Impl::statementFor(const QString &mask)
                 names += u',';
                 marks += u',';
             }
-            names += quoted(cols[i].origin, foldNames);
+            names += quotedCols[i];
             marks += u'?';
         }
         sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(t)
@@ -144,13 +139,13 @@ QString Recordset::Impl::statementFor(const QString &mask)
                 continue;
             if (!sets.isEmpty())
                 sets += u',';
-            sets += quoted(cols[i].origin, foldNames) + QStringLiteral(" = ?");
+            sets += quotedCols[i] + QStringLiteral(" = ?");
         }
         QString where;
         auto addCondition = [&](size_t i) {
             if (!where.isEmpty())
                 where += QStringLiteral(" AND ");
-            where += quoted(cols[i].origin, foldNames) + QStringLiteral(" IS ?");
+            where += quotedCols[i] + QStringLiteral(" IS ?");
         };
         if (!keyCols.empty()) {
             for (int k : keyCols)
@@ -201,12 +196,12 @@ void Recordset::Impl::writeNew()
         if (writable[i]) {
             if (!names.isEmpty())
                 names += u',';
-            names += quoted(cols[i].origin, foldNames);
+            names += quotedCols[i];
             which.push_back(i);
         }
-    const engine::Result stored = session.query(
-        QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(names, quoted(table, foldNames)),
-        {static_cast<long long>(rowid)});
+    const engine::Result stored
+        = session.query(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(names, quotedTable),
+            {static_cast<long long>(rowid)});
     if (stored.rows > 0)
         for (size_t k = 0; k < which.size(); ++k)
             row[which[k]] = stored.cells[k];

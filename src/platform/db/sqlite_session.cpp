@@ -1,7 +1,7 @@
 // The embedded engine's session: statements, results, a table's key and
 // defaults, row statements and transactions on a server's SQLite files.
 #include "platform/db/sqlite_session.h"
-#include "platform/db/connection_p.h"
+#include "platform/db/login_store.h"
 
 #include <QStringEncoder>
 
@@ -239,78 +239,6 @@ void SqliteSession::rollback(const QString &savepoint) noexcept
     sqlite3_exec(m_db.get(), sql.constData(), nullptr, nullptr, nullptr);
 }
 
-std::unique_ptr<SqliteSession> openSession(const QString &serverPath, const QString &shownServer,
-    const QString &user, const QString &password, QString *database, Login *login)
-{
-    keepPrivate(serverPath);
-    // A full disk keeps a WAL database from opening (its index cannot grow):
-    // said as such, not as a missing server or database.
-    const QString full = QStringLiteral("The disk that holds server '%1' is full, so it cannot be opened. "
-                                        "Free some space on that disk, then try again.")
-                             .arg(shownServer);
-    DatabaseHandle master;
-    try {
-        master = openFile(serverPath + QStringLiteral("/master.db"), false);
-    } catch (const DiskFullError &) {
-        throw Error(full);
-    } catch (const Error &) {
-        throw Error(QStringLiteral("Server '%1' does not exist or access denied.").arg(shownServer));
-    }
-    try {
-        *login = checkLogin(master.get(), user, password);
-    } catch (const DiskFullError &) {
-        throw Error(full);
-    }
-    if (database->isEmpty())
-        *database = login->database;
-    const QString cannotOpen
-        = QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed.")
-              .arg(*database);
-    const QString file = databaseFile(master.get(), serverPath, *database);
-    if (file.isEmpty())
-        throw Error(cannotOpen);
-    DatabaseHandle db;
-    try {
-        db = openFile(file, false);
-    } catch (const DiskFullError &) {
-        throw Error(full);
-    } catch (const Error &) {
-        throw Error(cannotOpen);
-    }
-    try {
-        if (!login->sysadmin && !isDatabaseUser(db.get(), login->name))
-            throw Error(cannotOpen);
-        upgrade(db.get());
-    } catch (const DiskFullError &) {
-        throw Error(full);
-    }
-    return std::make_unique<SqliteSession>(std::move(db), std::move(master));
-}
-
-std::unique_ptr<SqliteSession> openAdministration(
-    const QString &serverPath, const QString &shownServer, const QString &database)
-{
-    keepPrivate(serverPath);
-    DatabaseHandle master = openFile(serverPath + QStringLiteral("/master.db"), false);
-    const QString file = databaseFile(master.get(), serverPath, database);
-    if (file.isEmpty())
-        throw Error(QStringLiteral("Server '%1' has no database \"%2\".").arg(shownServer, database));
-    DatabaseHandle db = openFile(file, false);
-    upgrade(db.get());
-    return std::make_unique<SqliteSession>(std::move(db), std::move(master));
-}
-
-SqliteSession &sqlite(const Connection &conn)
-{
-    auto *s = dynamic_cast<SqliteSession *>(Access::impl(conn).session.get());
-    if (!s) {
-        if (!Access::impl(conn).session)
-            closedError();
-        throw Error(QStringLiteral("The connection's server is not an embedded one."));
-    }
-    return *s;
-}
-
 void SqliteSession::setProgressHandler(std::function<bool()> handler)
 {
     m_progress = std::move(handler);
@@ -318,6 +246,54 @@ void SqliteSession::setProgressHandler(std::function<bool()> handler)
     // stop within a fraction of a second, rarely enough to cost nothing.
     int (*step)(void *) = [](void *self) { return static_cast<SqliteSession *>(self)->m_progress() ? 0 : 1; };
     sqlite3_progress_handler(m_db.get(), m_progress ? 4000 : 0, m_progress ? step : nullptr, this);
+}
+
+void SqliteSession::setObserver(StatementObserver observer)
+{
+    m_observer = std::move(observer);
+    int (*told)(unsigned, void *, void *, void *) = [](unsigned, void *self, void *, void *text) {
+        const char *sql = static_cast<const char *>(text);
+        // A trigger's statements come as a comment naming it: the statement
+        // that fired it was told already.
+        if (sql && qstrncmp(sql, "--", 2) != 0) {
+            try {
+                static_cast<SqliteSession *>(self)->m_observer(QString::fromUtf8(sql));
+            } catch (...) {
+                // Nothing may leave through SQLite.
+            }
+        }
+        return 0;
+    };
+    // The login store's statements as well as the database's.
+    for (sqlite3 *h : {m_db.get(), m_master.get()})
+        sqlite3_trace_v2(h, m_observer ? SQLITE_TRACE_STMT : 0, m_observer ? told : nullptr, this);
+}
+
+void SqliteSession::setLockWait(int milliseconds)
+{
+    sqlite3_busy_timeout(m_db.get(), milliseconds);
+    sqlite3_busy_timeout(m_master.get(), milliseconds);
+}
+
+std::unique_ptr<LoginStore> SqliteSession::logins()
+{
+    return embeddedLogins(m_master.get(), m_db.get());
+}
+
+int SqliteSession::schemaVersion()
+{
+    return schema::version(m_db.get());
+}
+
+server::HashCost SqliteSession::hashCost()
+{
+    return serverCost(m_master.get());
+}
+
+void SqliteSession::runAsOwner(const QString &sql)
+{
+    // The folder's owner is the database's: the session itself.
+    execute(sql, {});
 }
 
 } // namespace db::detail

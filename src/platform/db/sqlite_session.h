@@ -1,6 +1,7 @@
 #pragma once
 // The embedded engine: a session on a server folder's SQLite files, with
-// its statement cache.
+// its statement cache (sqlite_session.cpp), and the server as a whole
+// (sqlite_server.cpp).
 #include "platform/db/engine.h"
 #include "platform/db/internal.h"
 
@@ -26,6 +27,12 @@ public:
     std::int64_t lastInsertKey() override;
     bool isSysadmin(const QString &login) override;
     void setProgressHandler(std::function<bool()> handler) override;
+    void setObserver(StatementObserver observer) override;
+    void setLockWait(int milliseconds) override;
+    std::unique_ptr<LoginStore> logins() override;
+    int schemaVersion() override;
+    server::HashCost hashCost() override;
+    void runAsOwner(const QString &sql) override;
     bool inTransaction() override;
     void begin() override;
     void savepoint(const QString &name) override;
@@ -49,17 +56,13 @@ private:
     std::unordered_map<QString, Cached> m_cache; // idle prepared statements by text
     std::shared_ptr<char> m_life = std::make_shared<char>(0);
     std::function<bool()> m_progress;
+    StatementObserver m_observer;
 };
 
-// Checks the login against the server's master.db and opens the database
-// (upgraded to the registered schema). Throws the texts the login window shows.
-std::unique_ptr<SqliteSession> openSession(const QString &serverPath, const QString &shownServer,
-    const QString &user, const QString &password, QString *database, Login *login);
-// The open database of the server as its administrator.
-std::unique_ptr<SqliteSession> openAdministration(
-    const QString &serverPath, const QString &shownServer, const QString &database);
-
-// The embedded session of an open connection (throws when closed).
-SqliteSession &sqlite(const Connection &conn);
+// The logins of the server whose master.db is open, and the users of the
+// open database.
+std::unique_ptr<LoginStore> embeddedLogins(sqlite3 *master, sqlite3 *db);
+// The embedded server at that folder.
+std::unique_ptr<engine::Server> embeddedServer(const QString &path, const QString &shownServer);
 
 } // namespace db::detail

@@ -6,8 +6,6 @@
 #include <QDirIterator>
 #include <QFile>
 
-#include <sqlite3.h>
-
 #include <atomic>
 #include <set>
 #include <thread>
@@ -257,11 +255,11 @@ TEST_F(ServerTest, TwoConnectionsTakeDistinctNumbers)
 
 TEST_F(ServerTest, ABusyDatabaseAndAFullDiskAreTheirOwnErrorsAndSaveNothing)
 {
-    ORU_EMBEDDED_ONLY("tunes the busy timeout and fills the disk through the SQLite handle");
+    ORU_EMBEDDED_ONLY("fills the disk under the embedded server's files");
     Connection c, other;
     connect(c);
     connect(other);
-    sqlite3_busy_timeout(c.handle(), 50); // not the usual five seconds
+    testengine::setLockWait(c, 50); // not the usual five seconds
     c.execute(QStringLiteral("CREATE TABLE Notes (Txt VARCHAR(50))"));
     const QString busy = db::BusyError().text();
     EXPECT_EQ(busy,

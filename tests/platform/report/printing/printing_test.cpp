@@ -18,10 +18,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <sqlite3.h>
-
-#include <cstring>
-
 using common::PrintJob;
 using common::printReport;
 
@@ -567,19 +563,17 @@ TEST_F(Printing, AReportProcedureShowsItIsPreparingAndStopsWhenTheUserSaysSo)
 
 // Counts the login checks run on the server's login store.
 int g_loginChecks = 0;
-int countLoginChecks(unsigned, void *, void *stmt, void *)
+void countLoginChecks(const QString &sql)
 {
-    const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(stmt));
-    if (sql && std::strstr(sql, "FROM syslogins"))
+    if (sql.contains(u"FROM syslogins"))
         ++g_loginChecks;
-    return 0;
 }
 
 TEST_F(Printing, PrintoutsReadThroughTheSessionAndCheckAnotherLoginOnce)
 {
     exec("sp_addlogin 'CLERK', 'Clerk-pw1', 'ORU'");
     exec("sp_adduser 'CLERK'");
-    sqlite3_trace_v2(conn().masterHandle(), SQLITE_TRACE_STMT, countLoginChecks, nullptr);
+    conn().setStatementObserver(countLoginChecks);
     PrintJob job = ledger();
     printReport(job);
     printReport(job);
@@ -592,7 +586,7 @@ TEST_F(Printing, PrintoutsReadThroughTheSessionAndCheckAnotherLoginOnce)
     EXPECT_EQ(g_loginChecks, 1) << "another login, checked once";
     job.password = "wrong";
     EXPECT_THROW(printReport(job), db::Error);
-    sqlite3_trace_v2(conn().masterHandle(), 0, nullptr, nullptr);
+    conn().setStatementObserver({});
 }
 
 } // namespace
