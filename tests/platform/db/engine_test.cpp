@@ -31,9 +31,10 @@ TEST_F(ServerTest, TheStatementObserverIsToldEachStatementAsTheProgramWroteIt)
     rs.update();
 
     // The program's statements in its own words, each time it runs one;
-    // then the recordset's insert, quoted as the engine finds its names.
+    // then the recordset's insert, quoted as the engine finds its names
+    // (and where the engine gave the key a default, its reading back).
     const QStringList program = told.filter(QStringLiteral("notes"), Qt::CaseInsensitive);
-    ASSERT_EQ(program.size(), 5) << told.join(u'\n');
+    ASSERT_GE(program.size(), 5) << told.join(u'\n');
     EXPECT_EQ(program.mid(0, 4), QStringList({insert, insert, count, select}));
     EXPECT_TRUE(program[4].startsWith(QLatin1String("INSERT INTO \""), Qt::CaseInsensitive)) << program[4];
     // The layer's own: the transaction around the two inserts.
