@@ -14,22 +14,35 @@ bool wordChar(QChar c)
     return c.isLetterOrNumber() || c == u'_' || c == u'$';
 }
 
-// The end of a quoted run opened at `i` by `open`: a doubled closing quote
-// inside stands for itself, except in [...], which has no escape.
-qsizetype quotedEnd(QStringView sql, qsizetype i, QChar open)
+// The end of a quoted run opened at `i` by `quote`: a doubled quote inside
+// stands for itself.
+qsizetype quotedEnd(QStringView sql, qsizetype i, QChar quote)
 {
-    const QChar close = open == u'[' ? QChar(u']') : open;
     const qsizetype n = sql.size();
     for (++i; i < n; ++i) {
-        if (sql[i] != close)
+        if (sql[i] != quote)
             continue;
-        if (close != u']' && i + 1 < n && sql[i + 1] == close) {
+        if (i + 1 < n && sql[i + 1] == quote) {
             ++i;
             continue;
         }
         return i + 1;
     }
     return n;
+}
+
+// PostgreSQL's $tag$ ... $tag$ (the tag may be empty) opened at `i`: its
+// end, or -1 when `i` opens no such text.
+qsizetype dollarQuotedEnd(QStringView sql, qsizetype i)
+{
+    qsizetype j = i + 1;
+    while (j < sql.size() && (sql[j].isLetterOrNumber() || sql[j] == u'_'))
+        ++j;
+    if (j >= sql.size() || sql[j] != u'$' || (j > i + 1 && sql[i + 1].isDigit()))
+        return -1;
+    const QStringView tag = sql.mid(i, j + 1 - i);
+    const qsizetype end = sql.indexOf(tag, j + 1);
+    return end < 0 ? sql.size() : end + tag.size();
 }
 
 qsizetype numberEnd(QStringView sql, qsizetype i)
@@ -73,11 +86,12 @@ QString Token::value(QStringView sql) const
     const QStringView t = in(sql);
     if ((kind != Kind::Name && kind != Kind::Text) || t.size() < 2)
         return t.toString();
-    const QChar close = t.back();
-    QString out = t.mid(1, t.size() - 2).toString();
-    if (close != u']')
-        out.replace(QString(2, close), QString(close));
-    return out;
+    const QChar quote = t.front();
+    if (quote == u'$') {
+        const qsizetype tag = t.indexOf(u'$', 1) + 1;
+        return t.size() >= 2 * tag ? t.mid(tag, t.size() - 2 * tag).toString() : QString();
+    }
+    return t.mid(1, t.size() - 2).toString().replace(QString(2, quote), QString(quote));
 }
 
 std::vector<Token> tokens(QStringView sql)
@@ -102,7 +116,7 @@ std::vector<Token> tokens(QStringView sql)
             const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
             i = end < 0 ? n : end + 2;
             continue;
-        } else if (c == u'\'' || c == u'"' || c == u'[' || c == u'`') {
+        } else if (c == u'\'' || c == u'"' || c == u'`') {
             i = quotedEnd(sql, i, c);
             kind = c == u'\'' ? Kind::Text : Kind::Name;
         } else if (c.isDigit() || (c == u'.' && next.isDigit())) {
@@ -116,11 +130,14 @@ std::vector<Token> tokens(QStringView sql)
             for (++i; i < n && sql[i].isDigit();)
                 ++i;
             kind = Kind::Param;
+        } else if (c == u'$' && dollarQuotedEnd(sql, i) >= 0) {
+            i = dollarQuotedEnd(sql, i);
+            kind = Kind::Text;
         } else if ((c == u':' || c == u'@' || c == u'$') && wordChar(next)) {
             for (++i; i < n && wordChar(sql[i]);)
                 ++i;
             kind = Kind::Param;
-        } else if (QStringView(u"(),.;").contains(c)) {
+        } else if (QStringView(u"(),.;[]").contains(c)) {
             ++i;
             kind = Kind::Punct;
         } else {

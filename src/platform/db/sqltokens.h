@@ -12,12 +12,12 @@ namespace db::lex {
 
 enum class Kind {
     Word, // a keyword or a bare name: a letter or _ first, then letters, digits, _ and $
-    Name, // a quoted name: "a ""b""", [a b] or `a`
-    Text, // a string literal: 'it''s'
+    Name, // a quoted name: "a ""b""" or `a` (brackets are punctuation: PostgreSQL's subscripts)
+    Text, // a string literal: 'it''s', or PostgreSQL's $$it's$$ and $f$...$f$
     Number, // 12, 1.5, .5, 1e-3, 0x1F
     Param, // ?, ?3, :name, @name, $name
     Op, // an operator: = == <> != < <= > >= << >> || + - * / % & | ~ ! ::
-    Punct, // ( ) , . ;
+    Punct, // ( ) , . ; [ ]
 };
 
 struct Token {

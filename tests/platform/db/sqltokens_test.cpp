@@ -51,13 +51,15 @@ TEST(SqlTokens, QuotesEscapesCommentsAndParameters)
         // A doubled quote stays inside; a parameter in a text is no parameter.
         {"x = 'it''s ?' || ?", "w:x o:= t:'it''s ?' o:|| ?:?"},
         {"\"odd \"\"?\"\" name\" = ?", "n:\"odd \"\"?\"\" name\" o:= ?:?"},
-        {"[a b]] = `c``d`", "n:[a b] o:] o:= n:`c``d`"},
+        {"k[0] = `c``d`", "w:k p:[ 9:0 p:] o:= n:`c``d`"},
         {"a -- b ? 'c\n+ /* ? ' */ ?", "w:a o:+ ?:?"},
         {"a <> b <= c != d == e >= f >> 1 :: g",
             "w:a o:<> w:b o:<= w:c o:!= w:d o:== w:e o:>= w:f o:>> 9:1 o::: w:g"},
         {"12 1.5 .5 1e-3 2E5 0x1F 3e", "9:12 9:1.5 9:.5 9:1e-3 9:2E5 9:0x1F 9:3 w:e"},
         {"?1 :name @x $y ? : a", "?:?1 ?::name ?:@x ?:$y ?:? o:: w:a"},
         {"t.col$1 _x;", "w:t p:. w:col$1 w:_x p:;"},
+        // PostgreSQL's dollar quotes (a function body); $1 is no quote.
+        {"as $$ a = '?' $$, $f$ $$ ? $f$ $1 $x", "w:as t:$$ a = '?' $$ p:, t:$f$ $$ ? $f$ ?:$1 ?:$x"},
         // An unclosed quote or comment runs to the end.
         {"a = 'open ?", "w:a o:= t:'open ?"},
         {"a /* open ?", "w:a"},
@@ -69,11 +71,13 @@ TEST(SqlTokens, QuotesEscapesCommentsAndParameters)
 
 TEST(SqlTokens, ValuesOfQuotedNamesAndTexts)
 {
-    const QString sql = QStringLiteral("'it''s' \"a \"\"b\"\"\" [c]] `d``e` Word ?");
+    const QString sql = QStringLiteral("'it''s' \"a \"\"b\"\"\" c ] `d``e` Word ?");
     QStringList values;
     for (const db::lex::Token &t : db::lex::tokens(sql))
         values << t.value(sql);
     EXPECT_EQ(values, (QStringList {"it's", "a \"b\"", "c", "]", "d`e", "Word", "?"}));
+    const QString body = QStringLiteral("$f$ it's $$ $f$");
+    EXPECT_EQ(db::lex::tokens(body).front().value(body), QStringLiteral(" it's $$ "));
     const auto ts = db::lex::tokens(sql);
     EXPECT_TRUE(ts[5].is(sql, "WORD"));
     EXPECT_FALSE(ts[1].is(sql, "a \"b\""));
