@@ -10,6 +10,7 @@
 // names; a name found with different types in them is left alone, as is any
 // parameter inside an expression (bind db::Money there).
 #include "platform/db/internal.h"
+#include "platform/db/sqltokens.h"
 
 namespace db::detail {
 
@@ -20,65 +21,33 @@ struct Token {
     QString text; // identifiers without their quotes; operators as written
 };
 
+// The statement's tokens as the mapping reads them; false for parameters
+// other than `?` (numbered or named: no mapping).
 bool tokenize(const QString &sql, std::vector<Token> *out)
 {
-    const qsizetype n = sql.size();
-    qsizetype i = 0;
-    auto isIdent = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; };
-    while (i < n) {
-        const QChar c = sql[i];
-        if (c.isSpace()) {
-            ++i;
-        } else if (c == u'-' && i + 1 < n && sql[i + 1] == u'-') {
-            while (i < n && sql[i] != u'\n')
-                ++i;
-        } else if (c == u'/' && i + 1 < n && sql[i + 1] == u'*') {
-            i += 2;
-            while (i + 1 < n && !(sql[i] == u'*' && sql[i + 1] == u'/'))
-                ++i;
-            i += 2;
-        } else if (c == u'\'') {
-            ++i;
-            while (i < n) {
-                if (sql[i] == u'\'' && !(i + 1 < n && sql[i + 1] == u'\''))
-                    break;
-                i += sql[i] == u'\'' ? 2 : 1;
-            }
-            ++i;
+    for (const lex::Token &t : lex::tokens(sql)) {
+        switch (t.kind) {
+        case lex::Kind::Word:
+        case lex::Kind::Name:
+            out->push_back({Token::Ident, t.value(sql)});
+            break;
+        case lex::Kind::Text:
+        case lex::Kind::Number:
             out->push_back({Token::Literal, {}});
-        } else if (c == u'"' || c == u'`' || c == u'[') {
-            const QChar close = c == u'[' ? u']' : c;
-            const qsizetype start = ++i;
-            while (i < n && sql[i] != close)
-                ++i;
-            out->push_back({Token::Ident, sql.mid(start, i - start)});
-            ++i;
-        } else if (c.isDigit() || (c == u'.' && i + 1 < n && sql[i + 1].isDigit())) {
-            while (i < n && (isIdent(sql[i]) || sql[i] == u'.'))
-                ++i;
-            out->push_back({Token::Literal, {}});
-        } else if (isIdent(c)) {
-            const qsizetype start = i;
-            while (i < n && isIdent(sql[i]))
-                ++i;
-            out->push_back({Token::Ident, sql.mid(start, i - start)});
-        } else if (c == u'?') {
-            ++i;
-            if (i < n && sql[i].isDigit())
-                return false; // numbered parameters: no mapping
+            break;
+        case lex::Kind::Param:
+            if (!t.isPositional(sql))
+                return false;
             out->push_back({Token::Param, {}});
-        } else if (c == u':' || c == u'@') {
-            return false; // named parameters: no mapping
-        } else {
-            static const char *const two[] = {"<=", ">=", "<>", "!=", "==", "||"};
-            QString op(c);
-            for (const char *t : two)
-                if (i + 1 < n && c == QLatin1Char(t[0]) && sql[i + 1] == QLatin1Char(t[1]))
-                    op = QLatin1String(t);
-            i += op.size();
+            break;
+        case lex::Kind::Op:
+        case lex::Kind::Punct: {
+            const QString op = t.in(sql).toString();
             const bool isOp = op == u"=" || op == u"==" || op == u"<>" || op == u"!=" || op == u"<"
                 || op == u"<=" || op == u">" || op == u">=" || op == u"+" || op == u"-";
             out->push_back({isOp ? Token::Op : Token::Punct, op});
+            break;
+        }
         }
     }
     return true;

@@ -30,7 +30,7 @@ constexpr const char *kWithoutRowid
 bool needsCompleting(PgSession &s)
 {
     return s.scalar(QStringLiteral("SELECT to_regprocedure('oru.oru_printf(text,text[])') IS NULL "
-                                   "OR EXISTS (%1)")
+                                   "OR to_regprocedure('oru.instr(text,text)') IS NULL OR EXISTS (%1)")
                         .arg(QLatin1String(kWithoutRowid)),
                {})
         == Value(1);
@@ -69,6 +69,10 @@ CREATE COLLATION IF NOT EXISTS oru.nocase (provider = icu, locale = 'und-u-ks-le
 DO $$ BEGIN CREATE DOMAIN oru.oru_money AS bigint; EXCEPTION WHEN duplicate_object THEN NULL; END $$;
 CREATE OR REPLACE FUNCTION oru.replace(text, text, text) RETURNS text IMMUTABLE LANGUAGE sql
   AS 'SELECT pg_catalog.replace($1 COLLATE "default", $2 COLLATE "default", $3)';
+-- A search: the nondeterministic collation of text columns refuses one,
+-- and case counts, as in the embedded engine's instr().
+CREATE OR REPLACE FUNCTION oru.instr(text, text) RETURNS integer IMMUTABLE LANGUAGE sql
+  AS 'SELECT strpos($1 COLLATE "default", $2 COLLATE "default")';
 CREATE OR REPLACE FUNCTION oru.oru_ilike(bigint, text) RETURNS boolean IMMUTABLE LANGUAGE sql
   AS 'SELECT $1::text ILIKE $2';
 CREATE OR REPLACE FUNCTION oru.oru_not_ilike(bigint, text) RETURNS boolean IMMUTABLE LANGUAGE sql

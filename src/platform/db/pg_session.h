@@ -191,8 +191,12 @@ private:
 QByteArray pgSchema(const char *sql);
 // A statement of the program as PostgreSQL reads it: CREATE TABLE as
 // pgSchema, strftime() as to_char(), total() as a sum that is 0 over no
-// rows, char() as oru_char(), group_concat() as string_agg(), printf() as oru_printf(), LIKE under a
-// deterministic collation without regard to case, `IS ?` as IS NOT DISTINCT FROM. The rest as written.
+// rows, date(x) as a cast, char() as oru_char(), group_concat() as
+// string_agg(), printf() as oru_printf(), LIKE under a deterministic
+// collation without regard to case, `IS ?` as IS NOT DISTINCT FROM, a
+// subquery in FROM named. The rest as written; throws Error on a construct
+// of the embedded engine it has no translation for (an unknown strftime()
+// format, julianday(), a name quoted in [...], a parameter other than ?, ...).
 QString pgDialect(const QString &sql);
 // The words of a CREATE text that PostgreSQL would fold (its table and
 // column names), lower-cased to their spelling; the first one met stays.
@@ -219,7 +223,7 @@ bool pgNeedsUpgrade(PgSession &session, const std::vector<Migration> &list);
 
 // What the program's SQL needs in a database, made by its owner once in the
 // schema "oru": the collation "nocase", the money domain and the functions
-// len(), money(), ifnull(), year(), month() and day().
+// len(), money(), ifnull(), instr(), year(), month() and day().
 void preparePgDatabase(PgSession &owner);
 
 } // namespace db::detail

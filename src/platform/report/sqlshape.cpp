@@ -1,5 +1,7 @@
 #include "platform/report/sqlshape_p.h"
 
+#include "platform/db/sqltokens.h"
+
 #include <QHash>
 
 #include <vector>
@@ -17,48 +19,22 @@ struct Token {
 std::vector<Token> tokenize(const QString &sql)
 {
     std::vector<Token> out;
-    const qsizetype n = sql.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const QChar ch = sql[i];
-        if (ch.isSpace()) {
-            ++i;
-        } else if (ch == u'-' && i + 1 < n && sql[i + 1] == u'-') {
-            while (i < n && sql[i] != u'\n')
-                ++i;
-        } else if (ch == u'/' && i + 1 < n && sql[i + 1] == u'*') {
-            const qsizetype end = sql.indexOf(QStringLiteral("*/"), i + 2);
-            i = end < 0 ? n : end + 2;
-        } else if (ch == u'\'' || ch == u'"' || ch == u'[' || ch == u'`') {
-            const QChar close = ch == u'[' ? QChar(u']') : ch;
-            QString text;
-            ++i;
-            while (i < n) {
-                if (sql[i] == close) {
-                    if (close != u']' && i + 1 < n && sql[i + 1] == close) {
-                        text += close;
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                text += sql[i++];
-            }
-            out.push_back({ch == u'\'' ? Token::String : Token::Quoted, text});
-        } else if (ch.isLetter() || ch == u'_') {
-            const qsizetype start = i;
-            while (i < n && (sql[i].isLetterOrNumber() || sql[i] == u'_' || sql[i] == u'$'))
-                ++i;
-            out.push_back({Token::Word, sql.mid(start, i - start).toLower()});
-        } else if (ch.isDigit()) {
-            const qsizetype start = i;
-            while (i < n && (sql[i].isLetterOrNumber() || sql[i] == u'.'))
-                ++i;
-            out.push_back({Token::Number, sql.mid(start, i - start)});
-        } else {
-            out.push_back({Token::Punct, QString(ch)});
-            ++i;
+    for (const db::lex::Token &t : db::lex::tokens(sql)) {
+        switch (t.kind) {
+        case db::lex::Kind::Word:
+            out.push_back({Token::Word, t.in(sql).toString().toLower()});
+            break;
+        case db::lex::Kind::Name:
+            out.push_back({Token::Quoted, t.value(sql)});
+            break;
+        case db::lex::Kind::Text:
+            out.push_back({Token::String, t.value(sql)});
+            break;
+        case db::lex::Kind::Number:
+            out.push_back({Token::Number, t.in(sql).toString()});
+            break;
+        default:
+            out.push_back({Token::Punct, t.in(sql).toString()});
         }
     }
     return out;

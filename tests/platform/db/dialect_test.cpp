@@ -32,6 +32,10 @@ TEST_F(ServerTest, TheProgramsSqlReadsAlikeOnEitherEngine)
         {"select money(total(Amt)) from D", {}, "151.00"},
         {"select money(total(Amt)) from D where 0 = 1", {}, "0.00"},
         {"select char(65, 66)", {}, "AB"},
+        // instr() finds text as written, whatever the column's collation.
+        {"select instr(Name, 'RAZA') from D where VouNo = 12", {}, "5"},
+        {"select instr(Name, 'raza') from D where VouNo = 12", {}, "0"},
+        {"select instr(Name || '.', ?) from D where VouNo = 7", {"."}, "5"},
         {"select count(*) from D where Note is ?", {Value()}, "1"},
         {"select count(*) from D where Note is not ?", {"n"}, "1"},
         {"select max(n) from (select VouNo as n from D union all select 3)", {}, "12"},

@@ -21,11 +21,6 @@ TEST(PgDialect, TranslatesTheSpellingsThatDiffer)
         {"select char(65, 66)", "select oru_char(65, 66)"},
         {"select date(?), date(ifnull(a, ?)) as d, cast(b as date)",
             "select CAST(? AS date), CAST(ifnull(a, ?) AS date) as d, cast(b as date)"},
-        {"select substr(n, 1, instr(n || '.', '.') - 1), instr(substr(n, 2), ?)",
-            "select substr(n, 1, strpos(CAST(n || '.' AS text) COLLATE \"default\", CAST('.' AS text) "
-            "COLLATE "
-            "\"default\") - 1), strpos(CAST(substr(n, 2) AS text) COLLATE \"default\", CAST(? AS text) "
-            "COLLATE \"default\")"},
         {"select printf('%d%020d', a Is Not Null, ifnull(b, 0) + 1) || c",
             "select oru_printf('%d%020d', ARRAY[CAST(a Is Not Null AS text), CAST(ifnull(b, 0) + 1 AS "
             "text)]::text[]) "
@@ -53,9 +48,61 @@ TEST(PgDialect, TranslatesTheSpellingsThatDiffer)
         {"select 'strftime(''%d'', x) like ?' as \"total(\" from t where b is null",
             "select 'strftime(''%d'', x) like ?' as \"total(\" from t where b is null"},
         {"select cast(ParentID as char(10)) from t", "select cast(ParentID as char(10)) from t"},
+        // A function both engines define.
+        {"select substr(n, 1, instr(n || '.', '.') - 1), instr(substr(n, 2), ?)",
+            "select substr(n, 1, instr(n || '.', '.') - 1), instr(substr(n, 2), ?)"},
+        // Quotes inside a format, and the letters and marks to_char would read.
+        {"select strftime('%Y''s %j, %H:%M:%S.%f', d) from t where a is 1",
+            "select to_char(d, 'YYYY''\"s\" DDD, HH24:MI:SS.SS.MS') from t where a IS NOT DISTINCT FROM 1"},
+        {"select 1 from t where a = (select total(x) from (select x from u) \"q\")",
+            "select 1 from t where a = (select coalesce(sum(x), 0) from (select x from u) \"q\")"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(pgDialect(QString::fromUtf8(c.sql)), QString::fromUtf8(c.pg)) << c.sql;
+}
+
+TEST(PgDialect, RefusesWhatItCannotTranslate)
+{
+    // Each statement and a word of what the error names.
+    const struct {
+        const char *sql, *names;
+    } cases[] = {
+        {"select strftime('%d %W', VouDate) from t", "%W"},
+        {"select strftime('%Y%', VouDate) from t", "ending in %"},
+        {"select strftime(?, VouDate) from t", "strftime('format', value)"},
+        {"select x from t where d > (select strftime('%s', max(d)) from u)", "%s"},
+        {"select date(d, '+1 day') from t", "date()"},
+        {"select date() from t", "date()"},
+        {"select julianday(d) - julianday(?) from t", "julianday()"},
+        {"select iif(a > 0, 1, 2) from t", "CASE WHEN"},
+        {"select typeof(a) from t", "typeof()"},
+        {"select group_concat(distinct a) from t", "DISTINCT"},
+        {"select `VouNo` from t", "`VouNo`"},
+        {"select a from t where b = :b", ":b"},
+        {"select a from t where b = ?2", "?2"},
+        {"select a from t where b == ?", "=="},
+        {"select a from t where b glob ?", "glob"},
+        {"INSERT OR IGNORE INTO t (a) VALUES (?)", "INSERT OR"},
+        {"REPLACE INTO t (a) VALUES (?)", "REPLACE INTO"},
+        {"PRAGMA user_version", "PRAGMA"},
+        {"select count(* from t", "parenthesis"},
+    };
+    for (const auto &c : cases) {
+        try {
+            pgDialect(QString::fromUtf8(c.sql));
+            ADD_FAILURE() << "translated: " << c.sql;
+        } catch (const db::Error &e) {
+            EXPECT_TRUE(e.text().contains(QString::fromUtf8(c.names))) << e.text().toStdString();
+            EXPECT_TRUE(e.text().contains(QString::fromUtf8(c.sql))) << e.text().toStdString();
+        }
+    }
+    // Refused before anything reaches the server, as the statement is prepared.
+    int n = 0;
+    EXPECT_THROW(db::detail::pgText(QStringLiteral("select julianday(?)"), &n), db::Error);
+    // The same words inside quotes, comments or names are left alone.
+    const QString quoted = QStringLiteral("select k[1], 'julianday(x) [a] :b ?2 == glob', \"typeof(\" from t "
+                                          "-- iif(\n/* PRAGMA */ where a = ?");
+    EXPECT_EQ(pgDialect(quoted), quoted);
 }
 
 TEST(PgDialect, SchemaTypesKeysAndRowids)

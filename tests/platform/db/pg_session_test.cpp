@@ -453,7 +453,7 @@ TEST(PgServer, ADatabaseMadeBeforeEveryTableHadARowidGetsThemWhenOpened)
             {pg.host, pg.port, database.name(), pgtest::tlsOn(pg) ? QString() : "disable", QString()},
             pg.user, pg.password);
         admin.run("ALTER TABLE DetJV DROP COLUMN rowid; ALTER TABLE tblSession DROP COLUMN rowid; "
-                  "DROP FUNCTION oru_printf(text, text[]); "
+                  "DROP FUNCTION oru_printf(text, text[]); DROP FUNCTION instr(text, text); "
                   "INSERT INTO DetJV (VouNo, VouStatus) VALUES (3, 'JV'), (1, 'JV'), (2, 'JV'); "
                   "INSERT INTO tblSession (SessionId, SessionName) VALUES (7, 'OLD')");
     }
@@ -478,6 +478,7 @@ TEST(PgServer, ADatabaseMadeBeforeEveryTableHadARowidGetsThemWhenOpened)
     EXPECT_EQ(order, QStringList({"3", "1", "2"}));
     EXPECT_EQ(c.scalar("SELECT rowid FROM tblSession WHERE SessionName = 'OLD'"), Value(7));
     EXPECT_EQ(c.scalar("SELECT printf('%03d', 5)"), Value("005"));
+    EXPECT_EQ(c.scalar("SELECT instr('a.b', '.')"), Value(2));
     rs.open("SELECT * FROM DetJV", c);
     EXPECT_EQ(rs.fieldCount(), 14) << "the rowid stays out of Select *";
 }
