@@ -3,7 +3,6 @@
 #include "common/binding.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
-#include "common/fields.h"
 #include "common/format.h"
 #include "common/formkit.h"
 #include "common/globals.h"

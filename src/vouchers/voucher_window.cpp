@@ -179,6 +179,7 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     txtVouStatus->installEventFilter(this);
     txtDRCR->installEventFilter(this);
     connectShared();
+    m_draft.entry().kind = m_s.kind;
     if (isCash())
         setCashBox(box(m_s.cashSide));
     m_pickMovesPastDate = true;
@@ -389,7 +390,6 @@ void VoucherWindow::saveDraft(bool isNew, std::int64_t number, const QString &st
 {
     Voucher v;
     static_cast<books::Entry &>(v) = m_draft.entry();
-    v.kind = m_s.kind;
     v.number = number;
     v.isNew = isNew;
     v.stamp = stamp;

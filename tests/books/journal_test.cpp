@@ -276,6 +276,18 @@ TEST_F(Journal, TheStampRefusesWhatAnotherCopyChangedOrDeleted)
     EXPECT_EQ(stamp(conn(), Kind::BP, no), "");
     EXPECT_EQ(count("Select count(*) From DetJV"), 0);
 
+    // An entry numbered by a key past 32 bits keeps its number, and its lines their keys.
+    const std::int64_t far = (std::int64_t(1) << 32) + 30;
+    exec("Insert Into Accounts (RowID, AcNodes, AcName, AcStatus) Values (?, '1.1.far', 'FAR', 'DD')",
+        {db::Value(static_cast<long long>(far))});
+    write(entry("AR", {line(kCash, far, "5")}, far));
+    EXPECT_EQ(rows(Kind::AR, far),
+        QStringList({QStringLiteral("1|10|%1|5.00|0.00|-||-|-|-|-").arg(far),
+            QStringLiteral("2|%1|10|0.00|5.00|-||-|-|-|-").arg(far)}));
+    EXPECT_EQ(open(conn(), Kind::AR, far).lines.front().credit, far);
+    remove(conn(), Kind::AR, far);
+    EXPECT_EQ(stamp(conn(), Kind::AR, far), "");
+
     // Kinds without a master: an empty stamp skips the check, no lines removes the rows.
     write(entry("AR", {line(kCash, kStudent, "5")}, 30));
     EXPECT_FALSE(stamp(conn(), Kind::AR, 30).isEmpty());
@@ -423,6 +435,23 @@ TEST_F(Journal, AFailureMidWriteLeavesNothingHalfWritten)
 
 TEST(JournalKinds, CodesAreTheStoredTextsExactly)
 {
+    // Every kind goes to a code of its own and back to itself; so does every payment.
+    QStringList seen;
+    for (const Kind kind : kKinds) {
+        const QString code = kindCode(kind);
+        EXPECT_FALSE(code.isEmpty());
+        EXPECT_FALSE(seen.contains(code)) << code.toStdString();
+        seen << code;
+        Kind back;
+        ASSERT_TRUE(kindOf(code, &back)) << code.toStdString();
+        EXPECT_EQ(back, kind) << code.toStdString();
+        EXPECT_EQ(kindNamed(code), kind);
+    }
+    for (const Payment p : {Payment::None, Payment::Cash, Payment::Bank})
+        EXPECT_EQ(paymentOf(paymentCode(p)), p);
+    EXPECT_EQ(paymentCode(Payment::None), QString()); // stored as Null
+    EXPECT_EQ(paymentOf(QStringLiteral("cash")), Payment::Cash);
+
     const char *codes[] = {"CP", "CR", "BP", "BR", "JV", "FR", "CF", "AR"};
     for (const char *code : codes) {
         Kind k;
