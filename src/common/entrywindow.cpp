@@ -103,7 +103,7 @@ void EntryWindow::connectShared()
     connect(txtPaidTo, &QLineEdit::textChanged, this,
         [this](const QString &) { m_draft.entry().paidReceive = txtPaidTo->text(); });
     binding::bind(txtPaidTo, kMasterTag, QStringLiteral("PaidReceive"));
-    binding::bind(txtChecque, kLineTag, QStringLiteral("ChecqNo"));
+    bindLineColumn(txtChecque, QStringLiteral("ChecqNo"));
     ui::keys(txtVoucher).enterMovesNext().onEnter([this] { runGuarded([this] { OpenVoucher(); }); });
     ui::keys(DTPSearch).onKey(Qt::Key_Backspace, [this] { runGuarded([this] { SearchGrd(); }); });
     on(cmdSave, &QPushButton::clicked, this, [this](bool) { cmdSave_Click(); });
@@ -202,7 +202,14 @@ QString &EntryWindow::titleSlot(const QLineEdit *box)
 
 std::int64_t EntryWindow::accountKey(const QLineEdit *box) const
 {
-    return const_cast<EntryWindow *>(this)->keySlot(box);
+    if (box == m_cashBox)
+        return m_draft.entry().cashAccount;
+    return box == txtDrAc ? m_draft.next().debit : m_draft.next().credit;
+}
+
+void EntryWindow::bindLineColumn(QLineEdit *box, const QString &column)
+{
+    binding::bind(box, kLineTag, column);
 }
 
 void EntryWindow::setAccount(QLineEdit *box, std::int64_t key, const QString &title)

@@ -139,6 +139,9 @@ protected:
     // Wires the number box, the date and payee into the draft, the shared
     // buttons and the search tab; call once the controls below are built.
     void connectShared();
+    // Binds a box to a column of the detail rows (DetJV): SetMaxlength limits
+    // it to what the column holds. The payee and cheque boxes are bound here.
+    void bindLineColumn(QLineEdit *box, const QString &column);
     // Sets the tab order of the named controls; the first gets the focus at load.
     void applyTabOrder(const QStringList &names);
     // The grid shows the draft again.

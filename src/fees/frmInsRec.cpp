@@ -2,7 +2,6 @@
 
 #include "accounts/picker.h"
 #include "accounts/vousetting.h"
-#include "common/binding.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/fields.h"
@@ -77,7 +76,7 @@ frmInsRec::frmInsRec()
         w->installEventFilter(this);
     connectShared();
     setCashBox(txtDrAc);
-    common::binding::bind(txtNaration, QStringLiteral("D"), QStringLiteral("Naration"));
+    bindLineColumn(txtNaration, QStringLiteral("Naration"));
     m_draft.entry().kind = books::Kind::FR;
     m_draft.entry().payment = books::Payment::Cash;
     connect(txtSlipNo, &QLineEdit::textChanged, this,
