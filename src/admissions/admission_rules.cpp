@@ -14,8 +14,6 @@ namespace admissions {
 
 namespace {
 
-const QString kReceiptKind = QStringLiteral("AR");
-
 db::Value key(std::int64_t v)
 {
     return db::Value(static_cast<long long>(v));
@@ -368,8 +366,8 @@ SaveOutcome saveApplication(
     // The admission-receipt pair: its voucher number is the student's account,
     // and a received amount of 0 leaves the account without one.
     books::Entry receipt;
-    receipt.kind = kReceiptKind;
-    receipt.number = std::int32_t(accountKey);
+    receipt.kind = books::Kind::AR;
+    receipt.number = accountKey;
     receipt.date = entry.fixDate;
     if (totals.received > db::Money()) {
         books::Line l;
@@ -395,7 +393,7 @@ QString deleteRefusal(db::Connection &conn, std::int64_t appId)
         = conn.scalar(QStringLiteral("select CusCode from tblMasApp where AppID = ?"), {key(appId)});
     if (!account.isNull()
         && !conn.scalar(QStringLiteral("select AcCode from DetJV where AcCode = ? and VouStatus <> ?"),
-                    {account, kReceiptKind})
+                    {account, books::kindCode(books::Kind::AR)})
                 .isNull())
         return QStringLiteral("this Account use in vouceher detail");
     // A carry-forward form names the application by its number, which the
@@ -418,7 +416,7 @@ QString deleteApplication(db::Connection &conn, std::int64_t appId)
     conn.execute(QStringLiteral("delete from tblMasApp where AppID = ?"), {key(appId)});
     if (!account.isNull()) {
         conn.execute(QStringLiteral("delete from Accounts where RowID = ?"), {account});
-        books::remove(conn, kReceiptKind, std::int32_t(account.toInt()));
+        books::remove(conn, books::Kind::AR, account.toInt());
     }
     tx.commit();
     return {};

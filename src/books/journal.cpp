@@ -23,20 +23,18 @@ db::Value key(std::int64_t k)
     return db::Value(static_cast<long long>(k));
 }
 
+db::Value keyOrNull(std::int64_t k)
+{
+    return k > 0 ? key(k) : db::Value();
+}
+
+// The stored code of every kind: the one table both ways go through.
 struct KindCode {
     Kind kind;
     const char *code;
 };
-constexpr KindCode kKinds[] = {{Kind::CP, "CP"}, {Kind::CR, "CR"}, {Kind::BP, "BP"}, {Kind::BR, "BR"},
+constexpr KindCode kCodes[] = {{Kind::CP, "CP"}, {Kind::CR, "CR"}, {Kind::BP, "BP"}, {Kind::BR, "BR"},
     {Kind::JV, "JV"}, {Kind::FR, "FR"}, {Kind::CF, "CF"}, {Kind::AR, "AR"}};
-
-Kind knownKind(const QString &code)
-{
-    Kind k;
-    if (!kindOf(code, &k))
-        throw Refused(QStringLiteral("Unknown voucher kind '%1'.").arg(code));
-    return k;
-}
 
 // The side whose rows stand one per entered line when an entry is read back.
 bool linesOnCreditSide(Kind kind)
@@ -90,14 +88,14 @@ Posting lineRow(std::int32_t entryNo, const Line &l)
     p.narration = l.narration;
     p.fileNo = textOrNull(l.fileNo);
     p.billNo = textOrNull(l.billNo);
-    p.sessionId = l.sessionId;
-    p.subId = l.subId;
+    p.sessionId = keyOrNull(l.sessionId);
+    p.subId = keyOrNull(l.subId);
     return p;
 }
 
 // Refuses unless the stored entry is still the one that was opened.
-void checkUnchanged(db::Connection &conn, const QString &kind, std::int32_t number, const QString &opened,
-    const QString &what)
+void checkUnchanged(
+    db::Connection &conn, Kind kind, std::int64_t number, const QString &opened, const QString &what)
 {
     const QString now = stamp(conn, kind, number);
     if (now.isEmpty() && what == QLatin1String("deleted"))
@@ -178,25 +176,26 @@ void addToTotals(db::Connection &conn, const char *sign, const QString &where, c
 
 // The entry's stored rows in or out of the kept totals (carry-forward rows
 // are never in them).
-void entryTotals(db::Connection &conn, const char *sign, const QString &kind, std::int32_t number)
+void entryTotals(db::Connection &conn, const char *sign, Kind kind, std::int64_t number)
 {
-    if (knownKind(kind) != Kind::CF)
-        addToTotals(conn, sign, QStringLiteral("VouNo = ? And VouStatus = ?"), {number, kind});
+    if (kind != Kind::CF)
+        addToTotals(conn, sign, QStringLiteral("VouNo = ? And VouStatus = ?"), {number, kindCode(kind)});
 }
 
 // Deletes and rewrites the entry's rows, then checks that what is stored is
 // what was meant (a trigger or a conversion could change it).
-void writeRows(db::Connection &conn, const Entry &e, std::int32_t number, const std::vector<Posting> &rows)
+void writeRows(db::Connection &conn, const Entry &e, std::int64_t number, const std::vector<Posting> &rows)
 {
+    const QString code = kindCode(e.kind);
     entryTotals(conn, "-", e.kind, number);
-    conn.execute(QStringLiteral("Delete From DetJV Where VouNo = ? And VouStatus = ?"), {number, e.kind});
+    conn.execute(QStringLiteral("Delete From DetJV Where VouNo = ? And VouStatus = ?"), {number, code});
     db::Money dr, cr;
     for (const Posting &p : rows) {
         conn.execute(
             QStringLiteral("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, DrAmt, "
                            "CrAmt, ChecqNo, Naration, FileNo, BillNo, SessionID, SubID) "
                            "Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-            {number, e.kind, e.date, p.entryNo, key(p.acCode), p.crAc, p.drAmt, p.crAmt, p.chequeNo,
+            {number, code, e.date, p.entryNo, key(p.acCode), p.crAc, p.drAmt, p.crAmt, p.chequeNo,
                 p.narration, p.fileNo, p.billNo, p.sessionId, p.subId});
         dr += p.drAmt;
         cr += p.crAmt;
@@ -205,7 +204,7 @@ void writeRows(db::Connection &conn, const Entry &e, std::int32_t number, const 
     db::Recordset check;
     check.open(QStringLiteral("Select money(sum(DrAmt)) as Dr, money(sum(CrAmt)) as Cr, count(*) as N "
                               "From DetJV Where VouNo = ? And VouStatus = ?"),
-        conn, {number, e.kind});
+        conn, {number, code});
     if (check.fields(QStringLiteral("N")).toInt() != std::int64_t(rows.size())
         || check.fields(QStringLiteral("Dr")).toMoney() != dr
         || check.fields(QStringLiteral("Cr")).toMoney() != cr)
@@ -229,7 +228,7 @@ std::vector<Posting> checkedPostings(const Entry &e)
 
 bool kindOf(const QString &code, Kind *kind)
 {
-    for (const KindCode &k : kKinds) {
+    for (const KindCode &k : kCodes) {
         if (code == QLatin1String(k.code)) {
             *kind = k.kind;
             return true;
@@ -238,23 +237,50 @@ bool kindOf(const QString &code, Kind *kind)
     return false;
 }
 
+Kind kindNamed(const QString &code)
+{
+    Kind k;
+    if (!kindOf(code, &k))
+        throw Refused(QStringLiteral("Unknown voucher kind '%1'.").arg(code));
+    return k;
+}
+
 QString kindCode(Kind kind)
 {
-    for (const KindCode &k : kKinds)
+    for (const KindCode &k : kCodes)
         if (k.kind == kind)
             return QLatin1String(k.code);
     return {};
 }
 
-bool isKind(const QString &kind)
+QString paymentCode(Payment payment)
 {
-    Kind k;
-    return kindOf(kind, &k);
+    switch (payment) {
+    case Payment::Cash:
+        return QStringLiteral("CASH");
+    case Payment::Bank:
+        return QStringLiteral("BANK");
+    case Payment::None:
+        break;
+    }
+    return {};
 }
 
-Shape shapeOf(const QString &kind)
+Payment paymentOf(const QString &stored)
 {
-    switch (knownKind(kind)) {
+    if (stored.isEmpty())
+        return Payment::None;
+    return stored.compare(QLatin1String("CASH"), Qt::CaseInsensitive) == 0 ? Payment::Cash : Payment::Bank;
+}
+
+Shape shapeOf(const QString &code)
+{
+    return shapeOf(kindNamed(code));
+}
+
+Shape shapeOf(Kind kind)
+{
+    switch (kind) {
     case Kind::CP:
         return Shape::CashPayment;
     case Kind::CR:
@@ -272,13 +298,13 @@ Shape shapeOf(const QString &kind)
     return Shape::Paired;
 }
 
-bool hasMaster(const QString &kind)
+bool hasMaster(Kind kind)
 {
     const Shape s = shapeOf(kind);
     return s != Shape::CreditOnly && s != Shape::AdmissionPair;
 }
 
-bool isNumbered(const QString &kind)
+bool isNumbered(Kind kind)
 {
     return hasMaster(kind);
 }
@@ -340,8 +366,8 @@ std::vector<Posting> postings(const Entry &e)
             p.crAc = key(l.debit);
             p.crAmt = l.amount;
             p.narration = l.narration;
-            p.sessionId = l.sessionId;
-            p.subId = l.subId;
+            p.sessionId = keyOrNull(l.sessionId);
+            p.subId = keyOrNull(l.subId);
             rows.push_back(p);
         }
         break;
@@ -375,7 +401,7 @@ db::Money total(const Entry &e)
     return sum;
 }
 
-void checkBalanced(const QString &kind, const std::vector<Posting> &rows)
+void checkBalanced(Kind kind, const std::vector<Posting> &rows)
 {
     if (shapeOf(kind) == Shape::CreditOnly)
         return;
@@ -388,31 +414,33 @@ void checkBalanced(const QString &kind, const std::vector<Posting> &rows)
         throw Refused(kUnbalanced);
 }
 
-std::int32_t nextNumber(db::Connection &conn, const QString &kind, std::int32_t startNo)
+std::int64_t nextNumber(db::Connection &conn, Kind kind, std::int64_t startNo)
 {
     if (!isNumbered(kind))
-        throw Refused(QStringLiteral("Entries of kind '%1' are numbered by their caller.").arg(kind));
-    if (knownKind(kind) == Kind::FR) {
+        throw Refused(
+            QStringLiteral("Entries of kind '%1' are numbered by their caller.").arg(kindCode(kind)));
+    if (kind == Kind::FR) {
         // The series counts over its rows; a master left without rows must
         // not be taken over by a new receipt either.
         const db::Value last = conn.scalar(
             QStringLiteral("Select max(n) From (Select max(VouNo) as n From DetJV Where VouStatus = 'FR' "
                            "Union All Select max(VouNo) From MasJV Where VouStatus = 'FR') As last"));
-        return last.isNull() ? 1 : std::int32_t(last.toInt() + 1);
+        return last.isNull() ? 1 : last.toInt() + 1;
     }
     const db::Value last
-        = conn.scalar(QStringLiteral("Select max(VouNo) From MasJV Where VouStatus = ?"), {kind});
-    return last.isNull() ? startNo : std::int32_t(last.toInt() + 1);
+        = conn.scalar(QStringLiteral("Select max(VouNo) From MasJV Where VouStatus = ?"), {kindCode(kind)});
+    return last.isNull() ? startNo : last.toInt() + 1;
 }
 
-QString stamp(db::Connection &conn, const QString &kind, std::int32_t number)
+QString stamp(db::Connection &conn, Kind kind, std::int64_t number)
 {
+    const QString code = kindCode(kind);
     QStringList parts;
     db::Recordset rs;
     if (hasMaster(kind)) {
         rs.open(QStringLiteral("Select VouDate, PaidReceive, TotalAmount, Login, ChecqNo, SlipNo, IRStatus "
                                "From MasJV Where VouNo = ? And VouStatus = ?"),
-            conn, {number, kind});
+            conn, {number, code});
         if (rs.recordCount() < 1)
             return {};
         parts << rowsText(rs);
@@ -420,28 +448,29 @@ QString stamp(db::Connection &conn, const QString &kind, std::int32_t number)
     rs.open(QStringLiteral("Select EntryNo, AcCode, CrAc, DrAmt, CrAmt, VouDate, ChecqNo, Naration, FileNo, "
                            "BillNo, SessionID, SubID From DetJV Where VouNo = ? And VouStatus = ? "
                            "Order By EntryNo, rowid"),
-        conn, {number, kind});
+        conn, {number, code});
     if (!hasMaster(kind) && rs.recordCount() < 1)
         return {};
     parts << rowsText(rs);
     return parts.join(QChar(0x1d));
 }
 
-std::int32_t post(db::Connection &conn, const Entry &e, std::int32_t startNo)
+std::int64_t post(db::Connection &conn, const Entry &e, std::int64_t startNo)
 {
     if (!isNumbered(e.kind))
-        throw Refused(QStringLiteral("Entries of kind '%1' are numbered by their caller.").arg(e.kind));
+        throw Refused(
+            QStringLiteral("Entries of kind '%1' are numbered by their caller.").arg(kindCode(e.kind)));
     const std::vector<Posting> rows = checkedPostings(e);
 
     db::Transaction tx(conn);
     // Read inside the write transaction: no other copy can take it meanwhile.
     checkAccounts(conn, e, rows);
-    const std::int32_t no = nextNumber(conn, e.kind, startNo);
+    const std::int64_t no = nextNumber(conn, e.kind, startNo);
     conn.execute(
         QStringLiteral("Insert Into MasJV (VouNo, VouStatus, VouDate, PaidReceive, TotalAmount, Login, "
                        "SlipNo, IRStatus) Values (?, ?, ?, ?, ?, ?, ?, ?)"),
-        {no, e.kind, e.date, e.master.paidReceive, total(e), e.master.login, textOrNull(e.master.slipNo),
-            textOrNull(e.master.irStatus)});
+        {no, kindCode(e.kind), e.date, e.paidReceive, total(e), e.login, textOrNull(e.slipNo),
+            textOrNull(paymentCode(e.payment))});
     writeRows(conn, e, no, rows);
     tx.commit();
     return no;
@@ -457,8 +486,8 @@ void replace(db::Connection &conn, const Entry &e, const QString &openedStamp)
         conn.execute(
             QStringLiteral("Update MasJV Set VouDate = ?, PaidReceive = ?, TotalAmount = ?, Login = ?, "
                            "SlipNo = ?, IRStatus = ? Where VouNo = ? And VouStatus = ?"),
-            {e.date, e.master.paidReceive, total(e), e.master.login, textOrNull(e.master.slipNo),
-                textOrNull(e.master.irStatus), e.number, e.kind});
+            {e.date, e.paidReceive, total(e), e.login, textOrNull(e.slipNo),
+                textOrNull(paymentCode(e.payment)), e.number, kindCode(e.kind)});
     } else if (!openedStamp.isEmpty()) {
         checkUnchanged(conn, e.kind, e.number, openedStamp, QStringLiteral("saved"));
     }
@@ -467,16 +496,16 @@ void replace(db::Connection &conn, const Entry &e, const QString &openedStamp)
     tx.commit();
 }
 
-void remove(db::Connection &conn, const QString &kind, std::int32_t number, const QString &openedStamp)
+void remove(db::Connection &conn, Kind kind, std::int64_t number, const QString &openedStamp)
 {
-    shapeOf(kind);
+    const QString code = kindCode(kind);
     db::Transaction tx(conn);
     if (!openedStamp.isEmpty())
         checkUnchanged(conn, kind, number, openedStamp, QStringLiteral("deleted"));
     entryTotals(conn, "-", kind, number);
-    conn.execute(QStringLiteral("Delete From DetJV Where VouNo = ? And VouStatus = ?"), {number, kind});
+    conn.execute(QStringLiteral("Delete From DetJV Where VouNo = ? And VouStatus = ?"), {number, code});
     if (hasMaster(kind))
-        conn.execute(QStringLiteral("Delete From MasJV Where VouNo = ? And VouStatus = ?"), {number, kind});
+        conn.execute(QStringLiteral("Delete From MasJV Where VouNo = ? And VouStatus = ?"), {number, code});
     tx.commit();
 }
 
@@ -498,33 +527,36 @@ void rebuildTotals(db::Connection &conn)
     tx.commit();
 }
 
-Opened open(db::Connection &conn, const QString &kind, std::int32_t number)
+Opened open(db::Connection &conn, Kind kind, std::int64_t number)
 {
+    const QString code = kindCode(kind);
     Opened out;
+    out.kind = kind;
+    out.number = number;
     db::Recordset rs;
     if (hasMaster(kind)) {
         rs.open(QStringLiteral("Select VouDate, PaidReceive, SlipNo, IRStatus, Login, ChecqNo From MasJV "
                                "Where VouNo = ? And VouStatus = ?"),
-            conn, {number, kind});
+            conn, {number, code});
         if (rs.recordCount() < 1)
             return out;
         out.found = true;
         out.date = rs.fields(QStringLiteral("VouDate")).toDate();
-        out.master.paidReceive = rs.fields(QStringLiteral("PaidReceive")).toString();
-        out.master.slipNo = rs.fields(QStringLiteral("SlipNo")).toString();
-        out.master.irStatus = rs.fields(QStringLiteral("IRStatus")).toString();
-        out.master.login = rs.fields(QStringLiteral("Login")).toString();
-        out.master.chequeNo = rs.fields(QStringLiteral("ChecqNo")).toString();
+        out.paidReceive = rs.fields(QStringLiteral("PaidReceive")).toString();
+        out.slipNo = rs.fields(QStringLiteral("SlipNo")).toString();
+        out.payment = paymentOf(rs.fields(QStringLiteral("IRStatus")).toString());
+        out.login = rs.fields(QStringLiteral("Login")).toString();
+        out.chequeNo = rs.fields(QStringLiteral("ChecqNo")).toString();
     }
 
-    const bool creditSide = linesOnCreditSide(knownKind(kind));
+    const bool creditSide = linesOnCreditSide(kind);
     rs.open(
         QStringLiteral("Select AcCode, CrAc, (Select AcName From Accounts Where RowID = d.AcCode) as AcName, "
                        "(Select AcName From Accounts Where RowID = d.CrAc) as CrName, DrAmt, CrAmt, "
                        "ChecqNo, Naration, FileNo, BillNo, SessionID, SubID, VouDate From DetJV d "
                        "Where VouNo = ? And VouStatus = ? And %1 > 0 Order By EntryNo, rowid")
             .arg(creditSide ? QStringLiteral("CrAmt") : QStringLiteral("DrAmt")),
-        conn, {number, kind});
+        conn, {number, code});
     if (!out.found && rs.recordCount() > 0) {
         out.found = true;
         out.date = rs.fields(QStringLiteral("VouDate")).toDate();
@@ -552,9 +584,16 @@ Opened open(db::Connection &conn, const QString &kind, std::int32_t number)
         l.narration = rs.fields(QStringLiteral("Naration")).toString();
         l.fileNo = rs.fields(QStringLiteral("FileNo")).toString();
         l.billNo = rs.fields(QStringLiteral("BillNo")).toString();
-        l.sessionId = rs.fields(QStringLiteral("SessionID")).value();
-        l.subId = rs.fields(QStringLiteral("SubID")).value();
+        l.sessionId = rs.fields(QStringLiteral("SessionID")).toInt();
+        l.subId = rs.fields(QStringLiteral("SubID")).toInt();
         out.lines.push_back(l);
+    }
+    if (!out.lines.empty()) {
+        // The cash or bank account the entry was received into or paid from.
+        const Line &first = out.lines.front();
+        const bool paysOut = kind == Kind::CP;
+        out.cashAccount = paysOut ? first.credit : first.debit;
+        out.cashName = paysOut ? first.creditName : first.debitName;
     }
     if (out.found)
         out.stamp = stamp(conn, kind, number);

@@ -46,47 +46,65 @@ private:
 
 enum class Shape { Paired, CashPayment, CashReceipt, CreditOnly, AdmissionPair };
 
-// The kinds of entry as the code tells them apart; the books store each as
-// its code in VouStatus ("CP", "CR", "BP", "BR", "JV", "FR", "CF", "AR").
+// The kinds of entry. Code passes them as this enum; the books store each as
+// its code in VouStatus ("CP", "CR", "BP", "BR", "JV", "FR", "CF", "AR"), and
+// kindCode / kindOf are the one place that turns one into the other.
 enum class Kind { CP, CR, BP, BR, JV, FR, CF, AR };
+// Every kind, in the order above.
+inline constexpr Kind kKinds[]
+    = {Kind::CP, Kind::CR, Kind::BP, Kind::BR, Kind::JV, Kind::FR, Kind::CF, Kind::AR};
 // The kind whose code is `code`, exactly as stored; false when there is none.
 bool kindOf(const QString &code, Kind *kind);
+// The same, throwing Refused for a code of no kind.
+Kind kindNamed(const QString &code);
 QString kindCode(Kind kind);
 
-bool isKind(const QString &kind);
-Shape shapeOf(const QString &kind); // throws Refused for an unknown kind
-bool hasMaster(const QString &kind);
+Shape shapeOf(Kind kind);
+Shape shapeOf(const QString &code); // throws Refused for an unknown code
+bool hasMaster(Kind kind);
 // Whether the number of a new entry is taken by the journal (the kinds with a master).
-bool isNumbered(const QString &kind);
+bool isNumbered(Kind kind);
 
-// One line as entered. On a cash payment the credit is the cash account, on
-// a cash receipt the debit; on a carry-forward line the debit is the account
-// the credit row names opposite (0 allowed).
+// How a fee receipt was paid (MasJV.IRStatus): Null, "CASH" or "BANK".
+enum class Payment { None, Cash, Bank };
+// The stored text; "" (stored as Null) for None.
+QString paymentCode(Payment payment);
+// A stored text read back: "CASH" in any case is cash, Null or "" none,
+// anything else bank.
+Payment paymentOf(const QString &stored);
+
+// One line as entered: the one line type of every entry, from the window's
+// draft to the rows. On a cash payment the credit is the cash account, on a
+// cash receipt the debit; on a carry-forward line the debit is the account
+// the credit row names opposite (0 allowed). Keys are Accounts.RowID.
 struct Line {
     std::int64_t debit = 0;
     std::int64_t credit = 0;
+    // The titles the window showed (named in a refusal when the account has
+    // gone meanwhile); filled by open.
+    QString debitName, creditName;
     db::Money amount;
     QString chequeNo, narration;
     QString fileNo, billNo; // "" stores Null
-    db::Value sessionId, subId; // Null when the line has none
+    std::int64_t sessionId = 0, subId = 0; // fee and carry-forward lines; 0 stores Null
     QString creditNarration; // AR only: the credit row's own narration
-    QString debitName, creditName; // filled by open
 };
 
-// The master row's fields beside number, kind, date and total.
-struct Master {
-    QString paidReceive;
-    QString slipNo; // "" stores Null
-    QString irStatus; // "" stores Null
-    QString login;
-    QString chequeNo; // read back only; never written
-};
-
+// An entry: its header (the master row's fields) and its lines.
 struct Entry {
-    QString kind;
-    std::int32_t number = 0; // taken by post() for numbered kinds
+    Kind kind = Kind::JV;
+    std::int64_t number = 0; // taken by post() for numbered kinds
     QDate date;
-    Master master;
+    QString paidReceive; // the payee
+    QString slipNo; // "" stores Null
+    Payment payment = Payment::None;
+    // The cash or bank account of a cash voucher or a fee receipt, as its
+    // window shows it; open reads it back from the first line. The rows take
+    // their accounts from the lines.
+    std::int64_t cashAccount = 0;
+    QString cashName;
+    QString login;
+    QString chequeNo; // the master's; read back only, never written
     std::vector<Line> lines;
 };
 
@@ -105,16 +123,16 @@ std::vector<Posting> postings(const Entry &e);
 db::Money total(const Entry &e);
 // Throws Refused unless the rows' debits equal their credits (credit-only
 // entries are not balanced within themselves and are not checked).
-void checkBalanced(const QString &kind, const std::vector<Posting> &rows);
+void checkBalanced(Kind kind, const std::vector<Posting> &rows);
 
 // The next number of a numbered kind: the largest in use plus one. The five
 // voucher kinds start at `startNo` while they have none; FR counts over its
 // rows and masters and starts at 1.
-std::int32_t nextNumber(db::Connection &conn, const QString &kind, std::int32_t startNo = 0);
+std::int64_t nextNumber(db::Connection &conn, Kind kind, std::int64_t startNo = 0);
 
 // The stored state of an entry (master and rows) as one text; empty when
 // nothing is stored under that kind and number.
-QString stamp(db::Connection &conn, const QString &kind, std::int32_t number);
+QString stamp(db::Connection &conn, Kind kind, std::int64_t number);
 
 // The rows of a recordset as one text, Null told apart from empty: what a
 // stamp is made of, for entries and for forms that keep their own tables.
@@ -122,7 +140,7 @@ QString rowsText(db::Recordset &rs);
 
 // Writes a new entry of a numbered kind: the next number is read inside the
 // write transaction that inserts it. Returns the number.
-std::int32_t post(db::Connection &conn, const Entry &e, std::int32_t startNo = 0);
+std::int64_t post(db::Connection &conn, const Entry &e, std::int64_t startNo = 0);
 
 // Writes an entry over the stored one of its kind and number: the master is
 // updated and the rows are rewritten. For a kind with a master the stamp of
@@ -133,7 +151,7 @@ void replace(db::Connection &conn, const Entry &e, const QString &openedStamp);
 
 // Removes the entry's rows and master. With a stamp, refuses when the
 // stored entry has gone or changed since it was opened.
-void remove(db::Connection &conn, const QString &kind, std::int32_t number, const QString &openedStamp = {});
+void remove(db::Connection &conn, Kind kind, std::int64_t number, const QString &openedStamp = {});
 
 // The totals the journal keeps per account, month and kind of entry
 // (AcMonthBal: debits and credits of every dated posting but carry-forward
@@ -149,14 +167,12 @@ void subtractTotals(db::Connection &conn, const QString &kind, const QDate &from
 // deleted wholesale, or when they were written around the journal).
 void rebuildTotals(db::Connection &conn);
 
-struct Opened {
+// A stored entry read back: its header and one line per entered line (a
+// cash entry's total row is no line), with the names of their accounts.
+struct Opened : Entry {
     bool found = false; // a master (or, for AR and CF, a row) is stored
-    QDate date;
-    Master master;
-    std::vector<Line> lines; // one per entered line, in line order
     QString stamp;
 };
-// Reads a stored entry back into lines (a cash entry's total row is no line).
-Opened open(db::Connection &conn, const QString &kind, std::int32_t number);
+Opened open(db::Connection &conn, Kind kind, std::int64_t number);
 
 } // namespace books

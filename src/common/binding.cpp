@@ -69,20 +69,27 @@ void clear(QWidget *window, const QString &tag)
         box->clear();
 }
 
+int textLength(db::Recordset &rs, const QString &column)
+{
+    const int index = rs.indexOf(column);
+    if (index < 0)
+        throw db::Error(QStringLiteral("No column '%1'.").arg(column));
+    const db::Column &c = rs.column(index);
+    // Only text columns limit what is typed; a number column's size is
+    // its storage width, not a count of characters.
+    return c.kind == db::Type::Text && c.definedSize > 0 ? c.definedSize : 0;
+}
+
 void setMaxLengths(QWidget *window, const QString &tag, db::Recordset &rs, const QStringList &skip)
 {
     for (QLineEdit *box : fields(window, tag)) {
         if (skipped(box, skip))
             continue;
-        const int index = rs.indexOf(dataFieldOf(box));
-        if (index < 0)
+        if (rs.indexOf(dataFieldOf(box)) < 0)
             throw db::Error(
                 QStringLiteral("No column '%1' for the box '%2'.").arg(dataFieldOf(box), box->objectName()));
-        const db::Column &column = rs.column(index);
-        // Only text columns limit what is typed; a number column's size is
-        // its storage width, not a count of characters.
-        if (column.kind == db::Type::Text && column.definedSize > 0)
-            box->setMaxLength(column.definedSize);
+        if (const int n = textLength(rs, dataFieldOf(box)); n > 0)
+            box->setMaxLength(n);
     }
 }
 

@@ -27,6 +27,9 @@ void load(QWidget *window, const QString &tag, db::Recordset &rs);
 // its column, Null when empty.
 void save(QWidget *window, const QString &tag, db::Recordset &rs, const QStringList &skip = {});
 void clear(QWidget *window, const QString &tag);
+// The defined size of a text column: the most characters it takes; 0 for a
+// column of another type or of no size. Throws db::Error for an unknown column.
+int textLength(db::Recordset &rs, const QString &column);
 // Maximum length of each box from the defined size of its text column.
 void setMaxLengths(QWidget *window, const QString &tag, db::Recordset &rs, const QStringList &skip = {});
 

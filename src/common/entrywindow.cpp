@@ -1,11 +1,12 @@
 #include "common/entrywindow.h"
 
+#include "common/binding.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
-#include "common/fields.h"
 #include "common/format.h"
 #include "common/formkit.h"
 #include "common/globals.h"
+#include "common/hooks.h"
 #include "common/input.h"
 #include "common/refusal.h"
 #include "platform/ui/controls.h"
@@ -16,52 +17,59 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace common {
 
-void Draft::put(const DraftLine &line)
+namespace {
+
+// The tags binding the boxes to the columns of the master and the detail rows.
+const QString kMasterTag = QStringLiteral("M");
+const QString kLineTag = QStringLiteral("D");
+
+} // namespace
+
+void Draft::put(const books::Line &line)
 {
     if (m_changing >= 1 && m_changing <= size())
-        m_lines[std::size_t(m_changing - 1)] = line;
+        m_entry.lines[std::size_t(m_changing - 1)] = line;
     else
-        m_lines.push_back(line);
+        m_entry.lines.push_back(line);
     m_changing = 0;
 }
 
-const DraftLine &Draft::takeBack(int n)
+const books::Line &Draft::takeBack(int n)
 {
     m_changing = n;
-    return m_lines.at(std::size_t(n - 1));
+    return m_entry.lines.at(std::size_t(n - 1));
 }
 
 void Draft::remove(int n)
 {
     if (n >= 1 && n <= size())
-        m_lines.erase(m_lines.begin() + (n - 1));
+        m_entry.lines.erase(m_entry.lines.begin() + (n - 1));
     m_changing = 0;
 }
 
 void Draft::clear()
 {
-    m_lines.clear();
+    m_entry.lines.clear();
     m_changing = 0;
 }
 
-void Draft::assign(std::vector<DraftLine> lines)
+void Draft::assign(std::vector<books::Line> lines)
 {
-    m_lines = std::move(lines);
+    m_entry.lines = std::move(lines);
     m_changing = 0;
 }
 
 db::Money Draft::total() const
 {
-    db::Money sum;
-    for (const DraftLine &l : m_lines)
-        sum += l.amount;
-    return sum;
+    return books::total(m_entry);
 }
 
 void EntryWindow::addEntryGrid(QWidget *page, QVBoxLayout *column)
@@ -86,6 +94,16 @@ void EntryWindow::addSearchTab()
 
 void EntryWindow::connectShared()
 {
+    // The header lives in the draft; the boxes show it and tell it what is typed.
+    m_draft.entry().date = DTPicker->date();
+    connect(DTPicker, &QDateEdit::dateChanged, this,
+        [this](const QDate &) { m_draft.entry().date = DTPicker->date(); });
+    // What the box holds once the change is done: a guard that mends typed
+    // text sets it again inside the change, before the change is told.
+    connect(txtPaidTo, &QLineEdit::textChanged, this,
+        [this](const QString &) { m_draft.entry().paidReceive = txtPaidTo->text(); });
+    binding::bind(txtPaidTo, kMasterTag, QStringLiteral("PaidReceive"));
+    bindLineColumn(txtChecque, QStringLiteral("ChecqNo"));
     ui::keys(txtVoucher).enterMovesNext().onEnter([this] { runGuarded([this] { OpenVoucher(); }); });
     ui::keys(DTPSearch).onKey(Qt::Key_Backspace, [this] { runGuarded([this] { SearchGrd(); }); });
     on(cmdSave, &QPushButton::clicked, this, [this](bool) { cmdSave_Click(); });
@@ -100,14 +118,157 @@ void EntryWindow::connectShared()
     on(mshSearch, &ui::Grid::cellDoubleClicked, this, [this] { mshSearch_DblClick(); });
 }
 
+void EntryWindow::applyTabOrder(const QStringList &names)
+{
+    m_tabOrder = names;
+    QWidget *previous = nullptr;
+    for (const QString &name : names) {
+        auto *w = findChild<QWidget *>(name);
+        if (!w)
+            continue;
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+void EntryWindow::formLoad()
+{
+    moveTwips(0, 0);
+    setWidthTwips(15255);
+    setHeightTwips(10155);
+    // Never larger than the main window's client area, so nothing is cut off.
+    if (QMdiArea *host = windows::host(); host && subWindow()) {
+        const QSize room = host->viewport()->size();
+        if (room.width() > 200 && room.height() > 200)
+            frame()->resize(frame()->size().boundedTo(room));
+    }
+    setGrid();
+    FixAccount();
+    SetMaxlength();
+    loadFields();
+    DTPicker->setDate(QDate::currentDate());
+    {
+        const QSignalBlocker block(DTPSearch);
+        DTPSearch->setDate(QDate::currentDate());
+    }
+    ui::showTab(SSTab, 0);
+    {
+        const QSignalBlocker block(cboSearch);
+        cboSearch->clear();
+        cboSearch->addItems(searchCriteria());
+        cboSearch->setCurrentIndex(0);
+    }
+    cboSearch_Change();
+    SearchGrd();
+    NewNo();
+    if (!m_tabOrder.isEmpty()) {
+        if (auto *first = findChild<QWidget *>(m_tabOrder.front()))
+            first->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void EntryWindow::formUnload()
+{
+    ApplyMenuRights();
+}
+
+void EntryWindow::SetMaxlength()
+{
+    // The number box is filled by the program only; the column's byte size
+    // (4) would cut numbers of five digits, so it keeps its own length.
+    OpenQuery(QStringLiteral("Select * From MasJv Where 0=1"));
+    binding::setMaxLengths(this, kMasterTag, *gRs);
+    OpenQuery(QStringLiteral("Select * From DetJv Where 0=1"));
+    binding::setMaxLengths(this, kLineTag, *gRs);
+    lineColumnsRead(*gRs);
+}
+
+std::int64_t &EntryWindow::keySlot(const QLineEdit *box)
+{
+    books::Entry &e = m_draft.entry();
+    if (box == m_cashBox)
+        return e.cashAccount;
+    return box == txtDrAc ? m_draft.next().debit : m_draft.next().credit;
+}
+
+QString &EntryWindow::titleSlot(const QLineEdit *box)
+{
+    books::Entry &e = m_draft.entry();
+    if (box == m_cashBox)
+        return e.cashName;
+    return box == txtDrAc ? m_draft.next().debitName : m_draft.next().creditName;
+}
+
+std::int64_t EntryWindow::accountKey(const QLineEdit *box) const
+{
+    if (box == m_cashBox)
+        return m_draft.entry().cashAccount;
+    return box == txtDrAc ? m_draft.next().debit : m_draft.next().credit;
+}
+
+void EntryWindow::bindLineColumn(QLineEdit *box, const QString &column)
+{
+    binding::bind(box, kLineTag, column);
+}
+
+void EntryWindow::setAccount(QLineEdit *box, std::int64_t key, const QString &title)
+{
+    keySlot(box) = key;
+    titleSlot(box) = title;
+    box->setText(title);
+}
+
+books::Line EntryWindow::nextLine() const
+{
+    books::Line l = m_draft.next();
+    const books::Entry &e = m_draft.entry();
+    if (m_cashBox == txtDrAc) {
+        l.debit = e.cashAccount;
+        l.debitName = e.cashName;
+    } else if (m_cashBox == txtCrAc) {
+        l.credit = e.cashAccount;
+        l.creditName = e.cashName;
+    }
+    return l;
+}
+
+void EntryWindow::presetAccount(
+    QLineEdit *box, QPushButton *button, std::int64_t key, const QString &title, bool fixed)
+{
+    if (!title.isEmpty())
+        setAccount(box, key, title);
+    else
+        box->clear();
+    box->setEnabled(!fixed);
+    button->setEnabled(!fixed);
+}
+
+void EntryWindow::pickAccount(QLineEdit *box, const QString &filter)
+{
+    m_pickBox = box;
+    windows::unload(QStringLiteral("frmFindAC"));
+    openPicker(filter);
+}
+
+QLineEdit *EntryWindow::takePickedAccount()
+{
+    if (gFindAcRowID <= 0 || !m_pickBox)
+        return nullptr;
+    setAccount(m_pickBox, gFindAcRowID, gFindAcName);
+    gFindAcName.clear();
+    gFindAcRowID = 0;
+    return m_pickBox;
+}
+
 void EntryWindow::showDraft()
 {
     setGrid();
-    for (const DraftLine &l : m_draft.lines())
+    for (const books::Line &l : m_draft.lines())
         MshEntry->addRow(cells(l));
 }
 
-bool EntryWindow::checkLine(const LineChecks &c, db::Money *amount)
+bool EntryWindow::checkLine(const LineChecks &c, db::Money *amount) const
 {
     const auto refuse = [](const char *text, QWidget *focus) {
         info(QString::fromLatin1(text));
@@ -117,10 +278,10 @@ bool EntryWindow::checkLine(const LineChecks &c, db::Money *amount)
     };
     if (c.amount->text() == QLatin1String("."))
         c.amount->clear();
-    const QString debit = fields::accountTag(c.debit), credit = fields::accountTag(c.credit);
-    if (debit.isEmpty())
+    const std::int64_t debit = accountKey(c.debit), credit = accountKey(c.credit);
+    if (debit <= 0)
         return refuse("Please Select Debit Account", c.noDebitFocus);
-    if (credit.isEmpty())
+    if (credit <= 0)
         return refuse("Please Select Credit Account", c.noCreditFocus);
     if (debit == credit)
         return refuse("same account title not allow, please change debit or cedit Account", c.sameFocus);
@@ -180,7 +341,7 @@ void EntryWindow::OpenVoucher()
         totGrdAmount();
         return;
     }
-    const Opening o = openStored(txtVoucher->text().toInt());
+    const Opening o = openStored(txtVoucher->text().toLongLong());
     if (!o.found) {
         info(QStringLiteral("Voucher not found!"));
         cmdDelete->setEnabled(false);
@@ -206,7 +367,7 @@ void EntryWindow::cmdSave_Click()
         return;
     }
     try {
-        saveDraft(m_IsNewVoucher, txtVoucher->text().toInt(), m_stamp);
+        saveDraft(m_IsNewVoucher, txtVoucher->text().toLongLong(), m_stamp);
     } catch (const Refused &e) {
         if (!m_IsNewVoucher && e.conflict() != Refused::Conflict::None)
             keepLinesAsNewVoucher(e.conflict());
@@ -250,7 +411,7 @@ void EntryWindow::cmdDelete_Click()
     if (!txtVoucher->text().isEmpty() && !m_stamp.isEmpty()
         && msgBox(QStringLiteral("are you sure Delete this Voucher "), 68) == Answer::Yes) {
         try {
-            removeStored(txtVoucher->text().toInt(), m_stamp);
+            removeStored(txtVoucher->text().toLongLong(), m_stamp);
             ClearAll();
             DTPicker->setFocus(Qt::OtherFocusReason);
         } catch (const Refused &e) {
@@ -274,7 +435,7 @@ void EntryWindow::cmdPrint_Click()
         DTPicker->setFocus(Qt::OtherFocusReason);
         return;
     }
-    printReport(printJob(txtVoucher->text().toInt()));
+    printReport(printJob(txtVoucher->text().toLongLong()));
 }
 
 void EntryWindow::cboSearch_Change()

@@ -1,15 +1,21 @@
 #pragma once
 // The entry window that the five voucher windows and the fee receipt window
-// share. Its lines live in a draft of typed values (keys, titles, Money,
-// texts) that the entry grid only shows; nothing is ever read back from what
-// a cell displays. The flow of numbering, saving, opening by number,
-// deleting, cancelling, printing and the search tab is here once; each
-// window builds its controls and gives its kind's columns, fields and rules.
+// share. What is being entered lives in a draft: a books::Entry (header and
+// lines of typed values: keys, titles, Money, texts) with the accounts picked
+// for the next line. The boxes and the entry grid only show it; nothing is
+// read back from what a cell displays, and an account box's key is the
+// draft's, not the box's. The flow of numbering, saving, opening by number,
+// deleting, cancelling, printing and the search tab is here once, and so are
+// the chores of loading (size, search set-up, the setup's preset account,
+// box lengths from the columns, tab order), the picker's answer and unloading;
+// each window builds its controls and gives its kind's columns, fields and
+// rules.
 //
 // States: a new voucher (the number shown is proposed, Save adds one) and an
 // opened voucher (read from the database, Save replaces it, Delete removes
 // it). The stamp of the opened voucher goes with every replace and delete,
 // so a voucher changed or deleted by another copy meanwhile is refused.
+#include "books/journal.h"
 #include "common/printing.h"
 #include "common/refusal.h"
 #include "common/window.h"
@@ -34,36 +40,34 @@ class Grid;
 
 namespace common {
 
-// One line of a voucher as entered.
-struct DraftLine {
-    std::int64_t debit = 0, credit = 0;
-    QString debitName, creditName;
-    db::Money amount;
-    QString chequeNo, narration, fileNo, billNo;
-    QString sessionId; // fee receipts: the session key, "" for none
-    std::int64_t subId = 0; // fee receipts: the subject key
-};
-
-// The lines being entered and the one being changed.
+// The entry being typed: its header and lines as the journal takes them,
+// the line being changed, and the accounts picked for the next line.
 class Draft {
 public:
-    const std::vector<DraftLine> &lines() const { return m_lines; }
-    bool empty() const { return m_lines.empty(); }
-    int size() const { return int(m_lines.size()); }
+    books::Entry &entry() { return m_entry; }
+    const books::Entry &entry() const { return m_entry; }
+    const std::vector<books::Line> &lines() const { return m_entry.lines; }
+    bool empty() const { return m_entry.lines.empty(); }
+    int size() const { return int(m_entry.lines.size()); }
     // The line being changed (1-based), 0 while a new line is entered.
     int changing() const { return m_changing; }
     // Replaces the line being changed, or appends a new one.
-    void put(const DraftLine &line);
+    void put(const books::Line &line);
     // Marks line n (1-based) as the one being changed and returns it.
-    const DraftLine &takeBack(int n);
+    const books::Line &takeBack(int n);
     void stopChanging() { m_changing = 0; }
     void remove(int n);
+    // Drops the lines; the header stays as the window shows it.
     void clear();
-    void assign(std::vector<DraftLine> lines);
+    void assign(std::vector<books::Line> lines);
     db::Money total() const;
+    // The accounts (keys and titles) picked for the line being entered.
+    books::Line &next() { return m_next; }
+    const books::Line &next() const { return m_next; }
 
 private:
-    std::vector<DraftLine> m_lines;
+    books::Entry m_entry;
+    books::Line m_next;
     int m_changing = 0;
 };
 
@@ -81,8 +85,14 @@ public:
 
     bool isNewVoucher() const { return m_IsNewVoucher; }
     const Draft &draft() const { return m_draft; }
+    // The key of the account an account box shows (0 for none), as the draft keeps it.
+    std::int64_t accountKey(const QLineEdit *box) const;
 
     virtual void setGrid() = 0;
+    // Presets the account of the voucher setup's series, and its start number.
+    virtual void FixAccount() = 0;
+    // The lengths of the boxes bound to the columns of MasJV ("M") and DetJV ("D").
+    void SetMaxlength();
     void totGrdAmount();
     void ClearAll();
     void NewNo();
@@ -90,21 +100,35 @@ public:
     void SearchGrd();
 
 protected:
+    // The shared load: size within the main window, grid, preset account,
+    // box lengths, loadFields(), dates, the search tab, a new number and the
+    // focus on the first control of the tab order.
+    void formLoad() override;
+    void formUnload() override;
+    // The window's own lists and fields at load, once the boxes have their lengths.
+    virtual void loadFields() { }
+    // The detail row's columns, for limits of boxes that are not bound.
+    virtual void lineColumnsRead(db::Recordset & /*detail*/) { }
+    // The criteria of the search list, the first chosen at load.
+    virtual QStringList searchCriteria() const = 0;
+
     // The grid row that shows a line.
-    virtual QStringList cells(const DraftLine &line) const = 0;
-    virtual std::int32_t nextNumber() = 0;
+    virtual QStringList cells(const books::Line &line) const = 0;
+    virtual std::int64_t nextNumber() = 0;
     // The window's own fields that ClearAll empties.
     virtual void clearFields() = 0;
     // Saves the draft: a new voucher, or over the opened one with its stamp.
-    virtual void saveDraft(bool isNew, std::int32_t number, const QString &stamp) = 0;
+    virtual void saveDraft(bool isNew, std::int64_t number, const QString &stamp) = 0;
     // Reads a stored voucher into the fields and, when it has lines, the draft.
-    virtual Opening openStored(std::int32_t number) = 0;
-    virtual void removeStored(std::int32_t number, const QString &stamp) = 0;
+    virtual Opening openStored(std::int64_t number) = 0;
+    virtual void removeStored(std::int64_t number, const QString &stamp) = 0;
     // Opens the search list for the criterion into rs; false runs nothing.
     virtual bool runSearch(db::Recordset &rs, const QString &criterion) = 0;
     // Headers and widths of the search list.
     virtual void labelSearch() = 0;
-    virtual PrintJob printJob(std::int32_t number) const = 0;
+    virtual PrintJob printJob(std::int64_t number) const = 0;
+    // Shows the account picker for this window, listing by `filter`.
+    virtual void openPicker(const QString &filter) = 0;
 
     // The entry grid MshEntry over the total label lblTotalAmount, at the foot
     // of `column`.
@@ -112,11 +136,36 @@ protected:
     // The search tab "Search Voucher" with its criterion, label, text, date
     // and list, added to SSTab.
     void addSearchTab();
-    // Wires the number box, the shared buttons and the search tab; call once
-    // the controls below are built.
+    // Wires the number box, the date and payee into the draft, the shared
+    // buttons and the search tab; call once the controls below are built.
     void connectShared();
+    // Binds a box to a column of the detail rows (DetJV): SetMaxlength limits
+    // it to what the column holds. The payee and cheque boxes are bound here.
+    void bindLineColumn(QLineEdit *box, const QString &column);
+    // Sets the tab order of the named controls; the first gets the focus at load.
+    void applyTabOrder(const QStringList &names);
     // The grid shows the draft again.
     void showDraft();
+
+    // Account boxes. The cash box (none by default) shows the entry's cash
+    // account; txtDrAc and txtCrAc otherwise show the next line's debit and
+    // credit. Their keys live in the draft only.
+    void setCashBox(QLineEdit *box) { m_cashBox = box; }
+    void setAccount(QLineEdit *box, std::int64_t key, const QString &title);
+    void clearAccount(QLineEdit *box) { setAccount(box, 0, {}); }
+    // The next line as the boxes name it: the picked accounts, the cash box's
+    // account on its side.
+    books::Line nextLine() const;
+    // Fills a box with the setup's preset account (or empties it) and, when
+    // the setup fixes it, locks the box and its button.
+    void presetAccount(
+        QLineEdit *box, QPushButton *button, std::int64_t key, const QString &title, bool fixed);
+    // Asks the picker for the account of `box`.
+    void pickAccount(QLineEdit *box, const QString &filter);
+    // Takes the picker's answer into the box it was asked for and returns the
+    // box; nullptr when there is no answer.
+    QLineEdit *takePickedAccount();
+
     struct Column {
         const char *header;
         int width; // twips
@@ -130,7 +179,7 @@ protected:
         QLineEdit *debit, *credit, *amount;
         QWidget *noDebitFocus = nullptr, *noCreditFocus = nullptr, *sameFocus = nullptr;
     };
-    static bool checkLine(const LineChecks &checks, db::Money *amount);
+    bool checkLine(const LineChecks &checks, db::Money *amount) const;
     // Headers and widths of a grid, from column 0.
     static void setColumns(ui::Grid *grid, const std::vector<Column> &columns);
     void cboSearch_Change();
@@ -140,9 +189,13 @@ protected:
     bool m_pickMovesPastDate = false;
 
     QTabWidget *SSTab = nullptr;
-    QLineEdit *txtVoucher = nullptr, *txtTotAmount = nullptr, *txtSearch = nullptr;
+    QLabel *lblfrmTitle = nullptr;
+    QLineEdit *txtVouStatus = nullptr, *txtVoucher = nullptr, *txtPaidTo = nullptr, *txtDrAc = nullptr,
+              *txtCrAc = nullptr, *txtDRCR = nullptr, *txtChecque = nullptr, *txtFile = nullptr,
+              *txtBill = nullptr, *txtGrdRow = nullptr, *txtTotAmount = nullptr, *txtSearch = nullptr;
     ui::DatePicker *DTPicker = nullptr, *DTPSearch = nullptr;
-    QPushButton *cmdSave = nullptr, *cmdCancel = nullptr, *cmdDelete = nullptr, *cmdPrint = nullptr,
+    QPushButton *cmdSelectDr = nullptr, *cmdSelectCr = nullptr, *cmdAdd = nullptr, *acmRemove = nullptr,
+                *cmdSave = nullptr, *cmdCancel = nullptr, *cmdDelete = nullptr, *cmdPrint = nullptr,
                 *cmdExit = nullptr;
     ui::Grid *MshEntry = nullptr, *mshSearch = nullptr;
     QLabel *lblTotalAmount = nullptr, *lblSearch = nullptr;
@@ -157,9 +210,15 @@ private:
     // After another user deleted or changed the opened voucher: the window
     // turns to a new voucher holding the same lines, and says so.
     void keepLinesAsNewVoucher(Refused::Conflict conflict);
+    // Where the draft keeps the account of a box: its key and its title.
+    std::int64_t &keySlot(const QLineEdit *box);
+    QString &titleSlot(const QLineEdit *box);
 
     bool m_IsNewVoucher = false;
     QString m_stamp; // the voucher shown as it was read; empty while none is
+    QLineEdit *m_cashBox = nullptr;
+    QLineEdit *m_pickBox = nullptr; // the box the picker was last asked for
+    QStringList m_tabOrder;
 };
 
 } // namespace common

@@ -1,6 +1,7 @@
 #include "fees/carryforward_rules.h"
 
 #include "books/journal.h"
+#include "common/fields.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -161,7 +162,7 @@ Saved saveForm(db::Connection &conn, const Form &form)
     // Every line with an amount credits the student; the journal numbers the
     // rows by grid line and leaves lines without an amount out.
     books::Entry posting;
-    posting.kind = kCF;
+    posting.kind = books::Kind::CF;
     posting.number = no;
     posting.date = form.date;
     for (const Line &l : form.lines) {
@@ -170,8 +171,8 @@ Saved saveForm(db::Connection &conn, const Form &form)
         j.debit = form.crAc;
         j.amount = amountValue(l.amount);
         j.narration = l.narration;
-        j.sessionId = keyValue(l.sessionId);
-        j.subId = static_cast<long long>(l.subjectId);
+        j.sessionId = common::fields::keyOf(l.sessionId);
+        j.subId = l.subjectId;
         posting.lines.push_back(j);
     }
     common::refusing<books::Refused>([&] { books::replace(conn, posting, {}); });
@@ -220,7 +221,7 @@ void deleteForm(db::Connection &conn, std::int32_t formId, const QString &stamp)
     db::Transaction tx(conn);
     if (!stamp.isEmpty())
         checkUnchanged(conn, formId, stamp, QStringLiteral("deleted"));
-    common::refusing<books::Refused>([&] { books::remove(conn, kCF, formId); });
+    common::refusing<books::Refused>([&] { books::remove(conn, books::Kind::CF, formId); });
     conn.execute(QStringLiteral("Delete From tblDetCarryForw Where FormID = ?"), {formId});
     conn.execute(QStringLiteral("Delete From tblMasCarryForw Where FormID = ?"), {formId});
     tx.commit();

@@ -11,11 +11,6 @@ namespace {
 
 const QString kNoLine = QStringLiteral("Please enter less than one entry in detail");
 
-db::Value keyOrNull(std::int64_t key)
-{
-    return key > 0 ? db::Value(static_cast<long long>(key)) : db::Value();
-}
-
 // What the journal does not know of a receipt: every line names a subject.
 // The journal checks the rest (lines, accounts, amounts, balance).
 void checkReceipt(const Receipt &r)
@@ -24,7 +19,7 @@ void checkReceipt(const Receipt &r)
         throw Refused(kNoLine);
     if (r.slipNo.size() > 10)
         throw Refused(QStringLiteral("The slip number may have at most 10 characters."));
-    for (const ReceiptLine &l : r.lines) {
+    for (const books::Line &l : r.lines) {
         if (l.subId <= 0)
             throw Refused(QStringLiteral("please select subject "));
     }
@@ -32,9 +27,9 @@ void checkReceipt(const Receipt &r)
 
 } // namespace
 
-std::int32_t nextReceiptNo(db::Connection &conn)
+std::int64_t nextReceiptNo(db::Connection &conn)
 {
-    return books::nextNumber(conn, kReceiptKind);
+    return books::nextNumber(conn, books::Kind::FR);
 }
 
 StudentAdmission studentAdmission(db::Connection &conn, std::int64_t account)
@@ -74,74 +69,30 @@ void openStudentSubjects(db::Recordset &rs, db::Connection &conn, std::int64_t a
         conn, {static_cast<long long>(account)});
 }
 
-db::Money total(const Receipt &r)
-{
-    db::Money sum;
-    for (const ReceiptLine &l : r.lines)
-        sum += l.amount;
-    return sum;
-}
-
-std::int32_t saveReceipt(db::Connection &conn, const Receipt &r, const QString &login)
+std::int64_t saveReceipt(db::Connection &conn, const Receipt &r, const QString &login)
 {
     checkReceipt(r);
-    books::Entry e;
-    e.kind = kReceiptKind;
-    e.number = r.vouNo;
-    e.date = r.date;
-    e.master.paidReceive = r.paidReceive;
-    e.master.slipNo = r.slipNo;
-    e.master.irStatus = r.bank ? QStringLiteral("BANK") : QStringLiteral("CASH");
-    e.master.login = login;
-    for (const ReceiptLine &l : r.lines) {
-        books::Line j;
-        j.debit = l.cashAccount;
-        j.credit = l.student;
-        j.amount = l.amount;
-        j.chequeNo = l.chequeNo;
-        j.narration = l.narration;
-        j.sessionId = keyOrNull(l.sessionId);
-        j.subId = keyOrNull(l.subId);
-        e.lines.push_back(j);
-    }
+    books::Entry e = r;
+    e.kind = books::Kind::FR;
+    // A receipt is paid in cash unless it says bank.
+    e.payment = r.payment == books::Payment::Bank ? books::Payment::Bank : books::Payment::Cash;
+    e.login = login;
     return common::refusing<books::Refused>([&] {
         if (r.isNew)
             return books::post(conn, e);
         books::replace(conn, e, r.stamp);
-        return r.vouNo;
+        return r.number;
     });
 }
 
-OpenedReceipt openReceipt(db::Connection &conn, std::int32_t vouNo)
+OpenedReceipt openReceipt(db::Connection &conn, std::int64_t vouNo)
 {
-    const books::Opened o = books::open(conn, kReceiptKind, vouNo);
-    OpenedReceipt out;
-    out.found = o.found;
-    out.date = o.date;
-    out.paidReceive = o.master.paidReceive;
-    out.slipNo = o.master.slipNo;
-    out.irStatus = o.master.irStatus;
-    out.chequeNo = o.master.chequeNo;
-    out.stamp = o.stamp;
-    for (const books::Line &j : o.lines) {
-        ReceiptLine l;
-        l.cashAccount = j.debit;
-        l.student = j.credit;
-        l.cashName = j.debitName;
-        l.studentName = j.creditName;
-        l.amount = j.amount;
-        l.chequeNo = j.chequeNo;
-        l.narration = j.narration;
-        l.sessionId = j.sessionId.toInt();
-        l.subId = j.subId.toInt();
-        out.lines.push_back(l);
-    }
-    return out;
+    return books::open(conn, books::Kind::FR, vouNo);
 }
 
-void deleteReceipt(db::Connection &conn, std::int32_t vouNo, const QString &stamp)
+void deleteReceipt(db::Connection &conn, std::int64_t vouNo, const QString &stamp)
 {
-    common::refusing<books::Refused>([&] { books::remove(conn, kReceiptKind, vouNo, stamp); });
+    common::refusing<books::Refused>([&] { books::remove(conn, books::Kind::FR, vouNo, stamp); });
 }
 
 bool searchReceipts(
@@ -170,7 +121,7 @@ bool searchReceipts(
     return true;
 }
 
-common::PrintJob slipJob(std::int32_t vouNo, const QString &user, const QString &password)
+common::PrintJob slipJob(std::int64_t vouNo, const QString &user, const QString &password)
 {
     common::PrintJob job;
     job.reportFile = QStringLiteral("\\rptSlip.rpt");

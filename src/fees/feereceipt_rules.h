@@ -8,6 +8,7 @@
 // the student's admission (and a session) and debits a cash or bank account.
 // It is stored as a paired line in DetJV: the debit row on the cash or bank
 // account, then the credit row on the student, both with SessionID and SubID.
+#include "books/journal.h"
 #include "common/printing.h"
 #include "common/refusal.h"
 #include "fees/fee_figures.h"
@@ -21,12 +22,9 @@
 
 namespace fees {
 
-// The kind code of fee receipts in MasJV and DetJV.
-inline const QString kReceiptKind = QStringLiteral("FR");
-
 // The next receipt number: the largest "FR" number in use plus one, 1 for
 // the first receipt. The series has no start number.
-std::int32_t nextReceiptNo(db::Connection &conn);
+std::int64_t nextReceiptNo(db::Connection &conn);
 
 // The admission of a student's ledger account and the session the student
 // is in now: the session the student's subjects were last carried forward
@@ -44,28 +42,16 @@ void openSessions(db::Recordset &rs, db::Connection &conn);
 // The subjects on any admission of the account, active or not: SubId, SubName.
 void openStudentSubjects(db::Recordset &rs, db::Connection &conn, std::int64_t account);
 
-struct ReceiptLine {
-    std::int64_t cashAccount = 0; // the cash or bank account debited
-    std::int64_t student = 0; // the student's account credited
-    db::Money amount;
-    QString chequeNo, narration;
-    std::int64_t sessionId = 0; // 0 for none (stored as Null)
-    std::int64_t subId = 0;
-    QString cashName, studentName; // filled by openReceipt
-};
-
-struct Receipt {
+// A receipt as the window saves it: an entry of kind FR whose lines debit
+// the cash or bank account (debit) and credit the student (credit) for a
+// subject (subId) and a session (sessionId, 0 for none); its payment is
+// Cash or Bank. The number is that of an opened receipt, ignored for a new
+// one; the stamp is what openReceipt read.
+struct Receipt : books::Entry {
+    Receipt() { kind = books::Kind::FR; }
     bool isNew = true;
-    std::int32_t vouNo = 0; // the number of an opened receipt; ignored for a new one
-    QDate date;
-    QString paidReceive; // kept from an opened receipt; empty for a new one
-    QString slipNo; // "" stores Null
-    bool bank = false; // IRStatus "BANK", else "CASH"
-    std::vector<ReceiptLine> lines;
-    QString stamp; // what openReceipt read
+    QString stamp;
 };
-
-db::Money total(const Receipt &r);
 
 // Checks the receipt and posts it to the journal: a new receipt under the
 // next number, an opened one over itself (paired rows with SessionID and
@@ -73,23 +59,16 @@ db::Money total(const Receipt &r);
 // for a receipt that may not be saved, or when an opened receipt was changed
 // or deleted by someone else meanwhile; a database error rolls it all back.
 // A line may take more than the subject still owes.
-std::int32_t saveReceipt(db::Connection &conn, const Receipt &r, const QString &login);
+std::int64_t saveReceipt(db::Connection &conn, const Receipt &r, const QString &login);
 
-struct OpenedReceipt {
-    bool found = false;
-    QDate date;
-    QString paidReceive;
-    QString slipNo;
-    QString irStatus;
-    QString chequeNo; // the master's
-    std::vector<ReceiptLine> lines; // the credit rows, in line order
-    QString stamp;
-};
-OpenedReceipt openReceipt(db::Connection &conn, std::int32_t vouNo);
+// A stored receipt: its master, its lines (the credit rows, in line order)
+// and its stamp.
+using OpenedReceipt = books::Opened;
+OpenedReceipt openReceipt(db::Connection &conn, std::int64_t vouNo);
 
 // Deletes the receipt's lines and master in one transaction. With a stamp,
 // refuses when the receipt was changed or deleted meanwhile.
-void deleteReceipt(db::Connection &conn, std::int32_t vouNo, const QString &stamp = {});
+void deleteReceipt(db::Connection &conn, std::int64_t vouNo, const QString &stamp = {});
 
 // The search list: VouNo, VouDate (dd-mm-yyyy), slipNo, PaidReceive,
 // TotalAmount, Multi ("M" for more than one line), IRSTATUS, newest first.
@@ -100,6 +79,6 @@ bool searchReceipts(db::Recordset &rs, db::Connection &conn, const QString &crit
     const QDate &date);
 
 // The slip printout of one receipt: its credit (student) lines.
-common::PrintJob slipJob(std::int32_t vouNo, const QString &user, const QString &password);
+common::PrintJob slipJob(std::int64_t vouNo, const QString &user, const QString &password);
 
 } // namespace fees

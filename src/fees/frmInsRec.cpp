@@ -23,7 +23,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -33,10 +32,8 @@ namespace fees {
 
 namespace {
 
-using common::fields::accountTag;
 using common::fields::focusIfEnabled;
 using common::fields::keyOf;
-using common::fields::setAccount;
 
 using accounts::Side;
 const QString kCaption = QStringLiteral("Fee Receive Voucher");
@@ -78,10 +75,19 @@ frmInsRec::frmInsRec()
     for (QWidget *w : std::initializer_list<QWidget *> {txtVouStatus, txtReceived, txtRemaingAmt})
         w->installEventFilter(this);
     connectShared();
+    setCashBox(txtDrAc);
+    bindLineColumn(txtNaration, QStringLiteral("Naration"));
+    m_draft.entry().kind = books::Kind::FR;
+    m_draft.entry().payment = books::Payment::Cash;
+    connect(txtSlipNo, &QLineEdit::textChanged, this,
+        [this](const QString &) { m_draft.entry().slipNo = txtSlipNo->text(); });
+    connect(OptBank, &QRadioButton::toggled, this,
+        [this](bool bank) { m_draft.entry().payment = bank ? books::Payment::Bank : books::Payment::Cash; });
 
     using common::on;
-    on(cmdSelectDr, &QPushButton::clicked, this, [this](bool) { pickCashBank(); });
-    on(cmdSelectCr, &QPushButton::clicked, this, [this](bool) { pickStudent(); });
+    on(cmdSelectDr, &QPushButton::clicked, this,
+        [this](bool) { pickAccount(txtDrAc, OptBank->isChecked() ? QStringLiteral("B") : QString()); });
+    on(cmdSelectCr, &QPushButton::clicked, this, [this](bool) { pickAccount(txtCrAc, QString()); });
     on(OptCash, &QRadioButton::clicked, this, [this](bool) { paymentMode(); });
     on(OptBank, &QRadioButton::clicked, this, [this](bool) { paymentMode(); });
     on(cboSubject, &QComboBox::currentIndexChanged, this, [this](int) { fillAmount(); });
@@ -89,24 +95,10 @@ frmInsRec::frmInsRec()
     on(cmdAdd, &QPushButton::clicked, this, [this](bool) { cmdAdd_Click(); });
     on(acmRemove, &QPushButton::clicked, this, [this](bool) { acmRemove_Click(); });
     on(MshEntry, &ui::Grid::cellDoubleClicked, this, [this] { MshEntry_DblClick(); });
-    applyTabOrder();
-}
-
-void frmInsRec::applyTabOrder()
-{
-    static const char *const order[] = {"txtSlipNo", "DTPicker", "cmdSelectDr", "cmdSelectCr", "txtDRCR",
-        "txtNaration", "cmdAdd", "cmdSave", "txtChecque", "txtVouStatus", "txtVoucher", "OptCash", "OptBank",
-        "acmRemove", "cmdDelete", "cmdCancel", "cmdPrint", "cmdExit", "MshEntry", "cboSubject", "cboSession",
-        "txtReceived", "txtRemaingAmt", "cboSearch", "txtSearch", "DTPSearch", "mshSearch"};
-    QWidget *previous = nullptr;
-    for (const char *name : order) {
-        auto *w = findChild<QWidget *>(QString::fromLatin1(name));
-        if (!w)
-            continue;
-        if (previous)
-            setTabOrder(previous, w);
-        previous = w;
-    }
+    applyTabOrder({"txtSlipNo", "DTPicker", "cmdSelectDr", "cmdSelectCr", "txtDRCR", "txtNaration", "cmdAdd",
+        "cmdSave", "txtChecque", "txtVouStatus", "txtVoucher", "OptCash", "OptBank", "acmRemove", "cmdDelete",
+        "cmdCancel", "cmdPrint", "cmdExit", "MshEntry", "cboSubject", "cboSession", "txtReceived",
+        "txtRemaingAmt", "cboSearch", "txtSearch", "DTPSearch", "mshSearch"});
 }
 
 void frmInsRec::fillSessions()
@@ -115,45 +107,20 @@ void frmInsRec::fillSessions()
     cboSession->fill(m_sessions, QStringLiteral("SessionName"), QStringLiteral("SessionId"));
 }
 
-void frmInsRec::formLoad()
+void frmInsRec::loadFields()
 {
     fillSessions();
     if (m_sessions.recordCount() > 0) {
         m_sessions.moveLast();
         cboSession->setBoundText(m_sessions.fields(QStringLiteral("SessionId")).toString());
     }
-
-    moveTwips(0, 0);
-    setWidthTwips(15255);
-    setHeightTwips(10155);
-    // Never larger than the main window's client area, so nothing is cut off.
-    if (QMdiArea *host = common::windows::host(); host && subWindow()) {
-        const QSize room = host->viewport()->size();
-        if (room.width() > 200 && room.height() > 200)
-            frame()->resize(frame()->size().boundedTo(room));
-    }
-    setGrid();
-    FixAccount();
-    SetMaxlength();
     paymentMode();
+}
 
-    DTPicker->setDate(QDate::currentDate());
-    {
-        const QSignalBlocker block(DTPSearch);
-        DTPSearch->setDate(QDate::currentDate());
-    }
-    ui::showTab(SSTab, 0);
-    {
-        const QSignalBlocker block(cboSearch);
-        cboSearch->clear();
-        cboSearch->addItems({QStringLiteral("Voucher #"), QStringLiteral("Date"), QStringLiteral("Slip No."),
-            QStringLiteral("Paid To")});
-        cboSearch->setCurrentIndex(0);
-    }
-    cboSearch_Change();
-    SearchGrd();
-    NewNo();
-    txtSlipNo->setFocus(Qt::OtherFocusReason);
+QStringList frmInsRec::searchCriteria() const
+{
+    return {QStringLiteral("Voucher #"), QStringLiteral("Date"), QStringLiteral("Slip No."),
+        QStringLiteral("Paid To")};
 }
 
 void frmInsRec::formActivate()
@@ -172,16 +139,9 @@ void frmInsRec::formActivate()
         cboSubject->setBoundText(chosen);
         fillAmount();
     }
-    if (gFindAcRowID > 0 && m_PickSide == Side::Debit) {
-        setAccount(txtDrAc, gFindAcName, QString::number(gFindAcRowID));
+    if (QLineEdit *picked = takePickedAccount(); picked == txtDrAc) {
         focusIfEnabled(cmdSelectCr);
-        gFindAcName.clear();
-        gFindAcRowID = 0;
-    } else if (gFindAcRowID > 0 && m_PickSide == Side::Credit) {
-        const std::int64_t account = gFindAcRowID;
-        setAccount(txtCrAc, gFindAcName, QString::number(account));
-        gFindAcName.clear();
-        gFindAcRowID = 0;
+    } else if (picked == txtCrAc) {
         txtDRCR->setFocus(Qt::OtherFocusReason);
         takeStudent();
     }
@@ -190,7 +150,7 @@ void frmInsRec::formActivate()
 
 void frmInsRec::takeStudent()
 {
-    const std::int64_t account = keyOf(accountTag(txtCrAc));
+    const std::int64_t account = accountKey(txtCrAc);
     const StudentAdmission a = studentAdmission(*gConn, account);
     if (a.found) {
         m_StudentAppId = a.appId;
@@ -208,11 +168,6 @@ void frmInsRec::fillSubjects(std::int64_t account)
         m_subjects.moveFirst();
         cboSubject->setBoundText(m_subjects.fields(QStringLiteral("SubId")).toString());
     }
-}
-
-void frmInsRec::formUnload()
-{
-    ApplyMenuRights();
 }
 
 bool frmInsRec::eventFilter(QObject *watched, QEvent *event)
@@ -240,9 +195,9 @@ void frmInsRec::restoreCashAccount()
 {
     const accounts::VoucherSetup s = accounts::readVoucherSetup(*gConn, QStringLiteral("RI"));
     if (s.found && s.side == Side::Debit && !s.acTitle.isEmpty())
-        setAccount(txtDrAc, s.acTitle, QString::number(s.acCode));
+        setAccount(txtDrAc, s.acCode, s.acTitle);
     else
-        setAccount(txtDrAc, {}, {});
+        clearAccount(txtDrAc);
 }
 
 void frmInsRec::FixAccount()
@@ -250,29 +205,13 @@ void frmInsRec::FixAccount()
     const accounts::VoucherSetup s = accounts::readVoucherSetup(*gConn, QStringLiteral("RI"));
     if (!s.found || s.side == Side::None)
         return;
-    QLineEdit *b = s.side == Side::Debit ? txtDrAc : txtCrAc;
-    QPushButton *p = s.side == Side::Debit ? cmdSelectDr : cmdSelectCr;
-    if (!s.acTitle.isEmpty())
-        setAccount(b, s.acTitle, QString::number(s.acCode));
+    if (s.side == Side::Debit)
+        presetAccount(txtDrAc, cmdSelectDr, s.acCode, s.acTitle, s.fixed);
     else
-        b->clear();
-    b->setEnabled(!s.fixed);
-    p->setEnabled(!s.fixed);
+        presetAccount(txtCrAc, cmdSelectCr, s.acCode, s.acTitle, s.fixed);
 }
 
-void frmInsRec::SetMaxlength()
-{
-    OpenQuery(QStringLiteral("Select * From MasJv Where 0=1"));
-    if (const int n = gRs->fields(QStringLiteral("PaidReceive")).definedSize(); n > 0)
-        txtPaidTo->setMaxLength(n);
-    OpenQuery(QStringLiteral("Select * From DetJv Where 0=1"));
-    if (const int n = gRs->fields(QStringLiteral("ChecqNo")).definedSize(); n > 0)
-        txtChecque->setMaxLength(n);
-    if (const int n = gRs->fields(QStringLiteral("Naration")).definedSize(); n > 0)
-        txtNaration->setMaxLength(n);
-}
-
-std::int32_t frmInsRec::nextNumber()
+std::int64_t frmInsRec::nextNumber()
 {
     return nextReceiptNo(*gConn);
 }
@@ -281,7 +220,7 @@ void frmInsRec::clearFields()
 {
     txtChecque->clear();
     txtPaidTo->clear();
-    setAccount(txtCrAc, {}, {});
+    clearAccount(txtCrAc);
     txtDRCR->clear();
     txtNaration->clear();
     cboSession->setBoundText({});
@@ -299,7 +238,7 @@ void frmInsRec::clearFields()
     m_subjectsAccount = 0;
 }
 
-QStringList frmInsRec::cells(const common::DraftLine &l) const
+QStringList frmInsRec::cells(const books::Line &l) const
 {
     QStringList row(ColCount);
     row[ColCashKey] = QString::number(l.debit);
@@ -309,7 +248,7 @@ QStringList frmInsRec::cells(const common::DraftLine &l) const
     row[ColCheque] = l.chequeNo;
     row[ColNarration] = l.narration;
     row[ColStudentKey] = QString::number(l.credit);
-    row[ColSession] = l.sessionId;
+    row[ColSession] = l.sessionId > 0 ? QString::number(l.sessionId) : QString();
     row[ColSubject] = l.subId > 0 ? QString::number(l.subId) : QString();
     return row;
 }
@@ -321,26 +260,16 @@ void frmInsRec::paymentMode()
     lblChq->setVisible(bank);
 }
 
-void frmInsRec::pickCashBank()
+void frmInsRec::openPicker(const QString &filter)
 {
-    m_PickSide = Side::Debit;
-    const QString filter = OptBank->isChecked() ? QStringLiteral("B") : QString();
-    common::windows::unload(QStringLiteral("frmFindAC"));
     accounts::openAccountPicker(this, filter);
-}
-
-void frmInsRec::pickStudent()
-{
-    m_PickSide = Side::Credit;
-    common::windows::unload(QStringLiteral("frmFindAC"));
-    accounts::openAccountPicker(this, QString());
 }
 
 void frmInsRec::fillAmount()
 {
     if (!isNewVoucher() || cboSubject->boundText().isEmpty())
         return;
-    const std::int64_t account = keyOf(accountTag(txtCrAc));
+    const std::int64_t account = accountKey(txtCrAc);
     if (account <= 0)
         return;
     const SubjectFigures f = subjectFigures(*gConn, account, m_StudentAppId, keyOf(cboSubject->boundText()));
@@ -369,20 +298,17 @@ void frmInsRec::cmdAdd_Click()
     if (!checkLine(checks, &amount))
         return;
 
-    common::DraftLine l;
-    l.debit = keyOf(accountTag(txtDrAc));
-    l.debitName = txtDrAc->text();
-    l.credit = keyOf(accountTag(txtCrAc));
-    l.creditName = txtCrAc->text();
+    // The line takes the cash or bank account the box shows now.
+    books::Line l = nextLine();
     l.amount = amount;
     l.chequeNo = txtChecque->text();
     l.narration = txtNaration->text();
-    l.sessionId = cboSession->boundText();
+    l.sessionId = keyOf(cboSession->boundText());
     l.subId = keyOf(cboSubject->boundText());
     m_draft.put(l);
     showDraft();
 
-    setAccount(txtCrAc, {}, {});
+    clearAccount(txtCrAc);
     txtDRCR->clear();
     txtChecque->clear();
     txtNaration->clear();
@@ -406,7 +332,7 @@ void frmInsRec::acmRemove_Click()
     txtDRCR->clear();
     txtNaration->clear();
     cboSession->setBoundText({});
-    setAccount(txtCrAc, {}, {});
+    clearAccount(txtCrAc);
     totGrdAmount();
 }
 
@@ -415,13 +341,13 @@ void frmInsRec::MshEntry_DblClick()
     const int r = MshEntry->row();
     if (r < 1 || r > m_draft.size())
         return;
-    const common::DraftLine l = m_draft.takeBack(r);
-    setAccount(txtDrAc, l.debitName, QString::number(l.debit));
-    setAccount(txtCrAc, l.creditName, QString::number(l.credit));
+    const books::Line l = m_draft.takeBack(r);
+    setAccount(txtDrAc, l.debit, l.debitName);
+    setAccount(txtCrAc, l.credit, l.creditName);
     txtDRCR->setText(common::fmt::plainMoney(l.amount));
     txtChecque->setText(l.chequeNo);
     txtNaration->setText(l.narration);
-    cboSession->setBoundText(l.sessionId);
+    cboSession->setBoundText(l.sessionId > 0 ? QString::number(l.sessionId) : QString());
     // The figures shown belong to this line's own student, not the last one picked.
     if (const StudentAdmission a = studentAdmission(*gConn, l.credit); a.found)
         m_StudentAppId = a.appId;
@@ -430,31 +356,17 @@ void frmInsRec::MshEntry_DblClick()
         cboSubject->setBoundText(QString::number(l.subId));
 }
 
-void frmInsRec::saveDraft(bool isNew, std::int32_t number, const QString &stamp)
+void frmInsRec::saveDraft(bool isNew, std::int64_t number, const QString &stamp)
 {
     Receipt rec;
+    static_cast<books::Entry &>(rec) = m_draft.entry();
+    rec.number = number;
     rec.isNew = isNew;
-    rec.vouNo = number;
-    rec.date = DTPicker->date();
-    rec.paidReceive = txtPaidTo->text();
-    rec.slipNo = txtSlipNo->text();
-    rec.bank = OptBank->isChecked();
     rec.stamp = stamp;
-    for (const common::DraftLine &d : m_draft.lines()) {
-        ReceiptLine l;
-        l.cashAccount = d.debit;
-        l.student = d.credit;
-        l.amount = d.amount;
-        l.chequeNo = d.chequeNo;
-        l.narration = d.narration;
-        l.sessionId = keyOf(d.sessionId);
-        l.subId = d.subId;
-        rec.lines.push_back(l);
-    }
     saveReceipt(*gConn, rec, gUserName);
 }
 
-common::Opening frmInsRec::openStored(std::int32_t number)
+common::Opening frmInsRec::openStored(std::int64_t number)
 {
     const OpenedReceipt o = openReceipt(*gConn, number);
     common::Opening out;
@@ -467,34 +379,18 @@ common::Opening frmInsRec::openStored(std::int32_t number)
     txtChecque->setText(o.chequeNo);
     txtPaidTo->setText(o.paidReceive);
     txtSlipNo->setText(o.slipNo);
-    (o.irStatus.compare(QLatin1String("CASH"), Qt::CaseInsensitive) == 0 ? OptCash : OptBank)
-        ->setChecked(true);
+    (o.payment == books::Payment::Cash ? OptCash : OptBank)->setChecked(true);
     paymentMode();
     if (o.lines.empty())
         return out; // the grid and the cash or bank box keep what they show
     out.hasLines = true;
-    const ReceiptLine &first = o.lines.front();
-    setAccount(txtDrAc, first.cashName, QString::number(first.cashAccount));
-    std::vector<common::DraftLine> lines;
-    for (const ReceiptLine &l : o.lines) {
-        common::DraftLine d;
-        d.debit = l.cashAccount;
-        d.debitName = l.cashName;
-        d.credit = l.student;
-        d.creditName = l.studentName;
-        d.amount = l.amount;
-        d.chequeNo = l.chequeNo;
-        d.narration = l.narration;
-        d.sessionId = l.sessionId > 0 ? QString::number(l.sessionId) : QString();
-        d.subId = l.subId;
-        lines.push_back(d);
-    }
-    m_draft.assign(std::move(lines));
+    setAccount(txtDrAc, o.cashAccount, o.cashName);
+    m_draft.assign(o.lines);
     showDraft();
     return out;
 }
 
-void frmInsRec::removeStored(std::int32_t number, const QString &stamp)
+void frmInsRec::removeStored(std::int64_t number, const QString &stamp)
 {
     deleteReceipt(*gConn, number, stamp);
 }
@@ -511,7 +407,7 @@ void frmInsRec::labelSearch()
             {"Amount", 2000}, {"Multi", 1000}, {"Status", 1000}});
 }
 
-common::PrintJob frmInsRec::printJob(std::int32_t number) const
+common::PrintJob frmInsRec::printJob(std::int64_t number) const
 {
     return slipJob(number, gUserName, gUserPassword);
 }

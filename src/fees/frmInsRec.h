@@ -29,55 +29,49 @@ public:
     frmInsRec();
 
     void setGrid() override;
-    void FixAccount();
-    void SetMaxlength();
+    void FixAccount() override;
     void fillAmount();
 
     std::int64_t studentAppId() const { return m_StudentAppId; }
 
 protected:
-    void formLoad() override;
     void formActivate() override;
-    void formUnload() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-    QStringList cells(const common::DraftLine &line) const override;
-    std::int32_t nextNumber() override;
+    void loadFields() override;
+    QStringList searchCriteria() const override;
+    QStringList cells(const books::Line &line) const override;
+    std::int64_t nextNumber() override;
     void clearFields() override;
-    void saveDraft(bool isNew, std::int32_t number, const QString &stamp) override;
-    common::Opening openStored(std::int32_t number) override;
-    void removeStored(std::int32_t number, const QString &stamp) override;
+    void saveDraft(bool isNew, std::int64_t number, const QString &stamp) override;
+    common::Opening openStored(std::int64_t number) override;
+    void removeStored(std::int64_t number, const QString &stamp) override;
     bool runSearch(db::Recordset &rs, const QString &criterion) override;
     void labelSearch() override;
-    common::PrintJob printJob(std::int32_t number) const override;
+    common::PrintJob printJob(std::int64_t number) const override;
+    void openPicker(const QString &filter) override;
 
 private:
     void buildControls();
     void fillSessions();
     // The cash account the 'RI' setup presets (empty when it names none).
     void restoreCashAccount();
-    void pickCashBank();
-    void pickStudent();
     void takeStudent();
     void fillSubjects(std::int64_t account);
     void paymentMode();
     void cmdAdd_Click();
     void acmRemove_Click();
     void MshEntry_DblClick();
-    void applyTabOrder();
 
-    accounts::Side m_PickSide = accounts::Side::None;
     std::int64_t m_StudentAppId = 0;
     std::int64_t m_subjectsAccount = 0; // the account the subject list was read for; 0 for none
     db::Recordset m_sessions;
     db::Recordset m_subjects;
 
-    QLabel *lblfrmTitle, *lblPaidTo, *lblChq;
-    QLineEdit *txtVouStatus, *txtSlipNo, *txtDrAc, *txtCrAc, *txtDRCR, *txtChecque, *txtReceived,
-        *txtRemaingAmt, *txtNaration, *txtPaidTo, *txtFile, *txtBill, *txtGrdRow;
+    QLabel *lblPaidTo, *lblChq;
+    QLineEdit *txtSlipNo, *txtReceived, *txtRemaingAmt, *txtNaration;
     QRadioButton *OptCash, *OptBank;
     ui::DataCombo *cboSubject, *cboSession;
-    QPushButton *cmdSelectDr, *cmdSelectCr, *cmdAdd, *acmRemove;
 };
 
 } // namespace fees

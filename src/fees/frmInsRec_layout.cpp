@@ -86,7 +86,6 @@ void frmInsRec::buildControls()
     for (QLineEdit *b : {txtDrAc, txtCrAc}) {
         b->setReadOnly(true);
         b->setFocusPolicy(Qt::NoFocus);
-        b->setProperty("Tag", QString());
         b->setMinimumWidth(common::twips(2500));
     }
     fields->addWidget(cmdSelectCr, 0, 0);

@@ -7,7 +7,7 @@ namespace {
 KindSettings kindSettings()
 {
     KindSettings s;
-    s.code = QStringLiteral("BP");
+    s.kind = books::Kind::BP;
     s.caption = QStringLiteral("Bank Payment Voucher");
     s.paidLabel = QStringLiteral("Paid To :");
     s.bankSide = accounts::Side::Credit;

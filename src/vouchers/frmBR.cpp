@@ -7,7 +7,7 @@ namespace {
 KindSettings kindSettings()
 {
     KindSettings s;
-    s.code = QStringLiteral("BR");
+    s.kind = books::Kind::BR;
     s.caption = QStringLiteral("Bank Receive Voucher");
     s.paidLabel = QStringLiteral("Receive From :");
     s.bankSide = accounts::Side::Debit;

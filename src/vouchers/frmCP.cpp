@@ -7,7 +7,7 @@ namespace {
 KindSettings kindSettings()
 {
     KindSettings s;
-    s.code = QStringLiteral("CP");
+    s.kind = books::Kind::CP;
     s.caption = QStringLiteral("Cash Payment Voucher");
     s.paidLabel = QStringLiteral("Paid To :");
     s.cashSide = accounts::Side::Credit;

@@ -7,7 +7,7 @@ namespace {
 KindSettings kindSettings()
 {
     KindSettings s;
-    s.code = QStringLiteral("CR");
+    s.kind = books::Kind::CR;
     s.caption = QStringLiteral("Cash Receive Voucher");
     s.paidLabel = QStringLiteral("Receive From :");
     s.cashSide = accounts::Side::Debit;

@@ -7,7 +7,7 @@ namespace {
 KindSettings kindSettings()
 {
     KindSettings s;
-    s.code = QStringLiteral("JV");
+    s.kind = books::Kind::JV;
     s.caption = QStringLiteral("Journal Voucher");
     s.paidLabel = QStringLiteral("Paid To :");
     s.removeSide = accounts::Side::Debit;

@@ -6,26 +6,29 @@ namespace vouchers {
 
 namespace {
 
-void checkKind(const QString &kind)
+void checkKind(books::Kind kind)
 {
     if (!isVoucherKind(kind))
-        throw Refused(QStringLiteral("Unknown voucher kind '%1'.").arg(kind));
+        throw Refused(QStringLiteral("Unknown voucher kind '%1'.").arg(books::kindCode(kind)));
+}
+
+void checkKind(const QString &code)
+{
+    books::Kind k;
+    if (!books::kindOf(code, &k) || !isVoucherKind(k))
+        throw Refused(QStringLiteral("Unknown voucher kind '%1'.").arg(code));
 }
 
 } // namespace
 
-bool isCashKind(const QString &kind)
+bool isCashKind(books::Kind kind)
 {
-    books::Kind k;
-    return books::kindOf(kind, &k) && (k == books::Kind::CP || k == books::Kind::CR);
+    return kind == books::Kind::CP || kind == books::Kind::CR;
 }
 
-bool isVoucherKind(const QString &kind)
+bool isVoucherKind(books::Kind kind)
 {
-    books::Kind k;
-    if (!books::kindOf(kind, &k))
-        return false;
-    switch (k) {
+    switch (kind) {
     case books::Kind::CP:
     case books::Kind::CR:
     case books::Kind::BP:
@@ -40,53 +43,32 @@ bool isVoucherKind(const QString &kind)
     return false;
 }
 
-std::int32_t nextNumber(db::Connection &conn, const QString &kind, std::int32_t startNo)
+std::int64_t nextNumber(db::Connection &conn, books::Kind kind, std::int64_t startNo)
 {
     checkKind(kind);
     return books::nextNumber(conn, kind, startNo);
 }
 
-db::Money total(const Voucher &v)
-{
-    db::Money sum;
-    for (const Line &l : v.lines)
-        sum += l.amount;
-    return sum;
-}
-
-std::int32_t saveVoucher(db::Connection &conn, const Voucher &v, const QString &login, std::int32_t startNo)
+std::int64_t saveVoucher(db::Connection &conn, const Voucher &v, const QString &login, std::int64_t startNo)
 {
     checkKind(v.kind);
-    books::Entry e;
-    e.kind = v.kind;
-    e.number = v.vouNo;
-    e.date = v.date;
-    e.master.paidReceive = v.paidReceive;
-    e.master.login = login;
-    e.lines = v.lines;
+    books::Entry e = v;
+    e.login = login;
     return common::refusing<books::Refused>([&] {
         if (v.isNew)
             return books::post(conn, e, startNo);
         books::replace(conn, e, v.stamp);
-        return v.vouNo;
+        return v.number;
     });
 }
 
-OpenedVoucher openVoucher(db::Connection &conn, const QString &kind, std::int32_t vouNo)
+OpenedVoucher openVoucher(db::Connection &conn, books::Kind kind, std::int64_t vouNo)
 {
     checkKind(kind);
-    const books::Opened o = books::open(conn, kind, vouNo);
-    OpenedVoucher out;
-    out.found = o.found;
-    out.date = o.date;
-    out.paidReceive = o.master.paidReceive;
-    out.chequeNo = o.master.chequeNo;
-    out.lines = o.lines;
-    out.stamp = o.stamp;
-    return out;
+    return books::open(conn, kind, vouNo);
 }
 
-void deleteVoucher(db::Connection &conn, const QString &kind, std::int32_t vouNo, const QString &stamp)
+void deleteVoucher(db::Connection &conn, books::Kind kind, std::int64_t vouNo, const QString &stamp)
 {
     checkKind(kind);
     common::refusing<books::Refused>([&] { books::remove(conn, kind, vouNo, stamp); });
@@ -123,20 +105,20 @@ bool searchVouchers(db::Recordset &rs, db::Connection &conn, const QString &kind
     return true;
 }
 
-common::PrintJob printJob(
-    const QString &kind, std::int32_t vouNo, const QString &user, const QString &password)
+common::PrintJob printJob(books::Kind kind, std::int64_t vouNo, const QString &user, const QString &password)
 {
     checkKind(kind);
+    const QString code = books::kindCode(kind);
     common::PrintJob job;
-    job.reportFile = QStringLiteral("\\rpt%1.rpt").arg(kind);
+    job.reportFile = QStringLiteral("\\rpt%1.rpt").arg(code);
     job.user = user;
     job.password = password;
     job.selection
         = QStringLiteral("{MasJV.VouNo}= %1 and {MasJV.VouStatus} = '%2' and {Company.comActive} = 'Y'")
               .arg(vouNo)
-              .arg(kind);
+              .arg(code);
     job.mustExist = QStringLiteral("Select VouNo From MasJV Where VouNo = ? And VouStatus = ?");
-    job.mustExistParams = {vouNo, kind};
+    job.mustExistParams = {vouNo, code};
     job.notFound = QStringLiteral("Voucher not found!");
     return job;
 }

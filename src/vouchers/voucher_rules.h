@@ -23,55 +23,41 @@ namespace vouchers {
 // A voucher that may not be written (or deleted) as it stands.
 using Refused = common::Refused;
 
-bool isCashKind(const QString &kind); // CP, CR
-bool isVoucherKind(const QString &kind); // the five kinds
+bool isCashKind(books::Kind kind); // CP, CR
+bool isVoucherKind(books::Kind kind); // the five kinds
 
 // The next number of a kind: the largest plus one, or `startNo` (the
 // setup's start number) while the kind has no voucher.
-std::int32_t nextNumber(db::Connection &conn, const QString &kind, std::int32_t startNo);
+std::int64_t nextNumber(db::Connection &conn, books::Kind kind, std::int64_t startNo);
 
 // One line as the user entered it: the account debited, the account
 // credited and the amount. On a cash payment the credit is the cash
 // account, on a cash receipt the debit.
 using Line = books::Line;
 
-struct Voucher {
-    QString kind;
+// A voucher as a window saves it: the entry (its number that of an opened
+// voucher, ignored for a new one), and for an opened voucher the stamp
+// openVoucher read; saving it refuses when the stored voucher is no longer
+// what was opened.
+struct Voucher : books::Entry {
     bool isNew = true;
-    std::int32_t vouNo = 0; // the number of an opened voucher; ignored for a new one
-    QDate date;
-    QString paidReceive;
-    std::vector<Line> lines;
-    // What openVoucher read; saving an opened voucher refuses when the
-    // stored voucher is no longer what was opened.
     QString stamp;
 };
-
-// The voucher's total: the exact sum of its line amounts.
-db::Money total(const Voucher &v);
 
 // Checks the voucher (lines, accounts, amounts) and posts it to the journal:
 // a new voucher under the next number, an opened one over itself. Returns
 // the voucher's number. Throws Refused (nothing written) for a voucher that may not be saved, or when an
 // opened voucher was changed or deleted by someone else meanwhile; a database error rolls everything back.
-std::int32_t saveVoucher(db::Connection &conn, const Voucher &v, const QString &login, std::int32_t startNo);
+std::int64_t saveVoucher(db::Connection &conn, const Voucher &v, const QString &login, std::int64_t startNo);
 
-struct OpenedVoucher {
-    bool found = false;
-    QDate date;
-    QString paidReceive;
-    QString chequeNo; // the master's (read back by the bank receipt window)
-    std::vector<Line> lines; // in line order
-    QString stamp;
-};
-
-// Reads a stored voucher: its master and one Line per entered line (a cash
-// voucher's total row is not a line).
-OpenedVoucher openVoucher(db::Connection &conn, const QString &kind, std::int32_t vouNo);
+// A stored voucher read back: its master, one Line per entered line (a cash
+// voucher's total row is not a line) and its stamp.
+using OpenedVoucher = books::Opened;
+OpenedVoucher openVoucher(db::Connection &conn, books::Kind kind, std::int64_t vouNo);
 
 // Deletes the voucher's lines and master in one transaction. With a stamp,
 // refuses when the voucher was changed or deleted meanwhile.
-void deleteVoucher(db::Connection &conn, const QString &kind, std::int32_t vouNo, const QString &stamp = {});
+void deleteVoucher(db::Connection &conn, books::Kind kind, std::int64_t vouNo, const QString &stamp = {});
 
 // The search list of a kind: VouNo, VouDate (dd-mm-yyyy), PaidReceive,
 // TotalAmount, Multi ("M" for a voucher of more than one line), newest
@@ -83,7 +69,6 @@ bool searchVouchers(db::Recordset &rs, db::Connection &conn, const QString &kind
 
 // The printout of one voucher: "\rptXX.rpt", the user's logon and the
 // selection of that number, kind and the active company.
-common::PrintJob printJob(
-    const QString &kind, std::int32_t vouNo, const QString &user, const QString &password);
+common::PrintJob printJob(books::Kind kind, std::int64_t vouNo, const QString &user, const QString &password);
 
 } // namespace vouchers

@@ -2,6 +2,7 @@
 
 #include "accounts/picker.h"
 #include "accounts/vousetting.h"
+#include "common/binding.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/fields.h"
@@ -23,7 +24,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -33,13 +33,8 @@ namespace vouchers {
 
 namespace {
 
-using common::fields::accountTag;
-using common::fields::focusIfEnabled;
-using common::fields::keyOf;
-using common::fields::setAccount;
-
-const char *const kTag = "Tag";
 using accounts::Side;
+using common::fields::focusIfEnabled;
 
 using common::info;
 
@@ -71,7 +66,7 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     top->setVerticalSpacing(6);
     txtVouStatus = lineEdit("txtVouStatus", entry);
     txtVouStatus->setReadOnly(true);
-    txtVouStatus->setText(m_s.code + u'-');
+    txtVouStatus->setText(books::kindCode(m_s.kind) + u'-');
     txtVouStatus->setFocusPolicy(Qt::ClickFocus);
     txtVouStatus->setFixedWidth(common::twips(600));
     txtVoucher = lineEdit("txtVoucher", entry);
@@ -105,7 +100,6 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     for (QLineEdit *b : {txtDrAc, txtCrAc}) {
         b->setReadOnly(true);
         b->setFocusPolicy(Qt::NoFocus);
-        b->setProperty(kTag, QString());
         b->setMinimumWidth(common::twips(2500));
     }
     txtDRCR = lineEdit("txtDRCR", entry);
@@ -185,11 +179,20 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     txtVouStatus->installEventFilter(this);
     txtDRCR->installEventFilter(this);
     connectShared();
+    m_draft.entry().kind = m_s.kind;
+    if (isCash())
+        setCashBox(box(m_s.cashSide));
     m_pickMovesPastDate = true;
 
     using common::on;
-    on(cmdSelectDr, &QPushButton::clicked, this, [this](bool) { pick(Side::Debit); });
-    on(cmdSelectCr, &QPushButton::clicked, this, [this](bool) { pick(Side::Credit); });
+    // Each pick asks for its own list: banks on the bank side, every
+    // subsidiary account otherwise, whatever another window asked for last.
+    on(cmdSelectDr, &QPushButton::clicked, this, [this](bool) {
+        pickAccount(txtDrAc, m_s.bankSide == Side::Debit ? QStringLiteral("B") : QString());
+    });
+    on(cmdSelectCr, &QPushButton::clicked, this, [this](bool) {
+        pickAccount(txtCrAc, m_s.bankSide == Side::Credit ? QStringLiteral("B") : QString());
+    });
     on(cmdAdd, &QPushButton::clicked, this, [this](bool) { cmdAdd_Click(); });
     on(acmRemove, &QPushButton::clicked, this, [this](bool) { acmRemove_Click(); });
     on(MshEntry, &ui::Grid::cellDoubleClicked, this, [this] { MshEntry_DblClick(); });
@@ -201,20 +204,7 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
             txtNaration->moveCursor(QTextCursor::End);
         }
     });
-    applyTabOrder();
-}
-
-void VoucherWindow::applyTabOrder()
-{
-    QWidget *previous = nullptr;
-    for (const QString &name : m_s.tabOrder) {
-        auto *w = findChild<QWidget *>(name);
-        if (!w)
-            continue;
-        if (previous)
-            setTabOrder(previous, w);
-        previous = w;
-    }
+    applyTabOrder(m_s.tabOrder);
 }
 
 QLineEdit *VoucherWindow::box(Side side) const
@@ -232,59 +222,21 @@ QLineEdit *VoucherWindow::lineBox() const
     return m_s.cashSide == Side::Credit ? txtDrAc : txtCrAc;
 }
 
-void VoucherWindow::formLoad()
+QStringList VoucherWindow::searchCriteria() const
 {
-    moveTwips(0, 0);
-    setWidthTwips(15255);
-    setHeightTwips(10155);
-    // Never larger than the main window's client area, so nothing is cut off.
-    if (QMdiArea *host = common::windows::host(); host && subWindow()) {
-        const QSize room = host->viewport()->size();
-        if (room.width() > 200 && room.height() > 200)
-            frame()->resize(frame()->size().boundedTo(room));
-    }
-    setGrid();
-    FixAccount();
-    SetMaxlength();
-    DTPicker->setDate(QDate::currentDate());
-    {
-        const QSignalBlocker block(DTPSearch);
-        DTPSearch->setDate(QDate::currentDate());
-    }
-    ui::showTab(SSTab, 0);
-    {
-        const QSignalBlocker block(cboSearch);
-        cboSearch->clear();
-        cboSearch->addItems({QStringLiteral("Voucher #"), QStringLiteral("Date"), QStringLiteral("Paid To")});
-        cboSearch->setCurrentIndex(0);
-    }
-    cboSearch_Change();
-    SearchGrd();
-    NewNo();
-    if (!m_s.tabOrder.isEmpty()) {
-        if (auto *first = findChild<QWidget *>(m_s.tabOrder.front()))
-            first->setFocus(Qt::OtherFocusReason);
-    }
+    return {QStringLiteral("Voucher #"), QStringLiteral("Date"), QStringLiteral("Paid To")};
 }
 
 void VoucherWindow::formActivate()
 {
-    if (gFindAcRowID > 0 && m_PickSide != Side::None) {
-        setAccount(box(m_PickSide), gFindAcName, QString::number(gFindAcRowID));
-        if (m_s.debitPickFocusesCredit && m_PickSide == Side::Debit)
+    if (QLineEdit *picked = takePickedAccount()) {
+        if (m_s.debitPickFocusesCredit && picked == txtDrAc)
             focusIfEnabled(cmdSelectCr);
         else
             txtDRCR->setFocus(Qt::OtherFocusReason);
-        gFindAcName.clear();
-        gFindAcRowID = 0;
     }
     if (m_s.resetFilterOnActivate)
         gFindAcFilter.clear();
-}
-
-void VoucherWindow::formUnload()
-{
-    ApplyMenuRights();
 }
 
 bool VoucherWindow::eventFilter(QObject *watched, QEvent *event)
@@ -318,37 +270,22 @@ void VoucherWindow::setGrid()
 
 void VoucherWindow::FixAccount()
 {
-    const accounts::VoucherSetup s = accounts::readVoucherSetup(*gConn, m_s.code);
+    const accounts::VoucherSetup s = accounts::readVoucherSetup(*gConn, books::kindCode(m_s.kind));
     if (!s.found)
         return;
     m_StartNo = s.startNo;
-    if (s.side == Side::None)
-        return;
-    QLineEdit *b = box(s.side);
-    if (!s.acTitle.isEmpty())
-        setAccount(b, s.acTitle, QString::number(s.acCode));
-    else
-        b->clear();
-    b->setEnabled(!s.fixed);
-    picker(s.side)->setEnabled(!s.fixed);
+    if (s.side != Side::None)
+        presetAccount(box(s.side), picker(s.side), s.acCode, s.acTitle, s.fixed);
 }
 
-void VoucherWindow::SetMaxlength()
+void VoucherWindow::lineColumnsRead(db::Recordset &detail)
 {
-    OpenQuery(QStringLiteral("Select * From MasJv Where 0=1"));
-    // The number box is filled by the program only; the column's byte size
-    // (4) would cut numbers of five digits, so it keeps its own length.
-    if (const int n = gRs->fields(QStringLiteral("PaidReceive")).definedSize(); n > 0)
-        txtPaidTo->setMaxLength(n);
-    OpenQuery(QStringLiteral("Select * From DetJv Where 0=1"));
-    if (const int n = gRs->fields(QStringLiteral("ChecqNo")).definedSize(); n > 0)
-        txtChecque->setMaxLength(n);
-    m_narationMax = gRs->fields(QStringLiteral("Naration")).definedSize();
+    m_narationMax = common::binding::textLength(detail, QStringLiteral("Naration"));
 }
 
-std::int32_t VoucherWindow::nextNumber()
+std::int64_t VoucherWindow::nextNumber()
 {
-    return vouchers::nextNumber(*gConn, m_s.code, m_StartNo);
+    return vouchers::nextNumber(*gConn, m_s.kind, m_StartNo);
 }
 
 void VoucherWindow::clearFields()
@@ -356,17 +293,17 @@ void VoucherWindow::clearFields()
     txtChecque->clear();
     txtPaidTo->clear();
     if (isCash()) {
-        setAccount(lineBox(), {}, {});
+        clearAccount(lineBox());
     } else {
-        setAccount(txtDrAc, {}, {});
-        setAccount(txtCrAc, {}, {});
+        clearAccount(txtDrAc);
+        clearAccount(txtCrAc);
     }
     txtDRCR->clear();
     txtNaration->clear();
     txtBill->clear();
 }
 
-QStringList VoucherWindow::cells(const common::DraftLine &l) const
+QStringList VoucherWindow::cells(const books::Line &l) const
 {
     if (isCash()) {
         const bool receipt = m_s.cashSide == Side::Debit;
@@ -377,13 +314,8 @@ QStringList VoucherWindow::cells(const common::DraftLine &l) const
         l.narration, QString::number(l.credit), l.fileNo, l.billNo};
 }
 
-void VoucherWindow::pick(Side side)
+void VoucherWindow::openPicker(const QString &filter)
 {
-    m_PickSide = side;
-    // Each pick asks for its own list: banks on the bank side, every
-    // subsidiary account otherwise, whatever another window asked for last.
-    const QString filter = side == m_s.bankSide ? QStringLiteral("B") : QString();
-    common::windows::unload(QStringLiteral("frmFindAC"));
     accounts::openAccountPicker(this, filter);
 }
 
@@ -398,28 +330,18 @@ void VoucherWindow::cmdAdd_Click()
     if (!checkLine(checks, &amount))
         return;
 
-    common::DraftLine l;
+    // A cash voucher's cash account is the voucher's: its lines take it when saved.
+    books::Line l = nextLine();
     l.amount = amount;
     l.chequeNo = txtChecque->text();
     l.narration = txtNaration->toPlainText();
     l.fileNo = txtFile->text();
     l.billNo = txtBill->text();
-    if (isCash()) {
-        // The cash account is the voucher's, taken from its box when saving.
-        QLineEdit *b = lineBox();
-        (m_s.cashSide == Side::Debit ? l.credit : l.debit) = keyOf(accountTag(b));
-        (m_s.cashSide == Side::Debit ? l.creditName : l.debitName) = b->text();
-    } else {
-        l.debit = keyOf(accountTag(txtDrAc));
-        l.debitName = txtDrAc->text();
-        l.credit = keyOf(accountTag(txtCrAc));
-        l.creditName = txtCrAc->text();
-    }
     m_draft.put(l);
     showDraft();
 
     if (m_s.lineSide != Side::None)
-        setAccount(box(m_s.lineSide), {}, {});
+        clearAccount(box(m_s.lineSide));
     txtDRCR->clear();
     txtChecque->clear();
     txtBill->clear();
@@ -438,7 +360,7 @@ void VoucherWindow::acmRemove_Click()
     else
         m_draft.clear();
     showDraft();
-    setAccount(box(m_s.removeSide), {}, {});
+    clearAccount(box(m_s.removeSide));
     txtDRCR->clear();
     txtNaration->clear();
     totGrdAmount();
@@ -449,14 +371,13 @@ void VoucherWindow::MshEntry_DblClick()
     const int r = MshEntry->row();
     if (r < 1 || r > m_draft.size())
         return;
-    const common::DraftLine &l = m_draft.takeBack(r);
+    const books::Line l = m_draft.takeBack(r);
     if (isCash()) {
         const bool receipt = m_s.cashSide == Side::Debit;
-        setAccount(
-            lineBox(), receipt ? l.creditName : l.debitName, QString::number(receipt ? l.credit : l.debit));
+        setAccount(lineBox(), receipt ? l.credit : l.debit, receipt ? l.creditName : l.debitName);
     } else {
-        setAccount(txtDrAc, l.debitName, QString::number(l.debit));
-        setAccount(txtCrAc, l.creditName, QString::number(l.credit));
+        setAccount(txtDrAc, l.debit, l.debitName);
+        setAccount(txtCrAc, l.credit, l.creditName);
     }
     txtDRCR->setText(common::fmt::plainMoney(l.amount));
     txtChecque->setText(l.chequeNo);
@@ -465,38 +386,27 @@ void VoucherWindow::MshEntry_DblClick()
     txtBill->setText(l.billNo);
 }
 
-void VoucherWindow::saveDraft(bool isNew, std::int32_t number, const QString &stamp)
+void VoucherWindow::saveDraft(bool isNew, std::int64_t number, const QString &stamp)
 {
     Voucher v;
-    v.kind = m_s.code;
+    static_cast<books::Entry &>(v) = m_draft.entry();
+    v.number = number;
     v.isNew = isNew;
-    v.vouNo = number;
-    v.date = DTPicker->date();
-    v.paidReceive = txtPaidTo->text();
     v.stamp = stamp;
-    // A cash voucher's lines all name the cash account in its box now.
-    const std::int64_t cashKey = isCash() ? keyOf(accountTag(box(m_s.cashSide))) : 0;
-    const QString cashName = isCash() ? box(m_s.cashSide)->text() : QString();
-    for (const common::DraftLine &d : m_draft.lines()) {
-        Line l;
-        l.debit = m_s.cashSide == Side::Debit ? cashKey : d.debit;
-        l.credit = m_s.cashSide == Side::Credit ? cashKey : d.credit;
-        // The titles the user saw, for a refusal that names an account gone meanwhile.
-        l.debitName = m_s.cashSide == Side::Debit ? cashName : d.debitName;
-        l.creditName = m_s.cashSide == Side::Credit ? cashName : d.creditName;
-        l.amount = d.amount;
-        l.chequeNo = d.chequeNo;
-        l.narration = d.narration;
-        l.fileNo = d.fileNo;
-        l.billNo = d.billNo;
-        v.lines.push_back(l);
+    if (isCash()) {
+        // A cash voucher's lines all name the cash account its box shows now
+        // (by the title the user saw, for a refusal that names an account gone meanwhile).
+        for (books::Line &l : v.lines) {
+            (m_s.cashSide == Side::Debit ? l.debit : l.credit) = v.cashAccount;
+            (m_s.cashSide == Side::Debit ? l.debitName : l.creditName) = v.cashName;
+        }
     }
     saveVoucher(*gConn, v, gUserName, m_StartNo);
 }
 
-common::Opening VoucherWindow::openStored(std::int32_t number)
+common::Opening VoucherWindow::openStored(std::int64_t number)
 {
-    const OpenedVoucher o = openVoucher(*gConn, m_s.code, number);
+    const OpenedVoucher o = openVoucher(*gConn, m_s.kind, number);
     common::Opening out;
     if (!o.found)
         return out;
@@ -510,38 +420,25 @@ common::Opening VoucherWindow::openStored(std::int32_t number)
     if (o.lines.empty())
         return out; // the grid and the account boxes keep what they show
     out.hasLines = true;
-    const Line &first = o.lines.front();
+    const books::Line &first = o.lines.front();
     if (m_s.openFillsSide == Side::Credit)
-        setAccount(txtCrAc, first.creditName, QString::number(first.credit));
+        setAccount(txtCrAc, first.credit, first.creditName);
     else if (m_s.openFillsSide == Side::Debit)
-        setAccount(txtDrAc, first.debitName, QString::number(first.debit));
-    std::vector<common::DraftLine> lines;
-    for (const Line &l : o.lines) {
-        common::DraftLine d;
-        d.debit = l.debit;
-        d.debitName = l.debitName;
-        d.credit = l.credit;
-        d.creditName = l.creditName;
-        d.amount = l.amount;
-        d.chequeNo = l.chequeNo;
-        d.narration = l.narration;
-        d.fileNo = l.fileNo;
-        d.billNo = l.billNo;
-        lines.push_back(d);
-    }
-    m_draft.assign(std::move(lines));
+        setAccount(txtDrAc, first.debit, first.debitName);
+    m_draft.assign(o.lines);
     showDraft();
     return out;
 }
 
-void VoucherWindow::removeStored(std::int32_t number, const QString &stamp)
+void VoucherWindow::removeStored(std::int64_t number, const QString &stamp)
 {
-    deleteVoucher(*gConn, m_s.code, number, stamp);
+    deleteVoucher(*gConn, m_s.kind, number, stamp);
 }
 
 bool VoucherWindow::runSearch(db::Recordset &rs, const QString &criterion)
 {
-    return searchVouchers(rs, *gConn, m_s.code, criterion, txtSearch->text(), DTPSearch->date());
+    return searchVouchers(
+        rs, *gConn, books::kindCode(m_s.kind), criterion, txtSearch->text(), DTPSearch->date());
 }
 
 void VoucherWindow::labelSearch()
@@ -550,9 +447,9 @@ void VoucherWindow::labelSearch()
         {{"Voucher # ", 2000}, {"Voucher Date", 2000}, {"Paid To", 5000}, {"Amount", 2000}, {"Multi", 1000}});
 }
 
-common::PrintJob VoucherWindow::printJob(std::int32_t number) const
+common::PrintJob VoucherWindow::printJob(std::int64_t number) const
 {
-    return vouchers::printJob(m_s.code, number, gUserName, gUserPassword);
+    return vouchers::printJob(m_s.kind, number, gUserName, gUserPassword);
 }
 
 } // namespace vouchers

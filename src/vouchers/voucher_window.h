@@ -10,22 +10,12 @@
 
 #include <cstdint>
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
-class QTabWidget;
-
-namespace ui {
-class DatePicker;
-class Grid;
-} // namespace ui
 
 namespace vouchers {
 
 struct KindSettings {
-    QString code; // "BP"
+    books::Kind kind = books::Kind::JV;
     QString caption; // window caption and title label
     QString paidLabel; // label of the payee box
     // Single-side (cash) kinds: one account per line, the cash account on
@@ -57,26 +47,26 @@ public:
     const KindSettings &settings() const { return m_s; }
 
     void setGrid() override;
-    void FixAccount();
-    void SetMaxlength();
+    void FixAccount() override;
 
-    std::int32_t startNo() const { return m_StartNo; }
+    std::int64_t startNo() const { return m_StartNo; }
 
 protected:
-    void formLoad() override;
     void formActivate() override;
-    void formUnload() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-    QStringList cells(const common::DraftLine &line) const override;
-    std::int32_t nextNumber() override;
+    void lineColumnsRead(db::Recordset &detail) override;
+    QStringList searchCriteria() const override;
+    QStringList cells(const books::Line &line) const override;
+    std::int64_t nextNumber() override;
     void clearFields() override;
-    void saveDraft(bool isNew, std::int32_t number, const QString &stamp) override;
-    common::Opening openStored(std::int32_t number) override;
-    void removeStored(std::int32_t number, const QString &stamp) override;
+    void saveDraft(bool isNew, std::int64_t number, const QString &stamp) override;
+    common::Opening openStored(std::int64_t number) override;
+    void removeStored(std::int64_t number, const QString &stamp) override;
     bool runSearch(db::Recordset &rs, const QString &criterion) override;
     void labelSearch() override;
-    common::PrintJob printJob(std::int32_t number) const override;
+    common::PrintJob printJob(std::int64_t number) const override;
+    void openPicker(const QString &filter) override;
 
 private:
     bool isCash() const { return m_s.cashSide != accounts::Side::None; }
@@ -84,22 +74,15 @@ private:
     QPushButton *picker(accounts::Side side) const;
     QLineEdit *lineBox() const; // cash kinds: the box of the line account
 
-    void pick(accounts::Side side);
     void cmdAdd_Click();
     void acmRemove_Click();
     void MshEntry_DblClick();
-    void applyTabOrder();
 
     KindSettings m_s;
-    std::int32_t m_StartNo = 0;
-    accounts::Side m_PickSide = accounts::Side::None;
+    std::int64_t m_StartNo = 0;
     int m_narationMax = 0;
 
-    QLabel *lblfrmTitle;
-    QLineEdit *txtVouStatus, *txtPaidTo, *txtDrAc, *txtCrAc, *txtDRCR, *txtChecque, *txtFile, *txtBill,
-        *txtGrdRow;
     QPlainTextEdit *txtNaration;
-    QPushButton *cmdSelectDr, *cmdSelectCr, *cmdAdd, *acmRemove;
 };
 
 } // namespace vouchers

@@ -289,6 +289,27 @@ TEST_F(AdmissionRules, ExistingApplicationWithoutAccountGetsOne)
     EXPECT_EQ(save(again).refusal, Refusal::ApplicationGone);
 }
 
+TEST_F(AdmissionRules, AStudentAccountKeyPast32BitsNumbersItsReceiptPair)
+{
+    const auto first = save(entry("ALI RAZA"));
+    ASSERT_TRUE(first.ok());
+    // The student's account under a key a long-lived chart hands out.
+    const std::int64_t far = (std::int64_t(1) << 32) + 3;
+    exec("delete from DetJV");
+    exec("update Accounts set RowID = ? where RowID = ?", {id(far), id(first.accountKey)});
+    exec("update tblMasApp set CusCode = ?", {id(far)});
+    ApplicationEntry again = entry("ALI RAZA");
+    again.appId = "1";
+    again.loadedStuName = "ALI RAZA";
+    const auto out = save(again);
+    ASSERT_TRUE(out.ok()) << out.message.toStdString();
+    EXPECT_EQ(out.accountKey, far);
+    EXPECT_EQ(rows("select VouNo, EntryNo, AcCode from DetJV where VouStatus = 'AR' order by EntryNo"),
+        QStringList({QStringLiteral("%1|1|%2").arg(far).arg(cashId), QStringLiteral("%1|2|%1").arg(far)}));
+    EXPECT_EQ(admissions::deleteApplication(conn(), out.appId), "");
+    EXPECT_EQ(scalar("select count(*) from DetJV").toInt(), 0);
+}
+
 TEST_F(AdmissionRules, DeleteRefusedWhileAccountHasOtherLines)
 {
     const auto a = save(entry("ALI RAZA"));

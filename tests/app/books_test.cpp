@@ -27,7 +27,7 @@ protected:
     void post(const QString &kind, QDate date, std::vector<vouchers::Line> lines)
     {
         vouchers::Voucher v;
-        v.kind = kind;
+        v.kind = books::kindNamed(kind);
         v.date = date;
         v.paidReceive = QStringLiteral("TEST");
         v.lines = std::move(lines);

@@ -109,7 +109,7 @@ TEST_F(Program, LogsInSavesVouchersFromTwoCopiesAtOnceAndPrintsTheTrialBalance)
     constexpr int perCopy = 10;
     auto voucher = [&](const char *amount) {
         vouchers::Voucher v;
-        v.kind = QStringLiteral("CP");
+        v.kind = books::Kind::CP;
         v.date = QDate(2024, 3, 5);
         v.paidReceive = QStringLiteral("LANDLORD");
         vouchers::Line l;

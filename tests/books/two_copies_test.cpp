@@ -21,9 +21,9 @@ constexpr std::int32_t kStart = 500;
 Entry journalVoucher(int copy, int i)
 {
     Entry e;
-    e.kind = QStringLiteral("JV");
+    e.kind = Kind::JV;
     e.date = QDate(2024, 3, 5);
-    e.master.paidReceive = QStringLiteral("COPY %1").arg(copy);
+    e.paidReceive = QStringLiteral("COPY %1").arg(copy);
     Line l;
     l.debit = kRent;
     l.credit = kTea;
@@ -110,7 +110,7 @@ TEST_F(TwoCopies, TwoConnectionsPostingAtOnceTakeDistinctNumbersAndLoseNoRow)
 TEST_F(TwoCopies, OfTwoSavesOverTheSameOpenedVoucherOnlyOneGoesThrough)
 {
     // Every edit differs from what is stored, so the first save changes the stamp.
-    const std::int32_t no = post(conn(), journalVoucher(9, 0), kStart);
+    const std::int64_t no = post(conn(), journalVoucher(9, 0), kStart);
     for (int round = 0; round < 5; ++round) {
         SCOPED_TRACE(round);
         std::atomic<int> ready {0}, saved {0}, refused {0};
@@ -118,7 +118,7 @@ TEST_F(TwoCopies, OfTwoSavesOverTheSameOpenedVoucherOnlyOneGoesThrough)
         auto copy = [&](int who) {
             try {
                 auto c = connectTo(serverPath());
-                const Opened opened = open(*c, QStringLiteral("JV"), no);
+                const Opened opened = open(*c, Kind::JV, no);
                 Entry edit = journalVoucher(who, round);
                 edit.number = no;
                 ++ready;

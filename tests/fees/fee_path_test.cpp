@@ -71,9 +71,9 @@ protected:
 
     int receive(std::int64_t account, int subId, int session, const char *amount)
     {
-        fees::ReceiptLine l;
-        l.cashAccount = cash;
-        l.student = account;
+        books::Line l;
+        l.debit = cash;
+        l.credit = account;
         l.amount = Money::parse(QString::fromLatin1(amount));
         l.sessionId = session;
         l.subId = subId;

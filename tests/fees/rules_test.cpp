@@ -13,12 +13,12 @@ db::Money m(const char *text)
 
 class Rules : public FeeFixture {
 protected:
-    ReceiptLine line(std::int64_t student, int subId, const char *amount, int session = 1,
+    books::Line line(std::int64_t student, int subId, const char *amount, int session = 1,
         std::int64_t from = 0, const char *narration = "", const char *cheque = "")
     {
-        ReceiptLine l;
-        l.cashAccount = from ? from : cash;
-        l.student = student;
+        books::Line l;
+        l.debit = from ? from : cash;
+        l.credit = student;
         l.amount = m(amount);
         l.sessionId = session;
         l.subId = subId;
@@ -26,7 +26,7 @@ protected:
         l.chequeNo = QString::fromLatin1(cheque);
         return l;
     }
-    Receipt receipt(std::vector<ReceiptLine> lines, const char *slip = "")
+    Receipt receipt(std::vector<books::Line> lines, const char *slip = "")
     {
         Receipt r;
         r.date = QDate(2024, 3, 5);
@@ -41,11 +41,11 @@ protected:
         EXPECT_TRUE(o.found);
         Receipt r = receipt(o.lines, "");
         r.isNew = false;
-        r.vouNo = no;
+        r.number = no;
         r.date = o.date;
         r.paidReceive = o.paidReceive;
         r.slipNo = o.slipNo;
-        r.bank = o.irStatus == QLatin1String("BANK");
+        r.payment = o.payment;
         r.stamp = o.stamp;
         return r;
     }
@@ -146,7 +146,7 @@ TEST_F(Rules, SavingWritesTheMasterAndAPairOfRowsPerLine)
 
     // Bank, cheque, no slip number; totals are exact sums of the cents.
     Receipt b = receipt({line(sara, 11, "0.10", 2, hbl, "", "CHQ-1"), line(sara, 13, "0.20", 2, hbl)});
-    b.bank = true;
+    b.payment = books::Payment::Bank;
     EXPECT_EQ(save(b), 2);
     EXPECT_EQ(master(2), "2024-03-05||0.30|CLERK|-|BANK");
     EXPECT_EQ(
@@ -211,8 +211,8 @@ TEST_F(Rules, ReopenEditAndDelete)
 
     Receipt r = reopened(1);
     ASSERT_EQ(r.lines.size(), 3u);
-    EXPECT_EQ(r.lines[1].studentName, "SARA KHAN");
-    EXPECT_EQ(r.lines[1].cashName, "CASH IN HAND");
+    EXPECT_EQ(r.lines[1].creditName, "SARA KHAN");
+    EXPECT_EQ(r.lines[1].debitName, "CASH IN HAND");
     EXPECT_EQ(r.lines[1].subId, 13);
     EXPECT_EQ(r.lines[1].sessionId, 2);
     EXPECT_EQ(r.slipNo, "77");
@@ -220,7 +220,7 @@ TEST_F(Rules, ReopenEditAndDelete)
     // The lines are exactly the edited ones afterwards, numbered 1 to n.
     r.lines.erase(r.lines.begin());
     r.lines[0].amount = m("55.55");
-    r.bank = true;
+    r.payment = books::Payment::Bank;
     EXPECT_EQ(save(r), 1);
     EXPECT_EQ(master(1), "2024-03-05||80.55|CLERK|77|BANK");
     const QString c = id(cash);
@@ -270,7 +270,7 @@ TEST_F(Rules, SearchList)
     save(receipt({line(ali, 11, "100")}, "512"));
     save(receipt({line(ali, 11, "10"), line(sara, 13, "20", 2)}));
     Receipt b = receipt({line(sara, 11, "5", 2, hbl)}, "O'1");
-    b.bank = true;
+    b.payment = books::Payment::Bank;
     save(b);
     const auto list = [this](const char *criterion, const char *text, QDate date = {}) {
         db::Recordset rs;

@@ -16,9 +16,9 @@ protected:
     {
         fees::Receipt r;
         r.date = QDate(2024, 3, 5);
-        fees::ReceiptLine l;
-        l.cashAccount = cash;
-        l.student = student;
+        books::Line l;
+        l.debit = cash;
+        l.credit = student;
         l.subId = subject;
         l.amount = db::Money::parse(QString::fromLatin1(amount));
         r.lines.push_back(l);

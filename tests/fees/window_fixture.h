@@ -49,7 +49,12 @@ protected:
     {
         return findControl<T>(w, QString::fromLatin1(name));
     }
-    QString tag(const char *b) { return c(b)->property("Tag").toString(); }
+    // The key the window keeps for an account box ("" for none).
+    QString tag(const char *b)
+    {
+        const std::int64_t key = w->accountKey(c(b));
+        return key > 0 ? QString::number(key) : QString();
+    }
     void press(const char *button) { clickButton(w, QString::fromLatin1(button)); }
     ui::Grid *grid() { return c<ui::Grid>("MshEntry"); }
     ui::Grid *list() { return c<ui::Grid>("mshSearch"); }
@@ -61,7 +66,7 @@ protected:
     void pickByAnswer(const char *button, std::int64_t key, const char *title)
     {
         press(button);
-        gFindAcRowID = std::int32_t(key);
+        gFindAcRowID = key;
         gFindAcName = QString::fromLatin1(title);
         common::windows::unload(QStringLiteral("frmFindAC"));
         flushDeferred();

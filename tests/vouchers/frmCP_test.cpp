@@ -1,5 +1,7 @@
 #include "vouchers/window_fixture.h"
 
+#include <tuple>
+
 namespace {
 
 class CashPayment : public VoucherWindowTest {
@@ -145,6 +147,44 @@ TEST_F(CashPayment, ASaveOverAVoucherChangedElsewhereIsRefusedAndKeepsTheWindow)
         << dialogs().last().text.toStdString();
     EXPECT_EQ(gridLines().size(), 1);
     EXPECT_EQ(scalar("Select count(*) From DetJV Where Naration = 'THEIRS'").toInt(), 2);
+}
+
+// Keys past 32 bits: the cash account the setup presets and a picked line
+// account keep their keys from the draft to the stored rows and back into the
+// draft when the voucher is opened.
+class FarKeys : public VoucherWindowTest {
+protected:
+    void SetUp() override
+    {
+        VoucherWindowTest::SetUp();
+        for (const auto &[key, nodes, name] :
+            {std::tuple {farCash, "1.2.9", "FAR CASH"}, std::tuple {farRent, "2.1.9", "FAR RENT"}})
+            exec("Insert Into Accounts (RowID, AcNodes, AcName, AcStatus) Values (?, ?, ?, 'DD')",
+                {db::Value(static_cast<long long>(key)), QString::fromLatin1(nodes),
+                    QString::fromLatin1(name)});
+        setup("CP", 1, db::Value(static_cast<long long>(farCash)), "CR", "Y");
+    }
+    const std::int64_t farCash = (std::int64_t(1) << 32) + 9, farRent = (std::int64_t(1) << 31) + 7;
+};
+
+TEST_F(FarKeys, ThePresetAndPickedKeysReachTheRowsAndComeBack)
+{
+    open("frmCP");
+    EXPECT_EQ(tag("txtCrAc"), id(farCash));
+    pickByAnswer("cmdSelectDr", farRent, "FAR RENT");
+    EXPECT_EQ(tag("txtDrAc"), id(farRent));
+    addLine("10", "FAR");
+    press("cmdSave");
+    EXPECT_EQ(dialogs().count(), 0) << dialogs().texts().join(", ").toStdString();
+    EXPECT_EQ(rows("CP", 1),
+        QStringList({"1|" + id(farRent) + "|" + id(farCash) + "|10.00|0.00||FAR|-|-",
+            "2|" + id(farCash) + "|-|0.00|10.00|-|FAR|-|-"}));
+
+    openFromList(1);
+    doubleClickRow(grid(), 1);
+    EXPECT_EQ(c("txtDrAc")->text(), "FAR RENT");
+    EXPECT_EQ(tag("txtDrAc"), id(farRent));
+    EXPECT_EQ(w->draft().lines().front().credit, farCash);
 }
 
 } // namespace

@@ -53,7 +53,7 @@ TEST_F(VoucherKeys, AClickOnTheSearchDatesTextRebuildsTheList)
     // Another copy saves a voucher of that day; the list knows nothing of it yet.
     auto other = otherCopy();
     vouchers::Voucher v;
-    v.kind = QStringLiteral("BP");
+    v.kind = books::Kind::BP;
     v.date = QDate(2024, 3, 5);
     vouchers::Line l;
     l.debit = rent;

@@ -29,7 +29,7 @@ protected:
     Voucher voucher(const char *kind, std::vector<Line> lines)
     {
         Voucher v;
-        v.kind = QString::fromLatin1(kind);
+        v.kind = books::kindNamed(QString::fromLatin1(kind));
         v.date = QDate(2024, 3, 5);
         v.paidReceive = QStringLiteral("ALI & SONS");
         v.lines = std::move(lines);
@@ -41,11 +41,11 @@ protected:
     }
     Voucher reopened(const char *kind, int no)
     {
-        const OpenedVoucher o = openVoucher(conn(), QString::fromLatin1(kind), no);
+        const OpenedVoucher o = openVoucher(conn(), books::kindNamed(QString::fromLatin1(kind)), no);
         EXPECT_TRUE(o.found);
         Voucher v = voucher(kind, o.lines);
         v.isNew = false;
-        v.vouNo = no;
+        v.number = no;
         v.date = o.date;
         v.paidReceive = o.paidReceive;
         v.stamp = o.stamp;
@@ -55,7 +55,7 @@ protected:
 
 TEST_F(Rules, NumbersStartAtTheStartNumberAndCountPerKind)
 {
-    EXPECT_EQ(nextNumber(conn(), "CP", 1000), 1000);
+    EXPECT_EQ(vouchers::nextNumber(conn(), books::Kind::CP, 1000), 1000);
     EXPECT_EQ(save(voucher("CP", {line(rent, cash, "10")}), 1000), 1000);
     EXPECT_EQ(save(voucher("CP", {line(rent, cash, "10")}), 1000), 1001);
     // The start number plays no part once the kind has vouchers, and other kinds count apart.
@@ -65,10 +65,10 @@ TEST_F(Rules, NumbersStartAtTheStartNumberAndCountPerKind)
     EXPECT_EQ(save(voucher("JV", {line(rent, tea, "10")}), 7), 7);
 
     // A gap is filled only when it was the highest number.
-    deleteVoucher(conn(), "CP", 1002);
-    EXPECT_EQ(nextNumber(conn(), "CP", 1000), 1002);
-    deleteVoucher(conn(), "CP", 1000);
-    EXPECT_EQ(nextNumber(conn(), "CP", 1000), 1002);
+    deleteVoucher(conn(), books::Kind::CP, 1002);
+    EXPECT_EQ(vouchers::nextNumber(conn(), books::Kind::CP, 1000), 1002);
+    deleteVoucher(conn(), books::Kind::CP, 1000);
+    EXPECT_EQ(vouchers::nextNumber(conn(), books::Kind::CP, 1000), 1002);
     EXPECT_EQ(rows("CP", 1000), QStringList());
     EXPECT_EQ(master("CP", 1000), "");
     EXPECT_NE(master("CP", 1001), "");
@@ -112,13 +112,13 @@ TEST_F(Rules, CashVouchersStoreOneRowPerLineAndOneCashRowWithTheTotal)
         }));
 
     // Opening gives the lines only, never the cash row.
-    const OpenedVoucher o = openVoucher(conn(), "CP", cp);
+    const OpenedVoucher o = openVoucher(conn(), books::Kind::CP, cp);
     ASSERT_EQ(o.lines.size(), 3u);
     EXPECT_EQ(o.lines[1].debit, tea);
     EXPECT_EQ(o.lines[1].debitName, "TEA");
     EXPECT_EQ(o.lines[1].amount, m("50.50"));
     EXPECT_EQ(o.lines[2].fileNo, "7");
-    const OpenedVoucher r = openVoucher(conn(), "CR", cr);
+    const OpenedVoucher r = openVoucher(conn(), books::Kind::CR, cr);
     ASSERT_EQ(r.lines.size(), 2u);
     EXPECT_EQ(r.lines[0].credit, rent);
     EXPECT_EQ(r.lines[0].debit, cash);
@@ -155,7 +155,7 @@ TEST_F(Rules, ReopenGivesTheSameLinesAndEditRewritesThemWithoutDuplicating)
         v.lines[0].amount = m("20");
         v.paidReceive = QStringLiteral("CHANGED");
         EXPECT_EQ(save(v), no);
-        const OpenedVoucher again = openVoucher(conn(), kind, no);
+        const OpenedVoucher again = openVoucher(conn(), books::kindNamed(QString::fromLatin1(kind)), no);
         ASSERT_EQ(again.lines.size(), 1u);
         EXPECT_EQ(again.lines[0].amount, m("20"));
         EXPECT_EQ(again.paidReceive, "CHANGED");
@@ -208,7 +208,7 @@ TEST_F(Rules, AFailureHalfwayLeavesNothingHalfWritten)
     EXPECT_THROW(save(voucher("CP", {line(rent, cash, "1"), line(tea, cash, "2")}), 100), db::Error);
     EXPECT_EQ(count("Select count(*) From MasJV"), 0);
     EXPECT_EQ(count("Select count(*) From DetJV"), 0);
-    EXPECT_EQ(nextNumber(conn(), "CP", 100), 100);
+    EXPECT_EQ(vouchers::nextNumber(conn(), books::Kind::CP, 100), 100);
 
     // An edited voucher keeps its old master and lines.
     const int no = save(voucher("BP", {line(rent, hbl, "7")}));
@@ -237,15 +237,15 @@ TEST_F(Rules, AVoucherChangedOrDeletedMeanwhileIsReportedNotOverwritten)
 
     mine.lines[0].amount = m("12");
     EXPECT_THROW(save(mine), Refused);
-    EXPECT_THROW(deleteVoucher(conn(), "JV", no, mine.stamp), Refused);
-    EXPECT_EQ(openVoucher(conn(), "JV", no).lines[0].amount, m("11"));
+    EXPECT_THROW(deleteVoucher(conn(), books::Kind::JV, no, mine.stamp), Refused);
+    EXPECT_EQ(openVoucher(conn(), books::Kind::JV, no).lines[0].amount, m("11"));
 
     // Opened again, it saves; a voucher deleted meanwhile is not brought back.
     mine = reopened("JV", no);
     mine.lines[0].amount = m("12");
     EXPECT_EQ(save(mine), no);
     mine = reopened("JV", no);
-    deleteVoucher(conn(), "JV", no, reopened("JV", no).stamp);
+    deleteVoucher(conn(), books::Kind::JV, no, reopened("JV", no).stamp);
     try {
         save(mine);
         ADD_FAILURE() << "saved";
@@ -261,7 +261,7 @@ TEST_F(Rules, DeleteRemovesOnlyThatKindAndNumber)
     const int bp = save(voucher("BP", {line(rent, hbl, "10")}));
     const int br = save(voucher("BR", {line(hbl, rent, "10")}));
     ASSERT_EQ(bp, br);
-    deleteVoucher(conn(), "BR", br, reopened("BR", br).stamp);
+    deleteVoucher(conn(), books::Kind::BR, br, reopened("BR", br).stamp);
     EXPECT_EQ(master("BR", br), "");
     EXPECT_EQ(rows("BR", br), QStringList());
     EXPECT_EQ(rows("BP", bp).size(), 2);
@@ -306,7 +306,7 @@ TEST_F(Rules, SearchFiltersByNumberDateAndPayeeWithTypedTextBound)
 
 TEST_F(Rules, PrintJobNamesTheKindsFileAndSelection)
 {
-    const common::PrintJob job = printJob("CR", 42, "CLERK", "pw");
+    const common::PrintJob job = printJob(books::Kind::CR, 42, "CLERK", "pw");
     EXPECT_EQ(job.reportFile, "\\rptCR.rpt");
     EXPECT_EQ(job.user, "CLERK");
     EXPECT_EQ(job.password, "pw");

@@ -16,7 +16,7 @@ protected:
     int theySave(const char *kind, std::int64_t debit, std::int64_t credit, const char *amount)
     {
         vouchers::Voucher v;
-        v.kind = QString::fromLatin1(kind);
+        v.kind = books::kindNamed(QString::fromLatin1(kind));
         v.date = QDate(2024, 3, 5);
         v.paidReceive = QStringLiteral("THEIRS");
         vouchers::Line l;
@@ -28,7 +28,7 @@ protected:
     }
     void theyDelete(const char *kind, int no)
     {
-        vouchers::deleteVoucher(*other, QString::fromLatin1(kind), no);
+        vouchers::deleteVoucher(*other, books::kindNamed(QString::fromLatin1(kind)), no);
     }
     // Enter from the bill box until the number box has the focus, then Enter there.
     void enterOnNumber()
@@ -71,10 +71,10 @@ TEST_F(TwoCopies, AVoucherOpenedByItsNumberIsReplacedNotPostedAgain)
     ASSERT_FALSE(w->isNewVoucher());
     theySave("CP", postage, cash, "1"); // their voucher 2, unrelated
     vouchers::Voucher theirs;
-    theirs.kind = QStringLiteral("CP");
-    const vouchers::OpenedVoucher o = vouchers::openVoucher(*other, "CP", 1);
+    theirs.kind = books::Kind::CP;
+    const vouchers::OpenedVoucher o = vouchers::openVoucher(*other, books::Kind::CP, 1);
     theirs.isNew = false;
-    theirs.vouNo = 1;
+    theirs.number = 1;
     theirs.date = o.date;
     theirs.lines = {o.lines.front()};
     theirs.stamp = o.stamp;
@@ -227,10 +227,11 @@ TEST_F(TwoCopies, AnOpenedVoucherChangedElsewhereKeepsItsLinesAndSaysHowToSeeThe
 
         // The other copy changes it meanwhile.
         vouchers::Voucher theirs;
-        const vouchers::OpenedVoucher o = vouchers::openVoucher(*other, kind, first);
-        theirs.kind = QString::fromLatin1(kind);
+        const vouchers::OpenedVoucher o
+            = vouchers::openVoucher(*other, books::kindNamed(QString::fromLatin1(kind)), first);
+        theirs.kind = books::kindNamed(QString::fromLatin1(kind));
         theirs.isNew = false;
-        theirs.vouNo = first;
+        theirs.number = first;
         theirs.date = o.date;
         theirs.lines = o.lines;
         theirs.lines.front().amount = db::Money::parse(u"11");

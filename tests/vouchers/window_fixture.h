@@ -45,7 +45,12 @@ protected:
     {
         return findControl<T>(w, QString::fromLatin1(name));
     }
-    QString tag(const char *b) { return c(b)->property("Tag").toString(); }
+    // The key the window keeps for an account box ("" for none).
+    QString tag(const char *b)
+    {
+        const std::int64_t key = w->accountKey(c(b));
+        return key > 0 ? QString::number(key) : QString();
+    }
     void press(const char *button) { clickButton(w, QString::fromLatin1(button)); }
     ui::Grid *grid() { return c<ui::Grid>("MshEntry"); }
     ui::Grid *list() { return c<ui::Grid>("mshSearch"); }
@@ -67,7 +72,7 @@ protected:
     void pickByAnswer(const char *button, std::int64_t key, const char *title)
     {
         press(button);
-        gFindAcRowID = std::int32_t(key);
+        gFindAcRowID = key;
         gFindAcName = QString::fromLatin1(title);
         common::windows::unload(QStringLiteral("frmFindAC"));
         flushDeferred();
