@@ -381,8 +381,7 @@ private:
 // out before the later rows are read. Cut by the key's value, the two parts
 // hold every row once and keep the query's order (ties stay together);
 // rows without a key come last, as the second part fetches them, so the
-// parts are used only when the first row has a key (an engine that sorts
-// them first would put them there).
+// parts are used only when the first row has a key.
 class KeyRangeRows : public RowSet {
 public:
     static constexpr int kFirstRows = 200;
@@ -408,16 +407,22 @@ public:
         const QString first = wrapped + name + QStringLiteral(" <= ?");
         if (!sameColumns(cols, source.describe(first)))
             return nullptr;
-        // The keys of the first rows, read alone.
-        const std::unique_ptr<RowSet> keys = source.fetch(QStringLiteral("select ") + name
-                + QStringLiteral(" from (\n") + sql + QStringLiteral("\n) limit %1").arg(kFirstRows + 1),
-            params);
-        if (keys->rowCount() <= kFirstRows || keys->at(0, 0).isNull() || keys->at(kFirstRows - 1, 0).isNull())
+        // The key of the last of the first rows, read alone (a query of
+        // fewer rows is fetched whole, having fetched nothing more), then
+        // that of the first row: without one, the engine sorts the rows
+        // without a key first.
+        auto keyAt = [&](int offset) {
+            return source.fetch(QStringLiteral("select ") + name + QStringLiteral(" from (\n") + sql
+                    + QStringLiteral("\n) limit 1 offset %1").arg(offset),
+                params);
+        };
+        const std::unique_ptr<RowSet> key = keyAt(kFirstRows - 1);
+        if (key->rowCount() != 1 || key->at(0, 0).isNull() || keyAt(0)->at(0, 0).isNull())
             return nullptr;
-        const db::Value cut = keys->at(kFirstRows - 1, 0);
         db::Params firstParams = params;
-        firstParams.push_back(cut);
-        auto rows = std::unique_ptr<KeyRangeRows>(new KeyRangeRows(source, source.fetch(first, firstParams)));
+        firstParams.push_back(key->at(0, 0));
+        std::unique_ptr<RowSet> firstRows = source.fetch(first, firstParams);
+        auto rows = std::unique_ptr<KeyRangeRows>(new KeyRangeRows(source, std::move(firstRows)));
         rows->m_rest = wrapped + name + QStringLiteral(" > ? or ") + name + QStringLiteral(" is null");
         rows->m_restParams = std::move(firstParams);
         return rows;
