@@ -378,10 +378,10 @@ private:
 // The rows of a query ordered first by a stored number or date, without a
 // range of it in the selection: the first rows, up to the key of the
 // `kFirstRows`-th, fetched apart from the rest, so the first pages are laid
-// out before the later rows are read. Cut by the key's value, the two parts
-// hold every row once and keep the query's order (ties stay together);
-// rows without a key come last, as the second part fetches them, so the
-// parts are used only when the first row has a key.
+// out before the later rows are read. Cut by the key's value, the first
+// part holds the same rows however the query orders ties, so the rows after
+// as many in the query's order are the rest; a query whose first row has no
+// key (an engine that sorts those first) is fetched whole.
 class KeyRangeRows : public RowSet {
 public:
     static constexpr int kFirstRows = 200;
@@ -422,9 +422,14 @@ public:
         db::Params firstParams = params;
         firstParams.push_back(key->at(0, 0));
         std::unique_ptr<RowSet> firstRows = source.fetch(first, firstParams);
+        // The rest: the query's rows after those, which are the rows of a
+        // greater key or none, in the query's order (its index serves it).
+        const int taken = firstRows->rowCount();
         auto rows = std::unique_ptr<KeyRangeRows>(new KeyRangeRows(source, std::move(firstRows)));
-        rows->m_rest = wrapped + name + QStringLiteral(" > ? or ") + name + QStringLiteral(" is null");
-        rows->m_restParams = std::move(firstParams);
+        rows->m_rest = QStringLiteral("select * from (\n") + sql
+            + QStringLiteral("\n) limit 9223372036854775807 offset ?");
+        rows->m_restParams = params;
+        rows->m_restParams.push_back(db::Value(static_cast<long long>(taken)));
         return rows;
     }
     const std::vector<ColumnName> &columns() const override { return m_first->columns(); }
