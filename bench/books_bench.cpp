@@ -4,6 +4,9 @@
 //   (each with an account and three subject lines), 5,000 chart accounts.
 //   build/bench/bench/bench_books [rounds]
 //   pg_virtualenv build/bench/bench/bench_books --pg [rounds] [vouchers]
+// With ORU_BENCH_BOOKS naming a folder, a book once generated is kept there
+// (embedded) or on the server (PostgreSQL, a database named after the
+// number of vouchers, not dropped) and later runs of the same size reuse it.
 // With --pg the book is on the PostgreSQL server PGHOST/PGPORT name, in a
 // database the benchmark makes there and drops; a figure whose statements
 // that server refuses is reported as failed with the server's message, and
@@ -21,6 +24,7 @@
 #include "reports/reports.h"
 #include "vouchers/vouchers.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -57,186 +61,18 @@ struct PgDatabase {
         PQfinish(c);
     }
     void drop() const { admin("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)"); }
+    void vacuum() const
+    {
+        PGconn *c = PQconnectdb("dbname=" + name);
+        PGresult *r = PQexec(c, "VACUUM ANALYZE");
+        if (PQresultStatus(r) != PGRES_COMMAND_OK)
+            std::printf("vacuum analyze FAILED: %s\n", PQerrorMessage(c));
+        PQclear(r);
+        PQfinish(c);
+    }
 };
 
-struct Book {
-    std::int64_t cash = 0, firstBank = 0;
-    std::vector<std::int64_t> banks, heads, students;
-    int lines = 0, masters = 0;
-};
-
-std::int64_t addAccount(db::Connection &c, const QString &nodes, const QString &name, const char *status,
-    const char *bstatus = nullptr)
-{
-    const int dot = int(nodes.lastIndexOf(u'.'));
-    c.execute(QStringLiteral("insert into Accounts (ParentID, Dcode, AcNodes, AcName, AcStatus, BStatus, "
-                             "OpenBal) values (?, ?, ?, ?, ?, ?, ?)"),
-        {dot < 0 ? nodes : nodes.left(dot), dot < 0 ? 0 : nodes.mid(dot + 1).toInt(), nodes, name,
-            QString::fromLatin1(status), bstatus ? db::Value(bstatus) : db::Value(),
-            db::Money::fromCents(std::int64_t(nodes.size()) * 100000)});
-    return c.scalar(lastKeySql()).toInt();
-}
-
-// Rows written a batch at a time, each batch one insert of many rows, so
-// that a book of millions of lines is generated in minutes on either engine.
-class BatchInsert {
-public:
-    BatchInsert(db::Connection &c, const QString &head, const QString &tuple)
-        : m_c(c)
-        , m_head(head)
-        , m_tuple(tuple)
-    {
-    }
-    ~BatchInsert() { flush(); }
-    void add(std::initializer_list<db::Value> values)
-    {
-        m_pending.insert(m_pending.end(), values);
-        if (++m_rows == kRows)
-            flush();
-    }
-    void flush()
-    {
-        if (m_rows == 0)
-            return;
-        QStringList tuples;
-        for (int i = 0; i < m_rows; ++i)
-            tuples << m_tuple;
-        m_c.execute(m_head + tuples.join(u','), m_pending);
-        m_pending.clear();
-        m_rows = 0;
-    }
-
-private:
-    static constexpr int kRows = 200;
-    db::Connection &m_c;
-    QString m_head, m_tuple;
-    db::Params m_pending;
-    int m_rows = 0;
-};
-
-Book build(db::Connection &c)
-{
-    Book b;
-    db::Transaction tx(c);
-    c.execute(QStringLiteral("insert into Company (Company, comActive) values ('ORU INSTITUTE', 'Y')"));
-    // 5 controls of 10 sub-controls of 99 or 100 accounts: 5,000 in the chart.
-    int made = 0;
-    for (int h = 1; h <= 5; ++h) {
-        const QString hh = QString::number(h);
-        addAccount(c, hh, QStringLiteral("CONTROL %1").arg(h), "HH");
-        ++made;
-        for (int s = 1; s <= 10; ++s) {
-            const QString hd = hh + u'.' + QString::number(s);
-            addAccount(c, hd, QStringLiteral("SUB CONTROL %1").arg(hd), "HD");
-            ++made;
-            for (int d = 1; made < h * 1000 && d <= 100; ++d) {
-                const QString dd = hd + u'.' + QString::number(d);
-                const bool bank = h == 1 && s == 1 && d <= 10;
-                const std::int64_t id = addAccount(c, dd,
-                    bank ? QStringLiteral("BANK %1").arg(d) : QStringLiteral("ACCOUNT %1").arg(dd), "DD",
-                    bank ? "B" : nullptr);
-                ++made;
-                if (bank)
-                    b.banks.push_back(id);
-                else if (h == 1 && s == 2 && d == 1)
-                    b.cash = id;
-                else if (h >= 3)
-                    b.heads.push_back(id);
-            }
-        }
-    }
-    addAccount(c, QStringLiteral("1.99"), QStringLiteral("STUDENTS"), "HD");
-    c.execute(QStringLiteral("insert into tblSession (SessionId, SessionName) values (1, '2024')"));
-    c.execute(QStringLiteral("insert into tblCourse (CourseId, CourseName) values (1, 'CA')"));
-    c.execute(QStringLiteral("insert into tblSubject (SubId, CourseId, SubName, TotAmt) values (1, 1, "
-                             "'AUDIT', ?), (2, 1, 'TAX', ?), (3, 1, 'LAW', ?)"),
-        {db::Money::fromCents(500000), db::Money::fromCents(400000), db::Money::fromCents(300000)});
-    for (int i = 1; i <= kStudents; ++i) {
-        const std::int64_t ac
-            = addAccount(c, QStringLiteral("1.99.%1").arg(i), QStringLiteral("STUDENT %1").arg(i), "DD");
-        b.students.push_back(ac);
-        c.execute(
-            QStringLiteral("insert into tblMasApp (AppID, RegNo, StuName, FatherName, SessionID, CusCode, "
-                           "AppDate) values (?, ?, ?, 'FATHER', 1, ?, '2024-01-15')"),
-            {i, QStringLiteral("R-%1").arg(i), QStringLiteral("STUDENT %1").arg(i), ac});
-        for (int s = 1; s <= 3; ++s)
-            c.execute(
-                QStringLiteral("insert into tblDetApp (AppID, SubID, SubAmt, Discount, NetAmount, RecAmount) "
-                               "values (?, ?, ?, 0, ?, 0)"),
-                {i, s, db::Money::fromCents(100000 * s), db::Money::fromCents(100000 * s)});
-    }
-    b.firstBank = b.banks.front();
-
-    BatchInsert masters(c,
-        QStringLiteral(
-            "insert into MasJV (VouNo, VouStatus, VouDate, PaidReceive, TotalAmount, Login) values "),
-        QStringLiteral("(?, ?, ?, 'BENCH', ?, 'sa')"));
-    BatchInsert rows(c,
-        QStringLiteral("insert into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, DrAmt, CrAmt, "
-                       "ChecqNo, Naration, SessionID, SubID) values "),
-        QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, '', ?, ?, ?)"));
-    const char *kinds[] = {"CP", "CR", "BP", "BR", "JV", "FR"};
-    int no[6] = {0, 0, 0, 0, 0, 0};
-    const QDate start(2023, 1, 1);
-    std::uint32_t rnd = 12345;
-    auto next = [&rnd](std::uint32_t n) {
-        rnd = rnd * 1664525u + 1013904223u;
-        return (rnd >> 8) % n;
-    };
-    for (int v = 0; v < kVouchers; ++v) {
-        const int k = v % 5 == 4 ? 4 + (v / 5) % 2 : v % 4; // CP CR BP BR, then JV or FR
-        const QString kind = QString::fromLatin1(kinds[k]);
-        const int vouNo = ++no[k];
-        const QDate date = start.addDays(v * 730 / kVouchers);
-        const QString narration = QStringLiteral("LINE OF VOUCHER %1").arg(v);
-        std::int64_t total = 0;
-        auto amount = [&] { return std::int64_t(next(5000000) + 100); };
-        if (k <= 1) {
-            // Cash voucher: four lines and the cash total row.
-            for (int e = 1; e <= 4; ++e) {
-                const std::int64_t a = amount();
-                total += a;
-                const std::int64_t ac = b.heads[next(std::uint32_t(b.heads.size()))];
-                rows.add({vouNo, kind, date, e, ac, b.cash, db::Money::fromCents(k == 0 ? a : 0),
-                    db::Money::fromCents(k == 0 ? 0 : a), narration, db::Value(), db::Value()});
-            }
-            rows.add({vouNo, kind, date, 5, b.cash, db::Value(), db::Money::fromCents(k == 0 ? 0 : total),
-                db::Money::fromCents(k == 0 ? total : 0), narration, db::Value(), db::Value()});
-            b.lines += 5;
-        } else {
-            // Paired lines: two or three, a debit and a credit row each.
-            const int n = 2 + (v / 4) % 2;
-            for (int e = 1; e <= n; ++e) {
-                const std::int64_t a = amount();
-                total += a;
-                std::int64_t dr = b.heads[next(std::uint32_t(b.heads.size()))];
-                std::int64_t cr = b.banks[next(std::uint32_t(b.banks.size()))];
-                db::Value session, subject;
-                if (k == 3)
-                    std::swap(dr, cr);
-                if (k == 4)
-                    cr = b.heads[next(std::uint32_t(b.heads.size()))];
-                if (k == 5) {
-                    dr = b.cash;
-                    cr = b.students[next(kStudents)];
-                    session = 1;
-                    subject = e;
-                }
-                rows.add({vouNo, kind, date, e, dr, cr, db::Money::fromCents(a), db::Money(), narration,
-                    session, subject});
-                rows.add({vouNo, kind, date, e, cr, dr, db::Money(), db::Money::fromCents(a), narration,
-                    session, subject});
-            }
-            b.lines += 2 * n;
-        }
-        masters.add({vouNo, kind, date, db::Money::fromCents(total)});
-        ++b.masters;
-    }
-    rows.flush();
-    masters.flush();
-    tx.commit();
-    return b;
-}
+#include "books_generate.h"
 
 double ms(const std::function<void()> &f)
 {
@@ -250,6 +86,20 @@ double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// Several pieces of work timed in turn within each round, so that what else
+// the machine does meanwhile weighs on all of them alike: the median of each.
+std::vector<double> alternating(int rounds, const std::vector<std::function<void()>> &work)
+{
+    std::vector<std::vector<double>> t(work.size());
+    for (int i = 0; i < rounds; ++i)
+        for (size_t w = 0; w < work.size(); ++w)
+            t[w].push_back(ms(work[w]));
+    std::vector<double> out;
+    for (const auto &times : t)
+        out.push_back(median(times));
+    return out;
 }
 
 long statusKb(const char *field)
@@ -350,12 +200,23 @@ int main(int argc, char **argv)
     // The embedded server takes an empty password; a PostgreSQL login never does.
     const QString password = onPg ? QStringLiteral("Bench-Pass-1") : QString();
     PgDatabase pgDatabase;
+    const QString keep = qEnvironmentVariable("ORU_BENCH_BOOKS");
+    const QString kept = keep.isEmpty() ? QString()
+                                        : keep
+            + QStringLiteral("/%1-%2")
+                  .arg(onPg ? QStringLiteral("pg") : QStringLiteral("embedded"))
+                  .arg(kVouchers);
+    Book book;
+    const bool reuse = !kept.isEmpty() && loadBook(kept + QStringLiteral("/book.txt"), &book);
     if (onPg) {
         if (qEnvironmentVariableIsEmpty("PGHOST") && qEnvironmentVariableIsEmpty("PGPORT")) {
             std::printf("no PostgreSQL server named (PGHOST/PGPORT): skipped (run under pg_virtualenv)\n");
             return 0;
         }
-        pgDatabase.drop();
+        if (!kept.isEmpty())
+            pgDatabase.name = "oru_bench_books_kept_" + QByteArray::number(kVouchers);
+        if (!reuse)
+            pgDatabase.drop();
         const QString host = qEnvironmentVariableIsEmpty("PGHOST") ? QStringLiteral("localhost")
                                                                    : qEnvironmentVariable("PGHOST");
         const int port
@@ -368,17 +229,23 @@ int main(int argc, char **argv)
         QFile descriptor(db::server::resolve(server) + QStringLiteral("/postgres.txt"));
         if (!tls && descriptor.open(QIODevice::Append | QIODevice::Text))
             descriptor.write("sslmode=disable\n");
+    } else if (reuse) {
+        copyFolder(kept + QStringLiteral("/server"), server);
     }
-    // Dropped however main ends, after the connections have closed.
+    // Dropped however main ends, after the connections have closed; a kept one stays.
     const std::unique_ptr<PgDatabase, void (*)(PgDatabase *)> dropLater(
-        onPg ? &pgDatabase : nullptr, [](PgDatabase *d) { d->drop(); });
-    db::server::create(server, password, db::server::HashCost::Minimal);
+        onPg && kept.isEmpty() ? &pgDatabase : nullptr, [](PgDatabase *d) { d->drop(); });
+    if (!reuse)
+        db::server::create(server, password, db::server::HashCost::Minimal);
     common::createSharedObjects();
-    gConn->setProperty(QStringLiteral("User ID"), QStringLiteral("sa"));
-    gConn->setProperty(QStringLiteral("Password"), password);
-    gConn->setProperty(QStringLiteral("Data Source"), server);
-    gConn->setProperty(QStringLiteral("Initial Catalog"), QStringLiteral("ORU"));
-    gConn->open();
+    auto logOn = [&] {
+        gConn->setProperty(QStringLiteral("User ID"), QStringLiteral("sa"));
+        gConn->setProperty(QStringLiteral("Password"), password);
+        gConn->setProperty(QStringLiteral("Data Source"), server);
+        gConn->setProperty(QStringLiteral("Initial Catalog"), QStringLiteral("ORU"));
+        gConn->open();
+    };
+    logOn();
     gUserName = QStringLiteral("sa");
     reports::registerProcedures();
 
@@ -388,40 +255,41 @@ int main(int argc, char **argv)
         return shown.buttons == common::Buttons::Ok ? common::Answer::Ok : common::Answer::No;
     });
     std::printf("engine: %s\n", onPg ? "PostgreSQL" : "embedded (SQLite)");
-    Book book;
-    const double buildMs = ms([&] { book = build(*gConn); });
-    std::printf("book: %d DetJV rows, %d vouchers, %d students, %lld accounts (built in %.1f s)\n",
-        book.lines, book.masters, kStudents,
-        static_cast<long long>(gConn->scalar(QStringLiteral("select count(*) from Accounts")).toInt()),
-        buildMs / 1000);
-    // The book was written around the journal: its totals are made as the
-    // schema step makes them for an existing database.
-    const double totalsMs = ms([] { books::rebuildTotals(*gConn); });
-    std::printf("kept totals: %lld cells per account, month and kind (made in %.1f s)\n",
-        static_cast<long long>(gConn->scalar(QStringLiteral("select count(*) from AcMonthBal")).toInt()),
-        totalsMs / 1000);
-    if (onPg)
-        attempt("analyze", [] { gConn->execute(QStringLiteral("analyze")); });
+    if (reuse) {
+        std::printf("book: %d DetJV rows, %d vouchers, %d students, %lld accounts (kept in %s)\n", book.lines,
+            book.masters, kStudents,
+            static_cast<long long>(gConn->scalar(QStringLiteral("select count(*) from Accounts")).toInt()),
+            qPrintable(kept));
+    } else {
+        const double buildMs = ms([&] { book = build(*gConn); });
+        std::printf("book: %d DetJV rows, %d vouchers, %d students, %lld accounts (built in %.1f s)\n",
+            book.lines, book.masters, kStudents,
+            static_cast<long long>(gConn->scalar(QStringLiteral("select count(*) from Accounts")).toInt()),
+            buildMs / 1000);
+        // The book was written around the journal: its totals are made as the
+        // schema step makes them for an existing database.
+        const double totalsMs = ms([] { books::rebuildTotals(*gConn); });
+        std::printf("kept totals: %lld cells per account, month and kind (made in %.1f s)\n",
+            static_cast<long long>(gConn->scalar(QStringLiteral("select count(*) from AcMonthBal")).toInt()),
+            totalsMs / 1000);
+        if (onPg)
+            // As the server's autovacuum leaves a book some time after it was
+            // written: its statistics taken and its pages marked all-visible.
+            pgDatabase.vacuum();
+        if (!kept.isEmpty()) {
+            if (!onPg) {
+                gConn->close();
+                copyFolder(server, kept + QStringLiteral("/server"));
+                logOn();
+            }
+            QDir().mkpath(kept);
+            saveBook(kept + QStringLiteral("/book.txt"), book);
+        }
+    }
     std::printf("\n");
 
-    auto rounds_of = [rounds](const std::function<void()> &f) {
-        std::vector<double> t;
-        for (int i = 0; i < rounds; ++i)
-            t.push_back(ms(f));
-        return median(t);
-    };
-    // Several pieces of work timed in turn within each round, so that what
-    // else the machine does meanwhile weighs on all of them alike.
-    auto interleaved = [rounds](const std::vector<std::function<void()>> &work) {
-        std::vector<std::vector<double>> t(work.size());
-        for (int i = 0; i < rounds; ++i)
-            for (size_t w = 0; w < work.size(); ++w)
-                t[w].push_back(ms(work[w]));
-        std::vector<double> out;
-        for (const auto &times : t)
-            out.push_back(median(times));
-        return out;
-    };
+    auto interleaved
+        = [rounds](const std::vector<std::function<void()>> &work) { return alternating(rounds, work); };
 
     // One printout selected by its key, with how far it raises the peak memory.
     auto printOne
@@ -434,8 +302,8 @@ int main(int argc, char **argv)
                   };
                   print();
                   const double mb = peakMb(print);
-                  const double r = rounds_of(print);
-                  const double q = rounds_of([&] { bare(sql, {key}); });
+                  const std::vector<double> t = interleaved({print, [&] { bare(sql, {key}); }});
+                  const double r = t[0], q = t[1];
                   char extra[64];
                   std::snprintf(extra, sizeof extra, "   peak +%.1f MB", mb);
                   line(what, r, q, extra);
@@ -574,16 +442,19 @@ int main(int argc, char **argv)
     attempt("long ledger", [&] {
         const std::int64_t ac = book.cash;
         gConn->execute(QStringLiteral("exec DetailAcLedger ?,1,1,2023,31,12,2024"), {ac});
-        const double q = rounds_of([&] { bare(QStringLiteral("select * from rptLedger order by LineNo")); });
         int pages = 0;
-        const double first = rounds_of([&] {
-            auto rpt = ledgerReport(ac);
-            rpt->render([](const std::shared_ptr<const report::Document> &, double) { return false; });
+        const std::vector<double> t = interleaved({
+            [&] { bare(QStringLiteral("select * from rptLedger order by LineNo")); },
+            [&] {
+                auto rpt = ledgerReport(ac);
+                rpt->render([](const std::shared_ptr<const report::Document> &, double) { return false; });
+            },
+            [&] {
+                auto rpt = ledgerReport(ac);
+                pages = rpt->render().pageCount();
+            },
         });
-        const double whole = rounds_of([&] {
-            auto rpt = ledgerReport(ac);
-            pages = rpt->render().pageCount();
-        });
+        const double q = t[0], first = t[1], whole = t[2];
         char extra[64];
         std::snprintf(extra, sizeof extra, "   of %d pages", pages);
         line("long ledger: first page shown", first, q, extra);
@@ -593,19 +464,22 @@ int main(int argc, char **argv)
     // The account picker over every subsidiary account and student.
     attempt("open the account picker", [&] {
         accounts::registerPickerWindows();
-        const double q = rounds_of([&] {
-            bare(QStringLiteral(
-                     "Select RowID,AcNodes,AcName,OpenBal,Contact,Fax,Addr,Addr2 From Accounts Where "
-                     "acStatus='DD'  and AcName Like ? ESCAPE '\\' order by AcName"),
-                {QStringLiteral("%")});
+        const std::vector<double> t = interleaved({
+            [&] {
+                bare(QStringLiteral(
+                         "Select RowID,AcNodes,AcName,OpenBal,Contact,Fax,Addr,Addr2 From Accounts Where "
+                         "acStatus='DD'  and AcName Like ? ESCAPE '\\' order by AcName"),
+                    {QStringLiteral("%")});
+            },
+            [&] {
+                gFindAcFilter.clear();
+                common::windows::show(QStringLiteral("frmFindAC"));
+                app.processEvents();
+                common::windows::unload(QStringLiteral("frmFindAC"));
+                app.processEvents();
+            },
         });
-        const double r = rounds_of([&] {
-            gFindAcFilter.clear();
-            common::windows::show(QStringLiteral("frmFindAC"));
-            app.processEvents();
-            common::windows::unload(QStringLiteral("frmFindAC"));
-            app.processEvents();
-        });
+        const double q = t[0], r = t[1];
         line("open the account picker (25,000 accounts)", r, q);
     });
 

@@ -10,12 +10,9 @@ namespace {
 
 void streamFigures(const Book &book, QCoreApplication &app, int rounds)
 {
-    auto rounds_of = [rounds](const std::function<void()> &f) {
-        std::vector<double> t;
-        for (int i = 0; i < rounds; ++i)
-            t.push_back(ms(f));
-        return median(t);
-    };
+    // Each figure timed in turn with its bare query within every round.
+    auto interleaved
+        = [rounds](const std::vector<std::function<void()>> &work) { return alternating(rounds, work); };
     const QString from = QStringLiteral("2024-01-01"), to = QStringLiteral("2024-12-31");
 
     // The cash book and one bank's book of the second year, as the report
@@ -66,9 +63,8 @@ void streamFigures(const Book &book, QCoreApplication &app, int rounds)
             auto whole = [&] { pages = bookReport(ac)->render().pageCount(); };
             whole();
             const double mb = peakMb(whole);
-            const double q = rounds_of(rows);
-            const double f = rounds_of(first);
-            const double w = rounds_of(whole);
+            const std::vector<double> t = interleaved({rows, first, whole});
+            const double q = t[0], f = t[1], w = t[2];
             char extra[96];
             std::snprintf(extra, sizeof extra, "   of %d pages", pages);
             line((QByteArray(what) + ": first page").constData(), f, q, extra);
@@ -83,12 +79,24 @@ void streamFigures(const Book &book, QCoreApplication &app, int rounds)
         auto procedure
             = [&] { gConn->execute(QStringLiteral("exec DetailAcLedger ?,1,1,2023,31,12,2024"), {ac}); };
         procedure();
-        const double q = rounds_of([&] { bare(QStringLiteral("select * from rptLedger order by LineNo")); });
-        const double r = rounds_of([&] {
-            procedure();
-            auto rpt = ledgerReport(ac);
-            rpt->render([](const std::shared_ptr<const report::Document> &, double) { return false; });
+        // The bare query: the ledger's lines as the procedure reads them, and
+        // as the report then reads them.
+        const std::vector<double> t = interleaved({
+            [&] {
+                bare(QStringLiteral("select * from DetJV where AcCode = ? and VouDate between '2023-01-01' "
+                                    "and '2024-12-31' and ifnull(VouStatus, '') <> 'CF' "
+                                    "order by VouDate, VouStatus, VouNo, EntryNo"),
+                    {ac});
+            },
+            [&] { bare(QStringLiteral("select * from rptLedger order by LineNo")); },
+            [&] {
+                procedure();
+                auto rpt = ledgerReport(ac);
+                rpt->render([](const std::shared_ptr<const report::Document> &, double) { return false; });
+            },
         });
+        const double q = t[1], r = t[2];
+        line("long ledger: first page from the click, beside its postings", r, t[0]);
         line("long ledger: first page from the click", r, q);
     });
 
@@ -107,17 +115,20 @@ void streamFigures(const Book &book, QCoreApplication &app, int rounds)
                     .arg(date),
                 {QStringLiteral("%") + text + QStringLiteral("%")});
         };
-        const double q = rounds_of([&] {
-            plainList(QString());
-            bare(QStringLiteral("select * from VouSetting where VouStatus = 'BP'"));
-            bare(QStringLiteral("select max(VouNo) from MasJV where VouStatus = 'BP'"));
+        const std::vector<double> t = interleaved({
+            [&] {
+                plainList(QString());
+                bare(QStringLiteral("select * from VouSetting where VouStatus = 'BP'"));
+                bare(QStringLiteral("select max(VouNo) from MasJV where VouStatus = 'BP'"));
+            },
+            [&] {
+                common::windows::show(QStringLiteral("frmBP"));
+                app.processEvents();
+                common::windows::unload(QStringLiteral("frmBP"));
+                app.processEvents();
+            },
         });
-        const double r = rounds_of([&] {
-            common::windows::show(QStringLiteral("frmBP"));
-            app.processEvents();
-            common::windows::unload(QStringLiteral("frmBP"));
-            app.processEvents();
-        });
+        const double q = t[0], r = t[1];
         line("open a voucher window (frmBP)", r, q);
 
         common::Window *w = common::windows::show(QStringLiteral("frmBP"));
@@ -126,23 +137,28 @@ void streamFigures(const Book &book, QCoreApplication &app, int rounds)
         int k = 0;
         // Keystrokes that leave a short list: "12", "123", ... of five digits.
         const QStringList texts = {QStringLiteral("1234"), QStringLiteral("2345"), QStringLiteral("3456")};
-        const double keyQ = rounds_of([&] { plainList(texts[k++ % texts.size()]); });
-        k = 0;
-        const double key = rounds_of([&] { search->setText(texts[k++ % texts.size()]); });
+        int j = 0;
+        const std::vector<double> keys = interleaved({[&] { plainList(texts[k++ % texts.size()]); },
+            [&] { search->setText(texts[j++ % texts.size()]); }});
+        const double keyQ = keys[0], key = keys[1];
         line("a search keystroke (frmBP)", key, keyQ);
 
         auto *select = w->findChild<QPushButton *>(QStringLiteral("cmdSelectDr"));
-        const double pickQ = rounds_of([&] {
-            bare(QStringLiteral("Select RowID,AcNodes,AcName,OpenBal,Contact,Fax,Addr,Addr2 From Accounts "
-                                "Where acStatus='DD'  and AcName Like ? ESCAPE '\\' order by AcName"),
-                {QStringLiteral("%")});
+        const std::vector<double> picks = interleaved({
+            [&] {
+                bare(
+                    QStringLiteral("Select RowID,AcNodes,AcName,OpenBal,Contact,Fax,Addr,Addr2 From Accounts "
+                                   "Where acStatus='DD'  and AcName Like ? ESCAPE '\\' order by AcName"),
+                    {QStringLiteral("%")});
+            },
+            [&] {
+                select->click();
+                app.processEvents();
+                common::windows::unload(QStringLiteral("frmFindAC"));
+                app.processEvents();
+            },
         });
-        const double pick = rounds_of([&] {
-            select->click();
-            app.processEvents();
-            common::windows::unload(QStringLiteral("frmFindAC"));
-            app.processEvents();
-        });
+        const double pickQ = picks[0], pick = picks[1];
         line("open the picker from a voucher window", pick, pickQ);
         common::windows::unload(QStringLiteral("frmBP"));
         app.processEvents();

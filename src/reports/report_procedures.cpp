@@ -206,18 +206,25 @@ std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, 
                                  .arg(opp);
     std::int64_t lines = 0;
     if (perPosting) {
+        // The opposite account worked out once per posting (the postings
+        // are read first, as they are), then the lines in the ledger's order.
         lines = conn.execute(insert.arg(QStringLiteral("EntryNo, "))
                 + QStringLiteral(
-                    "Select row_number() Over w, d.AcCode, d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, "
-                    "nullif(%1, -1), Case When %1 = -1 Then '(several accounts)' Else nullif(a.AcName, '') "
-                    "End, "
-                    "ifnull(d.ChecqNo, ''), ifnull(d.Naration, ''), ifnull(d.DrAmt, 0), "
-                    "ifnull(d.CrAmt, 0), ? + sum(ifnull(d.DrAmt, 0) - ifnull(d.CrAmt, 0)) Over w ")
+                    "With p As Materialized (Select d.AcCode, d.VouDate, d.VouNo, d.VouStatus, "
+                    "d.EntryNo, d.ChecqNo, d.Naration, d.DrAmt, d.CrAmt, d.rowid As rid, %1 As Opp ")
                       .arg(opp)
-                + postings
-                + QStringLiteral("Window w As (Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid "
-                                 "Rows Unbounded Preceding)"),
-            {opening, account, from, to});
+                + QStringLiteral("From DetJV d Where d.AcCode = ? And d.VouDate Between ? And ? "
+                                 "And ifnull(d.VouStatus, '') <> 'CF') ")
+                + QStringLiteral(
+                    "Select row_number() Over w, p.AcCode, p.VouDate, p.VouNo, p.VouStatus, p.EntryNo, "
+                    "nullif(p.Opp, -1), Case When p.Opp = -1 Then '(several accounts)' Else "
+                    "nullif(a.AcName, '') End, ifnull(p.ChecqNo, ''), ifnull(p.Naration, ''), "
+                    "ifnull(p.DrAmt, 0), ifnull(p.CrAmt, 0), ? + sum(ifnull(p.DrAmt, 0) - ifnull(p.CrAmt, "
+                    "0)) "
+                    "Over w From p Left Join Accounts a On a.RowID = p.Opp "
+                    "Window w As (Order By p.VouDate, p.VouStatus, p.VouNo, p.EntryNo, p.rid "
+                    "Rows Unbounded Preceding)"),
+            {account, from, to, opening});
     } else {
         // One line per voucher: its postings to the account added up; the
         // opposite account when they all name the same one; the first

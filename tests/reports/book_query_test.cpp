@@ -167,4 +167,48 @@ TEST_F(BookQuery, ABooksFirstPageIsLaidOutBeforeItsLaterRowsAreFetched)
     EXPECT_EQ(once, 4); // the book and its three subreports
 }
 
+TEST_F(BookQuery, ALedgersFirstPageIsLaidOutBeforeItsLaterLinesAreFetched)
+{
+    // A year of cash payments, one every day: 366 lines of the cash ledger.
+    QDate d(2024, 1, 1);
+    for (int no = 1; d.year() == 2024; ++no, d = d.addDays(1)) {
+        const QByteArray date = d.toString(Qt::ISODate).toLatin1();
+        master("CP", no, date.constData(), "10");
+        row("CP", no, date.constData(), 1, rent, cash, "10.00", "0", "RENT");
+        row("CP", no, date.constData(), 2, cash, {}, "0", "10.00");
+    }
+    gConn->execute(QStringLiteral("exec DetailAcLedger ?,1,1,2024,31,12,2024"), {cash});
+    auto print = [&](bool describes, int *fetchesAtFirstPage) {
+        auto rpt = report::Report::open(QStringLiteral(ORU_REPORTS_DIR "/rptAcLedger.rpt"));
+        auto source = std::make_shared<Recording>(conn(), describes);
+        rpt->setDataSource(source);
+        rpt->openSubreport("rptSubAC")
+            .setRecordSelectionFormula("{Accounts.RowID} = " + QString::number(cash));
+        std::vector<double> done;
+        const QStringList lines
+            = rpt->render([&](const std::shared_ptr<const report::Document> &, double share) {
+                     if (done.empty())
+                         *fetchesAtFirstPage = int(source->fetches.size());
+                     done.push_back(share);
+                     return true;
+                 })
+                  .allLines();
+        EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+        return std::make_pair(lines, source->fetches);
+    };
+    int early = 0, unused = 0;
+    const auto [parted, fetches] = print(true, &early);
+    const auto [whole, once] = print(false, &unused);
+    EXPECT_EQ(parted, whole);
+    ASSERT_GT(parted.filter("31-12-2024").size(), 0);
+    // The lines after the first ones are read once, after the first page.
+    int rest = -1;
+    for (size_t i = 0; i < fetches.size(); ++i)
+        if (fetches[i].sql.contains("offset ?"))
+            rest = int(i);
+    ASSERT_GE(rest, early);
+    EXPECT_LT(fetches[size_t(rest)].rows, 367);
+    EXPECT_EQ(once.size(), 2u); // the ledger and its account
+}
+
 } // namespace

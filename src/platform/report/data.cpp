@@ -174,6 +174,22 @@ db::Type namedKind(DataSource &source, const QString &table, const QString &fiel
     }
 }
 
+// Whether a query wrapped in another gives its columns as they were: SQLite
+// tells a compound SELECT's columns by its first part at the top and by its
+// last one inside a subquery.
+bool sameColumns(const std::vector<db::Column> &before, const std::vector<db::Column> &after)
+{
+    if (after.size() != before.size())
+        return false;
+    for (size_t i = 0; i < before.size(); ++i) {
+        const db::Column &a = before[i], &b = after[i];
+        if (a.name != b.name || a.table.compare(b.table, Qt::CaseInsensitive) != 0
+            || a.origin.compare(b.origin, Qt::CaseInsensitive) != 0 || a.kind != b.kind)
+            return false;
+    }
+    return true;
+}
+
 // The query narrowed by the selection's top-level conditions on plain
 // columns. The selection still runs on every fetched row, so a condition
 // left out here only costs rows.
@@ -266,18 +282,8 @@ QString pushSelection(
         return unchanged();
     const QString narrowed = QStringLiteral("select * from (\n") + sql + QStringLiteral("\n) where ")
         + terms.join(QStringLiteral(" and "));
-    // The rows must come back named and typed as before: SQLite tells a
-    // compound SELECT's columns by its first part at the top and by its last
-    // one inside a subquery.
-    const std::vector<db::Column> after = source.describe(narrowed);
-    if (after.size() != cols.size())
+    if (!sameColumns(cols, source.describe(narrowed)))
         return unchanged();
-    for (size_t i = 0; i < cols.size(); ++i) {
-        const db::Column &a = cols[i], &b = after[i];
-        if (a.name != b.name || a.table.compare(b.table, Qt::CaseInsensitive) != 0
-            || a.origin.compare(b.origin, Qt::CaseInsensitive) != 0 || a.kind != b.kind)
-            return unchanged();
-    }
     params.insert(params.end(), termParams.begin(), termParams.end());
     return narrowed;
 }
@@ -369,6 +375,95 @@ private:
     int m_count = 0;
 };
 
+// The rows of a query ordered first by a stored number or date, without a
+// range of it in the selection: the first rows, up to the key of the
+// `kFirstRows`-th, fetched apart from the rest, so the first pages are laid
+// out before the later rows are read. Cut by the key's value, the first
+// part holds the same rows however the query orders ties, so the rows after
+// as many in the query's order are the rest; a query whose first row has no
+// key (an engine that sorts those first) is fetched whole.
+class KeyRangeRows : public RowSet {
+public:
+    static constexpr int kFirstRows = 200;
+
+    static std::unique_ptr<RowSet> make(DataSource &source, const QString &sql, const db::Params &params)
+    {
+        const std::vector<db::Column> cols = source.describe(sql);
+        const int k = cols.empty() ? -1 : leadingOrderColumn(sql, int(cols.size()));
+        if (k < 0)
+            return nullptr;
+        const db::Column &col = cols[size_t(k)];
+        const bool ordered = col.kind == db::Type::Int || col.kind == db::Type::Date
+            || col.kind == db::Type::Money || col.kind == db::Type::Real;
+        if (!ordered || col.origin.isEmpty())
+            return nullptr;
+        int sameName = 0;
+        for (const db::Column &c : cols)
+            sameName += c.name.compare(col.name, Qt::CaseInsensitive) == 0 ? 1 : 0;
+        if (sameName != 1)
+            return nullptr;
+        const QString name = u'"' + QString(col.name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+        const QString wrapped = QStringLiteral("select * from (\n") + sql + QStringLiteral("\n) where ");
+        const QString first = wrapped + name + QStringLiteral(" <= ?");
+        if (!sameColumns(cols, source.describe(first)))
+            return nullptr;
+        // The key of the last of the first rows, read alone (a query of
+        // fewer rows is fetched whole, having fetched nothing more), then
+        // that of the first row: without one, the engine sorts the rows
+        // without a key first.
+        auto keyAt = [&](int offset) {
+            return source.fetch(QStringLiteral("select ") + name + QStringLiteral(" from (\n") + sql
+                    + QStringLiteral("\n) limit 1 offset %1").arg(offset),
+                params);
+        };
+        const std::unique_ptr<RowSet> key = keyAt(kFirstRows - 1);
+        if (key->rowCount() != 1 || key->at(0, 0).isNull() || keyAt(0)->at(0, 0).isNull())
+            return nullptr;
+        db::Params firstParams = params;
+        firstParams.push_back(key->at(0, 0));
+        std::unique_ptr<RowSet> firstRows = source.fetch(first, firstParams);
+        // The rest: the query's rows after those, which are the rows of a
+        // greater key or none, in the query's order (its index serves it).
+        const int taken = firstRows->rowCount();
+        auto rows = std::unique_ptr<KeyRangeRows>(new KeyRangeRows(source, std::move(firstRows)));
+        rows->m_rest = QStringLiteral("select * from (\n") + sql
+            + QStringLiteral("\n) limit 9223372036854775807 offset ?");
+        rows->m_restParams = params;
+        rows->m_restParams.push_back(db::Value(static_cast<long long>(taken)));
+        return rows;
+    }
+    const std::vector<ColumnName> &columns() const override { return m_first->columns(); }
+    int rowCount() const override { return m_count; }
+    const db::Value &at(int row, int column) const override
+    {
+        const int n = m_first->rowCount();
+        return row < n ? m_first->at(row, column) : m_more->at(row - n, column);
+    }
+    bool fetchMore() override
+    {
+        if (m_more)
+            return false;
+        m_more = m_source.fetch(m_rest, m_restParams);
+        m_count += m_more->rowCount();
+        return true;
+    }
+    // Nothing is known of the rest before it is read.
+    double shareAt(int row) const override { return m_more ? double(row) / double(m_count) : 0.0; }
+
+private:
+    KeyRangeRows(DataSource &source, std::unique_ptr<RowSet> first)
+        : m_source(source)
+        , m_first(std::move(first))
+        , m_count(m_first->rowCount())
+    {
+    }
+    DataSource &m_source;
+    std::unique_ptr<RowSet> m_first, m_more;
+    QString m_rest;
+    db::Params m_restParams;
+    int m_count = 0;
+};
+
 // The selection runs before any running total has a value.
 class WithoutRunningTotals : public Scope {
 public:
@@ -413,10 +508,12 @@ void fetchAndBind(RenderState &st, DataSource &source)
     DateRange range;
     const bool inParts = !c.isSub && laysOutInOrder(c);
     const QString sql = pushSelection(c, source, bindQueryParameters(st, qp), qp, inParts ? &range : nullptr);
+    std::unique_ptr<RowSet> parts;
     if (range.low >= 0)
-        st.rows = std::make_unique<DateRangeRows>(source, sql, qp, range);
-    else
-        st.rows = source.fetch(sql, qp);
+        parts = std::make_unique<DateRangeRows>(source, sql, qp, range);
+    else if (inParts)
+        parts = KeyRangeRows::make(source, sql, qp);
+    st.rows = parts ? std::move(parts) : source.fetch(sql, qp);
     st.columns.clear();
     const auto &cols = st.rows->columns();
     for (size_t i = 0; i < cols.size(); ++i) {
