@@ -151,6 +151,28 @@ void fillList(ui::Grid *list, db::Recordset &rs)
     list->setUpdatesEnabled(true);
 }
 
+void fillList(ui::Grid *list, const QStringList &header, const QList<QStringList> &lines)
+{
+    if (lines.isEmpty()) {
+        list->clearToBlank();
+        return;
+    }
+    list->clearCells();
+    list->setUpdatesEnabled(false);
+    list->setLines(header, lines);
+    list->setUpdatesEnabled(true);
+}
+
+void fillChoices(ui::DataCombo *combo, const common::Choices &choices)
+{
+    QStringList names, keys;
+    for (const common::Choice &c : choices) {
+        names << c.name;
+        keys << c.key;
+    }
+    combo->fill(names, keys);
+}
+
 SearchTab searchTab(QTabWidget *tabs, const QString &objectName, const QString &caption)
 {
     const Page page = tabPage(objectName);

@@ -3,8 +3,11 @@
 // heading band and tab control, tab pages, labelled bound fields, the search
 // criteria row over the list grid, rows of push buttons and focus chains.
 // Each piece gives its controls the object names it is handed.
+#include "common/choices.h"
+
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QBoxLayout;
 class QCheckBox;
@@ -22,6 +25,7 @@ class Recordset;
 } // namespace db
 
 namespace ui {
+class DataCombo;
 class DatePicker;
 class Grid;
 } // namespace ui
@@ -73,6 +77,10 @@ ui::Grid *listGrid(QWidget *page, QBoxLayout *column);
 
 // Shows the rows of `rs` in `list`; no row shows the header and one blank row.
 void fillList(ui::Grid *list, db::Recordset &rs);
+// The same for rows already read, one line of cells each under `header`.
+void fillList(ui::Grid *list, const QStringList &header, const QList<QStringList> &lines);
+// Lists `choices` in `combo`: their names shown, their keys bound; none chosen.
+void fillChoices(ui::DataCombo *combo, const common::Choices &choices);
 
 // A search tab added to `tabs`: the criteria row with an editable criterion
 // box (labels lblSearchCriteria, lblSearchValue) over the list grid Msh.
