@@ -91,6 +91,25 @@ struct SearchTab {
 };
 SearchTab searchTab(QTabWidget *tabs, const QString &objectName, const QString &caption);
 
+// The rest of a record window (the telephone directory, the users): the
+// entry page `entry` shows `frame` with the spare height below it as the
+// tab `entryCaption`; then the search tab `searchName` and, across the foot
+// of the window's column, cmdSave "&Save", cmdDelete "&DELETE" and
+// cmdCancel "&CANCEL" (Cancel first unless `deleteFirst`), cmdPrint "&PRINT"
+// and cmdExit "E&XIT", which Enter does not click.
+struct RecordTabs {
+    QString entryCaption;
+    QString searchName;
+    QString searchCaption;
+    bool deleteFirst = true;
+};
+struct RecordControls {
+    SearchTab search;
+    QPushButton *save, *erase, *cancel, *print, *exit;
+};
+RecordControls recordTabs(QWidget *window, QBoxLayout *column, QTabWidget *tabs, const Page &entry,
+    QWidget *frame, const RecordTabs &names);
+
 // The bold, right-aligned "Total Amount:" label lblTotalAmount under an
 // entry grid.
 QLabel *totalLabel(QWidget *parent);

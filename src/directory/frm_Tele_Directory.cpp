@@ -94,24 +94,16 @@ frm_Tele_Directory::frm_Tele_Directory()
     grid->addWidget(lblCodeNo, 8, 0);
     grid->addWidget(txtCodeNo, 8, 1);
     grid->addWidget(txt_Row_No, 8, 3);
-    entryLayout->addWidget(frame);
-    entryLayout->addStretch(1);
-    m_tabs->addTab(entryTab, QStringLiteral("TELEPHONE DIRECTORY"));
-
-    // ---- search
-    const kit::SearchTab search
-        = kit::searchTab(m_tabs, QStringLiteral("tabSearch"), QStringLiteral("SEARCH"));
-    cmb_s_cri = search.criterion;
-    txt_s_value = search.value;
-    Msh = search.list;
-
-    // ---- buttons
-    const kit::ButtonRow button = kit::footerButtons(outer, this, 86);
-    cmdSave = button.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
-    cmdDelete = button.add(QStringLiteral("cmdDelete"), QStringLiteral("&DELETE"));
-    cmdCancel = button.add(QStringLiteral("cmdCancel"), QStringLiteral("&CANCEL"));
-    cmdPrint = button.add(QStringLiteral("cmdPrint"), QStringLiteral("&PRINT"));
-    cmdExit = button.add(QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
+    const kit::RecordControls controls = kit::recordTabs(this, outer, m_tabs, {entryTab, entryLayout}, frame,
+        {QStringLiteral("TELEPHONE DIRECTORY"), QStringLiteral("tabSearch"), QStringLiteral("SEARCH"), true});
+    cmb_s_cri = controls.search.criterion;
+    txt_s_value = controls.search.value;
+    Msh = controls.search.list;
+    cmdSave = controls.save;
+    cmdDelete = controls.erase;
+    cmdCancel = controls.cancel;
+    cmdPrint = controls.print;
+    cmdExit = controls.exit;
 
     kit::tabOrder({txtCName, txtComName, txtConPerson, txtTeleNo, txtMobNo, txtFaxNo, txtEmail, txtWebsite,
         txtLocation, txtCity, txtCountry, txtAdd, cmdSave});

@@ -86,24 +86,16 @@ Frm_User::Frm_User()
     options->addWidget(Opt_User);
     options->addStretch(1);
     grid->addLayout(options, 5, 1);
-    dataLayout->addWidget(frame);
-    dataLayout->addStretch(1);
-    m_tabs->addTab(dataTab, QStringLiteral("USER DATA"));
-
-    // ---- list
-    const kit::SearchTab search
-        = kit::searchTab(m_tabs, QStringLiteral("tabUserSearch"), QStringLiteral("USER SEARCH"));
-    cmb_s_cri = search.criterion;
-    txt_s_value = search.value;
-    Msh = search.list;
-
-    // ---- buttons
-    const kit::ButtonRow button = kit::footerButtons(outer, this, 86);
-    cmdSave = button.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
-    cmdCancel = button.add(QStringLiteral("cmdCancel"), QStringLiteral("&CANCEL"));
-    cmdDelete = button.add(QStringLiteral("cmdDelete"), QStringLiteral("&DELETE"));
-    cmdPrint = button.add(QStringLiteral("cmdPrint"), QStringLiteral("&PRINT"));
-    cmdExit = button.add(QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
+    const kit::RecordControls controls = kit::recordTabs(this, outer, m_tabs, {dataTab, dataLayout}, frame,
+        {QStringLiteral("USER DATA"), QStringLiteral("tabUserSearch"), QStringLiteral("USER SEARCH"), false});
+    cmb_s_cri = controls.search.criterion;
+    txt_s_value = controls.search.value;
+    Msh = controls.search.list;
+    cmdSave = controls.save;
+    cmdCancel = controls.cancel;
+    cmdDelete = controls.erase;
+    cmdPrint = controls.print;
+    cmdExit = controls.exit;
 
     kit::tabOrder({txt_User_Nm, txt_Desig, txt_User_pass, Opt_Admin, Opt_User, cmdSave});
 
