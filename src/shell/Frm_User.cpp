@@ -152,17 +152,17 @@ void Frm_User::ClearAll()
 
 void Frm_User::FillGird(const QString &criterion)
 {
-    const QString sql = shell::admin::userListSql(criterion);
-    if (sql.contains(u'?'))
-        OpenQuery(sql, {db::likeContains(txt_s_value->text())});
-    else
-        OpenQuery(sql);
-    if (gRs->recordCount() == 0) {
-        Msh->bind(*gRs);
+    QList<QStringList> lines;
+    for (const shell::admin::UserRow &r : shell::admin::userList(*gConn, criterion, txt_s_value->text()))
+        lines.push_back(
+            {QString::number(r.rowNo), r.userCode, r.userName, r.designation, r.passWard, r.status});
+    Msh->setLines({QStringLiteral("Row_No"), QStringLiteral("User_Code"), QStringLiteral("User_Name"),
+                      QStringLiteral("Designation"), QStringLiteral("PassWard"), QStringLiteral("Status")},
+        lines);
+    if (lines.isEmpty()) {
         Msh->clearToBlank();
         return;
     }
-    Msh->bind(*gRs);
     setGrid();
 }
 
@@ -183,12 +183,11 @@ void Frm_User::FillData()
 {
     if (txt_Row_No->text().isEmpty())
         return;
-    OpenQuery(QStringLiteral("select * from User_Information where Row_No = ?"), {txt_Row_No->text()});
-    if (gRs->recordCount() > 0) {
-        common::binding::load(this, tagD, *gRs);
+    if (const auto user = shell::admin::readUser(*gConn, txt_Row_No->text())) {
+        common::binding::load(this, tagD, user->columns);
         // The password is the server's; the box only takes a new one.
         txt_User_pass->clear();
-        const QString status = gRs->fields(QStringLiteral("Status")).toString();
+        const QString status = user->status;
         if (status == QLatin1String("U"))
             Opt_User->setChecked(true);
         else if (status == QLatin1String("A"))
@@ -199,8 +198,7 @@ void Frm_User::FillData()
 
 void Frm_User::SetMaxlength()
 {
-    OpenQuery(QStringLiteral("select * from User_Information where 0 = 1"));
-    common::binding::setMaxLengths(this, tagD, *gRs);
+    common::binding::setMaxLengths(this, tagD, *gConn, QStringLiteral("User_Information"));
 }
 
 void Frm_User::cmdSave_Click()
