@@ -148,4 +148,10 @@ bool deleteSession(db::Connection &conn, std::int64_t sessionId)
     return true;
 }
 
+common::Choices courses(db::Connection &conn)
+{
+    return common::readChoices(
+        conn, QStringLiteral("Select CourseId,CourseName From tblCourse Order By CourseName"));
+}
+
 } // namespace admissions::catalogue

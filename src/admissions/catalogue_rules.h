@@ -2,6 +2,7 @@
 // Rules of the catalogue (sessions, courses, subjects) that need no window:
 // the list statements, numbering and saving a record, the checks of typed
 // numbers, and the session delete that refuses while the session is used.
+#include "common/choices.h"
 #include "platform/db/db.h"
 
 #include <QList>
@@ -17,6 +18,9 @@ enum class Table { Session, Course, Subject };
 // Table and key column names of each catalogue table.
 QString tableName(Table t);
 QString keyColumn(Table t);
+
+// Every course, by name.
+common::Choices courses(db::Connection &conn);
 
 // A list statement with its bound values.
 struct Query {

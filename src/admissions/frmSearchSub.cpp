@@ -100,15 +100,12 @@ void frmSearchSub::formLoad()
     // Shown by name without a request, it works for the carry forward's application.
     m_appId = s_requestedApp.value_or(gPickAppId);
     s_requestedApp.reset();
-    m_rsCourse.close();
-    m_rsCourse.open(QStringLiteral("Select CourseId,CourseName From tblCourse Order By CourseName"), *gConn);
     {
+        const common::Choices courses = catalogue::courses(*gConn);
         const QSignalBlocker block(DataCboCourse);
-        DataCboCourse->fill(m_rsCourse, QStringLiteral("CourseName"), QStringLiteral("CourseId"));
-        if (m_rsCourse.recordCount() > 0) {
-            m_rsCourse.moveFirst();
-            DataCboCourse->setBoundText(m_rsCourse.fields(QStringLiteral("CourseId")).toString());
-        }
+        common::formkit::fillChoices(DataCboCourse, courses);
+        if (!courses.isEmpty())
+            DataCboCourse->setBoundText(courses.first().key);
     }
     FillGrid();
     DataCboCourse->setEnabled(m_appId < 1);
