@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 namespace admissions::catalogue {
@@ -39,6 +40,16 @@ Query listQuery(Table t, const QString &criterion, const QString &text);
 // subjects of `courseId`; application mode: the subjects of application
 // `appId` whose line is marked inactive. `typed` is found in the name.
 Query pickerQuery(std::int32_t appId, const QString &courseId, const QString &typed);
+
+// One subject of the picker's list.
+struct PickerRow {
+    std::int64_t subId = 0;
+    QString course, subName, courseDurration;
+    std::optional<db::Money> totAmt;
+};
+// The list of pickerQuery, run.
+QList<PickerRow> pickerList(
+    db::Connection &conn, std::int32_t appId, const QString &courseId, const QString &typed);
 
 // A record as a window hands it over: the key box's text (empty = new
 // record) and the columns to write with their values.

@@ -133,9 +133,15 @@ void frmSearchSub::formUnload()
 
 void frmSearchSub::FillGrid()
 {
-    const catalogue::Query q = catalogue::pickerQuery(m_appId, DataCboCourse->boundText(), txtFind->text());
-    OpenQuery(q.sql, q.params);
-    common::formkit::fillList(Msh, *gRs);
+    QList<QStringList> lines;
+    for (const catalogue::PickerRow &r :
+        catalogue::pickerList(*gConn, m_appId, DataCboCourse->boundText(), txtFind->text()))
+        lines.push_back({QString::number(r.subId), r.course, r.subName, r.courseDurration,
+            r.totAmt ? r.totAmt->toString() : QString()});
+    common::formkit::fillList(Msh,
+        {QStringLiteral("SubId"), QStringLiteral("Course"), QStringLiteral("SubName"),
+            QStringLiteral("CourseDurration"), QStringLiteral("TotAmt")},
+        lines);
     setGrid();
 }
 
