@@ -293,20 +293,9 @@ void frmAcSetting::formLoad()
 
 void frmAcSetting::FillVouSetting()
 {
-    OpenQuery(
-        QStringLiteral("Select vouNo,"
-                       "(Select AcName From Accounts Where AcStatus <> 'HH' and rowid=AcCode) as AcTitle,"
-                       "(Select AcName From Accounts Where AcStatus='DD' and rowid=OthAcCode) as OthAC,"
-                       "(Select AcName From Accounts Where AcStatus='DD' and rowid=ITaxAc) as IncomeAC,"
-                       "(Select AcName From Accounts Where AcStatus='DD' and rowid=STaxAC) as SalTaxAC,"
-                       "AcStatus,AcCode,Fix,VouStatus,OthAcCode,ITaxAC,STaxAC From VouSetting"));
-    if (gRs->recordCount() < 1)
-        return;
-    db::Recordset &rs = *gRs;
-    const auto text = [&rs](const char *column) { return rs.fields(QString::fromLatin1(column)).toString(); };
-    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-        const QString key = text("VouStatus").trimmed().toUpper();
-        const QString number = text("vouNo");
+    for (const accounts::VouSettingShown &row : accounts::readVouSetting(*gConn)) {
+        const QString key = row.vouStatus.trimmed().toUpper();
+        const QString number = row.vouNo;
         if (key == QLatin1String("PO")) {
             txtPurOrder->setText(number);
         } else if (key == QLatin1String("QT")) {
@@ -315,22 +304,22 @@ void frmAcSetting::FillVouSetting()
             txtDC->setText(number);
         } else if (key == QLatin1String("TI")) {
             txtTaxInv->setText(number);
-            setAccount(txtSTaxACC, text("AcTitle"), text("AcCode"));
-            setAccount(txtShortFLLAC, text("OthAC"), text("OthAcCode"));
-            setAccount(txtIncTaxACRpt, text("IncomeAC"), text("ITaxAC"));
-            setAccount(txtSalTaxAcRpt, text("SalTaxAC"), text("STaxAC"));
+            setAccount(txtSTaxACC, row.acTitle, row.acCode);
+            setAccount(txtShortFLLAC, row.othAc, row.othAcCode);
+            setAccount(txtIncTaxACRpt, row.incomeAc, row.iTaxAc);
+            setAccount(txtSalTaxAcRpt, row.salTaxAc, row.sTaxAc);
         } else if (key == QLatin1String("GI")) {
             txtGstInv->setText(number);
-            setAccount(txtGstACC, text("AcTitle"), text("AcCode"));
+            setAccount(txtGstACC, row.acTitle, row.acCode);
         } else if (Series *s = series(key)) {
             if (s->number)
                 s->number->setText(number);
             // The fee-receipt row's side and lock are the cash receipts'; its own options stay empty.
             if (s->debit && key != QLatin1String("RI")) {
-                setSide(s->sides, s->debit, s->credit, text("AcStatus").trimmed().toUpper());
-                s->fix->setChecked(text("Fix").trimmed() == QLatin1String("Y"));
+                setSide(s->sides, s->debit, s->credit, row.acStatus.trimmed().toUpper());
+                s->fix->setChecked(row.fix.trimmed() == QLatin1String("Y"));
             }
-            setAccount(s->account, text("AcTitle"), text("AcCode"));
+            setAccount(s->account, row.acTitle, row.acCode);
         }
     }
 }

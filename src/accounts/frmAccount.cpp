@@ -2,11 +2,13 @@
 #include "accounts/frmAccount_p.h"
 
 #include "accounts/chart.h"
+#include "accounts/chart_entry.h"
 #include "accounts/chart_rules.h"
 #include "common/binding.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/format.h"
+#include "common/formkit.h"
 #include "common/globals.h"
 #include "common/hooks.h"
 #include "common/printing.h"
@@ -47,17 +49,18 @@ void frmAccount::FillData()
     ClearAll();
     if (txtFindParent->text().isEmpty())
         return;
-    OpenQuery(QStringLiteral("Select * From Accounts Where RowId = ?"), {key(selectedRowId())});
-    if (gRs->eof())
+    const std::optional<accounts::Account> account = accounts::readAccount(*gConn, selectedRowId());
+    if (!account)
         return;
-    m_AcStatus = gRs->fields(QStringLiteral("AcStatus")).toString().trimmed();
-    const QString parentId = gRs->fields(QStringLiteral("ParentID")).toString().trimmed();
-    const QString title = gRs->fields(QStringLiteral("AcName")).toString();
+    const accounts::Account &a = *account;
+    m_AcStatus = a.acStatus;
+    const QString parentId = a.parentId;
+    const QString title = a.acName;
 
     if (m_AcStatus == accounts::kControl) {
         chkHead->setEnabled(true);
         txtAcDes->setText(title);
-        txtOrder->setText(gRs->fields(QStringLiteral("OrderStatus")).toString());
+        txtOrder->setText(a.orderStatus);
         cmdCreateAc->setText(kNew);
         m_IsNewAccount = false;
         frmEntry->hide();
@@ -76,9 +79,8 @@ void frmAccount::FillData()
         lblSubControl->show();
         frmEntry->hide();
         m_OldTitle = txtSubControl->text();
-        OpenQuery3(QStringLiteral("select acname from accounts where acnodes = ?"), {parentId});
-        if (!gRs3->eof())
-            txtAcDes->setText(gRs3->fields(0).toString());
+        if (const auto parent = accounts::accountByCode(*gConn, parentId))
+            txtAcDes->setText(parent->acName);
     } else if (m_AcStatus == accounts::kSubsidiary) {
         chkHead->setChecked(false);
         chkHead->setEnabled(false);
@@ -90,27 +92,22 @@ void frmAccount::FillData()
         m_OldTitle = txtSubsidiary->text();
 
         QString grandparent;
-        OpenQuery3(QStringLiteral("select acname,ParentID from accounts where acnodes = ?"), {parentId});
-        if (!gRs3->eof()) {
-            txtSubControl->setText(gRs3->fields(0).toString());
-            grandparent = gRs3->fields(1).toString().trimmed();
+        if (const auto parent = accounts::accountByCode(*gConn, parentId)) {
+            txtSubControl->setText(parent->acName);
+            grandparent = parent->parentId;
         }
-        OpenQuery3(QStringLiteral("select acname from accounts where acnodes = ?"), {grandparent});
-        if (!gRs3->eof())
-            txtAcDes->setText(gRs3->fields(0).toString());
+        if (const auto top = accounts::accountByCode(*gConn, grandparent))
+            txtAcDes->setText(top->acName);
 
-        common::binding::load(this, kFieldTag, *gRs);
-        const QDate opened = gRs->fields(QStringLiteral("openDate")).toDate();
-        dtpOpening->setDate(opened.isValid() ? opened : QDate::currentDate());
-        const db::Value gst = gRs->fields(QStringLiteral("GST")).value();
+        common::binding::load(this, kFieldTag, a.columns);
+        dtpOpening->setDate(a.openDate.isValid() ? a.openDate : QDate::currentDate());
         txt_Gstno->reset();
-        if (!gst.isNull())
-            txt_Gstno->setText(gst.toString());
-        const db::Value ntn = gRs->fields(QStringLiteral("NTN")).value();
+        if (a.gst)
+            txt_Gstno->setText(*a.gst);
         txt_Ntnno->reset();
-        if (!ntn.isNull())
-            txt_Ntnno->setText(ntn.toString());
-        const QString bank = gRs->fields(QStringLiteral("BStatus")).toString().trimmed().toUpper();
+        if (a.ntn)
+            txt_Ntnno->setText(*a.ntn);
+        const QString bank = a.bStatus;
         if (bank == u"B") {
             chkBank->setChecked(true);
             chkSupplier->setChecked(false);
@@ -140,62 +137,58 @@ void frmAccount::ClearAll()
 
 void frmAccount::FillTreeData()
 {
-    OpenQuery(QStringLiteral("Select * from accounts order by acnodes"));
+    const QList<accounts::ChartNode> chart = accounts::chartNodes(*gConn);
     const QSignalBlocker quiet(lstTree);
     const QScopedValueRollback byProgram(m_TreeByProgram, true);
     lstTree->setUpdatesEnabled(false);
     const auto repaint = qScopeGuard([this] { lstTree->setUpdatesEnabled(true); });
     lstTree->clearNodes();
-    const int status = gRs->indexOf(QStringLiteral("AcStatus"));
-    const int parent = gRs->indexOf(QStringLiteral("ParentID"));
-    const int nodes = gRs->indexOf(QStringLiteral("AcNodes"));
-    const int name = gRs->indexOf(QStringLiteral("AcName"));
-    const int rowId = gRs->indexOf(QStringLiteral("RowID"));
-    for (int r = 0, n = gRs->recordCount(); r < n; ++r) {
-        const QString s = gRs->at(r, status).toString().trimmed().toUpper();
-        const int level = accounts::levelOf(s);
+    for (const accounts::ChartNode &account : chart) {
+        const int level = accounts::levelOf(account.acStatus);
         if (level == 0)
             continue;
-        const QString parentKey = nodeKey(gRs->at(r, parent).toString());
+        const QString parentKey = nodeKey(account.parentId);
         QTreeWidgetItem *node = nullptr;
         try {
             if (level == 1)
-                node = lstTree->addRoot(parentKey, gRs->at(r, name).toString(), 1);
+                node = lstTree->addRoot(parentKey, account.acName, 1);
             else
-                node = lstTree->addNode(parentKey, ui::TreeView::Relation::Child,
-                    nodeKey(gRs->at(r, nodes).toString()), gRs->at(r, name).toString(), level);
+                node = lstTree->addNode(parentKey, ui::TreeView::Relation::Child, nodeKey(account.acNodes),
+                    account.acName, level);
         } catch (const std::invalid_argument &) {
             // A row whose parent is missing, or whose code repeats another's,
             // has no place in the tree; the rest of the chart still shows.
             continue;
         }
-        ui::TreeView::setTag(node, gRs->at(r, rowId).toString());
+        ui::TreeView::setTag(node, QString::number(account.rowId));
     }
 }
 
 void frmAccount::SetMaxlength()
 {
-    OpenQuery(QStringLiteral("Select * from accounts where 0=1"));
-    common::binding::setMaxLengths(this, kFieldTag, *gRs, {QStringLiteral("OpenBal")});
-    const int titleSize = gRs->column(gRs->indexOf(QStringLiteral("AcName"))).definedSize;
-    if (titleSize > 0)
-        for (QLineEdit *box : {txtAcDes, txtSubControl, txtSubsidiary})
-            box->setMaxLength(titleSize);
+    const QString table = QStringLiteral("accounts");
+    common::binding::setMaxLengths(this, kFieldTag, *gConn, table, {QStringLiteral("OpenBal")});
+    common::binding::setMaxLength(
+        {txtAcDes, txtSubControl, txtSubsidiary}, *gConn, table, QStringLiteral("AcName"));
 }
 
 void frmAccount::FillGrid()
 {
-    OpenQuery(QStringLiteral(
-                  "Select RowID,AcNodes,AcName,Location,Contact,Fax,Email,OpenBal,Addr,Addr2,ParentID,"
-                  "AcNodes From Accounts Where acStatus='DD' and AcName Like ? ESCAPE '\\' order by AcName"),
-        {db::likeContains(txtFindAC->text())});
-    if (gRs->recordCount() == 0) {
+    QList<QStringList> lines;
+    for (const accounts::SubsidiaryRow &r : accounts::findSubsidiaries(*gConn, txtFindAC->text()))
+        lines.push_back({QString::number(r.rowId), r.acNodes, r.acName, r.location, r.contact, r.fax, r.email,
+            r.openBal ? r.openBal->toString() : QString(), r.addr, r.addr2});
+    if (lines.isEmpty()) {
         mshSearch->clearToBlank();
         setGrid();
         return;
     }
     mshSearch->setUpdatesEnabled(false);
-    mshSearch->bind(*gRs);
+    mshSearch->setLines({QStringLiteral("RowID"), QStringLiteral("AcNodes"), QStringLiteral("AcName"),
+                            QStringLiteral("Location"), QStringLiteral("Contact"), QStringLiteral("Fax"),
+                            QStringLiteral("Email"), QStringLiteral("OpenBal"), QStringLiteral("Addr"),
+                            QStringLiteral("Addr2")},
+        lines);
     mshSearch->setUpdatesEnabled(true);
     setGrid();
 }
@@ -281,11 +274,9 @@ void frmAccount::newAccount()
         txtAcDes->setFocus();
     }
     if (!txtFindParent->text().isEmpty()) {
-        OpenQuery(QStringLiteral("Select acstatus,acname,parentid from accounts where rowid = ?"),
-            {key(selectedRowId())});
-        if (!gRs->eof()) {
-            const QString status = gRs->fields(QStringLiteral("acstatus")).toString().trimmed().toUpper();
-            const QString title = gRs->fields(QStringLiteral("acname")).toString();
+        if (const std::optional<accounts::Account> a = accounts::readAccount(*gConn, selectedRowId())) {
+            const QString status = a->acStatus.toUpper();
+            const QString title = a->acName;
             if (status == accounts::kControl && chkHead->isChecked()) {
                 txtAcDes->setEnabled(true);
                 txtAcDes->setFocus();
@@ -309,10 +300,8 @@ void frmAccount::newAccount()
                 txtSubControl->setText(title);
                 lblSubControl->show();
                 txtSubsidiary->setFocus();
-                const QString parentId = gRs->fields(QStringLiteral("parentid")).toString().trimmed();
-                OpenQuery3(QStringLiteral("select acname from accounts where acnodes = ?"), {parentId});
-                if (!gRs3->eof())
-                    txtAcDes->setText(gRs3->fields(0).toString());
+                if (const auto parent = accounts::accountByCode(*gConn, a->parentId))
+                    txtAcDes->setText(parent->acName);
             }
         }
     }

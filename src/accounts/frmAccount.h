@@ -2,6 +2,7 @@
 // The chart-of-accounts window: the three-level chart as a tree, one account
 // at a time in the entry panel (create, change, delete, print), and a search
 // tab over the subsidiary accounts.
+#include "accounts/chart_entry.h"
 #include "common/window.h"
 
 #include <QString>
@@ -43,8 +44,6 @@ protected:
     void formUnload() override;
 
 private:
-    struct SaveResult;
-
     void buildControls();
     void setKeyRules();
     void connectHandlers();
@@ -52,8 +51,9 @@ private:
     void cmdCreateAc_Click();
     void newAccount();
     void saveAccount();
-    SaveResult writeAccount();
-    void afterSave(const SaveResult &r);
+    accounts::ChartEntry entryOnScreen();
+    QLineEdit *titleBox(accounts::TitleBox box) const;
+    void afterSave(const accounts::ChartSaved &r);
     void chkBank_Click();
     void chkSupplier_Click();
     void chkHead_Click();

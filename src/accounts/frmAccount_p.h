@@ -21,11 +21,6 @@ inline QString nodeKey(const QString &code)
     return u'\'' + code.trimmed() + u'\'';
 }
 
-inline db::Value key(std::int64_t rowId)
-{
-    return db::Value(static_cast<long long>(rowId));
-}
-
 inline void setBold(QWidget *w, bool bold)
 {
     QFont f = w->font();

@@ -3,6 +3,7 @@
 #include "accounts/frmAccount_p.h"
 
 #include "accounts/chart.h"
+#include "accounts/chart_entry.h"
 #include "accounts/chart_rules.h"
 #include "common/binding.h"
 #include "common/globals.h"
@@ -18,15 +19,6 @@
 #include <QScopedValueRollback>
 
 using namespace accounts::chartwindow;
-
-// What a save wrote, or why it wrote nothing.
-struct frmAccount::SaveResult {
-    enum Kind { Refused, Gone, NewControl, NewChild, Changed, Nothing } kind = Nothing;
-    QString message;
-    QWidget *focus = nullptr;
-    QString code; // K: the code whose path the tree shows after the save
-    bool subControl = false; // a new sub-control account was written
-};
 
 void frmAccount::saveAccount()
 {
@@ -52,20 +44,14 @@ void frmAccount::saveAccount()
 
     // The checks and the write share one transaction; boxes are shown only
     // once it has ended, so no other copy waits on a message box.
-    SaveResult r;
-    {
-        db::Transaction tx(*gConn);
-        r = writeAccount();
-        if (r.kind != SaveResult::Refused && r.kind != SaveResult::Gone)
-            tx.commit();
-    }
-    if (r.kind == SaveResult::Refused) {
+    const accounts::ChartSaved r = accounts::saveChartEntry(*gConn, entryOnScreen());
+    if (r.kind == accounts::ChartSaved::Refused) {
         info(r.message);
-        if (r.focus)
-            r.focus->setFocus();
+        if (QLineEdit *box = titleBox(r.focus))
+            box->setFocus();
         return;
     }
-    if (r.kind == SaveResult::Gone) {
+    if (r.kind == accounts::ChartSaved::Gone) {
         info(r.message);
         FillTreeData();
         ClearAll();
@@ -80,123 +66,58 @@ void frmAccount::saveAccount()
     afterSave(r);
 }
 
-frmAccount::SaveResult frmAccount::writeAccount()
+QLineEdit *frmAccount::titleBox(accounts::TitleBox box) const
 {
-    db::Connection &conn = *gConn;
-    SaveResult r;
-    auto refuse = [&](const QString &message, QWidget *focus) {
-        r.kind = SaveResult::Refused;
-        r.message = message;
-        r.focus = focus;
-        return r;
-    };
-    auto fromOutcome = [&](const accounts::Outcome &o, QWidget *focus, SaveResult::Kind kind) {
-        if (o.refusal == accounts::Refusal::AccountMissing) {
-            r.kind = SaveResult::Gone;
-            r.message = o.message;
-        } else if (!o.ok()) {
-            refuse(o.message, focus);
-        } else {
-            r.kind = kind;
-        }
-        return r;
-    };
-
-    const bool updating = !m_IsNewAccount && !chkHead->isChecked();
-    const std::int64_t self = updating ? selectedRowId() : 0;
-    auto taken = [&](QLineEdit *box) {
-        if (!m_IsNewAccount && box->text() == m_OldTitle)
-            return false;
-        return accounts::titleTaken(conn, box->text(), self);
-    };
-    const QString takenMessage
-        = QStringLiteral("Account Titel is already exitis, please change Account Title");
-    if (txtAcDes->isEnabled()) {
-        if (taken(txtAcDes))
-            return refuse(takenMessage, txtAcDes);
-    } else if (txtSubControl->isEnabled()) {
-        // sub-control titles are not checked
-    } else if (shown(frmEntry)) {
-        if (taken(txtSubsidiary))
-            return refuse(takenMessage, txtSubsidiary);
+    switch (box) {
+    case accounts::TitleBox::Control:
+        return txtAcDes;
+    case accounts::TitleBox::SubControl:
+        return txtSubControl;
+    case accounts::TitleBox::Subsidiary:
+        return txtSubsidiary;
+    case accounts::TitleBox::None:
+        break;
     }
-    const auto changed = [&](QLineEdit *box) {
-        return box->text() != m_OldTitle ? accounts::TitleCheck::Chart : accounts::TitleCheck::None;
-    };
-    const QString order = txtOrder->text().trimmed();
-    const db::Value orderValue
-        = order.isEmpty() ? db::Value() : db::Value(static_cast<long long>(order.toLongLong()));
-
-    if (chkHead->isChecked())
-        return fromOutcome(accounts::addControlAccount(conn, txtAcDes->text(), orderValue), txtAcDes,
-            SaveResult::NewControl);
-
-    if (txtFindParent->text().isEmpty())
-        return refuse(QStringLiteral("please select any one type or create a control account "), nullptr);
-
-    db::Recordset selected;
-    selected.open(QStringLiteral("select * from accounts where rowid = ?"), conn, {key(selectedRowId())});
-    if (selected.eof()) {
-        r.kind = SaveResult::Gone;
-        r.message = QStringLiteral("This account no longer exists; another user may have deleted it.");
-        return r;
-    }
-    const QString status = selected.fields(QStringLiteral("AcStatus")).toString().trimmed().toUpper();
-
-    // The level-3 fields of the row being written.
-    db::Value balance;
-    accounts::openingBalance(txt_OpenBal->text(), &balance);
-    const accounts::FillRow level3 = [this, balance](db::Recordset &rs) {
-        rs.fields(QStringLiteral("openDate")).setValue(dtpOpening->date());
-        common::binding::save(this, kFieldTag, rs, {QStringLiteral("OpenBal")});
-        rs.fields(QStringLiteral("OpenBal")).setValue(balance);
-        if (txt_Gstno->isComplete())
-            rs.fields(QStringLiteral("GST")).setValue(txt_Gstno->text());
-        if (txt_Ntnno->isComplete())
-            rs.fields(QStringLiteral("NTN")).setValue(txt_Ntnno->text());
-        rs.fields(QStringLiteral("BStatus"))
-            .setValue(chkBank->isChecked()     ? db::Value("B")
-                    : chkSupplier->isChecked() ? db::Value("S")
-                                               : db::Value());
-    };
-
-    if (status == accounts::kControl) {
-        r.code = selected.fields(QStringLiteral("ParentID")).toString().trimmed();
-        r.subControl = m_IsNewAccount;
-        if (m_IsNewAccount)
-            return fromOutcome(accounts::addChildAccount(conn, r.code, txtSubControl->text()), txtSubControl,
-                SaveResult::NewChild);
-        return fromOutcome(
-            accounts::updateAccount(
-                conn, selectedRowId(), txtAcDes->text(),
-                [&](db::Recordset &rs) { rs.fields(QStringLiteral("OrderStatus")).setValue(orderValue); },
-                changed(txtAcDes)),
-            txtAcDes, SaveResult::Changed);
-    }
-    if (status == accounts::kSubControl) {
-        r.code = selected.fields(QStringLiteral("AcNodes")).toString().trimmed();
-        if (m_IsNewAccount)
-            return fromOutcome(accounts::addChildAccount(conn, r.code, txtSubsidiary->text(), level3),
-                txtSubsidiary, SaveResult::NewChild);
-        return fromOutcome(accounts::updateAccount(
-                               conn, selectedRowId(), txtSubControl->text(), {}, accounts::TitleCheck::None),
-            txtSubControl, SaveResult::Changed);
-    }
-    if (status == accounts::kSubsidiary) {
-        r.code = selected.fields(QStringLiteral("AcNodes")).toString().trimmed();
-        return fromOutcome(accounts::updateAccount(
-                               conn, selectedRowId(), txtSubsidiary->text(), level3, changed(txtSubsidiary)),
-            txtSubsidiary, SaveResult::Changed);
-    }
-    r.kind = SaveResult::Nothing;
-    return r;
+    return nullptr;
 }
 
-void frmAccount::afterSave(const SaveResult &r)
+accounts::ChartEntry frmAccount::entryOnScreen()
 {
-    if (r.kind == SaveResult::NewControl) {
+    accounts::ChartEntry e;
+    e.newControl = chkHead->isChecked();
+    e.isNew = m_IsNewAccount;
+    e.hasSelection = !txtFindParent->text().isEmpty();
+    e.selected = selectedRowId();
+    e.oldTitle = m_OldTitle;
+    e.open = txtAcDes->isEnabled()   ? accounts::TitleBox::Control
+        : txtSubControl->isEnabled() ? accounts::TitleBox::SubControl
+        : shown(frmEntry)            ? accounts::TitleBox::Subsidiary
+                                     : accounts::TitleBox::None;
+    e.controlTitle = txtAcDes->text();
+    e.subControlTitle = txtSubControl->text();
+    e.subsidiaryTitle = txtSubsidiary->text();
+    if (const QString order = txtOrder->text().trimmed(); !order.isEmpty())
+        e.order = order.toLongLong();
+
+    accounts::AccountDetails &d = e.details;
+    d.fields = common::binding::texts(this, kFieldTag, {QStringLiteral("OpenBal")});
+    d.openDate = dtpOpening->date();
+    accounts::openingBalance(txt_OpenBal->text(), &d.openBal);
+    if (txt_Gstno->isComplete())
+        d.gst = txt_Gstno->text();
+    if (txt_Ntnno->isComplete())
+        d.ntn = txt_Ntnno->text();
+    d.bStatus = chkBank->isChecked() ? QStringLiteral("B")
+        : chkSupplier->isChecked()   ? QStringLiteral("S")
+                                     : QString();
+    return e;
+}
+
+void frmAccount::afterSave(const accounts::ChartSaved &r)
+{
+    if (r.kind == accounts::ChartSaved::NewControl) {
         txtAcDes->clear();
-    } else if (r.kind == SaveResult::NewChild && r.subControl) {
+    } else if (r.kind == accounts::ChartSaved::NewChild && r.subControl) {
         txtAcDes->clear();
         txtSubControl->clear();
     }
@@ -212,9 +133,8 @@ void frmAccount::afterSave(const SaveResult &r)
             const QScopedValueRollback byProgram(m_TreeByProgram, true);
             lstTree->selectNode(node);
         }
-        OpenQuery(QStringLiteral("Select AcStatus from accounts where rowid = ?"), {key(selectedRowId())});
-        if (!gRs->eof()) {
-            const QString status = gRs->fields(0).toString().trimmed().toUpper();
+        if (const std::optional<accounts::Account> a = accounts::readAccount(*gConn, selectedRowId())) {
+            const QString status = a->acStatus.toUpper();
             if (status == accounts::kControl || status == accounts::kSubControl)
                 cmdCreateAc->setText(kNew);
             else if (status == accounts::kSubsidiary)

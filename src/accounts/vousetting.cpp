@@ -142,4 +142,36 @@ void writeVouSetting(db::Connection &conn, const std::vector<VouSettingRow> &row
     tx.commit();
 }
 
+std::vector<VouSettingShown> readVouSetting(db::Connection &conn)
+{
+    db::Recordset rs;
+    rs.open(QStringLiteral("Select vouNo,"
+                           "(Select AcName From Accounts Where AcStatus <> 'HH' and rowid=AcCode) as AcTitle,"
+                           "(Select AcName From Accounts Where AcStatus='DD' and rowid=OthAcCode) as OthAC,"
+                           "(Select AcName From Accounts Where AcStatus='DD' and rowid=ITaxAc) as IncomeAC,"
+                           "(Select AcName From Accounts Where AcStatus='DD' and rowid=STaxAC) as SalTaxAC,"
+                           "AcStatus,AcCode,Fix,VouStatus,OthAcCode,ITaxAC,STaxAC From VouSetting"),
+        conn);
+    std::vector<VouSettingShown> rows;
+    rows.reserve(std::size_t(rs.recordCount()));
+    const auto text = [&rs](const char *column) { return rs.fields(QString::fromLatin1(column)).toString(); };
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        VouSettingShown r;
+        r.vouStatus = text("VouStatus");
+        r.vouNo = text("vouNo");
+        r.acStatus = text("AcStatus");
+        r.fix = text("Fix");
+        r.acCode = text("AcCode");
+        r.acTitle = text("AcTitle");
+        r.othAcCode = text("OthAcCode");
+        r.othAc = text("OthAC");
+        r.iTaxAc = text("ITaxAC");
+        r.incomeAc = text("IncomeAC");
+        r.sTaxAc = text("STaxAC");
+        r.salTaxAc = text("SalTaxAC");
+        rows.push_back(r);
+    }
+    return rows;
+}
+
 } // namespace accounts

@@ -69,6 +69,18 @@ struct VouSettingRow {
     db::Value sTaxAc;
 };
 
+// One stored row as the setup window shows it, with the titles of its
+// accounts (a title only for an account of the level the column takes);
+// every value as text, "" for Null.
+struct VouSettingShown {
+    QString vouStatus, vouNo, acStatus, fix;
+    QString acCode, acTitle; // the series' account: any but a control account
+    QString othAcCode, othAc; // subsidiary accounts from here on
+    QString iTaxAc, incomeAc;
+    QString sTaxAc, salTaxAc;
+};
+std::vector<VouSettingShown> readVouSetting(db::Connection &conn);
+
 // Deletes every row of VouSetting and writes `rows` in their order, in one
 // transaction: when a write fails, the previous rows stay as they were and
 // the error is thrown.

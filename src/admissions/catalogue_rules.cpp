@@ -81,6 +81,27 @@ Query pickerQuery(std::int32_t appId, const QString &courseId, const QString &ty
         {ok ? db::Value(course) : db::Value(), db::likeContains(typed)}};
 }
 
+QList<PickerRow> pickerList(
+    db::Connection &conn, std::int32_t appId, const QString &courseId, const QString &typed)
+{
+    const Query q = pickerQuery(appId, courseId, typed);
+    db::Recordset rs;
+    rs.open(q.sql, conn, q.params);
+    QList<PickerRow> rows;
+    rows.reserve(rs.recordCount());
+    for (int r = 0, n = rs.recordCount(); r < n; ++r) {
+        PickerRow row;
+        row.subId = rs.at(r, 0).toInt();
+        row.course = rs.at(r, 1).toString();
+        row.subName = rs.at(r, 2).toString();
+        row.courseDurration = rs.at(r, 3).toString();
+        if (const db::Value &amount = rs.at(r, 4); !amount.isNull())
+            row.totAmt = amount.toMoney();
+        rows.push_back(row);
+    }
+    return rows;
+}
+
 std::int64_t saveRecord(db::Connection &conn, Table t, const Entry &entry)
 {
     const Member &m = member(t);
@@ -146,6 +167,12 @@ bool deleteSession(db::Connection &conn, std::int64_t sessionId)
     conn.execute(QStringLiteral("Delete From tblSession Where SessionId = ? "), {sessionId});
     tx.commit();
     return true;
+}
+
+common::Choices courses(db::Connection &conn)
+{
+    return common::readChoices(
+        conn, QStringLiteral("Select CourseId,CourseName From tblCourse Order By CourseName"));
 }
 
 } // namespace admissions::catalogue

@@ -2,12 +2,14 @@
 // Rules of the catalogue (sessions, courses, subjects) that need no window:
 // the list statements, numbering and saving a record, the checks of typed
 // numbers, and the session delete that refuses while the session is used.
+#include "common/choices.h"
 #include "platform/db/db.h"
 
 #include <QList>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 namespace admissions::catalogue {
@@ -17,6 +19,9 @@ enum class Table { Session, Course, Subject };
 // Table and key column names of each catalogue table.
 QString tableName(Table t);
 QString keyColumn(Table t);
+
+// Every course, by name.
+common::Choices courses(db::Connection &conn);
 
 // A list statement with its bound values.
 struct Query {
@@ -35,6 +40,16 @@ Query listQuery(Table t, const QString &criterion, const QString &text);
 // subjects of `courseId`; application mode: the subjects of application
 // `appId` whose line is marked inactive. `typed` is found in the name.
 Query pickerQuery(std::int32_t appId, const QString &courseId, const QString &typed);
+
+// One subject of the picker's list.
+struct PickerRow {
+    std::int64_t subId = 0;
+    QString course, subName, courseDurration;
+    std::optional<db::Money> totAmt;
+};
+// The list of pickerQuery, run.
+QList<PickerRow> pickerList(
+    db::Connection &conn, std::int32_t appId, const QString &courseId, const QString &typed);
 
 // A record as a window hands it over: the key box's text (empty = new
 // record) and the columns to write with their values.

@@ -160,8 +160,8 @@ void CatalogueWindow::formUnload()
 
 void CatalogueWindow::setMaxLengths()
 {
-    OpenQuery(QStringLiteral("select * from %1 where 0 = 1").arg(catalogue::tableName(m_design.table)));
-    common::binding::setMaxLengths(this, tagM, *gRs, {catalogue::keyColumn(m_design.table)});
+    common::binding::setMaxLengths(
+        this, tagM, *gConn, catalogue::tableName(m_design.table), {catalogue::keyColumn(m_design.table)});
 }
 
 bool CatalogueWindow::eventFilter(QObject *watched, QEvent *event)

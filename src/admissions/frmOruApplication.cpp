@@ -1,11 +1,13 @@
 #include "admissions/frmOruApplication.h"
 #include "admissions/frmOruApplication_p.h"
 
+#include "admissions/admission_reads.h"
 #include "admissions/catalogue.h"
 #include "common/binding.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/format.h"
+#include "common/formkit.h"
 #include "common/globals.h"
 #include "common/hooks.h"
 #include "common/printing.h"
@@ -39,9 +41,9 @@ const QStringList kExplicitColumns {QStringLiteral("AppID"), QStringLiteral("Stu
 
 using common::info;
 
-QString money(const db::Value &v)
+QString money(const std::optional<db::Money> &m)
 {
-    return v.isNull() ? QString() : admissions::amountText(v.toMoney());
+    return m ? admissions::amountText(*m) : QString();
 }
 
 } // namespace
@@ -65,14 +67,10 @@ void frmOruApplication::formLoad()
     setHeightTwips(10800);
     lblLogin->setText(QStringLiteral("User Name : ") + gUserName);
 
-    m_sessions = std::make_unique<db::Recordset>();
-    m_sessions->open(
-        QStringLiteral("Select SessionId,SessionName From tblSession Order By SessionName"), *gConn);
-    cboSession->fill(*m_sessions, QStringLiteral("SessionName"), QStringLiteral("SessionId"));
-    if (m_sessions->recordCount() > 0) {
-        m_sessions->moveLast();
-        cboSession->setBoundText(m_sessions->fields(QStringLiteral("SessionId")).toString());
-    }
+    const common::Choices sessions = admissions::sessionsByName(*gConn);
+    common::formkit::fillChoices(cboSession, sessions);
+    if (!sessions.isEmpty())
+        cboSession->setBoundText(sessions.last().key);
 
     for (char c = 'A'; c <= 'Z'; ++c)
         cmbAtoZ->addItem(QString(QLatin1Char(c)));
@@ -168,14 +166,22 @@ void frmOruApplication::ClearAll()
 
 void frmOruApplication::FillGrid()
 {
-    const admissions::Query q
-        = admissions::applicationListQuery(cmb_s_cri->currentText(), txt_s_value->text(), DTPicker1->date());
-    OpenQuery(q.sql, q.params);
-    if (gRs->recordCount() == 0) {
+    const QList<admissions::ApplicationRow> rows = admissions::applicationList(
+        *gConn, cmb_s_cri->currentText(), txt_s_value->text(), DTPicker1->date());
+    QList<QStringList> lines;
+    lines.reserve(rows.size());
+    const auto amount = [](const std::optional<db::Money> &m) { return m ? m->toString() : QString(); };
+    for (const admissions::ApplicationRow &r : rows)
+        lines.push_back({QString::number(r.appId), r.regNo, r.fixDate, r.appDate, r.stuName, r.fatherName,
+            r.cellNo, amount(r.totAmt), amount(r.cashReceive)});
+    if (lines.isEmpty()) {
         Msh->clearToBlank();
     } else {
         Msh->setUpdatesEnabled(false);
-        Msh->bind(*gRs);
+        Msh->setLines({QStringLiteral("AppID"), QStringLiteral("RegNo"), QStringLiteral("FixDt"),
+                          QStringLiteral("AppDate"), QStringLiteral("StuName"), QStringLiteral("FatherName"),
+                          QStringLiteral("CellNo"), QStringLiteral("TotAmt"), QStringLiteral("CashReceive")},
+            lines);
         Msh->setUpdatesEnabled(true);
     }
     SearchGrid();
@@ -197,69 +203,43 @@ void frmOruApplication::OpenData()
 {
     bool isNumber = false;
     const qlonglong appId = txtAppId->text().trimmed().toLongLong(&isNumber);
-    OpenQuery(
-        QStringLiteral("select * from tblMasApp where AppID = ?"), {db::Value(isNumber ? appId : -1LL)});
+    const admissions::StoredApplication a = admissions::openApplication(*gConn, isNumber ? appId : -1LL);
     txtEditRow->clear();
-    if (gRs->eof()) {
+    if (!a.found) {
         ClearAll();
         return;
     }
-    gRs->moveFirst();
-    common::binding::load(this, kTagM, *gRs);
-    txtStuNm->setText(gRs->fields(QStringLiteral("StuName")).toString());
-    const db::Value cusCode = gRs->fields(QStringLiteral("CusCode")).value();
-    setAccountKey(cusCode.isNull() ? QString() : cusCode.toString());
-    cboSession->setBoundText(gRs->fields(QStringLiteral("SessionID")).toString());
-    cmbAtoZ->setCurrentText(gRs->fields(QStringLiteral("SectionAtoZ")).toString());
-    txtRegfee->setText(money(gRs->fields(QStringLiteral("RegFee")).value()));
-    txtReceive->setText(money(gRs->fields(QStringLiteral("CashReceive")).value()));
+    common::binding::load(this, kTagM, a.columns);
+    txtStuNm->setText(a.stuName);
+    setAccountKey(a.cusCode ? QString::number(*a.cusCode) : QString());
+    cboSession->setBoundText(a.sessionId);
+    cmbAtoZ->setCurrentText(a.section);
+    txtRegfee->setText(money(a.regFee));
+    txtReceive->setText(money(a.cashReceive));
     m_LoadedStuName = txtStuNm->text();
-    dtpDate->setDate(gRs->fields(QStringLiteral("AppDate")).toDate());
-    const QDate fix = gRs->fields(QStringLiteral("FixDate")).toDate();
-    DtpFix->setDate(fix.isValid() ? fix : QDate::currentDate());
-    const db::Value nic = gRs->fields(QStringLiteral("NIC")).value();
+    dtpDate->setDate(a.appDate);
+    DtpFix->setDate(a.fixDate.isValid() ? a.fixDate : QDate::currentDate());
     mskNIC->reset();
-    if (!nic.isNull())
-        mskNIC->setText(nic.toString());
+    if (a.nic)
+        mskNIC->setText(*a.nic);
 
-    OpenQuery(
-        QStringLiteral("select a.*,(select CourseName from tblCourse where CourseId = (select CourseId from "
-                       "tblSubject where SubID = a.SubID)) as Course,(select SubName from tblSubject where "
-                       "SubID = a.SubID) as subName from tblDetApp a where a.AppID = ?"),
-        {db::Value(appId)});
     MshSubject->clearCells();
     setGrid();
-    if (gRs->recordCount() == 0) {
+    if (a.lines.isEmpty())
         ChkInactive->setChecked(false);
-    } else {
-        for (gRs->moveFirst(); !gRs->eof(); gRs->moveNext()) {
-            const auto text = [](const db::Field &f) { return f.toString(); };
-            const auto amount = [](const db::Field &f) { return money(f.value()); };
-            MshSubject->addRow({text(gRs->fields(QStringLiteral("SubID"))),
-                text(gRs->fields(QStringLiteral("Course"))), text(gRs->fields(QStringLiteral("subName"))),
-                amount(gRs->fields(QStringLiteral("SubAmt"))),
-                amount(gRs->fields(QStringLiteral("Discount"))),
-                text(gRs->fields(QStringLiteral("Nerration"))),
-                amount(gRs->fields(QStringLiteral("NetAmount"))),
-                amount(gRs->fields(QStringLiteral("RecAmount"))),
-                text(gRs->fields(QStringLiteral("InActive")))});
-        }
-    }
+    for (const SubjectLine &l : a.lines)
+        MshSubject->addRow({l.subId, l.course, l.subName, l.subAmt, l.discount, l.narration, l.netAmount,
+            l.recAmount, l.inActive});
     totAmount();
 }
 
 void frmOruApplication::SetMaxLenght()
 {
-    const auto limit = [](QLineEdit *box, const QString &table, const QString &column) {
-        OpenQuery(QStringLiteral("Select * From %1 Where 0=1").arg(table));
-        const int index = gRs->indexOf(column);
-        if (index >= 0 && gRs->column(index).definedSize > 0)
-            box->setMaxLength(gRs->column(index).definedSize);
-    };
-    limit(txtNarration, QStringLiteral("tblDetApp"), QStringLiteral("Nerration"));
+    common::binding::setMaxLength(
+        {txtNarration}, *gConn, QStringLiteral("tblDetApp"), QStringLiteral("Nerration"));
     // The address is copied to the student's account, whose column is the
     // narrower one.
-    limit(txtMailAdd, QStringLiteral("Accounts"), QStringLiteral("Addr"));
+    common::binding::setMaxLength({txtMailAdd}, *gConn, QStringLiteral("Accounts"), QStringLiteral("Addr"));
 }
 
 // --- Subject lines ---------------------------------------------------------
@@ -519,8 +499,9 @@ void frmOruApplication::cmdPrint_Click()
     job.password = gUserPassword;
     const qlonglong appId = txtAppId->text().toLongLong();
     job.selection = QStringLiteral("{tblMasApp.AppId} = ") + QString::number(appId);
-    job.mustExist = QStringLiteral("Select AppID From tblMasApp Where AppID = ?");
-    job.mustExistParams = {appId};
+    const admissions::Query check = admissions::applicationPrintCheck(appId);
+    job.mustExist = check.sql;
+    job.mustExistParams = check.params;
     job.notFound = QStringLiteral("Application not found!");
     common::printReport(job);
 }

@@ -18,10 +18,6 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 
-namespace db {
-class Recordset;
-}
-
 namespace ui {
 class DataCombo;
 class DatePicker;
@@ -128,7 +124,6 @@ private:
     ui::Grid *Msh;
     QPushButton *cmdPrintStuRecord;
 
-    std::unique_ptr<db::Recordset> m_sessions;
     QString m_StudentHeadNodes;
     std::int64_t m_CashAcCode = 0;
     bool m_IsNewApp = false;

@@ -100,15 +100,12 @@ void frmSearchSub::formLoad()
     // Shown by name without a request, it works for the carry forward's application.
     m_appId = s_requestedApp.value_or(gPickAppId);
     s_requestedApp.reset();
-    m_rsCourse.close();
-    m_rsCourse.open(QStringLiteral("Select CourseId,CourseName From tblCourse Order By CourseName"), *gConn);
     {
+        const common::Choices courses = catalogue::courses(*gConn);
         const QSignalBlocker block(DataCboCourse);
-        DataCboCourse->fill(m_rsCourse, QStringLiteral("CourseName"), QStringLiteral("CourseId"));
-        if (m_rsCourse.recordCount() > 0) {
-            m_rsCourse.moveFirst();
-            DataCboCourse->setBoundText(m_rsCourse.fields(QStringLiteral("CourseId")).toString());
-        }
+        common::formkit::fillChoices(DataCboCourse, courses);
+        if (!courses.isEmpty())
+            DataCboCourse->setBoundText(courses.first().key);
     }
     FillGrid();
     DataCboCourse->setEnabled(m_appId < 1);
@@ -136,9 +133,15 @@ void frmSearchSub::formUnload()
 
 void frmSearchSub::FillGrid()
 {
-    const catalogue::Query q = catalogue::pickerQuery(m_appId, DataCboCourse->boundText(), txtFind->text());
-    OpenQuery(q.sql, q.params);
-    common::formkit::fillList(Msh, *gRs);
+    QList<QStringList> lines;
+    for (const catalogue::PickerRow &r :
+        catalogue::pickerList(*gConn, m_appId, DataCboCourse->boundText(), txtFind->text()))
+        lines.push_back({QString::number(r.subId), r.course, r.subName, r.courseDurration,
+            r.totAmt ? r.totAmt->toString() : QString()});
+    common::formkit::fillList(Msh,
+        {QStringLiteral("SubId"), QStringLiteral("Course"), QStringLiteral("SubName"),
+            QStringLiteral("CourseDurration"), QStringLiteral("TotAmt")},
+        lines);
     setGrid();
 }
 

@@ -46,7 +46,6 @@ private:
     QPushButton *cmdSubject, *txtExit;
 
     std::int32_t m_appId = 0; // application mode while >= 1, else course mode
-    db::Recordset m_rsCourse;
     common::PickerOpener m_opener;
     bool m_picked = false;
 };

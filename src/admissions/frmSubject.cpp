@@ -1,6 +1,8 @@
 #include "admissions/frmSubject.h"
 
+#include "admissions/catalogue_rules.h"
 #include "common/dialogs.h"
+#include "common/formkit.h"
 #include "common/globals.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/grid.h"
@@ -33,13 +35,10 @@ frmSubject::frmSubject()
 void frmSubject::loadMember()
 {
     // Kept while the window exists: courses added later show after reopening.
-    m_rsCourse.close();
-    m_rsCourse.open(QStringLiteral("Select CourseId,CourseName From tblCourse Order By CourseName"), *gConn);
-    cboCource->fill(m_rsCourse, QStringLiteral("CourseName"), QStringLiteral("CourseId"));
-    if (m_rsCourse.recordCount() > 0) {
-        m_rsCourse.moveFirst();
-        cboCource->setBoundText(m_rsCourse.fields(QStringLiteral("CourseId")).toString());
-    }
+    const common::Choices courses = catalogue::courses(*gConn);
+    common::formkit::fillChoices(cboCource, courses);
+    if (!courses.isEmpty())
+        cboCource->setBoundText(courses.first().key);
 }
 
 bool frmSubject::collect(catalogue::Entry *entry)

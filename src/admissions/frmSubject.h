@@ -25,7 +25,6 @@ protected:
 private:
     QLineEdit *txtSubName, *txtTotAmt;
     ui::DataCombo *cboCource;
-    db::Recordset m_rsCourse;
 };
 
 } // namespace admissions

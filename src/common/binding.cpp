@@ -93,4 +93,74 @@ void setMaxLengths(QWidget *window, const QString &tag, db::Recordset &rs, const
     }
 }
 
+namespace {
+
+// No row: only the columns are read.
+void openColumns(db::Recordset &rs, db::Connection &conn, const QString &table)
+{
+    rs.open(QStringLiteral("select * from %1 where 0=1").arg(table), conn);
+}
+
+} // namespace
+
+void setMaxLengths(
+    QWidget *window, const QString &tag, db::Connection &conn, const QString &table, const QStringList &skip)
+{
+    db::Recordset rs;
+    openColumns(rs, conn, table);
+    setMaxLengths(window, tag, rs, skip);
+}
+
+void setMaxLength(
+    const QList<QLineEdit *> &boxes, db::Connection &conn, const QString &table, const QString &column)
+{
+    db::Recordset rs;
+    openColumns(rs, conn, table);
+    const int index = rs.indexOf(column);
+    if (index < 0)
+        throw db::Error(QStringLiteral("No column '%1' in '%2'.").arg(column, table));
+    const db::Column &c = rs.column(index);
+    if (c.kind != db::Type::Text || c.definedSize <= 0)
+        return;
+    for (QLineEdit *box : boxes)
+        box->setMaxLength(c.definedSize);
+}
+
+Texts texts(QWidget *window, const QString &tag, const QStringList &skip)
+{
+    Texts result;
+    for (QLineEdit *box : fields(window, tag))
+        if (!skipped(box, skip))
+            result.append({dataFieldOf(box), box->text()});
+    return result;
+}
+
+void load(QWidget *window, const QString &tag, const Texts &texts)
+{
+    for (QLineEdit *box : fields(window, tag)) {
+        const QString column = dataFieldOf(box);
+        QString text;
+        for (const auto &[name, value] : texts)
+            if (name.compare(column, Qt::CaseInsensitive) == 0) {
+                text = value;
+                break;
+            }
+        box->setText(text);
+    }
+}
+
+Texts textsOf(db::Recordset &rs)
+{
+    Texts result;
+    for (int c = 0, n = rs.fieldCount(); c < n; ++c)
+        result.append({rs.column(c).name, rs.fields(c).toString()});
+    return result;
+}
+
+void store(db::Recordset &rs, const Texts &texts)
+{
+    for (const auto &[column, text] : texts)
+        rs.fields(column).setValue(text.isEmpty() ? db::Value() : db::Value(text));
+}
+
 } // namespace common::binding

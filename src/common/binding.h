@@ -6,6 +6,7 @@
 #include "platform/db/db.h"
 
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +33,26 @@ void clear(QWidget *window, const QString &tag);
 int textLength(db::Recordset &rs, const QString &column);
 // Maximum length of each box from the defined size of its text column.
 void setMaxLengths(QWidget *window, const QString &tag, db::Recordset &rs, const QStringList &skip = {});
+
+// The same from the columns of the program's table `table`.
+void setMaxLengths(QWidget *window, const QString &tag, db::Connection &conn, const QString &table,
+    const QStringList &skip = {});
+// Maximum length of each of `boxes` from the defined size of text column
+// `column` of `table` (no limit set when it has none).
+void setMaxLength(
+    const QList<QLineEdit *> &boxes, db::Connection &conn, const QString &table, const QString &column);
+
+// Bound values handed between a window and a rule without a recordset: each
+// column's name and its text ("" for Null).
+using Texts = QList<QPair<QString, QString>>;
+// The texts of the window's boxes with that tag (except those in `skip`).
+Texts texts(QWidget *window, const QString &tag, const QStringList &skip = {});
+// Each box gets the text of its column ("" when `texts` has none).
+void load(QWidget *window, const QString &tag, const Texts &texts);
+// Every column of the current row of `rs`.
+Texts textsOf(db::Recordset &rs);
+// Writes each text into its column of the current row, Null when empty.
+void store(db::Recordset &rs, const Texts &texts);
 
 // Masked boxes (ui::MaskedEdit) are not text boxes: fields(), load, save and
 // clear leave them alone; windows write them explicitly.

@@ -151,6 +151,28 @@ void fillList(ui::Grid *list, db::Recordset &rs)
     list->setUpdatesEnabled(true);
 }
 
+void fillList(ui::Grid *list, const QStringList &header, const QList<QStringList> &lines)
+{
+    if (lines.isEmpty()) {
+        list->clearToBlank();
+        return;
+    }
+    list->clearCells();
+    list->setUpdatesEnabled(false);
+    list->setLines(header, lines);
+    list->setUpdatesEnabled(true);
+}
+
+void fillChoices(ui::DataCombo *combo, const common::Choices &choices)
+{
+    QStringList names, keys;
+    for (const common::Choice &c : choices) {
+        names << c.name;
+        keys << c.key;
+    }
+    combo->fill(names, keys);
+}
+
 SearchTab searchTab(QTabWidget *tabs, const QString &objectName, const QString &caption)
 {
     const Page page = tabPage(objectName);
@@ -236,6 +258,31 @@ ButtonRow footerButtons(QBoxLayout *column, QWidget *parent, int minimumWidth)
     row->addStretch(1);
     column->addLayout(row);
     return ButtonRow(row, parent, minimumWidth, false);
+}
+
+RecordControls recordTabs(QWidget *window, QBoxLayout *column, QTabWidget *tabs, const Page &entry,
+    QWidget *frame, const RecordTabs &names)
+{
+    entry.column->addWidget(frame);
+    entry.column->addStretch(1);
+    tabs->addTab(entry.widget, names.entryCaption);
+    RecordControls c;
+    c.search = searchTab(tabs, names.searchName, names.searchCaption);
+    const ButtonRow button = footerButtons(column, window, 86);
+    c.save = button.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
+    const auto erase = [&] { c.erase = button.add(QStringLiteral("cmdDelete"), QStringLiteral("&DELETE")); };
+    const auto cancel
+        = [&] { c.cancel = button.add(QStringLiteral("cmdCancel"), QStringLiteral("&CANCEL")); };
+    if (names.deleteFirst) {
+        erase();
+        cancel();
+    } else {
+        cancel();
+        erase();
+    }
+    c.print = button.add(QStringLiteral("cmdPrint"), QStringLiteral("&PRINT"));
+    c.exit = button.add(QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
+    return c;
 }
 
 ButtonRow centredButtons(QBoxLayout *column, QWidget *parent, int minimumWidth, bool autoDefault)

@@ -3,8 +3,11 @@
 // heading band and tab control, tab pages, labelled bound fields, the search
 // criteria row over the list grid, rows of push buttons and focus chains.
 // Each piece gives its controls the object names it is handed.
+#include "common/choices.h"
+
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QBoxLayout;
 class QCheckBox;
@@ -22,6 +25,7 @@ class Recordset;
 } // namespace db
 
 namespace ui {
+class DataCombo;
 class DatePicker;
 class Grid;
 } // namespace ui
@@ -73,6 +77,10 @@ ui::Grid *listGrid(QWidget *page, QBoxLayout *column);
 
 // Shows the rows of `rs` in `list`; no row shows the header and one blank row.
 void fillList(ui::Grid *list, db::Recordset &rs);
+// The same for rows already read, one line of cells each under `header`.
+void fillList(ui::Grid *list, const QStringList &header, const QList<QStringList> &lines);
+// Lists `choices` in `combo`: their names shown, their keys bound; none chosen.
+void fillChoices(ui::DataCombo *combo, const common::Choices &choices);
 
 // A search tab added to `tabs`: the criteria row with an editable criterion
 // box (labels lblSearchCriteria, lblSearchValue) over the list grid Msh.
@@ -82,6 +90,25 @@ struct SearchTab {
     ui::Grid *list;
 };
 SearchTab searchTab(QTabWidget *tabs, const QString &objectName, const QString &caption);
+
+// The rest of a record window (the telephone directory, the users): the
+// entry page `entry` shows `frame` with the spare height below it as the
+// tab `entryCaption`; then the search tab `searchName` and, across the foot
+// of the window's column, cmdSave "&Save", cmdDelete "&DELETE" and
+// cmdCancel "&CANCEL" (Cancel first unless `deleteFirst`), cmdPrint "&PRINT"
+// and cmdExit "E&XIT", which Enter does not click.
+struct RecordTabs {
+    QString entryCaption;
+    QString searchName;
+    QString searchCaption;
+    bool deleteFirst = true;
+};
+struct RecordControls {
+    SearchTab search;
+    QPushButton *save, *erase, *cancel, *print, *exit;
+};
+RecordControls recordTabs(QWidget *window, QBoxLayout *column, QTabWidget *tabs, const Page &entry,
+    QWidget *frame, const RecordTabs &names);
 
 // The bold, right-aligned "Total Amount:" label lblTotalAmount under an
 // entry grid.

@@ -82,4 +82,30 @@ QString listSql(const QString &criterion)
         % QStringLiteral(" like ? ESCAPE '\\' order by Code_No desc, Row_No desc");
 }
 
+QList<ListRow> list(db::Connection &conn, const QString &criterion, const QString &searchText)
+{
+    db::Recordset rs;
+    if (listIsFiltered(criterion))
+        rs.open(listSql(criterion), conn, {db::likeContains(searchText)});
+    else
+        rs.open(listSql(criterion), conn);
+    QList<ListRow> rows;
+    rows.reserve(rs.recordCount());
+    for (int r = 0, n = rs.recordCount(); r < n; ++r) {
+        const auto cell = [&](int c) { return rs.at(r, c).toString(); };
+        rows.push_back({rs.at(r, 0).toInt(), cell(1), cell(2), cell(3), cell(4), cell(5), cell(6), cell(7),
+            cell(8), cell(9), cell(10), cell(11), cell(12), cell(13)});
+    }
+    return rows;
+}
+
+std::optional<common::binding::Texts> readEntry(db::Connection &conn, const QString &rowNo)
+{
+    db::Recordset rs;
+    rs.open(QStringLiteral("select * from tbl_Tele_Directory where Row_no = ?"), conn, {rowNo});
+    if (rs.recordCount() == 0)
+        return std::nullopt;
+    return common::binding::textsOf(rs);
+}
+
 } // namespace directory

@@ -1,5 +1,6 @@
 #pragma once
 // Rules of the telephone directory as plain functions over a connection.
+#include "common/binding.h"
 #include "platform/db/db.h"
 
 #include <QList>
@@ -7,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace directory {
 
@@ -34,5 +36,17 @@ void deleteEntry(db::Connection &conn, std::int64_t rowNo);
 // db::likeContains(search text) as its one parameter.
 QString listSql(const QString &criterion);
 bool listIsFiltered(const QString &criterion);
+
+// One entry of the list.
+struct ListRow {
+    std::int64_t rowNo = 0;
+    QString codeNo, clientName, company, contactPer, teleNo, mobNo, faxNo, email, webSite, location, city,
+        country, address;
+};
+// The list of listSql, run with `searchText` when it is filtered.
+QList<ListRow> list(db::Connection &conn, const QString &criterion, const QString &searchText);
+
+// Every column of the entry keyed `rowNo` as text; none when it is not there.
+std::optional<common::binding::Texts> readEntry(db::Connection &conn, const QString &rowNo);
 
 } // namespace directory

@@ -94,24 +94,16 @@ frm_Tele_Directory::frm_Tele_Directory()
     grid->addWidget(lblCodeNo, 8, 0);
     grid->addWidget(txtCodeNo, 8, 1);
     grid->addWidget(txt_Row_No, 8, 3);
-    entryLayout->addWidget(frame);
-    entryLayout->addStretch(1);
-    m_tabs->addTab(entryTab, QStringLiteral("TELEPHONE DIRECTORY"));
-
-    // ---- search
-    const kit::SearchTab search
-        = kit::searchTab(m_tabs, QStringLiteral("tabSearch"), QStringLiteral("SEARCH"));
-    cmb_s_cri = search.criterion;
-    txt_s_value = search.value;
-    Msh = search.list;
-
-    // ---- buttons
-    const kit::ButtonRow button = kit::footerButtons(outer, this, 86);
-    cmdSave = button.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
-    cmdDelete = button.add(QStringLiteral("cmdDelete"), QStringLiteral("&DELETE"));
-    cmdCancel = button.add(QStringLiteral("cmdCancel"), QStringLiteral("&CANCEL"));
-    cmdPrint = button.add(QStringLiteral("cmdPrint"), QStringLiteral("&PRINT"));
-    cmdExit = button.add(QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
+    const kit::RecordControls controls = kit::recordTabs(this, outer, m_tabs, {entryTab, entryLayout}, frame,
+        {QStringLiteral("TELEPHONE DIRECTORY"), QStringLiteral("tabSearch"), QStringLiteral("SEARCH"), true});
+    cmb_s_cri = controls.search.criterion;
+    txt_s_value = controls.search.value;
+    Msh = controls.search.list;
+    cmdSave = controls.save;
+    cmdDelete = controls.erase;
+    cmdCancel = controls.cancel;
+    cmdPrint = controls.print;
+    cmdExit = controls.exit;
 
     kit::tabOrder({txtCName, txtComName, txtConPerson, txtTeleNo, txtMobNo, txtFaxNo, txtEmail, txtWebsite,
         txtLocation, txtCity, txtCountry, txtAdd, cmdSave});
@@ -165,22 +157,25 @@ void frm_Tele_Directory::FillData()
 {
     if (txt_Row_No->text().isEmpty())
         return;
-    OpenQuery(QStringLiteral("select * from tbl_Tele_Directory where Row_no = ?"), {txt_Row_No->text()});
-    if (gRs->recordCount() > 0)
-        common::binding::load(this, tagD, *gRs);
+    if (const auto entry = directory::readEntry(*gConn, txt_Row_No->text()))
+        common::binding::load(this, tagD, *entry);
 }
 
 void frm_Tele_Directory::FillGird(const QString &criterion)
 {
-    const QString sql = directory::listSql(criterion);
-    if (directory::listIsFiltered(criterion))
-        OpenQuery(sql, {db::likeContains(txt_s_value->text())});
-    else
-        OpenQuery(sql);
+    QList<QStringList> lines;
+    for (const directory::ListRow &r : directory::list(*gConn, criterion, txt_s_value->text()))
+        lines.push_back({QString::number(r.rowNo), r.codeNo, r.clientName, r.company, r.contactPer, r.teleNo,
+            r.mobNo, r.faxNo, r.email, r.webSite, r.location, r.city, r.country, r.address});
     Msh->setUpdatesEnabled(false);
-    Msh->bind(*gRs);
+    Msh->setLines({QStringLiteral("Row_No"), QStringLiteral("Code_No"), QStringLiteral("Client_Name"),
+                      QStringLiteral("Company"), QStringLiteral("Contact_Per"), QStringLiteral("Tele_No"),
+                      QStringLiteral("Mob_No"), QStringLiteral("Fax_NO"), QStringLiteral("Email"),
+                      QStringLiteral("WebSite"), QStringLiteral("Location"), QStringLiteral("City"),
+                      QStringLiteral("Country"), QStringLiteral("Address")},
+        lines);
     Msh->setUpdatesEnabled(true);
-    if (gRs->recordCount() == 0) {
+    if (lines.isEmpty()) {
         Msh->clearToBlank();
         return;
     }

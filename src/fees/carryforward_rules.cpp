@@ -246,6 +246,26 @@ Query formListQuery(const QString &criterion, const QString &text, const QDate &
     return {select + order, {}};
 }
 
+std::vector<FormRow> formList(
+    db::Connection &conn, const QString &criterion, const QString &text, const QDate &date)
+{
+    const Query q = formListQuery(criterion, text, date);
+    db::Recordset rs;
+    rs.open(q.sql, conn, q.params);
+    std::vector<FormRow> rows;
+    rows.reserve(std::size_t(rs.recordCount()));
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        FormRow r;
+        r.formId = std::int32_t(rs.fields(QStringLiteral("FormID")).toInt());
+        r.formDate = rs.fields(QStringLiteral("FrmDate")).toString();
+        if (const db::Value app = rs.fields(QStringLiteral("AppID")).value(); !app.isNull())
+            r.appId = app.toInt();
+        r.student = rs.fields(QStringLiteral("Student")).toString();
+        rows.push_back(r);
+    }
+    return rows;
+}
+
 Query applicationListQuery(const QString &criterion, const QString &text)
 {
     const QString select = QStringLiteral(

@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace fees::carryforward {
@@ -100,6 +101,17 @@ struct Query {
 // (a text that is no whole number matches nothing; an empty one lists every
 // form), "Form Date" the date; anything else lists every form.
 Query formListQuery(const QString &criterion, const QString &text, const QDate &date);
+
+// One form of the window's list; the date as dd-mm-yyyy.
+struct FormRow {
+    std::int32_t formId = 0;
+    QString formDate;
+    std::optional<std::int64_t> appId;
+    QString student;
+};
+// The list of formListQuery, run.
+std::vector<FormRow> formList(
+    db::Connection &conn, const QString &criterion, const QString &text, const QDate &date);
 
 // The application picker's list (AppID, RegNo, FixDt, AppDate, StuName,
 // FatherName, CellNo, TotAmt, CashReceive), newest application first.

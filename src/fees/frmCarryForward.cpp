@@ -1,5 +1,6 @@
 #include "fees/frmCarryForward.h"
 
+#include "admissions/admission_reads.h"
 #include "admissions/catalogue.h"
 #include "common/binding.h"
 #include "common/dialogs.h"
@@ -98,13 +99,11 @@ void frmCarryForward::formLoad()
             frame()->resize(frame()->size().boundedTo(room));
     }
 
-    m_rsSession.close();
-    m_rsSession.open(
-        QStringLiteral("Select SessionId,SessionName From tblSession Order By SessionName"), *gConn);
+    const common::Choices sessions = admissions::sessionsByName(*gConn);
     for (ui::DataCombo *c : {cboMasSession, cboSession}) {
-        c->fill(m_rsSession, QStringLiteral("SessionName"), QStringLiteral("SessionId"));
-        if (m_rsSession.recordCount() > 0)
-            c->setCurrentIndex(m_rsSession.recordCount() - 1);
+        common::formkit::fillChoices(c, sessions);
+        if (!sessions.isEmpty())
+            c->setCurrentIndex(int(sessions.size()) - 1);
     }
 
     setGrid();
@@ -166,23 +165,21 @@ bool frmCarryForward::eventFilter(QObject *watched, QEvent *event)
 
 void frmCarryForward::OpenData()
 {
-    OpenQuery(QStringLiteral("select * from tblMasApp where AppID = ?"), {numberOf(txtStudent->text())});
-    if (gRs->recordCount() < 1) {
+    const admissions::StoredApplication a = admissions::readApplication(*gConn, numberOf(txtStudent->text()));
+    if (!a.found) {
         ClearAll();
         return;
     }
-    gRs->moveFirst();
-    if (const QDate fix = gRs->fields(QStringLiteral("FixDate")).toDate(); fix.isValid())
-        dtpStudent->setDate(fix);
-    common::binding::load(this, QStringLiteral("M"), *gRs);
-    txtStuNm->setText(gRs->fields(QStringLiteral("StuName")).toString());
-    txtStuNm->setProperty(kTag, gRs->fields(QStringLiteral("CusCode")).toString());
-    cboMasSession->setBoundText(gRs->fields(QStringLiteral("SessionID")).toString());
-    const db::Value nic = gRs->fields(QStringLiteral("NIC")).value();
-    if (nic.isNull())
-        mskNIC->reset();
+    if (a.fixDate.isValid())
+        dtpStudent->setDate(a.fixDate);
+    common::binding::load(this, QStringLiteral("M"), a.columns);
+    txtStuNm->setText(a.stuName);
+    txtStuNm->setProperty(kTag, a.cusCode ? QString::number(*a.cusCode) : QString());
+    cboMasSession->setBoundText(a.sessionId);
+    if (a.nic)
+        mskNIC->setText(*a.nic);
     else
-        mskNIC->setText(nic.toString());
+        mskNIC->reset();
 }
 
 void frmCarryForward::ClearAll()
@@ -224,10 +221,15 @@ void frmCarryForward::FixAccount()
 
 void frmCarryForward::FillGrid()
 {
-    const carryforward::Query q
-        = carryforward::formListQuery(cboCriteria->currentText(), txt_s_value->text(), DTPicker1->date());
-    OpenQuery(q.sql, q.params);
-    common::formkit::fillList(Msh, *gRs);
+    QList<QStringList> lines;
+    for (const carryforward::FormRow &r :
+        carryforward::formList(*gConn, cboCriteria->currentText(), txt_s_value->text(), DTPicker1->date()))
+        lines.push_back({QString::number(r.formId), r.formDate,
+            r.appId ? QString::number(*r.appId) : QString(), r.student});
+    common::formkit::fillList(Msh,
+        {QStringLiteral("FormID"), QStringLiteral("FrmDate"), QStringLiteral("AppID"),
+            QStringLiteral("Student")},
+        lines);
     SearchGrid();
 }
 

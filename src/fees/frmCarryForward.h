@@ -61,7 +61,6 @@ private:
     bool m_IsNewForm = true;
     std::int64_t m_CrAcCode = 0;
     QString m_stamp; // the stored form as it was opened or last saved
-    db::Recordset m_rsSession;
 
     QLabel *lblTitle;
     QTabWidget *SSTab;

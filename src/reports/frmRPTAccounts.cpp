@@ -4,10 +4,12 @@
 #include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/format.h"
+#include "common/formkit.h"
 #include "common/globals.h"
 #include "common/hooks.h"
 #include "common/printing.h"
 #include "platform/ui/controls.h"
+#include "reports/report_rules.h"
 #include "reports/reports.h"
 
 #include <QGridLayout>
@@ -42,9 +44,6 @@ QLabel *label(QWidget *parent, const char *name, const char *text)
 
 frmRPTAccounts::frmRPTAccounts()
     : Window(QStringLiteral("frmRPTAccounts"))
-    , m_courses(std::make_unique<db::Recordset>())
-    , m_subjects(std::make_unique<db::Recordset>())
-    , m_sessions(std::make_unique<db::Recordset>())
 {
     setWindowTitle(QStringLiteral("Accounts Report"));
 
@@ -184,15 +183,11 @@ QGroupBox *frmRPTAccounts::addFrame(const char *frame, const char *caption, cons
 
 void frmRPTAccounts::formLoad()
 {
-    m_courses->open(QStringLiteral("Select CourseId,CourseName From tblCourse Order By CourseName"), *gConn);
-    DtaCourse->fill(*m_courses, QStringLiteral("CourseName"), QStringLiteral("CourseId"));
-    m_sessions->open(
-        QStringLiteral("Select SessionId,SessionName From tblSession Order By SessionID"), *gConn);
-    cboSession->fill(*m_sessions, QStringLiteral("SessionName"), QStringLiteral("SessionId"));
-    if (m_sessions->recordCount() > 0) {
-        m_sessions->moveLast();
-        cboSession->setBoundText(m_sessions->fields(QStringLiteral("SessionId")).toString());
-    }
+    common::formkit::fillChoices(DtaCourse, rules::courses(*gConn));
+    const common::Choices sessions = rules::sessions(*gConn);
+    common::formkit::fillChoices(cboSession, sessions);
+    if (!sessions.isEmpty())
+        cboSession->setBoundText(sessions.last().key);
     Frame1->setFixedSize(common::twips(9225), common::twips(1700));
     setWidthTwips(10000);
     setHeightTwips(6725);
@@ -237,11 +232,7 @@ void frmRPTAccounts::DtaCourse_Change()
 
 void frmRPTAccounts::FillSubjects()
 {
-    m_subjects->close();
-    m_subjects->open(
-        QStringLiteral("Select SubId,SubName From tblSubject Where CourseID = ? Order By SubName"), *gConn,
-        {keyOf(DtaCourse)});
-    DtaSubject->fill(*m_subjects, QStringLiteral("SubName"), QStringLiteral("SubId"));
+    common::formkit::fillChoices(DtaSubject, rules::subjectsOf(*gConn, keyOf(DtaCourse)));
 }
 
 QString frmRPTAccounts::keyOf(const ui::DataCombo *combo)
@@ -296,8 +287,7 @@ void frmRPTAccounts::printBook(const QString &account)
 
 void frmRPTAccounts::cmdCashBook_Click()
 {
-    const std::int64_t cash
-        = gConn->scalar(QStringLiteral("Select AcCode From VouSetting Where VouStatus='CP'")).toInt();
+    const std::int64_t cash = rules::cashBookAccount(*gConn);
     if (cash == 0) {
         common::msgBox(
             QStringLiteral("Cash Book Account not found!"), common::Buttons::Ok, common::Icon::Information);
@@ -313,9 +303,9 @@ void frmRPTAccounts::cmdBankBook_Click()
     printBook(txtAcName->property("Tag").toString());
 }
 
-void frmRPTAccounts::printLedger(const QString &call, const db::Params &args)
+void frmRPTAccounts::printLedger(const std::function<void()> &procedure)
 {
-    if (!common::runReportProcedure([&] { gConn->execute(call, args); }))
+    if (!common::runReportProcedure(procedure))
         return;
     common::PrintJob job;
     job.reportFile = QStringLiteral("\\rptAcLedger.rpt");
@@ -331,27 +321,27 @@ void frmRPTAccounts::cmdLedger_Click()
 {
     if (!accountChosen())
         return;
-    printLedger(QStringLiteral("exec AcLedger ?,?,?"),
-        {txtAcName->property("Tag").toString(), iso(DTPicker1->date()), iso(DTPicker2->date())});
+    printLedger([this] {
+        rules::runLedger(*gConn, txtAcName->property("Tag").toString(), DTPicker1->date(), DTPicker2->date());
+    });
 }
 
 void frmRPTAccounts::cmdDetLedger_Click()
 {
     if (!accountChosen())
         return;
-    const QDate f = DTPicker1->date();
-    const QDate t = DTPicker2->date();
-    printLedger(QStringLiteral("exec DetailAcLedger ?,?,?,?,?,?,?"),
-        {txtAcName->property("Tag").toString(), f.day(), f.month(), f.year(), t.day(), t.month(), t.year()});
+    printLedger([this] {
+        rules::runDetailLedger(
+            *gConn, txtAcName->property("Tag").toString(), DTPicker1->date(), DTPicker2->date());
+    });
 }
 
 // ------------------------------------------------------------ trial balances
 
-void frmRPTAccounts::printTrialBalance(const QString &file, const QString &procedure)
+void frmRPTAccounts::printTrialBalance(const QString &file, rules::TrialBalance which)
 {
-    const db::Params dates {iso(DTPicker1->date()), iso(DTPicker2->date())};
     if (!common::runReportProcedure(
-            [&] { gConn->execute(QStringLiteral("exec ") + procedure + QStringLiteral(" ?,?"), dates); }))
+            [&] { rules::runTrialBalance(*gConn, which, DTPicker1->date(), DTPicker2->date()); }))
         return;
     common::PrintJob job;
     job.reportFile = file;
@@ -364,17 +354,17 @@ void frmRPTAccounts::printTrialBalance(const QString &file, const QString &proce
 
 void frmRPTAccounts::cmdTrialBal_Click()
 {
-    printTrialBalance(QStringLiteral("\\rptTrialBalance.rpt"), QStringLiteral("TrialBalance"));
+    printTrialBalance(QStringLiteral("\\rptTrialBalance.rpt"), rules::TrialBalance::Plain);
 }
 
 void frmRPTAccounts::cmdTrialControl_Click()
 {
-    printTrialBalance(QStringLiteral("\\rptTrialBalance2.rpt"), QStringLiteral("TrialBalance"));
+    printTrialBalance(QStringLiteral("\\rptTrialBalance2.rpt"), rules::TrialBalance::Plain);
 }
 
 void frmRPTAccounts::cmdTrialOpening_Click()
 {
-    printTrialBalance(QStringLiteral("\\rptTrialBalance3.rpt"), QStringLiteral("TrialBalance3"));
+    printTrialBalance(QStringLiteral("\\rptTrialBalance3.rpt"), rules::TrialBalance::WithOpening);
 }
 
 // ------------------------------------------------------------ student reports
@@ -421,23 +411,24 @@ void frmRPTAccounts::printStudentWise(bool inactive)
     }
 
     common::PrintJob job;
-    db::Params args {session.toLongLong(), 0, 0};
+    std::int64_t courseKey = 0;
+    std::int64_t subjectKey = 0;
     QString base;
     if (courseText.isEmpty()) {
         base = QStringLiteral("StudentWiseDetail");
     } else if (subjectText.isEmpty()) {
         base = QStringLiteral("StudentWiseCourse");
-        args[1] = course.toLongLong();
+        courseKey = course.toLongLong();
         job.formulas.push_back({QStringLiteral("Course"), courseText});
     } else {
         base = QStringLiteral("StudentWiseSubject");
-        args[1] = course.toLongLong();
-        args[2] = subject.toLongLong();
+        courseKey = course.toLongLong();
+        subjectKey = subject.toLongLong();
         job.formulas.push_back({QStringLiteral("Course"), courseText});
         job.formulas.push_back({QStringLiteral("Subject"), subjectText});
     }
     if (!common::runReportProcedure(
-            [&] { gConn->execute(QStringLiteral("exec CreatStuWiseDet ?,?,?"), args); }))
+            [&] { rules::runStudentWise(*gConn, session.toLongLong(), courseKey, subjectKey); }))
         return;
 
     job.reportFile = QStringLiteral("\\rpt") + (inactive ? QString() : QStringLiteral("Act")) + base

@@ -2,11 +2,11 @@
 // The report-selection window: one frame per report, all at one place; the
 // main menu's report items show the frame and the inputs of their report.
 #include "common/window.h"
-#include "platform/db/db.h"
+#include "reports/report_rules.h"
 
 #include <QDate>
 
-#include <memory>
+#include <functional>
 
 class QGroupBox;
 class QLabel;
@@ -53,8 +53,8 @@ private:
 
     bool accountChosen();
     void printBook(const QString &account);
-    void printLedger(const QString &call, const db::Params &args);
-    void printTrialBalance(const QString &file, const QString &procedure);
+    void printLedger(const std::function<void()> &procedure);
+    void printTrialBalance(const QString &file, rules::TrialBalance which);
     void printStudentWise(bool inactive);
     QString datesText(const QString &between) const;
     // The key of the row whose shown text the combo holds, "" when none.
@@ -67,7 +67,6 @@ private:
     ui::DataCombo *cboSession, *DtaCourse, *DtaSubject;
     QGroupBox *Frame1;
     QWidget *m_framePlace;
-    std::unique_ptr<db::Recordset> m_courses, m_subjects, m_sessions;
 };
 
 } // namespace reports

@@ -86,24 +86,16 @@ Frm_User::Frm_User()
     options->addWidget(Opt_User);
     options->addStretch(1);
     grid->addLayout(options, 5, 1);
-    dataLayout->addWidget(frame);
-    dataLayout->addStretch(1);
-    m_tabs->addTab(dataTab, QStringLiteral("USER DATA"));
-
-    // ---- list
-    const kit::SearchTab search
-        = kit::searchTab(m_tabs, QStringLiteral("tabUserSearch"), QStringLiteral("USER SEARCH"));
-    cmb_s_cri = search.criterion;
-    txt_s_value = search.value;
-    Msh = search.list;
-
-    // ---- buttons
-    const kit::ButtonRow button = kit::footerButtons(outer, this, 86);
-    cmdSave = button.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
-    cmdCancel = button.add(QStringLiteral("cmdCancel"), QStringLiteral("&CANCEL"));
-    cmdDelete = button.add(QStringLiteral("cmdDelete"), QStringLiteral("&DELETE"));
-    cmdPrint = button.add(QStringLiteral("cmdPrint"), QStringLiteral("&PRINT"));
-    cmdExit = button.add(QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
+    const kit::RecordControls controls = kit::recordTabs(this, outer, m_tabs, {dataTab, dataLayout}, frame,
+        {QStringLiteral("USER DATA"), QStringLiteral("tabUserSearch"), QStringLiteral("USER SEARCH"), false});
+    cmb_s_cri = controls.search.criterion;
+    txt_s_value = controls.search.value;
+    Msh = controls.search.list;
+    cmdSave = controls.save;
+    cmdCancel = controls.cancel;
+    cmdDelete = controls.erase;
+    cmdPrint = controls.print;
+    cmdExit = controls.exit;
 
     kit::tabOrder({txt_User_Nm, txt_Desig, txt_User_pass, Opt_Admin, Opt_User, cmdSave});
 
@@ -160,17 +152,17 @@ void Frm_User::ClearAll()
 
 void Frm_User::FillGird(const QString &criterion)
 {
-    const QString sql = shell::admin::userListSql(criterion);
-    if (sql.contains(u'?'))
-        OpenQuery(sql, {db::likeContains(txt_s_value->text())});
-    else
-        OpenQuery(sql);
-    if (gRs->recordCount() == 0) {
-        Msh->bind(*gRs);
+    QList<QStringList> lines;
+    for (const shell::admin::UserRow &r : shell::admin::userList(*gConn, criterion, txt_s_value->text()))
+        lines.push_back(
+            {QString::number(r.rowNo), r.userCode, r.userName, r.designation, r.passWard, r.status});
+    Msh->setLines({QStringLiteral("Row_No"), QStringLiteral("User_Code"), QStringLiteral("User_Name"),
+                      QStringLiteral("Designation"), QStringLiteral("PassWard"), QStringLiteral("Status")},
+        lines);
+    if (lines.isEmpty()) {
         Msh->clearToBlank();
         return;
     }
-    Msh->bind(*gRs);
     setGrid();
 }
 
@@ -191,12 +183,11 @@ void Frm_User::FillData()
 {
     if (txt_Row_No->text().isEmpty())
         return;
-    OpenQuery(QStringLiteral("select * from User_Information where Row_No = ?"), {txt_Row_No->text()});
-    if (gRs->recordCount() > 0) {
-        common::binding::load(this, tagD, *gRs);
+    if (const auto user = shell::admin::readUser(*gConn, txt_Row_No->text())) {
+        common::binding::load(this, tagD, user->columns);
         // The password is the server's; the box only takes a new one.
         txt_User_pass->clear();
-        const QString status = gRs->fields(QStringLiteral("Status")).toString();
+        const QString status = user->status;
         if (status == QLatin1String("U"))
             Opt_User->setChecked(true);
         else if (status == QLatin1String("A"))
@@ -207,8 +198,7 @@ void Frm_User::FillData()
 
 void Frm_User::SetMaxlength()
 {
-    OpenQuery(QStringLiteral("select * from User_Information where 0 = 1"));
-    common::binding::setMaxLengths(this, tagD, *gRs);
+    common::binding::setMaxLengths(this, tagD, *gConn, QStringLiteral("User_Information"));
 }
 
 void Frm_User::cmdSave_Click()

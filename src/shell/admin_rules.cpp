@@ -239,4 +239,30 @@ QString userListSql(const QString &criterion)
     return columns % order;
 }
 
+QList<UserRow> userList(db::Connection &conn, const QString &criterion, const QString &value)
+{
+    const QString sql = userListSql(criterion);
+    db::Recordset rs;
+    if (sql.contains(u'?'))
+        rs.open(sql, conn, {db::likeContains(value)});
+    else
+        rs.open(sql, conn);
+    QList<UserRow> rows;
+    rows.reserve(rs.recordCount());
+    for (int r = 0, n = rs.recordCount(); r < n; ++r) {
+        const auto cell = [&](int c) { return rs.at(r, c).toString(); };
+        rows.push_back({rs.at(r, 0).toInt(), cell(1), cell(2), cell(3), cell(4), cell(5)});
+    }
+    return rows;
+}
+
+std::optional<StoredUser> readUser(db::Connection &conn, const QString &rowNo)
+{
+    db::Recordset rs;
+    rs.open(QStringLiteral("select * from User_Information where Row_No = ?"), conn, {rowNo});
+    if (rs.recordCount() == 0)
+        return std::nullopt;
+    return StoredUser {common::binding::textsOf(rs), rs.fields(QStringLiteral("Status")).toString()};
+}
+
 } // namespace shell::admin

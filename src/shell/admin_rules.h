@@ -2,6 +2,7 @@
 // Rules of the administration windows (company profile, data removal, users
 // and server logins) as plain functions over a connection. Each one that
 // writes more than one statement runs them in one transaction.
+#include "common/binding.h"
 #include "platform/db/db.h"
 
 #include <QDate>
@@ -81,5 +82,20 @@ void deleteUser(db::Connection &conn, std::int64_t rowNo);
 // The users list by criterion ("User Name", "Designation", anything else:
 // all); a filtered list takes db::likeContains(value) as its one parameter.
 QString userListSql(const QString &criterion);
+
+// One user of the list (the password never shown).
+struct UserRow {
+    std::int64_t rowNo = 0;
+    QString userCode, userName, designation, passWard, status;
+};
+// The list of userListSql, run with `value` when it is filtered.
+QList<UserRow> userList(db::Connection &conn, const QString &criterion, const QString &value);
+
+// A stored user: every column as text, and its status ('A' or 'U').
+struct StoredUser {
+    common::binding::Texts columns;
+    QString status;
+};
+std::optional<StoredUser> readUser(db::Connection &conn, const QString &rowNo);
 
 } // namespace shell::admin

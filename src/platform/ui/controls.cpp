@@ -73,11 +73,20 @@ void DataCombo::fill(const db::Recordset &rs, const QString &listField, const QS
     if (list < 0 || bound < 0)
         throw db::Error(
             QStringLiteral("The list has no field '%1'.").arg(list < 0 ? listField : boundColumn));
+    QStringList names, keys;
+    for (int r = 0, n = rs.recordCount(); r < n; ++r) {
+        names << rs.at(r, list).toString();
+        keys << rs.at(r, bound).toString();
+    }
+    fill(names, keys);
+}
+
+void DataCombo::fill(const QStringList &names, const QStringList &keys)
+{
     QSignalBlocker block(this);
     clear();
-    const int n = rs.recordCount();
-    for (int r = 0; r < n; ++r)
-        addItem(rs.at(r, list).toString(), rs.at(r, bound).toString());
+    for (qsizetype r = 0; r < names.size(); ++r)
+        addItem(names[r], r < keys.size() ? keys[r] : QString());
     setCurrentIndex(-1);
     if (QLineEdit *e = lineEdit())
         e->clear();

@@ -40,6 +40,8 @@ public:
 
     // Replaces the list with the rows of `rs`; nothing is chosen afterwards.
     void fill(const db::Recordset &rs, const QString &listField, const QString &boundColumn);
+    // The same for rows already read: names shown, keys bound, pairwise.
+    void fill(const QStringList &names, const QStringList &keys);
     // The bound value of the chosen row, "" when none is chosen.
     QString boundText() const;
     // Chooses the row whose bound value is `value`; none when no row has it.

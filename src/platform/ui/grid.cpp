@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPalette>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace ui {
@@ -294,6 +295,24 @@ void Grid::bind(const db::Recordset &rs)
         for (int c = 0; c < cols; ++c)
             line[c] = rs.at(r, c).toString();
     }
+    showCells(lines, cols, std::move(cells));
+}
+
+void Grid::setLines(const QStringList &header, const QList<QStringList> &lines)
+{
+    const int cols = int(header.size());
+    std::vector<QString> cells(std::size_t(lines.size() + 1) * cols);
+    std::copy(header.begin(), header.end(), cells.begin());
+    for (qsizetype r = 0; r < lines.size(); ++r) {
+        QString *line = cells.data() + std::size_t(r + 1) * cols;
+        for (int c = 0; c < cols && c < lines[r].size(); ++c)
+            line[c] = lines[r][c];
+    }
+    showCells(int(lines.size()), cols, std::move(cells));
+}
+
+void Grid::showCells(int lines, int cols, std::vector<QString> cells)
+{
     // A bound grid always shows at least one line, blank when the result is empty.
     const int rows = std::max(lines + 1, 2);
     cells.resize(std::size_t(rows) * cols);

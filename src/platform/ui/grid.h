@@ -7,6 +7,7 @@
 #include <QTableView>
 
 #include <memory>
+#include <vector>
 
 namespace db {
 class Recordset;
@@ -49,6 +50,9 @@ public:
     // field names, one line per record. The grid keeps a copy; the
     // recordset may be reused afterwards.
     void bind(const db::Recordset &rs);
+    // The same for rows already read: `header` names the columns, each line
+    // holds one row's cells (missing cells empty).
+    void setLines(const QStringList &header, const QList<QStringList> &lines);
     // Empties every cell, header included, keeping the size.
     void clearCells();
     // The empty list: an empty header row and one blank line.
@@ -69,6 +73,7 @@ protected:
 
 private:
     void checkCell(int row, int col) const;
+    void showCells(int lines, int cols, std::vector<QString> cells);
     void applyWidths();
     GridModel *m_model;
     int m_fixedCols = 0;

@@ -99,6 +99,26 @@ TEST_F(GridTest, EmptyListsAndEntryLines)
     EXPECT_THROW(grid.removeRow(1), std::out_of_range);
 }
 
+TEST_F(GridTest, LinesAlreadyReadShowAsABoundResultDoes)
+{
+    grid.setRows(5);
+    grid.setColWidth(0, 0);
+    grid.setLines({QStringLiteral("ID"), QStringLiteral("Name"), QStringLiteral("Amount")},
+        {{QStringLiteral("9"), QStringLiteral("ZED"), QStringLiteral("0.00")}, {QStringLiteral("7")}});
+    EXPECT_EQ(grid.rows(), 3);
+    EXPECT_EQ(grid.cols(), 3);
+    EXPECT_EQ(grid.textMatrix(0, 2), QStringLiteral("Amount"));
+    EXPECT_EQ(grid.textMatrix(1, 1), QStringLiteral("ZED"));
+    EXPECT_EQ(grid.textMatrix(2, 0), QStringLiteral("7"));
+    EXPECT_EQ(grid.textMatrix(2, 2), QString()) << "a short line leaves its last cells empty";
+    EXPECT_FALSE(grid.isColumnHidden(0)) << "widths start again from the defaults";
+    EXPECT_EQ(grid.row(), 1);
+
+    grid.setLines({QStringLiteral("ID")}, {});
+    EXPECT_EQ(grid.rows(), 2) << "no line shows the header and one blank line";
+    EXPECT_EQ(grid.textMatrix(1, 0), QString());
+}
+
 TEST_F(GridTest, BindsTenThousandRowsQuickly)
 {
     exec(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i < 10000) "
