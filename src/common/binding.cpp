@@ -116,14 +116,11 @@ void setMaxLength(
 {
     db::Recordset rs;
     openColumns(rs, conn, table);
-    const int index = rs.indexOf(column);
-    if (index < 0)
+    if (rs.indexOf(column) < 0)
         throw db::Error(QStringLiteral("No column '%1' in '%2'.").arg(column, table));
-    const db::Column &c = rs.column(index);
-    if (c.kind != db::Type::Text || c.definedSize <= 0)
-        return;
-    for (QLineEdit *box : boxes)
-        box->setMaxLength(c.definedSize);
+    if (const int n = textLength(rs, column); n > 0)
+        for (QLineEdit *box : boxes)
+            box->setMaxLength(n);
 }
 
 Texts texts(QWidget *window, const QString &tag, const QStringList &skip)

@@ -378,10 +378,13 @@ private:
 // The rows of a query ordered first by a stored number or date, without a
 // range of it in the selection: the first rows, up to the key of the
 // `kFirstRows`-th, fetched apart from the rest, so the first pages are laid
-// out before the later rows are read. Cut by the key's value, the first
-// part holds the same rows however the query orders ties, so the rows after
-// as many in the query's order are the rest; a query whose first row has no
-// key (an engine that sorts those first) is fetched whole.
+// out before the later rows are read. Cut by the key's value, the parts
+// hold every row once however the query orders ties: the rows of a greater
+// key next, then those without a key (which an engine sorting them last
+// puts there; one sorting them first has none when the first row has a
+// key, else the query is fetched whole). Each part is its own cut, not a
+// count of rows, so a row saved meanwhile by another copy is left out or
+// shown once, never in place of another.
 class KeyRangeRows : public RowSet {
 public:
     static constexpr int kFirstRows = 200;
@@ -422,33 +425,39 @@ public:
         db::Params firstParams = params;
         firstParams.push_back(key->at(0, 0));
         std::unique_ptr<RowSet> firstRows = source.fetch(first, firstParams);
-        // The rest: the query's rows after those, which are the rows of a
-        // greater key or none, in the query's order (its index serves it).
-        const int taken = firstRows->rowCount();
         auto rows = std::unique_ptr<KeyRangeRows>(new KeyRangeRows(source, std::move(firstRows)));
-        rows->m_rest = QStringLiteral("select * from (\n") + sql
-            + QStringLiteral("\n) limit 9223372036854775807 offset ?");
-        rows->m_restParams = params;
-        rows->m_restParams.push_back(db::Value(static_cast<long long>(taken)));
+        rows->m_rest = {{wrapped + name + QStringLiteral(" > ?"), firstParams},
+            {wrapped + name + QStringLiteral(" is null"), params}};
         return rows;
     }
     const std::vector<ColumnName> &columns() const override { return m_first->columns(); }
     int rowCount() const override { return m_count; }
     const db::Value &at(int row, int column) const override
     {
-        const int n = m_first->rowCount();
-        return row < n ? m_first->at(row, column) : m_more->at(row - n, column);
+        int n = m_first->rowCount();
+        if (row < n)
+            return m_first->at(row, column);
+        for (const std::unique_ptr<RowSet> &part : m_more) {
+            if (row < n + part->rowCount())
+                return part->at(row - n, column);
+            n += part->rowCount();
+        }
+        return m_first->at(row, column); // out of range, as the first part answers it
     }
     bool fetchMore() override
     {
-        if (m_more)
+        if (m_more.size() == m_rest.size())
             return false;
-        m_more = m_source.fetch(m_rest, m_restParams);
-        m_count += m_more->rowCount();
+        const auto &[sql, params] = m_rest[m_more.size()];
+        m_more.push_back(m_source.fetch(sql, params));
+        m_count += m_more.back()->rowCount();
         return true;
     }
     // Nothing is known of the rest before it is read.
-    double shareAt(int row) const override { return m_more ? double(row) / double(m_count) : 0.0; }
+    double shareAt(int row) const override
+    {
+        return m_more.size() == m_rest.size() ? double(row) / double(m_count) : 0.0;
+    }
 
 private:
     KeyRangeRows(DataSource &source, std::unique_ptr<RowSet> first)
@@ -458,9 +467,9 @@ private:
     {
     }
     DataSource &m_source;
-    std::unique_ptr<RowSet> m_first, m_more;
-    QString m_rest;
-    db::Params m_restParams;
+    std::unique_ptr<RowSet> m_first;
+    std::vector<std::unique_ptr<RowSet>> m_more;
+    std::vector<std::pair<QString, db::Params>> m_rest;
     int m_count = 0;
 };
 
