@@ -79,9 +79,9 @@ bool searchVouchers(db::Recordset &rs, db::Connection &conn, const QString &kind
 {
     checkKind(kind);
     // A voucher's lines are its rows on one side: the debit rows, except on
-    // a cash receipt, whose lines are credits. Counted for the listed
-    // vouchers only, each through the voucher's index, and no further than
-    // the second line.
+    // a cash receipt, whose lines are credits. A searched list counts them
+    // for the listed vouchers only, each through the voucher's index, and
+    // no further than the second line.
     const QString lineSide = books::shapeOf(kind) == books::Shape::CashReceipt ? QStringLiteral("CrAmt")
                                                                                : QStringLiteral("DrAmt");
     const QString head = QStringLiteral(
@@ -91,7 +91,21 @@ bool searchVouchers(db::Recordset &rs, db::Connection &conn, const QString &kind
         "Where a.VouStatus = ? ")
                              .arg(lineSide);
     const QString order = QStringLiteral(" Order By a.VouNo desc");
-    if (criterion == QLatin1String("Voucher #")) {
+    if (criterion == QLatin1String("Voucher #") && text.isEmpty()) {
+        // Every voucher of the kind (the window's opening list): their line
+        // counts in one pass over the kind's lines, joined once, rather than
+        // one count a voucher.
+        rs.open(
+            QStringLiteral(
+                "Select a.VouNo, strftime('%d-%m-%Y', a.VouDate) as VouDate, a.PaidReceive, a.TotalAmount, "
+                "case when m.VouNo is not null then 'M' end as Multi From MasJV a Left Join "
+                "(Select VouNo From DetJV Where VouStatus = ? And %1 > 0 Group By VouNo Having count(*) > 1) "
+                "m "
+                "On m.VouNo = a.VouNo Where a.VouStatus = ?")
+                    .arg(lineSide)
+                + order,
+            conn, {kind, kind});
+    } else if (criterion == QLatin1String("Voucher #")) {
         rs.open(head + QStringLiteral("And cast(a.VouNo as text) Like ? ESCAPE '\\'") + order, conn,
             {kind, db::likeContains(text)});
     } else if (criterion == QLatin1String("Date")) {
