@@ -4,6 +4,7 @@
 // login a test makes has a name of its own and is dropped afterwards.
 #include "platform/db/fixture.h"
 #include "platform/db/pg_server.h"
+#include "platform/db/pg_server_fixture.h"
 #include "shell/admin_rules.h"
 #include "shell/server_setup.h"
 #include "support/pgtest.h"
@@ -26,50 +27,8 @@ QString notALogin(const QString &name)
 
 } // namespace
 
-class PgLoginTest : public ::testing::Test {
+class PgLoginTest : public PgServerTest {
 protected:
-    void SetUp() override
-    {
-        ORU_REQUIRE_PG(pg);
-        m_pg = pg;
-        ASSERT_TRUE(m_tmp.isValid());
-        m_db = std::make_unique<pgtest::Database>(pg, false);
-        m_server = m_tmp.path() + QStringLiteral("/office");
-        testengine::attachTo(m_server, pg, m_db->name());
-        db::server::create(m_server, QStringLiteral("Secret-1"));
-        connect(sa, QStringLiteral("sa"), QStringLiteral("Secret-1"));
-    }
-
-    void TearDown() override
-    {
-        if (!m_db)
-            return;
-        sa.close();
-        const QString users = m_db->name() + QStringLiteral("_users");
-        m_db.reset();
-        for (const QString &role : m_roles)
-            admin(QStringLiteral("DROP ROLE IF EXISTS \"%1\"").arg(QString(role).replace(u'"', "\"\"")));
-        admin(QStringLiteral("DROP ROLE IF EXISTS \"%1\"").arg(users));
-    }
-
-    // A login name no other test uses, in mixed case; dropped after the test.
-    QString unique(const QString &stem)
-    {
-        static int seq = 0;
-        const QString name
-            = QStringLiteral("%1_%2_%3").arg(stem).arg(QCoreApplication::applicationPid()).arg(++seq);
-        m_roles << name.toLower();
-        return name;
-    }
-
-    void connect(db::Connection &c, const QString &user, const QString &password)
-    {
-        c.setProperty("User ID", user);
-        c.setProperty("Password", password);
-        c.setProperty("Data Source", m_server);
-        c.setProperty("Initial Catalog", "ORU");
-        c.open();
-    }
     // The text of the error a login gives, or empty when it opens.
     QString loginError(const QString &user, const QString &password)
     {
@@ -92,24 +51,6 @@ protected:
             sa.execute("Sp_AddSrvroleMember ?,?", {name, "sysadmin"});
         return name;
     }
-
-    // As the server's own administrator, for what a test sets up behind the program's back.
-    void admin(const QString &sql)
-    {
-        PGconn *c = pgtest::connectTo(m_pg, QStringLiteral("postgres"));
-        PGresult *r = PQexec(c, sql.toUtf8().constData());
-        if (PQresultStatus(r) != PGRES_COMMAND_OK)
-            ADD_FAILURE() << sql << ": " << PQerrorMessage(c);
-        PQclear(r);
-        PQfinish(c);
-    }
-
-    pgtest::Server m_pg;
-    QTemporaryDir m_tmp;
-    std::unique_ptr<pgtest::Database> m_db;
-    QString m_server;
-    QStringList m_roles;
-    db::Connection sa;
 };
 
 TEST_F(PgLoginTest, AddedUsersLogInWithoutRegardToCaseAndSysadminsAdminister)

@@ -4,6 +4,7 @@
 // TLS, passwords only by SCRAM, never answered in clear.
 #include "platform/db/fixture.h"
 #include "platform/db/pg_server.h"
+#include "platform/db/pg_server_fixture.h"
 #include "shell/admin_rules.h"
 #include "shell/server_setup.h"
 #include "support/pgtest.h"
@@ -52,48 +53,20 @@ QString one(PGconn *c, const QString &sql)
 
 } // namespace
 
-class PgPrivilegeTest : public ::testing::Test {
+class PgPrivilegeTest : public PgServerTest {
 protected:
     void SetUp() override
     {
-        ORU_REQUIRE_PG(pg);
-        m_pg = pg;
-        ASSERT_TRUE(m_tmp.isValid());
-        m_db = std::make_unique<pgtest::Database>(pg, false);
-        m_server = m_tmp.path() + QStringLiteral("/office");
-        testengine::attachTo(m_server, pg, m_db->name());
-        db::server::create(m_server, QStringLiteral("Secret-1"));
-        connect(sa, QStringLiteral("sa"), QStringLiteral("Secret-1"));
-        static int seq = 0;
-        const QString stem = QStringLiteral("_%1_%2").arg(QCoreApplication::applicationPid()).arg(++seq);
-        clerk = QStringLiteral("clerk") + stem;
-        boss = QStringLiteral("boss") + stem;
+        PgServerTest::SetUp();
+        if (!ready())
+            return;
+        clerk = unique(QStringLiteral("clerk"));
+        boss = unique(QStringLiteral("boss"));
         for (const QString &name : {clerk, boss}) {
             sa.execute("sp_addlogin ?,?", {name, "pw"});
             sa.execute("sp_adduser ?", {name});
         }
         sa.execute("Sp_AddSrvroleMember ?,?", {boss, "sysadmin"});
-    }
-
-    void TearDown() override
-    {
-        if (!m_db)
-            return;
-        sa.close();
-        const QString name = m_db->name();
-        m_db.reset();
-        for (const QString &role : {clerk, boss, name + "_users", name + "_owner"})
-            if (!role.isEmpty())
-                admin(QStringLiteral("DROP ROLE IF EXISTS \"%1\"").arg(role));
-    }
-
-    void connect(db::Connection &c, const QString &user, const QString &password)
-    {
-        c.setProperty("User ID", user);
-        c.setProperty("Password", password);
-        c.setProperty("Data Source", m_server);
-        c.setProperty("Initial Catalog", "ORU");
-        c.open();
     }
 
     // A login's own libpq connection, as psql would make it (the program
@@ -110,18 +83,6 @@ protected:
         return c;
     }
 
-    // As the server's own administrator, in the test's database.
-    void admin(const QString &sql, const QString &database = QStringLiteral("postgres"))
-    {
-        PGconn *c = pgtest::connectTo(m_pg, database);
-        PQsetNoticeProcessor(
-            c, [](void *, const char *) {}, nullptr);
-        PGresult *r = PQexec(c, sql.toUtf8().constData());
-        if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
-            ADD_FAILURE() << sql << ": " << PQerrorMessage(c);
-        PQclear(r);
-        PQfinish(c);
-    }
     QString adminOne(const QString &sql)
     {
         PGconn *c = pgtest::connectTo(m_pg, m_db->name());
@@ -143,13 +104,8 @@ protected:
         return p.exitCode();
     }
 
-    pgtest::Server m_pg;
-    QTemporaryDir m_tmp;
-    std::unique_ptr<pgtest::Database> m_db;
-    QString m_server;
     QString m_toolOut;
     QString clerk, boss;
-    db::Connection sa;
 };
 
 TEST_F(PgPrivilegeTest, ALoginOutsideTheProgramReadsAndWritesRowsAndChangesNothingElse)
