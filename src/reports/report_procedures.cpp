@@ -62,6 +62,8 @@ void createWorkTables(db::Connection &conn)
         "VouNo INTEGER, VouStatus VARCHAR(2) COLLATE NOCASE, EntryNo INTEGER, OppAc INTEGER, "
         "OppName VARCHAR(100) COLLATE NOCASE, ChecqNo VARCHAR(20) COLLATE NOCASE, "
         "Naration VARCHAR(200) COLLATE NOCASE, DrAmt MONEY, CrAmt MONEY, Balance MONEY)"));
+    conn.execute(
+        QStringLiteral("Create Temp Table If Not Exists rptLedgerPart (rid INTEGER NOT NULL PRIMARY KEY)"));
     conn.execute(QStringLiteral(
         "Create Temp Table If Not Exists rptTrialBalance ("
         "AcCode INTEGER NOT NULL PRIMARY KEY, FromDate DATE, ToDate DATE, AcNodes VARCHAR(50) COLLATE "
@@ -174,21 +176,17 @@ const QString postingKey = QStringLiteral(
     "As Text) || cast(d.rowid + 1000000000000000000 As Text)");
 constexpr int postingKeyLength = 38;
 
-std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to, bool perPosting)
-{
-    createWorkTables(conn);
-    db::Transaction tx(conn);
-    conn.execute(QStringLiteral("Delete From rptLedger"));
-    const Money opening = balanceBefore(conn, account, from);
-    // The opening line holds the run's arguments; the lines below it name
-    // their account and leave the period out.
-    conn.execute(QStringLiteral("Insert Into rptLedger (LineNo, AcCode, FromDate, ToDate, VouDate, Naration, "
-                                "DrAmt, CrAmt, Balance) Values (0, ?, ?, ?, ?, 'Opening Balance', 0, 0, ?)"),
-        {account, from, to, from, opening});
+// The ledger's first lines are written at once, the rest when the work
+// table is next read: the postings behind the first lines are kept in
+// rptLedgerPart, and the rest are the period's other postings. Each part
+// is read in the ledger's order from the front of the ledger index.
+constexpr std::int64_t kFirstLines = 1000;
 
-    // The lines are written by one statement, the running balance after each
-    // line taken in the ledger's order. Values reach the statement only in
-    // its conditions and its arithmetic, never as bare output columns.
+// The ledger's lines of the postings inside (`rest` false) or outside the
+// first part, numbered on from `lastLine` and balanced on from `balance`.
+std::int64_t writeLines(db::Connection &conn, std::int64_t account, QDate from, QDate to, bool perPosting,
+    bool rest, std::int64_t lastLine, Money balance)
+{
     const QString insert = QStringLiteral(
         "Insert Into rptLedger (LineNo, AcCode, VouDate, VouNo, VouStatus, %1OppAc, OppName, ChecqNo, "
         "Naration, DrAmt, CrAmt, Balance) ");
@@ -200,23 +198,26 @@ std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, 
         "coalesce(d.CrAc, (Select Case When count(*) = 0 Then Null When min(o.AcCode) = max(o.AcCode) "
         "Then min(o.AcCode) Else -1 End From DetJV o Where o.VouNo = d.VouNo And o.VouStatus = d.VouStatus "
         "And o.AcCode <> d.AcCode))");
-    const QString postings = QStringLiteral("From DetJV d Left Join Accounts a On a.RowID = %1 "
-                                            "Where d.AcCode = ? And d.VouDate Between ? And ? "
-                                            "And ifnull(d.VouStatus, '') <> 'CF' ")
-                                 .arg(opp);
-    std::int64_t lines = 0;
+    const QString postings = QStringLiteral(
+        "Where d.AcCode = ? And d.VouDate Between ? And ? "
+        "And ifnull(d.VouStatus, '') <> 'CF' And d.rowid %1 (Select rid From rptLedgerPart) ")
+                                 .arg(rest ? QStringLiteral("Not In") : QStringLiteral("In"));
+    // The first part stops where its postings end, in the index's order.
+    const QString limit = rest ? QString() : QStringLiteral(" Limit %1").arg(kFirstLines);
+    // Values reach the statements only in their conditions and their
+    // arithmetic, never as bare output columns.
     if (perPosting) {
         // The opposite account worked out once per posting (the postings
         // are read first, as they are), then the lines in the ledger's order.
-        lines = conn.execute(insert.arg(QStringLiteral("EntryNo, "))
+        return conn.execute(insert.arg(QStringLiteral("EntryNo, "))
                 + QStringLiteral(
                     "With p As Materialized (Select d.AcCode, d.VouDate, d.VouNo, d.VouStatus, "
                     "d.EntryNo, d.ChecqNo, d.Naration, d.DrAmt, d.CrAmt, d.rowid As rid, %1 As Opp ")
                       .arg(opp)
-                + QStringLiteral("From DetJV d Where d.AcCode = ? And d.VouDate Between ? And ? "
-                                 "And ifnull(d.VouStatus, '') <> 'CF') ")
+                + QStringLiteral("From DetJV d ") + postings
+                + QStringLiteral("Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid") + limit
                 + QStringLiteral(
-                    "Select row_number() Over w, p.AcCode, p.VouDate, p.VouNo, p.VouStatus, p.EntryNo, "
+                    ") Select ? + row_number() Over w, p.AcCode, p.VouDate, p.VouNo, p.VouStatus, p.EntryNo, "
                     "nullif(p.Opp, -1), Case When p.Opp = -1 Then '(several accounts)' Else "
                     "nullif(a.AcName, '') End, ifnull(p.ChecqNo, ''), ifnull(p.Naration, ''), "
                     "ifnull(p.DrAmt, 0), ifnull(p.CrAmt, 0), ? + sum(ifnull(p.DrAmt, 0) - ifnull(p.CrAmt, "
@@ -224,34 +225,83 @@ std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, 
                     "Over w From p Left Join Accounts a On a.RowID = p.Opp "
                     "Window w As (Order By p.VouDate, p.VouStatus, p.VouNo, p.EntryNo, p.rid "
                     "Rows Unbounded Preceding)"),
-            {account, from, to, opening});
-    } else {
-        // One line per voucher: its postings to the account added up; the
-        // opposite account when they all name the same one; the first
-        // narration and cheque number that are not empty. The running
-        // balance is a window over the groups, so the postings are sorted
-        // once, for the grouping.
-        const QString first = QStringLiteral(
-            "ifnull(substr(min(Case When ifnull(d.%1, '') <> '' Then %2 || d.%1 End), %3), ''), ");
-        const QString several
-            = QStringLiteral("min(ifnull(%1, -1)) <> max(ifnull(%1, -1)) Or min(%1) = -1").arg(opp);
-        lines = conn.execute(insert.arg(QString())
-                + QStringLiteral(
-                    "Select row_number() Over w, d.AcCode, d.VouDate, d.VouNo, d.VouStatus, "
-                    "Case When %1 Then Null Else min(%2) End, "
-                    "Case When %1 Then '(several accounts)' Else nullif(min(a.AcName), '') End, ")
-                      .arg(several, opp)
-                + first.arg(QStringLiteral("ChecqNo"), postingKey).arg(postingKeyLength + 1)
-                + first.arg(QStringLiteral("Naration"), postingKey).arg(postingKeyLength + 1)
-                + QStringLiteral("sum(ifnull(d.DrAmt, 0)), sum(ifnull(d.CrAmt, 0)), "
-                                 "? + sum(sum(ifnull(d.DrAmt, 0)) - sum(ifnull(d.CrAmt, 0))) Over w ")
-                + postings
-                + QStringLiteral("Group By d.AcCode, d.VouDate, d.VouStatus, d.VouNo "
-                                 "Window w As (Order By d.VouDate, d.VouStatus, d.VouNo Rows Unbounded "
-                                 "Preceding)"),
-            {opening, account, from, to});
+            {account, from, to, lastLine, balance});
     }
+    // One line per voucher: its postings to the account added up; the
+    // opposite account when they all name the same one; the first
+    // narration and cheque number that are not empty. The running
+    // balance is a window over the groups, so the postings are sorted
+    // once, for the grouping.
+    const QString first = QStringLiteral(
+        "ifnull(substr(min(Case When ifnull(d.%1, '') <> '' Then %2 || d.%1 End), %3), ''), ");
+    const QString several
+        = QStringLiteral("min(ifnull(%1, -1)) <> max(ifnull(%1, -1)) Or min(%1) = -1").arg(opp);
+    return conn.execute(insert.arg(QString())
+            + QStringLiteral("Select ? + row_number() Over w, d.AcCode, d.VouDate, d.VouNo, d.VouStatus, "
+                             "Case When %1 Then Null Else min(%2) End, "
+                             "Case When %1 Then '(several accounts)' Else nullif(min(a.AcName), '') End, ")
+                  .arg(several, opp)
+            + first.arg(QStringLiteral("ChecqNo"), postingKey).arg(postingKeyLength + 1)
+            + first.arg(QStringLiteral("Naration"), postingKey).arg(postingKeyLength + 1)
+            + QStringLiteral("sum(ifnull(d.DrAmt, 0)), sum(ifnull(d.CrAmt, 0)), "
+                             "? + sum(sum(ifnull(d.DrAmt, 0)) - sum(ifnull(d.CrAmt, 0))) Over w ")
+            + QStringLiteral("From DetJV d Left Join Accounts a On a.RowID = %1 ").arg(opp) + postings
+            + QStringLiteral(
+                "Group By d.AcCode, d.VouDate, d.VouStatus, d.VouNo "
+                "Window w As (Order By d.VouDate, d.VouStatus, d.VouNo Rows Unbounded Preceding) "
+                "Order By d.VouDate, d.VouStatus, d.VouNo")
+            + limit,
+        {lastLine, balance, account, from, to});
+}
+
+std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to, bool perPosting)
+{
+    createWorkTables(conn);
+    conn.dropDeferredFill(QStringLiteral("rptLedger"));
+    db::Transaction tx(conn);
+    conn.execute(QStringLiteral("Delete From rptLedger"));
+    conn.execute(QStringLiteral("Delete From rptLedgerPart"));
+    const Money opening = balanceBefore(conn, account, from);
+    // The opening line holds the run's arguments; the lines below it name
+    // their account and leave the period out.
+    conn.execute(QStringLiteral("Insert Into rptLedger (LineNo, AcCode, FromDate, ToDate, VouDate, Naration, "
+                                "DrAmt, CrAmt, Balance) Values (0, ?, ?, ?, ?, 'Opening Balance', 0, 0, ?)"),
+        {account, from, to, from, opening});
+    const QString own = QStringLiteral(
+        "From DetJV Where AcCode = ? And VouDate Between ? And ? And ifnull(VouStatus, '') <> 'CF' ");
+    const db::Params ownArgs {account, from, to};
+    // The postings of the first lines: the first postings, or all the
+    // postings of the first vouchers.
+    conn.execute(perPosting
+            ? QStringLiteral("Insert Into rptLedgerPart (rid) Select rowid ") + own
+                + QStringLiteral("Order By VouDate, VouStatus, VouNo, EntryNo, rowid Limit %1")
+                      .arg(kFirstLines)
+            : QStringLiteral(
+                  "Insert Into rptLedgerPart (rid) Select d.rowid From (Select VouDate, VouStatus, "
+                  "VouNo ")
+                + own
+                + QStringLiteral("Group By VouDate, VouStatus, VouNo Order By VouDate, VouStatus, VouNo "
+                                 "Limit %1) g Join DetJV d On d.AcCode = ? And d.VouDate = g.VouDate "
+                                 "And d.VouStatus = g.VouStatus And d.VouNo = g.VouNo")
+                      .arg(kFirstLines),
+        perPosting ? ownArgs : db::Params {account, from, to, account});
+    const std::int64_t lines = writeLines(conn, account, from, to, perPosting, false, 0, opening);
+    const bool more
+        = !conn.scalar(QStringLiteral("Select 1 ") + own
+                       + QStringLiteral("And rowid Not In (Select rid From rptLedgerPart) Limit 1"),
+                   ownArgs)
+               .isNull();
     tx.commit();
+    if (more)
+        conn.deferFill(QStringLiteral("rptLedger"), [=](db::Connection &c) {
+            db::Transaction rest(c);
+            db::Recordset last;
+            last.open(
+                QStringLiteral("Select LineNo, Balance From rptLedger Order By LineNo Desc Limit 1"), c);
+            writeLines(
+                c, account, from, to, perPosting, true, last.fields(0).toInt(), last.fields(1).toMoney());
+            rest.commit();
+        });
     return lines + 1;
 }
 

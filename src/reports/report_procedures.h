@@ -8,6 +8,10 @@
 //   exec TrialBalance3 'from', 'to'                  -> rptTrialBalance, with opening balances
 //   exec CreatStuWiseDet session, course, subject    -> rptStudentDetail (0 = all)
 //
+// A long ledger is written in two goes: its first lines at once (what the
+// call returns counts them), the rest when rptLedger is next read (see
+// db::Connection::deferFill), so that a report shows its first page first.
+//
 // Date ranges include both ends. Balances are debit minus credit; an
 // account's opening balance (Accounts.OpenBal) counts as a debit.
 #include "platform/db/db.h"

@@ -1,3 +1,4 @@
+#include "books/journal.h"
 #include "reports/fixture.h"
 #include "support/testengine.h"
 
@@ -338,6 +339,57 @@ TEST_F(Procedures, TrialBalanceReadsWholeMonthsFromTheKeptTotalsAndOnlyPartMonth
                                                                      << g_plan.join('\n').toStdString();
         EXPECT_FALSE(g_plan.filter("AcMonthBal").isEmpty()) << g_plan.join('\n').toStdString();
     }
+}
+
+// A ledger longer than its first part: the rest is written when the table
+// is next read, numbered and balanced on from the first lines, and a
+// voucher saved in between is shown once.
+TEST_F(Procedures, ALongLedgersLaterLinesAreWrittenWhenTheTableIsNextRead)
+{
+    {
+        // 1,100 cash payments of 2024, four a day (written in one go, the
+        // month totals rebuilt once).
+        db::Transaction tx(*gConn);
+        const QString insert = QStringLiteral(
+            "Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, DrAmt, CrAmt, Naration) "
+            "Values (?, 'CP', ?, 1, ?, ?, ?, 0, 'PAID'), (?, 'CP', ?, 2, ?, Null, 0, ?, '')");
+        for (int no = 1; no <= 1100; ++no) {
+            const QDate date = QDate(2024, 1, 1).addDays((no - 1) / 4);
+            gConn->execute(
+                insert, {no, date, no % 2 ? rent : tea, cash, money("1.25"), no, date, cash, money("1.25")});
+        }
+        books::rebuildTotals(*gConn);
+        tx.commit();
+    }
+    for (const char *call :
+        {"exec DetailAcLedger ?,1,1,2024,31,12,2024", "exec AcLedger ?,'2024-01-01','2024-12-31'"}) {
+        SCOPED_TRACE(call);
+        exec("Delete From DetJV Where VouNo > 1100");
+        gConn->execute(QString::fromLatin1(call), {cash});
+        {
+            db::Connection::FirstRows asItStands(*gConn);
+            EXPECT_EQ(count("Select count(*) From rptLedger"), 1001);
+        }
+        // Another copy's payments, one dated among the first lines.
+        row("CP", 5000, "2024-01-01", 1, cash, {}, "0", "7.00");
+        row("CP", 5001, "2024-12-31", 1, cash, {}, "0", "3.00");
+        EXPECT_EQ(count("Select count(*) From rptLedger"), 1103);
+        EXPECT_EQ(
+            count("Select count(Distinct LineNo) From rptLedger Where LineNo Between 0 And 1102"), 1103);
+        EXPECT_EQ(count("Select count(Distinct VouNo) From rptLedger Where LineNo > 0"), 1102);
+        EXPECT_EQ(count("Select count(*) From (Select LineNo, Balance - lag(Balance) Over (Order By LineNo) "
+                        "- DrAmt + CrAmt As gap From rptLedger) g Where LineNo > 0 And gap <> 0"),
+            0);
+        EXPECT_EQ(rows("Select money(Balance) From rptLedger Where LineNo = 1102"), QStringList {"-1134.50"});
+    }
+
+    // The rest cannot be written: the table is emptied and its reader told.
+    gConn->execute(QStringLiteral("exec DetailAcLedger ?,1,1,2024,31,12,2024"), {cash});
+    exec("Drop Table rptLedgerPart");
+    EXPECT_THROW(count("Select count(*) From rptLedger"), db::Error);
+    EXPECT_EQ(count("Select count(*) From rptLedger"), 0);
+    gConn->execute(QStringLiteral("exec DetailAcLedger ?,1,1,2024,31,12,2024"), {cash});
+    EXPECT_EQ(count("Select count(*) From rptLedger"), 1103);
 }
 
 TEST_F(Procedures, CarryForwardMovesNoMoneyInLedgersAndTrialBalances)

@@ -1,7 +1,11 @@
 // Connection: its properties, the login and open, and running statements.
 #include "platform/db/connection_p.h"
 
+#include "platform/db/sqltokens.h"
+
 #include <sodium.h>
+
+#include <algorithm>
 
 namespace db {
 
@@ -77,6 +81,7 @@ void Connection::close()
     if (!d->session)
         return;
     d->session.reset();
+    d->deferred.clear();
     d->depth = 0;
     d->token.reset();
 }
@@ -93,6 +98,7 @@ std::int64_t Connection::execute(const QString &sql, const Params &params)
     std::int64_t affected = 0;
     if (detail::runProcedure(*this, sql, params, &affected))
         return affected;
+    detail::completeFillsFor(*this, sql);
     return d->session->execute(sql, params);
 }
 
@@ -100,8 +106,67 @@ Value Connection::scalar(const QString &sql, const Params &params)
 {
     if (!d->session)
         detail::closedError();
+    detail::completeFillsFor(*this, sql);
     return d->session->scalar(sql, params);
 }
+
+void Connection::deferFill(const QString &table, std::function<void(Connection &)> rest)
+{
+    dropDeferredFill(table);
+    d->deferred.emplace_back(table, std::move(rest));
+}
+
+void Connection::dropDeferredFill(const QString &table)
+{
+    std::erase_if(
+        d->deferred, [&](const auto &e) { return e.first.compare(table, Qt::CaseInsensitive) == 0; });
+}
+
+Connection::FirstRows::FirstRows(Connection &conn)
+    : m_conn(conn)
+{
+    ++m_conn.d->firstRows;
+}
+
+Connection::FirstRows::~FirstRows()
+{
+    --m_conn.d->firstRows;
+}
+
+namespace detail {
+
+void completeFillsFor(Connection &c, const QString &sql)
+{
+    auto &d = Access::impl(c);
+    if (d.deferred.empty() || d.firstRows > 0)
+        return;
+    for (const lex::Token &t : lex::tokens(sql)) {
+        if (t.kind != lex::Kind::Word && t.kind != lex::Kind::Name)
+            continue;
+        const QString name = t.value(sql);
+        const auto it = std::find_if(d.deferred.begin(), d.deferred.end(),
+            [&](const auto &e) { return e.first.compare(name, Qt::CaseInsensitive) == 0; });
+        if (it == d.deferred.end())
+            continue;
+        // Taken out first: the work's own statements name the table too.
+        auto [table, work] = std::move(*it);
+        d.deferred.erase(it);
+        try {
+            work(c);
+        } catch (...) {
+            try {
+                c.execute(QStringLiteral("Delete From ") + d.session->quotedName(table));
+            } catch (const Error &) {
+                // The connection itself failed; the statement below throws for it.
+            }
+            throw;
+        }
+        if (d.deferred.empty())
+            return;
+    }
+}
+
+} // namespace detail
 
 bool Connection::hasTable(const QString &name)
 {

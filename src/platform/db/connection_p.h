@@ -20,6 +20,9 @@ struct Connection::Impl {
     // Digests of the other logins this session has checked, never the passwords.
     QSet<QByteArray> checkedLogins;
     StatementObserver observer; // given to every session the connection opens
+    // Work left for later, by the table it completes.
+    std::vector<std::pair<QString, std::function<void(Connection &)>>> deferred;
+    int firstRows = 0; // FirstRows guards held
 
     void opened(std::unique_ptr<engine::Session> s, const QString &path, const QString &name,
         const detail::Login &who)
@@ -31,6 +34,7 @@ struct Connection::Impl {
         depth = 0;
         token = std::make_shared<int>(0);
         checkedLogins.clear();
+        deferred.clear();
         if (observer)
             session->setObserver(observer);
     }
@@ -51,6 +55,9 @@ inline engine::Session &engineOf(Connection &c)
         closedError();
     return *s;
 }
+
+// Runs the deferred fills of the tables a statement names, before it runs.
+void completeFillsFor(Connection &c, const QString &sql);
 
 } // namespace detail
 } // namespace db

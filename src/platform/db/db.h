@@ -375,6 +375,29 @@ public:
 
     bool inTransaction() const;
 
+    // Work a procedure leaves for later: the rest of a work table it filled
+    // in part, so that its first rows can be shown at once. The work runs
+    // before the next statement of this connection that names `table`
+    // (execute, scalar or a recordset), except while a FirstRows guard is
+    // held; filling the table anew drops it, and so does closing the
+    // connection. Should the work throw, the table is emptied (no part of it
+    // passes for the whole) and the statement that wanted it throws.
+    void deferFill(const QString &table, std::function<void(Connection &)> rest);
+    void dropDeferredFill(const QString &table);
+
+    // While held, statements read a table filled in part as it stands: for
+    // a reader that wants only the first rows and reads the rest later.
+    class FirstRows {
+    public:
+        explicit FirstRows(Connection &conn);
+        ~FirstRows();
+        FirstRows(const FirstRows &) = delete;
+        FirstRows &operator=(const FirstRows &) = delete;
+
+    private:
+        Connection &m_conn;
+    };
+
 private:
     friend class Transaction;
     friend class Recordset;

@@ -28,6 +28,7 @@ void Recordset::open(const QString &sql, Connection &conn, const Params &params)
     Impl fresh;
     fresh.conn = &conn;
     fresh.session = detail::session(conn);
+    detail::completeFillsFor(conn, sql);
     engine::Result result = detail::engineOf(conn).query(sql, params);
     fresh.cols = std::move(result.columns);
     fresh.cells = std::move(result.cells);

@@ -42,6 +42,12 @@ std::unique_ptr<RowSet> ConnectionSource::fetch(const QString &sql, const db::Pa
     return std::make_unique<RecordsetRows>(std::move(rs));
 }
 
+std::unique_ptr<RowSet> ConnectionSource::fetchFirst(const QString &sql, const db::Params &params)
+{
+    db::Connection::FirstRows asItStands(*m_conn);
+    return fetch(sql, params);
+}
+
 namespace {
 
 db::Value boundValue(const Val &v)
@@ -384,7 +390,9 @@ private:
 // puts there; one sorting them first has none when the first row has a
 // key, else the query is fetched whole). Each part is its own cut, not a
 // count of rows, so a row saved meanwhile by another copy is left out or
-// shown once, never in place of another.
+// shown once, never in place of another. The first rows are read as a work
+// table filled in part stands (a procedure writes its first lines first);
+// reading the rest has the connection finish it.
 class KeyRangeRows : public RowSet {
 public:
     static constexpr int kFirstRows = 200;
@@ -415,7 +423,7 @@ public:
         // that of the first row: without one, the engine sorts the rows
         // without a key first.
         auto keyAt = [&](int offset) {
-            return source.fetch(QStringLiteral("select ") + name + QStringLiteral(" from (\n") + sql
+            return source.fetchFirst(QStringLiteral("select ") + name + QStringLiteral(" from (\n") + sql
                     + QStringLiteral("\n) limit 1 offset %1").arg(offset),
                 params);
         };
@@ -424,7 +432,7 @@ public:
             return nullptr;
         db::Params firstParams = params;
         firstParams.push_back(key->at(0, 0));
-        std::unique_ptr<RowSet> firstRows = source.fetch(first, firstParams);
+        std::unique_ptr<RowSet> firstRows = source.fetchFirst(first, firstParams);
         auto rows = std::unique_ptr<KeyRangeRows>(new KeyRangeRows(source, std::move(firstRows)));
         rows->m_rest = {{wrapped + name + QStringLiteral(" > ?"), firstParams},
             {wrapped + name + QStringLiteral(" is null"), params}};

@@ -46,6 +46,12 @@ public:
     virtual ~DataSource() = default;
     // Runs a report's SELECT; `params` are bound to its '?' marks.
     virtual std::unique_ptr<RowSet> fetch(const QString &sql, const db::Params &params) = 0;
+    // The same for the first rows of a query whose rest is fetched later:
+    // a work table still being filled may be read as it stands.
+    virtual std::unique_ptr<RowSet> fetchFirst(const QString &sql, const db::Params &params)
+    {
+        return fetch(sql, params);
+    }
     // The columns the SELECT gives, without running it; empty when the
     // source cannot tell, and then the whole selection runs on fetched rows.
     virtual std::vector<db::Column> describe(const QString &) { return {}; }
@@ -95,6 +101,7 @@ public:
     {
     }
     std::unique_ptr<RowSet> fetch(const QString &sql, const db::Params &params) override;
+    std::unique_ptr<RowSet> fetchFirst(const QString &sql, const db::Params &params) override;
     std::vector<db::Column> describe(const QString &sql) override { return m_conn->columnsOf(sql); }
     db::Connection &connection() const { return *m_conn; }
 
