@@ -449,13 +449,18 @@ void EntryWindow::SearchGrd()
 {
     if (gRs->state() == 1)
         gRs->close();
-    if (!runSearch(*gRs, cboSearch->currentText()))
+    const QString criterion = cboSearch->currentText();
+    std::shared_ptr<const ui::GridSource> list = searchList(criterion);
+    if (!list && !runSearch(*gRs, criterion))
         return; // a criterion of no known kind leaves the list as it is
-    if (gRs->recordCount() < 1) {
+    if ((list ? list->lineCount() : gRs->recordCount()) < 1) {
         mshSearch->clearToBlank();
         return;
     }
-    mshSearch->bind(*gRs);
+    if (list)
+        mshSearch->bind(std::move(list));
+    else
+        mshSearch->bind(*gRs);
     labelSearch();
 }
 

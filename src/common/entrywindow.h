@@ -24,6 +24,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class QComboBox;
@@ -36,6 +37,7 @@ class QVBoxLayout;
 namespace ui {
 class DatePicker;
 class Grid;
+class GridSource;
 } // namespace ui
 
 namespace common {
@@ -124,6 +126,13 @@ protected:
     virtual void removeStored(std::int64_t number, const QString &stamp) = 0;
     // Opens the search list for the criterion into rs; false runs nothing.
     virtual bool runSearch(db::Recordset &rs, const QString &criterion) = 0;
+    // The search list for the criterion as the grid reads it as it shows
+    // it, for a window whose list is long; nullptr (the default) lists
+    // through runSearch, the grid keeping a copy.
+    virtual std::shared_ptr<const ui::GridSource> searchList(const QString & /*criterion*/)
+    {
+        return nullptr;
+    }
     // Headers and widths of the search list.
     virtual void labelSearch() = 0;
     virtual PrintJob printJob(std::int64_t number) const = 0;

@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace vouchers {
@@ -61,11 +62,47 @@ void deleteVoucher(db::Connection &conn, books::Kind kind, std::int64_t vouNo, c
 
 // The search list of a kind: VouNo, VouDate (dd-mm-yyyy), PaidReceive,
 // TotalAmount, Multi ("M" for a voucher of more than one line), newest
-// first. Criterion "Voucher #" (number contains text), "Date" (on date),
-// "Paid To" (payee contains text). Returns false, running nothing, for any
-// other criterion.
+// first. Criterion "Voucher #" (number contains text; empty text lists
+// every voucher of the kind), "Date" (on date), "Paid To" (payee contains
+// text). Returns false, running nothing, for any other criterion.
 bool searchVouchers(db::Recordset &rs, db::Connection &conn, const QString &kind, const QString &criterion,
     const QString &text, const QDate &date);
+
+// The same list as the voucher window shows it: the rows are read when the
+// list opens, and the Multi mark of a row with those of its block of rows
+// when one of them is first asked for (the first block at once), so that
+// the whole list of a kind costs its rows and the marks shown rather than a
+// pass over every line of the kind. Errors of a later read (a lost
+// connection) are thrown by the call that asked.
+class VoucherList {
+public:
+    static constexpr int kColumns = 5;
+    static constexpr int kMultiColumn = 4;
+    static constexpr int kMarkBlock = 128;
+
+    VoucherList(db::Connection &conn, const QString &kind);
+    ~VoucherList();
+    VoucherList(const VoucherList &) = delete;
+    VoucherList &operator=(const VoucherList &) = delete;
+
+    // Reads the list; false, running nothing, for an unknown criterion.
+    bool open(const QString &criterion, const QString &text, const QDate &date);
+    int size() const;
+    QString columnName(int col) const;
+    // A row's value (0-based) as searchVouchers gives it, and as the grid shows it.
+    db::Value value(int row, int col);
+    QString text(int row, int col);
+    bool isMulti(int row);
+
+private:
+    enum class Mark : signed char { Unread, Single, Multi };
+    void readMarks(int row);
+
+    db::Connection *m_conn;
+    QString m_kind;
+    std::unique_ptr<db::Recordset> m_rows;
+    std::vector<Mark> m_marks;
+};
 
 // The printout of one voucher: "\rptXX.rpt", the user's logon and the
 // selection of that number, kind and the active company.

@@ -38,6 +38,30 @@ using common::fields::focusIfEnabled;
 
 using common::info;
 
+// The search list as the grid reads it. A mark that cannot be read (the
+// connection lost meanwhile) shows empty, and is read again when shown again.
+class ListSource : public ui::GridSource {
+public:
+    explicit ListSource(std::unique_ptr<VoucherList> list)
+        : m_list(std::move(list))
+    {
+    }
+    int lineCount() const override { return m_list->size(); }
+    int columnCount() const override { return VoucherList::kColumns; }
+    QString header(int col) const override { return m_list->columnName(col); }
+    QString cell(int line, int col) const override
+    {
+        try {
+            return m_list->text(line, col);
+        } catch (const std::exception &) {
+            return {};
+        }
+    }
+
+private:
+    std::unique_ptr<VoucherList> m_list;
+};
+
 } // namespace
 
 VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
@@ -439,6 +463,14 @@ bool VoucherWindow::runSearch(db::Recordset &rs, const QString &criterion)
 {
     return searchVouchers(
         rs, *gConn, books::kindCode(m_s.kind), criterion, txtSearch->text(), DTPSearch->date());
+}
+
+std::shared_ptr<const ui::GridSource> VoucherWindow::searchList(const QString &criterion)
+{
+    auto list = std::make_unique<VoucherList>(*gConn, books::kindCode(m_s.kind));
+    if (!list->open(criterion, txtSearch->text(), DTPSearch->date()))
+        return nullptr; // runSearch then leaves the list as it is
+    return std::make_shared<ListSource>(std::move(list));
 }
 
 void VoucherWindow::labelSearch()

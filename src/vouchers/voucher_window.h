@@ -64,6 +64,7 @@ protected:
     common::Opening openStored(std::int64_t number) override;
     void removeStored(std::int64_t number, const QString &stamp) override;
     bool runSearch(db::Recordset &rs, const QString &criterion) override;
+    std::shared_ptr<const ui::GridSource> searchList(const QString &criterion) override;
     void labelSearch() override;
     common::PrintJob printJob(std::int64_t number) const override;
     void openPicker(const QString &filter) override;

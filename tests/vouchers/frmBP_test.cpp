@@ -3,6 +3,7 @@
 #include "platform/report/viewer.h"
 
 #include "support/testengine.h"
+#include "vouchers/voucher_rules.h"
 #include "vouchers/window_fixture.h"
 
 #include <QRegularExpression>
@@ -148,7 +149,7 @@ void countLists(const QString &sql)
 {
     if (sql.contains(u"From Accounts Where") && sql.contains(u"AcName Like"))
         ++g_pickerLists;
-    if (sql.contains(u"as Multi From MasJV"))
+    if (sql.contains(u"a.PaidReceive, a.TotalAmount") && sql.contains(u"From MasJV a"))
         ++g_searchLists;
 }
 
@@ -200,6 +201,60 @@ TEST_F(BankPayment, PrintingANumberNotSavedSaysSoInsteadOfAnEmptyPage)
     press("cmdPrint");
     EXPECT_TRUE(dialogs().texts().isEmpty()) << dialogs().texts().join('\n').toStdString();
     EXPECT_TRUE(printed().contains("BANK PAYMENT VOUCHER"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BankPayment, ALongListShowsEveryVoucherWithItsMarkAndOpensARowFarDown)
+{
+    // Voucher 1 of two lines, then masters of no line up to 200: voucher 1
+    // is the last line of the list, past the marks read when it opens.
+    vouchers::Voucher two;
+    two.kind = books::Kind::BP;
+    two.date = QDate(2024, 3, 5);
+    for (const auto &[debit, amount] : {std::pair(rent, 10), std::pair(tea, 5)}) {
+        books::Line l;
+        l.debit = debit;
+        l.credit = hbl;
+        l.amount = db::Money::fromCents(amount * 100);
+        two.lines.push_back(l);
+    }
+    ASSERT_EQ(vouchers::saveVoucher(conn(), two, QStringLiteral("CLERK"), 1), 1);
+    {
+        db::Transaction t(conn());
+        for (int no = 2; no <= 200; ++no)
+            exec("Insert Into MasJV (VouNo, VouStatus, VouDate, TotalAmount) Values (?, 'BP', '2024-01-01', "
+                 "7)",
+                {no});
+        t.commit();
+    }
+    conn().setStatementObserver(countLists);
+    g_searchLists = 0;
+    open("frmBP");
+    EXPECT_EQ(g_searchLists, 1);
+    conn().setStatementObserver({});
+    ASSERT_EQ(list()->rows(), 201);
+    EXPECT_EQ(list()->textMatrix(0, 4), "Multi");
+    EXPECT_EQ(list()->textMatrix(1, 0), "200");
+    EXPECT_EQ(list()->textMatrix(1, 4), "");
+    EXPECT_EQ(list()->textMatrix(200, 0), "1");
+    EXPECT_EQ(list()->textMatrix(200, 3), "15.00");
+    EXPECT_EQ(list()->textMatrix(200, 4), "M");
+
+    openFromList(1);
+    EXPECT_EQ(c("txtVoucher")->text(), "1");
+    EXPECT_EQ(grid()->rows(), 3);
+    EXPECT_EQ(grid()->textMatrix(2, 1), "TEA");
+
+    // A search lists as before; a text of no number lists the blank line.
+    c("txtSearch")->setText(QStringLiteral("10"));
+    EXPECT_EQ(::gridLines(list(), {0}),
+        QStringList({"110", "109", "108", "107", "106", "105", "104", "103", "102", "101", "100", "10"}));
+    c("txtSearch")->setText(QStringLiteral("1%"));
+    EXPECT_EQ(list()->rows(), 2);
+    EXPECT_EQ(list()->textMatrix(1, 0), "");
 }
 
 } // namespace

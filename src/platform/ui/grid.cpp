@@ -18,7 +18,8 @@ constexpr int twipsPerPixel = 15;
 }
 
 // Cells in one block, row 0 being the header row; the view shows rows 1..
-// and takes its column headers from row 0.
+// and takes its column headers from row 0. While a source is kept, the
+// block holds the header row only and the lines are read from the source.
 class GridModel : public QAbstractTableModel {
 public:
     explicit GridModel(QObject *parent)
@@ -56,10 +57,17 @@ public:
 
     int rows() const { return m_rows; }
     int cols() const { return m_cols; }
-    const QString &cell(int row, int col) const { return m_cells[std::size_t(row) * m_cols + col]; }
+    QString cell(int row, int col) const
+    {
+        if (m_source && row > 0)
+            return row - 1 < m_source->lineCount() ? m_source->cell(row - 1, col) : QString();
+        return m_cells[std::size_t(row) * m_cols + col];
+    }
 
     void setCell(int row, int col, const QString &text)
     {
+        if (row > 0)
+            keepLines();
         m_cells[std::size_t(row) * m_cols + col] = text;
         if (row == 0)
             emit headerDataChanged(Qt::Horizontal, col, col);
@@ -70,12 +78,15 @@ public:
     void setRows(int rows)
     {
         rows = std::max(rows, 1);
+        if (rows == m_rows)
+            return;
+        keepLines();
         if (rows > m_rows) {
             beginInsertRows({}, m_rows - 1, rows - 2);
             m_cells.resize(std::size_t(rows) * m_cols);
             m_rows = rows;
             endInsertRows();
-        } else if (rows < m_rows) {
+        } else {
             beginRemoveRows({}, rows - 1, m_rows - 2);
             m_cells.resize(std::size_t(rows) * m_cols);
             m_rows = rows;
@@ -88,6 +99,7 @@ public:
         cols = std::max(cols, 0);
         if (cols == m_cols)
             return;
+        keepLines();
         const bool growing = cols > m_cols;
         if (growing)
             beginInsertColumns({}, m_cols, cols - 1);
@@ -109,6 +121,7 @@ public:
 
     void removeLine(int row)
     {
+        keepLines();
         beginRemoveRows({}, row - 1, row - 1);
         const auto first = m_cells.begin() + std::ptrdiff_t(row) * m_cols;
         m_cells.erase(first, first + m_cols);
@@ -118,8 +131,8 @@ public:
 
     void clearCells()
     {
-        for (QString &s : m_cells)
-            s.clear();
+        m_source.reset();
+        m_cells.assign(std::size_t(m_rows) * m_cols, QString());
         if (m_cols > 0) {
             emit headerDataChanged(Qt::Horizontal, 0, m_cols - 1);
             if (m_rows > 1)
@@ -130,18 +143,46 @@ public:
     void reset(int rows, int cols, std::vector<QString> cells)
     {
         beginResetModel();
+        m_source.reset();
         m_rows = rows;
         m_cols = cols;
         m_cells = std::move(cells);
         endResetModel();
     }
 
+    void reset(std::shared_ptr<const GridSource> source)
+    {
+        beginResetModel();
+        m_cols = std::max(source->columnCount(), 0);
+        // Like a bound result, at least one line, blank when there is none.
+        m_rows = std::max(source->lineCount() + 1, 2);
+        m_cells.assign(std::size_t(m_cols), QString());
+        for (int c = 0; c < m_cols; ++c)
+            m_cells[std::size_t(c)] = source->header(c);
+        m_source = std::move(source);
+        endResetModel();
+    }
+
     int fixedCols = 0;
 
 private:
+    // Before a line changes: the source's lines copied into the block.
+    void keepLines()
+    {
+        if (!m_source)
+            return;
+        std::vector<QString> cells(std::size_t(m_rows) * m_cols);
+        for (int r = 0; r < m_rows; ++r)
+            for (int c = 0; c < m_cols; ++c)
+                cells[std::size_t(r) * m_cols + c] = cell(r, c);
+        m_cells = std::move(cells);
+        m_source.reset();
+    }
+
     int m_rows = 2;
     int m_cols = 2;
     std::vector<QString> m_cells = std::vector<QString>(4);
+    std::shared_ptr<const GridSource> m_source;
 };
 
 Grid::Grid(QWidget *parent)
@@ -317,11 +358,22 @@ void Grid::showCells(int lines, int cols, std::vector<QString> cells)
     const int rows = std::max(lines + 1, 2);
     cells.resize(std::size_t(rows) * cols);
     m_model->reset(rows, cols, std::move(cells));
-    m_widths.assign(std::size_t(cols), -1);
+    showFilled();
+}
+
+void Grid::bind(std::shared_ptr<const GridSource> source)
+{
+    m_model->reset(std::move(source));
+    showFilled();
+}
+
+void Grid::showFilled()
+{
+    m_widths.assign(std::size_t(m_model->cols()), -1);
     applyWidths();
     m_row = 1;
     m_col = 0;
-    if (cols > 0)
+    if (m_model->cols() > 0)
         setCurrentIndex(m_model->index(0, 0));
 }
 

@@ -17,6 +17,21 @@ namespace ui {
 
 class GridModel;
 
+// Lines the grid reads as it shows them, rather than copying them all when
+// it is filled: a long list costs what is on the screen. The grid keeps the
+// source until a line is changed (a cell set, a row added or removed, the
+// size changed), when it copies the lines and lets the source go.
+class GridSource {
+public:
+    virtual ~GridSource() = default;
+    virtual int lineCount() const = 0;
+    virtual int columnCount() const = 0;
+    virtual QString header(int col) const = 0;
+    // A cell of line 0..lineCount()-1. Must not throw: a value that cannot
+    // be read shows empty.
+    virtual QString cell(int line, int col) const = 0;
+};
+
 class Grid : public QTableView {
     Q_OBJECT
 public:
@@ -50,6 +65,9 @@ public:
     // field names, one line per record. The grid keeps a copy; the
     // recordset may be reused afterwards.
     void bind(const db::Recordset &rs);
+    // The same for lines read from a source as they are shown; the header
+    // row holds the source's headers.
+    void bind(std::shared_ptr<const GridSource> source);
     // The same for rows already read: `header` names the columns, each line
     // holds one row's cells (missing cells empty).
     void setLines(const QStringList &header, const QList<QStringList> &lines);
@@ -74,6 +92,7 @@ protected:
 private:
     void checkCell(int row, int col) const;
     void showCells(int lines, int cols, std::vector<QString> cells);
+    void showFilled();
     void applyWidths();
     GridModel *m_model;
     int m_fixedCols = 0;

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -134,4 +137,83 @@ TEST_F(GridTest, BindsTenThousandRowsQuickly)
     EXPECT_EQ(grid.rows(), 10001);
     EXPECT_EQ(grid.textMatrix(10000, 1), QStringLiteral("NAME 10000"));
     EXPECT_LT(ms, 1000) << "binding took " << ms << " ms";
+}
+
+namespace {
+
+// Lines "line:col", counting the cells read.
+class CountingSource : public ui::GridSource {
+public:
+    explicit CountingSource(int lines)
+        : m_lines(lines)
+    {
+    }
+    int lineCount() const override { return m_lines; }
+    int columnCount() const override { return 3; }
+    QString header(int col) const override { return QStringLiteral("H%1").arg(col); }
+    QString cell(int line, int col) const override
+    {
+        ++reads;
+        return QStringLiteral("%1:%2").arg(line).arg(col);
+    }
+    mutable int reads = 0;
+
+private:
+    int m_lines;
+};
+
+} // namespace
+
+TEST_F(GridTest, ASourceIsReadAsShownAndCopiedOnceALineChanges)
+{
+    auto source = std::make_shared<CountingSource>(100000);
+    const std::weak_ptr<CountingSource> kept = source;
+    grid.bind(source);
+    grid.repaint();
+    EXPECT_EQ(grid.rows(), 100001);
+    EXPECT_EQ(grid.cols(), 3);
+    EXPECT_EQ(grid.textMatrix(0, 2), QStringLiteral("H2"));
+    EXPECT_EQ(grid.textMatrix(100000, 1), QStringLiteral("99999:1"));
+    EXPECT_EQ(grid.row(), 1);
+    EXPECT_LT(source->reads, 2000) << "only what is shown is read";
+
+    // Headers and widths as a window's labelSearch sets them keep the source.
+    grid.setTextMatrix(0, 1, QStringLiteral("Name"));
+    grid.setColWidth(0, 0);
+    EXPECT_EQ(grid.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Name"));
+    QSignalSpy dbl(&grid, &ui::Grid::cellDoubleClicked);
+    doubleClickRow(&grid, 2);
+    EXPECT_EQ(dbl.count(), 1);
+    EXPECT_EQ(grid.textMatrix(grid.row(), 0), QStringLiteral("1:0"));
+    source.reset();
+    EXPECT_FALSE(kept.expired());
+
+    // A changed line: the lines are the grid's own from then on.
+    grid.setTextMatrix(2, 1, QStringLiteral("X"));
+    EXPECT_TRUE(kept.expired());
+    EXPECT_EQ(grid.textMatrix(2, 1), QStringLiteral("X"));
+    EXPECT_EQ(grid.textMatrix(3, 1), QStringLiteral("2:1"));
+    EXPECT_EQ(grid.textMatrix(0, 1), QStringLiteral("Name"));
+
+    // Rows added or removed, or the grid emptied, let the source go as well.
+    for (const auto &change : std::vector<std::function<void()>> {[this] { grid.removeRow(1); },
+             [this] { grid.addRow({QStringLiteral("new")}); }, [this] { grid.setRows(4); },
+             [this] { grid.setCols(2); }, [this] { grid.clearToBlank(); }}) {
+        auto next = std::make_shared<CountingSource>(5);
+        grid.bind(next);
+        const std::weak_ptr<CountingSource> held = next;
+        next.reset();
+        const QString last = grid.textMatrix(5, 0);
+        change();
+        EXPECT_TRUE(held.expired());
+        EXPECT_EQ(grid.textMatrix(0, 0), grid.rows() == 2 ? QString() : QStringLiteral("H0"));
+        if (grid.rows() > 5) {
+            EXPECT_EQ(grid.textMatrix(5, 0), last);
+        }
+    }
+    EXPECT_EQ(grid.rows(), 2);
+    grid.bind(std::make_shared<CountingSource>(0));
+    EXPECT_EQ(grid.rows(), 2) << "no line shows the header and one blank line";
+    EXPECT_EQ(grid.textMatrix(1, 0), QString());
+    EXPECT_EQ(grid.textMatrix(0, 0), QStringLiteral("H0"));
 }
