@@ -256,8 +256,10 @@ std::int64_t writeLines(db::Connection &conn, std::int64_t account, QDate from, 
 
 std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to, bool perPosting)
 {
-    createWorkTables(conn);
+    // The rest of an earlier ledger is not wanted any more (and is dropped
+    // before any statement here names the table, which would write it).
     conn.dropDeferredFill(QStringLiteral("rptLedger"));
+    createWorkTables(conn);
     db::Transaction tx(conn);
     conn.execute(QStringLiteral("Delete From rptLedger"));
     conn.execute(QStringLiteral("Delete From rptLedgerPart"));

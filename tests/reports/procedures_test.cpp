@@ -383,6 +383,21 @@ TEST_F(Procedures, ALongLedgersLaterLinesAreWrittenWhenTheTableIsNextRead)
         EXPECT_EQ(rows("Select money(Balance) From rptLedger Where LineNo = 1102"), QStringList {"-1134.50"});
     }
 
+    // Running a ledger again drops the rest of the one before, unwritten.
+    gConn->execute(QStringLiteral("exec DetailAcLedger ?,1,1,2024,31,12,2024"), {cash});
+    int restsWritten = 0;
+    gConn->setStatementObserver([&](const QString &sql) {
+        restsWritten += sql.startsWith(QLatin1String("Insert Into rptLedger"))
+                && sql.contains(QLatin1String("Not In (Select rid From rptLedgerPart)"))
+            ? 1
+            : 0;
+    });
+    gConn->execute(QStringLiteral("exec AcLedger ?,'2024-01-01','2024-12-31'"), {cash});
+    EXPECT_EQ(restsWritten, 0);
+    EXPECT_EQ(count("Select count(*) From rptLedger"), 1103);
+    EXPECT_EQ(restsWritten, 1);
+    gConn->setStatementObserver({});
+
     // The rest cannot be written: the table is emptied and its reader told.
     gConn->execute(QStringLiteral("exec DetailAcLedger ?,1,1,2024,31,12,2024"), {cash});
     exec("Drop Table rptLedgerPart");
