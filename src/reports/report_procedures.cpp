@@ -63,7 +63,10 @@ void createWorkTables(db::Connection &conn)
         "OppName VARCHAR(100) COLLATE NOCASE, ChecqNo VARCHAR(20) COLLATE NOCASE, "
         "Naration VARCHAR(200) COLLATE NOCASE, DrAmt MONEY, CrAmt MONEY, Balance MONEY)"));
     conn.execute(
-        QStringLiteral("Create Temp Table If Not Exists rptLedgerPart (rid INTEGER NOT NULL PRIMARY KEY)"));
+        QStringLiteral("Create Temp Table If Not Exists rptLedgerPart (rid INTEGER NOT NULL PRIMARY KEY, "
+                       "AcCode INTEGER, VouDate DATE, VouNo INTEGER, VouStatus VARCHAR(2) COLLATE NOCASE, "
+                       "EntryNo INTEGER, CrAc INTEGER, DrAmt MONEY, CrAmt MONEY, "
+                       "ChecqNo VARCHAR(20) COLLATE NOCASE, Naration VARCHAR(200) COLLATE NOCASE)"));
     conn.execute(QStringLiteral(
         "Create Temp Table If Not Exists rptTrialBalance ("
         "AcCode INTEGER NOT NULL PRIMARY KEY, FromDate DATE, ToDate DATE, AcNodes VARCHAR(50) COLLATE "
@@ -177,13 +180,15 @@ const QString postingKey = QStringLiteral(
 constexpr int postingKeyLength = 38;
 
 // The ledger's first lines are written at once, the rest when the work
-// table is next read: the postings behind the first lines are kept in
-// rptLedgerPart, and the rest are the period's other postings. Each part
-// is read in the ledger's order from the front of the ledger index.
+// table is next read: the postings behind the first lines, read in the
+// ledger's order from the front of the ledger index, are copied into
+// rptLedgerPart and their lines made from the copy; the rest are the
+// period's other postings.
 constexpr std::int64_t kFirstLines = 1000;
 
-// The ledger's lines of the postings inside (`rest` false) or outside the
-// first part, numbered on from `lastLine` and balanced on from `balance`.
+// The ledger's lines of the postings copied into the first part (`rest`
+// false) or of the others, numbered on from `lastLine` and balanced on from
+// `balance`.
 std::int64_t writeLines(db::Connection &conn, std::int64_t account, QDate from, QDate to, bool perPosting,
     bool rest, std::int64_t lastLine, Money balance)
 {
@@ -198,12 +203,10 @@ std::int64_t writeLines(db::Connection &conn, std::int64_t account, QDate from, 
         "coalesce(d.CrAc, (Select Case When count(*) = 0 Then Null When min(o.AcCode) = max(o.AcCode) "
         "Then min(o.AcCode) Else -1 End From DetJV o Where o.VouNo = d.VouNo And o.VouStatus = d.VouStatus "
         "And o.AcCode <> d.AcCode))");
-    const QString postings = QStringLiteral(
-        "Where d.AcCode = ? And d.VouDate Between ? And ? "
-        "And ifnull(d.VouStatus, '') <> 'CF' And d.rowid %1 (Select rid From rptLedgerPart) ")
-                                 .arg(rest ? QStringLiteral("Not In") : QStringLiteral("In"));
-    // The first part stops where its postings end, in the index's order.
-    const QString limit = rest ? QString() : QStringLiteral(" Limit %1").arg(kFirstLines);
+    const QString table = rest ? QStringLiteral("DetJV") : QStringLiteral("rptLedgerPart");
+    const QString postings = QStringLiteral("Where d.AcCode = ? And d.VouDate Between ? And ? "
+                                            "And ifnull(d.VouStatus, '') <> 'CF' ")
+        + (rest ? QStringLiteral("And d.rowid Not In (Select rid From rptLedgerPart) ") : QString());
     // Values reach the statements only in their conditions and their
     // arithmetic, never as bare output columns.
     if (perPosting) {
@@ -214,8 +217,7 @@ std::int64_t writeLines(db::Connection &conn, std::int64_t account, QDate from, 
                     "With p As Materialized (Select d.AcCode, d.VouDate, d.VouNo, d.VouStatus, "
                     "d.EntryNo, d.ChecqNo, d.Naration, d.DrAmt, d.CrAmt, d.rowid As rid, %1 As Opp ")
                       .arg(opp)
-                + QStringLiteral("From DetJV d ") + postings
-                + QStringLiteral("Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid") + limit
+                + QStringLiteral("From %1 d ").arg(table) + postings
                 + QStringLiteral(
                     ") Select ? + row_number() Over w, p.AcCode, p.VouDate, p.VouNo, p.VouStatus, p.EntryNo, "
                     "nullif(p.Opp, -1), Case When p.Opp = -1 Then '(several accounts)' Else "
@@ -245,12 +247,10 @@ std::int64_t writeLines(db::Connection &conn, std::int64_t account, QDate from, 
             + first.arg(QStringLiteral("Naration"), postingKey).arg(postingKeyLength + 1)
             + QStringLiteral("sum(ifnull(d.DrAmt, 0)), sum(ifnull(d.CrAmt, 0)), "
                              "? + sum(sum(ifnull(d.DrAmt, 0)) - sum(ifnull(d.CrAmt, 0))) Over w ")
-            + QStringLiteral("From DetJV d Left Join Accounts a On a.RowID = %1 ").arg(opp) + postings
+            + QStringLiteral("From %1 d Left Join Accounts a On a.RowID = %2 ").arg(table, opp) + postings
             + QStringLiteral(
                 "Group By d.AcCode, d.VouDate, d.VouStatus, d.VouNo "
-                "Window w As (Order By d.VouDate, d.VouStatus, d.VouNo Rows Unbounded Preceding) "
-                "Order By d.VouDate, d.VouStatus, d.VouNo")
-            + limit,
+                "Window w As (Order By d.VouDate, d.VouStatus, d.VouNo Rows Unbounded Preceding)"),
         {lastLine, balance, account, from, to});
 }
 
@@ -274,14 +274,15 @@ std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, 
     const db::Params ownArgs {account, from, to};
     // The postings of the first lines: the first postings, or all the
     // postings of the first vouchers.
+    const QString copy = QStringLiteral(
+        "Insert Into rptLedgerPart (rid, AcCode, VouDate, VouNo, VouStatus, EntryNo, CrAc, DrAmt, CrAmt, "
+        "ChecqNo, Naration) Select %1rowid, %1AcCode, %1VouDate, %1VouNo, %1VouStatus, %1EntryNo, %1CrAc, "
+        "%1DrAmt, %1CrAmt, %1ChecqNo, %1Naration ");
     conn.execute(perPosting
-            ? QStringLiteral("Insert Into rptLedgerPart (rid) Select rowid ") + own
+            ? copy.arg(QString()) + own
                 + QStringLiteral("Order By VouDate, VouStatus, VouNo, EntryNo, rowid Limit %1")
                       .arg(kFirstLines)
-            : QStringLiteral(
-                  "Insert Into rptLedgerPart (rid) Select d.rowid From (Select VouDate, VouStatus, "
-                  "VouNo ")
-                + own
+            : copy.arg(QStringLiteral("d.")) + QStringLiteral("From (Select VouDate, VouStatus, VouNo ") + own
                 + QStringLiteral("Group By VouDate, VouStatus, VouNo Order By VouDate, VouStatus, VouNo "
                                  "Limit %1) g Join DetJV d On d.AcCode = ? And d.VouDate = g.VouDate "
                                  "And d.VouStatus = g.VouStatus And d.VouNo = g.VouNo")
