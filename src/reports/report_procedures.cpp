@@ -186,6 +186,11 @@ constexpr int postingKeyLength = 38;
 // period's other postings.
 constexpr std::int64_t kFirstLines = 1000;
 
+// The postings a ledger is made of, as `d`: the account's, dated in the
+// period, carry-forward rows left out.
+const QString ledgerPostings
+    = QStringLiteral("d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF' ");
+
 // The ledger's lines of the postings copied into the first part (`rest`
 // false) or of the others, numbered on from `lastLine` and balanced on from
 // `balance`.
@@ -204,8 +209,7 @@ std::int64_t writeLines(db::Connection &conn, std::int64_t account, QDate from, 
         "Then min(o.AcCode) Else -1 End From DetJV o Where o.VouNo = d.VouNo And o.VouStatus = d.VouStatus "
         "And o.AcCode <> d.AcCode))");
     const QString table = rest ? QStringLiteral("DetJV") : QStringLiteral("rptLedgerPart");
-    const QString postings = QStringLiteral("Where d.AcCode = ? And d.VouDate Between ? And ? "
-                                            "And ifnull(d.VouStatus, '') <> 'CF' ")
+    const QString postings = QStringLiteral("Where ") + ledgerPostings
         + (rest ? QStringLiteral("And d.rowid Not In (Select rid From rptLedgerPart) ") : QString());
     // Values reach the statements only in their conditions and their
     // arithmetic, never as bare output columns.
@@ -269,29 +273,28 @@ std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, 
     conn.execute(QStringLiteral("Insert Into rptLedger (LineNo, AcCode, FromDate, ToDate, VouDate, Naration, "
                                 "DrAmt, CrAmt, Balance) Values (0, ?, ?, ?, ?, 'Opening Balance', 0, 0, ?)"),
         {account, from, to, from, opening});
-    const QString own = QStringLiteral(
-        "From DetJV Where AcCode = ? And VouDate Between ? And ? And ifnull(VouStatus, '') <> 'CF' ");
+    const QString own = QStringLiteral("From DetJV d Where ") + ledgerPostings;
     const db::Params ownArgs {account, from, to};
     // The postings of the first lines: the first postings, or all the
     // postings of the first vouchers.
     const QString copy = QStringLiteral(
         "Insert Into rptLedgerPart (rid, AcCode, VouDate, VouNo, VouStatus, EntryNo, CrAc, DrAmt, CrAmt, "
-        "ChecqNo, Naration) Select %1rowid, %1AcCode, %1VouDate, %1VouNo, %1VouStatus, %1EntryNo, %1CrAc, "
-        "%1DrAmt, %1CrAmt, %1ChecqNo, %1Naration ");
-    conn.execute(perPosting
-            ? copy.arg(QString()) + own
-                + QStringLiteral("Order By VouDate, VouStatus, VouNo, EntryNo, rowid Limit %1")
+        "ChecqNo, Naration) Select d.rowid, d.AcCode, d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, d.CrAc, "
+        "d.DrAmt, d.CrAmt, d.ChecqNo, d.Naration ");
+    conn.execute(perPosting ? copy + own
+                + QStringLiteral("Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid Limit %1")
                       .arg(kFirstLines)
-            : copy.arg(QStringLiteral("d.")) + QStringLiteral("From (Select VouDate, VouStatus, VouNo ") + own
-                + QStringLiteral("Group By VouDate, VouStatus, VouNo Order By VouDate, VouStatus, VouNo "
-                                 "Limit %1) g Join DetJV d On d.AcCode = ? And d.VouDate = g.VouDate "
-                                 "And d.VouStatus = g.VouStatus And d.VouNo = g.VouNo")
+                            : copy + QStringLiteral("From (Select d.VouDate, d.VouStatus, d.VouNo ") + own
+                + QStringLiteral(
+                    "Group By d.VouDate, d.VouStatus, d.VouNo Order By d.VouDate, d.VouStatus, d.VouNo "
+                    "Limit %1) g Join DetJV d On d.AcCode = ? And d.VouDate = g.VouDate "
+                    "And d.VouStatus = g.VouStatus And d.VouNo = g.VouNo")
                       .arg(kFirstLines),
         perPosting ? ownArgs : db::Params {account, from, to, account});
     const std::int64_t lines = writeLines(conn, account, from, to, perPosting, false, 0, opening);
     const bool more
         = !conn.scalar(QStringLiteral("Select 1 ") + own
-                       + QStringLiteral("And rowid Not In (Select rid From rptLedgerPart) Limit 1"),
+                       + QStringLiteral("And d.rowid Not In (Select rid From rptLedgerPart) Limit 1"),
                    ownArgs)
                .isNull();
     tx.commit();
