@@ -6,14 +6,12 @@ namespace report {
 
 QString lineContext(const Definition &def, int line)
 {
-    return QStringLiteral("%1, line %2: ").arg(def.source).arg(line);
+    return placeText(def.source, line);
 }
 
 Formula parseIn(const QString &context, const QString &text)
 {
-    Formula f;
-    withContext(context, [&] { f = Formula::parse(text); });
-    return f;
+    return Formula::parse(text, context);
 }
 
 bool isZero(const Val &v)
@@ -65,12 +63,16 @@ void compileSection(Compiled &c, const Section &s, BSection &out)
     if (!s.present)
         return;
     if (!s.visible.isEmpty())
-        out.visible = addExpr(c, lineContext(def, s.line), s.visible);
+        out.visible
+            = addExpr(c, placeText(def.source, s.line, QStringLiteral("'visible' condition")), s.visible);
     for (const Element &e : s.elements) {
         BElement be;
         be.e = &e;
         if (e.kind == ElementKind::Field || e.kind == ElementKind::Summary)
-            be.expr = addExpr(c, lineContext(def, e.line), e.text);
+            be.expr = addExpr(c,
+                placeText(def.source, e.line,
+                    e.kind == ElementKind::Field ? QStringLiteral("field") : QStringLiteral("summary")),
+                e.text);
         be.format = DisplayFormat(
             e.kind == ElementKind::Special && e.format.isEmpty() ? QStringLiteral("dd-mm-yyyy") : e.format);
         out.grows = out.grows || e.grow;
@@ -84,19 +86,22 @@ Compiled compileOne(std::shared_ptr<const Definition> defPtr, bool isSub)
     c.def = defPtr;
     c.isSub = isSub;
     const Definition &def = *defPtr;
-    c.selectionContext = isSub ? QStringLiteral("Subreport '%1', record selection formula: ").arg(def.name)
-                               : QStringLiteral("Record selection formula: ");
+    // A selection the print handler sets takes the place of the stored one.
+    c.selectionContext = placeText(def.source, def.selectionLine > 0 ? def.selectionLine : def.line,
+        isSub ? QStringLiteral("subreport '%1', record selection formula").arg(def.name)
+              : QStringLiteral("record selection formula"));
     c.selection = addExpr(c, c.selectionContext, def.selection);
     if (!c.exprs[size_t(c.selection)].canBeCondition())
-        throw Error(c.selectionContext + QStringLiteral("it must give true or false."));
+        throw Error(c.selectionContext, QStringLiteral("it must give true or false."));
     for (const FormulaField &f : def.formulas)
-        c.formulas.push_back(addExpr(c, QStringLiteral("Formula field '%1': ").arg(f.name), f.text));
+        c.formulas.push_back(addExpr(c, formulaFieldPlace(def, f), f.text));
     for (const Sort &s : def.sorts)
-        c.sorts.emplace_back(addExpr(c, lineContext(def, s.line), s.by), s.descending);
+        c.sorts.emplace_back(
+            addExpr(c, placeText(def.source, s.line, QStringLiteral("sort")), s.by), s.descending);
     for (const Group &g : def.groups) {
         BGroup bg;
         bg.g = &g;
-        bg.by = addExpr(c, lineContext(def, g.line), g.by);
+        bg.by = addExpr(c, placeText(def.source, g.line, QStringLiteral("group")), g.by);
         compileSection(c, g.header, bg.header);
         compileSection(c, g.footer, bg.footer);
         c.groups.push_back(std::move(bg));
@@ -107,9 +112,11 @@ Compiled compileOne(std::shared_ptr<const Definition> defPtr, bool isSub)
     compileSection(c, def.pageFooter, c.pageFooter);
     compileSection(c, def.reportFooter, c.reportFooter);
     for (const RunningTotal &t : def.runningTotals)
-        c.running.push_back(addExpr(c, lineContext(def, t.line), t.expr));
+        c.running.push_back(addExpr(
+            c, placeText(def.source, t.line, QStringLiteral("running total '%1'").arg(t.name)), t.expr));
     for (const RunningTotal &t : def.shared)
-        c.shared.push_back(addExpr(c, lineContext(def, t.line), t.expr));
+        c.shared.push_back(addExpr(
+            c, placeText(def.source, t.line, QStringLiteral("shared value '%1'").arg(t.name)), t.expr));
     for (const auto &sub : def.subreports)
         c.subs.push_back(compileOne(sub, true));
     c.indexNames();
@@ -237,8 +244,8 @@ void checkFormulaCycles(const RenderState &st)
             if (top.next < refs[i].size()) {
                 const size_t j = size_t(refs[i][top.next++]);
                 if (state[j] == 1)
-                    throw Error(QStringLiteral("Formula field '%1' refers to itself through {@%2}.")
-                                    .arg(fields[j].name, fields[i].name));
+                    throw Error(formulaFieldPlace(*c.def, fields[j]),
+                        QStringLiteral("it refers to itself through {@%1}.").arg(fields[i].name));
                 if (state[j] == 0) {
                     state[j] = 1;
                     path.push_back({j, 0});
@@ -250,10 +257,9 @@ void checkFormulaCycles(const RenderState &st)
                 longest = std::max(longest, chain[size_t(j)]);
             chain[i] = longest + 1;
             if (chain[i] > maxFormulaChain)
-                throw Error(lineContext(*c.def, fields[i].line)
-                    + QStringLiteral("formula field '%1' uses a chain of more than %2 formula fields.")
-                          .arg(fields[i].name)
-                          .arg(maxFormulaChain));
+                throw Error(formulaFieldPlace(*c.def, fields[i]),
+                    QStringLiteral("it starts a chain of more than %1 formula fields, each using the next.")
+                        .arg(maxFormulaChain));
             state[i] = 2;
             path.pop_back();
         }

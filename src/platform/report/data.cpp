@@ -1,8 +1,6 @@
 #include "platform/report/engine_p.h"
 #include "platform/report/sqlshape_p.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <optional>
 
@@ -38,7 +36,12 @@ RecordsetRows::~RecordsetRows() = default;
 std::unique_ptr<RowSet> ConnectionSource::fetch(const QString &sql, const db::Params &params)
 {
     auto rs = std::make_unique<db::Recordset>();
-    rs->open(sql, *m_conn, params);
+    try {
+        rs->open(sql, *m_conn, params);
+    } catch (const db::OverflowError &) {
+        // The server's text speaks of a refused save; a report changes nothing.
+        throw Error(QStringLiteral("A total in the report is too large for an amount."));
+    }
     return std::make_unique<RecordsetRows>(std::move(rs));
 }
 
@@ -84,31 +87,29 @@ db::Value selectionBelow(const Compiled &c, const QString &field)
 // Replaces {?Name} in a query by a bound '?' holding the parameter field's
 // value, and {<Table.Field} by one holding the selection's bound below
 // that field, so that a query can read a summary kept for whole periods
-// before it.
+// before it. Texts, quoted names and comments of the SQL are left as written.
 QString bindQueryParameters(const RenderState &st, db::Params &params)
 {
     const Compiled &c = st.c;
-    static const QRegularExpression marker(QStringLiteral("\\{([?<])\\s*([^}]*?)\\s*\\}"));
     QString sql;
     qsizetype last = 0;
     const QString &q = c.def->query;
-    for (auto it = marker.globalMatch(q); it.hasNext();) {
-        const auto m = it.next();
-        sql += q.mid(last, m.capturedStart() - last);
+    for (const QueryMarker &m : queryMarkers(q)) {
+        sql += QStringView(q).mid(last, m.at - last);
         sql += u'?';
-        last = m.capturedEnd();
-        if (m.captured(1) == u'<') {
-            params.push_back(selectionBelow(c, m.captured(2)));
+        last = m.at + m.size;
+        if (m.kind == u'<') {
+            params.push_back(selectionBelow(c, m.name));
             continue;
         }
-        const int index = c.findParameter(m.captured(2));
+        const int index = c.findParameter(m.name);
         if (index < 0)
-            throw Error(lineContext(*c.def, c.def->queryLine)
-                + QStringLiteral("the query names %1, which is no parameter field of the report.")
-                      .arg(m.captured(0)));
+            throw Error(lineContext(*c.def, c.def->queryLine),
+                QStringLiteral("the query names %1, which is no parameter field of the report.")
+                    .arg(q.mid(m.at, m.size)));
         params.push_back(boundValue(st.params[size_t(index)]));
     }
-    sql += q.mid(last);
+    sql += QStringView(q).mid(last);
     return sql;
 }
 

@@ -69,8 +69,7 @@ public:
 private:
     [[noreturn]] void fail(int line, const QString &reason) const
     {
-        throw Error(
-            QStringLiteral("Error in report file '%1', line %2: %3.").arg(m_source).arg(line).arg(reason));
+        throw Error(placeText(m_source, line), reason + u'.');
     }
 
     static void startNode(XNode &n, const QXmlStreamReader &r)
@@ -95,9 +94,11 @@ private:
         while (!open.empty() && !r.atEnd()) {
             r.readNext();
             if (r.isStartElement()) {
-                if (int(open.size()) >= kMaxElementDepth)
+                // The kid's level: the element read first (<report>) is not counted.
+                if (int(open.size()) > kMaxElementDepth)
                     fail(int(r.lineNumber()),
-                        QStringLiteral("elements nest more than %1 levels deep").arg(kMaxElementDepth));
+                        QStringLiteral("elements nest more than %1 levels deep inside <report>")
+                            .arg(kMaxElementDepth));
                 XNode &kid = open.back()->kids.emplace_back();
                 startNode(kid, r);
                 open.push_back(&kid);
@@ -214,7 +215,7 @@ private:
     // The parts a report and a subreport share.
     void body(const XNode &n, Definition &def, bool isSubreport)
     {
-        std::set<QString> formulaNames, paramNames, runningNames;
+        Names names;
         bool seenData = false;
         for (const XNode &k : n.kids) {
             const QString &name = k.name;
@@ -223,74 +224,7 @@ private:
                     fail(k.line, QStringLiteral("only one <data> element is allowed"));
                 seenData = true;
                 data(k, def);
-            } else if (name == QLatin1String("parameter")) {
-                if (isSubreport)
-                    fail(k.line, QStringLiteral("a subreport has no parameter fields"));
-                allow(k, {"name", "type", "default"});
-                Parameter p;
-                p.line = k.line;
-                p.name = required(k, "name");
-                p.type = choice<ParamType>(k, "type",
-                    {{"integer", ParamType::Integer}, {"number", ParamType::Number},
-                        {"text", ParamType::Text}, {"date", ParamType::Date}},
-                    ParamType::Text);
-                p.hasDefault = k.attrs.contains(QStringLiteral("default"));
-                p.defaultText = k.attrs.value(QStringLiteral("default"));
-                unique(paramNames, p.name, k, "parameter field");
-                def.parameters.push_back(p);
-            } else if (name == QLatin1String("formula")) {
-                allow(k, {"name"});
-                FormulaField f;
-                f.line = k.line;
-                f.name = required(k, "name");
-                f.text = k.text.trimmed();
-                unique(formulaNames, f.name, k, "formula field");
-                def.formulas.push_back(f);
-            } else if (name == QLatin1String("runningTotal")) {
-                allow(k, {"name", "function", "group"});
-                RunningTotal t;
-                t.line = k.line;
-                t.name = required(k, "name");
-                t.aggregate = aggregate(k);
-                t.expr = k.text.trimmed();
-                if (k.attrs.contains(QStringLiteral("group"))) {
-                    bool ok = false;
-                    t.resetGroup = k.attrs.value(QStringLiteral("group")).toInt(&ok) - 1;
-                    if (!ok || t.resetGroup < 0)
-                        fail(k.line, QStringLiteral("'group' is the number of a group level, from 1"));
-                }
-                if (t.expr.isEmpty() && t.aggregate != Aggregate::Count)
-                    fail(k.line, QStringLiteral("a running total needs the value it adds up"));
-                unique(runningNames, t.name, k, "running total");
-                def.runningTotals.push_back(t);
-            } else if (name == QLatin1String("shared")) {
-                if (!isSubreport)
-                    fail(k.line, QStringLiteral("only a subreport shares values with its report"));
-                allow(k, {"name", "function"});
-                RunningTotal t;
-                t.line = k.line;
-                t.name = required(k, "name");
-                t.aggregate = aggregate(k);
-                t.expr = k.text.trimmed();
-                if (t.expr.isEmpty() && t.aggregate != Aggregate::Count)
-                    fail(k.line, QStringLiteral("a shared value needs the value it adds up"));
-                unique(runningNames, t.name, k, "running total or shared value");
-                def.shared.push_back(t);
-            } else if (name == QLatin1String("reportHeader")) {
-                section(k, def, def.reportHeader);
-            } else if (name == QLatin1String("pageHeader")) {
-                section(k, def, def.pageHeader);
-            } else if (name == QLatin1String("details")) {
-                section(k, def, def.details);
-            } else if (name == QLatin1String("pageFooter")) {
-                section(k, def, def.pageFooter);
-            } else if (name == QLatin1String("reportFooter")) {
-                section(k, def, def.reportFooter);
-            } else if (name == QLatin1String("group")) {
-                if (!def.groups.empty())
-                    fail(k.line, QStringLiteral("nest inner groups inside the outer <group>"));
-                group(k, def);
-            } else {
+            } else if (!declaration(k, def, isSubreport, names) && !bodySection(k, def)) {
                 fail(k.line, QStringLiteral("<%1> is not known here").arg(name));
             }
         }
@@ -301,6 +235,109 @@ private:
         for (const RunningTotal &t : def.runningTotals)
             if (t.resetGroup >= int(def.groups.size()))
                 fail(t.line, QStringLiteral("the report has no group %1").arg(t.resetGroup + 1));
+    }
+
+    // The names a report declares, each kind apart (without regard to case).
+    struct Names {
+        std::set<QString> formulas, parameters, running;
+    };
+
+    // A parameter field, formula field, running total or shared value;
+    // false for any other element.
+    bool declaration(const XNode &k, Definition &def, bool isSubreport, Names &names)
+    {
+        const QString &name = k.name;
+        if (name == QLatin1String("parameter")) {
+            if (isSubreport)
+                fail(k.line, QStringLiteral("a subreport has no parameter fields"));
+            def.parameters.push_back(parameter(k));
+            unique(names.parameters, def.parameters.back().name, k, "parameter field");
+        } else if (name == QLatin1String("formula")) {
+            allow(k, {"name"});
+            FormulaField f;
+            f.line = k.line;
+            f.name = required(k, "name");
+            f.text = k.text.trimmed();
+            unique(names.formulas, f.name, k, "formula field");
+            def.formulas.push_back(f);
+        } else if (name == QLatin1String("runningTotal")) {
+            def.runningTotals.push_back(runningTotal(k));
+            unique(names.running, def.runningTotals.back().name, k, "running total");
+        } else if (name == QLatin1String("shared")) {
+            if (!isSubreport)
+                fail(k.line, QStringLiteral("only a subreport shares values with its report"));
+            allow(k, {"name", "function"});
+            RunningTotal t = aggregateOf(k, "a shared value needs the value it adds up");
+            unique(names.running, t.name, k, "running total or shared value");
+            def.shared.push_back(t);
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    Parameter parameter(const XNode &k) const
+    {
+        allow(k, {"name", "type", "default"});
+        Parameter p;
+        p.line = k.line;
+        p.name = required(k, "name");
+        p.type = choice<ParamType>(k, "type",
+            {{"integer", ParamType::Integer}, {"number", ParamType::Number}, {"text", ParamType::Text},
+                {"date", ParamType::Date}},
+            ParamType::Text);
+        p.hasDefault = k.attrs.contains(QStringLiteral("default"));
+        p.defaultText = k.attrs.value(QStringLiteral("default"));
+        return p;
+    }
+
+    // The name, function and value of a running total or a shared value.
+    RunningTotal aggregateOf(const XNode &k, const char *needsValue) const
+    {
+        RunningTotal t;
+        t.line = k.line;
+        t.name = required(k, "name");
+        t.aggregate = aggregate(k);
+        t.expr = k.text.trimmed();
+        if (t.expr.isEmpty() && t.aggregate != Aggregate::Count)
+            fail(k.line, QLatin1String(needsValue));
+        return t;
+    }
+
+    RunningTotal runningTotal(const XNode &k) const
+    {
+        allow(k, {"name", "function", "group"});
+        RunningTotal t = aggregateOf(k, "a running total needs the value it adds up");
+        if (k.attrs.contains(QStringLiteral("group"))) {
+            bool ok = false;
+            t.resetGroup = k.attrs.value(QStringLiteral("group")).toInt(&ok) - 1;
+            if (!ok || t.resetGroup < 0)
+                fail(k.line, QStringLiteral("'group' is the number of a group level, from 1"));
+        }
+        return t;
+    }
+
+    // A section or the outermost group; false for any other element.
+    bool bodySection(const XNode &k, Definition &def)
+    {
+        const struct {
+            const char *name;
+            Section Definition::*section;
+        } sections[] = {{"reportHeader", &Definition::reportHeader}, {"pageHeader", &Definition::pageHeader},
+            {"details", &Definition::details}, {"pageFooter", &Definition::pageFooter},
+            {"reportFooter", &Definition::reportFooter}};
+        for (const auto &s : sections) {
+            if (k.name == QLatin1String(s.name)) {
+                section(k, def, def.*s.section);
+                return true;
+            }
+        }
+        if (k.name != QLatin1String("group"))
+            return false;
+        if (!def.groups.empty())
+            fail(k.line, QStringLiteral("nest inner groups inside the outer <group>"));
+        group(k, def);
+        return true;
     }
 
     QString required(const XNode &n, const char *attr) const
@@ -422,109 +459,150 @@ private:
     {
         Element e;
         e.line = n.line;
-        const double bodyWidth = def.pageSize.width() - def.margins.left() - def.margins.right();
-        auto box = [&] {
-            const double x = number(n, "x", 0), y = number(n, "y", 0);
-            const double w = number(n, "width", std::max(0.0, bodyWidth - x));
-            const double h = number(n, "height", 5);
-            e.rect = QRectF(x, y, w, h);
-        };
-        auto textual = [&] {
-            box();
-            styleOf(n, def, e);
-            e.align = choice<int>(n, "align",
-                {{"left", int(Qt::AlignLeft | Qt::AlignVCenter)},
-                    {"right", int(Qt::AlignRight | Qt::AlignVCenter)},
-                    {"center", int(Qt::AlignHCenter | Qt::AlignVCenter)}},
-                -1);
-            e.wrap = flag(n, "wrap");
-            e.grow = flag(n, "grow");
-            e.shrinkToFit = flag(n, "shrinkToFit");
-            if (e.grow && e.shrinkToFit)
-                fail(n.line, QStringLiteral("'grow' and 'shrinkToFit' exclude each other"));
-        };
-        if (n.name == QLatin1String("text")) {
-            allow(n,
-                {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "wrap", "grow"});
-            e.kind = ElementKind::Text;
-            textual();
-            e.text = n.text; // exactly as written: spaces count
-        } else if (n.name == QLatin1String("field")) {
-            allow(n,
-                {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "wrap", "format",
-                    "blankWhenZero", "grow", "shrinkToFit"});
-            e.kind = ElementKind::Field;
-            textual();
-            e.text = n.text.trimmed();
-            e.format = n.attrs.value(QStringLiteral("format"));
-            e.blankWhenZero = flag(n, "blankWhenZero");
-            if (e.text.isEmpty())
-                fail(n.line, QStringLiteral("<field> needs the value it shows"));
-        } else if (n.name == QLatin1String("summary")) {
-            allow(n,
-                {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "format",
-                    "blankWhenZero", "function", "scope", "shrinkToFit"});
-            e.kind = ElementKind::Summary;
-            textual();
-            e.text = n.text.trimmed();
-            e.format = n.attrs.value(QStringLiteral("format"));
-            e.blankWhenZero = flag(n, "blankWhenZero");
-            e.aggregate = aggregate(n);
-            e.reportScope = choice<bool>(n, "scope", {{"group", false}, {"report", true}}, false);
-            if (e.text.isEmpty() && e.aggregate != Aggregate::Count)
-                fail(n.line, QStringLiteral("<summary> needs the value it adds up"));
-        } else if (n.name == QLatin1String("special")) {
-            allow(n,
-                {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "kind",
-                    "format"});
-            e.kind = ElementKind::Special;
-            textual();
-            e.format = n.attrs.value(QStringLiteral("format"));
-            e.special = choice<Special>(n, "kind",
-                {{"pageNumber", Special::PageNumber}, {"totalPages", Special::TotalPages},
-                    {"pageNofM", Special::PageNofM}, {"printDate", Special::PrintDate}},
-                Special::PageNumber);
-            if (!n.attrs.contains(QStringLiteral("kind")))
-                fail(n.line, QStringLiteral("<special> needs 'kind'"));
-        } else if (n.name == QLatin1String("line")) {
-            allow(n, {"x1", "y1", "x2", "y2", "lineWidth"});
-            e.kind = ElementKind::Line;
-            e.rect = QRectF(QPointF(number(n, "x1", 0), number(n, "y1", 0)),
-                QPointF(number(n, "x2", bodyWidth), number(n, "y2", number(n, "y1", 0))));
-            e.lineWidth = number(n, "lineWidth", 0.2);
-        } else if (n.name == QLatin1String("box")) {
-            allow(n, {"x", "y", "width", "height", "lineWidth"});
-            e.kind = ElementKind::Box;
-            box();
-            e.lineWidth = number(n, "lineWidth", 0.2);
-        } else if (n.name == QLatin1String("subreport")) {
-            allow(n, {"name", "x"});
-            e.kind = ElementKind::Subreport;
-            e.rect = QRectF(number(n, "x", 0), 0, 0, 0);
-            auto sub = std::make_shared<Definition>();
-            sub->source = m_source;
-            sub->line = n.line;
-            sub->name = required(n, "name");
-            for (const auto &other : def.subreports)
-                if (other->name.compare(sub->name, Qt::CaseInsensitive) == 0)
-                    fail(n.line, QStringLiteral("the subreport '%1' is defined twice").arg(sub->name));
-            sub->pageSize = def.pageSize;
-            sub->landscape = def.landscape;
-            sub->margins = def.margins;
-            sub->margins.setLeft(def.margins.left() + e.rect.left());
-            sub->style = def.style;
-            if (m_subLevels >= kMaxSubreportLevels)
-                fail(n.line,
-                    QStringLiteral("subreports nest more than %1 levels deep").arg(kMaxSubreportLevels));
-            ++m_subLevels;
-            body(n, *sub, true);
-            --m_subLevels;
-            e.subreport = int(def.subreports.size());
-            def.subreports.push_back(sub);
-        } else {
+        if (n.name == QLatin1String("text"))
+            textElement(n, def, e);
+        else if (n.name == QLatin1String("field"))
+            fieldElement(n, def, e);
+        else if (n.name == QLatin1String("summary"))
+            summaryElement(n, def, e);
+        else if (n.name == QLatin1String("special"))
+            specialElement(n, def, e);
+        else if (n.name == QLatin1String("line"))
+            lineElement(n, def, e);
+        else if (n.name == QLatin1String("box"))
+            boxElement(n, def, e);
+        else if (n.name == QLatin1String("subreport"))
+            subreportElement(n, def, e);
+        else
             fail(n.line, QStringLiteral("<%1> is not known in a section").arg(n.name));
-        }
         return e;
+    }
+
+    static double bodyWidth(const Definition &def)
+    {
+        return def.pageSize.width() - def.margins.left() - def.margins.right();
+    }
+
+    void box(const XNode &n, const Definition &def, Element &e) const
+    {
+        const double x = number(n, "x", 0), y = number(n, "y", 0);
+        const double w = number(n, "width", std::max(0.0, bodyWidth(def) - x));
+        const double h = number(n, "height", 5);
+        e.rect = QRectF(x, y, w, h);
+    }
+
+    // The box, style and text layout of an element that shows a text.
+    void textual(const XNode &n, const Definition &def, Element &e)
+    {
+        box(n, def, e);
+        styleOf(n, def, e);
+        e.align = choice<int>(n, "align",
+            {{"left", int(Qt::AlignLeft | Qt::AlignVCenter)},
+                {"right", int(Qt::AlignRight | Qt::AlignVCenter)},
+                {"center", int(Qt::AlignHCenter | Qt::AlignVCenter)}},
+            -1);
+        e.wrap = flag(n, "wrap");
+        e.grow = flag(n, "grow");
+        e.shrinkToFit = flag(n, "shrinkToFit");
+        if (e.grow && e.shrinkToFit)
+            fail(n.line, QStringLiteral("'grow' and 'shrinkToFit' exclude each other"));
+    }
+
+    void textElement(const XNode &n, const Definition &def, Element &e)
+    {
+        allow(
+            n, {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "wrap", "grow"});
+        e.kind = ElementKind::Text;
+        textual(n, def, e);
+        e.text = n.text; // exactly as written: spaces count
+    }
+
+    void fieldElement(const XNode &n, const Definition &def, Element &e)
+    {
+        allow(n,
+            {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "wrap", "format",
+                "blankWhenZero", "grow", "shrinkToFit"});
+        e.kind = ElementKind::Field;
+        textual(n, def, e);
+        e.text = n.text.trimmed();
+        e.format = n.attrs.value(QStringLiteral("format"));
+        e.blankWhenZero = flag(n, "blankWhenZero");
+        if (e.text.isEmpty())
+            fail(n.line, QStringLiteral("<field> needs the value it shows"));
+    }
+
+    void summaryElement(const XNode &n, const Definition &def, Element &e)
+    {
+        allow(n,
+            {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "format",
+                "blankWhenZero", "function", "scope", "shrinkToFit"});
+        e.kind = ElementKind::Summary;
+        textual(n, def, e);
+        e.text = n.text.trimmed();
+        e.format = n.attrs.value(QStringLiteral("format"));
+        e.blankWhenZero = flag(n, "blankWhenZero");
+        e.aggregate = aggregate(n);
+        e.reportScope = choice<bool>(n, "scope", {{"group", false}, {"report", true}}, false);
+        if (e.text.isEmpty() && e.aggregate != Aggregate::Count)
+            fail(n.line, QStringLiteral("<summary> needs the value it adds up"));
+    }
+
+    void specialElement(const XNode &n, const Definition &def, Element &e)
+    {
+        allow(n,
+            {"x", "y", "width", "height", "align", "font", "fontSize", "bold", "italic", "kind", "format"});
+        e.kind = ElementKind::Special;
+        textual(n, def, e);
+        e.format = n.attrs.value(QStringLiteral("format"));
+        e.special = choice<Special>(n, "kind",
+            {{"pageNumber", Special::PageNumber}, {"totalPages", Special::TotalPages},
+                {"pageNofM", Special::PageNofM}, {"printDate", Special::PrintDate}},
+            Special::PageNumber);
+        if (!n.attrs.contains(QStringLiteral("kind")))
+            fail(n.line, QStringLiteral("<special> needs 'kind'"));
+    }
+
+    void lineElement(const XNode &n, const Definition &def, Element &e) const
+    {
+        allow(n, {"x1", "y1", "x2", "y2", "lineWidth"});
+        e.kind = ElementKind::Line;
+        e.rect = QRectF(QPointF(number(n, "x1", 0), number(n, "y1", 0)),
+            QPointF(number(n, "x2", bodyWidth(def)), number(n, "y2", number(n, "y1", 0))));
+        e.lineWidth = number(n, "lineWidth", 0.2);
+    }
+
+    void boxElement(const XNode &n, const Definition &def, Element &e) const
+    {
+        allow(n, {"x", "y", "width", "height", "lineWidth"});
+        e.kind = ElementKind::Box;
+        box(n, def, e);
+        e.lineWidth = number(n, "lineWidth", 0.2);
+    }
+
+    void subreportElement(const XNode &n, Definition &def, Element &e)
+    {
+        allow(n, {"name", "x"});
+        e.kind = ElementKind::Subreport;
+        e.rect = QRectF(number(n, "x", 0), 0, 0, 0);
+        auto sub = std::make_shared<Definition>();
+        sub->source = m_source;
+        sub->line = n.line;
+        sub->name = required(n, "name");
+        for (const auto &other : def.subreports)
+            if (other->name.compare(sub->name, Qt::CaseInsensitive) == 0)
+                fail(n.line, QStringLiteral("the subreport '%1' is defined twice").arg(sub->name));
+        sub->pageSize = def.pageSize;
+        sub->landscape = def.landscape;
+        sub->margins = def.margins;
+        sub->margins.setLeft(def.margins.left() + e.rect.left());
+        sub->style = def.style;
+        if (m_subLevels >= kMaxSubreportLevels)
+            fail(n.line, QStringLiteral("subreports nest more than %1 levels deep").arg(kMaxSubreportLevels));
+        ++m_subLevels;
+        body(n, *sub, true);
+        --m_subLevels;
+        e.subreport = int(def.subreports.size());
+        def.subreports.push_back(sub);
     }
 
     QString m_source;
@@ -532,6 +610,11 @@ private:
 };
 
 } // namespace
+
+QString formulaFieldPlace(const Definition &def, const FormulaField &f)
+{
+    return placeText(def.source, f.line, QStringLiteral("formula field '%1'").arg(f.name));
+}
 
 std::shared_ptr<Definition> parse(const QString &xml, const QString &source)
 {
@@ -547,3 +630,19 @@ std::shared_ptr<Definition> load(const QString &path)
 }
 
 } // namespace report::def
+
+namespace report {
+
+QString placeText(const QString &source, int line, const QString &what)
+{
+    QString place = QFileInfo(source).fileName();
+    if (place.isEmpty())
+        place = source;
+    if (line > 0)
+        place += QStringLiteral(", line %1").arg(line);
+    if (!what.isEmpty())
+        place += QStringLiteral(", ") + what;
+    return place + QStringLiteral(": ");
+}
+
+} // namespace report

@@ -2,6 +2,7 @@
 // The in-memory form of a report definition file (see docs/report-format.md).
 // Internal to the engine.
 #include "platform/report/document.h"
+#include "platform/report/reporterror.h"
 
 #include <QMarginsF>
 #include <QRectF>
@@ -114,6 +115,9 @@ struct Definition {
     QMarginsF margins {10, 10, 10, 10};
     TextStyle style; // defaults of the report's texts
 };
+
+// Where a formula field stands, for its errors (a placeText()).
+QString formulaFieldPlace(const Definition &def, const FormulaField &f);
 
 // Throws report::Error with the file and line of the fault.
 std::shared_ptr<Definition> load(const QString &path);

@@ -202,7 +202,7 @@ void Report::setFormula(const QString &name, const QString &formulaText)
         throw Error(
             QStringLiteral("The report '%1' has no formula field named '%2'.").arg(this->name(), name));
     d->main.exprs[size_t(d->main.formulas[size_t(i)])]
-        = parseIn(QStringLiteral("Formula field '%1': ").arg(d->def->formulas[size_t(i)].name), formulaText);
+        = parseIn(formulaFieldPlace(*d->def, d->def->formulas[size_t(i)]), formulaText);
 }
 
 QStringList Report::subreportNames() const

@@ -23,6 +23,8 @@ template <class F> void withContext(const QString &context, F &&f)
     try {
         f();
     } catch (const FormulaError &e) {
+        if (e.isPlaced())
+            throw;
         throw FormulaError(context + e.text(), e.position(), e.token(), e.reason());
     }
 }

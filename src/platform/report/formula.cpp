@@ -1,13 +1,37 @@
 #include "platform/report/formula_p.h"
 
+#include <typeinfo>
+
 namespace report {
 
 using namespace fx;
 
 struct Formula::Impl {
     QString text;
+    QString origin;
     std::unique_ptr<Node> root; // null for an empty formula
 };
+
+namespace {
+
+// Runs a step of a formula, telling its errors at the formula's origin
+// unless an inner formula field has told them at its own.
+template <class F> auto placed(const QString &origin, F &&step)
+{
+    try {
+        return step();
+    } catch (const FormulaError &e) {
+        if (origin.isEmpty() || e.isPlaced())
+            throw;
+        throw e.placedAt(origin);
+    } catch (const Error &e) {
+        if (origin.isEmpty() || e.isPlaced() || typeid(e) != typeid(Error))
+            throw;
+        throw Error(origin, e.text());
+    }
+}
+
+} // namespace
 
 Formula::Formula()
     : d(std::make_unique<Impl>())
@@ -17,18 +41,24 @@ Formula::~Formula() = default;
 Formula::Formula(Formula &&) noexcept = default;
 Formula &Formula::operator=(Formula &&) noexcept = default;
 
-Formula Formula::parse(const QString &text)
+Formula Formula::parse(const QString &text, const QString &origin)
 {
     Formula f;
     f.d->text = text;
+    f.d->origin = origin;
     if (!text.trimmed().isEmpty())
-        f.d->root = parseText(text);
+        f.d->root = placed(origin, [&] { return parseText(text); });
     return f;
 }
 
 const QString &Formula::text() const
 {
     return d->text;
+}
+
+const QString &Formula::origin() const
+{
+    return d->origin;
 }
 
 bool Formula::isEmpty() const
@@ -44,16 +74,17 @@ bool Formula::canBeCondition() const
 void Formula::bind(const Scope &scope)
 {
     if (d->root)
-        bindNode(*d->root, scope);
+        placed(d->origin, [&] { bindNode(*d->root, scope); });
 }
 
 Formula Formula::bound(const Scope &scope) const
 {
     Formula f;
     f.d->text = d->text;
+    f.d->origin = d->origin;
     if (d->root) {
         f.d->root = cloneNode(*d->root);
-        bindNode(*f.d->root, scope);
+        placed(d->origin, [&] { bindNode(*f.d->root, scope); });
     }
     return f;
 }
@@ -62,7 +93,7 @@ Val Formula::eval(const Context &ctx) const
 {
     if (!d->root)
         return {};
-    return evalNode(*d->root, ctx);
+    return placed(d->origin, [&] { return evalNode(*d->root, ctx); });
 }
 
 std::vector<int> Formula::formulaRefs() const

@@ -154,10 +154,13 @@ public:
     Formula(Formula &&) noexcept;
     Formula &operator=(Formula &&) noexcept;
 
-    // Throws FormulaError for a syntax error.
-    static Formula parse(const QString &text);
+    // Throws FormulaError for a syntax error. `origin` is where the formula
+    // stands in a report definition (a placeText()): every error of the
+    // formula, in parsing, binding or evaluating, begins with it.
+    static Formula parse(const QString &text, const QString &origin = {});
 
     const QString &text() const;
+    const QString &origin() const;
     bool isEmpty() const; // blank text: no formula
     // False when the formula can only give a number, text or date; a record
     // selection must give true or false.
@@ -168,7 +171,8 @@ public:
     // A copy bound to `scope`, as bind() would bind it; this one stays as it is.
     Formula bound(const Scope &scope) const;
     // Requires bind(). Throws FormulaError for errors found while evaluating
-    // (a division by zero).
+    // (a division by zero, a result too large), told at the origin of the
+    // innermost formula (a formula field it uses has its own).
     Val eval(const Context &ctx) const;
     // The formula fields it refers to (after bind).
     std::vector<int> formulaRefs() const;

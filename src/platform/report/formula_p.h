@@ -39,12 +39,15 @@ enum class Op {
     Lower,
 };
 
-// How deep a formula may nest: parentheses, not, minus, if, function
-// calls and chains of operators alike. Parsing and evaluating go one call
-// deeper per level, and this keeps them well inside the default stack, also
-// under the sanitizers.
+// How many levels a formula may nest: each parenthesis, not, minus, if,
+// function call and operator of a chain holds what it applies to one level
+// deeper (a value alone, or a sum of 201 terms, nests 0 or 200 levels).
+// Parsing and evaluating go one call deeper per level, and this keeps them
+// well inside the default stack, also under the sanitizers.
 constexpr int maxDepth = 200;
-// How deep evaluation may go through formula fields that use one another.
+// How many levels evaluation may go: each operator, not, minus, if and
+// function call, and each formula field used on the way (parentheses alone
+// take no call here).
 constexpr int maxEvalDepth = 1000;
 
 struct Node {

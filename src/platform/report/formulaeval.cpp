@@ -189,9 +189,10 @@ Val evalNode(const Node &n, const Context &ctx)
         Level() { ++evalDepth; }
         ~Level() { --evalDepth; }
     } level;
-    if (evalDepth > maxEvalDepth)
-        failAt(
-            n, QStringLiteral("formula fields use one another more than %1 levels deep").arg(maxEvalDepth));
+    if (evalDepth - 1 > maxEvalDepth) // the formula's own top level is none
+        failAt(n,
+            QStringLiteral("the formula and the formula fields it uses nest more than %1 levels deep")
+                .arg(maxEvalDepth));
     auto kid = [&](int i) { return evalNode(*n.kids[i], ctx); };
     auto compare = [&](auto pred) -> Val {
         int r = 0;

@@ -254,7 +254,7 @@ private:
     {
         if (kid->depth + 1 > parent.depth) {
             parent.depth = kid->depth + 1;
-            if (parent.depth > maxDepth)
+            if (parent.depth - 1 > maxDepth) // a value alone nests no level
                 fail(parent.pos, parent.token, tooDeep());
         }
         parent.kids.push_back(std::move(kid));
@@ -519,7 +519,7 @@ private:
 
     std::vector<Token> t;
     size_t k = 0;
-    int nesting = 0;
+    int nesting = -1; // the formula's own top level is none
 };
 
 } // namespace

@@ -390,4 +390,29 @@ bool isStoredColumn(const QString &sql, int index, int columnCount)
     return Shape(sql).plain(index, columnCount);
 }
 
+std::vector<QueryMarker> queryMarkers(const QString &sql)
+{
+    std::vector<QueryMarker> out;
+    const std::vector<db::lex::Token> ts = db::lex::tokens(sql);
+    for (size_t i = 0; i + 1 < ts.size(); ++i) {
+        const db::lex::Token &open = ts[i];
+        // The brace and its kind stand together; both always begin a token.
+        if (!open.is(sql, "{") || ts[i + 1].at != open.at + 1)
+            continue;
+        const QChar kind = sql[open.at + 1];
+        if (kind != u'?' && kind != u'<')
+            continue;
+        size_t close = i + 1;
+        while (close < ts.size() && !ts[close].is(sql, "}"))
+            ++close;
+        if (close == ts.size())
+            break;
+        const qsizetype nameAt = open.at + 2;
+        out.push_back(
+            {open.at, ts[close].at + 1 - open.at, kind, sql.mid(nameAt, ts[close].at - nameAt).trimmed()});
+        i = close;
+    }
+    return out;
+}
+
 } // namespace report

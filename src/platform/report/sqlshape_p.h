@@ -4,6 +4,8 @@
 // Internal to the engine.
 #include <QString>
 
+#include <vector>
+
 namespace report {
 
 // Whether output column `index` (of `columnCount`) of the statement `sql`
@@ -17,5 +19,15 @@ bool isStoredColumn(const QString &sql, int index, int columnCount);
 // statement's order whatever else the range holds. -1 when there is none or
 // the text is not understood.
 int leadingOrderColumn(const QString &sql, int columnCount);
+
+// A report's own marker in its query text: {?Name} (a parameter field's
+// value) or {<Table.Field} (the bound the selection puts below a field).
+// Texts, quoted names and comments of the SQL hold none.
+struct QueryMarker {
+    qsizetype at, size; // the whole marker, braces included
+    QChar kind; // '?' or '<'
+    QString name; // between the kind and the closing brace, trimmed
+};
+std::vector<QueryMarker> queryMarkers(const QString &sql);
 
 } // namespace report

@@ -525,12 +525,14 @@ TEST(Engine, FailuresLeaveTheLastDocument)
         const char *message;
     } cases[] = {
         {[&] { r->setRecordSelectionFormula("{T.B} = 1"); },
-            "Record selection formula: Error in formula at position 1 ('{T.B}'): this field is not known."},
+            "test.rpt, line 1, record selection formula: Error in formula at position 1 ('{T.B}'): this "
+            "field is not known."},
         {[&] { r->setRecordSelectionFormula("{T.A} = "); },
-            "Record selection formula: Error in formula at position 9 (end of formula): a value is "
+            "test.rpt, line 1, record selection formula: Error in formula at position 9 (end of formula): a "
+            "value is "
             "expected."},
         {[&] { r->setRecordSelectionFormula("{T.A} + 1"); },
-            "Record selection formula: it must give true or false."},
+            "test.rpt, line 1, record selection formula: it must give true or false."},
         {[&] { r->setParameterValue(2, 1); }, "The report 'rptT' has no parameter field 2 (it has 1)."},
         {[&] { r->setParameterValue(0, 1); }, "The report 'rptT' has no parameter field 0 (it has 1)."},
         {[&] { r->setParameterValue(1, "abc"); },
@@ -539,13 +541,16 @@ TEST(Engine, FailuresLeaveTheLastDocument)
             "The parameter field 1 ('P') takes a whole number of 32 bits, not '4294967296'."},
         {[&] { r->setFormula("Course", "\"x\""); }, "The report 'rptT' has no formula field named 'Course'."},
         {[&] { r->setFormula("F", "\"x"); },
-            "Formula field 'F': Error in formula at position 1 ('\"x'): the text is not closed."},
+            "test.rpt, line 3, formula field 'F': Error in formula at position 1 ('\"x'): the text is not "
+            "closed."},
         {[&] { r->setFormula("F", "{T.Nope}"); },
-            "Formula field 'F': Error in formula at position 1 ('{T.Nope}'): this field is not known."},
+            "test.rpt, line 3, formula field 'F': Error in formula at position 1 ('{T.Nope}'): this field is "
+            "not known."},
         {[&] { r->openSubreport("rptSubAcOpen"); },
             "The report 'rptT' has no subreport named 'rptSubAcOpen'."},
         {[&] { r->openSubreport("Sub").setRecordSelectionFormula("{T.Z} = 1"); },
-            "Subreport 'Sub', record selection formula: Error in formula at position 1 ('{T.Z}'): this field "
+            "test.rpt, line 5, subreport 'Sub', record selection formula: Error in formula at position 1 "
+            "('{T.Z}'): this field "
             "is not "
             "known."},
     };
@@ -571,7 +576,7 @@ TEST(Engine, FailuresLeaveTheLastDocument)
         cyclic->render();
         ADD_FAILURE() << "no error";
     } catch (const report::Error &e) {
-        EXPECT_EQ(e.text(), "Formula field 'Loop1' refers to itself through {@Loop2}.");
+        EXPECT_EQ(e.text(), "test.rpt, line 4, formula field 'Loop1': it refers to itself through {@Loop2}.");
     }
     auto unlogged = Report::fromText(xml, "x.rpt");
     EXPECT_THROW(unlogged->render(), report::Error);
@@ -583,35 +588,35 @@ TEST(Definition, FaultsNameTheFileAndLine)
         const char *xml;
         const char *message;
     } cases[] = {
-        {"<report>", "Error in report file 'bad.rpt', line 1: Premature end of document."},
-        {"<page/>", "Error in report file 'bad.rpt', line 1: the file must hold one <report> element."},
-        {"<report>\n<details/></report>",
-            "Error in report file 'bad.rpt', line 1: the report needs <data> with a <query>."},
+        {"<report>", "bad.rpt, line 1: Premature end of document."},
+        {"<page/>", "bad.rpt, line 1: the file must hold one <report> element."},
+        {"<report>\n<details/></report>", "bad.rpt, line 1: the report needs <data> with a <query>."},
         {"<report><data><query>q</query></data>\n<detail/></report>",
-            "Error in report file 'bad.rpt', line 2: <detail> is not known here."},
+            "bad.rpt, line 2: <detail> is not known here."},
         {"<report><data><query>q</query></data>\n<details hieght=\"5\"/></report>",
-            "Error in report file 'bad.rpt', line 2: <details> has no attribute 'hieght'."},
+            "bad.rpt, line 2: <details> has no attribute 'hieght'."},
         {"<report><data><query>q</query></data><details>\n<field x=\"a\">{T.A}</field></details></report>",
-            "Error in report file 'bad.rpt', line 2: 'x' must be a number of millimetres, not 'a'."},
+            "bad.rpt, line 2: 'x' must be a number of millimetres, not 'a'."},
         {"<report><data><query>q</query></data><details>\n<summary "
          "function=\"total\">{T.A}</summary></details></report>",
-            "Error in report file 'bad.rpt', line 2: 'function' must be one of sum, count, min, max, "
+            "bad.rpt, line 2: 'function' must be one of sum, count, min, max, "
             "average, not 'total'."},
         {"<report><data><query>q</query></data><details>\n<field>{T.A} = </field></details></report>",
-            "bad.rpt, line 2: Error in formula at position 8 (end of formula): a value is expected."},
+            "bad.rpt, line 2, field: Error in formula at position 8 (end of formula): a value is expected."},
         {"<report><data><query>q</query>\n<selection>{T.A} +</selection></data></report>",
-            "Record selection formula: Error in formula at position 8 (end of formula): a value is "
+            "bad.rpt, line 2, record selection formula: Error in formula at position 8 (end of formula): a "
+            "value is "
             "expected."},
         {"<report><data><query>q</query></data><formula name=\"A\">1</formula>\n<formula "
          "name=\"a\">2</formula></report>",
-            "Error in report file 'bad.rpt', line 2: the formula field 'a' is defined twice."},
+            "bad.rpt, line 2: the formula field 'a' is defined twice."},
         {"<report><data><query>q</query></data><reportHeader><subreport "
          "name=\"S\"><data><query>q</query></data>"
          "\n<pageHeader/></subreport></reportHeader></report>",
-            "Error in report file 'bad.rpt', line 1: a subreport has no page header or footer."},
+            "bad.rpt, line 1: a subreport has no page header or footer."},
         {"<report><data><query>q</query></data>\n<runningTotal name=\"B\" "
          "group=\"2\">1</runningTotal></report>",
-            "Error in report file 'bad.rpt', line 2: the report has no group 2."},
+            "bad.rpt, line 2: the report has no group 2."},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.xml);

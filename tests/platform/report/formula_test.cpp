@@ -287,14 +287,16 @@ TEST(Formula, DeepNestingIsRefusedWithItsPosition)
         QString formula;
         int position; // of the token at which nesting passes the limit
     } tooDeep[] = {
-        {repeat("(", 5000) + "1" + repeat(")", 5000), 201},
-        {repeat("not ", 5000) + "true", 797},
-        {repeat("-", 5000) + "1", 200},
-        {repeat("ToText(", 3000) + "1" + repeat(")", 3000), 1401},
-        {repeat("if true then ", 3000) + "1" + repeat(" else 0", 3000), 2591},
-        {"1" + repeat("+1", 5000), 400},
-        {"true" + repeat(" and true", 5000), 1797},
-        {"{MasJV.VouStatus}" + repeat(" & 'x'", 5000), 1213},
+        {repeat("(", 5000) + "1" + repeat(")", 5000), 202},
+        {repeat("(", 201) + "1" + repeat(")", 201), 202},
+        {repeat("not ", 5000) + "true", 801},
+        {repeat("-", 5000) + "1", 201},
+        {repeat("ToText(", 3000) + "1" + repeat(")", 3000), 1408},
+        {repeat("if true then ", 3000) + "1" + repeat(" else 0", 3000), 2604},
+        {"1" + repeat("+1", 5000), 402},
+        {"1" + repeat("+1", 201), 402},
+        {"true" + repeat(" and true", 5000), 1806},
+        {"{MasJV.VouStatus}" + repeat(" & 'x'", 5000), 1219},
     };
     const Row row;
     for (const auto &c : tooDeep) {
@@ -307,11 +309,14 @@ TEST(Formula, DeepNestingIsRefusedWithItsPosition)
             EXPECT_EQ(e.position(), c.position);
         }
     }
-    // Within the limit every form still works.
-    EXPECT_EQ(row.eval(repeat("(", 150) + "{MasJV.VouNo}" + repeat(")", 150)).toInt(), 12);
-    EXPECT_EQ(row.eval(repeat("not ", 150) + "true").toString(), "True");
-    EXPECT_EQ(row.eval(repeat("not ", 151) + "true").toString(), "False");
-    EXPECT_EQ(row.eval("0" + repeat("+1", 199)).toInt(), 199);
+    // Up to the limit every form still works: 200 levels are read.
+    EXPECT_EQ(row.eval(repeat("(", 200) + "{MasJV.VouNo}" + repeat(")", 200)).toInt(), 12);
+    EXPECT_EQ(row.eval(repeat("not ", 200) + "true").toString(), "True");
+    EXPECT_EQ(row.eval(repeat("not ", 199) + "true").toString(), "False");
+    EXPECT_EQ(row.eval(repeat("-", 200) + "1").toInt(), 1);
+    EXPECT_EQ(row.eval(repeat("ToText(", 200) + "1" + repeat(")", 200)).toString(), "1");
+    EXPECT_EQ(row.eval(repeat("if true then ", 200) + "1" + repeat(" else 0", 200)).toInt(), 1);
+    EXPECT_EQ(row.eval("0" + repeat("+1", 200)).toInt(), 200);
 }
 
 TEST(Formula, TooDeepInAReportFileIsADefinitionErrorWithFileLineAndPosition)
@@ -324,9 +329,8 @@ TEST(Formula, TooDeepInAReportFileIsADefinitionErrorWithFileLineAndPosition)
         ADD_FAILURE() << "no error";
     } catch (const report::Error &e) {
         EXPECT_EQ(e.text(),
-            "deep.rpt, line 2: Error in formula at position 201 ('('): the formula nests more than 200 "
-            "levels "
-            "deep.");
+            "deep.rpt, line 2, field: Error in formula at position 202 ('('): the formula nests more than "
+            "200 levels deep.");
     }
 }
 
@@ -335,11 +339,10 @@ namespace {
 // Formula fields F0, F1, ... where each uses the next: "{@F1} + 1", ..., "0".
 class Chain : public report::Scope, public report::Context {
 public:
-    explicit Chain(int length)
+    explicit Chain(int length, const char *link = "{@F%1} + 1")
     {
         for (int i = 0; i < length; ++i)
-            m_formulas.push_back(
-                Formula::parse(i + 1 < length ? QStringLiteral("{@F%1} + 1").arg(i + 1) : "0"));
+            m_formulas.push_back(Formula::parse(i + 1 < length ? QString::fromLatin1(link).arg(i + 1) : "0"));
         for (Formula &f : m_formulas)
             f.bind(*this);
     }
@@ -366,8 +369,14 @@ TEST(Formula, FormulaFieldsUsingOneAnotherTooDeeplyAreAnError)
         deep.formula(0);
         ADD_FAILURE() << "no error";
     } catch (const FormulaError &e) {
-        EXPECT_EQ(e.reason(), "formula fields use one another more than 1000 levels deep");
+        EXPECT_EQ(e.reason(), "the formula and the formula fields it uses nest more than 1000 levels deep");
     }
+    // Each field used is a level, and so is each operator: 1000 levels are
+    // evaluated, 1001 are not.
+    EXPECT_EQ(Chain(1001, "{@F%1}").formula(0).toInt(), 0);
+    EXPECT_THROW(Chain(1002, "{@F%1}").formula(0), FormulaError);
+    EXPECT_EQ(Chain(501).formula(0).toInt(), 500);
+    EXPECT_THROW(Chain(502).formula(0), FormulaError);
     // The count starts afresh after an error.
     EXPECT_EQ(Chain(300).formula(0).toInt(), 299);
 }

@@ -219,11 +219,11 @@ TEST_F(Printing, FailuresLeaveTheViewerAsItWas)
         {[](PrintJob &j) { j.password = "wrong"; }, "Login failed for user 'sa'."},
         {[](PrintJob &j) { j.user = "nobody"; }, "Login failed for user 'nobody'."},
         {[](PrintJob &j) { j.selection = "{TstLine.VouNo}= "; },
-            "Record selection formula: Error in formula at position 18 (end of formula): a value is "
-            "expected."},
+            "rptTstLedger.rpt, line 12, record selection formula: Error in formula at position 18 (end of "
+            "formula): a value is expected."},
         {[](PrintJob &j) { j.selection = "{TstLine.Amount} > 0"; },
-            "Record selection formula: Error in formula at position 1 ('{TstLine.Amount}'): this field is "
-            "not known."},
+            "rptTstLedger.rpt, line 12, record selection formula: Error in formula at position 1 "
+            "('{TstLine.Amount}'): this field is not known."},
         {[](PrintJob &j) {
              j.parameters.push_back({3, 1});
          },
@@ -245,9 +245,8 @@ TEST_F(Printing, FailuresLeaveTheViewerAsItWas)
         {[](PrintJob &j) {
              j.subreportSelections = {{"rptSubAc", "{TstAccount.RowID} = = 5"}};
          },
-            "Subreport 'rptSubAc', record selection formula: Error in formula at position 22 ('='): a value "
-            "is "
-            "expected."},
+            "rptTstLedger.rpt, line 28, subreport 'rptSubAc', record selection formula: Error in formula at "
+            "position 22 ('='): a value is expected."},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message.toStdString());
