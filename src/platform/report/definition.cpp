@@ -122,6 +122,14 @@ private:
         }
     }
 
+    // An element that holds a text or nothing: an element inside it would be lost.
+    void leaf(const XNode &n) const
+    {
+        if (!n.kids.empty())
+            fail(n.kids.front().line,
+                QStringLiteral("<%1> is not known in <%2>").arg(n.kids.front().name, n.name));
+    }
+
     double number(const XNode &n, const char *attr, double fallback) const
     {
         const QString key = QLatin1String(attr);
@@ -247,6 +255,11 @@ private:
     bool declaration(const XNode &k, Definition &def, bool isSubreport, Names &names)
     {
         const QString &name = k.name;
+        const bool known = name == QLatin1String("parameter") || name == QLatin1String("formula")
+            || name == QLatin1String("runningTotal") || name == QLatin1String("shared");
+        if (!known)
+            return false;
+        leaf(k);
         if (name == QLatin1String("parameter")) {
             if (isSubreport)
                 fail(k.line, QStringLiteral("a subreport has no parameter fields"));
@@ -270,8 +283,6 @@ private:
             RunningTotal t = aggregateOf(k, "a shared value needs the value it adds up");
             unique(names.running, t.name, k, "running total or shared value");
             def.shared.push_back(t);
-        } else {
-            return false;
         }
         return true;
     }
@@ -366,6 +377,9 @@ private:
     {
         allow(n, {});
         for (const XNode &k : n.kids) {
+            if (k.name == QLatin1String("query") || k.name == QLatin1String("selection")
+                || k.name == QLatin1String("sort"))
+                leaf(k);
             if (k.name == QLatin1String("query")) {
                 allow(k, {});
                 def.query = k.text.trimmed();
@@ -459,6 +473,8 @@ private:
     {
         Element e;
         e.line = n.line;
+        if (n.name != QLatin1String("subreport"))
+            leaf(n);
         if (n.name == QLatin1String("text"))
             textElement(n, def, e);
         else if (n.name == QLatin1String("field"))
