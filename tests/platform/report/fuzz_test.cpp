@@ -161,8 +161,10 @@ TEST(Fuzz, MutatedReportFilesAreReadOrRefusedWithAReportError)
         const QString text = m.mutate(c.files[m.pick(int(c.files.size()))]);
         try {
             report::Report::fromText(text, QStringLiteral("fuzz.rpt"));
-        } catch (const report::Error &) {
+        } catch (const report::Error &e) {
             ++refused;
+            // Every refusal says where in the file it stands.
+            EXPECT_TRUE(e.text().startsWith(QLatin1String("fuzz.rpt, line "))) << e.text().toStdString();
         }
     }
     // The edits hit the definitions, not only their comments.
@@ -178,12 +180,16 @@ TEST(Fuzz, MutatedFormulasParseBindAndEvaluateOrFailWithAFormulaError)
     int evaluated = 0;
     for (int i = 0; i < 3000; ++i) {
         const QString text = m.mutate(c.formulas[m.pick(int(c.formulas.size()))]);
+        const QString origin = QStringLiteral("fuzz.rpt, line 1, field: ");
         try {
-            report::Formula f = report::Formula::parse(text);
+            report::Formula f = report::Formula::parse(text, origin);
             f.bind(row);
             report::formatVal(f.eval(row), {});
             ++evaluated;
-        } catch (const report::Error &) {
+        } catch (const report::Error &e) {
+            // Read, bound or evaluated, an error tells where the formula stands, once.
+            EXPECT_TRUE(e.text().startsWith(origin)) << e.text().toStdString();
+            EXPECT_EQ(e.text().count(origin), 1) << e.text().toStdString();
         }
     }
     EXPECT_GT(evaluated, 100);
