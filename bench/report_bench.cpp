@@ -170,8 +170,8 @@ int main(int argc, char **argv)
         engineMs.push_back(double(t.nsecsElapsed()) / 1e6);
         pages = doc.pageCount();
         items = 0;
-        for (const report::Page &p : doc.pages)
-            items += p.texts.size();
+        for (int p = 0; p < pages; ++p)
+            items += doc.page(p).texts.size();
     }
 
     // Both together, as a printout runs.

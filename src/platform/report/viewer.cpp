@@ -244,6 +244,11 @@ int CRViewer91::pageCount() const
     return m_doc ? m_doc->pageCount() : 0;
 }
 
+int CRViewer91::pagesHeld() const
+{
+    return m_doc ? m_doc->pagesHeld() : 0;
+}
+
 int CRViewer91::currentPage() const
 {
     return pageCount() > 0 ? m_page + 1 : 0;

@@ -51,6 +51,8 @@ public:
     // What is shown: the rendered document, or nullptr.
     const Document *document() const;
     int pageCount() const;
+    // Laid-out pages the viewer holds in memory: those near the one shown.
+    int pagesHeld() const;
     int currentPage() const; // 1-based; 0 with nothing shown
     void showPage(int page); // clamped to the pages there are
     void showFirstPage();

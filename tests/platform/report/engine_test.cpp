@@ -263,8 +263,8 @@ TEST(Engine, PagesRepeatTheirHeaderAndCountPages)
     EXPECT_EQ(p3[p3.size() - 2], "15");
     EXPECT_EQ(p3.last(), "Page 3 of 3");
     // The page footer sits at the bottom of every page.
-    for (const report::Page &p : doc.pages)
-        EXPECT_DOUBLE_EQ(p.texts.back().rect.top(), 277.0);
+    for (int p = 0; p < doc.pageCount(); ++p)
+        EXPECT_DOUBLE_EQ(doc.page(p).texts.back().rect.top(), 277.0);
 }
 
 TEST(Engine, GroupHeaderIsNotLeftAloneAtThePageBottom)
@@ -324,7 +324,7 @@ TEST(Engine, SelectionsParametersFormulasAndSubreports)
     ASSERT_EQ(s->params_.front().size(), 1u);
     EXPECT_EQ(s->params_.front()[0].toInt(), 7);
     // The subreport shifts right by its x.
-    EXPECT_DOUBLE_EQ(r->document()->pages[0].texts[1].rect.left(), 20.0);
+    EXPECT_DOUBLE_EQ(r->document()->page(0).texts[1].rect.left(), 20.0);
 
     r->setParameterValue(2, "2");
     r->setRecordSelectionFormula("{DetJV.VouNo} >= {?From}");
@@ -468,7 +468,7 @@ TEST(Engine, GrowingTextsKeepEveryCharacterAndMoveWhatFollowsDown)
     EXPECT_EQ(joined.remove(u' '), QString(note).remove(u' '));
     EXPECT_EQ(lines.mid(signedAt + 1), QStringList({"SHORT | 2.00", "Signed"}));
     // The line under the grown band moved with it, and the next row starts below it.
-    const report::Page &page = doc.pages[0];
+    const report::Page page = doc.page(0);
     double signedTop = 0, shortTop = 0;
     for (const report::TextItem &item : page.texts) {
         EXPECT_FALSE(item.wrap);
@@ -496,7 +496,7 @@ TEST(Engine, TotalsTooWideForTheirBoxAreDrawnSmaller)
     const Document &doc = r->render();
     EXPECT_EQ(doc.allLines(),
         QStringList({"999,999,999,999.99", "-2,000,000,349,999.89", "-1,000,000,349,999.90"}));
-    const auto &texts = doc.pages[0].texts;
+    const auto texts = doc.page(0).texts;
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_DOUBLE_EQ(doc.styles[texts[0].style].pointSize, 9);
     for (size_t i : {1, 2}) {
