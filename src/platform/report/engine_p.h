@@ -222,6 +222,31 @@ struct RenderState : Scope {
     int findRunningTotal(const QString &name) const override { return c.findRunningTotal(name); }
 };
 
+// A scope without running totals, and with or without formula fields.
+class NarrowScope : public Scope {
+public:
+    enum Kind { WithFormulas, FieldsOnly };
+    NarrowScope(const Scope &inner, Kind kind)
+        : m_inner(inner)
+        , m_kind(kind)
+    {
+    }
+    int findField(const QString &table, const QString &field) const override
+    {
+        return m_inner.findField(table, field);
+    }
+    int findParameter(const QString &name) const override { return m_inner.findParameter(name); }
+    int findFormula(const QString &name) const override
+    {
+        return m_kind == WithFormulas ? m_inner.findFormula(name) : -1;
+    }
+    int findRunningTotal(const QString &) const override { return -1; }
+
+private:
+    const Scope &m_inner;
+    Kind m_kind;
+};
+
 class RowCtx : public Context {
 public:
     RowCtx(const RenderState &st, int row, const std::vector<Accum> *running)
@@ -340,12 +365,18 @@ private:
     // Whether there is a selected row at `pos`, fetching more rows as long
     // as the rows come in parts and there is none yet.
     bool has(int pos);
+    void sortSelected();
+    void markGroupBreaks();
     bool makeBand(const BSection &s, int row, int from, int to, Band &b);
+    // Puts one element's items into the band; the lines a growing text took.
+    int placeElement(const BElement &be, const RowCtx &ctx, int from, int to, Band &b);
     int placeLines(Band &b, const BElement &be, const QString &text, std::uint16_t align);
     void growBand(const BSection &s, Band &b, const std::vector<std::pair<size_t, size_t>> &firstItem,
         const std::vector<int> &grownLines);
     void emitSection(const BSection &s, int pos, int from, int to, Band &&proto);
     Val summary(const BElement &be, int from, int to);
+    void startFooterSums();
+    void addToFooterSums(const RowCtx &ctx);
 
     const RenderState &m_st;
     const Compiled &m_c;
@@ -356,7 +387,20 @@ private:
     std::vector<Accum> m_running;
     int m_pos = 0;
     int m_fetched = 0; // rows of the row set selected so far
+    // A report laid out in its rows' order adds up its footer's summaries
+    // as the rows go by, so rows already laid out need not be kept.
+    struct FooterSum {
+        const BElement *element;
+        Accum sum;
+        QString what; // how a fault of the sum begins
+    };
+    std::vector<FooterSum> m_footerSums;
+    bool m_streaming = false;
 };
+
+// No groups or sorts (the query's order is the report's) and summaries in
+// the report footer only: its first pages need none of its later rows.
+bool laysOutInOrder(const Compiled &c);
 
 // Text measured as the document paints it (mm, in the style's font).
 double textWidth(const TextStyle &style, const QString &text);
