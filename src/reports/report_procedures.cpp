@@ -394,24 +394,20 @@ std::int64_t detailAcLedger(db::Connection &conn, std::int64_t account, QDate fr
     return fillLedger(conn, account, from, to, true);
 }
 
-std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withOpening)
-{
-    createWorkTables(conn);
-    db::Transaction tx(conn);
-    conn.execute(QStringLiteral("Delete From rptTrialBalance"));
+namespace {
 
-    // One statement on the server: every account with postings in the
-    // period or a balance brought forward, postings to an account the chart
-    // no longer holds included so that the totals still cover every posting.
-    // A control's balance is the net of its accounts' balances,
-    // kept on every row of the control; its first account counts it in the total.
-    // The postings are read from the totals the journal keeps per account
-    // and month, in one pass in account order; only the part months at the
-    // ends of the periods are read from the postings themselves (by date).
+// Every account's opening balance (with `withOpening`), debits and credits
+// of the period as "Select AcCode, Opening, Dr, Cr", one row an account,
+// postings to an account the chart no longer holds included so that the
+// totals still cover every posting. The whole months come from the totals
+// the journal keeps per account and month, in one pass in account order;
+// only the part months at the ends of the periods are read from the
+// postings themselves (by date).
+QString accountSums(QDate from, QDate to, bool withOpening, db::Params *params)
+{
     const Span before = withOpening ? span(QDate(), std::min(from.addDays(-1), to)) : Span();
     const Span period = span(from, to);
     QStringList parts;
-    db::Params sumParams;
     parts << (withOpening ? QStringLiteral("Select RowID As AcCode, OpenBal As Opening, 0 As Dr, 0 As Cr "
                                            "From Accounts Where OpenBal <> 0")
                           : QStringLiteral("Select RowID As AcCode, 0 As Opening, 0 As Dr, 0 As Cr "
@@ -425,53 +421,75 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
                                 "sum(Case When YearMonth Between ? And ? Then DrAmt Else 0 End), "
                                 "sum(Case When YearMonth Between ? And ? Then CrAmt Else 0 End) "
                                 "From AcMonthBal Where YearMonth Between ? And ? Group By AcCode");
-        sumParams.insert(sumParams.end(),
+        params->insert(params->end(),
             {before.monthFrom, before.monthTo, period.monthFrom, period.monthTo, period.monthFrom,
                 period.monthTo, monthsBefore ? before.monthFrom : period.monthFrom,
                 monthsIn ? period.monthTo : before.monthTo});
     }
     postingParts(
-        before, QStringLiteral("coalesce(DrAmt, 0) - coalesce(CrAmt, 0), 0, 0"), {}, {}, &parts, &sumParams);
-    postingParts(
-        period, QStringLiteral("0, coalesce(DrAmt, 0), coalesce(CrAmt, 0)"), {}, {}, &parts, &sumParams);
-    const QString sums = parts.join(QStringLiteral(" Union All "));
+        before, QStringLiteral("coalesce(DrAmt, 0) - coalesce(CrAmt, 0), 0, 0"), {}, {}, &parts, params);
+    postingParts(period, QStringLiteral("0, coalesce(DrAmt, 0), coalesce(CrAmt, 0)"), {}, {}, &parts, params);
+    return QStringLiteral("Select AcCode, sum(Opening) As Opening, sum(Dr) As Dr, sum(Cr) As Cr From (")
+        + parts.join(QStringLiteral(" Union All ")) + QStringLiteral(") u Group By AcCode");
+}
+
+// Each account that moved or has a balance, as `t`: its figures and its
+// place in the chart (control and sub-control nodes; Placed 0 for an
+// account the chart does not hold).
+const QString accountRows = QStringLiteral(
+    "t As Materialized (Select s.AcCode, s.Opening, s.Dr, s.Cr, s.Opening + s.Dr - s.Cr As Closing, "
+    "Case When a.RowID Is Null Then 0 Else 1 End As Placed, ifnull(a.AcNodes, '') As AcNodes, "
+    "Case When a.RowID Is Null Then '(account ' || s.AcCode || ', not in the chart of accounts)' "
+    "Else ifnull(a.AcName, '') End As AcName, "
+    "Case When a.RowID Is Null Then '' Else substr(ifnull(a.AcNodes, ''), 1, "
+    "instr(ifnull(a.AcNodes, '') || '.', '.') - 1) End As ControlNodes, "
+    "Case When a.RowID Is Null Or instr(ifnull(a.AcNodes, ''), '.') = 0 Then '' "
+    "Else substr(a.AcNodes, 1, instr(a.AcNodes, '.') "
+    "+ instr(substr(a.AcNodes, instr(a.AcNodes, '.') + 1) || '.', '.') - 1) End As SubNodes "
+    "From (%1) s Left Join Accounts a On a.RowID = s.AcCode "
+    "Where s.Opening <> 0 Or s.Dr <> 0 Or s.Cr <> 0)");
+
+// A control's balance is the net of its accounts' balances, kept on every
+// row of the control; its first account counts it in the total. The
+// controls and sub-controls are few: their sums and titles are worked out
+// once each (`h`, `g`) and joined to the accounts' rows, rather than a
+// window over every account and a look-up of both titles for each.
+const QString controlRows = QStringLiteral(
+    "h As Materialized (Select c.ControlNodes, c.Net, c.First, ifnull(hc.AcName, '') As ControlName "
+    "From (Select ControlNodes, sum(Closing) As Net, min(AcCode) As First From t Group By ControlNodes) c "
+    "Left Join Accounts hc On hc.AcNodes = c.ControlNodes), "
+    "g As Materialized (Select n.SubNodes, ifnull(hs.AcName, '') As SubName "
+    "From (Select Distinct SubNodes From t) n "
+    "Left Join Accounts hs On hs.AcNodes = n.SubNodes And n.SubNodes <> '')");
+
+} // namespace
+
+std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withOpening)
+{
+    createWorkTables(conn);
+    db::Transaction tx(conn);
+    conn.execute(QStringLiteral("Delete From rptTrialBalance"));
+    // One statement on the server, every account's row written by it.
+    db::Params params;
+    const QString sums = accountSums(from, to, withOpening, &params);
+    params.insert(params.end(), {from, to});
     const QString debit = QStringLiteral("Case When %1 > 0 Then %1 Else 0 End");
     const QString credit = QStringLiteral("Case When %1 < 0 Then -(%1) Else 0 End");
-    const QString net
-        = QStringLiteral("sum(t.Closing) Over (c Rows Between Unbounded Preceding And Unbounded Following)");
     const QString sql
         = QStringLiteral("Insert Into rptTrialBalance (AcCode, FromDate, ToDate, AcNodes, AcName, "
-                         "ControlNodes, ControlName, "
-                         "SubNodes, SubName, OpenDr, OpenCr, DrAmt, CrAmt, CloseDr, CloseCr, ControlDr, "
-                         "ControlCr, ControlFirst) "
-                         "Select t.AcCode, date(?), date(?), t.AcNodes, t.AcName, t.ControlNodes, "
-                         "Case When t.Placed = 1 Then ifnull(hc.AcName, '') Else '' End, t.SubNodes, "
-                         "Case When t.Placed = 1 Then ifnull(hs.AcName, '') Else '' End, ")
+                         "ControlNodes, ControlName, SubNodes, SubName, OpenDr, OpenCr, DrAmt, CrAmt, "
+                         "CloseDr, CloseCr, ControlDr, ControlCr, ControlFirst) With ")
+        + accountRows.arg(sums) + QStringLiteral(", ") + controlRows
+        + QStringLiteral(" Select t.AcCode, date(?), date(?), t.AcNodes, t.AcName, t.ControlNodes, "
+                         "Case When t.Placed = 1 Then h.ControlName Else '' End, t.SubNodes, "
+                         "Case When t.Placed = 1 Then g.SubName Else '' End, ")
         + debit.arg(QStringLiteral("t.Opening")) + u',' + credit.arg(QStringLiteral("t.Opening"))
         + QStringLiteral(", t.Dr, t.Cr, ") + debit.arg(QStringLiteral("t.Closing")) + u','
-        + credit.arg(QStringLiteral("t.Closing")) + u',' + debit.arg(net) + u',' + credit.arg(net)
-        + QStringLiteral(", Case When row_number() Over c = 1 Then 1 Else 0 End "
-                         "From (Select s.AcCode, s.Opening, s.Dr, s.Cr, s.Opening + s.Dr - s.Cr As Closing, "
-                         "Case When a.RowID Is Null Then 0 Else 1 End As Placed, ifnull(a.AcNodes, '') As "
-                         "AcNodes, "
-                         "Case When a.RowID Is Null Then '(account ' || s.AcCode || ', not in the chart of "
-                         "accounts)' Else ifnull(a.AcName, '') End As AcName, "
-                         "Case When a.RowID Is Null Then '' Else substr(ifnull(a.AcNodes, ''), 1, "
-                         "instr(ifnull(a.AcNodes, '') || '.', '.') - 1) End As ControlNodes, "
-                         "Case When a.RowID Is Null Or instr(ifnull(a.AcNodes, ''), '.') = 0 Then '' "
-                         "Else substr(a.AcNodes, 1, instr(a.AcNodes, '.') "
-                         "+ instr(substr(a.AcNodes, instr(a.AcNodes, '.') + 1) || '.', '.') - 1) End As "
-                         "SubNodes "
-                         "From (Select AcCode, sum(Opening) As Opening, sum(Dr) As Dr, sum(Cr) As Cr "
-                         "From (")
-        + sums
-        + QStringLiteral(") u Group By AcCode) s Left Join Accounts a On a.RowID = s.AcCode "
-                         "Where s.Opening <> 0 Or s.Dr <> 0 Or s.Cr <> 0) t "
-                         "Left Join Accounts hc On hc.AcNodes = t.ControlNodes "
-                         "Left Join Accounts hs On hs.AcNodes = t.SubNodes And t.SubNodes <> '' "
-                         "Window c As (Partition By t.ControlNodes Order By t.AcCode)");
-    db::Params params {from, to};
-    params.insert(params.end(), sumParams.begin(), sumParams.end());
+        + credit.arg(QStringLiteral("t.Closing")) + u',' + debit.arg(QStringLiteral("h.Net")) + u','
+        + credit.arg(QStringLiteral("h.Net"))
+        + QStringLiteral(
+            ", Case When h.First = t.AcCode Then 1 Else 0 End "
+            "From t Join h On h.ControlNodes = t.ControlNodes Join g On g.SubNodes = t.SubNodes");
     const std::int64_t written = conn.execute(sql, params);
     tx.commit();
     return written;
