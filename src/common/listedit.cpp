@@ -52,13 +52,18 @@ void ListEditWindow::layOutCells(std::initializer_list<Cell> cells)
     }
 }
 
-formkit::RecordControls ListEditWindow::addRecordTabs(const formkit::RecordTabs &names)
+void ListEditWindow::addRecordTabs(const formkit::RecordTabs &names)
 {
     auto *column = static_cast<QBoxLayout *>(layout());
-    const formkit::RecordControls controls
-        = formkit::recordTabs(this, column, m_tabs, m_entry, m_frame, names);
-    Msh = controls.search.list;
-    return controls;
+    const formkit::RecordControls c = formkit::recordTabs(this, column, m_tabs, m_entry, m_frame, names);
+    Msh = c.search.list;
+    cmb_s_cri = c.search.criterion;
+    txt_s_value = c.search.value;
+    cmdSave = c.save;
+    cmdDelete = c.erase;
+    cmdCancel = c.cancel;
+    cmdPrint = c.print;
+    cmdExit = c.exit;
 }
 
 void ListEditWindow::addEntryTab(const QString &caption)

@@ -14,10 +14,12 @@
 
 #include <initializer_list>
 
+class QComboBox;
 class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTabWidget;
 
 namespace ui {
@@ -71,8 +73,8 @@ protected:
     };
     void layOutCells(std::initializer_list<Cell> cells);
     // The entry tab `names.entryCaption` with the frame, the search tab and
-    // the footer buttons (see formkit::recordTabs); the list becomes Msh.
-    formkit::RecordControls addRecordTabs(const formkit::RecordTabs &names);
+    // the footer buttons (see formkit::recordTabs), kept in the members below.
+    void addRecordTabs(const formkit::RecordTabs &names);
     // The entry tab `caption` with the frame and the spare height below it.
     void addEntryTab(const QString &caption);
     // The box that holds the key of the record shown; empty for a new one.
@@ -106,7 +108,12 @@ protected:
     virtual bool mayDelete(const QString &key) = 0;
     virtual void deleteRecord(const QString &key) = 0;
 
+    // The list, its search boxes and the footer buttons (those a window has).
     ui::Grid *Msh = nullptr;
+    QComboBox *cmb_s_cri = nullptr;
+    QLineEdit *txt_s_value = nullptr;
+    QPushButton *cmdSave = nullptr, *cmdDelete = nullptr, *cmdCancel = nullptr, *cmdPrint = nullptr,
+                *cmdExit = nullptr;
 
 private:
     QString m_tag;

@@ -92,15 +92,8 @@ void frm_Tele_Directory::layOutFields()
 
 void frm_Tele_Directory::createTabs()
 {
-    const common::formkit::RecordControls controls = addRecordTabs(
+    addRecordTabs(
         {QStringLiteral("TELEPHONE DIRECTORY"), QStringLiteral("tabSearch"), QStringLiteral("SEARCH"), true});
-    cmb_s_cri = controls.search.criterion;
-    txt_s_value = controls.search.value;
-    cmdSave = controls.save;
-    cmdDelete = controls.erase;
-    cmdCancel = controls.cancel;
-    cmdPrint = controls.print;
-    cmdExit = controls.exit;
     common::formkit::tabOrder({txtCName, txtComName, txtConPerson, txtTeleNo, txtMobNo, txtFaxNo, txtEmail,
         txtWebsite, txtLocation, txtCity, txtCountry, txtAdd, cmdSave});
 }

@@ -3,10 +3,8 @@
 // numbers and addresses; entered, changed, searched and printed here.
 #include "common/listedit.h"
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 class frm_Tele_Directory : public common::ListEditWindow {
     Q_OBJECT
@@ -40,7 +38,4 @@ private:
     QLineEdit *txtCName, *txtComName, *txtConPerson, *txtTeleNo, *txtMobNo, *txtFaxNo;
     QLineEdit *txtEmail, *txtWebsite, *txtLocation, *txtCity, *txtCountry, *txtAdd;
     QLabel *lblCodeNo;
-    QComboBox *cmb_s_cri;
-    QLineEdit *txt_s_value;
-    QPushButton *cmdSave, *cmdDelete, *cmdCancel, *cmdPrint, *cmdExit;
 };

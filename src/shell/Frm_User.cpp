@@ -96,15 +96,8 @@ void Frm_User::layOutFields()
 
 void Frm_User::createTabs()
 {
-    const common::formkit::RecordControls controls = addRecordTabs(
+    addRecordTabs(
         {QStringLiteral("USER DATA"), QStringLiteral("tabUserSearch"), QStringLiteral("USER SEARCH"), false});
-    cmb_s_cri = controls.search.criterion;
-    txt_s_value = controls.search.value;
-    cmdSave = controls.save;
-    cmdCancel = controls.cancel;
-    cmdDelete = controls.erase;
-    cmdPrint = controls.print;
-    cmdExit = controls.exit;
     common::formkit::tabOrder({txt_User_Nm, txt_Desig, txt_User_pass, Opt_Admin, Opt_User, cmdSave});
 }
 

@@ -3,10 +3,8 @@
 // login it logs in with.
 #include "common/listedit.h"
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 
 class Frm_User : public common::ListEditWindow {
@@ -41,7 +39,4 @@ private:
     QLineEdit *txt_User_Nm, *txt_Desig, *txt_User_pass, *txt_Row_No, *txt_User_Code;
     QLabel *lblUserCode;
     QRadioButton *Opt_Admin, *Opt_User;
-    QPushButton *cmdSave, *cmdCancel, *cmdDelete, *cmdPrint, *cmdExit;
-    QComboBox *cmb_s_cri;
-    QLineEdit *txt_s_value;
 };

@@ -45,5 +45,5 @@ private:
     QLineEdit *txtCompCode, *txtSearch;
     ui::MaskedEdit *mskTax, *mskNTN;
     QCheckBox *chkComActive;
-    QPushButton *cmdNew, *cmdCancel, *cmdDelete, *cmdExit;
+    QPushButton *cmdNew;
 };
