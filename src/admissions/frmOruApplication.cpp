@@ -158,6 +158,7 @@ void frmOruApplication::ClearAll()
     txtStuNm->clear();
     mskNIC->reset();
     m_LoadedStuName.clear();
+    m_StudentAccount = 0;
     MshSubject->clearCells();
     setGrid();
     dtpDate->setDate(QDate::currentDate());
@@ -211,7 +212,7 @@ void frmOruApplication::OpenData()
     }
     common::binding::load(this, kTagM, a.columns);
     txtStuNm->setText(a.stuName);
-    setAccountKey(a.cusCode ? QString::number(*a.cusCode) : QString());
+    m_StudentAccount = a.cusCode.value_or(0);
     cboSession->setBoundText(a.sessionId);
     cmbAtoZ->setCurrentText(a.section);
     txtRegfee->setText(money(a.regFee));
@@ -362,17 +363,6 @@ QList<SubjectLine> frmOruApplication::gridLines() const
 
 // --- Save, delete, open ----------------------------------------------------
 
-QString frmOruApplication::accountKey() const
-{
-    const QString tag = txtStuNm->property("Tag").toString();
-    return tag == kTagM ? QString() : tag;
-}
-
-void frmOruApplication::setAccountKey(const QString &key)
-{
-    txtStuNm->setProperty("Tag", key);
-}
-
 admissions::ApplicationEntry frmOruApplication::entryOnScreen() const
 {
     admissions::ApplicationEntry e;
@@ -434,7 +424,7 @@ void frmOruApplication::cmdSave_Click()
         return;
     }
     txtAppId->setText(QString::number(out.appId));
-    setAccountKey(QString::number(out.accountKey));
+    m_StudentAccount = out.accountKey;
     // The name now stored is the one a later save compares against.
     m_LoadedStuName = txtStuNm->text();
     totAmount();
@@ -459,7 +449,6 @@ void frmOruApplication::cmdDelete_Click()
                 return;
             }
             ClearAll();
-            setAccountKey(kTagM);
             txtStuNm->setFocus(Qt::OtherFocusReason);
         }
     }
