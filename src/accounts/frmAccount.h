@@ -60,6 +60,9 @@ private:
     void setKeyRules();
     void connectHandlers();
 
+    void showControl(const accounts::Account &a);
+    void showSubControl(const accounts::Account &a);
+    void showSubsidiary(const accounts::Account &a);
     void cmdCreateAc_Click();
     void newAccount();
     void saveAccount();
