@@ -236,28 +236,24 @@ void frmAcSetting::buildHiddenSeries(QGroupBox *outer)
     hidden->setObjectName(QStringLiteral("fraHidden"));
     hidden->hide();
     auto *hiddenRows = new QGridLayout(hidden);
-    const auto hiddenNumber = [&](const char *name, const char *caption, int at) {
-        hiddenRows->addWidget(new QLabel(QString::fromLatin1(caption), hidden), at, 0);
-        QLineEdit *box = numberBox(hidden, QString::fromLatin1(name));
-        hiddenRows->addWidget(box, at, 1);
+    // Start numbers in columns 0 and 1, report accounts in columns 2 and 3.
+    const auto row = [&](QLineEdit *box, const char *caption, int at, int col) {
+        hiddenRows->addWidget(new QLabel(QString::fromLatin1(caption), hidden), at, col);
+        hiddenRows->addWidget(box, at, col + 1);
         return box;
     };
-    txtPurOrder = hiddenNumber("txtPurOrder", "Start Purchase Order  Number:", 0);
-    txtQuot = hiddenNumber("txtQuot", "Start Quotation  Number:", 1);
-    txtDC = hiddenNumber("txtDC", "Start Delivery Chelan Number:", 2);
-    txtTaxInv = hiddenNumber("txtTaxInv", "Start Sales Tax Invoice Number:", 3);
-    txtGstInv = hiddenNumber("txtGstInv", "Start Non GST Invoice Number:", 4);
-    const auto hiddenAccount = [&](const char *name, const char *caption, int at) {
-        hiddenRows->addWidget(new QLabel(QString::fromLatin1(caption), hidden), at, 2);
-        QLineEdit *box = accountBox(hidden, QString::fromLatin1(name));
-        hiddenRows->addWidget(box, at, 3);
-        return box;
-    };
-    txtSTaxACC = hiddenAccount("txtSTaxACC", "Select Sales Tax Account (Entry)", 0);
-    txtShortFLLAC = hiddenAccount("txtShortFLLAC", "Select Shor/Fll Account (Report)", 1);
-    txtIncTaxACRpt = hiddenAccount("txtIncTaxACRpt", "Select Income Tax Account (Report)", 2);
-    txtSalTaxAcRpt = hiddenAccount("txtSalTaxAcRpt", "Select Tax Account (Report)", 3);
-    txtGstACC = hiddenAccount("txtGstACC", "", 4);
+    const auto number = [&](const char *name) { return numberBox(hidden, QString::fromLatin1(name)); };
+    const auto account = [&](const char *name) { return accountBox(hidden, QString::fromLatin1(name)); };
+    txtPurOrder = row(number("txtPurOrder"), "Start Purchase Order  Number:", 0, 0);
+    txtQuot = row(number("txtQuot"), "Start Quotation  Number:", 1, 0);
+    txtDC = row(number("txtDC"), "Start Delivery Chelan Number:", 2, 0);
+    txtTaxInv = row(number("txtTaxInv"), "Start Sales Tax Invoice Number:", 3, 0);
+    txtGstInv = row(number("txtGstInv"), "Start Non GST Invoice Number:", 4, 0);
+    txtSTaxACC = row(account("txtSTaxACC"), "Select Sales Tax Account (Entry)", 0, 2);
+    txtShortFLLAC = row(account("txtShortFLLAC"), "Select Shor/Fll Account (Report)", 1, 2);
+    txtIncTaxACRpt = row(account("txtIncTaxACRpt"), "Select Income Tax Account (Report)", 2, 2);
+    txtSalTaxAcRpt = row(account("txtSalTaxAcRpt"), "Select Tax Account (Report)", 3, 2);
+    txtGstACC = row(account("txtGstACC"), "", 4, 2);
 }
 
 void frmAcSetting::buildButtons()

@@ -94,20 +94,16 @@ void frmOruApplication::formLoad()
 
 void frmOruApplication::formActivate()
 {
-    if (gPickSubId == 0)
+    const std::optional<admissions::PickedSubject> picked = admissions::takePickedSubject();
+    if (!picked)
         return;
-    txtCourse->setText(gPickCourseName);
-    txtSubId->setText(QString::number(gPickSubId));
-    txtSubName->setText(gPickSubName);
-    txtCourDur->setText(gPickCourseDurr);
-    txt_rate->setText(admissions::amountText(gPickSubAmount));
+    txtCourse->setText(picked->courseName);
+    txtSubId->setText(QString::number(picked->subId));
+    txtSubName->setText(picked->subName);
+    txtCourDur->setText(picked->courseDurr);
+    txt_rate->setText(admissions::amountText(picked->amount));
     // The discount still shown counts against the new subject's amount too.
     txtDiscount_Change();
-    gPickCourseName.clear();
-    gPickCourseDurr.clear();
-    gPickSubName.clear();
-    gPickSubId = 0;
-    gPickSubAmount = db::Money();
     txtDiscount->setFocus(Qt::OtherFocusReason);
 }
 

@@ -144,22 +144,25 @@ void frmOruApplication::buildStudentFields(QGridLayout *fields, QWidget *page)
 // How to reach the student, the schooling and the section.
 void frmOruApplication::buildContactFields(QGridLayout *fields, QWidget *page)
 {
-    txtMailAdd = bound("txtMailAdd", "MailAdd", page);
-    place(fields, 4, 0, QStringLiteral("Mailing Address :"), txtMailAdd, 3);
-    txtEmail = bound("txtEmail", "Email", page);
-    place(fields, 5, 0, QStringLiteral("Email :"), txtEmail);
-    txtCellNo = bound("txtCellNo", "CellNo", page);
-    place(fields, 5, 2, QStringLiteral("Cell No :"), txtCellNo);
-    txtConRes = bound("txtConRes", "Contact", page);
-    place(fields, 6, 0, QStringLiteral("Contacts : Residence :"), txtConRes);
-    txtoff = bound("txtoff", "Office", page);
-    place(fields, 6, 2, QStringLiteral("Office :"), txtoff);
-    txtAuditFirm = bound("txtAuditFirm", "AudCompany", page);
-    place(fields, 7, 0, QStringLiteral("Audit Firm / Company :"), txtAuditFirm);
-    txtLastEduQua = bound("txtLastEduQua", "LastQulS", page);
-    place(fields, 7, 2, QStringLiteral("Last Educational Qualification :"), txtLastEduQua);
-    txtModules = bound("txtModules", "ModPart", page);
-    place(fields, 8, 0, QStringLiteral("Module/Part :"), txtModules);
+    struct Field {
+        QLineEdit **box;
+        const char *name, *column, *caption;
+        int row, col, span;
+    };
+    const Field contacts[] = {
+        {&txtMailAdd, "txtMailAdd", "MailAdd", "Mailing Address :", 4, 0, 3},
+        {&txtEmail, "txtEmail", "Email", "Email :", 5, 0, 1},
+        {&txtCellNo, "txtCellNo", "CellNo", "Cell No :", 5, 2, 1},
+        {&txtConRes, "txtConRes", "Contact", "Contacts : Residence :", 6, 0, 1},
+        {&txtoff, "txtoff", "Office", "Office :", 6, 2, 1},
+        {&txtAuditFirm, "txtAuditFirm", "AudCompany", "Audit Firm / Company :", 7, 0, 1},
+        {&txtLastEduQua, "txtLastEduQua", "LastQulS", "Last Educational Qualification :", 7, 2, 1},
+        {&txtModules, "txtModules", "ModPart", "Module/Part :", 8, 0, 1},
+    };
+    for (const Field &f : contacts) {
+        *f.box = bound(f.name, f.column, page);
+        place(fields, f.row, f.col, QString::fromLatin1(f.caption), *f.box, f.span);
+    }
     cmbAtoZ = new QComboBox(page);
     cmbAtoZ->setObjectName(QStringLiteral("cmbAtoZ"));
     cmbAtoZ->setProperty("Tag", kTagM);

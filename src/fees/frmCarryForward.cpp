@@ -109,15 +109,10 @@ void frmCarryForward::formActivate()
     } else {
         txtSubId->clear();
     }
-    if (gPickSubId != 0) {
-        txtCourse->setText(gPickCourseName);
-        txtSubId->setText(QString::number(gPickSubId));
-        txtSubName->setText(gPickSubName);
-        gPickCourseName.clear();
-        gPickCourseDurr.clear();
-        gPickSubName.clear();
-        gPickSubId = 0;
-        gPickSubAmount = db::Money();
+    if (const std::optional<admissions::PickedSubject> picked = admissions::takePickedSubject()) {
+        txtCourse->setText(picked->courseName);
+        txtSubId->setText(QString::number(picked->subId));
+        txtSubName->setText(picked->subName);
         txtNarration->setFocus(Qt::OtherFocusReason);
     }
 }
