@@ -576,6 +576,12 @@ std::unique_ptr<engine::Server> pgServer(const PgAddress &address, const QString
 
 namespace db::server {
 
+bool attached(const QString &serverName)
+{
+    const QString path = resolve(serverName);
+    return !path.isEmpty() && QFileInfo(path + detail::kDescriptor).isFile();
+}
+
 void attach(const QString &serverName, const QString &host, int port, const QString &database)
 {
     const QString shown = serverName.trimmed();
