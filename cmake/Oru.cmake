@@ -58,29 +58,65 @@ function(oru_migrations target namespace)
   target_sources(${target} PRIVATE ${out})
 endfunction()
 
-# oru_test(<name> [BOTH_ENGINES] DEPS <targets>...): a GoogleTest executable from every
-# .cpp of the folder, run through CTest headless. Plain tests list GTest::gtest_main in
-# DEPS; tests that need a QApplication or a test server list oru_test_support (its main).
-# BOTH_ENGINES adds the entry <name>_pg: the same program with its fixtures' servers on
-# the PostgreSQL test server (ORU_TEST_ENGINE=postgres), skipped without one. Those
-# entries run one at a time: the server's roles are shared by all its databases.
+include(GoogleTest)
+
+# _oru_cases(<target> <prefix> <list> <environment> <gtest_discover_tests arguments>...):
+# the cases of <target>, listed when ctest reads the tests (not at every build,
+# so a build runs no sanitizer binary), as entries <prefix>.<Suite>.<Case> with
+# that environment. A skipped case counts as skipped (the module's own
+# SKIP_REGULAR_EXPRESSION, which also takes the cases of a _pg entry without a
+# server). The environment goes through a script of its own: properties given
+# to gtest_discover_tests are split at every ';', so a list value would not
+# arrive whole.
+function(_oru_cases target prefix list environment)
+  gtest_discover_tests(${target} TEST_PREFIX ${prefix}. TEST_LIST ${list} DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120 ${ARGN})
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${list}_environment.cmake)
+  file(WRITE ${script}
+    "if(${list})\n  set_tests_properties(\${${list}} PROPERTIES ENVIRONMENT [==[${environment}]==])\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+endfunction()
+
+# The cases of <target> on one engine, as entries <prefix>.<Suite>.<Case>; those
+# matching <pg_cases> (when given) one at a time.
+function(_oru_engine target prefix environment timeout pg_cases)
+  if(pg_cases)
+    _oru_cases(${target} ${prefix} ${prefix}_cases "${environment}" TEST_FILTER -${pg_cases}
+      PROPERTIES TIMEOUT ${timeout})
+    _oru_cases(${target} ${prefix} ${prefix}_server_cases "${environment}" TEST_FILTER ${pg_cases}
+      PROPERTIES TIMEOUT ${timeout} RESOURCE_LOCK postgres)
+  else()
+    _oru_cases(${target} ${prefix} ${prefix}_cases "${environment}" PROPERTIES TIMEOUT ${timeout})
+  endif()
+endfunction()
+
+# oru_test(<name> [BOTH_ENGINES] [PG_CASES <filter>] DEPS <targets>...): a GoogleTest
+# executable from every .cpp of the folder, each of its cases an entry of CTest
+# named <name>.<Suite>.<Case>, run headless. Plain tests list GTest::gtest_main in
+# DEPS; tests that need a QApplication or a test server list oru_test_support (its
+# main). BOTH_ENGINES adds the entries <name>_pg.<Suite>.<Case>: the same cases with
+# their fixtures' servers on the PostgreSQL test server (ORU_TEST_ENGINE=postgres),
+# skipped without one. Each such case has a database of its own, and the roles the
+# server's databases share ("sa", sysadmin) are made one creation at a time by the
+# server itself, so they run side by side. The cases of PG_CASES (a --gtest_filter
+# pattern) make logins or look at the server's roles, on the plain entries too: they
+# run one at a time.
 function(oru_test name)
-  cmake_parse_arguments(ARG "BOTH_ENGINES" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "BOTH_ENGINES" "PG_CASES" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest)
+  # Every case starts the program anew: without position independence the
+  # loader has no relocations to apply to it (over a million under the
+  # sanitizers, a third of a start).
+  target_link_options(${name} PRIVATE -no-pie)
   # Test headers by path from tests/ ("support/gui.h", "fees/fixture.h").
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORU_DATA_HOME=${CMAKE_BINARY_DIR}/test-data"
-    TIMEOUT 600)
+  _oru_engine(${name} ${name} "QT_QPA_PLATFORM=offscreen;ORU_DATA_HOME=${CMAKE_BINARY_DIR}/test-data" 600
+    "${ARG_PG_CASES}")
   if(ARG_BOTH_ENGINES)
-    add_test(NAME ${name}_pg COMMAND ${name})
-    set_tests_properties(${name}_pg PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORU_DATA_HOME=${CMAKE_BINARY_DIR}/test-data-pg;ORU_TEST_ENGINE=postgres"
-      RESOURCE_LOCK postgres
-      SKIP_REGULAR_EXPRESSION "no PostgreSQL server for this run"
-      TIMEOUT 900)
+    _oru_engine(${name} ${name}_pg
+      "QT_QPA_PLATFORM=offscreen;ORU_DATA_HOME=${CMAKE_BINARY_DIR}/test-data-pg;ORU_TEST_ENGINE=postgres" 900
+      "${ARG_PG_CASES}")
   endif()
 endfunction()
