@@ -13,6 +13,7 @@
 #include <QValidator>
 
 #include <algorithm>
+#include <functional>
 
 namespace common::input {
 
@@ -57,50 +58,29 @@ void tellLater(QLineEdit *box, const QString &refused, QString message)
         Qt::QueuedConnection);
 }
 
-class AmountValidator : public QValidator {
+// Takes what `takes` allows, refusing anything else with `refusal`.
+class RuleValidator : public QValidator {
 public:
-    AmountValidator(QLineEdit *box, Sign sign)
+    RuleValidator(QLineEdit *box, std::function<bool(const QString &)> takes, QString refusal)
         : QValidator(box)
         , m_box(box)
-        , m_sign(sign)
+        , m_takes(std::move(takes))
+        , m_refusal(std::move(refusal))
     {
     }
 
     State validate(QString &input, int &) const override
     {
-        if (isPartialAmount(input, m_sign))
+        if (m_takes(input))
             return Acceptable;
-        tellLater(m_box, input, amountRefusal(m_sign));
+        tellLater(m_box, input, m_refusal);
         return Invalid;
     }
 
 private:
     QLineEdit *m_box;
-    Sign m_sign;
-};
-
-class DigitsValidator : public QValidator {
-public:
-    DigitsValidator(QLineEdit *box, int maxDigits)
-        : QValidator(box)
-        , m_box(box)
-        , m_max(maxDigits)
-    {
-    }
-
-    State validate(QString &input, int &) const override
-    {
-        const bool digits
-            = std::all_of(input.cbegin(), input.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-        if (digits && input.size() <= m_max)
-            return Acceptable;
-        tellLater(m_box, input, digitsRefusal(m_max));
-        return Invalid;
-    }
-
-private:
-    QLineEdit *m_box;
-    int m_max;
+    std::function<bool(const QString &)> m_takes;
+    QString m_refusal;
 };
 
 bool hasControls(const QString &text, bool multiLine)
@@ -170,7 +150,8 @@ void amountBox(QLineEdit *box, Sign sign)
     // A limit on characters would cut a longer paste or a value set from
     // code before the rule sees it.
     box->setMaxLength(32767);
-    box->setValidator(new AmountValidator(box, sign));
+    box->setValidator(new RuleValidator(
+        box, [sign](const QString &text) { return isPartialAmount(text, sign); }, amountRefusal(sign)));
     // Every other character reaches the rule, which tells why it is refused.
     ui::keys(box).pattern(QString()).once(QString()).dropBlanks();
 }
@@ -185,7 +166,11 @@ void digitsBox(QLineEdit *box, int maxDigits)
     // The validator keeps the limit: a length limit would cut a long paste
     // before anything could say so.
     box->setMaxLength(32767);
-    box->setValidator(new DigitsValidator(box, maxDigits));
+    const auto digits = [maxDigits](const QString &text) {
+        return text.size() <= maxDigits
+            && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    };
+    box->setValidator(new RuleValidator(box, digits, digitsRefusal(maxDigits)));
 }
 
 QString withoutControls(const QString &text, bool multiLine)
