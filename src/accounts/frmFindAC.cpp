@@ -34,7 +34,7 @@ bool usable(const common::Window *w)
 } // namespace
 
 frmFindAC::frmFindAC(QWidget *parent)
-    : common::Window(kName, parent)
+    : common::PickerList(kName, parent)
 {
     setWindowTitle(QStringLiteral("Search Account"));
 
@@ -80,8 +80,7 @@ frmFindAC::frmFindAC(QWidget *parent)
 
     common::on(txtFindAC, &QLineEdit::textChanged, this, [this](auto &&...) { FillGrid(); });
     common::on(chkAll, &QCheckBox::toggled, this, [this](auto &&...) { chkAll_Click(); });
-    common::on(mshSearch, &ui::Grid::cellDoubleClicked, this, [this](auto &&...) { pick(); });
-    common::on(mshSearch, &ui::Grid::enterPressed, this, [this](auto &&...) { pick(); });
+    setList(mshSearch);
     common::on(cmdAccounts, &QPushButton::clicked, this, [](auto &&...) {
         gLockAccount = true;
         gLookupMode = true;
@@ -105,8 +104,8 @@ void frmFindAC::formLoad()
 {
     m_SavedFilter = gFindAcFilter;
     // Taken before the picker has a frame of its own: the window that asked.
-    m_opener = common::windows::activeWindow();
-    m_lastOther = m_opener;
+    PickerList::formLoad();
+    m_lastOther = opener();
     moveTwips(3500, 1800);
     setWidthTwips(10800);
     setHeightTwips(6600);
@@ -138,7 +137,7 @@ void frmFindAC::formActivate()
 void frmFindAC::takeRequest(common::Window *opener, const QString &filter, bool allowAllAccounts)
 {
     const bool changed = m_SavedFilter != filter;
-    m_opener = opener;
+    openerLink().follow(this, opener);
     m_SavedFilter = filter;
     const bool wasTicked = chkAll->isChecked();
     {
@@ -175,15 +174,13 @@ void frmFindAC::closeEvent(QCloseEvent *event)
 // by the program (another window unloading it) activates nothing.
 void frmFindAC::handBack()
 {
-    common::Window *to = m_opener;
+    common::Window *to = opener();
     if (!usable(to) || to == this || common::windows::closingDown()) {
-        if (m_picked) {
-            gFindAcRowID = 0;
-            gFindAcName.clear();
-        }
+        if (picked())
+            dropPick();
         return;
     }
-    if (m_picked || (m_closedByUser && common::windows::activeWindow() == this))
+    if (picked() || (m_closedByUser && common::windows::activeWindow() == this))
         to->activateWindowNow();
 }
 
@@ -261,14 +258,8 @@ void frmFindAC::FillGrid()
 
 void frmFindAC::setGrid()
 {
-    mshSearch->setCols(8);
-    mshSearch->setTextMatrix(0, 1, QStringLiteral("Code"));
-    mshSearch->setTextMatrix(0, 2, QStringLiteral("Account Title"));
-    mshSearch->setTextMatrix(0, 3, QStringLiteral("Opening Balance"));
-    mshSearch->setTextMatrix(0, 4, QStringLiteral("Contact"));
-    static const int widths[] = {0, 1200, 5000, 1500, 2000, 0, 0, 0};
-    for (int c = 0; c < 8; ++c)
-        mshSearch->setColWidth(c, widths[c]);
+    setColumns({{nullptr, 0}, {"Code", 1200}, {"Account Title", 5000}, {"Opening Balance", 1500},
+        {"Contact", 2000}, {nullptr, 0}, {nullptr, 0}, {nullptr, 0}});
 }
 
 void frmFindAC::chkAll_Click()
@@ -277,22 +268,20 @@ void frmFindAC::chkAll_Click()
     FillGrid();
 }
 
-void frmFindAC::pick()
+bool frmFindAC::takePick(int row)
 {
-    const int row = mshSearch->row();
-    if (row < 1 || row >= mshSearch->rows())
-        return;
-    const QString key = mshSearch->textMatrix(row, 0);
-    if (key.isEmpty())
-        return;
-    bool ok = false;
-    const int id = key.toInt(&ok);
-    if (!ok)
-        return;
+    const int id = keyAt(row);
+    if (id == 0)
+        return false;
     gFindAcRowID = id;
     gFindAcName = mshSearch->textMatrix(row, 2);
-    m_picked = true;
-    unload();
+    return true;
+}
+
+void frmFindAC::dropPick()
+{
+    gFindAcRowID = 0;
+    gFindAcName.clear();
 }
 
 void openAccountPicker(common::Window *opener, const QString &filter, bool allowAllAccounts)

@@ -2,7 +2,7 @@
 // The account picker: lists the accounts of the chart by the caller's
 // filter and the typed text, and hands the picked one back to the window
 // that asked (protocol in picker.h).
-#include "common/window.h"
+#include "common/pickerlist.h"
 
 #include <QPointer>
 
@@ -18,7 +18,7 @@ class Grid;
 
 namespace accounts {
 
-class frmFindAC : public common::Window {
+class frmFindAC : public common::PickerList {
     Q_OBJECT
 public:
     explicit frmFindAC(QWidget *parent = nullptr);
@@ -32,7 +32,6 @@ public:
     // A caller asks (again): it becomes the opener, its filter is the one
     // "All Accounts" gives back, and the check box starts unticked.
     void takeRequest(common::Window *opener, const QString &filter, bool allowAllAccounts);
-    common::Window *opener() const { return m_opener; }
 
 protected:
     void formLoad() override;
@@ -40,9 +39,10 @@ protected:
     void formUnload() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool takePick(int row) override;
+    void dropPick() override;
 
 private:
-    void pick();
     void chkAll_Click();
     void otherWindowActivated(QMdiSubWindow *sub);
     void handBack();
@@ -55,13 +55,11 @@ private:
     QPushButton *cmdExit;
 
     QString m_SavedFilter;
-    QPointer<common::Window> m_opener;
     // The window active before the picker, and whether the picker's last
     // activation came from the user (a click or the keyboard) rather than
     // from a window asking for an account.
     QPointer<common::Window> m_lastOther;
     bool m_userActivating = false;
-    bool m_picked = false;
     // The list shows the current request and no other window was active since it was filled.
     bool m_listCurrent = false;
     bool m_closedByUser = false; // Exit or the close box

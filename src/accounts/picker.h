@@ -11,17 +11,20 @@
 //
 // The picker remembers the window that asked (its opener). When the user
 // picks a row, the picker writes the answer, closes, and activates the
-// opener, whose activation handler takes the answer and resets it:
+// opener, whose activation handler takes the answer into what the window
+// keeps of the entry being made (an entry window's draft, a window's typed
+// record; never a widget property) and resets it:
 //
 //   if (gFindAcRowID > 0) {
-//       field->setText(gFindAcName);                         // the title
-//       field->setProperty("Tag", QString::number(gFindAcRowID)); // the key
+//       draft.account = gFindAcRowID;   // the key
+//       field->setText(gFindAcName);    // the title shown
 //       gFindAcRowID = 0;
 //       gFindAcName.clear();
 //   }
 //
 // No other window is activated between the pick and the opener's
-// activation. When the opener has gone meanwhile, the answer is dropped.
+// activation. The picker closes with its opener, handing nothing on; when
+// the opener has gone by the time of a pick, the answer is dropped.
 // Closing the picker without a pick (Exit, close box) hands back nothing.
 //
 // Two ways to ask, the same for every caller:

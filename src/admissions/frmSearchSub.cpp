@@ -32,7 +32,7 @@ std::optional<std::int32_t> s_requestedApp;
 } // namespace
 
 frmSearchSub::frmSearchSub(QWidget *parent)
-    : common::Window(kName, parent)
+    : common::PickerList(kName, parent)
 {
     setWindowTitle(QStringLiteral("SearchSubjects"));
 
@@ -80,14 +80,13 @@ frmSearchSub::frmSearchSub(QWidget *parent)
     setTabOrder(Msh, cmdSubject);
     setTabOrder(cmdSubject, txtExit);
 
+    setList(Msh);
     auto toList = [this] { Msh->setFocus(Qt::OtherFocusReason); };
     ui::keys(txtFind).enterMovesNext().onKey(Qt::Key_Up, toList).onKey(Qt::Key_Down, toList);
 
     using common::on;
     on(DataCboCourse, &QComboBox::currentIndexChanged, this, [this](int) { FillGrid(); });
     on(txtFind, &QLineEdit::textChanged, this, [this](const QString &) { FillGrid(); });
-    on(Msh, &ui::Grid::cellDoubleClicked, this, [this] { pick(); });
-    on(Msh, &ui::Grid::enterPressed, this, [this] { pick(); });
     on(cmdSubject, &QPushButton::clicked, this, [this](bool) { cmdSubject_Click(); });
     on(txtExit, &QPushButton::clicked, this, [this](bool) { unload(); });
 
@@ -96,7 +95,7 @@ frmSearchSub::frmSearchSub(QWidget *parent)
 
 void frmSearchSub::formLoad()
 {
-    m_opener.remember();
+    PickerList::formLoad();
     // Shown by name without a request, it works for the carry forward's application.
     m_appId = s_requestedApp.value_or(gPickAppId);
     s_requestedApp.reset();
@@ -120,15 +119,16 @@ void frmSearchSub::formActivate()
 void frmSearchSub::formUnload()
 {
     gLookupMode = false;
-    if (!m_picked)
-        return;
-    if (!m_opener.handBack(this)) {
-        gPickSubId = 0;
-        gPickSubName.clear();
-        gPickCourseName.clear();
-        gPickCourseDurr.clear();
-        gPickSubAmount = db::Money();
-    }
+    PickerList::formUnload();
+}
+
+void frmSearchSub::dropPick()
+{
+    gPickSubId = 0;
+    gPickSubName.clear();
+    gPickCourseName.clear();
+    gPickCourseDurr.clear();
+    gPickSubAmount = db::Money();
 }
 
 void frmSearchSub::FillGrid()
@@ -147,35 +147,22 @@ void frmSearchSub::FillGrid()
 
 void frmSearchSub::setGrid()
 {
-    static const struct {
-        const char *header;
-        int width;
-    } columns[] = {
-        {"Subject ID", 0}, {"Course", 2000}, {"Subject Name", 4000}, {"Course Durration", 0}, {"TotAmt", 0}};
-    Msh->setCols(5);
-    for (int c = 0; c < 5; ++c) {
-        Msh->setTextMatrix(0, c, QString::fromLatin1(columns[c].header));
-        Msh->setColWidth(c, columns[c].width);
-    }
+    setColumns({{"Subject ID", 0}, {"Course", 2000}, {"Subject Name", 4000}, {"Course Durration", 0},
+        {"TotAmt", 0}});
 }
 
-void frmSearchSub::pick()
+bool frmSearchSub::takePick(int row)
 {
-    const int row = Msh->row();
-    if (row < 1 || row >= Msh->rows())
-        return;
-    bool ok = false;
-    const int id = Msh->textMatrix(row, 0).toInt(&ok);
-    if (!ok)
-        return;
+    const int id = keyAt(row);
+    if (id == 0)
+        return false;
     gPickSubId = id;
     gPickCourseName = Msh->textMatrix(row, 1);
     gPickSubName = Msh->textMatrix(row, 2);
     gPickCourseDurr = Msh->textMatrix(row, 3);
     const QString amount = Msh->textMatrix(row, 4);
     gPickSubAmount = amount.isEmpty() ? db::Money() : db::Money::parse(amount);
-    m_picked = true;
-    unload();
+    return true;
 }
 
 void frmSearchSub::cmdSubject_Click()

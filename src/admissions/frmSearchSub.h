@@ -1,8 +1,7 @@
 #pragma once
 // The subject picker: finds one subject of the catalogue and hands it back
 // to the window that opened it (protocol in catalogue.h).
-#include "common/picker_opener.h"
-#include "common/window.h"
+#include "common/pickerlist.h"
 #include "platform/db/db.h"
 
 #include <cstdint>
@@ -18,7 +17,7 @@ class Grid;
 
 namespace admissions {
 
-class frmSearchSub : public common::Window {
+class frmSearchSub : public common::PickerList {
     Q_OBJECT
 public:
     explicit frmSearchSub(QWidget *parent = nullptr);
@@ -28,15 +27,14 @@ public:
     // Column count, headers and widths of the list.
     void setGrid();
 
-    common::Window *opener() const { return m_opener.window(); }
-
 protected:
     void formLoad() override;
     void formActivate() override;
     void formUnload() override;
+    bool takePick(int row) override;
+    void dropPick() override;
 
 private:
-    void pick();
     void cmdSubject_Click();
 
     QLabel *Label30, *Label23;
@@ -46,8 +44,6 @@ private:
     QPushButton *cmdSubject, *txtExit;
 
     std::int32_t m_appId = 0; // application mode while >= 1, else course mode
-    common::PickerOpener m_opener;
-    bool m_picked = false;
 };
 
 } // namespace admissions

@@ -81,6 +81,19 @@ void EntryWindow::addEntryGrid(QWidget *page, QVBoxLayout *column)
     column->addWidget(lblTotalAmount);
 }
 
+void EntryWindow::addButtonRow(QVBoxLayout *column, QWidget *page, const QStringList &order, bool enterClicks)
+{
+    static const std::pair<const char *, const char *> captions[] = {{"cmdSave", "&Save"},
+        {"cmdCancel", "&Cancel"}, {"cmdDelete", "&Delete"}, {"cmdPrint", "&Print"}, {"cmdExit", "E&xit"}};
+    QPushButton **buttons[] = {&cmdSave, &cmdCancel, &cmdDelete, &cmdPrint, &cmdExit};
+    const formkit::ButtonRow row = formkit::centredButtons(column, page, twips(1300), enterClicks);
+    for (const QString &name : order)
+        for (std::size_t i = 0; i < std::size(captions); ++i)
+            if (name == QLatin1String(captions[i].first))
+                *buttons[i] = row.add(name, QString::fromLatin1(captions[i].second));
+    cmdDelete->setEnabled(false);
+}
+
 void EntryWindow::addSearchTab()
 {
     const formkit::VoucherSearchTab search
@@ -106,6 +119,9 @@ void EntryWindow::connectShared()
     bindLineColumn(txtChecque, QStringLiteral("ChecqNo"));
     ui::keys(txtVoucher).enterMovesNext().onEnter([this] { runGuarded([this] { OpenVoucher(); }); });
     ui::keys(DTPSearch).onKey(Qt::Key_Backspace, [this] { runGuarded([this] { SearchGrd(); }); });
+    on(cmdAdd, &QPushButton::clicked, this, [this](bool) { cmdAdd_Click(); });
+    on(acmRemove, &QPushButton::clicked, this, [this](bool) { acmRemove_Click(); });
+    on(MshEntry, &ui::Grid::cellDoubleClicked, this, [this] { MshEntry_DblClick(); });
     on(cmdSave, &QPushButton::clicked, this, [this](bool) { cmdSave_Click(); });
     on(cmdCancel, &QPushButton::clicked, this, [this](bool) { cmdCancel_Click(); });
     on(cmdDelete, &QPushButton::clicked, this, [this](bool) { cmdDelete_Click(); });
@@ -270,8 +286,8 @@ void EntryWindow::showDraft()
 
 bool EntryWindow::checkLine(const LineChecks &c, db::Money *amount) const
 {
-    const auto refuse = [](const char *text, QWidget *focus) {
-        info(QString::fromLatin1(text));
+    const auto refuse = [](const QString &text, QWidget *focus) {
+        info(text);
         if (focus && focus->isEnabled())
             focus->setFocus(Qt::OtherFocusReason);
         return false;
@@ -280,23 +296,70 @@ bool EntryWindow::checkLine(const LineChecks &c, db::Money *amount) const
         c.amount->clear();
     const std::int64_t debit = accountKey(c.debit), credit = accountKey(c.credit);
     if (debit <= 0)
-        return refuse("Please Select Debit Account", c.noDebitFocus);
+        return refuse(QStringLiteral("Please Select Debit Account"), c.noDebitFocus);
     if (credit <= 0)
-        return refuse("Please Select Credit Account", c.noCreditFocus);
+        return refuse(QStringLiteral("Please Select Credit Account"), c.noCreditFocus);
     if (debit == credit)
-        return refuse("same account title not allow, please change debit or cedit Account", c.sameFocus);
+        return refuse(QStringLiteral("same account title not allow, please change debit or cedit Account"),
+            c.sameFocus);
+    // An empty or non-positive amount is not entered yet; anything else the
+    // box holds that is no amount gets the rule spelt out.
     db::Money value;
-    if (!input::parseAmount(c.amount->text(), &value) || value <= db::Money())
-        return refuse("please enter Amount", c.amount);
+    const QString typed = c.amount->text().trimmed();
+    if (!typed.isEmpty() && !input::parseAmount(typed, &value))
+        return refuse(input::amountRefusal(), c.amount);
+    if (typed.isEmpty() || value <= db::Money())
+        return refuse(QStringLiteral("please enter Amount"), c.amount);
     *amount = value;
     return true;
 }
 
+void EntryWindow::cmdAdd_Click()
+{
+    db::Money amount;
+    if (!lineMayBeAdded() || !checkLine(lineChecks(), &amount))
+        return;
+    books::Line l = nextLine();
+    l.amount = amount;
+    readLine(l);
+    m_draft.put(l);
+    showDraft();
+    clearAddedLine();
+    totGrdAmount();
+    if (cmdSelectDr->isEnabled())
+        cmdSelectDr->setFocus(Qt::OtherFocusReason);
+    else if (cmdSelectCr->isEnabled())
+        cmdSelectCr->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryWindow::acmRemove_Click()
+{
+    if (m_draft.size() >= 2)
+        m_draft.remove(MshEntry->row());
+    else
+        m_draft.clear();
+    showDraft();
+    clearRemovedLine();
+    totGrdAmount();
+}
+
+void EntryWindow::MshEntry_DblClick()
+{
+    const int r = MshEntry->row();
+    if (r < 1 || r > m_draft.size())
+        return;
+    const books::Line l = m_draft.takeBack(r);
+    showLine(l);
+}
+
 void EntryWindow::setColumns(ui::Grid *grid, const std::vector<Column> &columns)
 {
+    static const QString widest = fmt::money(db::Money::fromCents(99999999999999));
     for (int c = 0; c < int(columns.size()); ++c) {
-        grid->setTextMatrix(0, c, QString::fromLatin1(columns[std::size_t(c)].header));
-        grid->setColWidth(c, columns[std::size_t(c)].width);
+        const Column &column = columns[std::size_t(c)];
+        grid->setTextMatrix(0, c, QString::fromLatin1(column.header));
+        grid->setColWidth(
+            c, column.amount ? std::max(column.width, grid->widthToShow(widest)) : column.width);
     }
 }
 

@@ -139,9 +139,43 @@ protected:
     // Shows the account picker for this window, listing by `filter`.
     virtual void openPicker(const QString &filter) = 0;
 
+    struct Column {
+        const char *header;
+        int width; // twips
+        // An amount column is at least as wide as the widest amount a line takes.
+        bool amount = false;
+    };
+    // The checks of "&Add" that every entry window makes, in order: a lone
+    // "." emptied, a debit and a credit account, not the same one, and an
+    // amount above 0. Each refusal is told and moves the focus to its widget
+    // when that is enabled (nullptr: the focus stays). Returns false when the
+    // line may not be added; *amount then is not set.
+    struct LineChecks {
+        QLineEdit *debit, *credit, *amount;
+        QWidget *noDebitFocus = nullptr, *noCreditFocus = nullptr, *sameFocus = nullptr;
+    };
+    // The line handlers the base runs. "&Add" makes the window's own checks,
+    // then checkLine's, puts the next line with the amount and the window's
+    // fields in the draft, empties the line's boxes and moves to the debit
+    // picker (the credit one while that is locked). "&Remove" drops the
+    // current line (the last one empties the draft) and empties the boxes.
+    // A double click on a line takes it back into the boxes for a change.
+    virtual bool lineMayBeAdded() { return true; }
+    virtual LineChecks lineChecks() const = 0;
+    // The window's own fields of the line being added.
+    virtual void readLine(books::Line &line) const = 0;
+    virtual void clearAddedLine() = 0;
+    virtual void clearRemovedLine() = 0;
+    // Shows a line taken back from the grid in the boxes.
+    virtual void showLine(const books::Line &line) = 0;
+
     // The entry grid MshEntry over the total label lblTotalAmount, at the foot
     // of `column`.
     void addEntryGrid(QWidget *page, QVBoxLayout *column);
+    // The row of Save, Cancel, Delete, Print and Exit, in `order` (their
+    // object names), centred at the foot of `column`; Delete starts disabled.
+    // With `enterClicks`, Enter on a focused button clicks it.
+    void addButtonRow(QVBoxLayout *column, QWidget *page, const QStringList &order, bool enterClicks);
     // The search tab "Search Voucher" with its criterion, label, text, date
     // and list, added to SSTab.
     void addSearchTab();
@@ -175,19 +209,6 @@ protected:
     // box; nullptr when there is no answer.
     QLineEdit *takePickedAccount();
 
-    struct Column {
-        const char *header;
-        int width; // twips
-    };
-    // The checks of "&Add" that every entry window makes, in order: a lone
-    // "." emptied, a debit and a credit account, not the same one, and an
-    // amount above 0. Each refusal is told and moves the focus to its widget
-    // when that is enabled (nullptr: the focus stays). Returns false when the
-    // line may not be added; *amount then is not set.
-    struct LineChecks {
-        QLineEdit *debit, *credit, *amount;
-        QWidget *noDebitFocus = nullptr, *noCreditFocus = nullptr, *sameFocus = nullptr;
-    };
     bool checkLine(const LineChecks &checks, db::Money *amount) const;
     // Headers and widths of a grid, from column 0.
     static void setColumns(ui::Grid *grid, const std::vector<Column> &columns);
@@ -211,6 +232,9 @@ protected:
     QComboBox *cboSearch = nullptr;
 
 private:
+    void cmdAdd_Click();
+    void acmRemove_Click();
+    void MshEntry_DblClick();
     void cmdSave_Click();
     void cmdDelete_Click();
     void cmdCancel_Click();

@@ -12,6 +12,9 @@
 #include <QPointer>
 #include <QValidator>
 
+#include <algorithm>
+#include <functional>
+
 namespace common::input {
 
 namespace {
@@ -55,26 +58,29 @@ void tellLater(QLineEdit *box, const QString &refused, QString message)
         Qt::QueuedConnection);
 }
 
-class AmountValidator : public QValidator {
+// Takes what `takes` allows, refusing anything else with `refusal`.
+class RuleValidator : public QValidator {
 public:
-    AmountValidator(QLineEdit *box, Sign sign)
+    RuleValidator(QLineEdit *box, std::function<bool(const QString &)> takes, QString refusal)
         : QValidator(box)
         , m_box(box)
-        , m_sign(sign)
+        , m_takes(std::move(takes))
+        , m_refusal(std::move(refusal))
     {
     }
 
     State validate(QString &input, int &) const override
     {
-        if (isPartialAmount(input, m_sign))
+        if (m_takes(input))
             return Acceptable;
-        tellLater(m_box, input, amountRefusal(m_sign));
+        tellLater(m_box, input, m_refusal);
         return Invalid;
     }
 
 private:
     QLineEdit *m_box;
-    Sign m_sign;
+    std::function<bool(const QString &)> m_takes;
+    QString m_refusal;
 };
 
 bool hasControls(const QString &text, bool multiLine)
@@ -144,9 +150,27 @@ void amountBox(QLineEdit *box, Sign sign)
     // A limit on characters would cut a longer paste or a value set from
     // code before the rule sees it.
     box->setMaxLength(32767);
-    box->setValidator(new AmountValidator(box, sign));
+    box->setValidator(new RuleValidator(
+        box, [sign](const QString &text) { return isPartialAmount(text, sign); }, amountRefusal(sign)));
     // Every other character reaches the rule, which tells why it is refused.
     ui::keys(box).pattern(QString()).once(QString()).dropBlanks();
+}
+
+QString digitsRefusal(int maxDigits)
+{
+    return QStringLiteral("Please enter a number of at most %1 digits (0 to 9 only).").arg(maxDigits);
+}
+
+void digitsBox(QLineEdit *box, int maxDigits)
+{
+    // The validator keeps the limit: a length limit would cut a long paste
+    // before anything could say so.
+    box->setMaxLength(32767);
+    const auto digits = [maxDigits](const QString &text) {
+        return text.size() <= maxDigits
+            && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    };
+    box->setValidator(new RuleValidator(box, digits, digitsRefusal(maxDigits)));
 }
 
 QString withoutControls(const QString &text, bool multiLine)

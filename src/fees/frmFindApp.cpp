@@ -25,7 +25,7 @@ const QString kName = QStringLiteral("frmFindApp");
 } // namespace
 
 frmFindApp::frmFindApp(QWidget *parent)
-    : common::Window(kName, parent)
+    : common::PickerList(kName, parent)
 {
     setWindowTitle(QStringLiteral("Find Application"));
 
@@ -63,15 +63,14 @@ frmFindApp::frmFindApp(QWidget *parent)
     using common::on;
     on(cboCriteria, &QComboBox::currentTextChanged, this, [this](const QString &) { FillGrid(); });
     on(txt_s_value, &QLineEdit::textChanged, this, [this](const QString &) { FillGrid(); });
-    on(Msh, &ui::Grid::cellDoubleClicked, this, [this] { pick(); });
-    on(Msh, &ui::Grid::enterPressed, this, [this] { pick(); });
+    setList(Msh);
 
     resize(common::twips(9600), common::twips(6000));
 }
 
 void frmFindApp::formLoad()
 {
-    m_opener.remember();
+    PickerList::formLoad();
     {
         const QSignalBlocker block(cboCriteria);
         cboCriteria->addItems(
@@ -83,13 +82,9 @@ void frmFindApp::formLoad()
     txt_s_value->setFocus(Qt::OtherFocusReason);
 }
 
-void frmFindApp::formUnload()
+void frmFindApp::dropPick()
 {
-    if (!m_picked)
-        return;
-    if (!m_opener.handBack(this)) {
-        gPickAppId = m_previous;
-    }
+    gPickAppId = m_previous;
 }
 
 void frmFindApp::FillGrid()
@@ -103,32 +98,19 @@ void frmFindApp::FillGrid()
 
 void frmFindApp::setGrid()
 {
-    static const struct {
-        const char *header;
-        int width;
-    } columns[] = {{"Application ID", 1500}, {"Reg #.", 1500}, {"Fix Date", 1500}, {"Date", 1500},
+    setColumns({{"Application ID", 1500}, {"Reg #.", 1500}, {"Fix Date", 1500}, {"Date", 1500},
         {"Student Name", 3000}, {"Father Name", 2500}, {"Cell No.", 3800}, {"Total Amount", 2200},
-        {"Cash Receive", 1800}};
-    Msh->setCols(9);
-    for (int c = 0; c < 9; ++c) {
-        Msh->setTextMatrix(0, c, QString::fromLatin1(columns[c].header));
-        Msh->setColWidth(c, columns[c].width);
-    }
+        {"Cash Receive", 1800}});
 }
 
-void frmFindApp::pick()
+bool frmFindApp::takePick(int row)
 {
-    const int row = Msh->row();
-    if (row < 1 || row >= Msh->rows())
-        return;
-    bool ok = false;
-    const int id = Msh->textMatrix(row, 0).toInt(&ok);
-    if (!ok)
-        return;
+    const int id = keyAt(row);
+    if (id == 0)
+        return false;
     m_previous = gPickAppId;
     gPickAppId = id;
-    m_picked = true;
-    unload();
+    return true;
 }
 
 void openApplicationPicker()

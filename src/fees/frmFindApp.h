@@ -6,8 +6,7 @@
 // activation handler takes the answer. When the opener has gone meanwhile,
 // the answer is dropped (gPickAppId keeps the value it had). Closing the
 // picker without a pick hands back nothing.
-#include "common/picker_opener.h"
-#include "common/window.h"
+#include "common/pickerlist.h"
 
 #include <cstdint>
 
@@ -21,7 +20,7 @@ class Grid;
 
 namespace fees {
 
-class frmFindApp : public common::Window {
+class frmFindApp : public common::PickerList {
     Q_OBJECT
 public:
     explicit frmFindApp(QWidget *parent = nullptr);
@@ -31,23 +30,18 @@ public:
     // Column count, headers and widths of the list.
     void setGrid();
 
-    common::Window *opener() const { return m_opener.window(); }
-
 protected:
     void formLoad() override;
-    void formUnload() override;
+    bool takePick(int row) override;
+    void dropPick() override;
 
 private:
-    void pick();
-
     QLabel *lblCriteria, *lblSearch;
     QComboBox *cboCriteria;
     QLineEdit *txt_s_value;
     ui::Grid *Msh;
 
-    common::PickerOpener m_opener;
     std::int32_t m_previous = 0; // gPickAppId before the pick
-    bool m_picked = false;
 };
 
 // Closes an open picker and shows a fresh one for the active window.

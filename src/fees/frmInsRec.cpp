@@ -60,10 +60,17 @@ frmInsRec::frmInsRec()
     : common::EntryWindow(QStringLiteral("frmInsRec"))
 {
     setWindowTitle(kCaption);
-
     buildControls();
+    setKeys();
+    connectControls();
+    applyTabOrder({"txtSlipNo", "DTPicker", "cmdSelectDr", "cmdSelectCr", "txtDRCR", "txtNaration", "cmdAdd",
+        "cmdSave", "txtChecque", "txtVouStatus", "txtVoucher", "OptCash", "OptBank", "acmRemove", "cmdDelete",
+        "cmdCancel", "cmdPrint", "cmdExit", "MshEntry", "cboSubject", "cboSession", "txtReceived",
+        "txtRemaingAmt", "cboSearch", "txtSearch", "DTPSearch", "mshSearch"});
+}
 
-    // ---- keys
+void frmInsRec::setKeys()
+{
     ui::keys(DTPicker).enterMovesNext();
     ui::keys(txtSlipNo).upperCase().dropBlanks().enterMovesNext();
     for (QWidget *w : std::initializer_list<QWidget *> {OptCash, OptBank, cmdSelectDr, cmdSelectCr})
@@ -74,6 +81,10 @@ frmInsRec::frmInsRec()
     ui::keys(txtNaration).upperCase().enterMovesNext();
     for (QWidget *w : std::initializer_list<QWidget *> {txtVouStatus, txtReceived, txtRemaingAmt})
         w->installEventFilter(this);
+}
+
+void frmInsRec::connectControls()
+{
     connectShared();
     setCashBox(txtDrAc);
     bindLineColumn(txtNaration, QStringLiteral("Naration"));
@@ -92,13 +103,6 @@ frmInsRec::frmInsRec()
     on(OptBank, &QRadioButton::clicked, this, [this](bool) { paymentMode(); });
     on(cboSubject, &QComboBox::currentIndexChanged, this, [this](int) { fillAmount(); });
     on(cboSubject, &QComboBox::activated, this, [this](int) { fillAmount(); });
-    on(cmdAdd, &QPushButton::clicked, this, [this](bool) { cmdAdd_Click(); });
-    on(acmRemove, &QPushButton::clicked, this, [this](bool) { acmRemove_Click(); });
-    on(MshEntry, &ui::Grid::cellDoubleClicked, this, [this] { MshEntry_DblClick(); });
-    applyTabOrder({"txtSlipNo", "DTPicker", "cmdSelectDr", "cmdSelectCr", "txtDRCR", "txtNaration", "cmdAdd",
-        "cmdSave", "txtChecque", "txtVouStatus", "txtVoucher", "OptCash", "OptBank", "acmRemove", "cmdDelete",
-        "cmdCancel", "cmdPrint", "cmdExit", "MshEntry", "cboSubject", "cboSession", "txtReceived",
-        "txtRemaingAmt", "cboSearch", "txtSearch", "DTPSearch", "mshSearch"});
 }
 
 void frmInsRec::fillSessions()
@@ -186,7 +190,7 @@ void frmInsRec::setGrid()
     MshEntry->setRows(1);
     MshEntry->setCols(ColCount);
     setColumns(MshEntry,
-        {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000}, {"Amount:", 1900},
+        {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000}, {"Amount:", 1900, true},
             {"Checque No. :", 1900}, {"Naration:", 4000}, {"CrAcCode:", 0}, {"Session Name", 2000},
             {"Catagory:", 0}, {"Types:", 0}, {"Size:", 0}, {"RegNo:", 0}, {"Subject ID:", 0}});
 }
@@ -279,35 +283,40 @@ void frmInsRec::fillAmount()
     txtRemaingAmt->setText(common::fmt::money(f.remaining));
 }
 
-void frmInsRec::cmdAdd_Click()
+bool frmInsRec::lineMayBeAdded()
 {
     if (cboSubject->text().isEmpty() || cboSubject->boundText().isEmpty()) {
         info(QStringLiteral("please select subject "));
         cboSubject->setFocus(Qt::OtherFocusReason);
-        return;
+        return false;
     }
     // A fee is received for a session; a line without one counts for none.
     if (cboSession->boundText().isEmpty()) {
         info(QStringLiteral("please select session "));
         cboSession->setFocus(Qt::OtherFocusReason);
-        return;
+        return false;
     }
+    return true;
+}
+
+common::EntryWindow::LineChecks frmInsRec::lineChecks() const
+{
     LineChecks checks {txtDrAc, txtCrAc, txtDRCR};
     checks.noCreditFocus = cmdSelectCr;
-    db::Money amount;
-    if (!checkLine(checks, &amount))
-        return;
+    return checks;
+}
 
-    // The line takes the cash or bank account the box shows now.
-    books::Line l = nextLine();
-    l.amount = amount;
+// The line takes the cash or bank account the box shows now.
+void frmInsRec::readLine(books::Line &l) const
+{
     l.chequeNo = txtChecque->text();
     l.narration = txtNaration->text();
     l.sessionId = keyOf(cboSession->boundText());
     l.subId = keyOf(cboSubject->boundText());
-    m_draft.put(l);
-    showDraft();
+}
 
+void frmInsRec::clearAddedLine()
+{
     clearAccount(txtCrAc);
     txtDRCR->clear();
     txtChecque->clear();
@@ -315,33 +324,18 @@ void frmInsRec::cmdAdd_Click()
     cboSession->setBoundText({});
     cboSubject->clear();
     m_subjectsAccount = 0;
-    totGrdAmount();
-    if (cmdSelectDr->isEnabled())
-        cmdSelectDr->setFocus(Qt::OtherFocusReason);
-    else
-        focusIfEnabled(cmdSelectCr);
 }
 
-void frmInsRec::acmRemove_Click()
+void frmInsRec::clearRemovedLine()
 {
-    if (m_draft.size() >= 2)
-        m_draft.remove(MshEntry->row());
-    else
-        m_draft.clear();
-    showDraft();
     txtDRCR->clear();
     txtNaration->clear();
     cboSession->setBoundText({});
     clearAccount(txtCrAc);
-    totGrdAmount();
 }
 
-void frmInsRec::MshEntry_DblClick()
+void frmInsRec::showLine(const books::Line &l)
 {
-    const int r = MshEntry->row();
-    if (r < 1 || r > m_draft.size())
-        return;
-    const books::Line l = m_draft.takeBack(r);
     setAccount(txtDrAc, l.debit, l.debitName);
     setAccount(txtCrAc, l.credit, l.creditName);
     txtDRCR->setText(common::fmt::plainMoney(l.amount));
@@ -404,7 +398,7 @@ void frmInsRec::labelSearch()
 {
     setColumns(mshSearch,
         {{"Voucher # ", 1500}, {"Voucher Date", 2000}, {"Slip No.", 1600}, {"Paid To", 4000},
-            {"Amount", 2000}, {"Multi", 1000}, {"Status", 1000}});
+            {"Amount", 2000, true}, {"Multi", 1000}, {"Status", 1000}});
 }
 
 common::PrintJob frmInsRec::printJob(std::int64_t number) const

@@ -10,6 +10,7 @@
 
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -50,18 +51,29 @@ protected:
     void labelSearch() override;
     common::PrintJob printJob(std::int64_t number) const override;
     void openPicker(const QString &filter) override;
+    bool lineMayBeAdded() override;
+    LineChecks lineChecks() const override;
+    void readLine(books::Line &line) const override;
+    void clearAddedLine() override;
+    void clearRemovedLine() override;
+    void showLine(const books::Line &line) override;
 
 private:
+    // The window built in steps: controls (frmInsRec_layout.cpp), keys, wiring.
     void buildControls();
+    void createHeaderControls(QWidget *entry);
+    void createLineControls(QWidget *entry);
+    void createHiddenControls(QWidget *entry);
+    QLayout *headerRow(QWidget *entry);
+    QLayout *lineFields(QWidget *entry);
+    void setKeys();
+    void connectControls();
     void fillSessions();
     // The cash account the 'RI' setup presets (empty when it names none).
     void restoreCashAccount();
     void takeStudent();
     void fillSubjects(std::int64_t account);
     void paymentMode();
-    void cmdAdd_Click();
-    void acmRemove_Click();
-    void MshEntry_DblClick();
 
     std::int64_t m_StudentAppId = 0;
     std::int64_t m_subjectsAccount = 0; // the account the subject list was read for; 0 for none

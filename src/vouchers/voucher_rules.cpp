@@ -28,6 +28,17 @@ bool isCashKind(books::Kind kind)
     return kind == books::Kind::CP || kind == books::Kind::CR;
 }
 
+void nameCashAccount(books::Entry &entry)
+{
+    if (!isCashKind(entry.kind))
+        return;
+    const bool receipt = entry.kind == books::Kind::CR;
+    for (books::Line &l : entry.lines) {
+        (receipt ? l.debit : l.credit) = entry.cashAccount;
+        (receipt ? l.debitName : l.creditName) = entry.cashName;
+    }
+}
+
 bool isVoucherKind(books::Kind kind)
 {
     switch (kind) {

@@ -25,6 +25,12 @@ namespace vouchers {
 using Refused = common::Refused;
 
 bool isCashKind(books::Kind kind); // CP, CR
+
+// The cash-line rule: every line of a cash voucher names the voucher's cash
+// account (entry.cashAccount, with the title the user saw) on its cash side,
+// the credit of a cash payment and the debit of a cash receipt, whatever
+// account the box showed when the line was added. Other kinds are left as they are.
+void nameCashAccount(books::Entry &entry);
 bool isVoucherKind(books::Kind kind); // the five kinds
 
 // The next number of a kind: the largest plus one, or `startNo` (the

@@ -69,130 +69,155 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     , m_s(std::move(settings))
 {
     setWindowTitle(m_s.caption);
+    const common::formkit::Page entry = createFrame();
+    createControls(entry.widget);
+    layOutEntryTab(entry);
+    addSearchTab();
+    setKeys();
+    connectControls();
+    applyTabOrder(m_s.tabOrder);
+}
 
-    using common::formkit::buddyLabel;
-    using common::formkit::lineEdit;
-    using common::formkit::pushButton;
-
+common::formkit::Page VoucherWindow::createFrame()
+{
     QVBoxLayout *outer = common::formkit::windowColumn(this, 8, 6);
     lblfrmTitle = common::formkit::title(QStringLiteral("lblfrmTitle"), m_s.caption, this);
     outer->addWidget(lblfrmTitle);
     SSTab = common::formkit::tabs(QStringLiteral("SSTab"), this, outer);
+    const common::formkit::Page entry = common::formkit::tabPage(QStringLiteral("tabEntry"));
+    entry.column->setSpacing(6);
+    return entry;
+}
 
-    // ---- entry tab
-    const common::formkit::Page entryPage = common::formkit::tabPage(QStringLiteral("tabEntry"));
-    QWidget *entry = entryPage.widget;
-    QVBoxLayout *entryLayout = entryPage.column;
-    entryLayout->setSpacing(6);
+void VoucherWindow::createControls(QWidget *entry)
+{
+    using common::twips;
+    using common::formkit::lineEdit;
+    using common::formkit::pushButton;
 
-    auto *top = new QGridLayout;
-    top->setHorizontalSpacing(8);
-    top->setVerticalSpacing(6);
     txtVouStatus = lineEdit("txtVouStatus", entry);
     txtVouStatus->setReadOnly(true);
     txtVouStatus->setText(books::kindCode(m_s.kind) + u'-');
     txtVouStatus->setFocusPolicy(Qt::ClickFocus);
-    txtVouStatus->setFixedWidth(common::twips(600));
+    txtVouStatus->setFixedWidth(twips(600));
     txtVoucher = lineEdit("txtVoucher", entry);
     txtVoucher->setReadOnly(true);
     txtVoucher->setMaxLength(10);
-    txtVoucher->setFixedWidth(common::twips(1500));
+    txtVoucher->setFixedWidth(twips(1500));
     DTPicker = new ui::DatePicker(entry);
     DTPicker->setObjectName(QStringLiteral("DTPicker"));
-    DTPicker->setFixedWidth(common::twips(1700));
+    DTPicker->setFixedWidth(twips(1700));
     txtPaidTo = lineEdit("txtPaidTo", entry);
-
-    auto *numberRow = new QHBoxLayout;
-    numberRow->addWidget(buddyLabel(QStringLiteral("Voucher #:"), txtVoucher, entry));
-    numberRow->addWidget(txtVouStatus);
-    numberRow->addWidget(txtVoucher);
-    numberRow->addSpacing(20);
-    numberRow->addWidget(buddyLabel(QStringLiteral("Date:"), DTPicker, entry));
-    numberRow->addWidget(DTPicker);
-    numberRow->addSpacing(20);
-    numberRow->addWidget(buddyLabel(m_s.paidLabel, txtPaidTo, entry));
-    numberRow->addWidget(txtPaidTo, 1);
-    entryLayout->addLayout(numberRow);
 
     // Enter on a focused button clicks it, as in the other entry windows.
     cmdSelectDr = pushButton("cmdSelectDr", QStringLiteral("&Select Debit A/C"), entry, true);
     cmdSelectCr = pushButton("cmdSelectCr", QStringLiteral("&Select Credit A/C"), entry, true);
     for (QPushButton *b : {cmdSelectDr, cmdSelectCr})
-        b->setMinimumWidth(common::twips(1800));
+        b->setMinimumWidth(twips(1800));
     txtDrAc = lineEdit("txtDrAc", entry);
     txtCrAc = lineEdit("txtCrAc", entry);
     for (QLineEdit *b : {txtDrAc, txtCrAc}) {
         b->setReadOnly(true);
         b->setFocusPolicy(Qt::NoFocus);
-        b->setMinimumWidth(common::twips(2500));
+        b->setMinimumWidth(twips(2500));
     }
     txtDRCR = lineEdit("txtDRCR", entry);
     txtDRCR->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    txtDRCR->setFixedWidth(common::twips(1700));
+    txtDRCR->setFixedWidth(twips(1700));
     txtNaration = new QPlainTextEdit(entry);
     txtNaration->setObjectName(QStringLiteral("txtNaration"));
     txtNaration->setTabChangesFocus(true);
     txtNaration->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtNaration->setFixedHeight(common::twips(900));
-    txtNaration->setMinimumWidth(common::twips(2500));
+    txtNaration->setFixedHeight(twips(900));
+    txtNaration->setMinimumWidth(twips(2500));
     cmdAdd = pushButton("cmdAdd", QStringLiteral("&Add"), entry, true);
     acmRemove = pushButton("acmRemove", QStringLiteral("&Remove"), entry, true);
 
+    txtChecque = lineEdit("txtChecque", entry);
+    txtChecque->setFixedWidth(twips(2200));
+    txtFile = lineEdit("txtFile", entry);
+    txtBill = lineEdit("txtBill", entry);
+    for (QLineEdit *b : {txtFile, txtBill}) {
+        common::input::digitsBox(b, 10);
+        b->setFixedWidth(twips(1500));
+    }
+}
+
+void VoucherWindow::layOutEntryTab(const common::formkit::Page &entry)
+{
+    QWidget *page = entry.widget;
+    entry.column->addLayout(numberRow(page));
+    entry.column->addLayout(accountRows(page));
+    entry.column->addLayout(numbersRow(page));
+
+    addEntryGrid(page, entry.column);
+    txtTotAmount = common::formkit::lineEdit("txtTotAmount", page);
+    txtTotAmount->hide();
+    // Kept for the design; the draft knows which line is being changed.
+    txtGrdRow = common::formkit::lineEdit("txtGrdRow", page);
+    txtGrdRow->hide();
+    addButtonRow(entry.column, page,
+        {QStringLiteral("cmdSave"), QStringLiteral("cmdCancel"), QStringLiteral("cmdDelete"),
+            QStringLiteral("cmdPrint"), QStringLiteral("cmdExit")},
+        true);
+    SSTab->addTab(page, QStringLiteral("Voucher Entry"));
+}
+
+QLayout *VoucherWindow::numberRow(QWidget *page)
+{
+    using common::formkit::buddyLabel;
+    auto *row = new QHBoxLayout;
+    row->addWidget(buddyLabel(QStringLiteral("Voucher #:"), txtVoucher, page));
+    row->addWidget(txtVouStatus);
+    row->addWidget(txtVoucher);
+    row->addSpacing(20);
+    row->addWidget(buddyLabel(QStringLiteral("Date:"), DTPicker, page));
+    row->addWidget(DTPicker);
+    row->addSpacing(20);
+    row->addWidget(buddyLabel(m_s.paidLabel, txtPaidTo, page));
+    row->addWidget(txtPaidTo, 1);
+    return row;
+}
+
+QLayout *VoucherWindow::accountRows(QWidget *page)
+{
+    using common::formkit::buddyLabel;
+    auto *top = new QGridLayout;
+    top->setHorizontalSpacing(8);
+    top->setVerticalSpacing(6);
     top->addWidget(cmdSelectDr, 0, 0);
     top->addWidget(txtDrAc, 0, 1);
     top->addWidget(cmdSelectCr, 1, 0);
     top->addWidget(txtCrAc, 1, 1);
-    top->addWidget(buddyLabel(QStringLiteral("Amount:"), txtDRCR, entry), 0, 2);
+    top->addWidget(buddyLabel(QStringLiteral("Amount:"), txtDRCR, page), 0, 2);
     top->addWidget(txtDRCR, 1, 2);
-    top->addWidget(buddyLabel(QStringLiteral("Naration:"), txtNaration, entry), 0, 3, Qt::AlignTop);
+    top->addWidget(buddyLabel(QStringLiteral("Naration:"), txtNaration, page), 0, 3, Qt::AlignTop);
     top->addWidget(txtNaration, 0, 4, 2, 1);
     top->addWidget(cmdAdd, 0, 5);
     top->addWidget(acmRemove, 1, 5);
     top->setColumnStretch(1, 3);
     top->setColumnStretch(4, 2);
-    entryLayout->addLayout(top);
+    return top;
+}
 
-    txtChecque = lineEdit("txtChecque", entry);
-    txtChecque->setFixedWidth(common::twips(2200));
-    txtFile = lineEdit("txtFile", entry);
-    txtBill = lineEdit("txtBill", entry);
-    for (QLineEdit *b : {txtFile, txtBill}) {
-        b->setMaxLength(10);
-        b->setFixedWidth(common::twips(1500));
-    }
-    auto *numbers = new QHBoxLayout;
-    numbers->addWidget(buddyLabel(QStringLiteral("Checque No. :"), txtChecque, entry));
-    numbers->addWidget(txtChecque);
-    numbers->addSpacing(20);
-    numbers->addWidget(buddyLabel(QStringLiteral("File No :"), txtFile, entry));
-    numbers->addWidget(txtFile);
-    numbers->addSpacing(20);
-    numbers->addWidget(buddyLabel(QStringLiteral("Bill No :"), txtBill, entry));
-    numbers->addWidget(txtBill);
-    numbers->addStretch(1);
-    entryLayout->addLayout(numbers);
+QLayout *VoucherWindow::numbersRow(QWidget *page)
+{
+    using common::formkit::buddyLabel;
+    auto *row = new QHBoxLayout;
+    row->addWidget(buddyLabel(QStringLiteral("Checque No. :"), txtChecque, page));
+    row->addWidget(txtChecque);
+    row->addSpacing(20);
+    row->addWidget(buddyLabel(QStringLiteral("File No :"), txtFile, page));
+    row->addWidget(txtFile);
+    row->addSpacing(20);
+    row->addWidget(buddyLabel(QStringLiteral("Bill No :"), txtBill, page));
+    row->addWidget(txtBill);
+    row->addStretch(1);
+    return row;
+}
 
-    addEntryGrid(entry, entryLayout);
-    txtTotAmount = lineEdit("txtTotAmount", entry);
-    txtTotAmount->hide();
-    // Kept for the design; the draft knows which line is being changed.
-    txtGrdRow = lineEdit("txtGrdRow", entry);
-    txtGrdRow->hide();
-
-    const common::formkit::ButtonRow buttons
-        = common::formkit::centredButtons(entryLayout, entry, common::twips(1300), true);
-    cmdSave = buttons.add(QStringLiteral("cmdSave"), QStringLiteral("&Save"));
-    cmdCancel = buttons.add(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
-    cmdDelete = buttons.add(QStringLiteral("cmdDelete"), QStringLiteral("&Delete"));
-    cmdPrint = buttons.add(QStringLiteral("cmdPrint"), QStringLiteral("&Print"));
-    cmdExit = buttons.add(QStringLiteral("cmdExit"), QStringLiteral("E&xit"));
-    cmdDelete->setEnabled(false);
-    SSTab->addTab(entry, QStringLiteral("Voucher Entry"));
-
-    // ---- search tab
-    addSearchTab();
-
-    // ---- keys
+void VoucherWindow::setKeys()
+{
     ui::keys(DTPicker).enterMovesNext();
     ui::keys(txtPaidTo).enterMovesNext();
     ui::keys(txtChecque).enterMovesNext();
@@ -202,6 +227,10 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     ui::keys(txtBill).pattern(QStringLiteral("[0-9]")).enterMovesNext();
     txtVouStatus->installEventFilter(this);
     txtDRCR->installEventFilter(this);
+}
+
+void VoucherWindow::connectControls()
+{
     connectShared();
     m_draft.entry().kind = m_s.kind;
     if (isCash())
@@ -217,9 +246,6 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     on(cmdSelectCr, &QPushButton::clicked, this, [this](bool) {
         pickAccount(txtCrAc, m_s.bankSide == Side::Credit ? QStringLiteral("B") : QString());
     });
-    on(cmdAdd, &QPushButton::clicked, this, [this](bool) { cmdAdd_Click(); });
-    on(acmRemove, &QPushButton::clicked, this, [this](bool) { acmRemove_Click(); });
-    on(MshEntry, &ui::Grid::cellDoubleClicked, this, [this] { MshEntry_DblClick(); });
     connect(txtNaration, &QPlainTextEdit::textChanged, this, [this] {
         // A plain-text box has no maximum length of its own.
         if (m_narationMax > 0 && txtNaration->toPlainText().size() > m_narationMax) {
@@ -228,7 +254,6 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
             txtNaration->moveCursor(QTextCursor::End);
         }
     });
-    applyTabOrder(m_s.tabOrder);
 }
 
 QLineEdit *VoucherWindow::box(Side side) const
@@ -280,9 +305,9 @@ bool VoucherWindow::eventFilter(QObject *watched, QEvent *event)
 void VoucherWindow::setGrid()
 {
     static const std::vector<Column> paired = {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000},
-        {"Amount:", 1900}, {"Checque No. :", 1900}, {"Naration:", 4000}, {"CrAcCode:", 0}, {"File No:", 1200},
-        {"Bill No:", 1200}};
-    static const std::vector<Column> single = {{"", 0}, {"Account Title:", 5000}, {"Debit:", 1900},
+        {"Amount:", 1900, true}, {"Checque No. :", 1900}, {"Naration:", 4000}, {"CrAcCode:", 0},
+        {"File No:", 1200}, {"Bill No:", 1200}};
+    static const std::vector<Column> single = {{"", 0}, {"Account Title:", 5000}, {"Debit:", 1900, true},
         {"Checque No. :", 1900}, {"Naration:", 5000}, {"File No:", 1200}, {"Bill No:", 1200}};
     const std::vector<Column> &cols = isCash() ? single : paired;
     MshEntry->setRows(1);
@@ -343,59 +368,44 @@ void VoucherWindow::openPicker(const QString &filter)
     accounts::openAccountPicker(this, filter);
 }
 
-void VoucherWindow::cmdAdd_Click()
+common::EntryWindow::LineChecks VoucherWindow::lineChecks() const
 {
     LineChecks checks {txtDrAc, txtCrAc, txtDRCR};
     // The cash account's own button is not where a missing account is picked.
     checks.noDebitFocus = m_s.cashSide != Side::Debit ? cmdSelectDr : nullptr;
     checks.noCreditFocus = m_s.cashSide != Side::Credit ? cmdSelectCr : nullptr;
     checks.sameFocus = m_s.sameAccountFocusesDebit ? cmdSelectDr : nullptr;
-    db::Money amount;
-    if (!checkLine(checks, &amount))
-        return;
+    return checks;
+}
 
-    // A cash voucher's cash account is the voucher's: its lines take it when saved.
-    books::Line l = nextLine();
-    l.amount = amount;
+// A cash voucher's cash account is the voucher's: its lines take it when saved.
+void VoucherWindow::readLine(books::Line &l) const
+{
     l.chequeNo = txtChecque->text();
     l.narration = txtNaration->toPlainText();
     l.fileNo = txtFile->text();
     l.billNo = txtBill->text();
-    m_draft.put(l);
-    showDraft();
+}
 
+void VoucherWindow::clearAddedLine()
+{
     if (m_s.lineSide != Side::None)
         clearAccount(box(m_s.lineSide));
     txtDRCR->clear();
     txtChecque->clear();
     txtBill->clear();
     txtFile->clear();
-    totGrdAmount();
-    if (cmdSelectDr->isEnabled())
-        cmdSelectDr->setFocus(Qt::OtherFocusReason);
-    else
-        focusIfEnabled(cmdSelectCr);
 }
 
-void VoucherWindow::acmRemove_Click()
+void VoucherWindow::clearRemovedLine()
 {
-    if (m_draft.size() >= 2)
-        m_draft.remove(MshEntry->row());
-    else
-        m_draft.clear();
-    showDraft();
     clearAccount(box(m_s.removeSide));
     txtDRCR->clear();
     txtNaration->clear();
-    totGrdAmount();
 }
 
-void VoucherWindow::MshEntry_DblClick()
+void VoucherWindow::showLine(const books::Line &l)
 {
-    const int r = MshEntry->row();
-    if (r < 1 || r > m_draft.size())
-        return;
-    const books::Line l = m_draft.takeBack(r);
     if (isCash()) {
         const bool receipt = m_s.cashSide == Side::Debit;
         setAccount(lineBox(), receipt ? l.credit : l.debit, receipt ? l.creditName : l.debitName);
@@ -417,14 +427,7 @@ void VoucherWindow::saveDraft(bool isNew, std::int64_t number, const QString &st
     v.number = number;
     v.isNew = isNew;
     v.stamp = stamp;
-    if (isCash()) {
-        // A cash voucher's lines all name the cash account its box shows now
-        // (by the title the user saw, for a refusal that names an account gone meanwhile).
-        for (books::Line &l : v.lines) {
-            (m_s.cashSide == Side::Debit ? l.debit : l.credit) = v.cashAccount;
-            (m_s.cashSide == Side::Debit ? l.debitName : l.creditName) = v.cashName;
-        }
-    }
+    nameCashAccount(v);
     saveVoucher(*gConn, v, gUserName, m_StartNo);
 }
 
@@ -476,7 +479,8 @@ std::shared_ptr<const ui::GridSource> VoucherWindow::searchList(const QString &c
 void VoucherWindow::labelSearch()
 {
     setColumns(mshSearch,
-        {{"Voucher # ", 2000}, {"Voucher Date", 2000}, {"Paid To", 5000}, {"Amount", 2000}, {"Multi", 1000}});
+        {{"Voucher # ", 2000}, {"Voucher Date", 2000}, {"Paid To", 5000}, {"Amount", 2000, true},
+            {"Multi", 1000}});
 }
 
 common::PrintJob VoucherWindow::printJob(std::int64_t number) const

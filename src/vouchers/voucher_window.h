@@ -2,14 +2,16 @@
 // The voucher window that the five voucher kinds share: entry tab (accounts,
 // amount, narration, the entry grid and its total, save, open, delete,
 // print) and search tab (the kind's vouchers, filtered by number, date or
-// payee). Each kind's window gives its settings.
+// payee). Each kind is this window over its settings (vouchers.cpp).
 #include "accounts/vousetting.h"
 #include "common/entrywindow.h"
+#include "common/formkit.h"
 
 #include <QStringList>
 
 #include <cstdint>
 
+class QLayout;
 class QPlainTextEdit;
 
 namespace vouchers {
@@ -68,6 +70,11 @@ protected:
     void labelSearch() override;
     common::PrintJob printJob(std::int64_t number) const override;
     void openPicker(const QString &filter) override;
+    LineChecks lineChecks() const override;
+    void readLine(books::Line &line) const override;
+    void clearAddedLine() override;
+    void clearRemovedLine() override;
+    void showLine(const books::Line &line) override;
 
 private:
     bool isCash() const { return m_s.cashSide != accounts::Side::None; }
@@ -75,9 +82,16 @@ private:
     QPushButton *picker(accounts::Side side) const;
     QLineEdit *lineBox() const; // cash kinds: the box of the line account
 
-    void cmdAdd_Click();
-    void acmRemove_Click();
-    void MshEntry_DblClick();
+    // The window built in steps: its frame and entry page, the controls,
+    // their layout, keys and wiring.
+    common::formkit::Page createFrame();
+    void createControls(QWidget *entry);
+    void layOutEntryTab(const common::formkit::Page &entry);
+    QLayout *numberRow(QWidget *page);
+    QLayout *accountRows(QWidget *page);
+    QLayout *numbersRow(QWidget *page);
+    void setKeys();
+    void connectControls();
 
     KindSettings m_s;
     std::int64_t m_StartNo = 0;

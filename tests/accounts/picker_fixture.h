@@ -33,15 +33,17 @@ public:
         gFindAcFilter = filter;
         common::windows::show(QStringLiteral("frmFindAC"));
     }
-    QString tag() const { return field->property("Tag").toString(); }
+    // The key taken, as a window keeps it ("" for none).
+    QString tag() const { return key > 0 ? QString::number(key) : QString(); }
     QLineEdit *field;
+    std::int64_t key = 0;
 
 protected:
     void formActivate() override
     {
         if (gFindAcRowID > 0) {
+            key = gFindAcRowID;
             field->setText(gFindAcName);
-            field->setProperty("Tag", QString::number(gFindAcRowID));
             gFindAcRowID = 0;
             gFindAcName.clear();
         }

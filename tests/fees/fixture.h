@@ -4,15 +4,15 @@
 // stored fee receipts.
 #include "common/globals.h"
 #include "fees/feereceipt_rules.h"
-#include "support/testserver.h"
+#include "support/entry_fixture.h"
 
 #include <QStringList>
 
-class FeeFixture : public TestServer {
+class FeeFixture : public EntryFixture {
 protected:
     void SetUp() override
     {
-        TestServer::SetUp();
+        EntryFixture::SetUp();
         addAccount("1", "ASSETS", "HH");
         addAccount("1.1", "BANKS", "HD");
         addAccount("1.2", "CASH", "HD");
@@ -70,14 +70,6 @@ protected:
         }
     }
 
-    void setup(
-        const char *kind, db::Value startNo, db::Value acCode = {}, db::Value side = {}, db::Value fix = {})
-    {
-        exec(QStringLiteral(
-                 "Insert Into VouSetting (VouStatus, VouNo, AcCode, AcStatus, Fix) Values (?,?,?,?,?)"),
-            {kind, startNo, acCode, side, fix});
-    }
-
     // The receipt's rows in stored order:
     // "EntryNo|AcCode|CrAc|DrAmt|CrAmt|ChecqNo|Naration|SessionID|SubID|VouDate" with "-" for Null.
     QStringList rows(int no, const char *kind = "FR")
@@ -96,25 +88,8 @@ protected:
         rs.open(QStringLiteral("Select VouDate, PaidReceive, TotalAmount, Login, SlipNo, IRStatus From MasJV "
                                "Where VouStatus = ? And VouNo = ?"),
             conn(), {kind, no});
-        const QStringList t = texts(rs);
-        return t.size() == 1 ? t.front()
-            : t.isEmpty()    ? QString()
-                             : QStringLiteral("(%1 masters)").arg(t.size());
+        return masterText(rs);
     }
-    QString id(std::int64_t key) const { return QString::number(key); }
 
     std::int64_t hbl = 0, allied = 0, cash = 0, ali = 0, sara = 0, walkIn = 0;
-
-private:
-    static QStringList texts(db::Recordset &rs)
-    {
-        QStringList out;
-        for (; !rs.eof(); rs.moveNext()) {
-            QStringList cells;
-            for (int i = 0; i < rs.fieldCount(); ++i)
-                cells << (rs.fields(i).isNull() ? QStringLiteral("-") : rs.fields(i).toString());
-            out << cells.join(u'|');
-        }
-        return out;
-    }
 };

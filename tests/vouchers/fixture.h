@@ -1,15 +1,15 @@
 #pragma once
 // A small chart of accounts and helpers to read the stored vouchers.
 #include "common/globals.h"
-#include "support/testserver.h"
+#include "support/entry_fixture.h"
 
 #include <QStringList>
 
-class VoucherFixture : public TestServer {
+class VoucherFixture : public EntryFixture {
 protected:
     void SetUp() override
     {
-        TestServer::SetUp();
+        EntryFixture::SetUp();
         addAccount("1", "ASSETS", "HH");
         addAccount("1.1", "BANKS", "HD");
         addAccount("1.2", "CASH", "HD");
@@ -21,14 +21,6 @@ protected:
         rent = addAccount("2.1.1", "RENT", "DD");
         tea = addAccount("2.1.2", "TEA", "DD");
         postage = addAccount("2.1.3", "POSTAGE", "DD");
-    }
-
-    void setup(
-        const char *kind, db::Value startNo, db::Value acCode = {}, db::Value side = {}, db::Value fix = {})
-    {
-        exec(QStringLiteral(
-                 "Insert Into VouSetting (VouStatus, VouNo, AcCode, AcStatus, Fix) Values (?,?,?,?,?)"),
-            {kind, startNo, acCode, side, fix});
     }
 
     // The voucher's rows, one text per row in EntryNo order:
@@ -47,14 +39,8 @@ protected:
         rs.open(QStringLiteral("Select VouDate, PaidReceive, TotalAmount, Login From MasJV "
                                "Where VouStatus = ? And VouNo = ?"),
             conn(), {kind, no});
-        if (rs.recordCount() != 1)
-            return rs.recordCount() ? QStringLiteral("(%1 masters)").arg(rs.recordCount()) : QString();
-        QStringList cells;
-        for (int i = 0; i < rs.fieldCount(); ++i)
-            cells << (rs.fields(i).isNull() ? QStringLiteral("-") : rs.fields(i).toString());
-        return cells.join(u'|');
+        return masterText(rs);
     }
-    QString id(std::int64_t key) const { return QString::number(key); }
 
     std::int64_t hbl = 0, allied = 0, cash = 0, rent = 0, tea = 0, postage = 0;
 };

@@ -124,6 +124,39 @@ TEST_F(Rules, CashVouchersStoreOneRowPerLineAndOneCashRowWithTheTotal)
     EXPECT_EQ(r.lines[0].debit, cash);
 }
 
+// The cash account of the voucher goes on every line's cash side, whatever
+// the lines held; paired kinds keep their lines.
+TEST_F(Rules, TheCashLineRuleNamesTheVouchersCashAccountOnEveryLine)
+{
+    const struct {
+        const char *kind;
+        const char *lines; // "debit/credit" per line after the rule, by account
+    } cases[] = {
+        {"CP", "RENT/CASH TEA/CASH"},
+        {"CR", "CASH/RENT CASH/TEA"},
+        {"BP", "RENT/HBL TEA/0"},
+        {"JV", "RENT/HBL TEA/0"},
+    };
+    const QHash<std::int64_t, QString> names = {{rent, "RENT"}, {tea, "TEA"}, {cash, "CASH"}, {hbl, "HBL"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.kind);
+        const bool receipt = QByteArray(c.kind) == "CR";
+        Voucher v = receipt ? voucher(c.kind, {line(hbl, rent, "1"), line(0, tea, "2")})
+                            : voucher(c.kind, {line(rent, hbl, "1"), line(tea, 0, "2")});
+        v.cashAccount = cash;
+        v.cashName = QStringLiteral("CASH IN HAND");
+        vouchers::nameCashAccount(v);
+        QStringList shown;
+        for (const books::Line &l : v.lines)
+            shown << names.value(l.debit, "0") + "/" + names.value(l.credit, "0");
+        EXPECT_EQ(shown.join(u' '), QString::fromLatin1(c.lines));
+        if (isCashKind(v.kind)) {
+            for (const books::Line &l : v.lines)
+                EXPECT_EQ(receipt ? l.debitName : l.creditName, "CASH IN HAND");
+        }
+    }
+}
+
 TEST_F(Rules, ReopenGivesTheSameLinesAndEditRewritesThemWithoutDuplicating)
 {
     for (const char *kind : {"BP", "BR", "JV", "CP", "CR"}) {
