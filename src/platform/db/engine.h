@@ -4,7 +4,7 @@
 // administration of a server as a whole (opening its sessions, making it,
 // its logins) goes through a Server, chosen once from what the server's
 // folder holds (serverAt). Two engines are built in: the embedded one
-// (sqlite_*.cpp, storage.cpp) and PostgreSQL (pg_*.cpp). Another engine
+// (sqlite_*.cpp) and PostgreSQL (pg_*.cpp). Another engine
 // implements both interfaces in its own files, and serverAt() learns the
 // folder that names it; nothing above the seam tells engines apart.
 #include "platform/db/db.h"

@@ -69,11 +69,11 @@ StatementHandle prepare(sqlite3 *h, const QString &sql);
 // Binds every parameter as it is; the count must match.
 void bindParams(sqlite3_stmt *s, const Params &params);
 
-// ---- SQL functions every connection gets (functions.cpp)
+// ---- SQL functions every connection gets (sqlite_functions.cpp)
 
 void registerFunctions(sqlite3 *h);
 
-// ---- storage rules (storage.cpp)
+// ---- storage rules (storage.cpp; binding and reading: sqlite_storage.cpp)
 
 // Storage rule and defined size of a declared column type.
 Type kindOf(const QString &declType, int *definedSize);
@@ -92,7 +92,8 @@ Value read(sqlite3_stmt *s, int column, Type kind);
 Value readDeclared(sqlite3_stmt *s, int column);
 
 // The storage rule of the column each '?' of a statement meets (Null: none
-// known); empty when no parameter meets a typed column (params.cpp).
+// known); empty when no parameter meets a typed column (params.cpp; over
+// an embedded database: sqlite_statements.cpp).
 struct ParamRule {
     Type kind = Type::Null;
     QString column; // "Table.Column", for error texts
@@ -104,7 +105,7 @@ std::vector<ParamRule> paramRules(sqlite3 *db, const QString &sql);
 using ColumnKinds = std::function<Type(const QString &table, const QString &column)>;
 std::vector<ParamRule> paramRules(const QString &sql, const ColumnKinds &kindIn);
 
-// ---- the statement cache of a session (statements.cpp)
+// ---- the statement cache of a session (sqlite_statements.cpp)
 
 class SqliteSession;
 

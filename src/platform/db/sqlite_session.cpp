@@ -32,15 +32,34 @@ std::int64_t SqliteSession::execute(const QString &sql, const Params &params)
     return sqlite3_changes64(h);
 }
 
+namespace {
+
+// A read outside a transaction that found the file unreachable changed
+// nothing: it says it could not read, not that nothing was saved.
+template <class F> auto reading(sqlite3 *h, sqlite3_stmt *s, F &&f) -> decltype(f())
+{
+    try {
+        return f();
+    } catch (const ConnectionLostError &) {
+        if (sqlite3_stmt_readonly(s) && sqlite3_get_autocommit(h))
+            throw ConnectionLostError(ConnectionLostError::When::Reading);
+        throw;
+    }
+}
+
+} // namespace
+
 Value SqliteSession::scalar(const QString &sql, const Params &params)
 {
     CachedStatement st(*this, sql);
     st.bindAll(params);
-    const int rc = sqlite3_step(st.get());
-    check(rc, m_db.get());
-    if (rc != SQLITE_ROW)
-        return {};
-    return readDeclared(st.get(), 0);
+    return reading(m_db.get(), st.get(), [&] {
+        const int rc = sqlite3_step(st.get());
+        check(rc, m_db.get());
+        if (rc != SQLITE_ROW)
+            return Value();
+        return readDeclared(st.get(), 0);
+    });
 }
 
 namespace {
@@ -73,13 +92,15 @@ engine::Result SqliteSession::query(const QString &sql, const Params &params)
     out.columns.resize(size_t(n));
     for (int i = 0; i < n; ++i)
         out.columns[size_t(i)] = describeColumn(s, i);
-    int rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        for (int i = 0; i < n; ++i)
-            out.cells.push_back(read(s, i, out.columns[size_t(i)].kind));
-        ++out.rows;
-    }
-    check(rc, m_db.get());
+    reading(m_db.get(), s, [&] {
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            for (int i = 0; i < n; ++i)
+                out.cells.push_back(read(s, i, out.columns[size_t(i)].kind));
+            ++out.rows;
+        }
+        check(rc, m_db.get());
+    });
     return out;
 }
 

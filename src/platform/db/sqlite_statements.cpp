@@ -64,6 +64,34 @@ StatementHandle prepare(sqlite3 *h, const QString &sql)
 
 namespace {
 
+Type sqliteKindIn(sqlite3 *db, const QString &table, const QString &column)
+{
+    const char *decl = nullptr;
+    // No schema named: a connection's temp work tables are found first, as SQL finds them.
+    if (sqlite3_table_column_metadata(db, nullptr, table.toUtf8().constData(), column.toUtf8().constData(),
+            &decl, nullptr, nullptr, nullptr, nullptr)
+        != SQLITE_OK)
+        return Type::Null;
+    return kindOf(QString::fromUtf8(decl ? decl : ""), nullptr);
+}
+
+} // namespace
+
+std::vector<ParamRule> paramRules(sqlite3 *db, const QString &sql)
+{
+    return paramRules(sql, [db](const QString &table, const QString &column) {
+        if (column.isEmpty())
+            return sqlite3_table_column_metadata(db, nullptr, table.toUtf8().constData(), nullptr, nullptr,
+                       nullptr, nullptr, nullptr, nullptr)
+                    == SQLITE_OK
+                ? Type::Text
+                : Type::Null;
+        return sqliteKindIn(db, table, column);
+    });
+}
+
+namespace {
+
 [[noreturn]] void wrongCount(int expected, size_t given)
 {
     throw Error(
