@@ -88,7 +88,7 @@ protected:
         const double mmPerPixel = 25.4 / 300;
         for (int p = 0; p < doc.pageCount(); ++p) {
             std::vector<std::pair<QRectF, QString>> drawn;
-            for (const report::TextItem &t : doc.pages[size_t(p)].texts) {
+            for (const report::TextItem &t : doc.page(p).texts) {
                 if (t.text.isEmpty())
                     continue;
                 const report::TextStyle &s = doc.styles[t.style];
@@ -262,7 +262,8 @@ QString columnText(const report::Document &doc, double left)
     QString out;
     for (int p = 0; p < doc.pageCount(); ++p) {
         std::vector<const report::TextItem *> items;
-        for (const report::TextItem &t : doc.pages[size_t(p)].texts)
+        const report::Page page = doc.page(p);
+        for (const report::TextItem &t : page.texts)
             if (std::abs(t.rect.left() - left) < 0.01 && !t.text.isEmpty())
                 items.push_back(&t);
         std::stable_sort(

@@ -39,11 +39,15 @@ void Body::select()
 {
     m_order.clear();
     selectFrom(0);
-    RowCtx ctx(m_st, -1, nullptr);
+    sortSelected();
+    markGroupBreaks();
+}
 
-    // Sort keys: groups first (unless they keep the fetched order), then the
-    // record sorts. Stable, so the query's own order breaks ties.
-    const size_t G = m_c.groups.size();
+// Sort keys: groups first (unless they keep the fetched order), then the
+// record sorts. Stable, so the query's own order breaks ties.
+void Body::sortSelected()
+{
+    RowCtx ctx(m_st, -1, nullptr);
     struct Key {
         const Formula *f;
         bool descending;
@@ -56,6 +60,8 @@ void Body::select()
         keys.push_back({&m_st.expr(slot), descending});
     const size_t K = keys.size();
     const size_t N = m_order.size();
+    if (K == 0)
+        return;
     // Texts are folded once, so that sorting compares them as plain strings
     // yet still without regard to case.
     std::vector<Val> keyVals(N * K);
@@ -86,41 +92,107 @@ void Body::select()
     bool sortedAlready = true;
     for (size_t p = 1; p < N && sortedAlready; ++p)
         sortedAlready = !before(int(p), int(p - 1));
-    if (K > 0 && !sortedAlready) {
-        std::vector<int> perm(N);
-        for (size_t p = 0; p < N; ++p)
-            perm[p] = int(p);
-        std::stable_sort(perm.begin(), perm.end(), before);
-        std::vector<int> sorted(N);
-        for (size_t p = 0; p < N; ++p)
-            sorted[p] = m_order[size_t(perm[p])];
-        m_order.swap(sorted);
-    }
+    if (sortedAlready)
+        return;
+    std::vector<int> perm(N);
+    for (size_t p = 0; p < N; ++p)
+        perm[p] = int(p);
+    std::stable_sort(perm.begin(), perm.end(), before);
+    std::vector<int> sorted(N);
+    for (size_t p = 0; p < N; ++p)
+        sorted[p] = m_order[size_t(perm[p])];
+    m_order.swap(sorted);
+}
 
+// Per selected row, the outermost group level whose value changes there.
+void Body::markGroupBreaks()
+{
+    const size_t G = m_c.groups.size();
+    const size_t N = m_order.size();
     m_breakLevel.assign(N, int(G));
-    if (G > 0 && N > 0) {
-        std::vector<Val> prev(G), cur(G);
-        for (size_t p = 0; p < N; ++p) {
-            ctx.setRow(m_order[p]);
-            for (size_t l = 0; l < G; ++l)
-                cur[l] = m_st.expr(m_c.groups[l].by).eval(ctx);
-            if (p == 0) {
-                m_breakLevel[p] = 0;
-            } else {
-                for (size_t l = 0; l < G; ++l) {
-                    if (orderVals(cur[l], prev[l]) != 0) {
-                        m_breakLevel[p] = int(l);
-                        break;
-                    }
+    if (G == 0 || N == 0)
+        return;
+    RowCtx ctx(m_st, -1, nullptr);
+    std::vector<Val> prev(G), cur(G);
+    for (size_t p = 0; p < N; ++p) {
+        ctx.setRow(m_order[p]);
+        for (size_t l = 0; l < G; ++l)
+            cur[l] = m_st.expr(m_c.groups[l].by).eval(ctx);
+        if (p == 0) {
+            m_breakLevel[p] = 0;
+        } else {
+            for (size_t l = 0; l < G; ++l) {
+                if (orderVals(cur[l], prev[l]) != 0) {
+                    m_breakLevel[p] = int(l);
+                    break;
                 }
             }
-            prev.swap(cur);
         }
+        prev.swap(cur);
+    }
+}
+
+namespace {
+
+// Binds only fields and parameters: a summary bound here adds up the same
+// whether the rows are added as they go by or all at the end.
+class FieldsOnly : public Scope {
+public:
+    explicit FieldsOnly(const Scope &inner)
+        : m_inner(inner)
+    {
+    }
+    int findField(const QString &table, const QString &field) const override
+    {
+        return m_inner.findField(table, field);
+    }
+    int findParameter(const QString &name) const override { return m_inner.findParameter(name); }
+    int findFormula(const QString &) const override { return -1; }
+    int findRunningTotal(const QString &) const override { return -1; }
+
+private:
+    const Scope &m_inner;
+};
+
+} // namespace
+
+void Body::startFooterSums()
+{
+    m_footerSums.clear();
+    m_streaming = !m_c.isSub && laysOutInOrder(m_c);
+    if (!m_streaming || !m_c.reportFooter.present())
+        return;
+    for (const BElement &be : m_c.reportFooter.elements) {
+        if (be.e->kind != ElementKind::Summary)
+            continue;
+        if (be.expr >= 0) {
+            try {
+                (void)m_c.exprs[size_t(be.expr)].bound(FieldsOnly(m_st));
+            } catch (const FormulaError &) {
+                // It reads formula fields or running totals: from every row at the end.
+                m_streaming = false;
+                m_footerSums.clear();
+                return;
+            }
+        }
+        m_footerSums.push_back({&be, Accum(be.e->aggregate),
+            lineContext(*m_c.def, be.e->line) + QStringLiteral("the summary ")});
+    }
+}
+
+void Body::addToFooterSums(const RowCtx &ctx)
+{
+    for (FooterSum &f : m_footerSums) {
+        const Formula &expr = m_st.expr(f.element->expr);
+        f.sum.add(expr.isEmpty() ? Val(true) : expr.eval(ctx), f.what);
     }
 }
 
 Val Body::summary(const BElement &be, int from, int to)
 {
+    for (const FooterSum &f : m_footerSums)
+        if (f.element == &be)
+            return f.sum.value();
     const Element &e = *be.e;
     Accum acc(e.aggregate);
     const Formula &expr = m_st.expr(be.expr);
@@ -154,74 +226,77 @@ bool Body::makeBand(const BSection &s, int row, int from, int to, Band &b)
         grownLines.assign(s.elements.size(), 1);
     }
     for (size_t ei = 0; ei < s.elements.size(); ++ei) {
-        const BElement &be = s.elements[ei];
-        const Element &e = *be.e;
         if (s.grows)
             firstItem.emplace_back(b.texts.size(), b.lines.size());
-        const int leftAlign = int(Qt::AlignLeft | Qt::AlignVCenter);
-        const int rightAlign = int(Qt::AlignRight | Qt::AlignVCenter);
-        switch (e.kind) {
-        case ElementKind::Text:
-            if (e.grow) {
-                grownLines[ei] = placeLines(b, be, e.text, std::uint16_t(e.align >= 0 ? e.align : leftAlign));
-                grew = grew || grownLines[ei] > 1;
-                break;
-            }
-            b.texts.push_back(
-                {e.rect, e.text, be.style, std::uint16_t(e.align >= 0 ? e.align : leftAlign), e.wrap});
-            break;
-        case ElementKind::Field:
-        case ElementKind::Summary: {
-            const Val v = e.kind == ElementKind::Field
-                ? m_st.expr(be.expr).eval(ctx)
-                : summary(be, e.reportScope ? 0 : from, e.reportScope ? count() : to);
-            QString text = e.blankWhenZero && isZero(v) ? QString() : be.format.apply(v);
-            const int align = e.align >= 0 ? e.align : (v.isNumber() ? rightAlign : leftAlign);
-            if (e.grow) {
-                grownLines[ei] = placeLines(b, be, text, std::uint16_t(align));
-                grew = grew || grownLines[ei] > 1;
-                break;
-            }
-            if (e.shrinkToFit && !text.isEmpty()) {
-                // Tenths of a point, so the sizes a document needs stay few.
-                const double size = std::floor(shrunkPointSize(e.style, text, e.rect.width()) * 10) / 10;
-                if (size < e.style.pointSize) {
-                    TextStyle smaller = e.style;
-                    smaller.pointSize = std::max(0.5, size);
-                    b.restyled.emplace_back(int(b.texts.size()), smaller);
-                }
-            }
-            b.texts.push_back({e.rect, std::move(text), be.style, std::uint16_t(align), e.wrap});
-            break;
-        }
-        case ElementKind::Special: {
-            QString text;
-            if (e.special == Special::PrintDate)
-                text = be.format.apply(Val(QDate::currentDate()));
-            else
-                b.specials.emplace_back(int(b.texts.size()), e.special);
-            b.texts.push_back(
-                {e.rect, text, be.style, std::uint16_t(e.align >= 0 ? e.align : leftAlign), e.wrap});
-            break;
-        }
-        case ElementKind::Line:
-            b.lines.push_back({QLineF(e.rect.topLeft(), e.rect.bottomRight()), e.lineWidth});
-            break;
-        case ElementKind::Box: {
-            const QRectF &r = e.rect;
-            b.lines.push_back({QLineF(r.topLeft(), r.topRight()), e.lineWidth});
-            b.lines.push_back({QLineF(r.topRight(), r.bottomRight()), e.lineWidth});
-            b.lines.push_back({QLineF(r.bottomRight(), r.bottomLeft()), e.lineWidth});
-            b.lines.push_back({QLineF(r.bottomLeft(), r.topLeft()), e.lineWidth});
-            break;
-        }
-        case ElementKind::Subreport:
-            break;
+        const int lines = placeElement(s.elements[ei], ctx, from, to, b);
+        if (lines > 1) {
+            grownLines[ei] = lines;
+            grew = true;
         }
     }
     if (grew)
         growBand(s, b, firstItem, grownLines);
     return true;
+}
+
+int Body::placeElement(const BElement &be, const RowCtx &ctx, int from, int to, Band &b)
+{
+    const Element &e = *be.e;
+    const int leftAlign = int(Qt::AlignLeft | Qt::AlignVCenter);
+    const int rightAlign = int(Qt::AlignRight | Qt::AlignVCenter);
+    switch (e.kind) {
+    case ElementKind::Text:
+        if (e.grow)
+            return placeLines(b, be, e.text, std::uint16_t(e.align >= 0 ? e.align : leftAlign));
+        b.texts.push_back(
+            {e.rect, e.text, be.style, std::uint16_t(e.align >= 0 ? e.align : leftAlign), e.wrap});
+        return 1;
+    case ElementKind::Field:
+    case ElementKind::Summary: {
+        const Val v = e.kind == ElementKind::Field
+            ? m_st.expr(be.expr).eval(ctx)
+            : summary(be, e.reportScope ? 0 : from, e.reportScope ? count() : to);
+        QString text = e.blankWhenZero && isZero(v) ? QString() : be.format.apply(v);
+        const int align = e.align >= 0 ? e.align : (v.isNumber() ? rightAlign : leftAlign);
+        if (e.grow)
+            return placeLines(b, be, text, std::uint16_t(align));
+        if (e.shrinkToFit && !text.isEmpty()) {
+            // Tenths of a point, so the sizes a document needs stay few.
+            const double size = std::floor(shrunkPointSize(e.style, text, e.rect.width()) * 10) / 10;
+            if (size < e.style.pointSize) {
+                TextStyle smaller = e.style;
+                smaller.pointSize = std::max(0.5, size);
+                b.restyled.emplace_back(int(b.texts.size()), smaller);
+            }
+        }
+        b.texts.push_back({e.rect, std::move(text), be.style, std::uint16_t(align), e.wrap});
+        return 1;
+    }
+    case ElementKind::Special: {
+        QString text;
+        if (e.special == Special::PrintDate)
+            text = be.format.apply(Val(QDate::currentDate()));
+        else
+            b.specials.emplace_back(int(b.texts.size()), e.special);
+        b.texts.push_back(
+            {e.rect, text, be.style, std::uint16_t(e.align >= 0 ? e.align : leftAlign), e.wrap});
+        return 1;
+    }
+    case ElementKind::Line:
+        b.lines.push_back({QLineF(e.rect.topLeft(), e.rect.bottomRight()), e.lineWidth});
+        return 1;
+    case ElementKind::Box: {
+        const QRectF &r = e.rect;
+        b.lines.push_back({QLineF(r.topLeft(), r.topRight()), e.lineWidth});
+        b.lines.push_back({QLineF(r.topRight(), r.bottomRight()), e.lineWidth});
+        b.lines.push_back({QLineF(r.bottomRight(), r.bottomLeft()), e.lineWidth});
+        b.lines.push_back({QLineF(r.bottomLeft(), r.topLeft()), e.lineWidth});
+        return 1;
+    }
+    case ElementKind::Subreport:
+        break;
+    }
+    return 1;
 }
 
 int Body::placeLines(Band &b, const BElement &be, const QString &text, std::uint16_t align)
@@ -326,6 +401,7 @@ void Body::run()
         m_running.emplace_back(t.aggregate);
     m_openStart.assign(size_t(G), -1);
     m_openEnd.assign(size_t(G), -1);
+    startFooterSums();
 
     Band rh;
     rh.reportHeader = true;
@@ -379,6 +455,10 @@ void Body::run()
         Band d;
         d.newPageAfter = m_c.details.present() && m_c.details.s->newPageAfter && has(p + 1);
         emitSection(m_c.details, p, from, to, std::move(d));
+        if (m_streaming) {
+            addToFooterSums(ctx);
+            m_st.rows->release(m_order[size_t(p)]);
+        }
     }
     const int n = count();
     if (n > 0) {

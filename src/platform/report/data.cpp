@@ -207,6 +207,48 @@ struct DateRange {
     QDate from, to;
 };
 
+// The WHERE term of one condition on a column the query gives, with its
+// bound values; none when SQL would not compare as the formula does.
+// `leading`: the query is ordered by that column first.
+void addTerm(QStringList &terms, db::Params &termParams, const FieldCondition &fc, const db::Column &col,
+    bool leading, int paramsBefore, DateRange *range)
+{
+    const QString name = u'"' + QString(col.name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+    if (fc.kind == FieldCondition::IsNull) {
+        terms << name + QStringLiteral(" IS NULL");
+        return;
+    }
+    const std::optional<db::Value> v = storedAs(col, fc.value, fc.kind);
+    if (!v)
+        return;
+    const QString collate = col.kind == db::Type::Text ? QStringLiteral(" COLLATE NOCASE") : QString();
+    static const char *const ops[] = {"=", "<>", "<", "<=", ">", ">="};
+    switch (fc.kind) {
+    case FieldCondition::Between: {
+        const std::optional<db::Value> hi = storedAs(col, fc.upper, fc.kind);
+        if (!hi)
+            return;
+        terms << name + QStringLiteral(" BETWEEN ? AND ?");
+        if (range && range->low < 0 && col.kind == db::Type::Date && v->type() == db::Type::Date
+            && hi->type() == db::Type::Date && v->toDate() <= hi->toDate() && leading)
+            *range = {paramsBefore + int(termParams.size()), v->toDate(), hi->toDate()};
+        termParams.push_back(*v);
+        termParams.push_back(*hi);
+        return;
+    }
+    case FieldCondition::Like:
+        if (col.kind != db::Type::Text)
+            return;
+        terms << name + QStringLiteral(" LIKE ? ESCAPE '\\'");
+        termParams.push_back(sqlLike(v->toString()));
+        return;
+    default:
+        terms << name + u' ' + QLatin1String(ops[int(fc.kind)]) + QStringLiteral(" ?") + collate;
+        termParams.push_back(*v);
+        return;
+    }
+}
+
 QString pushSelection(
     const Compiled &c, DataSource &source, const QString &sql, db::Params &params, DateRange *range = nullptr)
 {
@@ -244,41 +286,8 @@ QString pushSelection(
             if (col.kind == db::Type::Null)
                 col.kind = namedKind(source, fc.table, fc.field);
         }
-        const QString name = u'"' + QString(col.name).replace(u'"', QStringLiteral("\"\"")) + u'"';
-        if (fc.kind == FieldCondition::IsNull) {
-            terms << name + QStringLiteral(" IS NULL");
-            continue;
-        }
-        const std::optional<db::Value> v = storedAs(col, fc.value, fc.kind);
-        if (!v)
-            continue;
-        const QString collate = col.kind == db::Type::Text ? QStringLiteral(" COLLATE NOCASE") : QString();
-        static const char *const ops[] = {"=", "<>", "<", "<=", ">", ">="};
-        switch (fc.kind) {
-        case FieldCondition::Between: {
-            const std::optional<db::Value> hi = storedAs(col, fc.upper, fc.kind);
-            if (!hi)
-                continue;
-            terms << name + QStringLiteral(" BETWEEN ? AND ?");
-            if (range && range->low < 0 && col.kind == db::Type::Date && v->type() == db::Type::Date
-                && hi->type() == db::Type::Date && v->toDate() <= hi->toDate()
-                && leadingOrderColumn(sql, int(cols.size())) == i)
-                *range = {int(params.size() + termParams.size()), v->toDate(), hi->toDate()};
-            termParams.push_back(*v);
-            termParams.push_back(*hi);
-            break;
-        }
-        case FieldCondition::Like:
-            if (col.kind != db::Type::Text)
-                continue;
-            terms << name + QStringLiteral(" LIKE ? ESCAPE '\\'");
-            termParams.push_back(sqlLike(v->toString()));
-            break;
-        default:
-            terms << name + u' ' + QLatin1String(ops[int(fc.kind)]) + QStringLiteral(" ?") + collate;
-            termParams.push_back(*v);
-            break;
-        }
+        addTerm(terms, termParams, fc, col, i == leadingOrderColumn(sql, int(cols.size())),
+            int(params.size()), range);
     }
     auto unchanged = [&] {
         if (range)
@@ -295,23 +304,10 @@ QString pushSelection(
     return narrowed;
 }
 
-// A report that needs none of its later rows to lay out its first pages:
-// no groups or sorts (the query's order is the report's), and totals only
-// in the report footer.
-bool laysOutInOrder(const Compiled &c)
-{
-    if (!c.groups.empty() || !c.sorts.empty())
-        return false;
-    for (const BSection *s : {&c.reportHeader, &c.pageHeader, &c.details, &c.pageFooter})
-        for (const BElement &be : s->elements)
-            if (be.e->kind == ElementKind::Summary)
-                return false;
-    return true;
-}
-
 // The rows of a query ordered by a date first, fetched a part of the date
-// range at a time: a week first, then parts twice as long. Each part is the
-// whole query for its dates, so the parts follow one another in the query's order.
+// range at a time: a week first, then parts twice as long up to a month.
+// Each part is the whole query for its dates, so the parts follow one
+// another in the query's order; a part laid out is let go.
 class DateRangeRows : public RowSet {
 public:
     DateRangeRows(DataSource &source, QString sql, db::Params params, DateRange range)
@@ -345,12 +341,22 @@ public:
         params[size_t(m_range.low)] = db::Value(m_next);
         params[size_t(m_range.low + 1)] = db::Value(until);
         std::unique_ptr<RowSet> rows = m_source.fetch(m_sql, params);
-        m_parts.push_back({m_count, m_next, until, std::move(rows)});
+        const int n = rows->rowCount();
+        m_parts.push_back({m_count, n, m_next, until, std::move(rows)});
         m_last = &m_parts.back();
-        m_count += m_last->rows->rowCount();
+        m_count += n;
         m_next = until.addDays(1);
-        m_days *= 2;
+        m_days = std::min<qint64>(m_days * 2, kLongestPart);
         return true;
+    }
+    void release(int row) override
+    {
+        for (; m_released < m_parts.size(); ++m_released) {
+            Part &part = m_parts[m_released];
+            if (part.first + part.count > row || &part == m_last)
+                break;
+            part.rows.reset();
+        }
     }
     double shareAt(int row) const override
     {
@@ -360,15 +366,17 @@ public:
         const double all = double(m_range.from.daysTo(m_range.to) + 1);
         const double begin = double(m_range.from.daysTo(part.from)) / all;
         const double end = double(m_range.from.daysTo(part.to) + 1) / all;
-        const int n = part.rows->rowCount();
+        const int n = part.count;
         return begin + (end - begin) * (n > 0 ? double(row - part.first) / double(n) : 0.0);
     }
 
 private:
+    static constexpr qint64 kLongestPart = 31; // days
     struct Part {
         int first;
+        int count;
         QDate from, to;
-        std::unique_ptr<RowSet> rows;
+        std::unique_ptr<RowSet> rows; // none once let go
     };
     DataSource &m_source;
     QString m_sql;
@@ -378,6 +386,7 @@ private:
     qint64 m_days = 7;
     std::vector<Part> m_parts; // moved parts keep their rows where they are
     mutable const Part *m_last = nullptr;
+    size_t m_released = 0; // parts before this one are let go
     std::vector<ColumnName> m_columns;
     int m_count = 0;
 };
@@ -518,6 +527,17 @@ void bindSection(RenderState &st, const BSection &s)
 }
 
 } // namespace
+
+bool laysOutInOrder(const Compiled &c)
+{
+    if (!c.groups.empty() || !c.sorts.empty())
+        return false;
+    for (const BSection *s : {&c.reportHeader, &c.pageHeader, &c.details, &c.pageFooter})
+        for (const BElement &be : s->elements)
+            if (be.e->kind == ElementKind::Summary)
+                return false;
+    return true;
+}
 
 void fetchAndBind(RenderState &st, DataSource &source)
 {

@@ -1,7 +1,7 @@
 #include "platform/report/document.h"
 #include "platform/report/reporterror.h"
 
-#include <QBuffer>
+#include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -13,19 +13,145 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QStorageInfo>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cmath>
 
 namespace report {
 
+namespace {
+
+// Pages read back and kept: the one on screen and its neighbours.
+constexpr size_t kPagesHeld = 4;
+
+void writePageTo(QDataStream &out, const Page &page, const std::vector<PageTotal> &totals)
+{
+    out << quint32(page.texts.size());
+    for (const TextItem &t : page.texts)
+        out << t.rect << t.text << quint16(t.style) << quint16(t.align) << t.wrap;
+    out << quint32(page.lines.size());
+    for (const LineItem &l : page.lines)
+        out << l.line << l.width;
+    out << quint32(totals.size());
+    for (const PageTotal &t : totals)
+        out << qint32(t.index) << t.nOfM;
+}
+
+Page readPageFrom(QDataStream &in, std::vector<PageTotal> &totals)
+{
+    Page page;
+    quint32 n = 0;
+    in >> n;
+    page.texts.resize(n);
+    for (TextItem &t : page.texts) {
+        quint16 style = 0, align = 0;
+        in >> t.rect >> t.text >> style >> align >> t.wrap;
+        t.style = style;
+        t.align = align;
+    }
+    in >> n;
+    page.lines.resize(n);
+    for (LineItem &l : page.lines)
+        in >> l.line >> l.width;
+    in >> n;
+    totals.resize(n);
+    for (PageTotal &t : totals) {
+        qint32 index = 0;
+        in >> index >> t.nOfM;
+        t.index = index;
+    }
+    if (in.status() != QDataStream::Ok)
+        throw Error(QStringLiteral("A page of the report could not be read back from its temporary file."));
+    return page;
+}
+
+} // namespace
+
+struct Document::Spool {
+    QTemporaryFile file;
+};
+
+Document::Document() = default;
+Document::~Document() = default;
+
+void Document::addPage(const Page &page, const std::vector<PageTotal> &totals)
+{
+    if (!m_spool) {
+        m_spool = std::make_unique<Spool>();
+        m_spool->file.setFileTemplate(QDir(QDir::tempPath()).filePath(QStringLiteral("oru-report-XXXXXX")));
+        if (!m_spool->file.open())
+            throw Error(QStringLiteral("The report's pages could not be written to a temporary file: %1.")
+                            .arg(m_spool->file.errorString()));
+    }
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        writePageTo(out, page, totals);
+    }
+    QFile &file = m_spool->file;
+    if (!file.seek(m_end) || file.write(bytes) != bytes.size())
+        throw Error(QStringLiteral("The report's pages could not be written to a temporary file: %1.")
+                        .arg(file.errorString()));
+    m_offsets.push_back(m_end);
+    m_end += bytes.size();
+}
+
+void Document::finishLayout(bool complete)
+{
+    this->complete = complete;
+    m_ended = true;
+    m_held.clear();
+}
+
+std::shared_ptr<const Page> Document::load(int index) const
+{
+    for (auto it = m_held.begin(); it != m_held.end(); ++it) {
+        if (it->index != index)
+            continue;
+        Held h = std::move(*it);
+        m_held.erase(it);
+        m_held.push_back(std::move(h));
+        return m_held.back().page;
+    }
+    QFile &file = m_spool->file;
+    const qint64 from = m_offsets[size_t(index)];
+    const qint64 to = size_t(index) + 1 < m_offsets.size() ? m_offsets[size_t(index) + 1] : m_end;
+    if (!file.flush() || !file.seek(from))
+        throw Error(QStringLiteral("A page of the report could not be read back from its temporary file."));
+    const QByteArray bytes = file.read(to - from);
+    QDataStream in(bytes);
+    std::vector<PageTotal> totals;
+    auto page = std::make_shared<Page>(readPageFrom(in, totals));
+    if (m_ended && complete) {
+        const int total = pageCount();
+        for (const PageTotal &t : totals)
+            if (size_t(t.index) < page->texts.size())
+                page->texts[size_t(t.index)].text = t.nOfM
+                    ? QStringLiteral("Page %1 of %2").arg(index + 1).arg(total)
+                    : QString::number(total);
+    }
+    if (m_held.size() >= kPagesHeld)
+        m_held.erase(m_held.begin());
+    m_held.push_back({index, page});
+    return page;
+}
+
+Page Document::page(int index) const
+{
+    if (index < 0 || index >= pageCount())
+        return {};
+    return *load(index);
+}
+
 QStringList Document::pageLines(int page) const
 {
     QStringList out;
     if (page < 0 || page >= pageCount())
         return out;
+    const std::shared_ptr<const Page> pg = load(page);
     std::vector<const TextItem *> items;
-    for (const TextItem &t : pages[size_t(page)].texts)
+    for (const TextItem &t : pg->texts)
         if (!t.text.isEmpty())
             items.push_back(&t);
     std::stable_sort(items.begin(), items.end(),
@@ -59,7 +185,7 @@ void paintPage(QPainter &painter, const Document &doc, int page, double pixelsPe
 {
     if (page < 0 || page >= doc.pageCount())
         return;
-    const Page &pg = doc.pages[size_t(page)];
+    const Page pg = doc.page(page);
     const int dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
     // A point is 25.4/72 mm; fonts are sized in points of the device.
     const double fontScale = 25.4 * pixelsPerMm / std::max(1, dpi);
@@ -113,12 +239,11 @@ QPageSize pageSizeOf(const Document &doc)
 
 namespace {
 
-// Pages first..last (0-based) as a PDF held in memory.
-QByteArray pdfOf(const Document &doc, int first, int last)
+// Pages first..last (0-based) as PDF, written to `device` page by page as
+// they are painted, so an export of any length holds one page at a time.
+void writePdfTo(QIODevice &device, const Document &doc, int first, int last)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&buffer);
+    QPdfWriter writer(&device);
     writer.setResolution(300);
     writer.setPageSize(pageSizeOf(doc));
     writer.setPageOrientation(doc.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
@@ -135,7 +260,6 @@ QByteArray pdfOf(const Document &doc, int first, int last)
     }
     if (!painter.end())
         throw Error(QStringLiteral("The report could not be laid out as PDF."));
-    return buffer.data();
 }
 
 [[noreturn]] void cannotWrite(const QString &path, QFileDevice::FileError error, const QString &why)
@@ -152,20 +276,36 @@ QByteArray pdfOf(const Document &doc, int first, int last)
 // Writes the whole file or, failing, leaves what was there (nothing, or the
 // earlier file) and says why: the bytes go to a new file in the same folder
 // that takes the name only once complete.
-void writeFile(const QString &path, const QByteArray &bytes)
+// A fault of the file said as such, not as a fault of the PDF that met it.
+template <class Produce> void produceInto(QFileDevice &file, const QString &path, Produce &produce)
+{
+    try {
+        produce(file);
+    } catch (const Error &) {
+        if (file.error() == QFileDevice::NoError)
+            throw;
+        cannotWrite(path, file.error(), file.errorString());
+    }
+}
+
+template <class Produce> void writeFile(const QString &path, Produce produce)
 {
     const QFileInfo target(path);
     if (target.exists() && !target.isFile()) {
         // A device or pipe is written in place; it cannot be replaced.
         QFile device(path);
-        if (!device.open(QIODevice::WriteOnly) || device.write(bytes) != bytes.size() || !device.flush())
+        if (!device.open(QIODevice::WriteOnly))
+            cannotWrite(path, device.error(), device.errorString());
+        produceInto(device, path, produce);
+        if (device.error() != QFileDevice::NoError || !device.flush())
             cannotWrite(path, device.error(), device.errorString());
         return;
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         cannotWrite(path, file.error(), file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    produceInto(file, path, produce);
+    if (file.error() != QFileDevice::NoError || !file.flush()) {
         // The new file goes with `file`; the error is read before it does.
         const QFileDevice::FileError error = file.error();
         const QString why = file.errorString();
@@ -180,7 +320,7 @@ void writeFile(const QString &path, const QByteArray &bytes)
 
 void writePdf(const Document &doc, const QString &path)
 {
-    writeFile(path, pdfOf(doc, 0, doc.pageCount() - 1));
+    writeFile(path, [&](QIODevice &device) { writePdfTo(device, doc, 0, doc.pageCount() - 1); });
 }
 
 void printDocument(const Document &doc, QPrinter &printer, int fromPage, int toPage)
@@ -193,7 +333,8 @@ void printDocument(const Document &doc, QPrinter &printer, int fromPage, int toP
     // Printing to a file is written as an export is, so a failed write is
     // said and leaves no empty file.
     if (!printer.outputFileName().isEmpty()) {
-        writeFile(printer.outputFileName(), pdfOf(doc, first - 1, last - 1));
+        writeFile(printer.outputFileName(),
+            [&](QIODevice &device) { writePdfTo(device, doc, first - 1, last - 1); });
         return;
     }
     printer.setFullPage(true);

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class QPainter;
@@ -42,21 +43,63 @@ struct Page {
     std::vector<LineItem> lines;
 };
 
-struct Document {
+// Where a page's number or the report's page count goes once the count is
+// known: the text at `index` of the page's texts.
+struct PageTotal {
+    int index = 0;
+    bool nOfM = false; // "Page N of M"; else the count alone
+};
+
+// The pages of a report are written, as they are laid out, to a spool file
+// of their own (readable by its owner only) and read back when they are
+// shown, printed or exported; only the last pages read stay in memory, so a
+// document of any length costs the memory of a few pages.
+class Document {
+public:
+    Document();
+    ~Document();
+    Document(const Document &) = delete;
+    Document &operator=(const Document &) = delete;
+
     QString title;
     QSizeF pageSize {210, 297}; // mm
     bool landscape = false;
     std::vector<TextStyle> styles;
-    std::vector<Page> pages;
     bool complete = true; // false: the layout was stopped; later pages are missing
 
-    int pageCount() const { return int(pages.size()); }
+    int pageCount() const { return int(m_offsets.size()); }
+    // A page as it is shown: with its page count filled in once the layout
+    // has ended with every page. An empty page for an index out of range.
+    Page page(int index) const;
     // The text of a page row by row, top to bottom: items whose tops lie
     // within half a millimetre form one row, joined left to right by " | ".
     // Empty items are left out.
     QStringList pageLines(int page) const;
     // Every page's lines, in order.
     QStringList allLines() const;
+    // How many laid-out pages are held in memory now.
+    int pagesHeld() const { return int(m_held.size()); }
+
+    // The layout's side: a finished page, with the texts that take the page count.
+    void addPage(const Page &page, const std::vector<PageTotal> &totals);
+    // Every page is there (or the layout stopped, `complete` false): the
+    // page count goes into the pages that show it.
+    void finishLayout(bool complete);
+    bool layoutEnded() const { return m_ended; }
+
+private:
+    struct Held {
+        int index;
+        std::shared_ptr<const Page> page;
+    };
+    std::shared_ptr<const Page> load(int index) const;
+
+    struct Spool;
+    std::unique_ptr<Spool> m_spool;
+    std::vector<qint64> m_offsets; // where each page starts in the spool
+    qint64 m_end = 0;
+    bool m_ended = false;
+    mutable std::vector<Held> m_held; // most recently read last
 };
 
 // Paints one page with its top-left corner at the painter's origin,

@@ -340,12 +340,18 @@ private:
     // Whether there is a selected row at `pos`, fetching more rows as long
     // as the rows come in parts and there is none yet.
     bool has(int pos);
+    void sortSelected();
+    void markGroupBreaks();
     bool makeBand(const BSection &s, int row, int from, int to, Band &b);
+    // Puts one element's items into the band; the lines a growing text took.
+    int placeElement(const BElement &be, const RowCtx &ctx, int from, int to, Band &b);
     int placeLines(Band &b, const BElement &be, const QString &text, std::uint16_t align);
     void growBand(const BSection &s, Band &b, const std::vector<std::pair<size_t, size_t>> &firstItem,
         const std::vector<int> &grownLines);
     void emitSection(const BSection &s, int pos, int from, int to, Band &&proto);
     Val summary(const BElement &be, int from, int to);
+    void startFooterSums();
+    void addToFooterSums(const RowCtx &ctx);
 
     const RenderState &m_st;
     const Compiled &m_c;
@@ -356,7 +362,20 @@ private:
     std::vector<Accum> m_running;
     int m_pos = 0;
     int m_fetched = 0; // rows of the row set selected so far
+    // A report laid out in its rows' order adds up its footer's summaries
+    // as the rows go by, so rows already laid out need not be kept.
+    struct FooterSum {
+        const BElement *element;
+        Accum sum;
+        QString what; // how a fault of the sum begins
+    };
+    std::vector<FooterSum> m_footerSums;
+    bool m_streaming = false;
 };
+
+// No groups or sorts (the query's order is the report's) and summaries in
+// the report footer only: its first pages need none of its later rows.
+bool laysOutInOrder(const Compiled &c);
 
 // Text measured as the document paints it (mm, in the style's font).
 double textWidth(const TextStyle &style, const QString &text);

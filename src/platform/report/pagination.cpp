@@ -41,16 +41,10 @@ public:
     void finish()
     {
         flushChain();
-        if (m_doc.pages.empty())
+        if (!m_open)
             startPage(-1, true);
         putPendingPageHeader();
         finishPage();
-        const int total = m_doc.pageCount();
-        for (const auto &[page, index, kind] : m_deferred) {
-            TextItem &t = m_doc.pages[size_t(page)].texts[size_t(index)];
-            t.text = kind == Special::TotalPages ? QString::number(total)
-                                                 : QStringLiteral("Page %1 of %2").arg(page + 1).arg(total);
-        }
     }
 
 private:
@@ -62,7 +56,7 @@ private:
             return;
         std::vector<Band> chain;
         chain.swap(m_chain);
-        if (m_doc.pages.empty()) {
+        if (!m_open) {
             // The report header (with its subreports) comes first on page 1,
             // the page header under it.
             m_pageHeaderPending = chain.front().reportHeader;
@@ -100,8 +94,8 @@ private:
 
     void putHere(Band &b)
     {
-        Page &page = m_doc.pages.back();
-        const int pageIndex = m_doc.pageCount() - 1;
+        Page &page = m_page;
+        const int pageIndex = m_doc.pageCount();
         const size_t base = page.texts.size();
         for (TextItem &t : b.texts) {
             t.rect.translate(m_left, m_y);
@@ -121,7 +115,7 @@ private:
                 // Until the last page is known (or for good, when the layout is stopped).
                 if (kind == Special::PageNofM)
                     page.texts[size_t(at)].text = QStringLiteral("Page %1").arg(pageIndex + 1);
-                m_deferred.push_back({pageIndex, at, kind});
+                m_totals.push_back({at, kind == Special::PageNofM});
             }
         }
         m_y += b.height;
@@ -154,7 +148,9 @@ private:
 
     void startPage(int row, bool withHeader)
     {
-        m_doc.pages.emplace_back();
+        m_page = Page();
+        m_totals.clear();
+        m_open = true;
         m_y = m_c.def->margins.top();
         m_hasBody = false;
         if (withHeader)
@@ -181,20 +177,21 @@ private:
         putHere(h);
     }
 
+    // Puts the page footer on the open page and hands the page to the document.
     void finishPage()
     {
-        if (m_doc.pages.empty() || !m_c.pageFooter.present())
+        if (!m_open)
             return;
-        Band f = m_body.pageBand(m_c.pageFooter, m_lastRow);
-        m_y = m_bottom;
-        putHere(f);
+        if (m_c.pageFooter.present()) {
+            Band f = m_body.pageBand(m_c.pageFooter, m_lastRow);
+            m_y = m_bottom;
+            putHere(f);
+        }
+        m_doc.addPage(m_page, m_totals);
+        m_page = Page();
+        m_totals.clear();
+        m_open = false;
     }
-
-    struct Deferred {
-        int page;
-        int index;
-        Special kind;
-    };
 
     std::shared_ptr<Document> m_shared;
     Document &m_doc;
@@ -207,7 +204,9 @@ private:
     bool m_pageHeaderPending = false;
     int m_lastRow = -1;
     std::vector<Band> m_chain;
-    std::vector<Deferred> m_deferred;
+    Page m_page; // the page being laid out
+    std::vector<PageTotal> m_totals; // its texts that take the page count
+    bool m_open = false;
 };
 
 } // namespace
@@ -241,8 +240,9 @@ void layOut(RenderState &st, const std::shared_ptr<Document> &doc, const Report:
     try {
         body.run();
         pages.finish();
+        doc->finishLayout(true);
     } catch (const LayoutStopped &) {
-        doc->complete = false;
+        doc->finishLayout(false);
     }
 }
 

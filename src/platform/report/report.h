@@ -38,6 +38,9 @@ public:
     // How far through all the rows a fetched row stands, 0 to 1; negative
     // when the rows are all there (their count tells).
     virtual double shareAt(int) const { return -1.0; }
+    // Rows before `row` are not read again: rows read in parts may let
+    // those parts go.
+    virtual void release(int /*row*/) { }
 };
 
 // Where a report's rows come from.

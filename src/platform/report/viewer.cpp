@@ -78,44 +78,66 @@ CRViewer91::CRViewer91(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-
     m_toolbar = new QToolBar(this);
     m_toolbar->setObjectName(QStringLiteral("tbViewer"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    auto add = [this](const char *name, const QString &text, QStyle::StandardPixmap icon,
-                   const QKeySequence &key, auto slot) {
-        QAction *a = m_toolbar->addAction(style()->standardIcon(icon), text);
-        a->setObjectName(QLatin1String(name));
-        if (!key.isEmpty()) {
-            a->setShortcut(key);
-            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-            // The keys work wherever the focus is in the viewer, not only
-            // on its toolbar (Esc stops a layout from the pages as well).
-            addAction(a);
-        }
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
-    add("cmdFirstPage", tr("First"), QStyle::SP_MediaSkipBackward, QKeySequence(Qt::CTRL | Qt::Key_Home),
+    addPagingTools();
+    m_toolbar->addSeparator();
+    addProgressTools();
+    m_toolbar->addSeparator();
+    addZoomTools();
+    m_toolbar->addSeparator();
+    addOutputTools();
+    layout->addWidget(m_toolbar);
+    addPages();
+    layout->addWidget(m_scroll, 1);
+    updateControls();
+}
+
+QAction *CRViewer91::addTool(const char *name, const QString &text, QStyle::StandardPixmap icon,
+    const QKeySequence &key, std::function<void()> slot)
+{
+    QAction *a = m_toolbar->addAction(style()->standardIcon(icon), text);
+    a->setObjectName(QLatin1String(name));
+    if (!key.isEmpty()) {
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        // The keys work wherever the focus is in the viewer, not only
+        // on its toolbar (Esc stops a layout from the pages as well).
+        addAction(a);
+    }
+    connect(a, &QAction::triggered, this, std::move(slot));
+    return a;
+}
+
+void CRViewer91::addPagingTools()
+{
+    addTool("cmdFirstPage", tr("First"), QStyle::SP_MediaSkipBackward, QKeySequence(Qt::CTRL | Qt::Key_Home),
         [this] { showFirstPage(); });
-    add("cmdPreviousPage", tr("Previous"), QStyle::SP_MediaSeekBackward, QKeySequence(Qt::Key_PageUp),
+    addTool("cmdPreviousPage", tr("Previous"), QStyle::SP_MediaSeekBackward, QKeySequence(Qt::Key_PageUp),
         [this] { showPreviousPage(); });
     m_pageLabel = new QLabel(m_toolbar);
     m_pageLabel->setObjectName(QStringLiteral("lblPage"));
     m_pageLabel->setContentsMargins(8, 0, 8, 0);
     m_toolbar->addWidget(m_pageLabel);
-    add("cmdNextPage", tr("Next"), QStyle::SP_MediaSeekForward, QKeySequence(Qt::Key_PageDown),
+    addTool("cmdNextPage", tr("Next"), QStyle::SP_MediaSeekForward, QKeySequence(Qt::Key_PageDown),
         [this] { showNextPage(); });
-    add("cmdLastPage", tr("Last"), QStyle::SP_MediaSkipForward, QKeySequence(Qt::CTRL | Qt::Key_End),
+    addTool("cmdLastPage", tr("Last"), QStyle::SP_MediaSkipForward, QKeySequence(Qt::CTRL | Qt::Key_End),
         [this] { showLastPage(); });
-    m_toolbar->addSeparator();
+}
+
+void CRViewer91::addProgressTools()
+{
     m_progress = new QLabel(m_toolbar);
     m_progress->setObjectName(QStringLiteral("lblProgress"));
     m_progress->setContentsMargins(8, 0, 8, 0);
     m_toolbar->addWidget(m_progress)->setObjectName(QStringLiteral("actProgress"));
-    m_cancel = add("cmdCancel", tr("Stop"), QStyle::SP_BrowserStop, QKeySequence(Qt::Key_Escape),
+    m_cancel = addTool("cmdCancel", tr("Stop"), QStyle::SP_BrowserStop, QKeySequence(Qt::Key_Escape),
         [this] { m_cancelled = true; });
-    m_toolbar->addSeparator();
+}
+
+void CRViewer91::addZoomTools()
+{
     m_zoomBox = new QComboBox(m_toolbar);
     m_zoomBox->setObjectName(QStringLiteral("cboZoom"));
     m_zoomBox->addItem(tr("Page width"), FitWidth);
@@ -125,7 +147,10 @@ CRViewer91::CRViewer91(QWidget *parent)
     m_toolbar->addWidget(m_zoomBox);
     connect(
         m_zoomBox, &QComboBox::activated, this, [this](int i) { setZoom(m_zoomBox->itemData(i).toInt()); });
-    m_toolbar->addSeparator();
+}
+
+void CRViewer91::addOutputTools()
+{
     auto guarded = [this](auto f) {
         return [this, f] {
             try {
@@ -139,14 +164,16 @@ CRViewer91::CRViewer91(QWidget *parent)
             }
         };
     };
-    QAction *print = add("cmdPrint", tr("Print"), QStyle::SP_FileIcon, QKeySequence::Print,
+    QAction *print = addTool("cmdPrint", tr("Print"), QStyle::SP_FileIcon, QKeySequence::Print,
         guarded([this] { printReport(); }));
     print->setIcon(QIcon::fromTheme(QStringLiteral("document-print"), print->icon()));
-    QAction *exportPdf = add("cmdExport", tr("Export PDF"), QStyle::SP_DialogSaveButton,
+    QAction *exportPdf = addTool("cmdExport", tr("Export PDF"), QStyle::SP_DialogSaveButton,
         QKeySequence(Qt::CTRL | Qt::Key_E), guarded([this] { exportReport(); }));
     exportPdf->setIcon(QIcon::fromTheme(QStringLiteral("document-save-as"), exportPdf->icon()));
-    layout->addWidget(m_toolbar);
+}
 
+void CRViewer91::addPages()
+{
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("scrPages"));
     m_scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -157,8 +184,6 @@ CRViewer91::CRViewer91(QWidget *parent)
     m_scroll->setWidget(m_view);
     m_scroll->setWidgetResizable(false);
     m_scroll->installEventFilter(this);
-    layout->addWidget(m_scroll, 1);
-    updateControls();
 }
 
 CRViewer91::~CRViewer91() = default;
@@ -242,6 +267,11 @@ const Document *CRViewer91::document() const
 int CRViewer91::pageCount() const
 {
     return m_doc ? m_doc->pageCount() : 0;
+}
+
+int CRViewer91::pagesHeld() const
+{
+    return m_doc ? m_doc->pagesHeld() : 0;
 }
 
 int CRViewer91::currentPage() const

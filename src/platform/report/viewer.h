@@ -3,6 +3,7 @@
 // toolbar for paging, zoom, printing and export to PDF.
 #include "platform/report/document.h"
 
+#include <QStyle>
 #include <QWidget>
 
 #include <functional>
@@ -51,6 +52,8 @@ public:
     // What is shown: the rendered document, or nullptr.
     const Document *document() const;
     int pageCount() const;
+    // Laid-out pages the viewer holds in memory: those near the one shown.
+    int pagesHeld() const;
     int currentPage() const; // 1-based; 0 with nothing shown
     void showPage(int page); // clamped to the pages there are
     void showFirstPage();
@@ -94,6 +97,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QAction *addTool(const char *name, const QString &text, QStyle::StandardPixmap icon,
+        const QKeySequence &key, std::function<void()> slot);
+    void addPagingTools();
+    void addProgressTools();
+    void addZoomTools();
+    void addOutputTools();
+    void addPages();
     void updateControls();
     // False when the shown report is incomplete and the user does not want
     // to put out the pages there are.

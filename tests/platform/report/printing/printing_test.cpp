@@ -589,3 +589,109 @@ TEST_F(Printing, PrintoutsReadThroughTheSessionAndCheckAnotherLoginOnce)
 }
 
 } // namespace
+
+// A report of thousands of pages is laid out, paged through, exported and
+// stopped half-way while the viewer holds only the pages near the one shown.
+TEST_F(Printing, ALongReportIsShownPrintedAndStoppedHoldingOnlyAFewPages)
+{
+    constexpr int rows = 6000;
+    exec("create table TstLong (N INTEGER PRIMARY KEY, Amt MONEY)");
+    exec("insert into TstLong (N, Amt) with recursive c(n) as (select 1 union all select n + 1 from c where "
+         "n < "
+         "?) select n, ? from c",
+        {rows, db::Money::parse(u"0.25")});
+    PrintJob job;
+    job.reportFile = QStringLiteral("\\rptTstLong.rpt");
+    job.user = gUserName;
+    job.password = gUserPassword;
+
+    // While the pages are laid out the user pages on; `stopAt` pages in, Stop.
+    int mostHeld = 0, looks = 0;
+    auto watch = [&](int stopAt) {
+        auto *timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, [&, timer, stopAt] {
+            report::CRViewer91 *v = common::viewerControl();
+            if (!v || !v->layingOut())
+                return;
+            ++looks;
+            v->showNextPage();
+            v->grab();
+            mostHeld = std::max(mostHeld, v->pagesHeld());
+            if (stopAt > 0 && v->pageCount() >= stopAt)
+                v->findChild<QAction *>("cmdCancel")->trigger();
+        });
+        timer->start(0);
+        return std::unique_ptr<QTimer>(timer);
+    };
+
+    auto timer = watch(0);
+    printReport(job);
+    timer.reset();
+    report::CRViewer91 *v = common::viewerControl();
+    ASSERT_TRUE(v && v->document());
+    EXPECT_GT(looks, 1);
+    const report::Document &doc = *v->document();
+    ASSERT_TRUE(doc.complete);
+    const int pages = doc.pageCount();
+    const int perPage = 3; // 80 mm rows in 270 mm above the page footer
+    ASSERT_EQ(pages, (rows + perPage - 1) / perPage);
+    // Every page in turn: the rows and the running total go on from the page
+    // before, and each page counts itself among all of them.
+    int next = 1;
+    for (int p = 1; p <= pages; ++p) {
+        v->showPage(p);
+        if (p % 200 == 1)
+            v->grab();
+        const QStringList lines = doc.pageLines(p - 1);
+        ASSERT_FALSE(lines.isEmpty());
+        ASSERT_EQ(lines.last(), QStringLiteral("Page %1 of %2").arg(p).arg(pages));
+        for (const QString &line : lines.mid(0, lines.size() - 1)) {
+            if (line.startsWith(u'T'))
+                continue;
+            const QStringList cells = line.split(QStringLiteral(" | "));
+            ASSERT_EQ(cells.size(), 3) << line.toStdString();
+            ASSERT_EQ(cells[0], QString::number(next));
+            ASSERT_EQ(cells[1], "0.25");
+            ASSERT_EQ(QString(cells[2]).remove(u','), db::Money::fromCents(25 * next).toString());
+            ++next;
+        }
+        mostHeld = std::max(mostHeld, v->pagesHeld());
+    }
+    EXPECT_EQ(next, rows + 1);
+    EXPECT_EQ(doc.pageLines(pages - 1).mid(doc.pageLines(pages - 1).size() - 2, 1),
+        QStringList({QStringLiteral("Total | 1,500.00 | %1").arg(rows)}));
+
+    // The last pages printed to a file: read back from the far end of the spool.
+    QTemporaryDir out;
+    const QString pdf = out.filePath("long.pdf");
+    report::CRViewer91::setPrintDialog([&](QPrinter &printer, QWidget *) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(pages - 99, pages);
+        return true;
+    });
+    v->showFirstPage();
+    v->findChild<QAction *>("cmdPrint")->trigger();
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    ASSERT_TRUE(info.waitForFinished(60000));
+    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput())
+                    .contains(QRegularExpression(QStringLiteral("Pages: +100\\n"))));
+    EXPECT_TRUE(pdfText(pdf).contains(QRegularExpression(QStringLiteral("Total +1,500.00 +%1").arg(rows))));
+    mostHeld = std::max(mostHeld, v->pagesHeld());
+
+    timer = watch(pages / 2);
+    printReport(job);
+    timer.reset();
+    const report::Document &stopped = *v->document();
+    EXPECT_FALSE(stopped.complete);
+    EXPECT_GE(stopped.pageCount(), pages / 2);
+    EXPECT_LT(stopped.pageCount(), pages);
+    const int last = stopped.pageCount();
+    EXPECT_EQ(stopped.pageLines(last - 1).last(), QStringLiteral("Page %1").arg(last));
+    mostHeld = std::max(mostHeld, v->pagesHeld());
+
+    EXPECT_GT(mostHeld, 0);
+    EXPECT_LE(mostHeld, 4) << "the viewer holds only the pages near the one shown";
+}
