@@ -11,6 +11,8 @@
 // database the benchmark makes there and drops; a figure whose statements
 // that server refuses is reported as failed with the server's message, and
 // the others go on.
+#include "books_generate.h"
+
 #include "accounts/picker.h"
 #include "app/startup.h"
 #include "books/journal.h"
@@ -38,15 +40,9 @@
 
 namespace {
 
-constexpr int kStudents = 20000;
-int kVouchers = 200000;
-bool onPg = false;
+using bench::Book;
 
-// The key the last insert was given, as each engine reports it.
-QString lastKeySql()
-{
-    return onPg ? QStringLiteral("select lastval()") : QStringLiteral("select last_insert_rowid()");
-}
+bool onPg = false;
 
 // The benchmark's database on the PostgreSQL server, dropped when it goes.
 // The name is made here: no typed text reaches SQL.
@@ -71,8 +67,6 @@ struct PgDatabase {
         PQfinish(c);
     }
 };
-
-#include "books_generate.h"
 
 double ms(const std::function<void()> &f)
 {
@@ -194,14 +188,16 @@ int main(int argc, char **argv)
             numbers.push_back(atoi(argv[i]));
     }
     const int rounds = numbers.size() > 0 ? std::max(1, numbers[0]) : 5;
+    bench::BookParams params;
     if (numbers.size() > 1)
-        kVouchers = std::max(10, numbers[1]);
+        params.vouchers = std::max(10, numbers[1]);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     app::registerStorage();
     QTemporaryDir dir;
     const QString server = dir.path() + QStringLiteral("/server");
     // The embedded server takes an empty password; a PostgreSQL login never does.
+    params.pg = onPg;
     const QString password = onPg ? QStringLiteral("Bench-Pass-1") : QString();
     PgDatabase pgDatabase;
     const QString keep = qEnvironmentVariable("ORU_BENCH_BOOKS");
@@ -209,16 +205,16 @@ int main(int argc, char **argv)
                                         : keep
             + QStringLiteral("/%1-%2")
                   .arg(onPg ? QStringLiteral("pg") : QStringLiteral("embedded"))
-                  .arg(kVouchers);
+                  .arg(params.vouchers);
     Book book;
-    const bool reuse = !kept.isEmpty() && loadBook(kept + QStringLiteral("/book.txt"), &book);
+    const bool reuse = !kept.isEmpty() && bench::loadBook(kept + QStringLiteral("/book.txt"), &book);
     if (onPg) {
         if (qEnvironmentVariableIsEmpty("PGHOST") && qEnvironmentVariableIsEmpty("PGPORT")) {
             std::printf("no PostgreSQL server named (PGHOST/PGPORT): skipped (run under pg_virtualenv)\n");
             return 0;
         }
         if (!kept.isEmpty())
-            pgDatabase.name = "oru_bench_books_kept_" + QByteArray::number(kVouchers);
+            pgDatabase.name = "oru_bench_books_kept_" + QByteArray::number(params.vouchers);
         if (!reuse)
             pgDatabase.drop();
         const QString host = qEnvironmentVariableIsEmpty("PGHOST") ? QStringLiteral("localhost")
@@ -234,7 +230,7 @@ int main(int argc, char **argv)
         if (!tls && descriptor.open(QIODevice::Append | QIODevice::Text))
             descriptor.write("sslmode=disable\n");
     } else if (reuse) {
-        copyFolder(kept + QStringLiteral("/server"), server);
+        bench::copyFolder(kept + QStringLiteral("/server"), server);
     }
     // Dropped however main ends, after the connections have closed; a kept one stays.
     const std::unique_ptr<PgDatabase, void (*)(PgDatabase *)> dropLater(
@@ -261,13 +257,13 @@ int main(int argc, char **argv)
     std::printf("engine: %s\n", onPg ? "PostgreSQL" : "embedded (SQLite)");
     if (reuse) {
         std::printf("book: %d DetJV rows, %d vouchers, %d students, %lld accounts (kept in %s)\n", book.lines,
-            book.masters, kStudents,
+            book.masters, params.students,
             static_cast<long long>(gConn->scalar(QStringLiteral("select count(*) from Accounts")).toInt()),
             qPrintable(kept));
     } else {
-        const double buildMs = ms([&] { book = build(*gConn); });
+        const double buildMs = ms([&] { book = bench::build(*gConn, params); });
         std::printf("book: %d DetJV rows, %d vouchers, %d students, %lld accounts (built in %.1f s)\n",
-            book.lines, book.masters, kStudents,
+            book.lines, book.masters, params.students,
             static_cast<long long>(gConn->scalar(QStringLiteral("select count(*) from Accounts")).toInt()),
             buildMs / 1000);
         // The book was written around the journal: its totals are made as the
@@ -283,11 +279,11 @@ int main(int argc, char **argv)
         if (!kept.isEmpty()) {
             if (!onPg) {
                 gConn->close();
-                copyFolder(server, kept + QStringLiteral("/server"));
+                bench::copyFolder(server, kept + QStringLiteral("/server"));
                 logOn();
             }
             QDir().mkpath(kept);
-            saveBook(kept + QStringLiteral("/book.txt"), book);
+            bench::saveBook(kept + QStringLiteral("/book.txt"), book);
         }
     }
     std::printf("\n");
@@ -331,7 +327,7 @@ int main(int argc, char **argv)
             "left join tblDetApp d on d.AppID = m.AppID left join tblSubject s on s.SubId = d.SubID "
             "left join tblCourse c on c.CourseId = s.CourseId "
             "left join tblSession ss on ss.SessionId = m.SessionID where m.AppID = ?"),
-        kStudents / 2);
+        params.students / 2);
 
     // The trial balance with opening over the second year, beside the grouped
     // sum of the whole journal a user would write (the planner's own choice).
@@ -354,9 +350,13 @@ int main(int argc, char **argv)
             gConn->execute(QStringLiteral("exec TrialBalance3 ?,?"),
                 {QStringLiteral("2024-01-16"), QStringLiteral("2024-12-15")});
         };
+        printed();
+        const double mb = peakMb(printed);
         const std::vector<double> t = interleaved({plain, procedure, printed, partial});
+        char extra[64];
+        std::snprintf(extra, sizeof extra, "   peak +%.1f MB", mb);
         line("trial balance with opening: procedure", t[1], t[0]);
-        line("trial balance with opening: printed", t[2], t[0]);
+        line("trial balance with opening: printed", t[2], t[0], extra);
         line("trial balance, part months: procedure", t[3], t[0]);
     });
 
@@ -433,10 +433,12 @@ int main(int argc, char **argv)
             auto rpt = ledgerReport(ac);
             pages = rpt->render().pageCount();
         };
+        printed();
+        const double mb = peakMb(printed);
         const std::vector<double> t = interleaved({lines, rows, procedure, printed});
         const double q = t[0], r = t[3];
         char extra[64];
-        std::snprintf(extra, sizeof extra, "   %d pages", pages);
+        std::snprintf(extra, sizeof extra, "   %d pages, peak +%.1f MB", pages, mb);
         line("one ledger (bank, a year): procedure", t[2], q);
         line("one ledger (bank, a year): printed", r, q, extra);
         line("one ledger: printed, beside its postings", r, t[1]);
@@ -447,6 +449,7 @@ int main(int argc, char **argv)
         const std::int64_t ac = book.cash;
         gConn->execute(QStringLiteral("exec DetailAcLedger ?,1,1,2023,31,12,2024"), {ac});
         int pages = 0;
+        const double mb = peakMb([&] { pages = ledgerReport(ac)->render().pageCount(); });
         const std::vector<double> t = interleaved({
             [&] { bare(QStringLiteral("select * from rptLedger order by LineNo")); },
             [&] {
@@ -462,7 +465,8 @@ int main(int argc, char **argv)
         char extra[64];
         std::snprintf(extra, sizeof extra, "   of %d pages", pages);
         line("long ledger: first page shown", first, q, extra);
-        line("long ledger: every page laid out", whole, q);
+        std::snprintf(extra, sizeof extra, "   peak +%.1f MB", mb);
+        line("long ledger: every page laid out", whole, q, extra);
     });
 
     // The account picker over every subsidiary account and student.

@@ -46,7 +46,15 @@ frmRPTAccounts::frmRPTAccounts()
     : Window(QStringLiteral("frmRPTAccounts"))
 {
     setWindowTitle(QStringLiteral("Accounts Report"));
+    createControls();
+    createFrames();
+    layOut();
+    connectControls();
+    setTabOrders();
+}
 
+void frmRPTAccounts::createControls()
+{
     LblMain = label(this, "LblMain", "Reports");
     QFont heading = LblMain->font();
     heading.setPointSize(heading.pointSize() + 5);
@@ -65,7 +73,6 @@ frmRPTAccounts::frmRPTAccounts()
     txtAcName = new QLineEdit(this);
     txtAcName->setObjectName(QStringLiteral("txtAcName"));
     txtAcName->setReadOnly(true);
-    txtAcName->setProperty("Tag", QString());
     cmdFindAC = new QPushButton(QStringLiteral("Find A/C"), this);
     cmdFindAC->setObjectName(QStringLiteral("cmdFindAC"));
 
@@ -84,25 +91,10 @@ frmRPTAccounts::frmRPTAccounts()
              static_cast<QWidget *>(LblCourseName), static_cast<QWidget *>(DtaCourse),
              static_cast<QWidget *>(LblSubname), static_cast<QWidget *>(DtaSubject)})
         w->setVisible(false);
+}
 
-    auto *inputs = new QGridLayout;
-    inputs->setHorizontalSpacing(8);
-    inputs->addWidget(LblFrom, 0, 0);
-    inputs->addWidget(DTPicker1, 0, 1);
-    inputs->addWidget(LblTo, 0, 2, Qt::AlignRight);
-    inputs->addWidget(DTPicker2, 0, 3);
-    inputs->addWidget(lblAC, 1, 0);
-    inputs->addWidget(txtAcName, 1, 1, 1, 3);
-    inputs->addWidget(cmdFindAC, 1, 4);
-    inputs->addWidget(Label23, 2, 0);
-    inputs->addWidget(cboSession, 2, 1, 1, 3);
-    inputs->addWidget(LblCourseName, 3, 0);
-    inputs->addWidget(DtaCourse, 3, 1, 1, 3);
-    inputs->addWidget(LblSubname, 4, 0);
-    inputs->addWidget(DtaSubject, 4, 1, 1, 3);
-    inputs->setColumnStretch(1, 1);
-    inputs->setColumnStretch(3, 1);
-
+void frmRPTAccounts::createFrames()
+{
     Frame1 = new QGroupBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     // Every report frame lies in the one cell of this place, on top of the others.
@@ -134,6 +126,27 @@ frmRPTAccounts::frmRPTAccounts()
         "cmdStuFeeDet", &frmRPTAccounts::cmdStuFeeDet_Click);
     addFrame("frmInActiveStuFeeDetail", "InActive Student Wise Detail", "Label1",
         "InActive Student Wise Detail", "cmdInActiveStuFeeDet", &frmRPTAccounts::cmdInActiveStuFeeDet_Click);
+}
+
+void frmRPTAccounts::layOut()
+{
+    auto *inputs = new QGridLayout;
+    inputs->setHorizontalSpacing(8);
+    inputs->addWidget(LblFrom, 0, 0);
+    inputs->addWidget(DTPicker1, 0, 1);
+    inputs->addWidget(LblTo, 0, 2, Qt::AlignRight);
+    inputs->addWidget(DTPicker2, 0, 3);
+    inputs->addWidget(lblAC, 1, 0);
+    inputs->addWidget(txtAcName, 1, 1, 1, 3);
+    inputs->addWidget(cmdFindAC, 1, 4);
+    inputs->addWidget(Label23, 2, 0);
+    inputs->addWidget(cboSession, 2, 1, 1, 3);
+    inputs->addWidget(LblCourseName, 3, 0);
+    inputs->addWidget(DtaCourse, 3, 1, 1, 3);
+    inputs->addWidget(LblSubname, 4, 0);
+    inputs->addWidget(DtaSubject, 4, 1, 1, 3);
+    inputs->setColumnStretch(1, 1);
+    inputs->setColumnStretch(3, 1);
 
     auto *main = new QVBoxLayout(this);
     main->setContentsMargins(16, 12, 16, 12);
@@ -142,10 +155,16 @@ frmRPTAccounts::frmRPTAccounts()
     main->addLayout(inputs);
     main->addWidget(Frame1);
     main->addStretch();
+}
 
+void frmRPTAccounts::connectControls()
+{
     common::on(cmdFindAC, &QPushButton::clicked, this, [this](auto &&...) { cmdFindAC_Click(); });
     common::on(DtaCourse, &QComboBox::currentTextChanged, this, [this](auto &&...) { DtaCourse_Change(); });
+}
 
+void frmRPTAccounts::setTabOrders()
+{
     setTabOrder(DTPicker1, DTPicker2);
     setTabOrder(DTPicker2, cmdFindAC);
     setTabOrder(cmdFindAC, cboSession);
@@ -199,7 +218,7 @@ void frmRPTAccounts::formActivate()
 {
     if (gFindAcRowID > 0) {
         txtAcName->setText(gFindAcName);
-        txtAcName->setProperty("Tag", QString::number(gFindAcRowID));
+        m_account = gFindAcRowID;
         if (cmdFindAC->isVisible())
             cmdFindAC->setFocus();
         gFindAcName.clear();
@@ -253,7 +272,7 @@ QString frmRPTAccounts::datesText(const QString &between) const
 
 bool frmRPTAccounts::accountChosen()
 {
-    if (!txtAcName->property("Tag").toString().isEmpty())
+    if (m_account != 0)
         return true;
     common::msgBox(QStringLiteral("please select Account"), common::Buttons::Ok, common::Icon::Information);
     if (cmdFindAC->isVisible())
@@ -263,8 +282,9 @@ bool frmRPTAccounts::accountChosen()
 
 // ------------------------------------------------------------ books and ledgers
 
-void frmRPTAccounts::printBook(const QString &account)
+void frmRPTAccounts::printBook(std::int64_t key)
 {
+    const QString account = QString::number(key);
     const QString from = iso(DTPicker1->date());
     const QString to = iso(DTPicker2->date());
     common::PrintJob job;
@@ -293,14 +313,14 @@ void frmRPTAccounts::cmdCashBook_Click()
             QStringLiteral("Cash Book Account not found!"), common::Buttons::Ok, common::Icon::Information);
         return;
     }
-    printBook(QString::number(cash));
+    printBook(cash);
 }
 
 void frmRPTAccounts::cmdBankBook_Click()
 {
     if (!accountChosen())
         return;
-    printBook(txtAcName->property("Tag").toString());
+    printBook(m_account);
 }
 
 void frmRPTAccounts::printLedger(const std::function<void()> &procedure)
@@ -312,8 +332,8 @@ void frmRPTAccounts::printLedger(const std::function<void()> &procedure)
     job.user = gUserName;
     job.password = gUserPassword;
     job.formulas = {{QStringLiteral("Dates"), datesText(QStringLiteral("  To :  "))}};
-    job.subreportSelections = {{QStringLiteral("rptSubAC"),
-        QStringLiteral("{Accounts.RowID} = ") + txtAcName->property("Tag").toString()}};
+    job.subreportSelections
+        = {{QStringLiteral("rptSubAC"), QStringLiteral("{Accounts.RowID} = ") + QString::number(m_account)}};
     common::printReport(job);
 }
 
@@ -321,19 +341,14 @@ void frmRPTAccounts::cmdLedger_Click()
 {
     if (!accountChosen())
         return;
-    printLedger([this] {
-        rules::runLedger(*gConn, txtAcName->property("Tag").toString(), DTPicker1->date(), DTPicker2->date());
-    });
+    printLedger([this] { rules::runLedger(*gConn, m_account, DTPicker1->date(), DTPicker2->date()); });
 }
 
 void frmRPTAccounts::cmdDetLedger_Click()
 {
     if (!accountChosen())
         return;
-    printLedger([this] {
-        rules::runDetailLedger(
-            *gConn, txtAcName->property("Tag").toString(), DTPicker1->date(), DTPicker2->date());
-    });
+    printLedger([this] { rules::runDetailLedger(*gConn, m_account, DTPicker1->date(), DTPicker2->date()); });
 }
 
 // ------------------------------------------------------------ trial balances

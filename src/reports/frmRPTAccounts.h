@@ -6,6 +6,7 @@
 
 #include <QDate>
 
+#include <cstdint>
 #include <functional>
 
 class QGroupBox;
@@ -28,6 +29,8 @@ public:
 
     // Lists the subjects of the chosen course.
     void FillSubjects();
+    // The RowID of the account picked for the books and ledgers; 0 while none is.
+    std::int64_t pickedAccount() const { return m_account; }
 
 protected:
     void formLoad() override;
@@ -35,6 +38,11 @@ protected:
     void formUnload() override;
 
 private:
+    void createControls();
+    void createFrames();
+    void layOut();
+    void connectControls();
+    void setTabOrders();
     QGroupBox *addFrame(const char *frame, const char *caption, const char *label, const char *labelText,
         const char *button, void (frmRPTAccounts::*run)());
     void DtaCourse_Change();
@@ -52,7 +60,7 @@ private:
     void cmdInActiveStuFeeDet_Click();
 
     bool accountChosen();
-    void printBook(const QString &account);
+    void printBook(std::int64_t account);
     void printLedger(const std::function<void()> &procedure);
     void printTrialBalance(const QString &file, rules::TrialBalance which);
     void printStudentWise(bool inactive);
@@ -67,6 +75,7 @@ private:
     ui::DataCombo *cboSession, *DtaCourse, *DtaSubject;
     QGroupBox *Frame1;
     QWidget *m_framePlace;
+    std::int64_t m_account = 0;
 };
 
 } // namespace reports

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <optional>
 
 namespace reports {
 namespace {
@@ -183,7 +184,8 @@ constexpr int postingKeyLength = 38;
 // table is next read: the postings behind the first lines, read in the
 // ledger's order from the front of the ledger index, are copied into
 // rptLedgerPart and their lines made from the copy; the rest are the
-// period's other postings.
+// postings after the last of them in that order, so every line keeps its
+// place, none is shown twice and none is left out between the two goes.
 constexpr std::int64_t kFirstLines = 1000;
 
 // The postings a ledger is made of, as `d`: the account's, dated in the
@@ -191,11 +193,43 @@ constexpr std::int64_t kFirstLines = 1000;
 const QString ledgerPostings
     = QStringLiteral("d.AcCode = ? And d.VouDate Between ? And ? And ifnull(d.VouStatus, '') <> 'CF' ");
 
+// Where the first part ends in the ledger's order: the last posting's
+// (date, kind, number, entry, row), or the last voucher's (date, kind,
+// number) when a line is a voucher.
+struct LedgerKey {
+    QDate date;
+    db::Value kind, number, entry, row;
+};
+
+// The postings after `key` in the ledger's order: a condition on `d` with
+// its values, for postings read from the key's date on (so the ledger
+// index is entered there and a later date is enough).
+QString after(const LedgerKey &key, bool perPosting, db::Params *params)
+{
+    params->insert(params->end(), {key.date, key.kind, key.kind, key.number});
+    QString tail = QStringLiteral("d.VouNo > ?");
+    if (perPosting) {
+        tail = QStringLiteral("d.VouNo > ? Or (d.VouNo = ? And (d.EntryNo > ? Or (d.EntryNo = ? And "
+                              "d.rowid > ?)))");
+        params->insert(params->end(), {key.number, key.entry, key.entry, key.row});
+    }
+    return QStringLiteral("And (d.VouDate > ? Or d.VouStatus > ? Or (d.VouStatus = ? And (%1))) ").arg(tail);
+}
+
+// The ledger's postings (the account's in the period, or those after `key`
+// when given) as "Where ..." over `d`, with their values.
+QString postingsOf(
+    std::int64_t account, QDate from, QDate to, const LedgerKey *key, bool perPosting, db::Params *params)
+{
+    params->insert(params->end(), {account, key ? key->date : from, to});
+    return QStringLiteral("Where ") + ledgerPostings + (key ? after(*key, perPosting, params) : QString());
+}
+
 // The ledger's lines of the postings copied into the first part (`rest`
-// false) or of the others, numbered on from `lastLine` and balanced on from
-// `balance`.
+// null) or of those after it, numbered on from `lastLine` and balanced on
+// from `balance`.
 std::int64_t writeLines(db::Connection &conn, std::int64_t account, QDate from, QDate to, bool perPosting,
-    bool rest, std::int64_t lastLine, Money balance)
+    const LedgerKey *rest, std::int64_t lastLine, Money balance)
 {
     const QString insert = QStringLiteral(
         "Insert Into rptLedger (LineNo, AcCode, VouDate, VouNo, VouStatus, %1OppAc, OppName, ChecqNo, "
@@ -209,13 +243,15 @@ std::int64_t writeLines(db::Connection &conn, std::int64_t account, QDate from, 
         "Then min(o.AcCode) Else -1 End From DetJV o Where o.VouNo = d.VouNo And o.VouStatus = d.VouStatus "
         "And o.AcCode <> d.AcCode))");
     const QString table = rest ? QStringLiteral("DetJV") : QStringLiteral("rptLedgerPart");
-    const QString postings = QStringLiteral("Where ") + ledgerPostings
-        + (rest ? QStringLiteral("And d.rowid Not In (Select rid From rptLedgerPart) ") : QString());
+    db::Params postingArgs;
+    const QString postings = postingsOf(account, from, to, rest, perPosting, &postingArgs);
     // Values reach the statements only in their conditions and their
     // arithmetic, never as bare output columns.
     if (perPosting) {
         // The opposite account worked out once per posting (the postings
         // are read first, as they are), then the lines in the ledger's order.
+        db::Params params = postingArgs;
+        params.insert(params.end(), {lastLine, balance});
         return conn.execute(insert.arg(QStringLiteral("EntryNo, "))
                 + QStringLiteral(
                     "With p As Materialized (Select d.AcCode, d.VouDate, d.VouNo, d.VouStatus, "
@@ -231,7 +267,7 @@ std::int64_t writeLines(db::Connection &conn, std::int64_t account, QDate from, 
                     "Over w From p Left Join Accounts a On a.RowID = p.Opp "
                     "Window w As (Order By p.VouDate, p.VouStatus, p.VouNo, p.EntryNo, p.rid "
                     "Rows Unbounded Preceding)"),
-            {account, from, to, lastLine, balance});
+            params);
     }
     // One line per voucher: its postings to the account added up; the
     // opposite account when they all name the same one; the first
@@ -242,6 +278,8 @@ std::int64_t writeLines(db::Connection &conn, std::int64_t account, QDate from, 
         "ifnull(substr(min(Case When ifnull(d.%1, '') <> '' Then %2 || d.%1 End), %3), ''), ");
     const QString several
         = QStringLiteral("min(ifnull(%1, -1)) <> max(ifnull(%1, -1)) Or min(%1) = -1").arg(opp);
+    db::Params params {lastLine, balance};
+    params.insert(params.end(), postingArgs.begin(), postingArgs.end());
     return conn.execute(insert.arg(QString())
             + QStringLiteral("Select ? + row_number() Over w, d.AcCode, d.VouDate, d.VouNo, d.VouStatus, "
                              "Case When %1 Then Null Else min(%2) End, "
@@ -255,7 +293,67 @@ std::int64_t writeLines(db::Connection &conn, std::int64_t account, QDate from, 
             + QStringLiteral(
                 "Group By d.AcCode, d.VouDate, d.VouStatus, d.VouNo "
                 "Window w As (Order By d.VouDate, d.VouStatus, d.VouNo Rows Unbounded Preceding)"),
-        {lastLine, balance, account, from, to});
+        params);
+}
+
+// Empties the work tables and writes the opening line, which holds the
+// run's arguments; the lines below it name their account and leave the
+// period out.
+void startLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to, Money opening)
+{
+    conn.execute(QStringLiteral("Delete From rptLedger"));
+    conn.execute(QStringLiteral("Delete From rptLedgerPart"));
+    conn.execute(QStringLiteral("Insert Into rptLedger (LineNo, AcCode, FromDate, ToDate, VouDate, Naration, "
+                                "DrAmt, CrAmt, Balance) Values (0, ?, ?, ?, ?, 'Opening Balance', 0, 0, ?)"),
+        {account, from, to, from, opening});
+}
+
+// Copies the postings of the first lines into rptLedgerPart: the first
+// postings, or all the postings of the first vouchers.
+void copyFirstPart(db::Connection &conn, std::int64_t account, QDate from, QDate to, bool perPosting)
+{
+    const QString copy = QStringLiteral(
+        "Insert Into rptLedgerPart (rid, AcCode, VouDate, VouNo, VouStatus, EntryNo, CrAc, DrAmt, CrAmt, "
+        "ChecqNo, Naration) Select d.rowid, d.AcCode, d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, d.CrAc, "
+        "d.DrAmt, d.CrAmt, d.ChecqNo, d.Naration ");
+    const QString own = QStringLiteral("From DetJV d Where ") + ledgerPostings;
+    if (perPosting) {
+        conn.execute(copy + own
+                + QStringLiteral("Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid Limit %1")
+                      .arg(kFirstLines),
+            {account, from, to});
+        return;
+    }
+    conn.execute(copy + QStringLiteral("From (Select d.VouDate, d.VouStatus, d.VouNo ") + own
+            + QStringLiteral(
+                "Group By d.VouDate, d.VouStatus, d.VouNo Order By d.VouDate, d.VouStatus, d.VouNo "
+                "Limit %1) g Join DetJV d On d.AcCode = ? And d.VouDate = g.VouDate "
+                "And d.VouStatus = g.VouStatus And d.VouNo = g.VouNo")
+                  .arg(kFirstLines),
+        {account, from, to, account});
+}
+
+// The key of the last posting (or voucher) of the first part, read from its
+// copy, when the ledger goes on past it; none when the first part of
+// `lines` lines is the whole ledger.
+std::optional<LedgerKey> restAfter(
+    db::Connection &conn, std::int64_t account, QDate from, QDate to, bool perPosting, std::int64_t lines)
+{
+    if (lines < kFirstLines)
+        return std::nullopt;
+    db::Recordset last;
+    last.open(
+        QStringLiteral("Select VouDate, VouStatus, VouNo, EntryNo, rid From rptLedgerPart "
+                       "Order By VouDate Desc, VouStatus Desc, VouNo Desc, EntryNo Desc, rid Desc Limit 1"),
+        conn);
+    const LedgerKey key {last.fields(0).toDate(), last.fields(1).value(), last.fields(2).value(),
+        last.fields(3).value(), last.fields(4).value()};
+    db::Params params;
+    const QString more = QStringLiteral("Select 1 From DetJV d ")
+        + postingsOf(account, from, to, &key, perPosting, &params) + QStringLiteral("Limit 1");
+    if (conn.scalar(more, params).isNull())
+        return std::nullopt;
+    return key;
 }
 
 std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to, bool perPosting)
@@ -265,48 +363,21 @@ std::int64_t fillLedger(db::Connection &conn, std::int64_t account, QDate from, 
     conn.dropDeferredFill(QStringLiteral("rptLedger"));
     createWorkTables(conn);
     db::Transaction tx(conn);
-    conn.execute(QStringLiteral("Delete From rptLedger"));
-    conn.execute(QStringLiteral("Delete From rptLedgerPart"));
     const Money opening = balanceBefore(conn, account, from);
-    // The opening line holds the run's arguments; the lines below it name
-    // their account and leave the period out.
-    conn.execute(QStringLiteral("Insert Into rptLedger (LineNo, AcCode, FromDate, ToDate, VouDate, Naration, "
-                                "DrAmt, CrAmt, Balance) Values (0, ?, ?, ?, ?, 'Opening Balance', 0, 0, ?)"),
-        {account, from, to, from, opening});
-    const QString own = QStringLiteral("From DetJV d Where ") + ledgerPostings;
-    const db::Params ownArgs {account, from, to};
-    // The postings of the first lines: the first postings, or all the
-    // postings of the first vouchers.
-    const QString copy = QStringLiteral(
-        "Insert Into rptLedgerPart (rid, AcCode, VouDate, VouNo, VouStatus, EntryNo, CrAc, DrAmt, CrAmt, "
-        "ChecqNo, Naration) Select d.rowid, d.AcCode, d.VouDate, d.VouNo, d.VouStatus, d.EntryNo, d.CrAc, "
-        "d.DrAmt, d.CrAmt, d.ChecqNo, d.Naration ");
-    conn.execute(perPosting ? copy + own
-                + QStringLiteral("Order By d.VouDate, d.VouStatus, d.VouNo, d.EntryNo, d.rowid Limit %1")
-                      .arg(kFirstLines)
-                            : copy + QStringLiteral("From (Select d.VouDate, d.VouStatus, d.VouNo ") + own
-                + QStringLiteral(
-                    "Group By d.VouDate, d.VouStatus, d.VouNo Order By d.VouDate, d.VouStatus, d.VouNo "
-                    "Limit %1) g Join DetJV d On d.AcCode = ? And d.VouDate = g.VouDate "
-                    "And d.VouStatus = g.VouStatus And d.VouNo = g.VouNo")
-                      .arg(kFirstLines),
-        perPosting ? ownArgs : db::Params {account, from, to, account});
-    const std::int64_t lines = writeLines(conn, account, from, to, perPosting, false, 0, opening);
-    const bool more
-        = !conn.scalar(QStringLiteral("Select 1 ") + own
-                       + QStringLiteral("And d.rowid Not In (Select rid From rptLedgerPart) Limit 1"),
-                   ownArgs)
-               .isNull();
+    startLedger(conn, account, from, to, opening);
+    copyFirstPart(conn, account, from, to, perPosting);
+    const std::int64_t lines = writeLines(conn, account, from, to, perPosting, nullptr, 0, opening);
+    const std::optional<LedgerKey> rest = restAfter(conn, account, from, to, perPosting, lines);
     tx.commit();
-    if (more)
-        conn.deferFill(QStringLiteral("rptLedger"), [=](db::Connection &c) {
-            db::Transaction rest(c);
+    if (rest)
+        conn.deferFill(QStringLiteral("rptLedger"), [=, key = *rest](db::Connection &c) {
+            db::Transaction tx(c);
             db::Recordset last;
             last.open(
                 QStringLiteral("Select LineNo, Balance From rptLedger Order By LineNo Desc Limit 1"), c);
             writeLines(
-                c, account, from, to, perPosting, true, last.fields(0).toInt(), last.fields(1).toMoney());
-            rest.commit();
+                c, account, from, to, perPosting, &key, last.fields(0).toInt(), last.fields(1).toMoney());
+            tx.commit();
         });
     return lines + 1;
 }
@@ -323,24 +394,20 @@ std::int64_t detailAcLedger(db::Connection &conn, std::int64_t account, QDate fr
     return fillLedger(conn, account, from, to, true);
 }
 
-std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withOpening)
-{
-    createWorkTables(conn);
-    db::Transaction tx(conn);
-    conn.execute(QStringLiteral("Delete From rptTrialBalance"));
+namespace {
 
-    // One statement on the server: every account with postings in the
-    // period or a balance brought forward, postings to an account the chart
-    // no longer holds included so that the totals still cover every posting.
-    // A control's balance is the net of its accounts' balances,
-    // kept on every row of the control; its first account counts it in the total.
-    // The postings are read from the totals the journal keeps per account
-    // and month, in one pass in account order; only the part months at the
-    // ends of the periods are read from the postings themselves (by date).
+// Every account's opening balance (with `withOpening`), debits and credits
+// of the period as "Select AcCode, Opening, Dr, Cr", one row an account,
+// postings to an account the chart no longer holds included so that the
+// totals still cover every posting. The whole months come from the totals
+// the journal keeps per account and month, in one pass in account order;
+// only the part months at the ends of the periods are read from the
+// postings themselves (by date).
+QString accountSums(QDate from, QDate to, bool withOpening, db::Params *params)
+{
     const Span before = withOpening ? span(QDate(), std::min(from.addDays(-1), to)) : Span();
     const Span period = span(from, to);
     QStringList parts;
-    db::Params sumParams;
     parts << (withOpening ? QStringLiteral("Select RowID As AcCode, OpenBal As Opening, 0 As Dr, 0 As Cr "
                                            "From Accounts Where OpenBal <> 0")
                           : QStringLiteral("Select RowID As AcCode, 0 As Opening, 0 As Dr, 0 As Cr "
@@ -354,53 +421,75 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
                                 "sum(Case When YearMonth Between ? And ? Then DrAmt Else 0 End), "
                                 "sum(Case When YearMonth Between ? And ? Then CrAmt Else 0 End) "
                                 "From AcMonthBal Where YearMonth Between ? And ? Group By AcCode");
-        sumParams.insert(sumParams.end(),
+        params->insert(params->end(),
             {before.monthFrom, before.monthTo, period.monthFrom, period.monthTo, period.monthFrom,
                 period.monthTo, monthsBefore ? before.monthFrom : period.monthFrom,
                 monthsIn ? period.monthTo : before.monthTo});
     }
     postingParts(
-        before, QStringLiteral("coalesce(DrAmt, 0) - coalesce(CrAmt, 0), 0, 0"), {}, {}, &parts, &sumParams);
-    postingParts(
-        period, QStringLiteral("0, coalesce(DrAmt, 0), coalesce(CrAmt, 0)"), {}, {}, &parts, &sumParams);
-    const QString sums = parts.join(QStringLiteral(" Union All "));
+        before, QStringLiteral("coalesce(DrAmt, 0) - coalesce(CrAmt, 0), 0, 0"), {}, {}, &parts, params);
+    postingParts(period, QStringLiteral("0, coalesce(DrAmt, 0), coalesce(CrAmt, 0)"), {}, {}, &parts, params);
+    return QStringLiteral("Select AcCode, sum(Opening) As Opening, sum(Dr) As Dr, sum(Cr) As Cr From (")
+        + parts.join(QStringLiteral(" Union All ")) + QStringLiteral(") u Group By AcCode");
+}
+
+// Each account that moved or has a balance, as `t`: its figures and its
+// place in the chart (control and sub-control nodes; Placed 0 for an
+// account the chart does not hold).
+const QString accountRows = QStringLiteral(
+    "t As Materialized (Select s.AcCode, s.Opening, s.Dr, s.Cr, s.Opening + s.Dr - s.Cr As Closing, "
+    "Case When a.RowID Is Null Then 0 Else 1 End As Placed, ifnull(a.AcNodes, '') As AcNodes, "
+    "Case When a.RowID Is Null Then '(account ' || s.AcCode || ', not in the chart of accounts)' "
+    "Else ifnull(a.AcName, '') End As AcName, "
+    "Case When a.RowID Is Null Then '' Else substr(ifnull(a.AcNodes, ''), 1, "
+    "instr(ifnull(a.AcNodes, '') || '.', '.') - 1) End As ControlNodes, "
+    "Case When a.RowID Is Null Or instr(ifnull(a.AcNodes, ''), '.') = 0 Then '' "
+    "Else substr(a.AcNodes, 1, instr(a.AcNodes, '.') "
+    "+ instr(substr(a.AcNodes, instr(a.AcNodes, '.') + 1) || '.', '.') - 1) End As SubNodes "
+    "From (%1) s Left Join Accounts a On a.RowID = s.AcCode "
+    "Where s.Opening <> 0 Or s.Dr <> 0 Or s.Cr <> 0)");
+
+// A control's balance is the net of its accounts' balances, kept on every
+// row of the control; its first account counts it in the total. The
+// controls and sub-controls are few: their sums and titles are worked out
+// once each (`h`, `g`) and joined to the accounts' rows, rather than a
+// window over every account and a look-up of both titles for each.
+const QString controlRows = QStringLiteral(
+    "h As Materialized (Select c.ControlNodes, c.Net, c.First, ifnull(hc.AcName, '') As ControlName "
+    "From (Select ControlNodes, sum(Closing) As Net, min(AcCode) As First From t Group By ControlNodes) c "
+    "Left Join Accounts hc On hc.AcNodes = c.ControlNodes), "
+    "g As Materialized (Select n.SubNodes, ifnull(hs.AcName, '') As SubName "
+    "From (Select Distinct SubNodes From t) n "
+    "Left Join Accounts hs On hs.AcNodes = n.SubNodes And n.SubNodes <> '')");
+
+} // namespace
+
+std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withOpening)
+{
+    createWorkTables(conn);
+    db::Transaction tx(conn);
+    conn.execute(QStringLiteral("Delete From rptTrialBalance"));
+    // One statement on the server, every account's row written by it.
+    db::Params params;
+    const QString sums = accountSums(from, to, withOpening, &params);
+    params.insert(params.end(), {from, to});
     const QString debit = QStringLiteral("Case When %1 > 0 Then %1 Else 0 End");
     const QString credit = QStringLiteral("Case When %1 < 0 Then -(%1) Else 0 End");
-    const QString net
-        = QStringLiteral("sum(t.Closing) Over (c Rows Between Unbounded Preceding And Unbounded Following)");
     const QString sql
         = QStringLiteral("Insert Into rptTrialBalance (AcCode, FromDate, ToDate, AcNodes, AcName, "
-                         "ControlNodes, ControlName, "
-                         "SubNodes, SubName, OpenDr, OpenCr, DrAmt, CrAmt, CloseDr, CloseCr, ControlDr, "
-                         "ControlCr, ControlFirst) "
-                         "Select t.AcCode, date(?), date(?), t.AcNodes, t.AcName, t.ControlNodes, "
-                         "Case When t.Placed = 1 Then ifnull(hc.AcName, '') Else '' End, t.SubNodes, "
-                         "Case When t.Placed = 1 Then ifnull(hs.AcName, '') Else '' End, ")
+                         "ControlNodes, ControlName, SubNodes, SubName, OpenDr, OpenCr, DrAmt, CrAmt, "
+                         "CloseDr, CloseCr, ControlDr, ControlCr, ControlFirst) With ")
+        + accountRows.arg(sums) + QStringLiteral(", ") + controlRows
+        + QStringLiteral(" Select t.AcCode, date(?), date(?), t.AcNodes, t.AcName, t.ControlNodes, "
+                         "Case When t.Placed = 1 Then h.ControlName Else '' End, t.SubNodes, "
+                         "Case When t.Placed = 1 Then g.SubName Else '' End, ")
         + debit.arg(QStringLiteral("t.Opening")) + u',' + credit.arg(QStringLiteral("t.Opening"))
         + QStringLiteral(", t.Dr, t.Cr, ") + debit.arg(QStringLiteral("t.Closing")) + u','
-        + credit.arg(QStringLiteral("t.Closing")) + u',' + debit.arg(net) + u',' + credit.arg(net)
-        + QStringLiteral(", Case When row_number() Over c = 1 Then 1 Else 0 End "
-                         "From (Select s.AcCode, s.Opening, s.Dr, s.Cr, s.Opening + s.Dr - s.Cr As Closing, "
-                         "Case When a.RowID Is Null Then 0 Else 1 End As Placed, ifnull(a.AcNodes, '') As "
-                         "AcNodes, "
-                         "Case When a.RowID Is Null Then '(account ' || s.AcCode || ', not in the chart of "
-                         "accounts)' Else ifnull(a.AcName, '') End As AcName, "
-                         "Case When a.RowID Is Null Then '' Else substr(ifnull(a.AcNodes, ''), 1, "
-                         "instr(ifnull(a.AcNodes, '') || '.', '.') - 1) End As ControlNodes, "
-                         "Case When a.RowID Is Null Or instr(ifnull(a.AcNodes, ''), '.') = 0 Then '' "
-                         "Else substr(a.AcNodes, 1, instr(a.AcNodes, '.') "
-                         "+ instr(substr(a.AcNodes, instr(a.AcNodes, '.') + 1) || '.', '.') - 1) End As "
-                         "SubNodes "
-                         "From (Select AcCode, sum(Opening) As Opening, sum(Dr) As Dr, sum(Cr) As Cr "
-                         "From (")
-        + sums
-        + QStringLiteral(") u Group By AcCode) s Left Join Accounts a On a.RowID = s.AcCode "
-                         "Where s.Opening <> 0 Or s.Dr <> 0 Or s.Cr <> 0) t "
-                         "Left Join Accounts hc On hc.AcNodes = t.ControlNodes "
-                         "Left Join Accounts hs On hs.AcNodes = t.SubNodes And t.SubNodes <> '' "
-                         "Window c As (Partition By t.ControlNodes Order By t.AcCode)");
-    db::Params params {from, to};
-    params.insert(params.end(), sumParams.begin(), sumParams.end());
+        + credit.arg(QStringLiteral("t.Closing")) + u',' + debit.arg(QStringLiteral("h.Net")) + u','
+        + credit.arg(QStringLiteral("h.Net"))
+        + QStringLiteral(
+            ", Case When h.First = t.AcCode Then 1 Else 0 End "
+            "From t Join h On h.ControlNodes = t.ControlNodes Join g On g.SubNodes = t.SubNodes");
     const std::int64_t written = conn.execute(sql, params);
     tx.commit();
     return written;

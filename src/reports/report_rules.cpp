@@ -1,17 +1,8 @@
 #include "reports/report_rules.h"
 
-#include "common/format.h"
+#include "reports/report_procedures.h"
 
 namespace reports::rules {
-
-namespace {
-
-QString iso(const QDate &d)
-{
-    return common::fmt::isoDate(d);
-}
-
-} // namespace
 
 common::Choices courses(db::Connection &conn)
 {
@@ -37,28 +28,24 @@ std::int64_t cashBookAccount(db::Connection &conn)
     return conn.scalar(QStringLiteral("Select AcCode From VouSetting Where VouStatus='CP'")).toInt();
 }
 
-void runLedger(db::Connection &conn, const QString &account, const QDate &from, const QDate &to)
+void runLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to)
 {
-    conn.execute(QStringLiteral("exec AcLedger ?,?,?"), {account, iso(from), iso(to)});
+    acLedger(conn, account, from, to);
 }
 
-void runDetailLedger(db::Connection &conn, const QString &account, const QDate &from, const QDate &to)
+void runDetailLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to)
 {
-    conn.execute(QStringLiteral("exec DetailAcLedger ?,?,?,?,?,?,?"),
-        {account, from.day(), from.month(), from.year(), to.day(), to.month(), to.year()});
+    detailAcLedger(conn, account, from, to);
 }
 
-void runTrialBalance(db::Connection &conn, TrialBalance which, const QDate &from, const QDate &to)
+void runTrialBalance(db::Connection &conn, TrialBalance which, QDate from, QDate to)
 {
-    const QString call = which == TrialBalance::WithOpening ? QStringLiteral("exec TrialBalance3 ?,?")
-                                                            : QStringLiteral("exec TrialBalance ?,?");
-    conn.execute(call, {iso(from), iso(to)});
+    trialBalance(conn, from, to, which == TrialBalance::WithOpening);
 }
 
 void runStudentWise(db::Connection &conn, std::int64_t session, std::int64_t course, std::int64_t subject)
 {
-    conn.execute(QStringLiteral("exec CreatStuWiseDet ?,?,?"),
-        {static_cast<long long>(session), static_cast<long long>(course), static_cast<long long>(subject)});
+    creatStuWiseDet(conn, session, course, subject);
 }
 
 } // namespace reports::rules

@@ -22,15 +22,15 @@ common::Choices sessions(db::Connection &conn);
 // The account of the cash-payment series of the voucher setup; 0 when none.
 std::int64_t cashBookAccount(db::Connection &conn);
 
-// The simple and the detail ledger of account `account` (its key as text).
-void runLedger(db::Connection &conn, const QString &account, const QDate &from, const QDate &to);
-void runDetailLedger(db::Connection &conn, const QString &account, const QDate &from, const QDate &to);
+// The simple and the detail ledger of account `account` (its RowID).
+void runLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to);
+void runDetailLedger(db::Connection &conn, std::int64_t account, QDate from, QDate to);
 
 enum class TrialBalance {
     Plain, // the subsidiary and the control trial balance
     WithOpening,
 };
-void runTrialBalance(db::Connection &conn, TrialBalance which, const QDate &from, const QDate &to);
+void runTrialBalance(db::Connection &conn, TrialBalance which, QDate from, QDate to);
 
 // The student-wise detail of a session; a course key of 0 takes every
 // course, a subject key of 0 every subject of the course.

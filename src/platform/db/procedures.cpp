@@ -1,8 +1,10 @@
 // The procedure registry and the parser of a call ("exec name ?, 'a', 1").
 #include "platform/db/internal.h"
+#include "platform/db/sqltokens.h"
 
 #include <QHash>
 
+#include <algorithm>
 #include <mutex>
 
 namespace db {
@@ -53,98 +55,157 @@ QString word(QStringView s, qsizetype &i)
     return s.mid(start, i - start).toString();
 }
 
-Params parseArguments(QStringView s, qsizetype i, const Params &bound, const QString &procName)
+// A text literal that its closing quote ends (the scanner runs an open one
+// to the end of the call).
+bool closedText(QStringView text)
 {
-    Params args;
-    size_t next = 0;
-    auto malformed = [&] {
-        return Error(QStringLiteral("Incorrect syntax in the call of procedure '%1' near '%2'.")
-                         .arg(procName, s.mid(i, 20).toString()));
-    };
-    skipBlanks(s, i);
-    if (i < s.size() && s[i] == u';')
-        ++i;
-    skipBlanks(s, i);
-    if (i >= s.size()) {
-        if (!bound.empty())
-            throw Error(QStringLiteral("The call takes 0 parameter(s); %1 were given.").arg(bound.size()));
-        return args;
-    }
-    for (;;) {
-        skipBlanks(s, i);
-        if (i >= s.size())
-            throw malformed();
-        const QChar c = s[i];
-        if (c == u'?') {
-            if (next >= bound.size())
-                throw Error(QStringLiteral("The call has more '?' than the %1 parameter(s) given.")
-                                .arg(bound.size()));
-            args.push_back(bound[next++]);
-            ++i;
-        } else if (c == u'\'' || ((c == u'N' || c == u'n') && i + 1 < s.size() && s[i + 1] == u'\'')) {
-            if (c != u'\'')
-                ++i;
-            ++i;
-            QString text;
-            for (;;) {
-                if (i >= s.size())
-                    throw Error(QStringLiteral("Unclosed quotation mark in the call of procedure '%1'.")
-                                    .arg(procName));
-                if (s[i] == u'\'') {
-                    if (i + 1 < s.size() && s[i + 1] == u'\'') {
-                        text += u'\'';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                text += s[i++];
-            }
-            args.emplace_back(text);
-        } else if (c.isDigit() || c == u'-' || c == u'+' || c == u'.') {
-            const qsizetype start = i;
-            ++i;
-            while (i < s.size() && (s[i].isDigit() || s[i] == u'.'))
-                ++i;
-            const QString num = s.mid(start, i - start).toString();
-            bool ok = false;
-            const qlonglong n = num.toLongLong(&ok);
-            if (ok) {
-                args.emplace_back(n);
-            } else {
-                const double d = num.toDouble(&ok);
-                if (!ok)
-                    throw malformed();
-                args.emplace_back(d);
-            }
-        } else if (isIdentChar(c)) {
-            const QString w = word(s, i);
-            if (w.compare(QLatin1String("NULL"), Qt::CaseInsensitive) != 0
-                && w.compare(QLatin1String("DEFAULT"), Qt::CaseInsensitive) != 0)
-                throw malformed();
-            args.emplace_back();
-        } else {
-            throw malformed();
-        }
-        skipBlanks(s, i);
-        if (i < s.size() && s[i] == u',') {
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        if (text[i] != u'\'')
+            continue;
+        if (i + 1 < text.size() && text[i + 1] == u'\'') {
             ++i;
             continue;
         }
-        if (i < s.size() && s[i] == u';')
-            ++i;
-        skipBlanks(s, i);
-        if (i != s.size())
-            throw malformed();
-        break;
+        return i == text.size() - 1;
     }
-    if (next != bound.size())
-        throw Error(QStringLiteral("The call has %1 '?' but %2 parameter(s) were given.")
-                        .arg(next)
-                        .arg(bound.size()));
-    return args;
+    return false;
 }
+
+// The arguments of a call, from its tokens after the procedure's name:
+// `?` (the next bound value), 'text' or N'text', a number with its sign
+// written against it, NULL or DEFAULT, separated by commas, with one
+// optional semicolon before and after.
+class CallArguments {
+public:
+    CallArguments(QStringView call, qsizetype from, const Params &bound, const QString &procName)
+        : m_s(call)
+        , m_tokens(lex::tokens(call))
+        , m_bound(bound)
+        , m_proc(procName)
+    {
+        while (m_next < m_tokens.size() && m_tokens[m_next].at < from)
+            ++m_next;
+    }
+
+    Params parse()
+    {
+        Params args;
+        take(";");
+        if (atEnd()) {
+            if (!m_bound.empty())
+                throw Error(
+                    QStringLiteral("The call takes 0 parameter(s); %1 were given.").arg(m_bound.size()));
+            return args;
+        }
+        do
+            args.push_back(argument());
+        while (take(","));
+        take(";");
+        if (!atEnd())
+            throw malformed();
+        if (m_used != m_bound.size())
+            throw Error(QStringLiteral("The call has %1 '?' but %2 parameter(s) were given.")
+                            .arg(m_used)
+                            .arg(m_bound.size()));
+        return args;
+    }
+
+private:
+    bool atEnd() const { return m_next >= m_tokens.size(); }
+    const lex::Token &token(size_t ahead = 0) const { return m_tokens[m_next + ahead]; }
+    bool has(size_t ahead) const { return m_next + ahead < m_tokens.size(); }
+    // Whether the token after `ahead` follows it with nothing between.
+    bool joined(size_t ahead) const
+    {
+        return has(ahead + 1) && token(ahead).at + token(ahead).size == token(ahead + 1).at;
+    }
+    bool take(const char *punct)
+    {
+        if (atEnd() || !token().is(m_s, punct))
+            return false;
+        ++m_next;
+        return true;
+    }
+    Error malformed() const
+    {
+        const qsizetype at = atEnd() ? m_s.size() : token().at;
+        return Error(QStringLiteral("Incorrect syntax in the call of procedure '%1' near '%2'.")
+                         .arg(m_proc, m_s.mid(at, 20).toString()));
+    }
+
+    Value argument()
+    {
+        if (atEnd())
+            throw malformed();
+        const lex::Token &t = token();
+        const QStringView spelled = t.in(m_s);
+        if (t.isPositional(m_s)) {
+            if (m_used >= m_bound.size())
+                throw Error(QStringLiteral("The call has more '?' than the %1 parameter(s) given.")
+                                .arg(m_bound.size()));
+            ++m_next;
+            return m_bound[m_used++];
+        }
+        if (t.kind == lex::Kind::Word && joined(0) && spelled.compare(u"N", Qt::CaseInsensitive) == 0
+            && token(1).kind == lex::Kind::Text) {
+            ++m_next;
+            return text();
+        }
+        if (t.kind == lex::Kind::Text)
+            return text();
+        if (t.kind == lex::Kind::Number
+            || (t.kind == lex::Kind::Op && (spelled == u"-" || spelled == u"+") && joined(0)
+                && token(1).kind == lex::Kind::Number))
+            return number();
+        if (t.kind == lex::Kind::Word
+            && (spelled.compare(u"NULL", Qt::CaseInsensitive) == 0
+                || spelled.compare(u"DEFAULT", Qt::CaseInsensitive) == 0)) {
+            ++m_next;
+            return Value();
+        }
+        throw malformed();
+    }
+
+    Value text()
+    {
+        const lex::Token &t = token();
+        if (m_s[t.at] != u'\'')
+            throw malformed(); // a quoted name or a dollar-quoted text
+        if (!closedText(t.in(m_s)))
+            throw Error(QStringLiteral("Unclosed quotation mark in the call of procedure '%1'.").arg(m_proc));
+        ++m_next;
+        return Value(t.value(m_s));
+    }
+
+    // Digits with at most their points: no exponent or hexadecimal form.
+    Value number()
+    {
+        QString num;
+        if (token().kind == lex::Kind::Op) {
+            num = token().in(m_s).toString();
+            ++m_next;
+        }
+        const QStringView digits = token().in(m_s);
+        if (std::any_of(digits.begin(), digits.end(), [](QChar c) { return !c.isDigit() && c != u'.'; }))
+            throw malformed();
+        num += digits;
+        ++m_next;
+        bool ok = false;
+        const qlonglong n = num.toLongLong(&ok);
+        if (ok)
+            return Value(n);
+        const double d = num.toDouble(&ok);
+        if (!ok)
+            throw malformed();
+        return Value(d);
+    }
+
+    QStringView m_s;
+    std::vector<lex::Token> m_tokens;
+    const Params &m_bound;
+    QString m_proc;
+    size_t m_next = 0, m_used = 0;
+};
 
 } // namespace
 
@@ -192,7 +253,7 @@ bool runProcedure(Connection &conn, const QString &sql, const Params &params, st
             throw Error(QStringLiteral("Could not find stored procedure '%1'.").arg(name));
         return false;
     }
-    const Params args = parseArguments(s, i, params, bare);
+    const Params args = CallArguments(s, i, params, bare).parse();
     *affected = proc(conn, args);
     return true;
 }
