@@ -1,47 +1,41 @@
 #pragma once
 // Telephone directory: clients, companies and contact persons with their
 // numbers and addresses; entered, changed, searched and printed here.
-#include "common/window.h"
+#include "common/listedit.h"
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
-class QTabWidget;
 
-namespace ui {
-class Grid;
-}
-
-class frm_Tele_Directory : public common::Window {
+class frm_Tele_Directory : public common::ListEditWindow {
     Q_OBJECT
 public:
     frm_Tele_Directory();
 
-    void FillData();
-    void ClearAll();
+    void FillData() override;
+    void ClearAll() override;
     void FillGird(const QString &criterion);
     void setGrid();
 
 protected:
     void formLoad() override;
     void formUnload() override;
+    void refillList() override { FillGird(QString()); }
+    bool mayDelete(const QString &key) override;
+    void deleteRecord(const QString &key) override;
 
 private:
+    void createFields();
+    void layOutFields();
+    void createTabs();
+    void setKeys();
+    void connectControls();
     void cmdSave_Click();
-    void cmdDelete_Click();
-    void cmdPrint_Click();
     void Msh_DblClick();
     void Msh_Enter();
     bool requireFilled(QLineEdit *box, const QString &message);
 
-    QTabWidget *m_tabs;
     QLineEdit *txt_Row_No, *txtCodeNo;
     QLineEdit *txtCName, *txtComName, *txtConPerson, *txtTeleNo, *txtMobNo, *txtFaxNo;
     QLineEdit *txtEmail, *txtWebsite, *txtLocation, *txtCity, *txtCountry, *txtAdd;
     QLabel *lblCodeNo;
-    QComboBox *cmb_s_cri;
-    QLineEdit *txt_s_value;
-    ui::Grid *Msh;
-    QPushButton *cmdSave, *cmdDelete, *cmdCancel, *cmdPrint, *cmdExit;
 };

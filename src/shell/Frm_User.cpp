@@ -3,9 +3,7 @@
 #include "common/binding.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
-#include "common/formkit.h"
 #include "common/globals.h"
-#include "common/printing.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/grid.h"
 #include "platform/ui/keys.h"
@@ -14,68 +12,76 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace {
 const QString tagD = QStringLiteral("D");
 const QString userReport = QStringLiteral("\\Vel_Report\\rpt_User_Name.rpt");
+const QList<common::ListEditWindow::Column> listColumns {{"Code", 0}, {"User No", 0}, {"User Name", 3000},
+    {"Designation", 2000}, {"PassWard", 3000}, {"Status", 2000}};
+
+const common::ListEditWindow::Settings settings {
+    .name = "Frm_User",
+    .title = "Users",
+    .heading = "USER INFORMATION",
+    .tabsName = "tabUser",
+    .entryPage = "tabUserData",
+    .frameName = "fraUser",
+    .tag = tagD,
+    .rowSpacing = 8,
+    .twoFieldColumns = false,
+};
 } // namespace
 
 Frm_User::Frm_User()
-    : common::Window(QStringLiteral("Frm_User"))
+    : common::ListEditWindow(settings)
 {
-    setWindowTitle(QStringLiteral("Users"));
-    namespace kit = common::formkit;
-    auto *outer = kit::windowColumn(this);
-    outer->addWidget(kit::heading(QStringLiteral("lblHeading"), QStringLiteral("USER INFORMATION"), this));
-    m_tabs = kit::tabs(QStringLiteral("tabUser"), this, outer);
+    createFields();
+    layOutFields();
+    createTabs();
+    setKeys();
+    connectControls();
+    resize(680, 380);
+}
 
-    // ---- fields
-    const auto [dataTab, dataLayout] = kit::tabPage(QStringLiteral("tabUserData"));
-    auto *frame = new QGroupBox(dataTab);
-    frame->setObjectName(QStringLiteral("fraUser"));
-    auto *grid = new QGridLayout(frame);
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(8);
-    grid->setColumnStretch(1, 1);
-    auto box = [&](const char *name, const char *field) { return kit::boundEdit(name, tagD, field, frame); };
-    auto label = [&](const char *name, const QString &text, QWidget *buddy) {
-        return kit::fieldLabel(name, text, buddy, frame);
-    };
-    txt_User_Nm = box("txt_User_Nm", "User_Name");
-    txt_Desig = box("txt_Desig", "Designation");
-    txt_User_pass = box("txt_User_pass", "PassWard");
+void Frm_User::createFields()
+{
+    txt_User_Nm = boundBox("txt_User_Nm", "User_Name");
+    txt_Desig = boundBox("txt_Desig", "Designation");
+    txt_User_pass = boundBox("txt_User_pass", "PassWard");
     txt_User_pass->setEchoMode(QLineEdit::Password);
     txt_User_pass->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-    txt_Row_No = box("txt_Row_No", "Row_No");
+    txt_Row_No = boundBox("txt_Row_No", "Row_No");
     txt_Row_No->setVisible(false);
-    txt_User_Code = box("txt_User_Code", "User_Code");
+    txt_User_Code = boundBox("txt_User_Code", "User_Code");
     txt_User_Code->setVisible(false);
+    setKeyBox(txt_Row_No);
+}
 
-    grid->addWidget(label("lblUserName", QStringLiteral("User  Name "), txt_User_Nm), 0, 0);
+void Frm_User::layOutFields()
+{
+    QGridLayout *grid = fieldGrid();
+    grid->addWidget(fieldLabel("lblUserName", QStringLiteral("User  Name "), txt_User_Nm), 0, 0);
     grid->addWidget(txt_User_Nm, 0, 1);
-    grid->addWidget(label("lblDesig", QStringLiteral("Designation "), txt_Desig), 1, 0);
+    grid->addWidget(fieldLabel("lblDesig", QStringLiteral("Designation "), txt_Desig), 1, 0);
     grid->addWidget(txt_Desig, 1, 1);
-    grid->addWidget(label("lblPass", QStringLiteral("Passward "), txt_User_pass), 2, 0);
+    grid->addWidget(fieldLabel("lblPass", QStringLiteral("Passward "), txt_User_pass), 2, 0);
     grid->addWidget(txt_User_pass, 2, 1);
-    lblUserCode = label("lblUserCode", QStringLiteral("User  Code "), txt_User_Code);
+    lblUserCode = fieldLabel("lblUserCode", QStringLiteral("User  Code "), txt_User_Code);
     lblUserCode->setVisible(false);
     grid->addWidget(lblUserCode, 3, 0);
     grid->addWidget(txt_User_Code, 3, 1);
     grid->addWidget(txt_Row_No, 4, 1);
 
-    grid->addWidget(label("lblStatus", QStringLiteral("Status "), nullptr), 5, 0);
+    grid->addWidget(fieldLabel("lblStatus", QStringLiteral("Status "), nullptr), 5, 0);
     auto *options = new QHBoxLayout;
-    Opt_Admin = new QRadioButton(QStringLiteral("Administrator"), frame);
+    Opt_Admin = new QRadioButton(QStringLiteral("Administrator"), frame());
     Opt_Admin->setObjectName(QStringLiteral("Opt_Admin"));
-    Opt_User = new QRadioButton(QStringLiteral(" User "), frame);
+    Opt_User = new QRadioButton(QStringLiteral(" User "), frame());
     Opt_User->setObjectName(QStringLiteral("Opt_User"));
     auto *group = new QButtonGroup(this);
     group->addButton(Opt_Admin);
@@ -86,30 +92,32 @@ Frm_User::Frm_User()
     options->addWidget(Opt_User);
     options->addStretch(1);
     grid->addLayout(options, 5, 1);
-    const kit::RecordControls controls = kit::recordTabs(this, outer, m_tabs, {dataTab, dataLayout}, frame,
+}
+
+void Frm_User::createTabs()
+{
+    addRecordTabs(
         {QStringLiteral("USER DATA"), QStringLiteral("tabUserSearch"), QStringLiteral("USER SEARCH"), false});
-    cmb_s_cri = controls.search.criterion;
-    txt_s_value = controls.search.value;
-    Msh = controls.search.list;
-    cmdSave = controls.save;
-    cmdCancel = controls.cancel;
-    cmdDelete = controls.erase;
-    cmdPrint = controls.print;
-    cmdExit = controls.exit;
+    common::formkit::tabOrder({txt_User_Nm, txt_Desig, txt_User_pass, Opt_Admin, Opt_User, cmdSave});
+}
 
-    kit::tabOrder({txt_User_Nm, txt_Desig, txt_User_pass, Opt_Admin, Opt_User, cmdSave});
-
+void Frm_User::setKeys()
+{
     for (QLineEdit *e : {txt_User_Nm, txt_User_Code, txt_Desig, txt_s_value})
         ui::keys(e).upperCase().enterMovesNext();
     ui::keys(txt_User_pass).upperCase().dropBlanks().enterMovesNext();
     ui::keys(Opt_Admin).enterMovesNext();
     ui::keys(Opt_User).enterMovesNext();
+}
 
+void Frm_User::connectControls()
+{
     using common::on;
     on(cmdSave, &QPushButton::clicked, this, [this](bool) { cmdSave_Click(); });
     on(cmdCancel, &QPushButton::clicked, this, [this](bool) { ClearAll(); });
-    on(cmdDelete, &QPushButton::clicked, this, [this](bool) { cmdDelete_Click(); });
-    on(cmdPrint, &QPushButton::clicked, this, [this](bool) { cmdPrint_Click(); });
+    on(cmdDelete, &QPushButton::clicked, this, [this](bool) { deleteShown(); });
+    on(cmdPrint, &QPushButton::clicked, this,
+        [this](bool) { printShown(userReport, QStringLiteral("{User_Information.Row_No}")); });
     on(cmdExit, &QPushButton::clicked, this, [this](bool) { cmdExit_Click(); });
     on(Msh, &ui::Grid::cellDoubleClicked, this, [this] { Msh_DblClick(); });
     // Typing into the criterion, or changing the value, refills the list; a
@@ -118,8 +126,6 @@ Frm_User::Frm_User()
         [this](const QString &) { FillGird(cmb_s_cri->currentText()); });
     on(txt_s_value, &QLineEdit::textChanged, this,
         [this](const QString &) { FillGird(cmb_s_cri->currentText()); });
-
-    resize(680, 380);
 }
 
 void Frm_User::formLoad()
@@ -156,27 +162,14 @@ void Frm_User::FillGird(const QString &criterion)
     for (const shell::admin::UserRow &r : shell::admin::userList(*gConn, criterion, txt_s_value->text()))
         lines.push_back(
             {QString::number(r.rowNo), r.userCode, r.userName, r.designation, r.passWard, r.status});
-    Msh->setLines({QStringLiteral("Row_No"), QStringLiteral("User_Code"), QStringLiteral("User_Name"),
-                      QStringLiteral("Designation"), QStringLiteral("PassWard"), QStringLiteral("Status")},
-        lines);
-    if (lines.isEmpty()) {
-        Msh->clearToBlank();
-        return;
-    }
-    setGrid();
+    showList({QStringLiteral("Row_No"), QStringLiteral("User_Code"), QStringLiteral("User_Name"),
+                 QStringLiteral("Designation"), QStringLiteral("PassWard"), QStringLiteral("Status")},
+        lines, listColumns);
 }
 
 void Frm_User::setGrid()
 {
-    static const struct {
-        const char *header;
-        int width;
-    } columns[] = {{"Code", 0}, {"User No", 0}, {"User Name", 3000}, {"Designation", 2000},
-        {"PassWard", 3000}, {"Status", 2000}};
-    for (int c = 0; c < int(std::size(columns)); ++c) {
-        Msh->setTextMatrix(0, c, QString::fromLatin1(columns[c].header));
-        Msh->setColWidth(c, columns[c].width);
-    }
+    setColumns(listColumns);
 }
 
 void Frm_User::FillData()
@@ -240,33 +233,21 @@ void Frm_User::cmdSave_Click()
     ClearAll();
 }
 
-void Frm_User::cmdDelete_Click()
+bool Frm_User::mayDelete(const QString &key)
 {
-    if (txt_Row_No->text().isEmpty())
-        return;
-    const std::int64_t rowNo = txt_Row_No->text().toLongLong();
-    if (shell::admin::isLoggedInUser(*gConn, rowNo)) {
+    if (shell::admin::isLoggedInUser(*gConn, key.toLongLong())) {
         common::msgBox(QStringLiteral("You are logged in as this user: it cannot be deleted."),
             common::Buttons::Ok, common::Icon::Information);
-        return;
+        return false;
     }
-    if (common::msgBox(QStringLiteral("Are you sure delete this information"), 68, QStringLiteral("Confirm"))
-        != common::Answer::Yes)
-        return;
-    shell::admin::deleteUser(*gConn, rowNo);
-    ClearAll();
-    FillGird(QString());
+    return common::msgBox(
+               QStringLiteral("Are you sure delete this information"), 68, QStringLiteral("Confirm"))
+        == common::Answer::Yes;
 }
 
-void Frm_User::cmdPrint_Click()
+void Frm_User::deleteRecord(const QString &key)
 {
-    common::PrintJob job;
-    job.reportFile = userReport;
-    job.user = gUserName;
-    job.password = gUserPassword;
-    if (!txt_Row_No->text().isEmpty())
-        job.selection = QStringLiteral("{User_Information.Row_No} = ") + txt_Row_No->text();
-    common::printReport(job);
+    shell::admin::deleteUser(*gConn, key.toLongLong());
 }
 
 void Frm_User::cmdExit_Click()
@@ -279,12 +260,6 @@ void Frm_User::cmdExit_Click()
 
 void Frm_User::Msh_DblClick()
 {
-    const int r = Msh->row();
-    if (r < 1 || r >= Msh->rows() || Msh->textMatrix(r, 0).isEmpty())
-        return;
-    ClearAll();
-    txt_Row_No->setText(Msh->textMatrix(r, 0));
-    FillData();
-    ui::showTab(m_tabs, 0);
-    txt_User_Nm->setFocus();
+    if (openPicked())
+        showEntry(txt_User_Nm);
 }

@@ -1,48 +1,42 @@
 #pragma once
 // Users of the program: the register of users and, for each, the server
 // login it logs in with.
-#include "common/window.h"
+#include "common/listedit.h"
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
-class QTabWidget;
 
-namespace ui {
-class Grid;
-}
-
-class Frm_User : public common::Window {
+class Frm_User : public common::ListEditWindow {
     Q_OBJECT
 public:
     Frm_User();
 
-    void ClearAll();
+    void ClearAll() override;
     void FillGird(const QString &criterion);
     void setGrid();
-    void FillData();
+    void FillData() override;
     void SetMaxlength();
 
 protected:
     void formLoad() override;
     void formUnload() override;
+    void refillList() override { FillGird(QString()); }
+    bool mayDelete(const QString &key) override;
+    void deleteRecord(const QString &key) override;
 
 private:
+    void createFields();
+    void layOutFields();
+    void createTabs();
+    void setKeys();
+    void connectControls();
     void cmdSave_Click();
-    void cmdDelete_Click();
-    void cmdPrint_Click();
     void cmdExit_Click();
     void Msh_DblClick();
     QString statusChosen() const;
 
-    QTabWidget *m_tabs;
     QLineEdit *txt_User_Nm, *txt_Desig, *txt_User_pass, *txt_Row_No, *txt_User_Code;
     QLabel *lblUserCode;
     QRadioButton *Opt_Admin, *Opt_User;
-    QPushButton *cmdSave, *cmdCancel, *cmdDelete, *cmdPrint, *cmdExit;
-    QComboBox *cmb_s_cri;
-    QLineEdit *txt_s_value;
-    ui::Grid *Msh;
 };

@@ -30,42 +30,95 @@ namespace {
 // Which lock flag a gated item raises before it shows the lock-password window.
 enum class Lock { None, SetMenus, RemoveData };
 
-// A menu item that opens a task window and where it places it (twips; -1 = the
-// window places itself).
+// Where a task item places its window (twips; -1 = the window places itself).
 struct Task {
-    const char *item;
-    const char *target;
+    const char *target = nullptr;
     int left = -1;
     int top = -1;
     Lock lock = Lock::None;
 };
 
-const Task tasks[] = {
-    {"mnuApp", "frmOruApplication", 0, 0},
-    {"mnuCarryFor", "frmCarryForward", 1500, 300},
-    {"mnuCompany", "frmCompany", 3200, 800},
-    {"mnu_TelDir", "frm_Tele_Directory", 0, 0},
-    {"mnuChartOfAC", "frmAccount"},
-    {"mnuVocSetting", "frmAcSetting"},
-    {"mnuSubject", "frmSubject", 4000, 1000},
-    {"mnuCourse", "frmCourse", 4000, 1000},
-    {"mnuSession", "frmSession", 4000, 1000},
-    {"mnuCPVou", "frmCP"},
-    {"mnuCRVou", "frmCR"},
-    {"mnuBPVouc", "frmBP"},
-    {"mnuBRVouc", "frmBR"},
-    {"mnuJVVouc", "frmJV"},
-    {"mnuRecvVou", "frmInsRec"},
-    {"mnuAddUser", "Frm_User", 3500, 2500},
-    {"mnuSetMenu", "frmLocPass", 5000, 3000, Lock::SetMenus},
-    {"mnuRemoveData", "frmLocPass", 5000, 3000, Lock::RemoveData},
+// The menu bar in its order: a top menu or sub-menu takes the items and
+// separator lines after it, up to the next menu; a bar item stands on the
+// bar itself.
+enum class Level { Top, Sub, Item, Line, Bar };
+enum class Does { Nothing, Task, Report, LogOff };
+struct MenuEntry {
+    Level level;
+    const char *name;
+    const char *caption = "";
+    int ctrlKey = 0;
+    Does does = Does::Nothing;
+    Task task = {};
 };
 
-const Task *taskOf(const QString &item)
+using L = Level;
+const MenuEntry menuEntries[] = {
+    {L::Top, "mnu_Reg_Form", "REGISTRATIONS"},
+    {L::Item, "mnuApp", "Application Form", Qt::Key_A, Does::Task, {"frmOruApplication", 0, 0}},
+    {L::Line, "gp0"},
+    {L::Item, "mnuCarryFor", "Carry Forward Entry", Qt::Key_C, Does::Task, {"frmCarryForward", 1500, 300}},
+    {L::Line, "gp01"},
+    {L::Item, "mnuCompany", "Company", 0, Does::Task, {"frmCompany", 3200, 800}},
+    {L::Line, "gpt"},
+    {L::Item, "mnu_TelDir", "Telephone Directory", Qt::Key_T, Does::Task, {"frm_Tele_Directory", 0, 0}},
+    {L::Line, "gp1"},
+    {L::Item, "mnuChartOfAC", "Chart Of Accounts", Qt::Key_O, Does::Task, {"frmAccount"}},
+    {L::Line, "gp2"},
+    {L::Item, "mnuVocSetting", "Voucher Setup", 0, Does::Task, {"frmAcSetting"}},
+    {L::Line, "gp3"},
+    {L::Item, "mnuSubject", "Subjects", Qt::Key_S, Does::Task, {"frmSubject", 4000, 1000}},
+    {L::Line, "gp4"},
+    {L::Item, "mnuCourse", "Course", Qt::Key_U, Does::Task, {"frmCourse", 4000, 1000}},
+    {L::Line, "gp5"},
+    {L::Item, "mnuSession", "Session", Qt::Key_I, Does::Task, {"frmSession", 4000, 1000}},
+
+    {L::Top, "mnuMainTrans", "TRANSACTION"},
+    {L::Sub, "mnuMainVouc", "Vouchers"},
+    {L::Item, "mnuCPVou", "Cash Payment Voucher", Qt::Key_F1, Does::Task, {"frmCP"}},
+    {L::Item, "mnuCRVou", "Cash Receive Voucher", Qt::Key_F2, Does::Task, {"frmCR"}},
+    {L::Line, "mnuBVouc3"},
+    {L::Item, "mnuBPVouc", "Bank Payment Voucher", Qt::Key_F3, Does::Task, {"frmBP"}},
+    {L::Item, "mnuBRVouc", "Bank Receive Voucher", Qt::Key_F4, Does::Task, {"frmBR"}},
+    {L::Line, "mnuBVouc2"},
+    {L::Item, "mnuJVVouc", "Journal Voucher", Qt::Key_F5, Does::Task, {"frmJV"}},
+    {L::Line, "mnuBVouc13"},
+    {L::Item, "mnuRecvVou", "Fee Receive Voucher", Qt::Key_F6, Does::Task, {"frmInsRec"}},
+
+    {L::Top, "mnuMainRpt", "Reports"},
+    {L::Item, "mnuCashBook", "CASH BOOK", 0, Does::Report},
+    {L::Line, "mnuRBlank"},
+    {L::Item, "mnuBankBook", "BANK BOOK", 0, Does::Report},
+    {L::Line, "mnuRBlank1"},
+    {L::Item, "mnuSimpleLedger", "SIMPLE LEDGER", 0, Does::Report},
+    {L::Line, "mnuRBlank2"},
+    {L::Item, "mnuDetLedger", "DETAIL LEDGER", 0, Does::Report},
+    {L::Line, "mnuRBlank3"},
+    {L::Item, "mnuSubTBSimple", "SUBSIDIARY TRIAL BALANCE SIMPLE", 0, Does::Report},
+    {L::Line, "mnuRBlank4"},
+    {L::Item, "mnuControlTB", "CONTROL TRIAL BALANCE", 0, Does::Report},
+    {L::Line, "mnuRBlank5"},
+    {L::Item, "mnuSubTBWOB", "SUBSIDIARY TRIAL BALANCE (WITH OPENING)", 0, Does::Report},
+    {L::Line, "gpFD"},
+    {L::Item, "mnuFee", "SESSION WISE OUTSTANDING", 0, Does::Report},
+    {L::Line, "gpS"},
+    {L::Item, "mnuStuFeeDet", "ACTIVE STUDENT WISE DETAIL", 0, Does::Report},
+    {L::Line, "gpS1"},
+    {L::Item, "mnuInctiveStuWiseRPT", "INACTIVE STUDENT WISE DETAIL", 0, Does::Report},
+
+    {L::Top, "mnuAdmin", "Administartor"},
+    {L::Item, "mnuAddUser", "Add Users", 0, Does::Task, {"Frm_User", 3500, 2500}},
+    {L::Item, "mnuSetMenu", "Set Menus", 0, Does::Task, {"frmLocPass", 5000, 3000, Lock::SetMenus}},
+    {L::Item, "mnuRemoveData", "Remove Data", 0, Does::Task, {"frmLocPass", 5000, 3000, Lock::RemoveData}},
+
+    {L::Bar, "mnuExit", "E&xit", 0, Does::LogOff},
+};
+
+const MenuEntry *entryOf(const QString &item)
 {
-    for (const Task &t : tasks) {
-        if (item == QLatin1String(t.item))
-            return &t;
+    for (const MenuEntry &e : menuEntries) {
+        if (item == QLatin1String(e.name))
+            return &e;
     }
     return nullptr;
 }
@@ -211,107 +264,62 @@ void MDIForm1::buildMenus()
 {
     QMenuBar *bar = m_frame->menuBar();
     bar->setObjectName(QStringLiteral("MDIForm1_menubar"));
+    QMenu *top = nullptr;
     QMenu *current = nullptr;
-    QList<QMenu *> parents;
+    for (const MenuEntry &e : menuEntries) {
+        const QString caption = QLatin1String(e.caption);
+        QAction *a = nullptr;
+        switch (e.level) {
+        case Level::Top:
+        case Level::Sub:
+            current = e.level == Level::Top ? bar->addMenu(caption) : top->addMenu(caption);
+            if (e.level == Level::Top)
+                top = current;
+            current->setObjectName(QLatin1String(e.name));
+            m_menus << current;
+            a = current->menuAction();
+            break;
+        case Level::Item:
+            a = current->addAction(caption);
+            a->setShortcut(e.ctrlKey ? QKeySequence(Qt::CTRL | e.ctrlKey) : QKeySequence());
+            break;
+        case Level::Line:
+            a = current->addSeparator();
+            break;
+        case Level::Bar:
+            a = bar->addAction(caption);
+            break;
+        }
+        a->setObjectName(QLatin1String(e.name));
+    }
+    connectMenus();
+}
 
-    auto topMenu = [&](const char *name, const QString &caption) {
-        QMenu *m = bar->addMenu(caption);
-        m->setObjectName(QLatin1String(name));
-        m->menuAction()->setObjectName(QLatin1String(name));
-        m_menus << m;
-        current = m;
-        return m;
-    };
-    auto subMenu = [&](const char *name, const QString &caption) {
-        QMenu *m = current->addMenu(caption);
-        m->setObjectName(QLatin1String(name));
-        m->menuAction()->setObjectName(QLatin1String(name));
-        m_menus << m;
-        current = m;
-    };
-    auto item = [&](const char *name, const QString &caption, QKeySequence shortcut = {}) {
-        QAction *a = current->addAction(caption);
-        a->setObjectName(QLatin1String(name));
-        a->setShortcut(shortcut);
-        return a;
-    };
-    auto separator = [&](const char *name) {
-        QAction *a = current->addSeparator();
-        a->setObjectName(QLatin1String(name));
-    };
-    const auto ctrl = [](int key) { return QKeySequence(Qt::CTRL | key); };
-
-    topMenu("mnu_Reg_Form", QStringLiteral("REGISTRATIONS"));
-    item("mnuApp", QStringLiteral("Application Form"), ctrl(Qt::Key_A));
-    separator("gp0");
-    item("mnuCarryFor", QStringLiteral("Carry Forward Entry"), ctrl(Qt::Key_C));
-    separator("gp01");
-    item("mnuCompany", QStringLiteral("Company"));
-    separator("gpt");
-    item("mnu_TelDir", QStringLiteral("Telephone Directory"), ctrl(Qt::Key_T));
-    separator("gp1");
-    item("mnuChartOfAC", QStringLiteral("Chart Of Accounts"), ctrl(Qt::Key_O));
-    separator("gp2");
-    item("mnuVocSetting", QStringLiteral("Voucher Setup"));
-    separator("gp3");
-    item("mnuSubject", QStringLiteral("Subjects"), ctrl(Qt::Key_S));
-    separator("gp4");
-    item("mnuCourse", QStringLiteral("Course"), ctrl(Qt::Key_U));
-    separator("gp5");
-    item("mnuSession", QStringLiteral("Session"), ctrl(Qt::Key_I));
-
-    topMenu("mnuMainTrans", QStringLiteral("TRANSACTION"));
-    subMenu("mnuMainVouc", QStringLiteral("Vouchers"));
-    item("mnuCPVou", QStringLiteral("Cash Payment Voucher"), ctrl(Qt::Key_F1));
-    item("mnuCRVou", QStringLiteral("Cash Receive Voucher"), ctrl(Qt::Key_F2));
-    separator("mnuBVouc3");
-    item("mnuBPVouc", QStringLiteral("Bank Payment Voucher"), ctrl(Qt::Key_F3));
-    item("mnuBRVouc", QStringLiteral("Bank Receive Voucher"), ctrl(Qt::Key_F4));
-    separator("mnuBVouc2");
-    item("mnuJVVouc", QStringLiteral("Journal Voucher"), ctrl(Qt::Key_F5));
-    separator("mnuBVouc13");
-    item("mnuRecvVou", QStringLiteral("Fee Receive Voucher"), ctrl(Qt::Key_F6));
-
-    topMenu("mnuMainRpt", QStringLiteral("Reports"));
-    item("mnuCashBook", QStringLiteral("CASH BOOK"));
-    separator("mnuRBlank");
-    item("mnuBankBook", QStringLiteral("BANK BOOK"));
-    separator("mnuRBlank1");
-    item("mnuSimpleLedger", QStringLiteral("SIMPLE LEDGER"));
-    separator("mnuRBlank2");
-    item("mnuDetLedger", QStringLiteral("DETAIL LEDGER"));
-    separator("mnuRBlank3");
-    item("mnuSubTBSimple", QStringLiteral("SUBSIDIARY TRIAL BALANCE SIMPLE"));
-    separator("mnuRBlank4");
-    item("mnuControlTB", QStringLiteral("CONTROL TRIAL BALANCE"));
-    separator("mnuRBlank5");
-    item("mnuSubTBWOB", QStringLiteral("SUBSIDIARY TRIAL BALANCE (WITH OPENING)"));
-    separator("gpFD");
-    item("mnuFee", QStringLiteral("SESSION WISE OUTSTANDING"));
-    separator("gpS");
-    item("mnuStuFeeDet", QStringLiteral("ACTIVE STUDENT WISE DETAIL"));
-    separator("gpS1");
-    item("mnuInctiveStuWiseRPT", QStringLiteral("INACTIVE STUDENT WISE DETAIL"));
-
-    topMenu("mnuAdmin", QStringLiteral("Administartor"));
-    item("mnuAddUser", QStringLiteral("Add Users"));
-    item("mnuSetMenu", QStringLiteral("Set Menus"));
-    item("mnuRemoveData", QStringLiteral("Remove Data"));
-
-    QAction *exit = bar->addAction(QStringLiteral("E&xit"));
-    exit->setObjectName(QStringLiteral("mnuExit"));
-    common::on(exit, &QAction::triggered, this, [this](auto &&...) { logOff(); });
-
+void MDIForm1::connectMenus()
+{
     // Items whose window is not part of this build stay in the menu, greyed.
     using common::windows::isRegistered;
     for (QAction *a : menuItems()) {
-        if (const Task *t = taskOf(a->objectName())) {
-            const QString gated = gatedTarget(t->lock);
-            a->setEnabled(isRegistered(QLatin1String(t->target)) && (gated.isEmpty() || isRegistered(gated)));
+        const MenuEntry *e = entryOf(a->objectName());
+        if (!e)
+            continue;
+        switch (e->does) {
+        case Does::Task: {
+            const QString gated = gatedTarget(e->task.lock);
+            a->setEnabled(
+                isRegistered(QLatin1String(e->task.target)) && (gated.isEmpty() || isRegistered(gated)));
             common::on(a, &QAction::triggered, this, [this, a](auto &&...) { openTask(a); });
-        } else if (reportItemOf(a->objectName())) {
+            break;
+        }
+        case Does::Report:
             a->setEnabled(isRegistered(reportWindow));
             common::on(a, &QAction::triggered, this, [this, a](auto &&...) { openReport(a); });
+            break;
+        case Does::LogOff:
+            common::on(a, &QAction::triggered, this, [this](auto &&...) { logOff(); });
+            break;
+        case Does::Nothing:
+            break;
         }
     }
 }
@@ -385,7 +393,7 @@ void MDIForm1::formUnload()
 
 void MDIForm1::openTask(QAction *item)
 {
-    const Task *t = taskOf(item->objectName());
+    const Task *t = &entryOf(item->objectName())->task;
     const QString target = QLatin1String(t->target);
     if (!common::windows::isRegistered(target))
         return;

@@ -47,6 +47,7 @@ protected:
 
 private:
     void buildMenus();
+    void connectMenus();
     void buildHomePanel();
     void openTask(QAction *item);
     void openReport(QAction *item);

@@ -84,6 +84,71 @@ QLabel *panelLabel(const QString &name, const QString &text, int pixelSize, bool
     return l;
 }
 
+// The two picture buttons in a row.
+QHBoxLayout *pictureButtons()
+{
+    auto *pictures = new QHBoxLayout;
+    pictures->setSpacing(14);
+    const char *tips[] = {"Books of account", "Reports"};
+    for (int i = 0; i < 2; ++i) {
+        auto *b = new QToolButton;
+        b->setObjectName(QStringLiteral("Picture%1").arg(i + 2));
+        b->setIcon(pictureIcon(i == 1));
+        b->setIconSize(QSize(56, 56));
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setToolTip(QLatin1String(tips[i]));
+        pictures->addWidget(b);
+    }
+    pictures->addStretch();
+    return pictures;
+}
+
+// The titles over the picture buttons.
+QVBoxLayout *homeTitles()
+{
+    const QColor gold(240, 200, 90);
+    QLabel *computerized
+        = panelLabel(QStringLiteral("lblComputerized"), QStringLiteral("COMPUTERIZED "), 22, true, gold);
+    QFont spaced = computerized->font();
+    spaced.setLetterSpacing(QFont::AbsoluteSpacing, 6);
+    computerized->setFont(spaced);
+    QLabel *management = panelLabel(QStringLiteral("lblAccountsManagement"),
+        QStringLiteral("ACCOUNTS  MANAGEMENT"), 40, true, QColor(255, 255, 255));
+    QLabel *institute = panelLabel(QStringLiteral("lblInstitute"),
+        QStringLiteral("Catalogue, admissions, fees and double-entry books of the institute"), 15, false,
+        QColor(200, 216, 236));
+
+    auto *titles = new QVBoxLayout;
+    titles->setSpacing(6);
+    titles->addStretch();
+    titles->addWidget(computerized);
+    titles->addWidget(management);
+    titles->addSpacing(4);
+    titles->addWidget(institute);
+    titles->addSpacing(18);
+    titles->addLayout(pictureButtons());
+    titles->addStretch();
+    return titles;
+}
+
+// The strip across the foot with `left` and `right` at its ends.
+QWidget *statusStrip(QLabel *left, QLabel *right)
+{
+    auto *strip = new QWidget;
+    strip->setObjectName(QStringLiteral("statusStrip"));
+    strip->setAutoFillBackground(true);
+    QPalette stripPal = strip->palette();
+    stripPal.setColor(QPalette::Window, QColor(10, 24, 52, 200));
+    strip->setPalette(stripPal);
+    auto *stripLayout = new QHBoxLayout(strip);
+    stripLayout->setContentsMargins(18, 8, 18, 8);
+    stripLayout->addWidget(left);
+    stripLayout->addStretch();
+    stripLayout->addWidget(right);
+    return strip;
+}
+
 } // namespace
 
 void MDIForm1::buildHomePanel()
@@ -102,73 +167,23 @@ void MDIForm1::buildHomePanel()
     m_flashVOLogo->setObjectName(QStringLiteral("flashVOLogo"));
     m_flashVOLogo->setFixedSize(240, 240);
 
-    const QColor gold(240, 200, 90);
-    const QColor white(255, 255, 255);
-    const QColor soft(200, 216, 236);
-    QLabel *computerized
-        = panelLabel(QStringLiteral("lblComputerized"), QStringLiteral("COMPUTERIZED "), 22, true, gold);
-    QFont spaced = computerized->font();
-    spaced.setLetterSpacing(QFont::AbsoluteSpacing, 6);
-    computerized->setFont(spaced);
-    QLabel *management = panelLabel(
-        QStringLiteral("lblAccountsManagement"), QStringLiteral("ACCOUNTS  MANAGEMENT"), 40, true, white);
-    QLabel *institute = panelLabel(QStringLiteral("lblInstitute"),
-        QStringLiteral("Catalogue, admissions, fees and double-entry books of the institute"), 15, false,
-        soft);
-
-    auto *pictures = new QHBoxLayout;
-    pictures->setSpacing(14);
-    const char *tips[] = {"Books of account", "Reports"};
-    for (int i = 0; i < 2; ++i) {
-        auto *b = new QToolButton;
-        b->setObjectName(QStringLiteral("Picture%1").arg(i + 2));
-        b->setIcon(pictureIcon(i == 1));
-        b->setIconSize(QSize(56, 56));
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setToolTip(QLatin1String(tips[i]));
-        pictures->addWidget(b);
-    }
-    pictures->addStretch();
-
-    auto *titles = new QVBoxLayout;
-    titles->setSpacing(6);
-    titles->addStretch();
-    titles->addWidget(computerized);
-    titles->addWidget(management);
-    titles->addSpacing(4);
-    titles->addWidget(institute);
-    titles->addSpacing(18);
-    titles->addLayout(pictures);
-    titles->addStretch();
-
     auto *centre = new QHBoxLayout;
     centre->addStretch(1);
     centre->addWidget(m_flashVOLogo, 0, Qt::AlignVCenter);
     centre->addSpacing(40);
-    centre->addLayout(titles);
+    centre->addLayout(homeTitles());
     centre->addStretch(1);
 
+    const QColor white(255, 255, 255);
     m_lblTitle = panelLabel(QStringLiteral("lblTitle"), QStringLiteral("Login"), 15, true, white);
     m_lblDate = panelLabel(QStringLiteral("lblDate"), QStringLiteral("Date & Time"), 15, false, white);
     m_lblDate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto *strip = new QWidget;
-    strip->setObjectName(QStringLiteral("statusStrip"));
-    strip->setAutoFillBackground(true);
-    QPalette stripPal = strip->palette();
-    stripPal.setColor(QPalette::Window, QColor(10, 24, 52, 200));
-    strip->setPalette(stripPal);
-    auto *stripLayout = new QHBoxLayout(strip);
-    stripLayout->setContentsMargins(18, 8, 18, 8);
-    stripLayout->addWidget(m_lblTitle);
-    stripLayout->addStretch();
-    stripLayout->addWidget(m_lblDate);
 
     auto *panel = new QVBoxLayout(m_picture1);
     panel->setContentsMargins(0, 0, 0, 0);
     panel->addStretch(1);
     panel->addLayout(centre);
     panel->addStretch(1);
-    panel->addWidget(strip);
+    panel->addWidget(statusStrip(m_lblTitle, m_lblDate));
     m_picture1->lower();
 }

@@ -3,7 +3,6 @@
 #include "common/binding.h"
 #include "common/dialogs.h"
 #include "common/errors.h"
-#include "common/formkit.h"
 #include "common/globals.h"
 #include "common/hooks.h"
 #include "platform/ui/controls.h"
@@ -14,45 +13,48 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
 const QString taxMask = QStringLiteral("##-##-####-###-##");
 const QString ntnMask = QStringLiteral("#######-#");
 const QString tagM = QStringLiteral("M");
+
+const common::ListEditWindow::Settings settings {
+    .name = "frmCompany",
+    .title = "Company Information",
+    .heading = "Company Information",
+    .tabsName = "tabCompany",
+    .entryPage = "tabAddChange",
+    .frameName = "fraCompany",
+    .frameTitle = "Company Profile",
+    .tag = tagM,
+};
 } // namespace
 
 frmCompany::frmCompany()
-    : common::Window(QStringLiteral("frmCompany"))
+    : common::ListEditWindow(settings)
 {
-    setWindowTitle(QStringLiteral("Company Information"));
-    namespace kit = common::formkit;
-    auto *outer = kit::windowColumn(this);
-    outer->addWidget(kit::heading(QStringLiteral("lblHeading"), QStringLiteral("Company Information"), this));
-    m_tabs = kit::tabs(QStringLiteral("tabCompany"), this, outer);
+    createFields();
+    layOutFields();
+    addEntryTab(QStringLiteral("Add / Change Company"));
+    createSearchTab();
+    createButtons();
+    setKeys();
+    connectControls();
+    resize(760, 470);
+}
 
-    // ---- fields
-    const auto [fieldsTab, fieldsLayout] = kit::tabPage(QStringLiteral("tabAddChange"));
-    auto *frame = new QGroupBox(QStringLiteral("Company Profile"), fieldsTab);
-    frame->setObjectName(QStringLiteral("fraCompany"));
-    auto *grid = new QGridLayout(frame);
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(7);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
+void frmCompany::createFields()
+{
     auto box = [&](const char *name, const char *field, int length) {
-        QLineEdit *e = kit::boundEdit(name, tagM, field, frame);
+        QLineEdit *e = boundBox(name, field);
         e->setMaxLength(length);
         return e;
-    };
-    auto label = [&](const char *name, const QString &text, QWidget *buddy) {
-        return kit::fieldLabel(name, text, buddy, frame);
     };
     txtCompany = box("txtCompany", "Company", 50);
     txtAddr = box("txtAddr", "comAddr", 50);
@@ -60,40 +62,39 @@ frmCompany::frmCompany()
     txtFax = box("txtFax", "comFax", 15);
     txtEmail = box("txtEmail", "comEmail", 70);
     txtWebSite = box("txtWebSite", "comWebSite", 70);
-    mskTax = new ui::MaskedEdit(taxMask, frame);
+    mskTax = new ui::MaskedEdit(taxMask, frame());
     mskTax->setObjectName(QStringLiteral("mskTax"));
-    mskNTN = new ui::MaskedEdit(ntnMask, frame);
+    mskNTN = new ui::MaskedEdit(ntnMask, frame());
     mskNTN->setObjectName(QStringLiteral("mskNTN"));
-    chkComActive = new QCheckBox(QStringLiteral("Active Company"), frame);
+    chkComActive = new QCheckBox(QStringLiteral("Active Company"), frame());
     chkComActive->setObjectName(QStringLiteral("chkComActive"));
-    txtCompCode = new QLineEdit(frame);
+    txtCompCode = new QLineEdit(frame());
     txtCompCode->setObjectName(QStringLiteral("txtCompCode"));
     txtCompCode->setEnabled(false);
     txtCompCode->setVisible(false);
+    setKeyBox(txtCompCode);
+}
 
-    grid->addWidget(label("lblCompany", QStringLiteral("Company Name"), txtCompany), 0, 0);
-    grid->addWidget(txtCompany, 0, 1, 1, 3);
-    grid->addWidget(label("lblAddr", QStringLiteral("Address"), txtAddr), 1, 0);
-    grid->addWidget(txtAddr, 1, 1, 1, 3);
-    grid->addWidget(label("lblTel", QStringLiteral("Contact No"), txtTel), 2, 0);
-    grid->addWidget(txtTel, 2, 1);
-    grid->addWidget(label("lblFax", QStringLiteral("Fax No."), txtFax), 2, 2);
-    grid->addWidget(txtFax, 2, 3);
-    grid->addWidget(label("lblEmail", QStringLiteral("E-mail Address"), txtEmail), 3, 0);
-    grid->addWidget(txtEmail, 3, 1, 1, 3);
-    grid->addWidget(label("lblWebSite", QStringLiteral("Web Site"), txtWebSite), 4, 0);
-    grid->addWidget(txtWebSite, 4, 1, 1, 3);
-    grid->addWidget(label("lblTax", QStringLiteral("Sale Tax No"), mskTax), 5, 0);
-    grid->addWidget(mskTax, 5, 1);
-    grid->addWidget(label("lblNTN", QStringLiteral("NTN No."), mskNTN), 5, 2);
-    grid->addWidget(mskNTN, 5, 3);
+void frmCompany::layOutFields()
+{
+    layOutCells({
+        {"lblCompany", "Company Name", txtCompany, 0, 0, 3},
+        {"lblAddr", "Address", txtAddr, 1, 0, 3},
+        {"lblTel", "Contact No", txtTel, 2, 0, 1},
+        {"lblFax", "Fax No.", txtFax, 2, 2, 1},
+        {"lblEmail", "E-mail Address", txtEmail, 3, 0, 3},
+        {"lblWebSite", "Web Site", txtWebSite, 4, 0, 3},
+        {"lblTax", "Sale Tax No", mskTax, 5, 0, 1},
+        {"lblNTN", "NTN No.", mskNTN, 5, 2, 1},
+    });
+    QGridLayout *grid = fieldGrid();
     grid->addWidget(chkComActive, 6, 1, 1, 3);
     grid->addWidget(txtCompCode, 7, 1);
-    fieldsLayout->addWidget(frame);
-    fieldsLayout->addStretch(1);
-    m_tabs->addTab(fieldsTab, QStringLiteral("Add / Change Company"));
+}
 
-    // ---- list
+void frmCompany::createSearchTab()
+{
+    namespace kit = common::formkit;
     const auto [searchTab, searchLayout] = kit::tabPage(QStringLiteral("tabSearch"));
     auto *searchRow = new QHBoxLayout;
     auto *lblSearch = new QLabel(QStringLiteral("Company Name :"), searchTab);
@@ -105,22 +106,30 @@ frmCompany::frmCompany()
     searchRow->addWidget(txtSearch, 1);
     searchLayout->addLayout(searchRow);
     Msh = kit::listGrid(searchTab, searchLayout);
-    m_tabs->addTab(searchTab, QStringLiteral("Search Company"));
+    tabs()->addTab(searchTab, QStringLiteral("Search Company"));
+}
 
-    // ---- buttons
-    const kit::ButtonRow button = kit::footerButtons(outer, this, 90);
+void frmCompany::createButtons()
+{
+    namespace kit = common::formkit;
+    const kit::ButtonRow button = kit::footerButtons(static_cast<QBoxLayout *>(layout()), this, 90);
     cmdNew = button.add(QStringLiteral("cmdNew"), QStringLiteral("&Save"));
     cmdCancel = button.add(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
     cmdDelete = button.add(QStringLiteral("cmdDelete"), QStringLiteral("&Delete"));
     cmdExit = button.add(QStringLiteral("cmdExit"), QStringLiteral("E&xit"));
-
     kit::tabOrder(
         {txtCompany, txtAddr, txtTel, txtFax, txtEmail, txtWebSite, mskTax, mskNTN, chkComActive, cmdNew});
+}
 
+void frmCompany::setKeys()
+{
     ui::keys(txtCompany).enterMovesNext();
     ui::keys(txtTel).pattern(QStringLiteral("[0-9 -- ,]")).enterMovesNext();
     ui::keys(txtFax).pattern(QStringLiteral("[0-9 - ,]")).enterMovesNext();
+}
 
+void frmCompany::connectControls()
+{
     using common::on;
     on(cmdNew, &QPushButton::clicked, this, [this](bool) { cmdNew_Click(); });
     on(cmdCancel, &QPushButton::clicked, this, [this](bool) { cmdCancel_Click(); });
@@ -129,15 +138,13 @@ frmCompany::frmCompany()
     on(Msh, &ui::Grid::cellDoubleClicked, this, [this] { Msh_DblClick(); });
     on(txtSearch, &QLineEdit::textChanged, this, [this](const QString &) { FillGrid(); });
     on(chkComActive, &QCheckBox::toggled, this, [this](bool) { showActiveBold(); });
-
-    resize(760, 470);
 }
 
 void frmCompany::formLoad()
 {
     FillGrid();
     SetMaxlength();
-    ui::showTab(m_tabs, 0);
+    ui::showTab(tabs(), 0);
 }
 
 void frmCompany::formUnload()
@@ -175,16 +182,8 @@ void frmCompany::FillGrid()
         OpenQuery(shell::admin::companyListSql(false));
     Msh->clearCells();
     Msh->bind(*gRs);
-    static const struct {
-        const char *header;
-        int width;
-    } columns[] = {{"", 0}, {"Company", 3000}, {"Telephone", 3000}, {"Fax", 3000}, {"Address", 4000},
-        {"Active", 800}, {"Sale Tax #", 1500}, {"NTN #", 1300}, {"Email", 2000}, {"WebSite", 2000}};
-    for (int c = 0; c < int(std::size(columns)); ++c) {
-        if (c > 0)
-            Msh->setTextMatrix(0, c, QString::fromLatin1(columns[c].header));
-        Msh->setColWidth(c, columns[c].width);
-    }
+    setColumns({{nullptr, 0}, {"Company", 3000}, {"Telephone", 3000}, {"Fax", 3000}, {"Address", 4000},
+        {"Active", 800}, {"Sale Tax #", 1500}, {"NTN #", 1300}, {"Email", 2000}, {"WebSite", 2000}});
 }
 
 void frmCompany::SetMaxlength()
@@ -222,22 +221,26 @@ void frmCompany::cmdCancel_Click()
     txtCompany->setFocus();
 }
 
+bool frmCompany::mayDelete(const QString &)
+{
+    return common::msgBox(QStringLiteral("are you sure delete this Company"), 68) == common::Answer::Yes;
+}
+
+void frmCompany::deleteRecord(const QString &key)
+{
+    shell::admin::deleteCompany(*gConn, key.toLongLong());
+}
+
 void frmCompany::cmdDelete_Click()
 {
-    if (txtCompCode->text().isEmpty())
-        return;
-    if (common::msgBox(QStringLiteral("are you sure delete this Company"), 68) == common::Answer::Yes) {
-        shell::admin::deleteCompany(*gConn, txtCompCode->text().toLongLong());
-        ClearAll();
-        FillGrid();
-    }
+    deleteShown();
     txtCompany->setFocus();
 }
 
 void frmCompany::Msh_DblClick()
 {
-    const int r = Msh->row();
-    if (r < 1 || r >= Msh->rows())
+    const int r = pickedRow();
+    if (r < 0)
         return;
     if (Msh->textMatrix(r, 0).isEmpty()) {
         txtCompCode->clear();
@@ -261,6 +264,5 @@ void frmCompany::Msh_DblClick()
         resetMask(mskNTN);
     txtEmail->setText(Msh->textMatrix(r, 8));
     txtWebSite->setText(Msh->textMatrix(r, 9));
-    ui::showTab(m_tabs, 0);
-    txtCompany->setFocus();
+    showEntry(txtCompany);
 }

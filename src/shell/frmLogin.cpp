@@ -63,6 +63,22 @@ frmLogin::frmLogin()
 {
     setStandalone(true);
     setWindowTitle(QStringLiteral("Log In:-"));
+    setUpControls();
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(logoPanel());
+    layout->addLayout(fieldsColumn());
+    setFixedSize(sizeHint().expandedTo(QSize(600, 300)));
+    setTabOrder(cboUsers, txtPassword);
+    setTabOrder(txtPassword, txtServer);
+    setTabOrder(txtServer, cmdLogIn);
+    setTabOrder(cmdLogIn, cmdCancel);
+    connectControls();
+}
+
+void frmLogin::setUpControls()
+{
     cboUsers->setObjectName(QStringLiteral("cboUsers"));
     cboUsers->setEditable(true);
     cboUsers->setInsertPolicy(QComboBox::NoInsert);
@@ -79,7 +95,13 @@ frmLogin::frmLogin()
     for (QWidget *box : {static_cast<QWidget *>(cboUsers), static_cast<QWidget *>(txtPassword),
              static_cast<QWidget *>(txtServer)})
         box->setMinimumWidth(230);
+    cmdLogIn->setDefault(true);
+    cmdLogIn->setMinimumWidth(96);
+    cmdCancel->setMinimumWidth(96);
+}
 
+QWidget *frmLogin::logoPanel()
+{
     auto *logo = new LogoPanel;
     auto *logoLayout = new QVBoxLayout(logo);
     logoLayout->addStretch();
@@ -90,7 +112,11 @@ frmLogin::frmLogin()
     logoLayout->addSpacing(8);
     logoLayout->addWidget(brand);
     logoLayout->addStretch();
+    return logo;
+}
 
+QBoxLayout *frmLogin::fieldsColumn()
+{
     auto *heading = new QLabel(QStringLiteral("Log In"));
     heading->setObjectName(QStringLiteral("lblHeading"));
     QFont hf = heading->font();
@@ -108,9 +134,6 @@ frmLogin::frmLogin()
     form->addRow(fieldLabel(QStringLiteral("Password:"), txtPassword), txtPassword);
     form->addRow(fieldLabel(QStringLiteral("Server:"), txtServer), txtServer);
 
-    cmdLogIn->setDefault(true);
-    cmdLogIn->setMinimumWidth(96);
-    cmdCancel->setMinimumWidth(96);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmdLogIn);
@@ -125,19 +148,11 @@ frmLogin::frmLogin()
     right->addStretch();
     right->addSpacing(12);
     right->addLayout(buttons);
+    return right;
+}
 
-    auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(logo);
-    layout->addLayout(right);
-    setFixedSize(sizeHint().expandedTo(QSize(600, 300)));
-
-    setTabOrder(cboUsers, txtPassword);
-    setTabOrder(txtPassword, txtServer);
-    setTabOrder(txtServer, cmdLogIn);
-    setTabOrder(cmdLogIn, cmdCancel);
-
+void frmLogin::connectControls()
+{
     // Enter in the user box only moves on; Enter in the password box logs in.
     ui::keys(cboUsers).onEnter([this] { txtPassword->setFocus(Qt::TabFocusReason); });
     ui::keys(txtPassword).onEnter([this] { common::runGuarded([this] { cmdLogIn_Click(); }); });

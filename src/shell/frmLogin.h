@@ -3,6 +3,7 @@
 // server while the shared connection opens.
 #include "common/window.h"
 
+class QBoxLayout;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -24,6 +25,11 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void setUpControls();
+    QWidget *logoPanel();
+    QBoxLayout *fieldsColumn();
+    void connectControls();
+
     QComboBox *cboUsers;
     QLineEdit *txtPassword;
     QLineEdit *txtServer;

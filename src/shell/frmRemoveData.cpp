@@ -59,6 +59,41 @@ bool confirmed()
     return common::msgBox(QStringLiteral("are you sure delete "), 4) == common::Answer::Yes;
 }
 
+QPushButton *removeButton(const char *name, QWidget *parent)
+{
+    return common::formkit::pushButton(
+        QString::fromLatin1(name), QStringLiteral("Remove"), parent, 90, false);
+}
+
+QLabel *rowLabel(const char *name, const char *caption, QWidget *parent)
+{
+    auto *l = new QLabel(QString::fromLatin1(caption), parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+// A section's column: its title over its frame, whose grid of rows the
+// caller fills.
+struct Section {
+    QGroupBox *frame;
+    QGridLayout *grid;
+};
+Section section(QWidget *window, QBoxLayout *columns, const QString &titleName, const QString &title,
+    const char *frameName, const QString &caption)
+{
+    auto *column = new QVBoxLayout;
+    column->addWidget(shell::admin::sectionTitle(titleName, title, window));
+    auto *frame = new QGroupBox(caption, window);
+    frame->setObjectName(QLatin1String(frameName));
+    auto *grid = new QGridLayout(frame);
+    grid->setColumnStretch(0, 1);
+    grid->setVerticalSpacing(6);
+    column->addWidget(frame);
+    column->addStretch(1);
+    columns->addLayout(column, 1);
+    return {frame, grid};
+}
+
 } // namespace
 
 frmRemoveData::frmRemoveData()
@@ -70,62 +105,43 @@ frmRemoveData::frmRemoveData()
     outer->setSpacing(10);
     outer->addWidget(
         common::formkit::heading(QStringLiteral("lblRemoveData"), QStringLiteral("Remove Data"), this));
-
     auto *columns = new QHBoxLayout;
     columns->setSpacing(14);
     outer->addLayout(columns, 1);
+    buildTablesSection(columns);
+    buildVouchersSection(columns);
+    resize(720, 450);
+}
 
-    auto removeButton = [](const char *name, QWidget *parent) {
-        return common::formkit::pushButton(
-            QString::fromLatin1(name), QStringLiteral("Remove"), parent, 90, false);
-    };
-    auto rowLabel = [](const char *name, const char *caption, QWidget *parent) {
-        auto *l = new QLabel(QString::fromLatin1(caption), parent);
-        l->setObjectName(QString::fromLatin1(name));
-        return l;
-    };
-
-    // ---- section A: whole tables
-    auto *sectionA = new QVBoxLayout;
-    sectionA->addWidget(
-        shell::admin::sectionTitle(QStringLiteral("lblSectionA"), QStringLiteral("Section  \"A\""), this));
-    auto *registrations = new QGroupBox(QStringLiteral("REGISTRATIONS"), this);
-    registrations->setObjectName(QStringLiteral("fraRegistrations"));
-    auto *gridA = new QGridLayout(registrations);
-    gridA->setColumnStretch(0, 1);
-    gridA->setVerticalSpacing(6);
+// Section A: whole tables.
+void frmRemoveData::buildTablesSection(QBoxLayout *columns)
+{
+    const auto [registrations, grid] = section(this, columns, QStringLiteral("lblSectionA"),
+        QStringLiteral("Section  \"A\""), "fraRegistrations", QStringLiteral("REGISTRATIONS"));
     int row = 0;
     for (const TableButton &t : tableButtons) {
-        gridA->addWidget(rowLabel(t.label, t.caption, registrations), row, 0);
+        grid->addWidget(rowLabel(t.label, t.caption, registrations), row, 0);
         QPushButton *b = removeButton(t.button, registrations);
-        gridA->addWidget(b, row, 1);
+        grid->addWidget(b, row, 1);
         const QStringList tables = t.tables;
         common::on(b, &QPushButton::clicked, this, [this, tables](bool) { removeTables(tables); });
         ++row;
     }
-    sectionA->addWidget(registrations);
-    sectionA->addStretch(1);
-    columns->addLayout(sectionA, 1);
+}
 
-    // ---- section B: vouchers of a date range
-    auto *sectionB = new QVBoxLayout;
-    sectionB->addWidget(
-        shell::admin::sectionTitle(QStringLiteral("lblSectionB"), QStringLiteral("Section  \"B\""), this));
-    auto *transaction = new QGroupBox(QStringLiteral("TRANSACTION"), this);
-    transaction->setObjectName(QStringLiteral("fraTransaction"));
-    auto *gridB = new QGridLayout(transaction);
-    gridB->setColumnStretch(0, 1);
-    gridB->setVerticalSpacing(6);
-    gridB->addWidget(
+// Section B: vouchers of a date range.
+void frmRemoveData::buildVouchersSection(QBoxLayout *columns)
+{
+    const auto [transaction, grid] = section(this, columns, QStringLiteral("lblSectionB"),
+        QStringLiteral("Section  \"B\""), "fraTransaction", QStringLiteral("TRANSACTION"));
+    grid->addWidget(
         shell::admin::sectionTitle(QStringLiteral("lblVouchers"), QStringLiteral("Vouchers"), transaction), 0,
         0, 1, 2);
     auto *dates = new QHBoxLayout;
-    auto *lblFrom = new QLabel(QStringLiteral("From :"), transaction);
-    lblFrom->setObjectName(QStringLiteral("lblFrom"));
+    auto *lblFrom = rowLabel("lblFrom", "From :", transaction);
     DTPicker1 = new ui::DatePicker(transaction);
     DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
-    auto *lblTo = new QLabel(QStringLiteral("To :"), transaction);
-    lblTo->setObjectName(QStringLiteral("lblTo"));
+    auto *lblTo = rowLabel("lblTo", "To :", transaction);
     DTPicker2 = new ui::DatePicker(transaction);
     DTPicker2->setObjectName(QStringLiteral("DTPicker2"));
     dates->addWidget(lblFrom);
@@ -133,21 +149,16 @@ frmRemoveData::frmRemoveData()
     dates->addSpacing(10);
     dates->addWidget(lblTo);
     dates->addWidget(DTPicker2, 1);
-    gridB->addLayout(dates, 1, 0, 1, 2);
-    row = 2;
+    grid->addLayout(dates, 1, 0, 1, 2);
+    int row = 2;
     for (const VoucherButton &v : voucherButtons) {
-        gridB->addWidget(rowLabel(v.label, v.caption, transaction), row, 0);
+        grid->addWidget(rowLabel(v.label, v.caption, transaction), row, 0);
         QPushButton *b = removeButton(v.button, transaction);
-        gridB->addWidget(b, row, 1);
+        grid->addWidget(b, row, 1);
         const QString kind = QString::fromLatin1(v.kind);
         common::on(b, &QPushButton::clicked, this, [this, kind](bool) { removeVouchers(kind); });
         ++row;
     }
-    sectionB->addWidget(transaction);
-    sectionB->addStretch(1);
-    columns->addLayout(sectionB, 1);
-
-    resize(720, 450);
 }
 
 void frmRemoveData::formUnload()

@@ -3,7 +3,7 @@
 // in a range, one button per kind of data.
 #include "common/window.h"
 
-class QPushButton;
+class QBoxLayout;
 
 namespace ui {
 class DatePicker;
@@ -18,6 +18,8 @@ protected:
     void formUnload() override;
 
 private:
+    void buildTablesSection(QBoxLayout *columns);
+    void buildVouchersSection(QBoxLayout *columns);
     void removeTables(const QStringList &tables);
     void removeVouchers(const QString &kind);
 
