@@ -29,93 +29,111 @@ FillRow detailsWriter(const AccountDetails &d)
     };
 }
 
-ChartSaved write(db::Connection &conn, const ChartEntry &e)
+ChartSaved refused(ChartSaved r, const QString &message, TitleBox focus)
 {
-    ChartSaved r;
-    auto refuse = [&](const QString &message, TitleBox focus) {
-        r.kind = ChartSaved::Refused;
-        r.message = message;
-        r.focus = focus;
-        return r;
-    };
-    auto fromOutcome = [&](const Outcome &o, TitleBox focus, ChartSaved::Kind kind) {
-        if (o.refusal == Refusal::AccountMissing) {
-            r.kind = ChartSaved::Gone;
-            r.message = o.message;
-        } else if (!o.ok()) {
-            refuse(o.message, focus);
-        } else {
-            r.kind = kind;
-        }
-        return r;
-    };
+    r.kind = ChartSaved::Refused;
+    r.message = message;
+    r.focus = focus;
+    return r;
+}
 
-    const bool updating = !e.isNew && !e.newControl;
-    const std::int64_t self = updating ? e.selected : 0;
-    auto taken = [&](const QString &title) {
+// What a rule of the chart answered, as the window takes it.
+ChartSaved fromOutcome(ChartSaved r, const Outcome &o, TitleBox focus, ChartSaved::Kind kind)
+{
+    if (o.refusal == Refusal::AccountMissing) {
+        r.kind = ChartSaved::Gone;
+        r.message = o.message;
+    } else if (!o.ok()) {
+        return refused(r, o.message, focus);
+    } else {
+        r.kind = kind;
+    }
+    return r;
+}
+
+// The box whose title another account already has; TitleBox::None when
+// none. Sub-control titles are not checked.
+TitleBox takenTitle(db::Connection &conn, const ChartEntry &e)
+{
+    const std::int64_t self = !e.isNew && !e.newControl ? e.selected : 0;
+    const auto taken = [&](const QString &title) {
         if (!e.isNew && title == e.oldTitle)
             return false;
         return titleTaken(conn, title, self);
     };
-    // Sub-control titles are not checked.
-    if (e.open == TitleBox::Control) {
-        if (taken(e.controlTitle))
-            return refuse(kTakenMessage, TitleBox::Control);
-    } else if (e.open == TitleBox::Subsidiary) {
-        if (taken(e.subsidiaryTitle))
-            return refuse(kTakenMessage, TitleBox::Subsidiary);
-    }
+    if (e.open == TitleBox::Control && taken(e.controlTitle))
+        return TitleBox::Control;
+    if (e.open == TitleBox::Subsidiary && taken(e.subsidiaryTitle))
+        return TitleBox::Subsidiary;
+    return TitleBox::None;
+}
+
+db::Value orderValue(const ChartEntry &e)
+{
+    return e.order ? db::Value(static_cast<long long>(*e.order)) : db::Value();
+}
+
+// A new account under the selected one, or the selected one changed, by the
+// selected account's level.
+ChartSaved writeAtSelected(db::Connection &conn, const ChartEntry &e, db::Recordset &selected)
+{
     const auto changed
         = [&](const QString &title) { return title != e.oldTitle ? TitleCheck::Chart : TitleCheck::None; };
-    const db::Value orderValue = e.order ? db::Value(static_cast<long long>(*e.order)) : db::Value();
-
-    if (e.newControl)
-        return fromOutcome(
-            addControlAccount(conn, e.controlTitle, orderValue), TitleBox::Control, ChartSaved::NewControl);
-
-    if (!e.hasSelection)
-        return refuse(
-            QStringLiteral("please select any one type or create a control account "), TitleBox::None);
-
-    db::Recordset selected;
-    selected.open(QStringLiteral("select * from accounts where rowid = ?"), conn, {key(e.selected)});
-    if (selected.eof()) {
-        r.kind = ChartSaved::Gone;
-        r.message = QStringLiteral("This account no longer exists; another user may have deleted it.");
-        return r;
-    }
     const QString status = selected.fields(QStringLiteral("AcStatus")).toString().trimmed().toUpper();
     const FillRow level3 = detailsWriter(e.details);
-
+    ChartSaved r;
     if (status == kControl) {
         r.code = selected.fields(QStringLiteral("ParentID")).toString().trimmed();
         r.subControl = e.isNew;
         if (e.isNew)
-            return fromOutcome(
-                addChildAccount(conn, r.code, e.subControlTitle), TitleBox::SubControl, ChartSaved::NewChild);
-        return fromOutcome(
+            return fromOutcome(r, addChildAccount(conn, r.code, e.subControlTitle), TitleBox::SubControl,
+                ChartSaved::NewChild);
+        const db::Value order = orderValue(e);
+        return fromOutcome(r,
             updateAccount(
                 conn, e.selected, e.controlTitle,
-                [&](db::Recordset &rs) { rs.fields(QStringLiteral("OrderStatus")).setValue(orderValue); },
+                [&](db::Recordset &rs) { rs.fields(QStringLiteral("OrderStatus")).setValue(order); },
                 changed(e.controlTitle)),
             TitleBox::Control, ChartSaved::Changed);
     }
     if (status == kSubControl) {
         r.code = selected.fields(QStringLiteral("AcNodes")).toString().trimmed();
         if (e.isNew)
-            return fromOutcome(addChildAccount(conn, r.code, e.subsidiaryTitle, level3), TitleBox::Subsidiary,
-                ChartSaved::NewChild);
-        return fromOutcome(updateAccount(conn, e.selected, e.subControlTitle, {}, TitleCheck::None),
+            return fromOutcome(r, addChildAccount(conn, r.code, e.subsidiaryTitle, level3),
+                TitleBox::Subsidiary, ChartSaved::NewChild);
+        return fromOutcome(r, updateAccount(conn, e.selected, e.subControlTitle, {}, TitleCheck::None),
             TitleBox::SubControl, ChartSaved::Changed);
     }
     if (status == kSubsidiary) {
         r.code = selected.fields(QStringLiteral("AcNodes")).toString().trimmed();
-        return fromOutcome(
+        return fromOutcome(r,
             updateAccount(conn, e.selected, e.subsidiaryTitle, level3, changed(e.subsidiaryTitle)),
             TitleBox::Subsidiary, ChartSaved::Changed);
     }
     r.kind = ChartSaved::Nothing;
     return r;
+}
+
+ChartSaved write(db::Connection &conn, const ChartEntry &e)
+{
+    if (const TitleBox box = takenTitle(conn, e); box != TitleBox::None)
+        return refused({}, kTakenMessage, box);
+    if (e.newControl)
+        return fromOutcome({}, addControlAccount(conn, e.controlTitle, orderValue(e)), TitleBox::Control,
+            ChartSaved::NewControl);
+    if (!e.hasSelection)
+        return refused(
+            {}, QStringLiteral("please select any one type or create a control account "), TitleBox::None);
+
+    db::Recordset selected;
+    selected.open(QStringLiteral("select * from accounts where rowid = ?"), conn, {key(e.selected)});
+    if (selected.eof()) {
+        ChartSaved r;
+        r.kind = ChartSaved::Gone;
+        r.message = QStringLiteral("This account no longer exists; another user may have deleted it.");
+        return r;
+    }
+    return writeAtSelected(conn, e, selected);
 }
 
 } // namespace

@@ -52,75 +52,82 @@ void frmAccount::FillData()
     const std::optional<accounts::Account> account = accounts::readAccount(*gConn, selectedRowId());
     if (!account)
         return;
-    const accounts::Account &a = *account;
-    m_AcStatus = a.acStatus;
-    const QString parentId = a.parentId;
-    const QString title = a.acName;
+    m_AcStatus = account->acStatus;
+    if (m_AcStatus == accounts::kControl)
+        showControl(*account);
+    else if (m_AcStatus == accounts::kSubControl)
+        showSubControl(*account);
+    else if (m_AcStatus == accounts::kSubsidiary)
+        showSubsidiary(*account);
+}
 
-    if (m_AcStatus == accounts::kControl) {
-        chkHead->setEnabled(true);
-        txtAcDes->setText(title);
-        txtOrder->setText(a.orderStatus);
-        cmdCreateAc->setText(kNew);
-        m_IsNewAccount = false;
-        frmEntry->hide();
-        txtSubControl->hide();
-        lblSubControl->hide();
-        txtOrder->setEnabled(true);
-        m_OldTitle = txtAcDes->text();
-    } else if (m_AcStatus == accounts::kSubControl) {
-        chkHead->setChecked(false);
-        chkHead->setEnabled(false);
-        txtOrder->setEnabled(false);
-        txtSubControl->setText(title);
-        cmdCreateAc->setText(kNew);
-        m_IsNewAccount = false;
-        txtSubControl->show();
-        lblSubControl->show();
-        frmEntry->hide();
-        m_OldTitle = txtSubControl->text();
-        if (const auto parent = accounts::accountByCode(*gConn, parentId))
-            txtAcDes->setText(parent->acName);
-    } else if (m_AcStatus == accounts::kSubsidiary) {
-        chkHead->setChecked(false);
-        chkHead->setEnabled(false);
-        txtOrder->setEnabled(false);
-        frmEntry->show();
-        txtSubControl->show();
-        lblSubControl->show();
-        txtSubsidiary->setText(title);
-        m_OldTitle = txtSubsidiary->text();
+void frmAccount::showControl(const accounts::Account &a)
+{
+    chkHead->setEnabled(true);
+    txtAcDes->setText(a.acName);
+    txtOrder->setText(a.orderStatus);
+    cmdCreateAc->setText(kNew);
+    m_IsNewAccount = false;
+    frmEntry->hide();
+    txtSubControl->hide();
+    lblSubControl->hide();
+    txtOrder->setEnabled(true);
+    m_OldTitle = txtAcDes->text();
+}
 
-        QString grandparent;
-        if (const auto parent = accounts::accountByCode(*gConn, parentId)) {
-            txtSubControl->setText(parent->acName);
-            grandparent = parent->parentId;
-        }
-        if (const auto top = accounts::accountByCode(*gConn, grandparent))
-            txtAcDes->setText(top->acName);
+void frmAccount::showSubControl(const accounts::Account &a)
+{
+    chkHead->setChecked(false);
+    chkHead->setEnabled(false);
+    txtOrder->setEnabled(false);
+    txtSubControl->setText(a.acName);
+    cmdCreateAc->setText(kNew);
+    m_IsNewAccount = false;
+    txtSubControl->show();
+    lblSubControl->show();
+    frmEntry->hide();
+    m_OldTitle = txtSubControl->text();
+    if (const auto parent = accounts::accountByCode(*gConn, a.parentId))
+        txtAcDes->setText(parent->acName);
+}
 
-        common::binding::load(this, kFieldTag, a.columns);
-        dtpOpening->setDate(a.openDate.isValid() ? a.openDate : QDate::currentDate());
-        txt_Gstno->reset();
-        if (a.gst)
-            txt_Gstno->setText(*a.gst);
-        txt_Ntnno->reset();
-        if (a.ntn)
-            txt_Ntnno->setText(*a.ntn);
-        const QString bank = a.bStatus;
-        if (bank == u"B") {
-            chkBank->setChecked(true);
-            chkSupplier->setChecked(false);
-        } else if (bank == u"S") {
-            chkSupplier->setChecked(true);
-            chkBank->setChecked(false);
-        } else {
-            chkBank->setChecked(false);
-            chkSupplier->setChecked(false);
-        }
-        cmdCreateAc->setText(kSave);
-        m_IsNewAccount = false;
+void frmAccount::showSubsidiary(const accounts::Account &a)
+{
+    chkHead->setChecked(false);
+    chkHead->setEnabled(false);
+    txtOrder->setEnabled(false);
+    frmEntry->show();
+    txtSubControl->show();
+    lblSubControl->show();
+    txtSubsidiary->setText(a.acName);
+    m_OldTitle = txtSubsidiary->text();
+
+    QString grandparent;
+    if (const auto parent = accounts::accountByCode(*gConn, a.parentId)) {
+        txtSubControl->setText(parent->acName);
+        grandparent = parent->parentId;
     }
+    if (const auto top = accounts::accountByCode(*gConn, grandparent))
+        txtAcDes->setText(top->acName);
+
+    common::binding::load(this, kFieldTag, a.columns);
+    dtpOpening->setDate(a.openDate.isValid() ? a.openDate : QDate::currentDate());
+    txt_Gstno->reset();
+    if (a.gst)
+        txt_Gstno->setText(*a.gst);
+    txt_Ntnno->reset();
+    if (a.ntn)
+        txt_Ntnno->setText(*a.ntn);
+    // Each box's handler clears the other, so the one to tick goes first.
+    if (a.bStatus == u"S") {
+        chkSupplier->setChecked(true);
+        chkBank->setChecked(false);
+    } else {
+        chkBank->setChecked(a.bStatus == u"B");
+        chkSupplier->setChecked(false);
+    }
+    cmdCreateAc->setText(kSave);
+    m_IsNewAccount = false;
 }
 
 void frmAccount::ClearAll()

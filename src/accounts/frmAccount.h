@@ -17,7 +17,10 @@ class QAction;
 class QPushButton;
 class QTabWidget;
 class QTreeWidgetItem;
+class QGridLayout;
 class QGroupBox;
+class QHBoxLayout;
+class QVBoxLayout;
 
 namespace ui {
 class DatePicker;
@@ -45,9 +48,21 @@ protected:
 
 private:
     void buildControls();
+    QVBoxLayout *buildTreeColumn(QWidget *page);
+    QGridLayout *buildHeads();
+    QGroupBox *buildEntryFrame();
+    void buildContactFields(QGridLayout *entry);
+    void buildOpeningFields(QGridLayout *entry);
+    QHBoxLayout *buildButtons();
+    void buildSearchTab();
+    void buildPopupMenu();
+    void setDesignState();
     void setKeyRules();
     void connectHandlers();
 
+    void showControl(const accounts::Account &a);
+    void showSubControl(const accounts::Account &a);
+    void showSubsidiary(const accounts::Account &a);
     void cmdCreateAc_Click();
     void newAccount();
     void saveAccount();

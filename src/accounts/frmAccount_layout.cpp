@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,23 +46,42 @@ void frmAccount::buildControls()
     // Tab 0: the tree on the left, the entry panel on the right.
     auto *page0 = new QWidget(SSTab);
     auto *row0 = new QHBoxLayout(page0);
+    row0->addLayout(buildTreeColumn(page0), 3);
+    Frame1 = new ui::Frame(page0);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    auto *panel = new QVBoxLayout(Frame1);
+    panel->addLayout(buildHeads());
+    panel->addWidget(buildEntryFrame());
+    panel->addStretch(1);
+    panel->addLayout(buildButtons());
+    row0->addWidget(Frame1, 7);
+    SSTab->addTab(page0, QStringLiteral("Add / Change Account"));
+
+    buildSearchTab();
+    buildPopupMenu();
+    setDesignState();
+}
+
+QVBoxLayout *frmAccount::buildTreeColumn(QWidget *page)
+{
     auto *left = new QVBoxLayout;
-    auto *treeCaption = kit::buddyLabel(QStringLiteral("Select Account Level"), nullptr, page0);
+    auto *treeCaption = kit::buddyLabel(QStringLiteral("Select Account Level"), nullptr, page);
     setBold(treeCaption, true);
     left->addWidget(treeCaption);
-    lstTree = new ui::TreeView(page0);
+    lstTree = new ui::TreeView(page);
     lstTree->setObjectName(QStringLiteral("lstTree"));
     lstTree->setPictures(ui::TreeView::standardPictures());
     lstTree->setMinimumWidth(220);
     lstTree->setAlternatingRowColors(true);
     left->addWidget(lstTree, 1);
-    txtFindParent = kit::lineEdit(QStringLiteral("txtFindParent"), page0);
+    txtFindParent = kit::lineEdit(QStringLiteral("txtFindParent"), page);
     txtFindParent->hide();
-    row0->addLayout(left, 3);
+    return left;
+}
 
-    Frame1 = new ui::Frame(page0);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    auto *panel = new QVBoxLayout(Frame1);
+// The level-1 and level-2 titles above the subsidiary account's fields.
+QGridLayout *frmAccount::buildHeads()
+{
     auto *heads = new QGridLayout;
     heads->setColumnStretch(1, 1);
     heads->addWidget(
@@ -80,9 +100,13 @@ void frmAccount::buildControls()
     heads->addWidget(lblSubControl, 2, 0);
     txtSubControl = kit::lineEdit(QStringLiteral("txtSubControl"), Frame1);
     heads->addWidget(txtSubControl, 2, 1, 1, 3);
-    panel->addLayout(heads);
+    return heads;
+}
 
-    // The level-3 fields.
+// The level-3 fields: the title, the contact boxes on the left, the opening
+// figures, tax numbers and kind on the right.
+QGroupBox *frmAccount::buildEntryFrame()
+{
     frmEntry = new ui::Frame(QStringLiteral("Subsidiary Account"), Frame1);
     frmEntry->setObjectName(QStringLiteral("frmEntry"));
     auto *entryColumn = new QVBoxLayout(frmEntry);
@@ -98,7 +122,13 @@ void frmAccount::buildControls()
     entry->setColumnStretch(3, 2);
     entry->setHorizontalSpacing(10);
     entry->setColumnMinimumWidth(2, 90);
+    buildContactFields(entry);
+    buildOpeningFields(entry);
+    return frmEntry;
+}
 
+void frmAccount::buildContactFields(QGridLayout *entry)
+{
     struct Bound {
         QLineEdit **box;
         const char *name;
@@ -123,7 +153,10 @@ void frmAccount::buildControls()
         entry->addWidget(*b.box, line, 1);
         ++line;
     }
+}
 
+void frmAccount::buildOpeningFields(QGridLayout *entry)
+{
     entry->addWidget(kit::buddyLabel(QStringLiteral("Opening Date"), nullptr, frmEntry), 0, 2);
     dtpOpening = new ui::DatePicker(frmEntry);
     dtpOpening->setObjectName(QStringLiteral("dtpOpening"));
@@ -133,23 +166,25 @@ void frmAccount::buildControls()
     txt_OpenBal->setAlignment(Qt::AlignRight);
     common::binding::bind(txt_OpenBal, kFieldTag, QStringLiteral("OpenBal"));
     entry->addWidget(txt_OpenBal, 1, 3);
-    entry->addWidget(kit::buddyLabel(QStringLiteral("G.S.T. No."), nullptr, frmEntry), 2, 2);
-    txt_Gstno = new ui::MaskedEdit(kGstMask, frmEntry);
-    txt_Gstno->setObjectName(QStringLiteral("txt_Gstno"));
-    common::binding::bind(txt_Gstno, kFieldTag, QStringLiteral("GST"));
-    entry->addWidget(txt_Gstno, 2, 3);
-    entry->addWidget(kit::buddyLabel(QStringLiteral("N.T.N. No."), nullptr, frmEntry), 3, 2);
-    txt_Ntnno = new ui::MaskedEdit(kNtnMask, frmEntry);
-    txt_Ntnno->setObjectName(QStringLiteral("txt_Ntnno"));
-    common::binding::bind(txt_Ntnno, kFieldTag, QStringLiteral("NTN"));
-    entry->addWidget(txt_Ntnno, 3, 3);
+    const auto masked
+        = [&](const char *caption, const char *name, const QString &mask, const char *field, int line) {
+              entry->addWidget(kit::buddyLabel(QString::fromLatin1(caption), nullptr, frmEntry), line, 2);
+              auto *box = new ui::MaskedEdit(mask, frmEntry);
+              box->setObjectName(QString::fromLatin1(name));
+              common::binding::bind(box, kFieldTag, QString::fromLatin1(field));
+              entry->addWidget(box, line, 3);
+              return box;
+          };
+    txt_Gstno = masked("G.S.T. No.", "txt_Gstno", kGstMask, "GST", 2);
+    txt_Ntnno = masked("N.T.N. No.", "txt_Ntnno", kNtnMask, "NTN", 3);
     chkBank = kit::checkBox(QStringLiteral("chkBank"), QStringLiteral("Bank Account"), frmEntry);
     entry->addWidget(chkBank, 5, 3);
     chkSupplier = kit::checkBox(QStringLiteral("chkSupplier"), QStringLiteral("Supplier"), frmEntry);
     entry->addWidget(chkSupplier, 6, 3);
-    panel->addWidget(frmEntry);
-    panel->addStretch(1);
+}
 
+QHBoxLayout *frmAccount::buildButtons()
+{
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     const kit::ButtonRow row(buttons, Frame1, 88, false);
@@ -158,11 +193,11 @@ void frmAccount::buildControls()
     Command3 = row.add(QStringLiteral("Command3"), QStringLiteral("&Delete"));
     cmdPrint = row.add(QStringLiteral("cmdPrint"), QStringLiteral("&Print"));
     cmdExit = row.add(QStringLiteral("cmdExit"), QStringLiteral("E&xit"));
-    panel->addLayout(buttons);
-    row0->addWidget(Frame1, 7);
-    SSTab->addTab(page0, QStringLiteral("Add / Change Account"));
+    return buttons;
+}
 
-    // Tab 1: search.
+void frmAccount::buildSearchTab()
+{
     auto *page1 = new QWidget(SSTab);
     auto *col1 = new QVBoxLayout(page1);
     auto *searchRow = new QHBoxLayout;
@@ -175,14 +210,19 @@ void frmAccount::buildControls()
     mshSearch->setObjectName(QStringLiteral("mshSearch"));
     col1->addWidget(mshSearch, 1);
     SSTab->addTab(page1, QStringLiteral("Search Account"));
+}
 
-    // The tree's popup menu.
+// The tree's popup menu.
+void frmAccount::buildPopupMenu()
+{
     mnuPop = new QMenu(this);
     mnuPop->setObjectName(QStringLiteral("mnuPop"));
     mnuEdit = mnuPop->addAction(QStringLiteral("Edit"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+}
 
-    // Design state.
+void frmAccount::setDesignState()
+{
     txtAcDes->setEnabled(false);
     txtOrder->setEnabled(false);
     txtSubControl->setEnabled(false);

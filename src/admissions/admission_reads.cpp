@@ -49,12 +49,12 @@ QList<ApplicationRow> applicationList(
     return rows;
 }
 
-StoredApplication readApplication(db::Connection &conn, std::int64_t appId)
+ApplicationMaster readApplication(db::Connection &conn, std::int64_t appId)
 {
     db::Recordset rs;
     rs.open(QStringLiteral("select * from tblMasApp where AppID = ?"), conn,
         {db::Value(static_cast<long long>(appId))});
-    StoredApplication a;
+    ApplicationMaster a;
     if (rs.eof())
         return a;
     rs.moveFirst();
@@ -76,7 +76,7 @@ StoredApplication readApplication(db::Connection &conn, std::int64_t appId)
 
 StoredApplication openApplication(db::Connection &conn, std::int64_t appId)
 {
-    StoredApplication a = readApplication(conn, appId);
+    StoredApplication a {readApplication(conn, appId), {}};
     if (!a.found)
         return a;
     db::Recordset rs;

@@ -285,38 +285,38 @@ QString lineRefusalMessage(LineRefusal refusal)
     return {};
 }
 
-SaveOutcome saveApplication(
-    db::Connection &conn, const AdmissionSetup &setup, const ApplicationEntry &entry, const QString &userName)
-{
-    db::Transaction tx(conn);
-    if (const Refusal r = checkApplication(conn, setup, entry); r != Refusal::None)
-        return refused(r);
+namespace {
 
-    const Totals totals = totalsOf(entry.lines);
-    const bool isNew = entry.appId.isEmpty();
-    const QString head = setup.studentHeadNodes.trimmed();
-
-    // Master row.
-    db::Recordset master;
+// The stored master row a save writes: its number and the student's account
+// it names (0 for none yet).
+struct MasterRow {
     std::int64_t appId = 0;
     std::int64_t accountKey = 0;
-    if (isNew) {
-        appId
+};
+
+// A new application takes the largest number plus one; an opened one must
+// still be there. Refusal::None when the row was written.
+Refusal writeMaster(db::Connection &conn, const ApplicationEntry &entry, const Totals &totals,
+    const QString &userName, MasterRow *row)
+{
+    db::Recordset master;
+    if (entry.appId.isEmpty()) {
+        row->appId
             = conn.scalar(QStringLiteral("select ifnull(max(AppID),0) + 1 as AppID from tblMasApp")).toInt();
         master.open(QStringLiteral("select * from tblMasApp where 0=1"), conn);
         master.addNew();
         master.fields(QStringLiteral("User_Name")).setValue(userName);
     } else {
-        if (!isWholeNumber(entry.appId, &appId))
-            return refused(Refusal::ApplicationGone);
-        master.open(QStringLiteral("select * from tblMasApp where AppID = ?"), conn, {key(appId)});
+        if (!isWholeNumber(entry.appId, &row->appId))
+            return Refusal::ApplicationGone;
+        master.open(QStringLiteral("select * from tblMasApp where AppID = ?"), conn, {key(row->appId)});
         if (master.eof())
-            return refused(Refusal::ApplicationGone);
-        accountKey = master.fields(QStringLiteral("CusCode")).toInt();
+            return Refusal::ApplicationGone;
+        row->accountKey = master.fields(QStringLiteral("CusCode")).toInt();
     }
     for (const auto &[column, text] : entry.fields)
         master.fields(column).setValue(textOrNull(text));
-    master.fields(QStringLiteral("AppID")).setValue(key(appId));
+    master.fields(QStringLiteral("AppID")).setValue(key(row->appId));
     master.fields(QStringLiteral("SessionID")).setValue(textOrNull(entry.sessionId));
     master.fields(QStringLiteral("StuName")).setValue(entry.stuName);
     master.fields(QStringLiteral("AppDate")).setValue(entry.appDate);
@@ -327,10 +327,14 @@ SaveOutcome saveApplication(
     master.fields(QStringLiteral("CashReceive")).setValue(totals.received);
     master.fields(QStringLiteral("SectionAtoZ")).setValue(textOrNull(entry.section));
     master.update();
+    return Refusal::None;
+}
 
-    // Subject lines, written again as a whole.
+// The subject lines, written again as a whole.
+void writeSubjectLines(db::Connection &conn, std::int64_t appId, const QList<SubjectLine> &lines)
+{
     conn.execute(QStringLiteral("delete from tblDetApp where AppID = ?"), {key(appId)});
-    for (const SubjectLine &l : entry.lines) {
+    for (const SubjectLine &l : lines) {
         const QString inactive = (l.inActive.isEmpty() || l.inActive == u"0") ? QString() : l.inActive;
         conn.execute(
             QStringLiteral("insert into tblDetApp (AppID, SubID, SubAmt, Discount, Nerration, NetAmount, "
@@ -339,32 +343,40 @@ SaveOutcome saveApplication(
                 textOrNull(l.narration), amountOrNull(l.netAmount), amountOrNull(l.recAmount),
                 textOrNull(inactive)});
     }
+}
 
-    // The student's ledger account. An existing application whose account
-    // has gone (or never was) gets a new one, as a new application does.
-    bool accountExists = false;
-    if (accountKey > 0)
-        accountExists
-            = !conn.scalar(QStringLiteral("select RowID from Accounts where RowID = ?"), {key(accountKey)})
-                   .isNull();
+// The student's ledger account, brought up to date or opened, and named by
+// the master row. An existing application whose account has gone (or never
+// was) gets a new one, as a new application does.
+Refusal saveStudentAccount(db::Connection &conn, const AdmissionSetup &setup, const ApplicationEntry &entry,
+    const Totals &totals, MasterRow *row)
+{
+    const bool accountExists = row->accountKey > 0
+        && !conn.scalar(QStringLiteral("select RowID from Accounts where RowID = ?"), {key(row->accountKey)})
+                .isNull();
     accounts::Outcome account;
     if (accountExists) {
-        account = accounts::updateAccount(
-            conn, accountKey, entry.stuName, accountColumns(entry, totals.total), accounts::TitleCheck::None);
+        account = accounts::updateAccount(conn, row->accountKey, entry.stuName,
+            accountColumns(entry, totals.total), accounts::TitleCheck::None);
     } else {
-        if (!isNew && studentNameTaken(conn, setup, entry.stuName))
-            return refused(Refusal::DuplicateStudent);
-        account = accounts::addChildAccount(
-            conn, head, entry.stuName, accountColumns(entry, totals.total), accounts::TitleCheck::None);
+        if (!entry.appId.isEmpty() && studentNameTaken(conn, setup, entry.stuName))
+            return Refusal::DuplicateStudent;
+        account = accounts::addChildAccount(conn, setup.studentHeadNodes.trimmed(), entry.stuName,
+            accountColumns(entry, totals.total), accounts::TitleCheck::None);
     }
     if (!account.ok() || account.rowId <= 0)
-        return refused(Refusal::AccountRefused);
-    accountKey = account.rowId;
-    conn.execute(
-        QStringLiteral("update tblMasApp set CusCode = ? where AppID = ?"), {key(accountKey), key(appId)});
+        return Refusal::AccountRefused;
+    row->accountKey = account.rowId;
+    conn.execute(QStringLiteral("update tblMasApp set CusCode = ? where AppID = ?"),
+        {key(row->accountKey), key(row->appId)});
+    return Refusal::None;
+}
 
-    // The admission-receipt pair: its voucher number is the student's account,
-    // and a received amount of 0 leaves the account without one.
+// The admission-receipt pair: its voucher number is the student's account,
+// and a received amount of 0 leaves the account without one.
+void postAdmissionReceipt(db::Connection &conn, const AdmissionSetup &setup, const ApplicationEntry &entry,
+    const Totals &totals, std::int64_t accountKey)
+{
     books::Entry receipt;
     receipt.kind = books::Kind::AR;
     receipt.number = accountKey;
@@ -379,11 +391,31 @@ SaveOutcome saveApplication(
         receipt.lines.push_back(l);
     }
     books::replace(conn, receipt, {});
+}
+
+} // namespace
+
+SaveOutcome saveApplication(
+    db::Connection &conn, const AdmissionSetup &setup, const ApplicationEntry &entry, const QString &userName)
+{
+    // A refusal after the first write returns before commit, so the guard
+    // takes everything back.
+    db::Transaction tx(conn);
+    if (const Refusal r = checkApplication(conn, setup, entry); r != Refusal::None)
+        return refused(r);
+    const Totals totals = totalsOf(entry.lines);
+    MasterRow row;
+    if (const Refusal r = writeMaster(conn, entry, totals, userName, &row); r != Refusal::None)
+        return refused(r);
+    writeSubjectLines(conn, row.appId, entry.lines);
+    if (const Refusal r = saveStudentAccount(conn, setup, entry, totals, &row); r != Refusal::None)
+        return refused(r);
+    postAdmissionReceipt(conn, setup, entry, totals, row.accountKey);
     tx.commit();
 
     SaveOutcome o;
-    o.appId = appId;
-    o.accountKey = accountKey;
+    o.appId = row.appId;
+    o.accountKey = row.accountKey;
     return o;
 }
 

@@ -17,9 +17,14 @@
 // When the user picks a row the picker sets gPickSubId (SubId), gPickSubName,
 // gPickCourseName, gPickCourseDurr and gPickSubAmount (the fee, 0 when
 // none), closes, and activates the opener, whose activation handler takes
-// the answer when gPickSubId != 0 and resets all five. "Exit" hands back
-// nothing. When the opener has gone meanwhile, the answer is dropped.
+// the answer with takePickedSubject(), which resets all five. "Exit" hands
+// back nothing. When the opener has gone meanwhile, the answer is dropped.
+#include "platform/db/db.h"
+
+#include <QString>
+
 #include <cstdint>
+#include <optional>
 
 namespace common {
 class Window;
@@ -35,5 +40,15 @@ void registerCatalogueWindows();
 common::Window *openSubjectPicker(std::int32_t appId);
 // The same in the mode of gPickAppId.
 common::Window *openSubjectPicker();
+
+// The picker's answer as the opener takes it.
+struct PickedSubject {
+    std::int32_t subId = 0;
+    QString subName, courseName, courseDurr;
+    db::Money amount;
+};
+// The answer waiting for the opener (gPickSubId != 0), with all five reset;
+// nullopt when the picker handed back nothing.
+std::optional<PickedSubject> takePickedSubject();
 
 } // namespace admissions

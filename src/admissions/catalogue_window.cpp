@@ -30,18 +30,28 @@ namespace {
 const QString tagM = QStringLiteral("M");
 }
 
+namespace kit = common::formkit;
+
 CatalogueWindow::CatalogueWindow(const Design &design)
     : common::Window(design.name)
     , m_design(design)
 {
     setWindowTitle(design.caption);
-    namespace kit = common::formkit;
     auto *outer = kit::windowColumn(this);
     lblTitle = kit::heading(QStringLiteral("lblTitle"), design.caption.trimmed(), this);
     outer->addWidget(lblTitle);
     SSTab1 = kit::tabs(QStringLiteral("SSTab1"), this, outer);
+    QWidget *fieldBox = buildEntryTab();
+    buildSearchTab();
+    buildKeyBox(fieldBox);
+    setKeyRules();
+    connectHandlers();
+}
 
-    // ---- entry tab
+// The entry tab: the subclass's fields (added later) above the buttons.
+// Returns the box the fields go in.
+QWidget *CatalogueWindow::buildEntryTab()
+{
     const kit::Page entryPage = kit::tabPage(QStringLiteral("tabEntry"));
     m_entryTab = entryPage.widget;
     auto *entry = entryPage.column;
@@ -66,9 +76,12 @@ CatalogueWindow::CatalogueWindow(const Design &design)
     // Nothing to print from a catalogue window.
     cmdPrint->setEnabled(false);
     entry->addWidget(buttonFrame);
-    SSTab1->addTab(m_entryTab, design.entryTab);
+    SSTab1->addTab(m_entryTab, m_design.entryTab);
+    return fieldBox;
+}
 
-    // ---- search tab
+void CatalogueWindow::buildSearchTab()
+{
     const kit::Page searchPage = kit::tabPage(QStringLiteral("tabSearch"));
     m_searchTab = searchPage.widget;
     const kit::CriteriaRow criteria
@@ -80,20 +93,30 @@ CatalogueWindow::CatalogueWindow(const Design &design)
     criteria.layout->setColumnStretch(3, 1);
     searchPage.column->addLayout(criteria.layout);
     Msh = kit::listGrid(m_searchTab, searchPage.column);
-    SSTab1->addTab(m_searchTab, design.searchTab);
+    SSTab1->addTab(m_searchTab, m_design.searchTab);
+}
 
+// The hidden box of the row's key.
+void CatalogueWindow::buildKeyBox(QWidget *fieldBox)
+{
     m_key = new QLineEdit(fieldBox);
-    m_key->setObjectName(design.table == catalogue::Table::Session ? QStringLiteral("txtSessionNo")
-            : design.table == catalogue::Table::Course             ? QStringLiteral("txtCourseNo")
-                                                                   : QStringLiteral("txtCodeNo"));
+    m_key->setObjectName(m_design.table == catalogue::Table::Session ? QStringLiteral("txtSessionNo")
+            : m_design.table == catalogue::Table::Course             ? QStringLiteral("txtCourseNo")
+                                                                     : QStringLiteral("txtCodeNo"));
     m_key->setVisible(false);
-    common::binding::bind(m_key, tagM, catalogue::keyColumn(design.table));
+    common::binding::bind(m_key, tagM, catalogue::keyColumn(m_design.table));
+}
 
+void CatalogueWindow::setKeyRules()
+{
     auto toList = [this] { Msh->setFocus(Qt::OtherFocusReason); };
     ui::keys(txt_s_value).upperCase().enterMovesNext().onKey(Qt::Key_Up, toList).onKey(Qt::Key_Down, toList);
     // The criterion is chosen from its list; typed keys are dropped.
     cmb_s_cri->installEventFilter(this);
+}
 
+void CatalogueWindow::connectHandlers()
+{
     using common::on;
     on(cmdSave, &QPushButton::clicked, this, [this](bool) { cmdSave_Click(); });
     on(cmdDelete, &QPushButton::clicked, this, [this](bool) { cmdDelete_Click(); });

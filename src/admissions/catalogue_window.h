@@ -85,6 +85,12 @@ protected:
     ui::Grid *Msh;
 
 private:
+    QWidget *buildEntryTab();
+    void buildSearchTab();
+    void buildKeyBox(QWidget *fieldBox);
+    void setKeyRules();
+    void connectHandlers();
+
     void cmdSave_Click();
     void cmdDelete_Click();
     void cmdCancel_Click();

@@ -94,20 +94,16 @@ void frmOruApplication::formLoad()
 
 void frmOruApplication::formActivate()
 {
-    if (gPickSubId == 0)
+    const std::optional<admissions::PickedSubject> picked = admissions::takePickedSubject();
+    if (!picked)
         return;
-    txtCourse->setText(gPickCourseName);
-    txtSubId->setText(QString::number(gPickSubId));
-    txtSubName->setText(gPickSubName);
-    txtCourDur->setText(gPickCourseDurr);
-    txt_rate->setText(admissions::amountText(gPickSubAmount));
+    txtCourse->setText(picked->courseName);
+    txtSubId->setText(QString::number(picked->subId));
+    txtSubName->setText(picked->subName);
+    txtCourDur->setText(picked->courseDurr);
+    txt_rate->setText(admissions::amountText(picked->amount));
     // The discount still shown counts against the new subject's amount too.
     txtDiscount_Change();
-    gPickCourseName.clear();
-    gPickCourseDurr.clear();
-    gPickSubName.clear();
-    gPickSubId = 0;
-    gPickSubAmount = db::Money();
     txtDiscount->setFocus(Qt::OtherFocusReason);
 }
 
@@ -158,6 +154,7 @@ void frmOruApplication::ClearAll()
     txtStuNm->clear();
     mskNIC->reset();
     m_LoadedStuName.clear();
+    m_StudentAccount = 0;
     MshSubject->clearCells();
     setGrid();
     dtpDate->setDate(QDate::currentDate());
@@ -211,7 +208,7 @@ void frmOruApplication::OpenData()
     }
     common::binding::load(this, kTagM, a.columns);
     txtStuNm->setText(a.stuName);
-    setAccountKey(a.cusCode ? QString::number(*a.cusCode) : QString());
+    m_StudentAccount = a.cusCode.value_or(0);
     cboSession->setBoundText(a.sessionId);
     cmbAtoZ->setCurrentText(a.section);
     txtRegfee->setText(money(a.regFee));
@@ -362,17 +359,6 @@ QList<SubjectLine> frmOruApplication::gridLines() const
 
 // --- Save, delete, open ----------------------------------------------------
 
-QString frmOruApplication::accountKey() const
-{
-    const QString tag = txtStuNm->property("Tag").toString();
-    return tag == kTagM ? QString() : tag;
-}
-
-void frmOruApplication::setAccountKey(const QString &key)
-{
-    txtStuNm->setProperty("Tag", key);
-}
-
 admissions::ApplicationEntry frmOruApplication::entryOnScreen() const
 {
     admissions::ApplicationEntry e;
@@ -434,7 +420,7 @@ void frmOruApplication::cmdSave_Click()
         return;
     }
     txtAppId->setText(QString::number(out.appId));
-    setAccountKey(QString::number(out.accountKey));
+    m_StudentAccount = out.accountKey;
     // The name now stored is the one a later save compares against.
     m_LoadedStuName = txtStuNm->text();
     totAmount();
@@ -459,7 +445,6 @@ void frmOruApplication::cmdDelete_Click()
                 return;
             }
             ClearAll();
-            setAccountKey(kTagM);
             txtStuNm->setFocus(Qt::OtherFocusReason);
         }
     }

@@ -13,6 +13,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -40,6 +42,9 @@ public:
     void OpenData();
     void SetMaxLenght();
 
+    // Accounts.RowID of the shown application's student; 0 when none is known.
+    std::int64_t studentAccount() const { return m_StudentAccount; }
+
 protected:
     void formLoad() override;
     void formActivate() override;
@@ -47,6 +52,17 @@ protected:
 
 private:
     void buildControls();
+    QHBoxLayout *buildTitleRow();
+    void buildApplicationTab();
+    void buildStudentFields(QGridLayout *fields, QWidget *page);
+    void buildContactFields(QGridLayout *fields, QWidget *page);
+    QWidget *buildSubjectFrame(QWidget *page);
+    void createSubjectControls(QWidget *subjects);
+    void layOutSubjects(QGridLayout *sub, QWidget *subjects);
+    QHBoxLayout *buildTotals(QWidget *page);
+    QHBoxLayout *buildButtons(QWidget *page);
+    void buildSearchTab();
+    void setFocusOrder();
     void setKeyRules();
     void connectHandlers();
 
@@ -66,9 +82,6 @@ private:
 
     QList<admissions::SubjectLine> gridLines() const;
     admissions::ApplicationEntry entryOnScreen() const;
-    // The student's account key kept in the Tag of txtStuNm ("M": none known).
-    QString accountKey() const;
-    void setAccountKey(const QString &key);
 
     QTabWidget *SSTab1;
     QLabel *lblLogin;
@@ -126,6 +139,7 @@ private:
 
     QString m_StudentHeadNodes;
     std::int64_t m_CashAcCode = 0;
+    std::int64_t m_StudentAccount = 0;
     bool m_IsNewApp = false;
     QString m_LoadedStuName;
 };

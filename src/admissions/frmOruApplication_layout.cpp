@@ -38,6 +38,25 @@ void shownOnly(QLineEdit *box)
     box->setStyleSheet(QStringLiteral("QLineEdit { background: palette(window); }"));
 }
 
+// A text box bound to a column of tblMasApp.
+QLineEdit *bound(const char *name, const char *column, QWidget *parent)
+{
+    return kit::boundEdit(QString::fromLatin1(name), kTagM, QString::fromLatin1(column), parent);
+}
+
+// A caption and its control on one row of a grid of fields, the control
+// spanning `span` columns.
+void place(QGridLayout *grid, int row, int col, const QString &caption, QWidget *w, int span = 1)
+{
+    grid->addWidget(kit::buddyLabel(caption, w, w->parentWidget()), row, col);
+    grid->addWidget(w, row, col + 1, 1, span);
+}
+
+QLabel *caption(const char *text, QWidget *parent)
+{
+    return kit::buddyLabel(QString::fromLatin1(text), nullptr, parent);
+}
+
 } // namespace
 
 void frmOruApplication::buildControls()
@@ -45,6 +64,17 @@ void frmOruApplication::buildControls()
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(8, 6, 8, 8);
     outer->setSpacing(4);
+    outer->addLayout(buildTitleRow());
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    outer->addWidget(SSTab1, 1);
+    buildApplicationTab();
+    buildSearchTab();
+    setFocusOrder();
+}
+
+QHBoxLayout *frmOruApplication::buildTitleRow()
+{
     auto *titleRow = new QHBoxLayout;
     auto *title = new QLabel(QStringLiteral("APPLICATION FORM"), this);
     title->setObjectName(QStringLiteral("lblTitle"));
@@ -57,13 +87,11 @@ void frmOruApplication::buildControls()
     lblLogin = new QLabel(this);
     lblLogin->setObjectName(QStringLiteral("lblLogin"));
     titleRow->addWidget(lblLogin);
-    outer->addLayout(titleRow);
+    return titleRow;
+}
 
-    SSTab1 = new QTabWidget(this);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    outer->addWidget(SSTab1, 1);
-
-    // ---- Tab 0: the application.
+void frmOruApplication::buildApplicationTab()
+{
     auto *Frame1 = new ui::Frame(SSTab1);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     auto *page = new QVBoxLayout(Frame1);
@@ -74,73 +102,92 @@ void frmOruApplication::buildControls()
     fields->setColumnStretch(1, 1);
     fields->setColumnStretch(3, 1);
     page->addLayout(fields);
+    buildStudentFields(fields, Frame1);
+    buildContactFields(fields, Frame1);
+    page->addWidget(buildSubjectFrame(Frame1), 1);
+    page->addLayout(buildTotals(Frame1));
+    page->addLayout(buildButtons(Frame1));
+    SSTab1->addTab(Frame1, QStringLiteral("APPLICATION DATA"));
+}
 
-    const auto bound = [&](const char *name, const char *column) {
-        return kit::boundEdit(QString::fromLatin1(name), kTagM, QString::fromLatin1(column), Frame1);
-    };
-    const auto place = [&](int row, int col, const QString &caption, QWidget *w, int span = 1) {
-        fields->addWidget(kit::buddyLabel(caption, w, Frame1), row, col);
-        fields->addWidget(w, row, col + 1, 1, span);
-    };
-
-    txtAppId = bound("txtAppId", "AppID");
+// The application's number and dates, the session and who the student is.
+void frmOruApplication::buildStudentFields(QGridLayout *fields, QWidget *page)
+{
+    txtAppId = bound("txtAppId", "AppID", page);
     txtAppId->setMaxLength(20);
     txtAppId->setFocusPolicy(Qt::NoFocus);
     shownOnly(txtAppId);
-    place(0, 0, QStringLiteral("STUDENT ID"), txtAppId);
-    dtpDate = new ui::DatePicker(Frame1);
+    place(fields, 0, 0, QStringLiteral("STUDENT ID"), txtAppId);
+    dtpDate = new ui::DatePicker(page);
     dtpDate->setObjectName(QStringLiteral("dtpDate"));
-    place(0, 2, QStringLiteral("Date  :"), dtpDate);
-    DtpFix = new ui::DatePicker(Frame1);
+    place(fields, 0, 2, QStringLiteral("Date  :"), dtpDate);
+    DtpFix = new ui::DatePicker(page);
     DtpFix->setObjectName(QStringLiteral("DtpFix"));
     DtpFix->setFocusPolicy(Qt::ClickFocus);
-    place(1, 0, QStringLiteral("Fix Date :"), DtpFix);
-    cboSession = new ui::DataCombo(Frame1);
+    place(fields, 1, 0, QStringLiteral("Fix Date :"), DtpFix);
+    cboSession = new ui::DataCombo(page);
     cboSession->setObjectName(QStringLiteral("cboSession"));
-    place(1, 2, QStringLiteral("Session Name :"), cboSession);
+    place(fields, 1, 2, QStringLiteral("Session Name :"), cboSession);
 
-    txtStuNm = bound("txtStuNm", "StuName");
-    place(2, 0, QStringLiteral("Student's Name :"), txtStuNm);
-    txtfathNm = bound("txtfathNm", "FatherName");
-    place(2, 2, QStringLiteral("Father's Name :"), txtfathNm);
-    mskNIC = new ui::MaskedEdit(kNicMask, Frame1);
+    txtStuNm = bound("txtStuNm", "StuName", page);
+    place(fields, 2, 0, QStringLiteral("Student's Name :"), txtStuNm);
+    txtfathNm = bound("txtfathNm", "FatherName", page);
+    place(fields, 2, 2, QStringLiteral("Father's Name :"), txtfathNm);
+    mskNIC = new ui::MaskedEdit(kNicMask, page);
     mskNIC->setObjectName(QStringLiteral("mskNIC"));
     mskNIC->setProperty("Tag", kTagM);
-    place(3, 0, QStringLiteral("N.I.C No :"), mskNIC);
-    txtICAPReg = bound("txtICAPReg", "RegNo");
-    place(3, 2, QStringLiteral("Reg #."), txtICAPReg);
-    txtMailAdd = bound("txtMailAdd", "MailAdd");
-    place(4, 0, QStringLiteral("Mailing Address :"), txtMailAdd, 3);
-    txtEmail = bound("txtEmail", "Email");
-    place(5, 0, QStringLiteral("Email :"), txtEmail);
-    txtCellNo = bound("txtCellNo", "CellNo");
-    place(5, 2, QStringLiteral("Cell No :"), txtCellNo);
-    txtConRes = bound("txtConRes", "Contact");
-    place(6, 0, QStringLiteral("Contacts : Residence :"), txtConRes);
-    txtoff = bound("txtoff", "Office");
-    place(6, 2, QStringLiteral("Office :"), txtoff);
-    txtAuditFirm = bound("txtAuditFirm", "AudCompany");
-    place(7, 0, QStringLiteral("Audit Firm / Company :"), txtAuditFirm);
-    txtLastEduQua = bound("txtLastEduQua", "LastQulS");
-    place(7, 2, QStringLiteral("Last Educational Qualification :"), txtLastEduQua);
-    txtModules = bound("txtModules", "ModPart");
-    place(8, 0, QStringLiteral("Module/Part :"), txtModules);
-    cmbAtoZ = new QComboBox(Frame1);
+    place(fields, 3, 0, QStringLiteral("N.I.C No :"), mskNIC);
+    txtICAPReg = bound("txtICAPReg", "RegNo", page);
+    place(fields, 3, 2, QStringLiteral("Reg #."), txtICAPReg);
+}
+
+// How to reach the student, the schooling and the section.
+void frmOruApplication::buildContactFields(QGridLayout *fields, QWidget *page)
+{
+    struct Field {
+        QLineEdit **box;
+        const char *name, *column, *caption;
+        int row, col, span;
+    };
+    const Field contacts[] = {
+        {&txtMailAdd, "txtMailAdd", "MailAdd", "Mailing Address :", 4, 0, 3},
+        {&txtEmail, "txtEmail", "Email", "Email :", 5, 0, 1},
+        {&txtCellNo, "txtCellNo", "CellNo", "Cell No :", 5, 2, 1},
+        {&txtConRes, "txtConRes", "Contact", "Contacts : Residence :", 6, 0, 1},
+        {&txtoff, "txtoff", "Office", "Office :", 6, 2, 1},
+        {&txtAuditFirm, "txtAuditFirm", "AudCompany", "Audit Firm / Company :", 7, 0, 1},
+        {&txtLastEduQua, "txtLastEduQua", "LastQulS", "Last Educational Qualification :", 7, 2, 1},
+        {&txtModules, "txtModules", "ModPart", "Module/Part :", 8, 0, 1},
+    };
+    for (const Field &f : contacts) {
+        *f.box = bound(f.name, f.column, page);
+        place(fields, f.row, f.col, QString::fromLatin1(f.caption), *f.box, f.span);
+    }
+    cmbAtoZ = new QComboBox(page);
     cmbAtoZ->setObjectName(QStringLiteral("cmbAtoZ"));
     cmbAtoZ->setProperty("Tag", kTagM);
-    place(8, 2, QStringLiteral("Section :"), cmbAtoZ);
-    txtExamAtt = bound("txtExamAtt", "ExamAtt");
+    place(fields, 8, 2, QStringLiteral("Section :"), cmbAtoZ);
+    txtExamAtt = bound("txtExamAtt", "ExamAtt", page);
     txtExamAtt->setMaxLength(12);
-    place(9, 0, QStringLiteral("Exam Attempt :"), txtExamAtt);
-    txtRegfee = bound("txtRegfee", "RegFee");
-    place(9, 2, QStringLiteral("Registration Fee :"), txtRegfee);
+    place(fields, 9, 0, QStringLiteral("Exam Attempt :"), txtExamAtt);
+    txtRegfee = bound("txtRegfee", "RegFee", page);
+    place(fields, 9, 2, QStringLiteral("Registration Fee :"), txtRegfee);
+}
 
-    // Subject lines.
-    auto *subjects = new ui::Frame(QStringLiteral("SUBJECTS DETAIL'S"), Frame1);
+QWidget *frmOruApplication::buildSubjectFrame(QWidget *page)
+{
+    auto *subjects = new ui::Frame(QStringLiteral("SUBJECTS DETAIL'S"), page);
     subjects->setObjectName(QStringLiteral("Frame2"));
     auto *sub = new QGridLayout(subjects);
     sub->setHorizontalSpacing(6);
     sub->setVerticalSpacing(3);
+    createSubjectControls(subjects);
+    layOutSubjects(sub, subjects);
+    return subjects;
+}
+
+void frmOruApplication::createSubjectControls(QWidget *subjects)
+{
     cmdFindsubject = kit::pushButton(
         QStringLiteral("cmdFindsubject"), QStringLiteral("&Find"), subjects, kButtonWidth, true);
     txtCourse = kit::lineEdit(QStringLiteral("txtCourse"), subjects);
@@ -168,22 +215,25 @@ void frmOruApplication::buildControls()
         QStringLiteral("cmd_Delete_2"), QStringLiteral("&Delete"), subjects, kButtonWidth, true);
     for (QLineEdit *box : {txt_rate, txtDiscount, txtNetAmt, txtRecAmt})
         box->setAlignment(Qt::AlignRight);
+}
 
+void frmOruApplication::layOutSubjects(QGridLayout *sub, QWidget *subjects)
+{
     sub->addWidget(cmdFindsubject, 0, 0);
-    sub->addWidget(kit::buddyLabel(QStringLiteral("Course"), nullptr, subjects), 0, 1);
+    sub->addWidget(caption("Course", subjects), 0, 1);
     sub->addWidget(txtCourse, 0, 2);
-    sub->addWidget(kit::buddyLabel(QStringLiteral("Subject Name "), nullptr, subjects), 0, 3);
+    sub->addWidget(caption("Subject Name ", subjects), 0, 3);
     sub->addWidget(txtSubName, 0, 4, 1, 3);
-    sub->addWidget(kit::buddyLabel(QStringLiteral("Amount"), nullptr, subjects), 1, 1);
+    sub->addWidget(caption("Amount", subjects), 1, 1);
     sub->addWidget(txt_rate, 1, 2);
-    sub->addWidget(kit::buddyLabel(QStringLiteral("Discount"), nullptr, subjects), 1, 3);
+    sub->addWidget(caption("Discount", subjects), 1, 3);
     sub->addWidget(txtDiscount, 1, 4);
-    sub->addWidget(kit::buddyLabel(QStringLiteral("Net Amount"), nullptr, subjects), 1, 5);
+    sub->addWidget(caption("Net Amount", subjects), 1, 5);
     sub->addWidget(txtNetAmt, 1, 6);
     sub->addWidget(ChkInactive, 1, 0);
-    sub->addWidget(kit::buddyLabel(QStringLiteral("Narration :"), nullptr, subjects), 2, 1);
+    sub->addWidget(caption("Narration :", subjects), 2, 1);
     sub->addWidget(txtNarration, 2, 2, 1, 3);
-    sub->addWidget(kit::buddyLabel(QStringLiteral("Rec. Amount"), nullptr, subjects), 2, 5);
+    sub->addWidget(caption("Rec. Amount", subjects), 2, 5);
     sub->addWidget(txtRecAmt, 2, 6);
     auto *lineButtons = new QHBoxLayout;
     lineButtons->addStretch(1);
@@ -198,44 +248,50 @@ void frmOruApplication::buildControls()
     MshSubject->setMinimumHeight(110);
     sub->addWidget(MshSubject, 4, 0, 1, 7);
     sub->setRowStretch(4, 1);
-    page->addWidget(subjects, 1);
+}
 
-    // Totals and buttons.
+QHBoxLayout *frmOruApplication::buildTotals(QWidget *page)
+{
     auto *totals = new QHBoxLayout;
-    txtTotAmount = bound("txtTotAmount", "TotAmt");
-    txtReceive = bound("txtReceive", "CashReceive");
-    txtBalance = bound("txtBalance", "CashReceive");
+    txtTotAmount = bound("txtTotAmount", "TotAmt", page);
+    txtReceive = bound("txtReceive", "CashReceive", page);
+    txtBalance = bound("txtBalance", "CashReceive", page);
     const std::pair<const char *, QLineEdit *> totalBoxes[]
         = {{"Total Amount", txtTotAmount}, {"Cash Receive", txtReceive}, {"Balance Amount:", txtBalance}};
-    for (const auto &[caption, box] : totalBoxes) {
+    for (const auto &[text, box] : totalBoxes) {
         shownOnly(box);
         box->setFocusPolicy(Qt::NoFocus);
         box->setAlignment(Qt::AlignRight);
-        totals->addWidget(kit::buddyLabel(QString::fromLatin1(caption), nullptr, Frame1));
+        totals->addWidget(caption(text, page));
         totals->addWidget(box, 1);
     }
-    page->addLayout(totals);
+    return totals;
+}
+
+QHBoxLayout *frmOruApplication::buildButtons(QWidget *page)
+{
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    const kit::ButtonRow row(buttons, Frame1, kButtonWidth, true);
+    const kit::ButtonRow row(buttons, page, kButtonWidth, true);
     cmdSave = row.add(QStringLiteral("cmdSave"), QStringLiteral("&SAVE"));
     cmdCancel = row.add(QStringLiteral("cmdCancel"), QStringLiteral("&NEW"));
     cmdDelete = row.add(QStringLiteral("cmdDelete"), QStringLiteral("&DELETE"));
     cmdPrint = row.add(QStringLiteral("cmdPrint"), QStringLiteral("&PRINT"));
     cmdExit = row.add(QStringLiteral("cmdExit"), QStringLiteral("E&XIT"));
-    page->addLayout(buttons);
-    SSTab1->addTab(Frame1, QStringLiteral("APPLICATION DATA"));
+    return buttons;
+}
 
-    // ---- Tab 1: search.
+void frmOruApplication::buildSearchTab()
+{
     auto *Frame3 = new ui::Frame(SSTab1);
     Frame3->setObjectName(QStringLiteral("Frame3"));
     auto *search = new QVBoxLayout(Frame3);
     auto *criteria = new QHBoxLayout;
-    criteria->addWidget(kit::buddyLabel(QStringLiteral("Search Criteria"), nullptr, Frame3));
+    criteria->addWidget(caption("Search Criteria", Frame3));
     cmb_s_cri = new QComboBox(Frame3);
     cmb_s_cri->setObjectName(QStringLiteral("cmb_s_cri"));
     criteria->addWidget(cmb_s_cri);
-    criteria->addWidget(kit::buddyLabel(QStringLiteral("Search Value "), nullptr, Frame3));
+    criteria->addWidget(caption("Search Value ", Frame3));
     txt_s_value = kit::lineEdit(QStringLiteral("txt_s_value"), Frame3);
     criteria->addWidget(txt_s_value, 1);
     DTPicker1 = new ui::DatePicker(Frame3);
@@ -252,7 +308,10 @@ void frmOruApplication::buildControls()
     searchButtons->addWidget(cmdPrintStuRecord);
     search->addLayout(searchButtons);
     SSTab1->addTab(Frame3, QStringLiteral("SEARCH"));
+}
 
+void frmOruApplication::setFocusOrder()
+{
     kit::tabOrder({dtpDate, txtStuNm, txtfathNm, mskNIC, txtICAPReg, txtMailAdd, txtEmail, txtConRes, txtoff,
         txtCellNo, txtAuditFirm, txtLastEduQua, txtModules, cboSession, cmbAtoZ, txtExamAtt, txtRegfee,
         cmdFindsubject, txtDiscount, txtNarration, txtRecAmt, ChkInactive, cmd_ADD_1, cmd_Delete_2,

@@ -2,24 +2,12 @@
 // Small readings of entry fields that many windows share.
 #include "platform/db/db.h"
 
-#include <QLineEdit>
 #include <QString>
+#include <QWidget>
 
 #include <cstdint>
 
 namespace common::fields {
-
-// An account field that the account picker fills: its text is the account's
-// title and its "Tag" the account's RowID as decimal text ("" = no account).
-inline QString accountTag(const QLineEdit *box)
-{
-    return box->property("Tag").toString();
-}
-inline void setAccount(QLineEdit *box, const QString &title, const QString &key)
-{
-    box->setText(title);
-    box->setProperty("Tag", key);
-}
 
 // A key typed or stored as text; 0 when it is none.
 inline std::int64_t keyOf(const QString &text)

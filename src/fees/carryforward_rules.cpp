@@ -108,7 +108,10 @@ QString formStamp(db::Connection &conn, std::int32_t formId)
     return parts.join(QChar(0x1d));
 }
 
-Saved saveForm(db::Connection &conn, const Form &form)
+namespace {
+
+// The checks that need no database; true when some line has an amount to post.
+bool checkForm(const Form &form)
 {
     if (form.appId < 1)
         throw Refused(QStringLiteral("please select Student"));
@@ -123,8 +126,13 @@ Saved saveForm(db::Connection &conn, const Form &form)
         if (amountValue(l.amount) > db::Money())
             posts = true;
     }
+    return posts;
+}
 
-    db::Transaction tx(conn);
+// The student's ledger account (Null for none); refused when the
+// application has gone, or has no account and amounts are to be posted.
+db::Value studentAccount(db::Connection &conn, const Form &form, bool posts)
+{
     db::Recordset rs;
     rs.open(QStringLiteral("select CusCode from tblMasApp where AppID = ?"), conn, {form.appId});
     if (rs.recordCount() < 1)
@@ -134,19 +142,27 @@ Saved saveForm(db::Connection &conn, const Form &form)
         throw Refused(QStringLiteral("Student %1 has no ledger account, so the forward amounts cannot be "
                                      "posted; the form was not saved.")
                           .arg(form.appId));
+    return account;
+}
 
-    std::int32_t no = form.formId;
-    if (form.isNew) {
-        // Read inside the write transaction: no other copy can take it meanwhile.
-        no = nextFormNumber(conn);
-        conn.execute(QStringLiteral("Insert Into tblMasCarryForw (FormID, FormDate, AppID) Values (?, ?, ?)"),
-            {no, form.date, form.appId});
-    } else {
-        checkUnchanged(conn, no, form.stamp, QStringLiteral("saved"));
+// The master row; returns the form's number.
+std::int32_t writeMaster(db::Connection &conn, const Form &form)
+{
+    if (!form.isNew) {
+        checkUnchanged(conn, form.formId, form.stamp, QStringLiteral("saved"));
         conn.execute(QStringLiteral("Update tblMasCarryForw Set FormDate = ?, AppID = ? Where FormID = ?"),
-            {form.date, form.appId, no});
+            {form.date, form.appId, form.formId});
+        return form.formId;
     }
+    // Read inside the write transaction: no other copy can take it meanwhile.
+    const std::int32_t no = nextFormNumber(conn);
+    conn.execute(QStringLiteral("Insert Into tblMasCarryForw (FormID, FormDate, AppID) Values (?, ?, ?)"),
+        {no, form.date, form.appId});
+    return no;
+}
 
+void writeLines(db::Connection &conn, const Form &form, std::int32_t no)
+{
     const db::Value preSession = keyValue(form.preSessionId);
     conn.execute(QStringLiteral("Delete From tblDetCarryForw Where FormID = ?"), {no});
     for (const Line &l : form.lines) {
@@ -158,9 +174,12 @@ Saved saveForm(db::Connection &conn, const Form &form)
                 l.narration.isEmpty() ? db::Value() : db::Value(l.narration), keyValue(l.sessionId),
                 amount == db::Money() ? db::Value() : db::Value(amount), preSession});
     }
+}
 
-    // Every line with an amount credits the student; the journal numbers the
-    // rows by grid line and leaves lines without an amount out.
+// Every line with an amount credits the student; the journal numbers the
+// rows by grid line and leaves lines without an amount out.
+void postLines(db::Connection &conn, const Form &form, std::int32_t no, const db::Value &account)
+{
     books::Entry posting;
     posting.kind = books::Kind::CF;
     posting.number = no;
@@ -176,6 +195,18 @@ Saved saveForm(db::Connection &conn, const Form &form)
         posting.lines.push_back(j);
     }
     common::refusing<books::Refused>([&] { books::replace(conn, posting, {}); });
+}
+
+} // namespace
+
+Saved saveForm(db::Connection &conn, const Form &form)
+{
+    const bool posts = checkForm(form);
+    db::Transaction tx(conn);
+    const db::Value account = studentAccount(conn, form, posts);
+    const std::int32_t no = writeMaster(conn, form);
+    writeLines(conn, form, no);
+    postLines(conn, form, no, account);
 
     Saved out;
     out.formId = no;

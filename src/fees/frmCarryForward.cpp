@@ -1,6 +1,6 @@
 #include "fees/frmCarryForward.h"
 
-#include "admissions/admission_reads.h"
+#include "admissions/applicant.h"
 #include "admissions/catalogue.h"
 #include "common/binding.h"
 #include "common/dialogs.h"
@@ -34,7 +34,6 @@ namespace fees {
 namespace {
 
 const QString kName = QStringLiteral("frmCarryForward");
-const char *const kTag = "Tag";
 
 using common::info;
 
@@ -58,34 +57,9 @@ frmCarryForward::frmCarryForward(QWidget *parent)
     setWindowTitle(QStringLiteral("Carry Forward"));
 
     buildControls();
-
-    // ---- keys and tab order
-    ui::keys(txtNarration).enterMovesNext();
-    ui::keys(cboSession).enterMovesNext();
-    ui::keys(dtpForm).enterMovesNext();
-    common::input::amountBox(txtForAmt);
-    ui::keys(txtForAmt).enterMovesNext();
-    txtStudent->installEventFilter(this);
-
-    common::formkit::tabOrder(
-        {dtpForm, txtStudent, cmdFindApplication, cboMasSession, cmdFindsubject, txtNarration, cboSession,
-            txtForAmt, cmd_ADD_1, cmd_Delete_2, MshSubject, cmdSave, cmdDelete, cmdCancel, cmdExit});
-    common::formkit::tabOrder({cboCriteria, txt_s_value, DTPicker1, Msh});
-
-    using common::on;
-    on(cmdFindApplication, &QPushButton::clicked, this, [](bool) { openApplicationPicker(); });
-    on(cmdFindsubject, &QPushButton::clicked, this, [this](bool) { cmdFindsubject_Click(); });
-    on(cmd_ADD_1, &QPushButton::clicked, this, [this](bool) { cmd_ADD_1_Click(); });
-    on(cmd_Delete_2, &QPushButton::clicked, this, [this](bool) { cmd_Delete_2_Click(); });
-    on(MshSubject, &ui::Grid::cellDoubleClicked, this, [this] { MshSubject_DblClick(); });
-    on(cmdSave, &QPushButton::clicked, this, [this](bool) { cmdSave_Click(); });
-    on(cmdDelete, &QPushButton::clicked, this, [this](bool) { cmdDelete_Click(); });
-    on(cmdCancel, &QPushButton::clicked, this, [this](bool) { ClearAll(); });
-    on(cmdExit, &QPushButton::clicked, this, [this](bool) { unload(); });
-    on(cboCriteria, &QComboBox::currentTextChanged, this, [this](const QString &) { cboCriteria_Change(); });
-    on(txt_s_value, &QLineEdit::textChanged, this, [this](const QString &) { FillGrid(); });
-    on(DTPicker1, &QDateEdit::dateChanged, this, [this](const QDate &) { FillGrid(); });
-    on(Msh, &ui::Grid::cellDoubleClicked, this, [this] { Msh_DblClick(); });
+    setKeyRules();
+    setFocusOrder();
+    connectHandlers();
 }
 
 void frmCarryForward::formLoad()
@@ -135,15 +109,10 @@ void frmCarryForward::formActivate()
     } else {
         txtSubId->clear();
     }
-    if (gPickSubId != 0) {
-        txtCourse->setText(gPickCourseName);
-        txtSubId->setText(QString::number(gPickSubId));
-        txtSubName->setText(gPickSubName);
-        gPickCourseName.clear();
-        gPickCourseDurr.clear();
-        gPickSubName.clear();
-        gPickSubId = 0;
-        gPickSubAmount = db::Money();
+    if (const std::optional<admissions::PickedSubject> picked = admissions::takePickedSubject()) {
+        txtCourse->setText(picked->courseName);
+        txtSubId->setText(QString::number(picked->subId));
+        txtSubName->setText(picked->subName);
         txtNarration->setFocus(Qt::OtherFocusReason);
     }
 }
@@ -165,7 +134,7 @@ bool frmCarryForward::eventFilter(QObject *watched, QEvent *event)
 
 void frmCarryForward::OpenData()
 {
-    const admissions::StoredApplication a = admissions::readApplication(*gConn, numberOf(txtStudent->text()));
+    const admissions::ApplicationMaster a = admissions::readApplication(*gConn, numberOf(txtStudent->text()));
     if (!a.found) {
         ClearAll();
         return;
@@ -174,7 +143,7 @@ void frmCarryForward::OpenData()
         dtpStudent->setDate(a.fixDate);
     common::binding::load(this, QStringLiteral("M"), a.columns);
     txtStuNm->setText(a.stuName);
-    txtStuNm->setProperty(kTag, a.cusCode ? QString::number(*a.cusCode) : QString());
+    m_StudentAccount = a.cusCode.value_or(0);
     cboMasSession->setBoundText(a.sessionId);
     if (a.nic)
         mskNIC->setText(*a.nic);
@@ -186,6 +155,7 @@ void frmCarryForward::ClearAll()
 {
     common::binding::clear(this, QStringLiteral("M"));
     txtStuNm->clear();
+    m_StudentAccount = 0;
     txtStudent->clear();
     mskNIC->reset();
     // A line taken for editing belonged to the form that goes.

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -39,6 +40,8 @@ public:
 
     bool isNewForm() const { return m_IsNewForm; }
     std::int64_t crAcCode() const { return m_CrAcCode; }
+    // Accounts.RowID of the shown student's ledger account; 0 when none is known.
+    std::int64_t studentAccount() const { return m_StudentAccount; }
 
 protected:
     void formLoad() override;
@@ -48,6 +51,16 @@ protected:
 
 private:
     void buildControls();
+    void buildEntryTab();
+    QHBoxLayout *buildFormRow(QWidget *entry);
+    QWidget *buildStudentFrame(QWidget *entry);
+    void createStudentControls(QWidget *student);
+    QWidget *buildSubjectFrame(QWidget *entry);
+    void createSubjectControls(QWidget *subjects);
+    void buildSearchTab();
+    void setKeyRules();
+    void setFocusOrder();
+    void connectHandlers();
     void cmdFindsubject_Click();
     void cmd_ADD_1_Click();
     void cmd_Delete_2_Click();
@@ -60,6 +73,7 @@ private:
 
     bool m_IsNewForm = true;
     std::int64_t m_CrAcCode = 0;
+    std::int64_t m_StudentAccount = 0;
     QString m_stamp; // the stored form as it was opened or last saved
 
     QLabel *lblTitle;

@@ -1,3 +1,4 @@
+#include "accounts/frmAcSetting.h"
 #include "accounts/picker_fixture.h"
 #include "accounts/vousetting.h"
 #include "common/hooks.h"
@@ -35,7 +36,7 @@ protected:
     {
         return findControl<T>(m_w, QString::fromLatin1(name));
     }
-    QString tag(const char *box) { return c(box)->property("Tag").toString(); }
+    QString tag(const char *box) { return qobject_cast<accounts::frmAcSetting *>(m_w)->accountKey(c(box)); }
     void press(const char *button) { clickButton(m_w, QString::fromLatin1(button)); }
 
     // The table, one line per row in the order stored.

@@ -2,6 +2,7 @@
 #include "admissions/admission.h"
 #include "admissions/application_window_fixture.h"
 #include "admissions/catalogue.h"
+#include "admissions/frmOruApplication.h"
 #include "common/hooks.h"
 #include "common/printing.h"
 #include "platform/report/report.h"
@@ -54,6 +55,8 @@ TEST_F(ApplicationWindow, NewApplicationIsSavedReopenedAndUpdated)
     EXPECT_EQ(dialogs().count(), 0) << dialogs().texts().join("; ").toStdString();
     EXPECT_EQ(text("txtAppId"), "1");
     const std::int64_t account = scalar("select CusCode from tblMasApp where AppID = 1").toInt();
+    const auto *form = qobject_cast<frmOruApplication *>(w);
+    EXPECT_EQ(form->studentAccount(), account);
     EXPECT_EQ(rows("select StuName, FatherName, CellNo, NIC, SessionID, SectionAtoZ, FixDate, TotAmt, "
                    "CashReceive, User_Name from tblMasApp"),
         QStringList({"ALI RAZA|KHAN|0300-1234567|12345-1234567-1|2|A|2009-08-05|2600.50|700.25|sa"}));
@@ -72,6 +75,7 @@ TEST_F(ApplicationWindow, NewApplicationIsSavedReopenedAndUpdated)
     // Reopened from the search list after "&NEW", it shows what was saved.
     press("cmdCancel");
     EXPECT_EQ(text("txtStuNm"), "");
+    EXPECT_EQ(form->studentAccount(), 0) << "a new application names no account yet";
     EXPECT_EQ(lines()->rows(), 1);
     EXPECT_EQ(c<QDateEdit>("DtpFix")->date(), fix) << "the fix date stays";
     doubleClickRow(list(), 1);
@@ -79,6 +83,7 @@ TEST_F(ApplicationWindow, NewApplicationIsSavedReopenedAndUpdated)
     EXPECT_EQ(text("txtAppId"), "1");
     EXPECT_EQ(text("txtStuNm"), "ALI RAZA");
     EXPECT_EQ(text("txtfathNm"), "KHAN");
+    EXPECT_EQ(form->studentAccount(), account);
     EXPECT_EQ(c<ui::MaskedEdit>("mskNIC")->text(), "12345-1234567-1");
     EXPECT_EQ(c<ui::DataCombo>("cboSession")->boundText(), "2");
     EXPECT_EQ(c<QDateEdit>("DtpFix")->date(), fix);

@@ -1,5 +1,6 @@
 #include "admissions/admission.h"
 #include "fees/carryforward_window_fixture.h"
+#include "fees/frmCarryForward.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ TEST_F(CarryForward, PicksStudentAndSubjectsSavesAndRewritesTheForm)
     EXPECT_EQ(gPickAppId, 5);
     EXPECT_EQ(c("txtStudent")->text(), "5");
     EXPECT_EQ(c("txtStuNm")->text(), "ALI RAZA");
-    EXPECT_EQ(c("txtStuNm")->property("Tag").toString(), id(student));
+    EXPECT_EQ(qobject_cast<fees::frmCarryForward *>(w)->studentAccount(), student);
     EXPECT_EQ(c("txtfathNm")->text(), "RAZA KHAN");
     EXPECT_EQ(c("txtCellNo")->text(), "0300-1234567");
     EXPECT_EQ(c<ui::MaskedEdit>("mskNIC")->text(), "35202-1234567-1");
