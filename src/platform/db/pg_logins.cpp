@@ -50,6 +50,17 @@ BEGIN
                    WHERE r.rolname = login AND g.rolname = 'oru_logins')
       INTO ours;
     IF action = 'add' THEN
+        -- Names and marks of the program's own roles: a login so named or
+        -- marked would be taken for one of them (a database's owner is
+        -- what the administrator acts as).
+        IF lower(login) IN ('oru_logins', 'oru_login_admin', 'sysadmin', 'postgres')
+           OR right(lower(login), 6) IN ('_owner', '_users') OR left(lower(login), 3) = 'pg_' THEN
+            RAISE EXCEPTION '''%'' is not a valid name because the program keeps it for its own roles.', login;
+        END IF;
+        IF lower(detail) LIKE 'oru owner of %' OR lower(detail) LIKE 'oru users of %' THEN
+            RAISE EXCEPTION '''%'' is not a valid default database because the program marks its own roles with it.',
+                detail;
+        END IF;
         EXECUTE format('CREATE ROLE %I LOGIN PASSWORD %L IN ROLE oru_logins', login, secret);
         EXECUTE format('COMMENT ON ROLE %I IS %L', login, detail);
     ELSIF NOT ours THEN

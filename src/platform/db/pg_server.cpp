@@ -166,17 +166,48 @@ std::unique_ptr<PgSession> openPgAdministration(const PgAddress &address, const 
 
 namespace {
 
+QByteArray ownerMark(const QString &database)
+{
+    return "ORU owner of " + database.toUtf8();
+}
+
+QByteArray usersMark(const QString &database)
+{
+    return "ORU users of " + database.toUtf8();
+}
+
+// Whether the server's role of that name is one the program made for a
+// database: Null when there is none, else 1 only when it carries the mark,
+// cannot log in and, when `alone`, has no members (so nobody can act as it).
+Value ourRole(PgSession &admin, const QString &role, const QByteArray &mark, bool alone)
+{
+    return admin.scalar(
+        QStringLiteral("SELECT coalesce(shobj_description(r.oid, 'pg_authid'), '') = ? AND NOT r.rolcanlogin "
+                       "AND (? = 0 OR NOT EXISTS (SELECT 1 FROM pg_auth_members m WHERE m.roleid = r.oid)) "
+                       "FROM pg_roles r WHERE r.rolname = ?"),
+        {QString::fromUtf8(mark), Value(alone ? 1 : 0), role});
+}
+
+// The owner role is what the administrator acts as for schema steps: one
+// that a login could be, or act as, is never taken.
+void requireOwnerRole(PgSession &admin, const QString &database, const char *nothing)
+{
+    const QString owner = pgOwnerRole(database);
+    if (ourRole(admin, owner, ownerMark(database), true) == Value(0))
+        throw Error(QStringLiteral("The PostgreSQL server's role '%1' is not the owner this program made for "
+                                   "the database \"%2\" (it can log in, has members or lacks the program's "
+                                   "mark); nothing was %3.")
+                        .arg(owner, database, QLatin1String(nothing)));
+}
+
 // A role of the server that one database of ours has (its users, its
 // owner), marked so: one of that name left by a database that is gone is
 // dropped; any other is refused.
-void makeDatabaseRole(PgSession &admin, const QString &role, const QByteArray &mark)
+void makeDatabaseRole(PgSession &admin, const QString &role, const QByteArray &mark, bool alone)
 {
     pg_conn *c = admin.handle();
     const QByteArray name = pgIdentifier(c, role);
-    const Value leftover = admin.scalar(
-        QStringLiteral("SELECT coalesce(shobj_description(oid, 'pg_authid'), '') = ? FROM pg_roles "
-                       "WHERE rolname = ?"),
-        {QString::fromUtf8(mark), role});
+    const Value leftover = ourRole(admin, role, mark, alone);
     if (leftover == Value(0))
         throw Error(
             QStringLiteral("The PostgreSQL server already has a role '%1'; nothing was created.").arg(role));
@@ -185,11 +216,6 @@ void makeDatabaseRole(PgSession &admin, const QString &role, const QByteArray &m
     admin.run(("CREATE ROLE " + name + " NOLOGIN; COMMENT ON ROLE " + name + " IS "
         + escaped(c, mark, PQescapeLiteral))
                   .constData());
-}
-
-QByteArray ownerMark(const QString &database)
-{
-    return "ORU owner of " + database.toUtf8();
 }
 
 // The program's objects, made and brought to the registered schema by the
@@ -313,10 +339,37 @@ END $$)";
 
 } // namespace
 
+namespace {
+
+// The database's objects from schema public (the earlier layout) to the
+// schema "oru" and the owner role, made when the server has none; all or
+// nothing.
+void moveToOwner(PgSession &admin, const QString &database)
+{
+    pg_conn *c = admin.handle();
+    const QString owner = pgOwnerRole(database);
+    admin.begin();
+    try {
+        if (ourRole(admin, owner, ownerMark(database), true).isNull())
+            makeDatabaseRole(admin, owner, ownerMark(database), true);
+        admin.run(("CREATE SCHEMA IF NOT EXISTS oru AUTHORIZATION " + pgIdentifier(c, owner)).constData());
+        admin.run(QString::fromLatin1(kMoveEarlierLayout)
+                      .arg(QString::fromUtf8(escaped(c, pgUsersRole(database).toUtf8(), PQescapeLiteral)),
+                          QString::fromUtf8(escaped(c, owner.toUtf8(), PQescapeLiteral)))
+                      .toUtf8()
+                      .constData());
+        admin.commit({});
+    } catch (...) {
+        admin.rollback({});
+        throw;
+    }
+}
+
+} // namespace
+
 void upgradePg(const PgAddress &address, const QString &shownServer)
 {
     const auto admin = administrator(address);
-    pg_conn *c = admin->handle();
     const QString database = address.database;
     // One at a time, as the creation: roles are the server's.
     admin->run("SELECT pg_advisory_lock(5198422)");
@@ -325,59 +378,23 @@ void upgradePg(const PgAddress &address, const QString &shownServer)
         throw Error(QStringLiteral("Server '%1' names the database \"%2\", which this program did not make "
                                    "there (it has no role '%3').")
                         .arg(shownServer, database, pgUsersRole(database)));
+    requireOwnerRole(*admin, database, "changed");
     const bool earlier
         = admin->scalar(QStringLiteral("SELECT to_regnamespace('oru') IS NULL"), {}) == Value(1);
-    if (earlier
-        || admin->scalar(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ?"), {pgOwnerRole(database)})
-               .isNull()) {
-        admin->begin();
-        try {
-            if (admin
-                    ->scalar(
-                        QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ?"), {pgOwnerRole(database)})
-                    .isNull())
-                makeDatabaseRole(*admin, pgOwnerRole(database), ownerMark(database));
-            admin->run(
-                ("CREATE SCHEMA IF NOT EXISTS oru AUTHORIZATION " + pgIdentifier(c, pgOwnerRole(database)))
-                    .constData());
-            admin->run(
-                QString::fromLatin1(kMoveEarlierLayout)
-                    .arg(QString::fromUtf8(escaped(c, pgUsersRole(database).toUtf8(), PQescapeLiteral)),
-                        QString::fromUtf8(escaped(c, pgOwnerRole(database).toUtf8(), PQescapeLiteral)))
-                    .toUtf8()
-                    .constData());
-            admin->commit({});
-        } catch (...) {
-            admin->rollback({});
-            throw;
-        }
-    }
+    if (earlier || ourRole(*admin, pgOwnerRole(database), ownerMark(database), true).isNull())
+        moveToOwner(*admin, database);
     preparePgLogins(*admin, database);
     buildSchema(*admin, database);
 }
 
-void createPg(const PgAddress &address, const QString &shownServer, const QString &saPassword,
-    const std::function<void(std::unique_ptr<PgSession>)> &seed)
-{
-    PgAddress server = address;
-    server.database = QStringLiteral("postgres");
-    const auto adminSession = administrator(server);
-    PgSession &admin = *adminSession;
-    pg_conn *c = admin.handle();
-    // One creation at a time on the server: roles are the server's, shared
-    // by its databases. Held until this session ends.
-    admin.run("SELECT pg_advisory_lock(5198422)");
-    if (admin.scalar(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"), {address.database})
-        == Value(1))
-        throw Error(QStringLiteral("Server '%1' already exists.").arg(shownServer));
-    const QString usersRole = pgUsersRole(address.database);
-    if (pgOwnerRole(address.database).toUtf8().size() > 63)
-        throw Error(QStringLiteral("The database name '%1' is too long for a PostgreSQL server.")
-                        .arg(address.database));
-    preparePgServer(admin);
+namespace {
 
-    // "sa": a login of ours, or refused when the server has a role of that
-    // name of its own. The statement carries only the SCRAM verifier.
+// "sa": a login of ours, or refused when the server has a role of that
+// name of its own. The statement carries only the SCRAM verifier.
+void prepareSa(
+    PgSession &admin, const PgAddress &server, const QString &shownServer, const QString &saPassword)
+{
+    pg_conn *c = admin.handle();
     const Value sa = admin.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_auth_members m JOIN "
                                                  "pg_roles g ON g.oid = m.roleid WHERE m.member = r.oid AND "
                                                  "g.rolname = 'oru_logins') FROM pg_roles r "
@@ -411,20 +428,34 @@ void createPg(const PgAddress &address, const QString &shownServer, const QStrin
     admin.run("GRANT sysadmin TO sa");
     admin.run(("COMMENT ON ROLE sa IS " + escaped(c, server::programDatabase().toUtf8(), PQescapeLiteral))
                   .constData());
+}
 
-    // The database's users role, and the owner role of its objects.
-    const QByteArray users = pgIdentifier(c, usersRole),
-                     owner = pgIdentifier(c, pgOwnerRole(address.database));
-    makeDatabaseRole(admin, usersRole, "ORU users of " + address.database.toUtf8());
+// The database's users role, and the owner role of its objects: both or
+// neither.
+void makeDatabaseRoles(PgSession &admin, const QString &database)
+{
+    pg_conn *c = admin.handle();
+    const QByteArray users = pgIdentifier(c, pgUsersRole(database));
+    // A gone database's users role may keep the logins that were its users.
+    makeDatabaseRole(admin, pgUsersRole(database), usersMark(database), false);
     admin.run(("GRANT " + users + " TO sysadmin").constData());
     try {
-        makeDatabaseRole(admin, pgOwnerRole(address.database), ownerMark(address.database));
+        makeDatabaseRole(admin, pgOwnerRole(database), ownerMark(database), true);
     } catch (...) {
         PQclear(PQexec(c, ("DROP ROLE IF EXISTS " + users).constData()));
         throw;
     }
+}
 
-    const QByteArray db = pgIdentifier(c, address.database);
+// The database with its schema, then the seeds through "sa"; on a failure
+// neither the database nor its roles stay.
+void makeDatabase(PgSession &admin, const PgAddress &address, const QString &saPassword,
+    const std::function<void(std::unique_ptr<PgSession>)> &seed)
+{
+    pg_conn *c = admin.handle();
+    const QByteArray db = pgIdentifier(c, address.database),
+                     users = pgIdentifier(c, pgUsersRole(address.database)),
+                     owner = pgIdentifier(c, pgOwnerRole(address.database));
     try {
         admin.run("CREATE DATABASE " + db + " OWNER " + owner);
         {
@@ -435,11 +466,34 @@ void createPg(const PgAddress &address, const QString &shownServer, const QStrin
         seed(std::make_unique<PgSession>(
             address, QStringLiteral("sa"), QString::fromUtf8(pgPassword(saPassword))));
     } catch (...) {
-        // No half database stays behind, nor its roles.
         PQclear(PQexec(c, ("DROP DATABASE IF EXISTS " + db + " WITH (FORCE)").constData()));
         PQclear(PQexec(c, ("DROP ROLE IF EXISTS " + users + ", " + owner).constData()));
         throw;
     }
+}
+
+} // namespace
+
+void createPg(const PgAddress &address, const QString &shownServer, const QString &saPassword,
+    const std::function<void(std::unique_ptr<PgSession>)> &seed)
+{
+    PgAddress server = address;
+    server.database = QStringLiteral("postgres");
+    const auto admin = administrator(server);
+    // One creation at a time on the server: roles are the server's, shared
+    // by its databases. Held until this session ends.
+    admin->run("SELECT pg_advisory_lock(5198422)");
+    if (admin->scalar(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"), {address.database})
+        == Value(1))
+        throw Error(QStringLiteral("Server '%1' already exists.").arg(shownServer));
+    if (pgOwnerRole(address.database).toUtf8().size() > 63)
+        throw Error(QStringLiteral("The database name '%1' is too long for a PostgreSQL server.")
+                        .arg(address.database));
+    requireOwnerRole(*admin, address.database, "created");
+    preparePgServer(*admin);
+    prepareSa(*admin, server, shownServer, saPassword);
+    makeDatabaseRoles(*admin, address.database);
+    makeDatabase(*admin, address, saPassword, seed);
 }
 
 void PgSession::runAsOwner(const QString &sql)
@@ -521,6 +575,12 @@ std::unique_ptr<engine::Server> pgServer(const PgAddress &address, const QString
 } // namespace db::detail
 
 namespace db::server {
+
+bool attached(const QString &serverName)
+{
+    const QString path = resolve(serverName);
+    return !path.isEmpty() && QFileInfo(path + detail::kDescriptor).isFile();
+}
 
 void attach(const QString &serverName, const QString &host, int port, const QString &database)
 {

@@ -102,12 +102,6 @@ bool exists(const QString &serverName)
         && (QFileInfo(path + QStringLiteral("/master.db")).isFile() || attached(serverName));
 }
 
-bool attached(const QString &serverName)
-{
-    const QString path = resolve(serverName);
-    return !path.isEmpty() && QFileInfo(path + QStringLiteral("/postgres.txt")).isFile();
-}
-
 namespace {
 
 struct ProgramSetup {

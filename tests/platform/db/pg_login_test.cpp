@@ -340,3 +340,44 @@ TEST_F(PgLoginTest, AUsersSaveThatFailsLeavesNoLoginAndSaysOnlyWhatFailed)
     EXPECT_FALSE(sa.hasLogin(name));
     EXPECT_EQ(sa.scalar("select count(*) from User_Information"), Value(0));
 }
+
+TEST_F(PgLoginTest, NamesAndMarksOfTheProgramsOwnRolesAreNoLogins)
+{
+    const auto reserved = [](const QString &name) {
+        return QStringLiteral("'%1' is not a valid name because the program keeps it for its own roles.")
+            .arg(name);
+    };
+    // The function refuses them whoever calls it, even names a role has
+    // already, before the server would say so.
+    PGconn *c = pgtest::connectTo(m_pg, QStringLiteral("postgres"));
+    char *v = PQencryptPasswordConn(c, "PW", "x", "scram-sha-256");
+    const QString verifier = QString::fromLatin1(v);
+    PQfreemem(v);
+    PQfinish(c);
+    const QString names[] = {m_db->name() + "_owner", m_db->name() + "_USERS", "later_owner", "Later_Users",
+        "oru_logins", "ORU_LOGIN_ADMIN", "sysadmin", "postgres", "pg_sneak", "PG_monitor"};
+    for (const QString &name : names) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_DB_ERROR(
+            sa.execute("SELECT oru.oru_login('add', ?, ?, 'ORU')", {name, verifier}), reserved(name));
+    }
+    EXPECT_EQ(sa.scalar("SELECT count(*) FROM pg_roles WHERE lower(rolname) IN ('later_owner', "
+                        "'later_users', 'pg_sneak')"),
+        Value(0));
+
+    // The users window's save says it and leaves neither a login nor a row.
+    const QString later = unique("Later") + "_OWNER";
+    EXPECT_DB_ERROR(shell::admin::addUser(sa, later, "CLERK", "FIRST", "U"), reserved(later.toLower()));
+    EXPECT_FALSE(sa.hasLogin(later));
+    EXPECT_EQ(sa.scalar("select count(*) from User_Information"), Value(0));
+
+    // Nor does a login carry the mark of a database's owner or users role.
+    for (const char *mark : {"ORU owner of oru_next", "oru USERS of oru_next"}) {
+        const QString name = unique("Marked");
+        EXPECT_DB_ERROR(sa.execute("sp_addlogin ?,?,?", {name, "pw", mark}),
+            QStringLiteral("'%1' is not a valid default database because the program marks its own roles "
+                           "with it.")
+                .arg(QLatin1String(mark)));
+        EXPECT_FALSE(sa.hasLogin(name));
+    }
+}

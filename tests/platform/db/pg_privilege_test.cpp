@@ -104,6 +104,21 @@ protected:
         return p.exitCode();
     }
 
+    // The database as an earlier build left it: everything in public, owned
+    // by the users role that every login could act as, the database owned by
+    // sa, no owner role; `meanwhile` runs before the owner role goes.
+    void toEarlierLayout(const QString &meanwhile = {})
+    {
+        const QString name = m_db->name(), users = name + "_users", owner = name + "_owner";
+        admin("ALTER DATABASE \"" + name
+                + "\" OWNER TO sa; DROP SCHEMA public; ALTER SCHEMA oru RENAME TO public; "
+                + "REASSIGN OWNED BY \"" + owner + "\" TO \"" + users + "\"; DROP OWNED BY \"" + owner
+                + "\"; "
+                + "ALTER SCHEMA public OWNER TO pg_database_owner; GRANT USAGE, CREATE ON SCHEMA public TO \""
+                + users + "\"; " + meanwhile + "DROP ROLE \"" + owner + "\"",
+            name);
+    }
+
     QString m_toolOut;
     QString clerk, boss;
 };
@@ -447,17 +462,12 @@ TEST_F(PgPrivilegeTest, UpgradeMovesADatabaseOfTheEarlierLayoutOutOfPublicAndWha
     const QString name = m_db->name(), users = name + "_users", owner = name + "_owner";
     const QString grab = QStringLiteral("LANGUAGE plpgsql AS $$ BEGIN EXECUTE 'ALTER ROLE \"%1\" SUPERUSER'; "
                                         "RETURN %2; END $$");
-    admin("ALTER DATABASE \"" + name
-            + "\" OWNER TO sa; DROP SCHEMA public; ALTER SCHEMA oru RENAME TO public; "
-            + "REASSIGN OWNED BY \"" + owner + "\" TO \"" + users + "\"; DROP OWNED BY \"" + owner + "\"; "
-            + "ALTER SCHEMA public OWNER TO pg_database_owner; GRANT USAGE, CREATE ON SCHEMA public TO \""
-            + users + "\"; SET ROLE \"" + users + "\"; " + "CREATE FUNCTION public.evil() RETURNS trigger "
-            + grab.arg(clerk, "NEW") + "; "
-            + "CREATE TRIGGER evil BEFORE INSERT ON public.lctpswd FOR EACH ROW EXECUTE FUNCTION "
-              "public.evil(); "
-            + "CREATE OR REPLACE FUNCTION public.money(bigint) RETURNS text " + grab.arg(clerk, "'x'") + "; "
-            + "GRANT ALL ON public.detjv TO \"" + clerk + "\"; RESET ROLE; DROP ROLE \"" + owner + "\"",
-        name);
+    toEarlierLayout("SET ROLE \"" + users + "\"; " + "CREATE FUNCTION public.evil() RETURNS trigger "
+        + grab.arg(clerk, "NEW") + "; "
+        + "CREATE TRIGGER evil BEFORE INSERT ON public.lctpswd FOR EACH ROW EXECUTE FUNCTION "
+          "public.evil(); "
+        + "CREATE OR REPLACE FUNCTION public.money(bigint) RETURNS text " + grab.arg(clerk, "'x'") + "; "
+        + "GRANT ALL ON public.detjv TO \"" + clerk + "\"; RESET ROLE; ");
 
     db::Connection c;
     try {
@@ -491,4 +501,60 @@ TEST_F(PgPrivilegeTest, UpgradeMovesADatabaseOfTheEarlierLayoutOutOfPublicAndWha
     EXPECT_EQ(sqlState(bareClerk, "CREATE TABLE public.x (a int)"), "42501");
     EXPECT_EQ(sqlState(bareClerk, "SELECT count(*) FROM oru.detjv"), QString());
     PQfinish(bareClerk);
+}
+
+TEST_F(PgPrivilegeTest, UpgradeAndCreateTakeNoOwnerRoleThatALoginCouldBe)
+{
+    sa.close();
+    toEarlierLayout();
+    const QString name = m_db->name(), owner = name + "_owner";
+    const QString quoted = "\"" + owner + "\"", mark = "'ORU owner of " + name + "'";
+    const QString refused
+        = QStringLiteral("The PostgreSQL server's role '%1' is not the owner this program made "
+                         "for the database \"%2\" (it can log in, has members or lacks the "
+                         "program's mark); nothing was changed.")
+              .arg(owner, name);
+    const QString planted[] = {
+        "CREATE ROLE " + quoted + " LOGIN PASSWORD 'X'; COMMENT ON ROLE " + quoted + " IS " + mark,
+        "CREATE ROLE " + quoted + " NOLOGIN; COMMENT ON ROLE " + quoted + " IS " + mark + "; GRANT " + quoted
+            + " TO \"" + clerk + "\"",
+        "CREATE ROLE " + quoted + " NOLOGIN",
+    };
+    for (const QString &plant : planted) {
+        SCOPED_TRACE(plant.toStdString());
+        admin(plant);
+        EXPECT_EQ(runTool({"upgrade", m_server}), 1);
+        EXPECT_TRUE(m_toolOut.contains(refused)) << m_toolOut;
+        // Nothing moved to it, nothing handed to it.
+        EXPECT_EQ(
+            adminOne("SELECT (to_regnamespace('oru') IS NULL)::text || ' ' || "
+                     "(SELECT pg_get_userbyid(datdba) FROM pg_database WHERE datname = current_database()) "
+                     "|| ' ' || (SELECT count(*) FROM pg_class WHERE relowner = "
+                + QStringLiteral("'%1'::regrole)").arg(owner)),
+            "true sa 0");
+        admin("DROP ROLE " + quoted);
+    }
+    // One that only the administrator can be is taken.
+    admin("CREATE ROLE " + quoted + " NOLOGIN; COMMENT ON ROLE " + quoted + " IS " + mark);
+    EXPECT_EQ(runTool({"upgrade", m_server}), 0) << m_toolOut;
+    EXPECT_EQ(adminOne("SELECT pg_get_userbyid(datdba) FROM pg_database WHERE datname = current_database()"),
+        owner);
+
+    // A new database's owner role planted beforehand: nothing is created.
+    pgtest::Database other(m_pg, false);
+    const QString otherOwner = other.name() + "_owner", folder = m_tmp.path() + "/other";
+    testengine::attachTo(folder, m_pg, other.name());
+    admin("CREATE ROLE \"" + otherOwner + "\" LOGIN; COMMENT ON ROLE \"" + otherOwner + "\" IS 'ORU owner of "
+        + other.name() + "'");
+    m_roles << otherOwner;
+    EXPECT_DB_ERROR(db::server::create(folder, "Secret-1"),
+        QStringLiteral(
+            "The PostgreSQL server's role '%1' is not the owner this program made for the database "
+            "\"%2\" (it can log in, has members or lacks the program's mark); nothing was created.")
+            .arg(otherOwner, other.name()));
+    EXPECT_EQ(
+        adminOne("SELECT (SELECT count(*) FROM pg_database WHERE datname = '" + other.name()
+            + "')::text || ' ' || (SELECT rolcanlogin::text FROM pg_roles WHERE rolname = '" + otherOwner
+            + "') || ' ' || (SELECT count(*) FROM pg_roles WHERE rolname = '" + other.name() + "_users')"),
+        "0 true 0");
 }
