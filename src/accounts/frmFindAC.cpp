@@ -105,8 +105,8 @@ void frmFindAC::formLoad()
 {
     m_SavedFilter = gFindAcFilter;
     // Taken before the picker has a frame of its own: the window that asked.
-    m_opener = common::windows::activeWindow();
-    m_lastOther = m_opener;
+    m_opener.remember(this);
+    m_lastOther = m_opener.window();
     moveTwips(3500, 1800);
     setWidthTwips(10800);
     setHeightTwips(6600);
@@ -138,7 +138,7 @@ void frmFindAC::formActivate()
 void frmFindAC::takeRequest(common::Window *opener, const QString &filter, bool allowAllAccounts)
 {
     const bool changed = m_SavedFilter != filter;
-    m_opener = opener;
+    m_opener.follow(this, opener);
     m_SavedFilter = filter;
     const bool wasTicked = chkAll->isChecked();
     {
@@ -175,7 +175,7 @@ void frmFindAC::closeEvent(QCloseEvent *event)
 // by the program (another window unloading it) activates nothing.
 void frmFindAC::handBack()
 {
-    common::Window *to = m_opener;
+    common::Window *to = m_opener.window();
     if (!usable(to) || to == this || common::windows::closingDown()) {
         if (m_picked) {
             gFindAcRowID = 0;

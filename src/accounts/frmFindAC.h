@@ -2,6 +2,7 @@
 // The account picker: lists the accounts of the chart by the caller's
 // filter and the typed text, and hands the picked one back to the window
 // that asked (protocol in picker.h).
+#include "common/picker_opener.h"
 #include "common/window.h"
 
 #include <QPointer>
@@ -32,7 +33,7 @@ public:
     // A caller asks (again): it becomes the opener, its filter is the one
     // "All Accounts" gives back, and the check box starts unticked.
     void takeRequest(common::Window *opener, const QString &filter, bool allowAllAccounts);
-    common::Window *opener() const { return m_opener; }
+    common::Window *opener() const { return m_opener.window(); }
 
 protected:
     void formLoad() override;
@@ -55,7 +56,7 @@ private:
     QPushButton *cmdExit;
 
     QString m_SavedFilter;
-    QPointer<common::Window> m_opener;
+    common::PickerOpener m_opener;
     // The window active before the picker, and whether the picker's last
     // activation came from the user (a click or the keyboard) rather than
     // from a window asking for an account.

@@ -96,7 +96,7 @@ frmSearchSub::frmSearchSub(QWidget *parent)
 
 void frmSearchSub::formLoad()
 {
-    m_opener.remember();
+    m_opener.remember(this);
     // Shown by name without a request, it works for the carry forward's application.
     m_appId = s_requestedApp.value_or(gPickAppId);
     s_requestedApp.reset();

@@ -270,8 +270,8 @@ void EntryWindow::showDraft()
 
 bool EntryWindow::checkLine(const LineChecks &c, db::Money *amount) const
 {
-    const auto refuse = [](const char *text, QWidget *focus) {
-        info(QString::fromLatin1(text));
+    const auto refuse = [](const QString &text, QWidget *focus) {
+        info(text);
         if (focus && focus->isEnabled())
             focus->setFocus(Qt::OtherFocusReason);
         return false;
@@ -280,23 +280,32 @@ bool EntryWindow::checkLine(const LineChecks &c, db::Money *amount) const
         c.amount->clear();
     const std::int64_t debit = accountKey(c.debit), credit = accountKey(c.credit);
     if (debit <= 0)
-        return refuse("Please Select Debit Account", c.noDebitFocus);
+        return refuse(QStringLiteral("Please Select Debit Account"), c.noDebitFocus);
     if (credit <= 0)
-        return refuse("Please Select Credit Account", c.noCreditFocus);
+        return refuse(QStringLiteral("Please Select Credit Account"), c.noCreditFocus);
     if (debit == credit)
-        return refuse("same account title not allow, please change debit or cedit Account", c.sameFocus);
+        return refuse(QStringLiteral("same account title not allow, please change debit or cedit Account"),
+            c.sameFocus);
+    // An empty or non-positive amount is not entered yet; anything else the
+    // box holds that is no amount gets the rule spelt out.
     db::Money value;
-    if (!input::parseAmount(c.amount->text(), &value) || value <= db::Money())
-        return refuse("please enter Amount", c.amount);
+    const QString typed = c.amount->text().trimmed();
+    if (!typed.isEmpty() && !input::parseAmount(typed, &value))
+        return refuse(input::amountRefusal(), c.amount);
+    if (typed.isEmpty() || value <= db::Money())
+        return refuse(QStringLiteral("please enter Amount"), c.amount);
     *amount = value;
     return true;
 }
 
 void EntryWindow::setColumns(ui::Grid *grid, const std::vector<Column> &columns)
 {
+    static const QString widest = fmt::money(db::Money::fromCents(99999999999999));
     for (int c = 0; c < int(columns.size()); ++c) {
-        grid->setTextMatrix(0, c, QString::fromLatin1(columns[std::size_t(c)].header));
-        grid->setColWidth(c, columns[std::size_t(c)].width);
+        const Column &column = columns[std::size_t(c)];
+        grid->setTextMatrix(0, c, QString::fromLatin1(column.header));
+        grid->setColWidth(
+            c, column.amount ? std::max(column.width, grid->widthToShow(widest)) : column.width);
     }
 }
 

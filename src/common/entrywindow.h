@@ -178,6 +178,8 @@ protected:
     struct Column {
         const char *header;
         int width; // twips
+        // An amount column is at least as wide as the widest amount a line takes.
+        bool amount = false;
     };
     // The checks of "&Add" that every entry window makes, in order: a lone
     // "." emptied, a debit and a credit account, not the same one, and an

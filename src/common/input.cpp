@@ -12,6 +12,8 @@
 #include <QPointer>
 #include <QValidator>
 
+#include <algorithm>
+
 namespace common::input {
 
 namespace {
@@ -75,6 +77,30 @@ public:
 private:
     QLineEdit *m_box;
     Sign m_sign;
+};
+
+class DigitsValidator : public QValidator {
+public:
+    DigitsValidator(QLineEdit *box, int maxDigits)
+        : QValidator(box)
+        , m_box(box)
+        , m_max(maxDigits)
+    {
+    }
+
+    State validate(QString &input, int &) const override
+    {
+        const bool digits
+            = std::all_of(input.cbegin(), input.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        if (digits && input.size() <= m_max)
+            return Acceptable;
+        tellLater(m_box, input, digitsRefusal(m_max));
+        return Invalid;
+    }
+
+private:
+    QLineEdit *m_box;
+    int m_max;
 };
 
 bool hasControls(const QString &text, bool multiLine)
@@ -147,6 +173,19 @@ void amountBox(QLineEdit *box, Sign sign)
     box->setValidator(new AmountValidator(box, sign));
     // Every other character reaches the rule, which tells why it is refused.
     ui::keys(box).pattern(QString()).once(QString()).dropBlanks();
+}
+
+QString digitsRefusal(int maxDigits)
+{
+    return QStringLiteral("Please enter a number of at most %1 digits (0 to 9 only).").arg(maxDigits);
+}
+
+void digitsBox(QLineEdit *box, int maxDigits)
+{
+    // The validator keeps the limit: a length limit would cut a long paste
+    // before anything could say so.
+    box->setMaxLength(32767);
+    box->setValidator(new DigitsValidator(box, maxDigits));
 }
 
 QString withoutControls(const QString &text, bool multiLine)

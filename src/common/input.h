@@ -6,6 +6,10 @@
 // message and the box keeps what it held, never read by its leading number
 // or rounded. A value set from code is shown whole (no length limit cuts it).
 //
+// A digits box (file and bill numbers) takes digits 0 to 9 only, at most
+// as many as its column holds; a paste of anything else, or of more
+// digits, is refused whole with a message rather than filtered or cut.
+//
 // Every text box refuses control characters (NUL and the like): pasted
 // ones are left out with a message, so they never reach a stored text.
 // Date pickers refuse a pasted or typed date that does not exist.
@@ -36,6 +40,11 @@ QString amountRefusal(Sign sign = Sign::Positive);
 // Makes `box` an amount box: the rule above for what is typed or pasted,
 // blanks dropped while typing, no length limit on what code shows.
 void amountBox(QLineEdit *box, Sign sign = Sign::Positive);
+
+// The message of a refused entry in a digits box of `maxDigits`.
+QString digitsRefusal(int maxDigits);
+// Makes `box` a digits box of at most `maxDigits` digits.
+void digitsBox(QLineEdit *box, int maxDigits);
 
 // The text without control characters (tabs and line breaks count as
 // such unless `multiLine`).

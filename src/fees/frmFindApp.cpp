@@ -71,7 +71,7 @@ frmFindApp::frmFindApp(QWidget *parent)
 
 void frmFindApp::formLoad()
 {
-    m_opener.remember();
+    m_opener.remember(this);
     {
         const QSignalBlocker block(cboCriteria);
         cboCriteria->addItems(

@@ -186,7 +186,7 @@ void frmInsRec::setGrid()
     MshEntry->setRows(1);
     MshEntry->setCols(ColCount);
     setColumns(MshEntry,
-        {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000}, {"Amount:", 1900},
+        {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000}, {"Amount:", 1900, true},
             {"Checque No. :", 1900}, {"Naration:", 4000}, {"CrAcCode:", 0}, {"Session Name", 2000},
             {"Catagory:", 0}, {"Types:", 0}, {"Size:", 0}, {"RegNo:", 0}, {"Subject ID:", 0}});
 }
@@ -404,7 +404,7 @@ void frmInsRec::labelSearch()
 {
     setColumns(mshSearch,
         {{"Voucher # ", 1500}, {"Voucher Date", 2000}, {"Slip No.", 1600}, {"Paid To", 4000},
-            {"Amount", 2000}, {"Multi", 1000}, {"Status", 1000}});
+            {"Amount", 2000, true}, {"Multi", 1000}, {"Status", 1000}});
 }
 
 common::PrintJob frmInsRec::printJob(std::int64_t number) const

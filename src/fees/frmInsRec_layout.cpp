@@ -3,6 +3,7 @@
 
 #include "common/format.h"
 #include "common/formkit.h"
+#include "common/input.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/grid.h"
 
@@ -149,8 +150,8 @@ void frmInsRec::buildControls()
         hidden->hide();
         hidden->setFocusPolicy(Qt::NoFocus);
     }
-    txtFile->setMaxLength(10);
-    txtBill->setMaxLength(10);
+    common::input::digitsBox(txtFile, 10);
+    common::input::digitsBox(txtBill, 10);
 
     addEntryGrid(entry, entryLayout);
 

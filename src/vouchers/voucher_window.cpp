@@ -157,7 +157,7 @@ VoucherWindow::VoucherWindow(const QString &name, KindSettings settings)
     txtFile = lineEdit("txtFile", entry);
     txtBill = lineEdit("txtBill", entry);
     for (QLineEdit *b : {txtFile, txtBill}) {
-        b->setMaxLength(10);
+        common::input::digitsBox(b, 10);
         b->setFixedWidth(common::twips(1500));
     }
     auto *numbers = new QHBoxLayout;
@@ -280,9 +280,9 @@ bool VoucherWindow::eventFilter(QObject *watched, QEvent *event)
 void VoucherWindow::setGrid()
 {
     static const std::vector<Column> paired = {{"", 0}, {"Account Debit:", 4000}, {"Account Credit:", 4000},
-        {"Amount:", 1900}, {"Checque No. :", 1900}, {"Naration:", 4000}, {"CrAcCode:", 0}, {"File No:", 1200},
-        {"Bill No:", 1200}};
-    static const std::vector<Column> single = {{"", 0}, {"Account Title:", 5000}, {"Debit:", 1900},
+        {"Amount:", 1900, true}, {"Checque No. :", 1900}, {"Naration:", 4000}, {"CrAcCode:", 0},
+        {"File No:", 1200}, {"Bill No:", 1200}};
+    static const std::vector<Column> single = {{"", 0}, {"Account Title:", 5000}, {"Debit:", 1900, true},
         {"Checque No. :", 1900}, {"Naration:", 5000}, {"File No:", 1200}, {"Bill No:", 1200}};
     const std::vector<Column> &cols = isCash() ? single : paired;
     MshEntry->setRows(1);
@@ -476,7 +476,8 @@ std::shared_ptr<const ui::GridSource> VoucherWindow::searchList(const QString &c
 void VoucherWindow::labelSearch()
 {
     setColumns(mshSearch,
-        {{"Voucher # ", 2000}, {"Voucher Date", 2000}, {"Paid To", 5000}, {"Amount", 2000}, {"Multi", 1000}});
+        {{"Voucher # ", 2000}, {"Voucher Date", 2000}, {"Paid To", 5000}, {"Amount", 2000, true},
+            {"Multi", 1000}});
 }
 
 common::PrintJob VoucherWindow::printJob(std::int64_t number) const

@@ -151,19 +151,33 @@ TEST_F(PickerTest, AWindowShowingTheLoadedPickerBecomesItsOpener)
     EXPECT_EQ(a->field->text(), "");
 }
 
-TEST_F(PickerTest, APickWhoseOpenerHasClosedIsDropped)
+// No picker outlives the window that asked: it closes with it, handing
+// nothing on, and a window that asks later gets a fresh one.
+TEST_F(PickerTest, ThePickerClosesWithItsOpenerAndHandsNothingOn)
 {
     Caller *a = showCaller("frmCallerA");
     a->ask(QString());
     Caller *b = showCaller("frmCallerB");
+    ASSERT_NE(picker(), nullptr);
     common::windows::unload("frmCallerA");
     flushDeferred();
-    doubleClickRow(list(), 1);
-    flushDeferred();
+    EXPECT_EQ(picker(), nullptr);
     EXPECT_EQ(gFindAcRowID, 0);
     EXPECT_EQ(gFindAcName, "");
     b->activateWindowNow();
     EXPECT_EQ(b->field->text(), "");
+
+    // A picker that another window asked of since follows that window only.
+    b->ask(QString());
+    Caller *c = showCaller("frmCallerA");
+    c->ask(QString());
+    common::windows::unload("frmCallerB");
+    flushDeferred();
+    ASSERT_NE(picker(), nullptr);
+    const QString first = list()->textMatrix(1, 2);
+    doubleClickRow(list(), 1);
+    flushDeferred();
+    EXPECT_EQ(c->field->text(), first);
 }
 
 TEST_F(PickerTest, ArrowKeysLeadFromTheSearchBoxToTheListWhereEnterPicks)

@@ -202,3 +202,17 @@ TEST_F(Picker, AddSubjectOpensTheSubjectWindowWhoseExitOnlyHides)
 }
 
 } // namespace
+
+namespace {
+
+// The picker never outlives the window that opened it, and hands nothing on.
+TEST_F(Picker, ClosesWithTheWindowThatOpenedIt)
+{
+    ASSERT_TRUE(openPicker());
+    caller->unload();
+    flushDeferred();
+    EXPECT_EQ(picker(), nullptr);
+    EXPECT_EQ(gPickSubId, 0);
+}
+
+} // namespace

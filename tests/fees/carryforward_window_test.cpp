@@ -324,15 +324,10 @@ TEST_F(CarryForward, ApplicationPickerListsPicksAndIgnoresTheBlankRow)
     EXPECT_EQ(gPickAppId, 7);
     EXPECT_EQ(c("txtStuNm")->text(), "ZAINAB");
 
-    // A pick after the carry-forward window closed changes nothing.
+    // The picker closes with the carry-forward window, handing nothing on.
     press("cmdFindApplication");
-    p = appPicker();
-    ASSERT_TRUE(p);
+    ASSERT_TRUE(appPicker());
     w->unload();
-    flushDeferred();
-    EXPECT_EQ(gPickAppId, 0);
-    g = findControl<ui::Grid>(p, "Msh");
-    doubleClickRow(g, 1);
     flushDeferred();
     EXPECT_EQ(appPicker(), nullptr);
     EXPECT_EQ(gPickAppId, 0);

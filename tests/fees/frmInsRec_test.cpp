@@ -294,3 +294,22 @@ TEST_F(FeeReceipt, TheSlipOfANumberNotSavedSaysSo)
 }
 
 } // namespace
+
+namespace {
+
+// Exit with the account picker open closes the picker too; the grid shows
+// the largest amount a line takes whole.
+TEST_F(FeeReceipt, ExitClosesThePickerAndTheAmountColumnFitsTheLargestAmount)
+{
+    setup("RI", 500, cash, "DR", "N");
+    open();
+    EXPECT_GE(grid()->colWidth(3), grid()->widthToShow(QStringLiteral("999,999,999,999.99")));
+    press("cmdSelectCr");
+    ASSERT_NE(picker(), nullptr);
+    press("cmdExit");
+    flushDeferred();
+    EXPECT_EQ(common::windows::ifLoaded("frmInsRec"), nullptr);
+    EXPECT_EQ(picker(), nullptr);
+}
+
+} // namespace

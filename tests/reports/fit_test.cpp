@@ -110,6 +110,20 @@ protected:
                 drawn.push_back(
                     {QRectF(left, t.rect.top(), std::min(width, t.rect.width()), t.rect.height()), t.text});
             }
+            // A date reads apart from the text after it on its line ("11-12-2026 JV-1").
+            static const QRegularExpression date(QStringLiteral("^\\d\\d[-/]\\d\\d[-/]\\d{4}$"));
+            for (const auto &[rect, text] : drawn) {
+                if (!date.match(text).hasMatch())
+                    continue;
+                for (const auto &[next, nextText] : drawn) {
+                    const bool sameLine
+                        = next.top() < rect.bottom() - 0.5 && rect.top() < next.bottom() - 0.5;
+                    const double gap = next.left() - rect.right();
+                    EXPECT_FALSE(sameLine && next.left() > rect.left() && gap < 2.0)
+                        << file << " page " << p + 1 << ": '" << text.toStdString() << "' touches '"
+                        << nextText.toStdString() << "' (" << gap << " mm apart)";
+                }
+            }
             for (size_t i = 0; i < drawn.size(); ++i)
                 for (size_t j = i + 1; j < drawn.size(); ++j) {
                     const QRectF overlap = drawn[i].first.intersected(drawn[j].first);

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QStyledItemDelegate>
 #include <QTest>
 
 namespace {
@@ -111,6 +112,129 @@ TEST_F(BoxInput, ATotalPastWhatAnAmountHoldsIsShownAsTooLargeAndNotSaved)
     EXPECT_EQ(dialogs().texts(),
         QStringList({"The total of this voucher is too large for an amount; it was not saved."}));
     EXPECT_EQ(rows("JV", 1), before);
+}
+
+// Whatever the amount box holds, "&Add" names the rule of an amount for
+// anything that is not one; "please enter Amount" is for an empty box or an
+// amount of 0. A refused paste leaves the box empty, and says why at once.
+TEST_F(BoxInput, AddTellsTheAmountRuleForEveryRefusedAmount)
+{
+    setup("JV", 1, {}, {}, "N");
+    open("frmJV");
+    pickByAnswer("cmdSelectDr", rent, "RENT");
+    pickByAnswer("cmdSelectCr", tea, "TEA");
+    const QString bare = QStringLiteral("please enter Amount");
+    const struct {
+        const char *input;
+        bool pasted; // else set as code sets it, past the box's own check
+        QStringList said; // by the box, then by "&Add"
+    } cases[] = {
+        {"12,34", true, {kRefused, bare}},
+        {"0.00", true, {bare}},
+        {"", false, {bare}},
+        {"0", false, {bare}},
+        {"12,34", false, {kRefused}},
+        {"1e3", false, {kRefused}},
+        {"1.2.3", false, {kRefused}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.pasted ? "pasted " : "set ") + c.input);
+        QLineEdit *amount = this->c("txtDRCR");
+        amount->clear();
+        QCoreApplication::processEvents();
+        dialogs().clear();
+        if (c.pasted)
+            paste(amount, QString::fromLatin1(c.input));
+        else
+            amount->setText(QString::fromLatin1(c.input));
+        press("cmdAdd");
+        EXPECT_EQ(dialogs().texts(), c.said);
+        EXPECT_EQ(gridLines(), QStringList());
+    }
+}
+
+// The entry grid and the search list show the largest amount a line takes
+// whole, as the total below does.
+TEST_F(BoxInput, TheAmountColumnsShowTheLargestAmountWhole)
+{
+    for (const char *window : {"frmJV", "frmCP"}) {
+        SCOPED_TRACE(window);
+        const QString kind = QString::fromLatin1(window + 3);
+        setup(window + 3, 1, {}, {}, "N");
+        open(window);
+        if (kind == "CP")
+            pickByAnswer("cmdSelectCr", cash, "CASH IN HAND");
+        pickByAnswer("cmdSelectDr", rent, "RENT");
+        if (kind == "JV")
+            pickByAnswer("cmdSelectCr", tea, "TEA");
+        addLine("999999999999.99");
+        ASSERT_EQ(grid()->rows(), 2);
+        const auto fits = [](ui::Grid *g, int col) {
+            QStyleOptionViewItem option;
+            option.initFrom(g);
+            option.font = g->font();
+            const QModelIndex cell = g->model()->index(0, col);
+            const int needed = g->itemDelegate()->sizeHint(option, cell).width();
+            EXPECT_GE(g->columnWidth(col), needed) << g->textMatrix(1, col).toStdString();
+        };
+        const int col = kind == "JV" ? 3 : 2;
+        EXPECT_EQ(grid()->textMatrix(1, col), "999,999,999,999.99");
+        fits(grid(), col);
+        EXPECT_EQ(total(), "Total Amount : 999,999,999,999.99");
+        press("cmdSave");
+        ASSERT_EQ(list()->rows(), 2);
+        fits(list(), 3);
+        common::windows::unloadAll();
+        flushDeferred();
+    }
+}
+
+// File and bill numbers take digits only: a paste of anything else, or of
+// more digits than the column holds, is refused whole and said so.
+TEST_F(BoxInput, FileAndBillNumbersTakeDigitsOnlyAndAreNeverCut)
+{
+    setup("JV", 1, {}, {}, "N");
+    open("frmJV");
+    const QString refused = common::input::digitsRefusal(10);
+    const struct {
+        QString input;
+        bool pasted;
+        const char *shown;
+        bool said;
+    } cases[] = {
+        {QStringLiteral("\U0001F600F\u0665"), true, "", true},
+        {QStringLiteral("12345678901234567890"), true, "", true},
+        {QStringLiteral("12345678901"), true, "", true}, {QStringLiteral("12 34"), true, "", true},
+        {QStringLiteral("1234567890"), true, "1234567890", false},
+        {QStringLiteral("4A2-"), false, "42", false}, // typed: other keys are dropped
+        {QStringLiteral("12345678901"), false, "1234567890", true}, // the 11th digit
+    };
+    for (const char *name : {"txtFile", "txtBill"})
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(name) + (c.pasted ? " pasted " : " typed ") + c.input.toStdString());
+            QLineEdit *box = this->c(name);
+            box->clear();
+            dialogs().clear();
+            if (c.pasted)
+                paste(box, c.input);
+            else
+                type(box, c.input);
+            EXPECT_EQ(box->text(), QString::fromLatin1(c.shown));
+            EXPECT_EQ(dialogs().texts(), c.said ? QStringList({refused}) : QStringList());
+        }
+    // What the boxes keep is what the lines store.
+    c("txtFile")->clear();
+    c("txtBill")->clear();
+    paste(c("txtFile"), QStringLiteral("\U0001F600F\u0665"));
+    paste(c("txtBill"), QStringLiteral("0042"));
+    pickByAnswer("cmdSelectDr", rent, "RENT");
+    pickByAnswer("cmdSelectCr", tea, "TEA");
+    addLine("5");
+    press("cmdSave");
+    const QStringList stored = rows("JV", 1);
+    ASSERT_EQ(stored.size(), 2);
+    for (const QString &row : stored)
+        EXPECT_EQ(row.section(u'|', 7, 8), "-|0042") << row.toStdString();
 }
 
 TEST_F(BoxInput, ControlCharactersNeverReachAStoredText)

@@ -73,3 +73,36 @@ TEST_F(VoucherKeys, AClickOnTheSearchDatesTextRebuildsTheList)
 }
 
 } // namespace
+
+namespace {
+
+// A picker never outlives the voucher window that opened it: Exit (by the
+// keyboard, after Enter closed a message) closes it too, and a voucher
+// window opened afterwards asks a fresh one.
+TEST_F(VoucherKeys, ExitWithThePickerOpenClosesThePicker)
+{
+    for (const char *name : {"frmJV", "frmCP", "frmBR"}) {
+        SCOPED_TRACE(name);
+        open(name);
+        dialogs().clear();
+        const auto enterOn = [this](const char *button) {
+            c<QPushButton>(button)->setFocus();
+            pressEnter(c<QPushButton>(button));
+        };
+        enterOn("cmdAdd");
+        EXPECT_EQ(dialogs().texts().size(), 1);
+        enterOn("cmdSelectDr");
+        ASSERT_NE(picker(), nullptr);
+        enterOn("cmdExit");
+        flushDeferred();
+        EXPECT_EQ(common::windows::ifLoaded(QString::fromLatin1(name)), nullptr);
+        EXPECT_EQ(picker(), nullptr);
+        EXPECT_FALSE(common::windows::loadedNames().contains(QStringLiteral("frmFindAC")));
+    }
+    // Nothing handed on afterwards.
+    EXPECT_EQ(gFindAcRowID, 0);
+    open("frmJV");
+    EXPECT_EQ(tag("txtDrAc"), "");
+}
+
+} // namespace

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QStyle>
 
 #include <algorithm>
 #include <stdexcept>
@@ -274,6 +275,14 @@ void Grid::setColWidth(int col, int twips)
     checkCell(0, col);
     m_widths[std::size_t(col)] = std::max(twips, 0);
     applyWidths();
+}
+
+int Grid::widthToShow(const QString &text) const
+{
+    // The item delegate's margins on both sides of the text, and the grid line.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int pixels = fontMetrics().horizontalAdvance(text) + 2 * margin + 2;
+    return (pixels + 1) * twipsPerPixel;
 }
 
 void Grid::applyWidths()

@@ -54,6 +54,8 @@ public:
 
     int colWidth(int col) const; // twips; 0 when hidden
     void setColWidth(int col, int twips);
+    // The width (twips) a column needs to show `text` whole in a cell.
+    int widthToShow(const QString &text) const;
 
     // The current cell (row 1 is the first line; 0 when the grid has no line).
     int row() const;
