@@ -159,18 +159,23 @@ const QString kYearMonth = QStringLiteral(
     "CAST(substr(CAST(VouDate AS TEXT), 1, 4) || substr(CAST(VouDate AS TEXT), 6, 2) AS INTEGER)");
 
 // Adds the postings that `where` picks to the kept totals, or with `sign`
-// "-" takes them away.
+// "-" takes them away. oru_add (both engines) refuses a total past what a
+// money column holds, where a plain + would leave a real number behind on
+// the embedded engine; the save then fails with OverflowError.
 void addToTotals(db::Connection &conn, const char *sign, const QString &where, const db::Params &params)
 {
-    conn.execute(
-        QStringLiteral("Insert Into AcMonthBal (AcCode, YearMonth, VouStatus, DrAmt, CrAmt) "
-                       "Select coalesce(AcCode, 0), %1, coalesce(VouStatus, ''), "
-                       "%2coalesce(sum(DrAmt), 0), %2coalesce(sum(CrAmt), 0) From DetJV "
-                       "Where VouDate Is Not Null And coalesce(VouStatus, '') <> 'CF' And %3 "
-                       "Group By coalesce(AcCode, 0), %1, coalesce(VouStatus, '') "
-                       "On Conflict (AcCode, YearMonth, VouStatus) Do Update Set "
-                       "DrAmt = AcMonthBal.DrAmt + excluded.DrAmt, CrAmt = AcMonthBal.CrAmt + excluded.CrAmt")
-            .arg(kYearMonth, QLatin1String(sign), where),
+    const QString dr = *sign ? QStringLiteral("oru_add(0, -coalesce(sum(DrAmt), 0))")
+                             : QStringLiteral("coalesce(sum(DrAmt), 0)");
+    QString cr = dr;
+    cr.replace(QLatin1String("DrAmt"), QLatin1String("CrAmt"));
+    conn.execute(QStringLiteral("Insert Into AcMonthBal (AcCode, YearMonth, VouStatus, DrAmt, CrAmt) "
+                                "Select coalesce(AcCode, 0), %1, coalesce(VouStatus, ''), %2, %3 From DetJV "
+                                "Where VouDate Is Not Null And coalesce(VouStatus, '') <> 'CF' And %4 "
+                                "Group By coalesce(AcCode, 0), %1, coalesce(VouStatus, '') "
+                                "On Conflict (AcCode, YearMonth, VouStatus) Do Update Set "
+                                "DrAmt = oru_add(AcMonthBal.DrAmt, excluded.DrAmt), "
+                                "CrAmt = oru_add(AcMonthBal.CrAmt, excluded.CrAmt)")
+                     .arg(kYearMonth, dr, cr, where),
         params);
 }
 
@@ -309,85 +314,113 @@ bool isNumbered(Kind kind)
     return hasMaster(kind);
 }
 
+namespace {
+
+void pairedRows(const Entry &e, std::vector<Posting> *rows)
+{
+    std::int32_t entry = 0;
+    for (const Line &l : e.lines) {
+        ++entry;
+        Posting dr = lineRow(entry, l);
+        dr.acCode = l.debit;
+        dr.crAc = key(l.credit);
+        dr.drAmt = l.amount;
+        Posting cr = lineRow(entry, l);
+        cr.acCode = l.credit;
+        cr.crAc = key(l.debit);
+        cr.crAmt = l.amount;
+        rows->push_back(dr);
+        rows->push_back(cr);
+    }
+}
+
+// One row per line on the side away from the cash account, then the cash
+// row with the total.
+void cashRows(const Entry &e, bool payment, std::vector<Posting> *rows)
+{
+    std::int32_t entry = 0;
+    db::Money sum;
+    std::int64_t cash = 0;
+    for (const Line &l : e.lines) {
+        ++entry;
+        Posting p = lineRow(entry, l);
+        cash = payment ? l.credit : l.debit;
+        p.acCode = payment ? l.debit : l.credit;
+        p.crAc = key(cash);
+        (payment ? p.drAmt : p.crAmt) = l.amount;
+        sum += l.amount;
+        rows->push_back(p);
+    }
+    if (e.lines.empty())
+        return;
+    Posting c;
+    c.entryNo = entry + 1;
+    c.acCode = cash;
+    (payment ? c.crAmt : c.drAmt) = sum;
+    c.narration = e.lines.front().narration;
+    rows->push_back(c);
+}
+
+void creditOnlyRows(const Entry &e, std::vector<Posting> *rows)
+{
+    std::int32_t entry = 0;
+    for (const Line &l : e.lines) {
+        ++entry; // a line without an amount keeps its place in the numbering
+        if (l.amount <= db::Money())
+            continue;
+        Posting p;
+        p.entryNo = entry;
+        p.acCode = l.credit;
+        p.crAc = key(l.debit);
+        p.crAmt = l.amount;
+        p.narration = l.narration;
+        p.sessionId = keyOrNull(l.sessionId);
+        p.subId = keyOrNull(l.subId);
+        rows->push_back(p);
+    }
+}
+
+void admissionRows(const Entry &e, std::vector<Posting> *rows)
+{
+    std::int32_t entry = 0;
+    for (const Line &l : e.lines) {
+        Posting dr;
+        dr.entryNo = ++entry;
+        dr.acCode = l.debit;
+        dr.crAc = key(l.credit);
+        dr.drAmt = l.amount;
+        dr.narration = l.narration;
+        Posting cr;
+        cr.entryNo = ++entry;
+        cr.acCode = l.credit;
+        cr.crAc = key(l.debit);
+        cr.crAmt = l.amount;
+        cr.narration = l.creditNarration;
+        rows->push_back(dr);
+        rows->push_back(cr);
+    }
+}
+
+} // namespace
+
 std::vector<Posting> postings(const Entry &e)
 {
     std::vector<Posting> rows;
-    const Shape shape = shapeOf(e.kind);
-    std::int32_t entry = 0;
-    switch (shape) {
+    switch (shapeOf(e.kind)) {
     case Shape::Paired:
-        for (const Line &l : e.lines) {
-            ++entry;
-            Posting dr = lineRow(entry, l);
-            dr.acCode = l.debit;
-            dr.crAc = key(l.credit);
-            dr.drAmt = l.amount;
-            Posting cr = lineRow(entry, l);
-            cr.acCode = l.credit;
-            cr.crAc = key(l.debit);
-            cr.crAmt = l.amount;
-            rows.push_back(dr);
-            rows.push_back(cr);
-        }
+        pairedRows(e, &rows);
         break;
     case Shape::CashPayment:
-    case Shape::CashReceipt: {
-        const bool payment = shape == Shape::CashPayment;
-        db::Money sum;
-        std::int64_t cash = 0;
-        for (const Line &l : e.lines) {
-            ++entry;
-            Posting p = lineRow(entry, l);
-            cash = payment ? l.credit : l.debit;
-            p.acCode = payment ? l.debit : l.credit;
-            p.crAc = key(cash);
-            (payment ? p.drAmt : p.crAmt) = l.amount;
-            sum += l.amount;
-            rows.push_back(p);
-        }
-        if (!e.lines.empty()) {
-            Posting c;
-            c.entryNo = entry + 1;
-            c.acCode = cash;
-            (payment ? c.crAmt : c.drAmt) = sum;
-            c.narration = e.lines.front().narration;
-            rows.push_back(c);
-        }
+        cashRows(e, true, &rows);
         break;
-    }
+    case Shape::CashReceipt:
+        cashRows(e, false, &rows);
+        break;
     case Shape::CreditOnly:
-        for (const Line &l : e.lines) {
-            ++entry; // a line without an amount keeps its place in the numbering
-            if (l.amount <= db::Money())
-                continue;
-            Posting p;
-            p.entryNo = entry;
-            p.acCode = l.credit;
-            p.crAc = key(l.debit);
-            p.crAmt = l.amount;
-            p.narration = l.narration;
-            p.sessionId = keyOrNull(l.sessionId);
-            p.subId = keyOrNull(l.subId);
-            rows.push_back(p);
-        }
+        creditOnlyRows(e, &rows);
         break;
     case Shape::AdmissionPair:
-        for (const Line &l : e.lines) {
-            Posting dr;
-            dr.entryNo = ++entry;
-            dr.acCode = l.debit;
-            dr.crAc = key(l.credit);
-            dr.drAmt = l.amount;
-            dr.narration = l.narration;
-            Posting cr;
-            cr.entryNo = ++entry;
-            cr.acCode = l.credit;
-            cr.crAc = key(l.debit);
-            cr.crAmt = l.amount;
-            cr.narration = l.creditNarration;
-            rows.push_back(dr);
-            rows.push_back(cr);
-        }
+        admissionRows(e, &rows);
         break;
     }
     return rows;

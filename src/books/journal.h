@@ -14,35 +14,16 @@
 //   AR              the admission pair: cash debited (EntryNo 1), student
 //                   credited (EntryNo 2)
 // CP, CR, BP, BR, JV and FR have a master row; AR and CF do not.
+#include "books/refusal.h"
 #include "platform/db/db.h"
 
 #include <QDate>
 #include <QString>
 
 #include <cstdint>
-#include <stdexcept>
 #include <vector>
 
 namespace books {
-
-// An entry the journal will not write or remove as it stands; the text is
-// what the user is told. Nothing has been written when it is thrown. An
-// opened entry that another copy deleted or changed meanwhile says which,
-// so a window can offer what fits.
-class Refused : public std::runtime_error {
-public:
-    enum class Conflict { None, Gone, Changed };
-    explicit Refused(const QString &text, Conflict conflict = Conflict::None)
-        : std::runtime_error(text.toStdString())
-        , m_conflict(conflict)
-    {
-    }
-    QString text() const { return QString::fromStdString(what()); }
-    Conflict conflict() const { return m_conflict; }
-
-private:
-    Conflict m_conflict;
-};
 
 enum class Shape { Paired, CashPayment, CashReceipt, CreditOnly, AdmissionPair };
 

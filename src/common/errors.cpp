@@ -29,6 +29,8 @@ template <class F> bool guarded(F &&f)
         report(e.text(), Icon::Exclamation);
     } catch (const db::ConnectionLostError &e) {
         report(e.text(), Icon::Exclamation);
+    } catch (const db::UnwritableError &e) {
+        report(e.text(), Icon::Exclamation);
     } catch (const std::exception &e) {
         report(QString::fromUtf8(e.what()));
     } catch (...) {

@@ -194,7 +194,7 @@ void postLines(db::Connection &conn, const Form &form, std::int32_t no, const db
         j.subId = l.subjectId;
         posting.lines.push_back(j);
     }
-    common::refusing<books::Refused>([&] { books::replace(conn, posting, {}); });
+    books::replace(conn, posting, {});
 }
 
 } // namespace
@@ -252,7 +252,7 @@ void deleteForm(db::Connection &conn, std::int32_t formId, const QString &stamp)
     db::Transaction tx(conn);
     if (!stamp.isEmpty())
         checkUnchanged(conn, formId, stamp, QStringLiteral("deleted"));
-    common::refusing<books::Refused>([&] { books::remove(conn, books::Kind::CF, formId); });
+    books::remove(conn, books::Kind::CF, formId);
     conn.execute(QStringLiteral("Delete From tblDetCarryForw Where FormID = ?"), {formId});
     conn.execute(QStringLiteral("Delete From tblMasCarryForw Where FormID = ?"), {formId});
     tx.commit();

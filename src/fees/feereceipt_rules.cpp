@@ -77,12 +77,10 @@ std::int64_t saveReceipt(db::Connection &conn, const Receipt &r, const QString &
     // A receipt is paid in cash unless it says bank.
     e.payment = r.payment == books::Payment::Bank ? books::Payment::Bank : books::Payment::Cash;
     e.login = login;
-    return common::refusing<books::Refused>([&] {
-        if (r.isNew)
-            return books::post(conn, e);
-        books::replace(conn, e, r.stamp);
-        return r.number;
-    });
+    if (r.isNew)
+        return books::post(conn, e);
+    books::replace(conn, e, r.stamp);
+    return r.number;
 }
 
 OpenedReceipt openReceipt(db::Connection &conn, std::int64_t vouNo)
@@ -92,7 +90,7 @@ OpenedReceipt openReceipt(db::Connection &conn, std::int64_t vouNo)
 
 void deleteReceipt(db::Connection &conn, std::int64_t vouNo, const QString &stamp)
 {
-    common::refusing<books::Refused>([&] { books::remove(conn, books::Kind::FR, vouNo, stamp); });
+    books::remove(conn, books::Kind::FR, vouNo, stamp);
 }
 
 bool searchReceipts(

@@ -56,12 +56,10 @@ std::int64_t saveVoucher(db::Connection &conn, const Voucher &v, const QString &
     checkKind(v.kind);
     books::Entry e = v;
     e.login = login;
-    return common::refusing<books::Refused>([&] {
-        if (v.isNew)
-            return books::post(conn, e, startNo);
-        books::replace(conn, e, v.stamp);
-        return v.number;
-    });
+    if (v.isNew)
+        return books::post(conn, e, startNo);
+    books::replace(conn, e, v.stamp);
+    return v.number;
 }
 
 OpenedVoucher openVoucher(db::Connection &conn, books::Kind kind, std::int64_t vouNo)
@@ -73,7 +71,7 @@ OpenedVoucher openVoucher(db::Connection &conn, books::Kind kind, std::int64_t v
 void deleteVoucher(db::Connection &conn, books::Kind kind, std::int64_t vouNo, const QString &stamp)
 {
     checkKind(kind);
-    common::refusing<books::Refused>([&] { books::remove(conn, kind, vouNo, stamp); });
+    books::remove(conn, kind, vouNo, stamp);
 }
 
 namespace {

@@ -61,8 +61,18 @@ public:
 // a transaction.
 class ConnectionLostError : public Error {
 public:
-    enum class When { BeforeCommit, DuringCommit };
+    // What was attempted: a save (before its commit, or while it was on its
+    // way), or a read outside a transaction, which changes nothing.
+    enum class When { BeforeCommit, DuringCommit, Reading };
     explicit ConnectionLostError(When when = When::BeforeCommit);
+};
+
+// The embedded server's folder or files cannot be written (made read-only
+// or immutable, or on a disk mounted read-only): the statement and its
+// transaction did not take effect. The text names the folder.
+class UnwritableError : public Error {
+public:
+    explicit UnwritableError(const QString &folder);
 };
 
 // A sum or difference of amounts or whole numbers went past what 64 bits

@@ -1,5 +1,6 @@
 // SQL functions every connection gets: T-SQL's len(), year(), month() and
-// day(), and money() for computed amounts in integer cents.
+// day(), money() for computed amounts in integer cents, and oru_add() for
+// kept totals that must never leave the integers.
 #include "platform/db/internal.h"
 
 #include <cmath>
@@ -61,6 +62,47 @@ void fnMoney(sqlite3_context *ctx, int, sqlite3_value **argv)
     sqlite3_result_text(ctx, text.constData(), int(text.size()), SQLITE_TRANSIENT);
 }
 
+// A stored amount as integer cents: an integer, or a real or text that
+// holds a whole number in range; false for anything else.
+bool centsOf(sqlite3_value *v, sqlite3_int64 *out)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        *out = sqlite3_value_int64(v);
+        return true;
+    case SQLITE_FLOAT: {
+        const double d = sqlite3_value_double(v);
+        if (!std::isfinite(d) || d != std::floor(d) || std::fabs(d) >= 9.2e18)
+            return false;
+        *out = sqlite3_int64(d);
+        return true;
+    }
+    case SQLITE_TEXT: {
+        bool ok = false;
+        *out
+            = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(v)), sqlite3_value_bytes(v))
+                  .trimmed()
+                  .toLongLong(&ok);
+        return ok;
+    }
+    default:
+        return false;
+    }
+}
+
+// a + b in integer cents. SQLite's own + turns an overflow into a real
+// number; this refuses it with the message a sum() overflow gives, which
+// the layer raises as OverflowError.
+void fnAdd(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return sqlite3_result_null(ctx);
+    sqlite3_int64 a = 0, b = 0, sum = 0;
+    if (!centsOf(argv[0], &a) || !centsOf(argv[1], &b) || __builtin_add_overflow(a, b, &sum))
+        return sqlite3_result_error(ctx, "integer overflow", -1);
+    sqlite3_result_int64(ctx, sum);
+}
+
 void fnDatePart(sqlite3_context *ctx, sqlite3_value **argv, int part)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
@@ -98,6 +140,7 @@ void registerFunctions(sqlite3 *h)
     static const F fns[] = {
         {"len", 1, fnLen},
         {"money", 1, fnMoney},
+        {"oru_add", 2, fnAdd},
         {"year", 1, fnYear},
         {"month", 1, fnMonth},
         {"day", 1, fnDay},

@@ -65,53 +65,15 @@ public:
                 m_nameAfter.erase(it);
                 ++m_named;
             } else if (isCall(k, "strftime")) {
-                // strftime('%d-%m-%Y', x) -> to_char(x, 'DD-MM-YYYY')
-                const size_t close = closing(k + 1);
-                if (kindAt(k + 2) != Kind::Text || !isPunct(k + 3, u',') || topComma(k + 4, close) != npos)
-                    refuse(QStringLiteral("strftime() other than strftime('format', value)"), m_sql);
-                replace(k, close,
-                    QStringLiteral("to_char(") + between(k + 4, close) + QStringLiteral(", ")
-                        + dateFormat(m_tokens[k + 2].value(m_sql)) + u')');
-                k = close;
+                k = strftimeCall(k);
             } else if (isCall(k, "total")) {
-                // total(x): a sum that is 0 over no rows.
-                const size_t close = closing(k + 1);
-                replace(k, close,
-                    QStringLiteral("coalesce(sum(") + between(k + 2, close) + QStringLiteral("), 0)"));
-                k = close;
+                k = totalCall(k);
             } else if (isCall(k, "group_concat")) {
-                // group_concat(x[, separator]) -> string_agg(CAST(x AS text), separator)
-                const size_t close = closing(k + 1);
-                if (isWord(k + 2, "distinct") || isWord(k + 2, "all"))
-                    refuse(QStringLiteral("group_concat(DISTINCT ...)"), m_sql);
-                const size_t comma = topComma(k + 2, close);
-                const QString separator = comma == npos ? QStringLiteral("','") : between(comma + 1, close);
-                replace(k, close,
-                    QStringLiteral("string_agg(CAST(") + between(k + 2, comma == npos ? close : comma)
-                        + QStringLiteral(" AS text), ") + separator + u')');
-                k = close;
+                k = groupConcatCall(k);
             } else if (isCall(k, "printf")) {
-                // printf(format, a, b) -> oru_printf(format, ARRAY[a::text, b::text])
-                const size_t close = closing(k + 1);
-                size_t from = k + 2, comma = topComma(from, close);
-                QString call = QStringLiteral("oru_printf(") + between(from, comma == npos ? close : comma)
-                    + QStringLiteral(", ARRAY[");
-                for (bool first = true; comma != npos; first = false) {
-                    from = comma + 1;
-                    comma = topComma(from, close);
-                    call += (first ? QString() : QStringLiteral(", ")) + QStringLiteral("CAST(")
-                        + between(from, comma == npos ? close : comma) + QStringLiteral(" AS text)");
-                }
-                replace(k, close, call + QStringLiteral("]::text[])"));
-                k = close;
+                k = printfCall(k);
             } else if (isCall(k, "date") && !isWord(k - 1, "as")) {
-                // date(x): the day as a date; a value bound there is read as one.
-                const size_t close = closing(k + 1);
-                if (close == k + 2 || topComma(k + 2, close) != npos)
-                    refuse(QStringLiteral("date() other than date(value)"), m_sql);
-                replace(
-                    k, close, QStringLiteral("CAST(") + between(k + 2, close) + QStringLiteral(" AS date)"));
-                k = close;
+                k = dateCall(k);
             } else if (isCall(k, "money") || isCall(k, "replace")) {
                 // The program's own, before the server's cast and search
                 // that pg_catalog (searched first) has under these names.
@@ -146,6 +108,65 @@ public:
 
 private:
     static constexpr size_t npos = size_t(-1);
+
+    // Each call rewritten from `k`, its name, to its closing parenthesis,
+    // whose index it returns.
+    size_t strftimeCall(size_t k)
+    {
+        // strftime('%d-%m-%Y', x) -> to_char(x, 'DD-MM-YYYY')
+        const size_t close = closing(k + 1);
+        if (kindAt(k + 2) != Kind::Text || !isPunct(k + 3, u',') || topComma(k + 4, close) != npos)
+            refuse(QStringLiteral("strftime() other than strftime('format', value)"), m_sql);
+        replace(k, close,
+            QStringLiteral("to_char(") + between(k + 4, close) + QStringLiteral(", ")
+                + dateFormat(m_tokens[k + 2].value(m_sql)) + u')');
+        return close;
+    }
+    size_t totalCall(size_t k)
+    {
+        // total(x): a sum that is 0 over no rows.
+        const size_t close = closing(k + 1);
+        replace(k, close, QStringLiteral("coalesce(sum(") + between(k + 2, close) + QStringLiteral("), 0)"));
+        return close;
+    }
+    size_t groupConcatCall(size_t k)
+    {
+        // group_concat(x[, separator]) -> string_agg(CAST(x AS text), separator)
+        const size_t close = closing(k + 1);
+        if (isWord(k + 2, "distinct") || isWord(k + 2, "all"))
+            refuse(QStringLiteral("group_concat(DISTINCT ...)"), m_sql);
+        const size_t comma = topComma(k + 2, close);
+        const QString separator = comma == npos ? QStringLiteral("','") : between(comma + 1, close);
+        replace(k, close,
+            QStringLiteral("string_agg(CAST(") + between(k + 2, comma == npos ? close : comma)
+                + QStringLiteral(" AS text), ") + separator + u')');
+        return close;
+    }
+    size_t printfCall(size_t k)
+    {
+        // printf(format, a, b) -> oru_printf(format, ARRAY[a::text, b::text])
+        const size_t close = closing(k + 1);
+        size_t from = k + 2, comma = topComma(from, close);
+        QString call = QStringLiteral("oru_printf(") + between(from, comma == npos ? close : comma)
+            + QStringLiteral(", ARRAY[");
+        for (bool first = true; comma != npos; first = false) {
+            from = comma + 1;
+            comma = topComma(from, close);
+            call += (first ? QString() : QStringLiteral(", ")) + QStringLiteral("CAST(")
+                + between(from, comma == npos ? close : comma) + QStringLiteral(" AS text)");
+        }
+        replace(k, close, call + QStringLiteral("]::text[])"));
+        return close;
+    }
+    size_t dateCall(size_t k)
+    {
+        // date(x): the day as a date; a value bound there is read as one.
+        const size_t close = closing(k + 1);
+        if (close == k + 2 || topComma(k + 2, close) != npos)
+            refuse(QStringLiteral("date() other than date(value)"), m_sql);
+        replace(k, close, QStringLiteral("CAST(") + between(k + 2, close) + QStringLiteral(" AS date)"));
+        return close;
+    }
 
     // The embedded engine's own spellings, which the server would refuse
     // or read otherwise.

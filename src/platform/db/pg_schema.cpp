@@ -29,9 +29,11 @@ constexpr const char *kWithoutRowid
 
 bool needsCompleting(PgSession &s)
 {
-    return s.scalar(QStringLiteral("SELECT to_regprocedure('oru.oru_printf(text,text[])') IS NULL "
-                                   "OR to_regprocedure('oru.instr(text,text)') IS NULL OR EXISTS (%1)")
-                        .arg(QLatin1String(kWithoutRowid)),
+    return s.scalar(
+               QStringLiteral("SELECT to_regprocedure('oru.oru_printf(text,text[])') IS NULL "
+                              "OR to_regprocedure('oru.instr(text,text)') IS NULL "
+                              "OR to_regprocedure('oru.oru_add(numeric,numeric)') IS NULL OR EXISTS (%1)")
+                   .arg(QLatin1String(kWithoutRowid)),
                {})
         == Value(1);
 }
@@ -108,6 +110,10 @@ CREATE OR REPLACE FUNCTION oru.money(numeric) RETURNS text IMMUTABLE LANGUAGE sq
   AS 'SELECT (round($1) * 0.01)::numeric(20, 2)::text';
 CREATE OR REPLACE FUNCTION oru.money(double precision) RETURNS text IMMUTABLE LANGUAGE sql
   AS 'SELECT (round($1::numeric) * 0.01)::numeric(20, 2)::text';
+-- Kept totals in cents: a sum past bigint is refused (22003), as the
+-- embedded engine's oru_add() does. Numeric arguments take a sum() too.
+CREATE OR REPLACE FUNCTION oru.oru_add(numeric, numeric) RETURNS bigint IMMUTABLE LANGUAGE sql
+  AS 'SELECT ($1 + $2)::bigint';
 CREATE OR REPLACE FUNCTION oru.ifnull(anycompatible, anycompatible) RETURNS anycompatible IMMUTABLE
   LANGUAGE sql AS 'SELECT coalesce($1, $2)';
 CREATE OR REPLACE FUNCTION oru.year(date) RETURNS integer IMMUTABLE LANGUAGE sql

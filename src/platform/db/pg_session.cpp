@@ -120,9 +120,39 @@ void PgSession::run(const char *sql)
         m_settings.push_back(QByteArray(sql));
 }
 
+namespace {
+
+// Whether the server has closed an idle connection: a server that restarted
+// or ended the session sends its last word and closes the socket, which
+// libpq notices only when it reads. Read what is waiting (nothing is sent),
+// so the status says whether the connection is still there.
+bool closedByServer(pg_conn *c)
+{
+    for (int i = 0; i < 4 && PQstatus(c) == CONNECTION_OK; ++i) {
+        pollfd waiting {PQsocket(c), POLLIN, 0};
+        if (poll(&waiting, 1, 0) <= 0)
+            break;
+        if (!PQconsumeInput(c))
+            break;
+    }
+    return PQstatus(c) != CONNECTION_OK;
+}
+
+// A statement that only reads: sent again on a new connection it does
+// nothing twice. (A SELECT of a function that writes, as the login
+// procedures make, goes through execute, never through a read.)
+bool isRead(const QString &sql)
+{
+    const QStringView head = QStringView(sql).trimmed().left(6);
+    return head.startsWith(u"select", Qt::CaseInsensitive);
+}
+
+} // namespace
+
 void PgSession::reconnectIfLost()
 {
-    if (m_ready && PQstatus(m_conn.get()) == CONNECTION_OK)
+    if (m_ready && PQstatus(m_conn.get()) == CONNECTION_OK
+        && (m_writing || PQtransactionStatus(m_conn.get()) != PQTRANS_IDLE || !closedByServer(m_conn.get())))
         return;
     // Inside a transaction its work is gone with the connection: every
     // statement fails until its guard has rolled back, so that nothing of
@@ -145,6 +175,25 @@ void PgSession::reconnectIfLost()
         pgChecked(PQexec(m_conn.get(), sql.constData()), m_conn.get());
     }
     m_ready = true;
+}
+
+template <class F> auto PgSession::retryingRead(const QString &sql, F &&f) -> decltype(f())
+{
+    // Only a read outside a transaction: within one, the transaction's work
+    // is gone with the connection and must not go on on a new one.
+    if (!isRead(sql) || m_writing
+        || (PQstatus(m_conn.get()) == CONNECTION_OK && PQtransactionStatus(m_conn.get()) != PQTRANS_IDLE))
+        return f();
+    try {
+        return f();
+    } catch (const ConnectionLostError &) {
+        m_ready = false; // the next statement makes the connection again first
+    }
+    try {
+        return f();
+    } catch (const ConnectionLostError &) {
+        throw ConnectionLostError(ConnectionLostError::When::Reading);
+    }
 }
 
 void PgSession::runScript(const char *sql, QStringList *rows)
@@ -247,14 +296,16 @@ pg_result *PgSession::awaitResult(int sent)
 
 PgResult PgSession::ask(const char *sql, const std::vector<QByteArray> &args)
 {
-    reconnectIfLost();
-    std::vector<const char *> ptrs;
-    for (const QByteArray &a : args)
-        ptrs.push_back(a.constData());
-    tell(sql);
-    return pgChecked(
-        PQexecParams(m_conn.get(), sql, int(ptrs.size()), nullptr, ptrs.data(), nullptr, nullptr, 0),
-        m_conn.get());
+    return retryingRead(QString::fromUtf8(sql), [&] {
+        reconnectIfLost();
+        std::vector<const char *> ptrs;
+        for (const QByteArray &a : args)
+            ptrs.push_back(a.constData());
+        tell(sql);
+        return pgChecked(
+            PQexecParams(m_conn.get(), sql, int(ptrs.size()), nullptr, ptrs.data(), nullptr, nullptr, 0),
+            m_conn.get());
+    });
 }
 
 Type PgSession::kindIn(const QString &table, const QString &column)
@@ -366,7 +417,7 @@ std::int64_t PgSession::execute(const QString &sql, const Params &params)
 
 Value PgSession::scalar(const QString &sql, const Params &params)
 {
-    PgResult r = runWith(sql, params);
+    PgResult r = retryingRead(sql, [&] { return runWith(sql, params); });
     if (PQresultStatus(r.get()) != PGRES_TUPLES_OK || PQntuples(r.get()) == 0 || PQnfields(r.get()) == 0)
         return {};
     return readCell(r.get(), 0, 0, describe(r.get(), 0, sql).kind);
@@ -438,7 +489,7 @@ Column PgSession::describe(pg_result *r, int i, const QString &sql, bool *hidden
 engine::Result PgSession::query(const QString &sql, const Params &params)
 {
     engine::Result out;
-    PgResult r = runWith(sql, params);
+    PgResult r = retryingRead(sql, [&] { return runWith(sql, params); });
     if (PQresultStatus(r.get()) != PGRES_TUPLES_OK)
         return out;
     const int n = PQnfields(r.get());
@@ -461,9 +512,11 @@ engine::Result PgSession::query(const QString &sql, const Params &params)
 
 std::vector<Column> PgSession::columns(const QString &sql)
 {
-    reconnectIfLost();
-    const QByteArray name = prepared(sql);
-    PgResult r = pgChecked(PQdescribePrepared(m_conn.get(), name.constData()), m_conn.get());
+    PgResult r = retryingRead(sql, [&] {
+        reconnectIfLost();
+        const QByteArray name = prepared(sql);
+        return pgChecked(PQdescribePrepared(m_conn.get(), name.constData()), m_conn.get());
+    });
     std::vector<Column> out;
     for (int i = 0; i < PQnfields(r.get()); ++i) {
         bool hidden = false;

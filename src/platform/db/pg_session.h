@@ -142,6 +142,10 @@ private:
     // The statement's words (statementWords), kept per statement text.
     const QHash<QString, QString> &wordsOf(const QString &sql);
     PgResult runWith(const QString &sql, const Params &params);
+    // Runs f, a read of `sql`; outside a transaction a lost connection is
+    // made again and the read sent once more, and a read that still fails
+    // says it could not read (not that nothing was saved).
+    template <class F> auto retryingRead(const QString &sql, F &&f) -> decltype(f());
     // With a progress handler, a statement is sent and waited for here,
     // the handler asked between waits and the statement cancelled on the
     // server when it says stop; `sent` is what sending it returned.

@@ -102,7 +102,14 @@ bool PgSession::inTransaction()
 
 void PgSession::begin()
 {
-    run("BEGIN");
+    // Nothing of the transaction has reached the server before BEGIN, so a
+    // connection found lost then is made again and BEGIN sent once more.
+    try {
+        run("BEGIN");
+    } catch (const ConnectionLostError &) {
+        m_ready = false;
+        run("BEGIN");
+    }
     m_writing = true;
     try {
         run(kLockWrites);

@@ -2,10 +2,14 @@
 // and how values are bound to and read from SQLite.
 #include "platform/db/internal.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include <cerrno>
 #include <cmath>
+
+#include <unistd.h>
 
 namespace db::detail {
 
@@ -21,6 +25,47 @@ bool diskFullAt(const QString &path)
     return disk.isValid() && disk.bytesAvailable() < 256 * 1024;
 }
 
+namespace {
+
+QString fileOf(sqlite3 *h)
+{
+    const char *name = h ? sqlite3_db_filename(h, "main") : nullptr;
+    return name ? QString::fromUtf8(name) : QString();
+}
+
+bool refusing(int e)
+{
+    return e == EACCES || e == EPERM || e == EROFS;
+}
+
+// The operating system refuses to write (a read-only or immutable file or
+// folder, a disk mounted read-only), as against a file that is not there:
+// the failed call said so, or the database's files or folder say so now
+// (the write that failed may have been to its -wal or a journal).
+bool refusedWrite(sqlite3 *h)
+{
+    if (h && refusing(sqlite3_system_errno(h)))
+        return true;
+    const QString file = fileOf(h);
+    if (file.isEmpty())
+        return false;
+    for (const QString &path : {file, file + QStringLiteral("-wal"), file + QStringLiteral("-shm"),
+             QFileInfo(file).absolutePath()}) {
+        if (::access(QFile::encodeName(path).constData(), W_OK) != 0 && refusing(errno))
+            return true;
+    }
+    return false;
+}
+
+[[noreturn]] void unwritable(sqlite3 *h)
+{
+    const QString file = fileOf(h);
+    throw UnwritableError(
+        QDir::toNativeSeparators(file.isEmpty() ? QString() : QFileInfo(file).absolutePath()));
+}
+
+} // namespace
+
 void raiseKnown(int rc, sqlite3 *h)
 {
     switch (rc & 0xff) {
@@ -33,13 +78,16 @@ void raiseKnown(int rc, sqlite3 *h)
         if (rc == SQLITE_IOERR_NOMEM)
             return;
         // A full disk fails some writes (growing the shared-memory index) so.
-        if (h && sqlite3_db_filename(h, "main")
-            && diskFullAt(QString::fromUtf8(sqlite3_db_filename(h, "main"))))
+        if (!fileOf(h).isEmpty() && diskFullAt(fileOf(h)))
             throw DiskFullError();
+        if (refusedWrite(h))
+            unwritable(h);
         throw ConnectionLostError();
-    default:
+    case SQLITE_READONLY:
         if (rc == SQLITE_READONLY_DBMOVED) // the file was moved or removed under the connection
             throw ConnectionLostError();
+        unwritable(h);
+    default:
         return;
     }
 }
@@ -129,108 +177,135 @@ bool isIsoDate(const QString &t)
 
 } // namespace
 
+namespace {
+
+Value storedInt(const Value &v, const QString &table, const QString &column)
+{
+    switch (v.type()) {
+    case Type::Int:
+        return v;
+    case Type::Real: {
+        const double d = v.toDouble();
+        if (d != std::floor(d) || std::fabs(d) > 9.0e18)
+            notStorable(table, column, v, "a whole number");
+        return Value(static_cast<long long>(d));
+    }
+    case Type::Text: {
+        const QString s = v.toString().trimmed();
+        if (s.isEmpty())
+            return {};
+        bool ok = false;
+        const qlonglong n = s.toLongLong(&ok);
+        if (ok)
+            return Value(n);
+        const double d = s.toDouble(&ok);
+        if (ok && d == std::floor(d) && std::fabs(d) < 9.0e18)
+            return Value(static_cast<long long>(d));
+        notStorable(table, column, v, "a whole number");
+    }
+    case Type::Money: {
+        const Money m = v.toMoney();
+        if (m.cents() % 100 != 0)
+            notStorable(table, column, v, "a whole number");
+        return Value(static_cast<long long>(m.cents() / 100));
+    }
+    default:
+        notStorable(table, column, v, "a whole number");
+    }
+}
+
+Value storedMoney(const Value &v, const QString &table, const QString &column)
+{
+    switch (v.type()) {
+    case Type::Money:
+        return v;
+    case Type::Text: {
+        const QString s = v.toString();
+        if (s.trimmed().isEmpty())
+            return {};
+        Money m;
+        if (!Money::tryParse(s, &m))
+            notStorable(table, column, v, "an amount");
+        return Value(m);
+    }
+    case Type::Int:
+    case Type::Real:
+        return Value(v.toMoney());
+    default:
+        notStorable(table, column, v, "an amount");
+    }
+}
+
+Value storedDate(const Value &v, const QString &table, const QString &column)
+{
+    switch (v.type()) {
+    case Type::Date:
+        return v;
+    case Type::Text: {
+        const QString s = v.toString();
+        if (s.trimmed().isEmpty())
+            return {};
+        const QDate d = parseDate(s);
+        if (!d.isValid())
+            notStorable(table, column, v, "a date");
+        return Value(d);
+    }
+    default:
+        notStorable(table, column, v, "a date");
+    }
+}
+
+Value storedText(int definedSize, const Value &v, const QString &table, const QString &column)
+{
+    Value out = v.type() == Type::Text ? v : Value(v.toString());
+    if (definedSize > 0 && Statement::get<QString>(out)->size() > definedSize)
+        throw Error(QStringLiteral(
+            "String or binary data would be truncated: column '%1' holds at most %2 characters.")
+                        .arg(columnName(table, column))
+                        .arg(definedSize));
+    return out;
+}
+
+Value storedReal(const Value &v, const QString &table, const QString &column)
+{
+    switch (v.type()) {
+    case Type::Real:
+        return v;
+    case Type::Text: {
+        const QString s = v.toString();
+        if (s.trimmed().isEmpty())
+            return {};
+        bool ok = false;
+        const double d = s.trimmed().toDouble(&ok);
+        if (!ok)
+            notStorable(table, column, v, "a number");
+        return Value(d);
+    }
+    case Type::Int:
+    case Type::Money:
+        return Value(v.toDouble());
+    default:
+        notStorable(table, column, v, "a number");
+    }
+}
+
+} // namespace
+
 Value convertFor(Type kind, int definedSize, const Value &v, const QString &table, const QString &column)
 {
-    const Type t = v.type();
-    if (t == Type::Null)
+    if (v.type() == Type::Null)
         return v;
     switch (kind) {
     case Type::Int:
-        switch (t) {
-        case Type::Int:
-            return v;
-        case Type::Real: {
-            const double d = v.toDouble();
-            if (d != std::floor(d) || std::fabs(d) > 9.0e18)
-                notStorable(table, column, v, "a whole number");
-            return Value(static_cast<long long>(d));
-        }
-        case Type::Text: {
-            const QString s = v.toString().trimmed();
-            if (s.isEmpty())
-                return {};
-            bool ok = false;
-            const qlonglong n = s.toLongLong(&ok);
-            if (ok)
-                return Value(n);
-            const double d = s.toDouble(&ok);
-            if (ok && d == std::floor(d) && std::fabs(d) < 9.0e18)
-                return Value(static_cast<long long>(d));
-            notStorable(table, column, v, "a whole number");
-        }
-        case Type::Money: {
-            const Money m = v.toMoney();
-            if (m.cents() % 100 != 0)
-                notStorable(table, column, v, "a whole number");
-            return Value(static_cast<long long>(m.cents() / 100));
-        }
-        default:
-            notStorable(table, column, v, "a whole number");
-        }
+        return storedInt(v, table, column);
     case Type::Money:
-        switch (t) {
-        case Type::Money:
-            return v;
-        case Type::Text: {
-            const QString s = v.toString();
-            if (s.trimmed().isEmpty())
-                return {};
-            Money m;
-            if (!Money::tryParse(s, &m))
-                notStorable(table, column, v, "an amount");
-            return Value(m);
-        }
-        case Type::Int:
-        case Type::Real:
-            return Value(v.toMoney());
-        default:
-            notStorable(table, column, v, "an amount");
-        }
+        return storedMoney(v, table, column);
     case Type::Date:
-        switch (t) {
-        case Type::Date:
-            return v;
-        case Type::Text: {
-            const QString s = v.toString();
-            if (s.trimmed().isEmpty())
-                return {};
-            const QDate d = parseDate(s);
-            if (!d.isValid())
-                notStorable(table, column, v, "a date");
-            return Value(d);
-        }
-        default:
-            notStorable(table, column, v, "a date");
-        }
-    case Type::Text: {
-        Value out = t == Type::Text ? v : Value(v.toString());
-        if (definedSize > 0 && Statement::get<QString>(out)->size() > definedSize)
-            throw Error(QStringLiteral(
-                "String or binary data would be truncated: column '%1' holds at most %2 characters.")
-                            .arg(columnName(table, column))
-                            .arg(definedSize));
-        return out;
-    }
+        return storedDate(v, table, column);
+    case Type::Text:
+        return storedText(definedSize, v, table, column);
     case Type::Real:
-        switch (t) {
-        case Type::Real:
-            return v;
-        case Type::Text: {
-            const QString s = v.toString();
-            if (s.trimmed().isEmpty())
-                return {};
-            bool ok = false;
-            const double d = s.trimmed().toDouble(&ok);
-            if (!ok)
-                notStorable(table, column, v, "a number");
-            return Value(d);
-        }
-        case Type::Int:
-        case Type::Money:
-            return Value(v.toDouble());
-        default:
-            notStorable(table, column, v, "a number");
-        }
+        return storedReal(v, table, column);
     default:
         return v;
     }
@@ -279,6 +354,22 @@ void bind(sqlite3_stmt *s, int index, const Value &v, bool stable)
         fail(sqlite3_db_handle(s));
 }
 
+namespace {
+
+// A MONEY cell stored as a real number: whole cents that a real holds
+// exactly are taken; a real past 64 bits (what SQLite's + leaves of an
+// overflowed total) or a fraction of a cent is refused, never shown.
+Money storedCents(double d)
+{
+    if (!std::isfinite(d) || std::fabs(d) >= 9007199254740992.0) // 2^53
+        throw OverflowError();
+    if (d != std::floor(d))
+        throw Error(QStringLiteral("'%1' is not an amount.").arg(Value(d / 100).toString()));
+    return Money::fromCents(std::int64_t(d));
+}
+
+} // namespace
+
 Value read(sqlite3_stmt *s, int column, Type kind)
 {
     switch (sqlite3_column_type(s, column)) {
@@ -288,13 +379,21 @@ Value read(sqlite3_stmt *s, int column, Type kind)
             return Value(Money::fromCents(n));
         return Value(static_cast<long long>(n));
     }
-    case SQLITE_FLOAT:
-        return Value(sqlite3_column_double(s, column));
+    case SQLITE_FLOAT: {
+        const double d = sqlite3_column_double(s, column);
+        if (kind == Type::Money)
+            return Value(storedCents(d));
+        return Value(d);
+    }
     case SQLITE_TEXT:
     case SQLITE_BLOB: {
         const auto *p = reinterpret_cast<const char16_t *>(sqlite3_column_text16(s, column));
         const int bytes = sqlite3_column_bytes16(s, column);
         QString t = p ? QString(reinterpret_cast<const QChar *>(p), bytes / 2) : QString();
+        // A MONEY column holds integer cents; text there was written around
+        // the program and is no figure to show.
+        if (kind == Type::Money)
+            throw Error(QStringLiteral("'%1' is not an amount.").arg(t));
         // Only the stored ISO form reads as a date, so a row read back binds
         // exactly what the column holds.
         if (kind == Type::Date && isIsoDate(t))

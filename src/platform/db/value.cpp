@@ -41,13 +41,36 @@ void detail::moneyOverflow()
     throw OverflowError();
 }
 
+namespace {
+
+QString lostText(ConnectionLostError::When when)
+{
+    switch (when) {
+    case ConnectionLostError::When::Reading:
+        return QStringLiteral("The database server could not be reached, so the data could not be read. "
+                              "Check that the server is running and can be reached, then try again.");
+    case ConnectionLostError::When::DuringCommit:
+        return QStringLiteral("The connection to the database server was lost while the save was being "
+                              "completed, so it is not known whether it was saved. Check what was saved "
+                              "once the server can be reached again.");
+    case ConnectionLostError::When::BeforeCommit:
+        break;
+    }
+    return QStringLiteral("The database server could not be reached, so nothing was saved. "
+                          "Check that the server is running and can be reached, then try again.");
+}
+
+} // namespace
+
 ConnectionLostError::ConnectionLostError(When when)
-    : Error(when == When::BeforeCommit
-            ? QStringLiteral("The database server could not be reached, so nothing was saved. "
-                             "Check that the server is running and can be reached, then try again.")
-            : QStringLiteral("The connection to the database server was lost while the save was being "
-                             "completed, so it is not known whether it was saved. Check what was saved "
-                             "once the server can be reached again."))
+    : Error(lostText(when))
+{
+}
+
+UnwritableError::UnwritableError(const QString &folder)
+    : Error(QStringLiteral("The database server's files in \"%1\" cannot be written, so nothing was saved. "
+                           "Check that the folder and its files may be written, then try again.")
+                .arg(folder))
 {
 }
 
@@ -56,6 +79,92 @@ ConnectionLostError::ConnectionLostError(When when)
 namespace {
 
 constexpr std::int64_t maxCents = std::numeric_limits<std::int64_t>::max() / 10 - 10;
+
+// The digits of a decimal number with the position of its point.
+struct Digits {
+    QVarLengthArray<char, 40> digits;
+    qsizetype pointAt = -1; // index into digits; -1 while no point was read
+};
+
+// Reads digits, grouping commas and a point from text[i] on, stopping at
+// anything else. Grouping commas in the whole part stand between groups of
+// three digits ("1,234,567.50"); "12,5" is no amount, rather than 125.
+bool readDigits(QStringView text, qsizetype &i, Digits *out)
+{
+    bool anyDigit = false;
+    bool sawComma = false;
+    int group = 0; // digits of the whole part since the last comma
+    auto groupsOk = [&] { return !sawComma || group == 3; };
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            out->digits.append(char(c.unicode() - '0'));
+            anyDigit = true;
+            if (out->pointAt < 0)
+                ++group;
+        } else if (c == u',' && out->pointAt < 0) {
+            if (sawComma ? group != 3 : (group < 1 || group > 3))
+                return false;
+            sawComma = true;
+            group = 0;
+        } else if (c == u'.' && out->pointAt < 0) {
+            if (!groupsOk())
+                return false;
+            out->pointAt = out->digits.size();
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit || (out->pointAt < 0 && !groupsOk()))
+        return false;
+    if (out->pointAt < 0)
+        out->pointAt = out->digits.size();
+    return true;
+}
+
+// An optional exponent ("e-3") from text[i] on; 0 when there is none.
+bool readExponent(QStringView text, qsizetype &i, int *exponent)
+{
+    *exponent = 0;
+    const qsizetype n = text.size();
+    if (i >= n || (text[i] != u'e' && text[i] != u'E'))
+        return true;
+    ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    bool anyDigit = false;
+    for (; i < n && text[i].isDigit() && text[i].unicode() < 128; ++i) {
+        *exponent = *exponent * 10 + (text[i].unicode() - '0');
+        anyDigit = true;
+        if (*exponent > 400)
+            return false;
+    }
+    if (negative)
+        *exponent = -*exponent;
+    return anyDigit;
+}
+
+// The number's magnitude in cents, rounded half away from zero.
+bool centsOf(const Digits &d, int exponent, std::int64_t *out)
+{
+    // Value = digits * 10^(exponent - (digits.size() - pointAt)); we want cents.
+    const qsizetype centsPoint = d.pointAt + exponent + 2; // digits before this index are whole cents
+    std::int64_t cents = 0;
+    for (qsizetype k = 0; k < centsPoint; ++k) {
+        const int digit = k < d.digits.size() ? d.digits[k] : 0;
+        if (cents > maxCents)
+            return false;
+        cents = cents * 10 + digit;
+    }
+    // The first digit after the cents decides the rounding.
+    if (centsPoint >= 0 && centsPoint < d.digits.size() && d.digits[centsPoint] >= 5)
+        ++cents;
+    *out = cents;
+    return true;
+}
 
 // Parses decimal text digit by digit (never through double) and rounds half
 // away from zero to the cent. Accepts blanks around, a sign, grouping commas
@@ -72,73 +181,12 @@ bool parseCents(QStringView text, std::int64_t *out)
         while (i < n && text[i] == u' ')
             ++i;
     }
-    // Collect the digits with the position of the decimal point.
-    QVarLengthArray<char, 40> digits;
-    qsizetype pointAt = -1;
-    bool anyDigit = false;
-    // Grouping commas in the whole part stand between groups of three digits
-    // ("1,234,567.50"); "12,5" is no amount, rather than 125.
-    bool sawComma = false;
-    int group = 0; // digits of the whole part since the last comma
-    auto groupsOk = [&] { return !sawComma || group == 3; };
-    for (; i < n; ++i) {
-        const QChar c = text[i];
-        if (c.isDigit() && c.unicode() < 128) {
-            digits.append(char(c.unicode() - '0'));
-            anyDigit = true;
-            if (pointAt < 0)
-                ++group;
-        } else if (c == u',' && pointAt < 0) {
-            if (sawComma ? group != 3 : (group < 1 || group > 3))
-                return false;
-            sawComma = true;
-            group = 0;
-        } else if (c == u'.' && pointAt < 0) {
-            if (!groupsOk())
-                return false;
-            pointAt = digits.size();
-        } else {
-            break;
-        }
-    }
-    if (!anyDigit || (pointAt < 0 && !groupsOk()))
-        return false;
-    if (pointAt < 0)
-        pointAt = digits.size();
+    Digits digits;
     int exponent = 0;
-    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-        ++i;
-        bool expNeg = false;
-        if (i < n && (text[i] == u'-' || text[i] == u'+')) {
-            expNeg = text[i] == u'-';
-            ++i;
-        }
-        bool expDigit = false;
-        for (; i < n && text[i].isDigit() && text[i].unicode() < 128; ++i) {
-            exponent = exponent * 10 + (text[i].unicode() - '0');
-            expDigit = true;
-            if (exponent > 400)
-                return false;
-        }
-        if (!expDigit)
-            return false;
-        if (expNeg)
-            exponent = -exponent;
-    }
-    if (i != n)
-        return false;
-    // Value = digits * 10^(exponent - (digits.size() - pointAt)); we want cents.
-    const qsizetype centsPoint = pointAt + exponent + 2; // digits before this index are whole cents
     std::int64_t cents = 0;
-    for (qsizetype k = 0; k < centsPoint; ++k) {
-        const int d = k < digits.size() ? digits[k] : 0;
-        if (cents > maxCents)
-            return false;
-        cents = cents * 10 + d;
-    }
-    // The first digit after the cents decides the rounding (half away from zero).
-    if (centsPoint >= 0 && centsPoint < digits.size() && digits[centsPoint] >= 5)
-        ++cents;
+    if (!readDigits(text, i, &digits) || !readExponent(text, i, &exponent) || i != n
+        || !centsOf(digits, exponent, &cents))
+        return false;
     *out = negative ? -cents : cents;
     return true;
 }

@@ -7,8 +7,12 @@
 #include <QFile>
 
 #include <atomic>
+#include <fcntl.h>
+#include <linux/fs.h>
 #include <set>
+#include <sys/ioctl.h>
 #include <thread>
+#include <unistd.h>
 
 using db::Connection;
 using db::Value;
@@ -308,4 +312,64 @@ TEST_F(ServerTest, ABusyDatabaseAndAFullDiskAreTheirOwnErrorsAndSaveNothing)
     }
     EXPECT_FALSE(c.inTransaction());
     EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM Notes")).toInt(), 2);
+}
+
+namespace {
+
+// Sets or clears the immutable flag of a file (as `chattr +i`): a file the
+// system refuses to write even for root, where a read-only mode would not
+// stop writes through a file already open.
+bool setImmutable(const QString &path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+TEST_F(ServerTest, FilesThatCannotBeWrittenAreSaidAsSuchAndSaveNothing)
+{
+    ORU_EMBEDDED_ONLY("makes the embedded server's files unwritable");
+    Connection c;
+    connect(c);
+    c.execute(QStringLiteral("CREATE TABLE Notes (Txt VARCHAR(50))"));
+    c.execute(QStringLiteral("INSERT INTO Notes VALUES ('a')"));
+    const QString file = QDir(server).absoluteFilePath(QStringLiteral("ORU.db"));
+    const QStringList files = {file, file + QStringLiteral("-wal")};
+    // Whatever fails below, the folder can be removed afterwards.
+    const std::shared_ptr<void> writableAgain(nullptr, [&](void *) {
+        for (const QString &f : files)
+            setImmutable(f, false);
+    });
+    if (!setImmutable(files[0], true) || !setImmutable(files[1], true))
+        GTEST_SKIP() << "the files cannot be made immutable here (needs root on a file system that keeps "
+                        "the flag)";
+    const QString unwritable = db::UnwritableError(QDir::toNativeSeparators(server)).text();
+    EXPECT_EQ(unwritable,
+        QStringLiteral("The database server's files in \"%1\" cannot be written, so nothing was saved. Check "
+                       "that the folder and its files may be written, then try again.")
+            .arg(QDir::toNativeSeparators(server)));
+    const auto save = [&] {
+        db::Transaction t(c);
+        c.execute(QStringLiteral("INSERT INTO Notes VALUES ('b')"));
+        c.execute(QStringLiteral("INSERT INTO Notes VALUES ('c')"));
+        t.commit();
+    };
+    EXPECT_DB_ERROR(save(), unwritable);
+    EXPECT_FALSE(c.inTransaction());
+    // Reading goes on.
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM Notes")).toInt(), 1);
+    for (const QString &f : files)
+        setImmutable(f, false);
+    save();
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT count(*) FROM Notes")).toInt(), 3);
 }

@@ -7,6 +7,8 @@
 #include "platform/db/schema.h"
 #include "support/pgtest.h"
 
+#include <QProcess>
+
 #include <atomic>
 #include <set>
 #include <thread>
@@ -253,19 +255,22 @@ TEST_F(PgSessionTest, ALostConnectionIsMadeAgainOnlyOutsideATransaction)
     s->run("SET lock_timeout = '1234ms'");
     auto row = s->rowStatement("INSERT INTO Voucher (VouNo) VALUES (?)");
 
-    // Between statements: the first one fails, the next connects again with
-    // the session's settings, and a row statement is prepared again.
+    // Between statements: the server's closing is seen before the next
+    // statement is sent, which runs on a new connection with the session's
+    // settings; a row statement is prepared again, and BEGIN goes through.
     pgtest::terminate(m_server, backend());
-    EXPECT_DB_ERROR(s->execute("INSERT INTO Voucher (VouNo) VALUES (1)", {}), lost);
+    EXPECT_EQ(s->execute("INSERT INTO Voucher (VouNo) VALUES (1)", {}), 1);
     EXPECT_FALSE(s->inTransaction());
-    EXPECT_EQ(count(), 0);
+    EXPECT_EQ(count(), 1);
     EXPECT_EQ(s->scalar("SHOW lock_timeout", {}), Value("1234ms"));
     EXPECT_EQ(s->scalar("SHOW DateStyle", {}), Value("ISO, DMY"));
-    const Value one(1);
+    const Value six(6);
     pgtest::terminate(m_server, backend());
-    EXPECT_THROW(s->begin(), db::ConnectionLostError);
-    EXPECT_FALSE(s->inTransaction());
-    EXPECT_EQ(row->run({&one}), 1);
+    EXPECT_EQ(row->run({&six}), 1);
+    pgtest::terminate(m_server, backend());
+    s->begin();
+    EXPECT_TRUE(s->inTransaction());
+    s->rollback({});
 
     // Inside a transaction that had written: every statement fails until
     // the transaction is rolled back, none runs on a new connection.
@@ -274,10 +279,11 @@ TEST_F(PgSessionTest, ALostConnectionIsMadeAgainOnlyOutsideATransaction)
     pgtest::terminate(m_server, backend());
     EXPECT_DB_ERROR(s->execute("INSERT INTO Voucher (VouNo) VALUES (3)", {}), lost);
     EXPECT_TRUE(s->inTransaction());
+    EXPECT_DB_ERROR(s->scalar("SELECT count(*) FROM Voucher", {}), lost);
     EXPECT_DB_ERROR(s->execute("INSERT INTO Voucher (VouNo) VALUES (4)", {}), lost);
     EXPECT_DB_ERROR(s->commit({}), lost);
     EXPECT_FALSE(s->inTransaction());
-    EXPECT_EQ(count(), 1);
+    EXPECT_EQ(count(), 2);
 
     // Lost while the COMMIT was on its way: the outcome is not known.
     s->begin();
@@ -286,12 +292,77 @@ TEST_F(PgSessionTest, ALostConnectionIsMadeAgainOnlyOutsideATransaction)
     EXPECT_DB_ERROR(
         s->commit({}), db::ConnectionLostError(db::ConnectionLostError::When::DuringCommit).text());
     EXPECT_FALSE(s->inTransaction());
-    EXPECT_EQ(count(), 1); // here the server had ended the session first
+    EXPECT_EQ(count(), 2); // here the server had ended the session first
 
-    // No connection to be had (here its database is gone): said each time.
+    // No connection to be had (here its database is gone): said each time,
+    // a read as a read and a save as a save.
     m_db.reset();
-    EXPECT_DB_ERROR(s->scalar("SELECT 1", {}), lost);
-    EXPECT_DB_ERROR(s->scalar("SELECT 1", {}), lost);
+    const QString unread = db::ConnectionLostError(db::ConnectionLostError::When::Reading).text();
+    EXPECT_EQ(unread,
+        "The database server could not be reached, so the data could not be read. Check that the server is "
+        "running and can be reached, then try again.");
+    EXPECT_DB_ERROR(s->scalar("SELECT 1", {}), unread);
+    EXPECT_DB_ERROR(s->query("SELECT 1", {}), unread);
+    EXPECT_DB_ERROR(s->begin(), lost);
+    EXPECT_DB_ERROR(s->execute("INSERT INTO Voucher (VouNo) VALUES (7)", {}), lost);
+}
+
+namespace {
+
+// Restarts the cluster the test server is (pg_virtualenv's throwaway one,
+// found by its port); false when this run's server is no such cluster.
+bool restartCluster(const pgtest::Server &server, QString *why)
+{
+    if (qEnvironmentVariableIsEmpty("PG_CLUSTER_CONF_ROOT")) {
+        *why = QStringLiteral("the test server is not a throwaway cluster of pg_virtualenv");
+        return false;
+    }
+    QProcess list;
+    list.start(QStringLiteral("pg_lsclusters"), {QStringLiteral("-h")});
+    if (!list.waitForFinished(10000)) {
+        *why = QStringLiteral("pg_lsclusters did not run");
+        return false;
+    }
+    for (const QString &line : QString::fromUtf8(list.readAllStandardOutput()).split(u'\n')) {
+        const QStringList f = line.simplified().split(u' ');
+        if (f.size() < 3 || f[2].toInt() != server.port)
+            continue;
+        const int rc = QProcess::execute(QStringLiteral("pg_ctlcluster"),
+            {f[0], f[1], QStringLiteral("restart"), QStringLiteral("-m"), QStringLiteral("fast")});
+        if (rc != 0)
+            *why = QStringLiteral("pg_ctlcluster %1 %2 restart failed").arg(f[0], f[1]);
+        return rc == 0;
+    }
+    *why = QStringLiteral("no cluster of pg_lsclusters listens on port %1").arg(server.port);
+    return false;
+}
+
+} // namespace
+
+TEST_F(PgSessionTest, TheFirstSaveAndTheFirstReadAfterTheServerRestartedGoThrough)
+{
+    const auto save = [&](int no) {
+        s->begin();
+        s->execute("INSERT INTO Voucher (VouNo, Party) VALUES (?, 'A')", {no});
+        s->commit({});
+    };
+    const auto list = [&] {
+        QStringList out;
+        const db::engine::Result r = s->query("SELECT VouNo FROM Voucher ORDER BY VouNo", {});
+        for (const Value &v : r.cells)
+            out << v.toString();
+        return out;
+    };
+    save(1);
+    EXPECT_EQ(list(), QStringList {"1"});
+    QString why;
+    if (!restartCluster(m_server, &why))
+        GTEST_SKIP() << "cannot restart the server: " << why.toStdString();
+    save(2);
+    EXPECT_EQ(list(), QStringList({"1", "2"}));
+    ASSERT_TRUE(restartCluster(m_server, &why)) << why.toStdString();
+    EXPECT_EQ(list(), QStringList({"1", "2"}));
+    EXPECT_EQ(s->scalar("SELECT count(*) FROM Voucher WHERE Party = ?", {"a"}), Value(2));
 }
 
 TEST_F(PgSessionTest, LoginsAreTheServersRoles)

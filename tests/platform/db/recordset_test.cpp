@@ -221,6 +221,33 @@ TEST_F(RecordsetTest, MoneyExactInStorageAndSums)
     }
 }
 
+TEST_F(RecordsetTest, AMoneyCellThatIsNoWholeCentsIsRefusedNotShown)
+{
+    ORU_EMBEDDED_ONLY("a PostgreSQL money column holds integer cents only");
+    // Rows written around the storage rules: what an overflowed total left
+    // behind, a fraction of a cent, and a text.
+    c.execute(QStringLiteral("Insert Into Ledger (AcName, DrAmt) Values ('big', 9.40000000000025e+18), "
+                             "('part', 12.5), ('text', 'many'), ('fine', 1250)"));
+    const struct {
+        const char *name, *error;
+    } cases[] = {
+        {"big", "The total is too large for an amount."},
+        {"part", "'0.125' is not an amount."},
+        {"text", "'many' is not an amount."},
+    };
+    Recordset rs;
+    for (const auto &t : cases) {
+        EXPECT_DB_ERROR(rs.open(QStringLiteral("Select DrAmt From Ledger Where AcName = ?"), c,
+                            {QString::fromLatin1(t.name)}),
+            QString::fromLatin1(t.error));
+        EXPECT_DB_ERROR(c.scalar(QStringLiteral("Select DrAmt From Ledger Where AcName = ?"),
+                            {QString::fromLatin1(t.name)}),
+            QString::fromLatin1(t.error));
+    }
+    rs.open(QStringLiteral("Select DrAmt From Ledger Where AcName = 'fine'"), c);
+    EXPECT_EQ(rs.fields(QStringLiteral("DrAmt")).toMoney(), Money::fromCents(1250));
+}
+
 TEST_F(RecordsetTest, LikeSearchTakesTypedTextLiterally)
 {
     for (const char *name : {"O'BRIEN & SONS", "50% OFF", "A_B", "AXB", "PLAIN"})
