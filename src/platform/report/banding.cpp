@@ -132,30 +132,6 @@ void Body::markGroupBreaks()
     }
 }
 
-namespace {
-
-// Binds only fields and parameters: a summary bound here adds up the same
-// whether the rows are added as they go by or all at the end.
-class FieldsOnly : public Scope {
-public:
-    explicit FieldsOnly(const Scope &inner)
-        : m_inner(inner)
-    {
-    }
-    int findField(const QString &table, const QString &field) const override
-    {
-        return m_inner.findField(table, field);
-    }
-    int findParameter(const QString &name) const override { return m_inner.findParameter(name); }
-    int findFormula(const QString &) const override { return -1; }
-    int findRunningTotal(const QString &) const override { return -1; }
-
-private:
-    const Scope &m_inner;
-};
-
-} // namespace
-
 void Body::startFooterSums()
 {
     m_footerSums.clear();
@@ -167,7 +143,9 @@ void Body::startFooterSums()
             continue;
         if (be.expr >= 0) {
             try {
-                (void)m_c.exprs[size_t(be.expr)].bound(FieldsOnly(m_st));
+                // Bound to fields and parameters only, it adds up the same whether
+                // the rows are added as they go by or all at the end.
+                (void)m_c.exprs[size_t(be.expr)].bound(NarrowScope(m_st, NarrowScope::FieldsOnly));
             } catch (const FormulaError &) {
                 // It reads formula fields or running totals: from every row at the end.
                 m_streaming = false;

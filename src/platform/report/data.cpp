@@ -491,25 +491,6 @@ private:
     int m_count = 0;
 };
 
-// The selection runs before any running total has a value.
-class WithoutRunningTotals : public Scope {
-public:
-    explicit WithoutRunningTotals(const Scope &inner)
-        : m_inner(inner)
-    {
-    }
-    int findField(const QString &table, const QString &field) const override
-    {
-        return m_inner.findField(table, field);
-    }
-    int findParameter(const QString &name) const override { return m_inner.findParameter(name); }
-    int findFormula(const QString &name) const override { return m_inner.findFormula(name); }
-    int findRunningTotal(const QString &) const override { return -1; }
-
-private:
-    const Scope &m_inner;
-};
-
 void bind(RenderState &st, int slot, const QString &context, const Scope &scope)
 {
     if (slot >= 0)
@@ -579,7 +560,8 @@ void fetchAndBind(RenderState &st, DataSource &source)
     }
     for (const BSection *s : {&c.reportHeader, &c.pageHeader, &c.details, &c.pageFooter, &c.reportFooter})
         bindSection(st, *s);
-    bind(st, c.selection, c.selectionContext, WithoutRunningTotals(st));
+    // The selection runs before any running total has a value.
+    bind(st, c.selection, c.selectionContext, NarrowScope(st, NarrowScope::WithFormulas));
 
     for (auto &sub : st.subs)
         fetchAndBind(*sub, source);

@@ -222,6 +222,31 @@ struct RenderState : Scope {
     int findRunningTotal(const QString &name) const override { return c.findRunningTotal(name); }
 };
 
+// A scope without running totals, and with or without formula fields.
+class NarrowScope : public Scope {
+public:
+    enum Kind { WithFormulas, FieldsOnly };
+    NarrowScope(const Scope &inner, Kind kind)
+        : m_inner(inner)
+        , m_kind(kind)
+    {
+    }
+    int findField(const QString &table, const QString &field) const override
+    {
+        return m_inner.findField(table, field);
+    }
+    int findParameter(const QString &name) const override { return m_inner.findParameter(name); }
+    int findFormula(const QString &name) const override
+    {
+        return m_kind == WithFormulas ? m_inner.findFormula(name) : -1;
+    }
+    int findRunningTotal(const QString &) const override { return -1; }
+
+private:
+    const Scope &m_inner;
+    Kind m_kind;
+};
+
 class RowCtx : public Context {
 public:
     RowCtx(const RenderState &st, int row, const std::vector<Accum> *running)
