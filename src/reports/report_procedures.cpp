@@ -396,58 +396,76 @@ std::int64_t detailAcLedger(db::Connection &conn, std::int64_t account, QDate fr
 
 namespace {
 
-// Every account's opening balance (with `withOpening`), debits and credits
-// of the period as "Select AcCode, Opening, Dr, Cr", one row an account,
-// postings to an account the chart no longer holds included so that the
-// totals still cover every posting. The whole months come from the totals
-// the journal keeps per account and month, in one pass in account order;
-// only the part months at the ends of the periods are read from the
-// postings themselves (by date).
+// What every account with postings moved, as "Select AcCode, Before, Dr,
+// Cr", one row an account, postings to an account the chart no longer
+// holds included so that the totals still cover every posting: before the
+// period (with `withOpening`), and its debits and credits in the period.
+// The whole months come from the totals the journal keeps per account and
+// month, in one pass in account order; only the part months at the ends of
+// the periods are read from the postings themselves (by date).
 QString accountSums(QDate from, QDate to, bool withOpening, db::Params *params)
 {
     const Span before = withOpening ? span(QDate(), std::min(from.addDays(-1), to)) : Span();
     const Span period = span(from, to);
     QStringList parts;
-    parts << (withOpening ? QStringLiteral("Select RowID As AcCode, OpenBal As Opening, 0 As Dr, 0 As Cr "
-                                           "From Accounts Where OpenBal <> 0")
-                          : QStringLiteral("Select RowID As AcCode, 0 As Opening, 0 As Dr, 0 As Cr "
-                                           "From Accounts Where 1 = 0"));
     const bool monthsBefore = before.monthFrom <= before.monthTo;
     const bool monthsIn = period.monthFrom <= period.monthTo;
     if (monthsBefore || monthsIn) {
         // The months before the period all come before its months.
-        parts << QStringLiteral("Select AcCode, "
-                                "sum(Case When YearMonth Between ? And ? Then DrAmt - CrAmt Else 0 End), "
-                                "sum(Case When YearMonth Between ? And ? Then DrAmt Else 0 End), "
-                                "sum(Case When YearMonth Between ? And ? Then CrAmt Else 0 End) "
+        parts << QStringLiteral("Select AcCode, sum(Case When YearMonth Between ? And ? Then DrAmt - CrAmt "
+                                "Else 0 End) As Before, "
+                                "sum(Case When YearMonth Between ? And ? Then DrAmt Else 0 End) As Dr, "
+                                "sum(Case When YearMonth Between ? And ? Then CrAmt Else 0 End) As Cr "
                                 "From AcMonthBal Where YearMonth Between ? And ? Group By AcCode");
         params->insert(params->end(),
             {before.monthFrom, before.monthTo, period.monthFrom, period.monthTo, period.monthFrom,
                 period.monthTo, monthsBefore ? before.monthFrom : period.monthFrom,
                 monthsIn ? period.monthTo : before.monthTo});
     }
-    postingParts(
-        before, QStringLiteral("coalesce(DrAmt, 0) - coalesce(CrAmt, 0), 0, 0"), {}, {}, &parts, params);
-    postingParts(period, QStringLiteral("0, coalesce(DrAmt, 0), coalesce(CrAmt, 0)"), {}, {}, &parts, params);
-    return QStringLiteral("Select AcCode, sum(Opening) As Opening, sum(Dr) As Dr, sum(Cr) As Cr From (")
+    const qsizetype grouped = parts.size();
+    postingParts(before,
+        QStringLiteral("coalesce(DrAmt, 0) - coalesce(CrAmt, 0) As Before, 0 As Dr, 0 As Cr"), {}, {}, &parts,
+        params);
+    postingParts(period, QStringLiteral("0 As Before, coalesce(DrAmt, 0) As Dr, coalesce(CrAmt, 0) As Cr"),
+        {}, {}, &parts, params);
+    if (parts.isEmpty())
+        return QStringLiteral("Select 0 As AcCode, 0 As Before, 0 As Dr, 0 As Cr Where 1 = 0");
+    // The kept totals alone are one row an account already.
+    if (parts.size() == grouped)
+        return parts.front();
+    return QStringLiteral("Select AcCode, sum(Before) As Before, sum(Dr) As Dr, sum(Cr) As Cr From (")
         + parts.join(QStringLiteral(" Union All ")) + QStringLiteral(") u Group By AcCode");
 }
 
 // Each account that moved or has a balance, as `t`: its figures and its
 // place in the chart (control and sub-control nodes; Placed 0 for an
-// account the chart does not hold).
-const QString accountRows = QStringLiteral(
-    "t As Materialized (Select s.AcCode, s.Opening, s.Dr, s.Cr, s.Opening + s.Dr - s.Cr As Closing, "
-    "Case When a.RowID Is Null Then 0 Else 1 End As Placed, ifnull(a.AcNodes, '') As AcNodes, "
-    "Case When a.RowID Is Null Then '(account ' || s.AcCode || ', not in the chart of accounts)' "
-    "Else ifnull(a.AcName, '') End As AcName, "
-    "Case When a.RowID Is Null Then '' Else substr(ifnull(a.AcNodes, ''), 1, "
-    "instr(ifnull(a.AcNodes, '') || '.', '.') - 1) End As ControlNodes, "
-    "Case When a.RowID Is Null Or instr(ifnull(a.AcNodes, ''), '.') = 0 Then '' "
-    "Else substr(a.AcNodes, 1, instr(a.AcNodes, '.') "
-    "+ instr(substr(a.AcNodes, instr(a.AcNodes, '.') + 1) || '.', '.') - 1) End As SubNodes "
-    "From (%1) s Left Join Accounts a On a.RowID = s.AcCode "
-    "Where s.Opening <> 0 Or s.Dr <> 0 Or s.Cr <> 0)");
+// account the chart does not hold). The accounts with an opening balance
+// (with `withOpening`) and no postings are added to those of `s`.
+QString accountRows(bool withOpening)
+{
+    const QString moved
+        = QStringLiteral(
+            "Select s.AcCode, %1 + s.Before As Opening, s.Dr, s.Cr, a.RowID As Found, a.AcNodes, a.AcName "
+            "From s Left Join Accounts a On a.RowID = s.AcCode")
+              .arg(withOpening ? QStringLiteral("coalesce(a.OpenBal, 0)") : QStringLiteral("0"));
+    const QString still = QStringLiteral(
+        " Union All Select a.RowID, a.OpenBal, 0, 0, a.RowID, a.AcNodes, a.AcName From Accounts a "
+        "Where a.OpenBal <> 0 And Not Exists (Select 1 From s Where s.AcCode = a.RowID)");
+    return QStringLiteral(
+               "t As Materialized (Select x.AcCode, x.Opening, x.Dr, x.Cr, x.Opening + x.Dr - x.Cr As "
+               "Closing, "
+               "Case When x.Found Is Null Then 0 Else 1 End As Placed, ifnull(x.AcNodes, '') As AcNodes, "
+               "Case When x.Found Is Null Then '(account ' || x.AcCode || ', not in the chart of accounts)' "
+               "Else ifnull(x.AcName, '') End As AcName, "
+               "Case When x.Found Is Null Then '' Else substr(ifnull(x.AcNodes, ''), 1, "
+               "instr(ifnull(x.AcNodes, '') || '.', '.') - 1) End As ControlNodes, "
+               "Case When x.Found Is Null Or instr(ifnull(x.AcNodes, ''), '.') = 0 Then '' "
+               "Else substr(x.AcNodes, 1, instr(x.AcNodes, '.') "
+               "+ instr(substr(x.AcNodes, instr(x.AcNodes, '.') + 1) || '.', '.') - 1) End As SubNodes "
+               "From (")
+        + moved + (withOpening ? still : QString())
+        + QStringLiteral(") x Where x.Opening <> 0 Or x.Dr <> 0 Or x.Cr <> 0)");
+}
 
 // A control's balance is the net of its accounts' balances, kept on every
 // row of the control; its first account counts it in the total. The
@@ -479,7 +497,8 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
         = QStringLiteral("Insert Into rptTrialBalance (AcCode, FromDate, ToDate, AcNodes, AcName, "
                          "ControlNodes, ControlName, SubNodes, SubName, OpenDr, OpenCr, DrAmt, CrAmt, "
                          "CloseDr, CloseCr, ControlDr, ControlCr, ControlFirst) With ")
-        + accountRows.arg(sums) + QStringLiteral(", ") + controlRows
+        + QStringLiteral("s As Materialized (") + sums + QStringLiteral("), ") + accountRows(withOpening)
+        + QStringLiteral(", ") + controlRows
         + QStringLiteral(" Select t.AcCode, date(?), date(?), t.AcNodes, t.AcName, t.ControlNodes, "
                          "Case When t.Placed = 1 Then h.ControlName Else '' End, t.SubNodes, "
                          "Case When t.Placed = 1 Then g.SubName Else '' End, ")
