@@ -9,9 +9,7 @@
 #include "common/formkit.h"
 #include "common/globals.h"
 #include "common/hooks.h"
-#include "common/input.h"
 #include "fees/carryforward_rules.h"
-#include "fees/frmFindApp.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/grid.h"
 #include "platform/ui/keys.h"
@@ -20,14 +18,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace fees {
 

@@ -289,6 +289,25 @@ TEST_F(AdmissionRules, ExistingApplicationWithoutAccountGetsOne)
     EXPECT_EQ(save(again).refusal, Refusal::ApplicationGone);
 }
 
+// The account step refuses after the master row and the lines are written:
+// the refusal takes them back.
+TEST_F(AdmissionRules, ARefusalAfterTheMasterIsWrittenLeavesItAsBefore)
+{
+    const auto first = save(entry("ALI RAZA"));
+    ASSERT_TRUE(first.ok());
+    exec("delete from Accounts where RowID = ?", {id(first.accountKey)});
+    ASSERT_TRUE(accounts::addChildAccount(conn(), "1.1", "ALI RAZA").ok());
+    const QStringList before = snapshot();
+
+    ApplicationEntry edit = entry("ALI RAZA");
+    edit.appId = QString::number(first.appId);
+    edit.loadedStuName = "ALI RAZA";
+    edit.fields = {{"FatherName", "CHANGED"}};
+    edit.lines.removeFirst();
+    EXPECT_EQ(save(edit).refusal, Refusal::DuplicateStudent);
+    EXPECT_EQ(snapshot(), before);
+}
+
 TEST_F(AdmissionRules, AStudentAccountKeyPast32BitsNumbersItsReceiptPair)
 {
     const auto first = save(entry("ALI RAZA"));
