@@ -388,10 +388,7 @@ void frmAccount::Command3_Click()
 
 void frmAccount::cmdPrint_Click()
 {
-    common::PrintJob job;
-    job.reportFile = QStringLiteral("\\rptChartAC.rpt");
-    job.user = gUserName;
-    job.password = gUserPassword;
+    common::PrintJob job = common::sessionJob(QStringLiteral("\\rptChartAC.rpt"));
     common::printReport(job);
 }
 

@@ -478,10 +478,7 @@ void frmOruApplication::cmdPrint_Click()
         info(QStringLiteral("Please select Student"));
         return;
     }
-    common::PrintJob job;
-    job.reportFile = QStringLiteral("\\rptApplication.rpt");
-    job.user = gUserName;
-    job.password = gUserPassword;
+    common::PrintJob job = common::sessionJob(QStringLiteral("\\rptApplication.rpt"));
     const qlonglong appId = txtAppId->text().toLongLong();
     job.selection = QStringLiteral("{tblMasApp.AppId} = ") + QString::number(appId);
     const admissions::Query check = admissions::applicationPrintCheck(appId);
@@ -493,10 +490,7 @@ void frmOruApplication::cmdPrint_Click()
 
 void frmOruApplication::cmdPrintStuRecord_Click()
 {
-    common::PrintJob job;
-    job.reportFile = QStringLiteral("\\rptAdmissionDetail.rpt");
-    job.user = gUserName;
-    job.password = gUserPassword;
+    common::PrintJob job = common::sessionJob(QStringLiteral("\\rptAdmissionDetail.rpt"));
     job.selection = admissions::admissionDetailSelection(
         cmb_s_cri->currentText(), txt_s_value->text(), DTPicker1->date());
     common::printReport(job);

@@ -135,10 +135,7 @@ void ListEditWindow::deleteShown()
 
 void ListEditWindow::printShown(const QString &reportFile, const QString &keyField) const
 {
-    PrintJob job;
-    job.reportFile = reportFile;
-    job.user = gUserName;
-    job.password = gUserPassword;
+    PrintJob job = sessionJob(reportFile);
     if (!m_key->text().isEmpty())
         job.selection = keyField + QStringLiteral(" = ") + m_key->text();
     printReport(job);

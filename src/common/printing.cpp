@@ -56,6 +56,20 @@ private:
 };
 } // namespace
 
+PrintJob reportJob(const QString &reportFile, const QString &user, const QString &password)
+{
+    PrintJob job;
+    job.reportFile = reportFile;
+    job.user = user;
+    job.password = password;
+    return job;
+}
+
+PrintJob sessionJob(const QString &reportFile)
+{
+    return reportJob(reportFile, gUserName, gUserPassword);
+}
+
 QString reportPath(const QString &reportFile)
 {
     QString name = reportFile;

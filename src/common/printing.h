@@ -34,6 +34,11 @@ struct PrintJob {
     QString notFound;
 };
 
+// A job for the report file `reportFile`, logged on as `user` with `password`.
+PrintJob reportJob(const QString &reportFile, const QString &user, const QString &password);
+// The same, logged on as the session's user, as the print handlers print.
+PrintJob sessionJob(const QString &reportFile);
+
 // Returns false when nothing was shown because what the job asks for is not saved.
 bool printReport(const PrintJob &job);
 

@@ -121,10 +121,7 @@ bool searchReceipts(
 
 common::PrintJob slipJob(std::int64_t vouNo, const QString &user, const QString &password)
 {
-    common::PrintJob job;
-    job.reportFile = QStringLiteral("\\rptSlip.rpt");
-    job.user = user;
-    job.password = password;
+    common::PrintJob job = common::reportJob(QStringLiteral("\\rptSlip.rpt"), user, password);
     job.selection
         = QStringLiteral("{MasJV.VouNo}= %1 and {MasJV.VouStatus} = 'FR' and {DetJv.CrAmt} > 0").arg(vouNo);
     job.mustExist = QStringLiteral("Select m.VouNo From MasJV m Where m.VouNo = ? And m.VouStatus = 'FR' "

@@ -287,10 +287,7 @@ void frmRPTAccounts::printBook(std::int64_t key)
     const QString account = QString::number(key);
     const QString from = iso(DTPicker1->date());
     const QString to = iso(DTPicker2->date());
-    common::PrintJob job;
-    job.reportFile = QStringLiteral("\\rptAcLedger3.rpt");
-    job.user = gUserName;
-    job.password = gUserPassword;
+    common::PrintJob job = common::sessionJob(QStringLiteral("\\rptAcLedger3.rpt"));
     job.selection = QStringLiteral("{Company.comActive}='Y' and {DetJV.CrAc} = ") + account
         + QStringLiteral(" and {DetJV.VouDate} in #") + from + QStringLiteral("# to #") + to
         + QStringLiteral("#");
@@ -327,10 +324,7 @@ void frmRPTAccounts::printLedger(const std::function<void()> &procedure)
 {
     if (!common::runReportProcedure(procedure))
         return;
-    common::PrintJob job;
-    job.reportFile = QStringLiteral("\\rptAcLedger.rpt");
-    job.user = gUserName;
-    job.password = gUserPassword;
+    common::PrintJob job = common::sessionJob(QStringLiteral("\\rptAcLedger.rpt"));
     job.formulas = {{QStringLiteral("Dates"), datesText(QStringLiteral("  To :  "))}};
     job.subreportSelections
         = {{QStringLiteral("rptSubAC"), QStringLiteral("{Accounts.RowID} = ") + QString::number(m_account)}};
@@ -358,10 +352,7 @@ void frmRPTAccounts::printTrialBalance(const QString &file, rules::TrialBalance 
     if (!common::runReportProcedure(
             [&] { rules::runTrialBalance(*gConn, which, DTPicker1->date(), DTPicker2->date()); }))
         return;
-    common::PrintJob job;
-    job.reportFile = file;
-    job.user = gUserName;
-    job.password = gUserPassword;
+    common::PrintJob job = common::sessionJob(file);
     job.selection = QStringLiteral("{Company.comActive} = 'Y'");
     job.formulas = {{QStringLiteral("Dates"), datesText(QStringLiteral("   To :  "))}};
     common::printReport(job);
@@ -392,10 +383,7 @@ void frmRPTAccounts::cmdFeeDetail_Click()
             QStringLiteral("Please select Session"), common::Buttons::Ok, common::Icon::Information);
         return;
     }
-    common::PrintJob job;
-    job.reportFile = QStringLiteral("\\rptFeeDetail.rpt");
-    job.user = gUserName;
-    job.password = gUserPassword;
+    common::PrintJob job = common::sessionJob(QStringLiteral("\\rptFeeDetail.rpt"));
     job.parameters = {{1, session.toLongLong()}};
     job.formulas = {{QStringLiteral("Dates"), datesText(QStringLiteral("  To :  "))},
         {QStringLiteral("Batch"), cboSession->text()}, {QStringLiteral("UserName"), gUserName}};
@@ -425,7 +413,7 @@ void frmRPTAccounts::printStudentWise(bool inactive)
         return;
     }
 
-    common::PrintJob job;
+    common::PrintJob job = common::sessionJob(QString()); // the file follows from what is picked
     std::int64_t courseKey = 0;
     std::int64_t subjectKey = 0;
     QString base;
@@ -448,8 +436,6 @@ void frmRPTAccounts::printStudentWise(bool inactive)
 
     job.reportFile = QStringLiteral("\\rpt") + (inactive ? QString() : QStringLiteral("Act")) + base
         + QStringLiteral(".rpt");
-    job.user = gUserName;
-    job.password = gUserPassword;
     job.selection = inactive ? QStringLiteral("{rptStudentDetail.inactive} = '1'")
                              : QStringLiteral("IsNull({rptStudentDetail.inactive})");
     job.formulas.push_back({QStringLiteral("Batch"), cboSession->text()});

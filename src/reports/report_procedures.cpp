@@ -139,7 +139,7 @@ void postingParts(const Span &s, const QString &columns, const QString &also, co
     QStringList *parts, db::Params *params)
 {
     for (const auto &[from, to] : s.days) {
-        *parts << QStringLiteral("Select coalesce(AcCode, 0), ") + columns
+        *parts << QStringLiteral("Select coalesce(AcCode, 0) As AcCode, ") + columns
                 + QStringLiteral(" From DetJV Where VouDate Between ? And ? And ") + notCarryForward + also;
         params->insert(params->end(), {from, to});
         params->insert(params->end(), alsoArgs.begin(), alsoArgs.end());
@@ -159,7 +159,7 @@ Money balanceBefore(db::Connection &conn, std::int64_t account, QDate from)
                                 "Where AcCode = ? And YearMonth Between ? And ?");
         params.insert(params.end(), {account, before.monthFrom, before.monthTo});
     }
-    postingParts(before, QStringLiteral("coalesce(DrAmt, 0) - coalesce(CrAmt, 0)"),
+    postingParts(before, QStringLiteral("coalesce(DrAmt, 0) - coalesce(CrAmt, 0) As b"),
         QStringLiteral(" And AcCode = ?"), {account}, &parts, &params);
     if (parts.isEmpty())
         return opening;

@@ -249,10 +249,7 @@ common::PrintJob printJob(books::Kind kind, std::int64_t vouNo, const QString &u
 {
     checkKind(kind);
     const QString code = books::kindCode(kind);
-    common::PrintJob job;
-    job.reportFile = QStringLiteral("\\rpt%1.rpt").arg(code);
-    job.user = user;
-    job.password = password;
+    common::PrintJob job = common::reportJob(QStringLiteral("\\rpt%1.rpt").arg(code), user, password);
     job.selection
         = QStringLiteral("{MasJV.VouNo}= %1 and {MasJV.VouStatus} = '%2' and {Company.comActive} = 'Y'")
               .arg(vouNo)

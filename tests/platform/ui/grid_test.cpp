@@ -125,7 +125,7 @@ TEST_F(GridTest, LinesAlreadyReadShowAsABoundResultDoes)
 TEST_F(GridTest, BindsTenThousandRowsQuickly)
 {
     exec(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i < 10000) "
-                        "insert into tblProbe select i, 'NAME ' || i, i * 1.25, 'x' from n"));
+                        "insert into tblProbe select i, 'NAME ' || i, i * 125, 'x' from n"));
     OpenQuery(QStringLiteral("select ID, Name, Amount, Extra, ID as A, Name as B, Amount as C, Extra as D "
                              "from tblProbe order by ID"));
     QElapsedTimer t;
