@@ -78,19 +78,36 @@ function(_oru_cases target prefix list environment)
 endfunction()
 
 # The cases of <target> on one engine, as entries <prefix>.<Suite>.<Case>; those
-# matching <pg_cases> (when given) one at a time.
-function(_oru_engine target prefix environment timeout pg_cases)
-  if(pg_cases)
-    _oru_cases(${target} ${prefix} ${prefix}_cases "${environment}" TEST_FILTER -${pg_cases}
+# matching <pg_cases> (when given) one at a time among themselves, those matching
+# <serial_cases> (when given) with nothing else running.
+function(_oru_engine target prefix environment timeout pg_cases serial_cases)
+  set(apart "${pg_cases}")
+  if(serial_cases)
+    _oru_cases(${target} ${prefix} ${prefix}_serial_cases "${environment}" TEST_FILTER ${serial_cases}
+      PROPERTIES TIMEOUT ${timeout} RUN_SERIAL TRUE)
+    if(apart)
+      string(APPEND apart ":${serial_cases}")
+    else()
+      set(apart "${serial_cases}")
+    endif()
+  endif()
+  if(apart)
+    _oru_cases(${target} ${prefix} ${prefix}_cases "${environment}" TEST_FILTER -${apart}
       PROPERTIES TIMEOUT ${timeout})
-    _oru_cases(${target} ${prefix} ${prefix}_server_cases "${environment}" TEST_FILTER ${pg_cases}
-      PROPERTIES TIMEOUT ${timeout} RESOURCE_LOCK postgres)
   else()
     _oru_cases(${target} ${prefix} ${prefix}_cases "${environment}" PROPERTIES TIMEOUT ${timeout})
   endif()
+  if(pg_cases)
+    set(filter "${pg_cases}")
+    if(serial_cases)
+      string(APPEND filter "-${serial_cases}")
+    endif()
+    _oru_cases(${target} ${prefix} ${prefix}_server_cases "${environment}" TEST_FILTER ${filter}
+      PROPERTIES TIMEOUT ${timeout} RESOURCE_LOCK postgres)
+  endif()
 endfunction()
 
-# oru_test(<name> [BOTH_ENGINES] [PG_CASES <filter>] DEPS <targets>...): a GoogleTest
+# oru_test(<name> [BOTH_ENGINES] [PG_CASES <filter>] [SERIAL_CASES <filter>] DEPS <targets>...): a GoogleTest
 # executable from every .cpp of the folder, each of its cases an entry of CTest
 # named <name>.<Suite>.<Case>, run headless. Plain tests list GTest::gtest_main in
 # DEPS; tests that need a QApplication or a test server list oru_test_support (its
@@ -100,9 +117,10 @@ endfunction()
 # server's databases share ("sa", sysadmin) are made one creation at a time by the
 # server itself, so they run side by side. The cases of PG_CASES (a --gtest_filter
 # pattern) make logins or look at the server's roles, on the plain entries too: they
-# run one at a time.
+# run one at a time. The cases of SERIAL_CASES (one that restarts the server) run
+# with nothing beside them.
 function(oru_test name)
-  cmake_parse_arguments(ARG "BOTH_ENGINES" "PG_CASES" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "BOTH_ENGINES" "PG_CASES;SERIAL_CASES" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest)
@@ -113,10 +131,10 @@ function(oru_test name)
   # Test headers by path from tests/ ("support/gui.h", "fees/fixture.h").
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   _oru_engine(${name} ${name} "QT_QPA_PLATFORM=offscreen;ORU_DATA_HOME=${CMAKE_BINARY_DIR}/test-data" 600
-    "${ARG_PG_CASES}")
+    "${ARG_PG_CASES}" "${ARG_SERIAL_CASES}")
   if(ARG_BOTH_ENGINES)
     _oru_engine(${name} ${name}_pg
       "QT_QPA_PLATFORM=offscreen;ORU_DATA_HOME=${CMAKE_BINARY_DIR}/test-data-pg;ORU_TEST_ENGINE=postgres" 900
-      "${ARG_PG_CASES}")
+      "${ARG_PG_CASES}" "${ARG_SERIAL_CASES}")
   endif()
 endfunction()
