@@ -90,7 +90,6 @@ QGridLayout *frmAccount::buildHeads()
     heads->addWidget(txtAcDes, 0, 1, 1, 3);
     heads->addWidget(kit::buddyLabel(QStringLiteral("Order No."), nullptr, Frame1), 1, 0);
     txtOrder = kit::lineEdit(QStringLiteral("txtOrder"), Frame1);
-    txtOrder->setMaxLength(4);
     txtOrder->setFixedWidth(70);
     heads->addWidget(txtOrder, 1, 1, Qt::AlignLeft);
     chkHead = kit::checkBox(QStringLiteral("chkHead"), QStringLiteral("Controle Account"), Frame1);
@@ -249,6 +248,8 @@ void frmAccount::setKeyRules()
     common::input::amountBox(txt_OpenBal, common::input::Sign::Signed);
     ui::keys(txt_OpenBal).enterMovesNext().selectAllOnFocus();
     ui::keys(txtOrder).dropBlanks().pattern(QStringLiteral("[0-9]"));
+    // A paste is checked as a whole: refused with a word, never cut.
+    common::input::digitsBox(txtOrder, 4);
     ui::keys(txt_Gstno).enterMovesNext();
     ui::keys(txt_Ntnno).enterMovesNext();
     ui::keys(dtpOpening).enterMovesNext();

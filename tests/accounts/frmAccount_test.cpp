@@ -2,6 +2,7 @@
 #include "accounts/chart.h"
 #include "accounts/chart_rules.h"
 #include "common/hooks.h"
+#include "common/input.h"
 #include "common/printing.h"
 #include "platform/report/report.h"
 #include "platform/report/viewer.h"
@@ -12,7 +13,9 @@
 #include "support/testserver.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
@@ -149,6 +152,46 @@ TEST_F(ChartWindow, EmptyChartAsksForAControlAccountFirst)
     EXPECT_EQ(dialogs().last().text, "please select any one type or create a control account ");
     EXPECT_EQ(dialogs().last().icon, common::Icon::Information);
     EXPECT_EQ(count(), 0);
+}
+
+// The order number takes digits only: a paste of anything else, or of more
+// digits than the box takes, is refused whole and said so; typed keys other
+// than digits are dropped.
+TEST_F(ChartWindow, TheOrderNumberTakesDigitsOnlyAndIsNeverCut)
+{
+    open();
+    press("cmdCreateAc"); // an empty chart opens the control account's boxes
+    QLineEdit *box = c("txtOrder");
+    ASSERT_TRUE(box->isEnabled());
+    const QString refused = common::input::digitsRefusal(4);
+    const struct {
+        const char *input;
+        bool pasted;
+        const char *shown;
+        bool said;
+    } cases[] = {
+        {"12a", true, "", true},
+        {"12345", true, "", true},
+        {"0042", true, "0042", false},
+        {"4A2", false, "42", false},
+        {"12345", false, "1234", true},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(std::string(k.pasted ? "pasted " : "typed ") + k.input);
+        box->clear();
+        dialogs().clear();
+        if (k.pasted) {
+            QGuiApplication::clipboard()->setText(QString::fromUtf8(k.input));
+            box->setFocus(Qt::OtherFocusReason);
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            QCoreApplication::processEvents();
+        } else {
+            typeText(box, QString::fromUtf8(k.input));
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(box->text(), QString::fromUtf8(k.shown));
+        EXPECT_EQ(dialogs().texts(), k.said ? QStringList({refused}) : QStringList());
+    }
 }
 
 TEST_F(ChartWindow, LevelThreeFieldsStoreNullForEmptyBoxesAndOnlyCompleteTaxNumbers)
