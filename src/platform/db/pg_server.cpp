@@ -124,6 +124,16 @@ std::unique_ptr<PgSession> administrator(const PgAddress &address)
     }
 }
 
+// Creations and upgrades take the server's roles one at a time, held until
+// the administrator's session ends. The wait is not a save's few seconds:
+// another creation ahead may take a while (CREATE DATABASE waits for a
+// checkpoint), and the tool should wait its turn rather than give up.
+void takeRolesInTurn(PgSession &admin)
+{
+    admin.setLockWait(120000);
+    admin.run("SELECT pg_advisory_lock(5198422)");
+}
+
 } // namespace
 
 Error needsUpgrade(const PgAddress &address, const QString &shownServer)
@@ -372,7 +382,7 @@ void upgradePg(const PgAddress &address, const QString &shownServer)
     const auto admin = administrator(address);
     const QString database = address.database;
     // One at a time, as the creation: roles are the server's.
-    admin->run("SELECT pg_advisory_lock(5198422)");
+    takeRolesInTurn(*admin);
     if (admin->scalar(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ?"), {pgUsersRole(database)})
         != Value(1))
         throw Error(QStringLiteral("Server '%1' names the database \"%2\", which this program did not make "
@@ -481,8 +491,8 @@ void createPg(const PgAddress &address, const QString &shownServer, const QStrin
     server.database = QStringLiteral("postgres");
     const auto admin = administrator(server);
     // One creation at a time on the server: roles are the server's, shared
-    // by its databases. Held until this session ends.
-    admin->run("SELECT pg_advisory_lock(5198422)");
+    // by its databases.
+    takeRolesInTurn(*admin);
     if (admin->scalar(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"), {address.database})
         == Value(1))
         throw Error(QStringLiteral("Server '%1' already exists.").arg(shownServer));
