@@ -1,11 +1,11 @@
 #include "platform/report/definition_p.h"
 #include "platform/report/reporterror.h"
+#include "platform/report/xmltree_p.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QPageSize>
-#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <set>
@@ -16,19 +16,8 @@ namespace {
 
 // Limits that keep the reader, the compiler and the renderer (which walk
 // groups and subreports level by level) far from the end of the stack.
-constexpr int kMaxElementDepth = 200;
 constexpr int kMaxGroupLevels = 50;
 constexpr int kMaxSubreportLevels = 10;
-
-// A small element tree: the loader needs look-ahead and line numbers.
-struct XNode {
-    QString name;
-    QHash<QString, QString> attrs;
-    QStringList attrOrder;
-    QString text;
-    int line = 0;
-    std::vector<XNode> kids;
-};
 
 class Loader {
 public:
@@ -39,26 +28,7 @@ public:
 
     std::shared_ptr<Definition> run(const QString &xml)
     {
-        QXmlStreamReader r(xml);
-        XNode root;
-        bool seenRoot = false;
-        while (!r.atEnd()) {
-            r.readNext();
-            if (r.isStartElement()) {
-                if (seenRoot)
-                    fail(int(r.lineNumber()), QStringLiteral("only one <report> element is allowed"));
-                root = readNode(r);
-                seenRoot = true;
-            }
-        }
-        if (r.hasError()) {
-            QString reason = r.errorString();
-            while (reason.endsWith(u'.'))
-                reason.chop(1);
-            fail(int(r.lineNumber()), reason);
-        }
-        if (!seenRoot || root.name != QLatin1String("report"))
-            fail(seenRoot ? root.line : 1, QStringLiteral("the file must hold one <report> element"));
+        const XNode root = readTree(xml, m_source);
         auto def = std::make_shared<Definition>();
         def->source = m_source;
         reportAttributes(root, *def);
@@ -70,45 +40,6 @@ private:
     [[noreturn]] void fail(int line, const QString &reason) const
     {
         throw Error(placeText(m_source, line), reason + u'.');
-    }
-
-    static void startNode(XNode &n, const QXmlStreamReader &r)
-    {
-        n.name = r.name().toString();
-        n.line = int(r.lineNumber());
-        for (const QXmlStreamAttribute &a : r.attributes()) {
-            n.attrs.insert(a.name().toString(), a.value().toString());
-            n.attrOrder << a.name().toString();
-        }
-    }
-
-    // Reads the element the reader stands on, with all it holds. A loop over
-    // the open elements rather than a call per level: how deep a file nests
-    // is up to the file.
-    XNode readNode(QXmlStreamReader &r)
-    {
-        XNode root;
-        startNode(root, r);
-        // Only the innermost open element gains children, so these stay valid.
-        std::vector<XNode *> open {&root};
-        while (!open.empty() && !r.atEnd()) {
-            r.readNext();
-            if (r.isStartElement()) {
-                // The kid's level: the element read first (<report>) is not counted.
-                if (int(open.size()) > kMaxElementDepth)
-                    fail(int(r.lineNumber()),
-                        QStringLiteral("elements nest more than %1 levels deep inside <report>")
-                            .arg(kMaxElementDepth));
-                XNode &kid = open.back()->kids.emplace_back();
-                startNode(kid, r);
-                open.push_back(&kid);
-            } else if (r.isCharacters()) {
-                open.back()->text += r.text();
-            } else if (r.isEndElement()) {
-                open.pop_back();
-            }
-        }
-        return root;
     }
 
     void allow(const XNode &n, std::initializer_list<const char *> names) const
