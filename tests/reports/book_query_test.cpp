@@ -228,4 +228,44 @@ TEST_F(BookQuery, ALedgersFirstPageIsLaidOutBeforeItsLaterLinesAreFetched)
     EXPECT_EQ(changed, whole);
 }
 
+// A long query in its key's order is read in blocks cut by the key: a run
+// of equal keys is never split, a run longer than a block is read alone,
+// and the pages are those of the query read whole.
+TEST_F(BookQuery, ALongReportIsReadInBlocksThatNeverSplitAKeysRun)
+{
+    gConn->execute(QStringLiteral("Create Temp Table KeyRuns (K INTEGER, N INTEGER)"));
+    // Runs of three keys, one run of 5,001 rows (key 4000), 12,000 rows in all.
+    gConn->execute(QStringLiteral(
+        "Insert Into KeyRuns (K, N) With Recursive c(i) As (Select 1 Union All Select i + 1 From c "
+        "Where i < 12000) Select Case When i Between 4001 And 9000 Then 4000 Else i / 3 End, i From c"));
+    auto print = [&](bool describes) {
+        auto rpt = report::Report::fromText(QStringLiteral(R"(<report margins="10">
+          <data><query>select K, N from KeyRuns order by K, N</query></data>
+          <runningTotal name="Run">{KeyRuns.N}</runningTotal>
+          <details height="5">
+            <field x="0" width="30">{KeyRuns.K}</field>
+            <field x="30" width="30">{KeyRuns.N}</field>
+            <field x="60" width="30">{#Run}</field>
+          </details>
+          <reportFooter height="6"><summary x="0" width="40">{KeyRuns.N}</summary></reportFooter>
+        </report>)"),
+            QStringLiteral("runs.rpt"));
+        auto source = std::make_shared<Recording>(conn(), describes);
+        rpt->setDataSource(source);
+        return std::make_pair(rpt->render().allLines(), source->fetches);
+    };
+    const auto [parted, fetches] = print(true);
+    const auto [whole, once] = print(false);
+    ASSERT_EQ(once.size(), 1u);
+    EXPECT_EQ(parted, whole);
+    int blocks = 0, longRun = 0;
+    for (const Recording::Fetch &f : fetches) {
+        EXPECT_LE(f.rows, 5001) << f.sql.toStdString();
+        blocks += f.sql.contains("\"K\" > ?") ? 1 : 0;
+        longRun += f.sql.contains("\"K\" = ?") && f.rows == 5001 ? 1 : 0;
+    }
+    EXPECT_GE(blocks, 3);
+    EXPECT_EQ(longRun, 1);
+}
+
 } // namespace

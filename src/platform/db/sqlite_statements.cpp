@@ -33,9 +33,10 @@ DatabaseHandle openFile(const QString &path, bool create)
         exec(raw, "PRAGMA journal_mode=WAL");
     // The books: a committed transaction survives a power cut.
     exec(raw, "PRAGMA synchronous=FULL");
-    // Report work tables are the connection's own temporary tables: kept in
-    // memory, they cost no file writes.
-    exec(raw, "PRAGMA temp_store=MEMORY");
+    // Report work tables are the connection's own temporary tables, in a
+    // file of their own past a small cache: a work table of a long ledger
+    // takes disk, not memory, however long the ledger is.
+    exec(raw, "PRAGMA temp_store=FILE");
     registerFunctions(raw);
     return h;
 }

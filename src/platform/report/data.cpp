@@ -392,20 +392,23 @@ private:
 };
 
 // The rows of a query ordered first by a stored number or date, without a
-// range of it in the selection: the first rows, up to the key of the
-// `kFirstRows`-th, fetched apart from the rest, so the first pages are laid
-// out before the later rows are read. Cut by the key's value, the parts
-// hold every row once however the query orders ties: the rows of a greater
-// key next, then those without a key (which an engine sorting them last
-// puts there; one sorting them first has none when the first row has a
-// key, else the query is fetched whole). Each part is its own cut, not a
-// count of rows, so a row saved meanwhile by another copy is left out or
-// shown once, never in place of another. The first rows are read as a work
-// table filled in part stands (a procedure writes its first lines first);
-// reading the rest has the connection finish it.
+// range of it in the selection, read in parts cut by the key's value: the
+// first rows, up to the key of the `kFirstRows`-th, so the first pages are
+// laid out before the later rows are read; then blocks of about
+// `kBlockRows` rows of greater keys, each ending before its last key's run
+// of rows (a block that is one key's run is read whole), so a key's rows
+// are never split between blocks; then the rows without a key (which an
+// engine sorting them last puts there; one sorting them first has none when
+// the first row has a key, else the query is fetched whole). Each part is
+// its own cut, not a count of rows, so a row saved meanwhile by another copy
+// is left out or shown once, never in place of another; a block laid out is
+// let go. The first rows are read as a work table filled in part stands (a
+// procedure writes its first lines first); reading the rest has the
+// connection finish it.
 class KeyRangeRows : public RowSet {
 public:
     static constexpr int kFirstRows = 200;
+    static constexpr int kBlockRows = 4096;
 
     static std::unique_ptr<RowSet> make(DataSource &source, const QString &sql, const db::Params &params)
     {
@@ -442,52 +445,147 @@ public:
             return nullptr;
         db::Params firstParams = params;
         firstParams.push_back(key->at(0, 0));
-        std::unique_ptr<RowSet> firstRows = source.fetchFirst(first, firstParams);
-        auto rows = std::unique_ptr<KeyRangeRows>(new KeyRangeRows(source, std::move(firstRows)));
-        rows->m_rest = {{wrapped + name + QStringLiteral(" > ?"), firstParams},
-            {wrapped + name + QStringLiteral(" is null"), params}};
+        auto rows = std::unique_ptr<KeyRangeRows>(new KeyRangeRows(source, sql, name, params, k));
+        rows->m_after = key->at(0, 0);
+        rows->add(source.fetchFirst(first, firstParams));
+        rows->m_columns = rows->m_parts.front().rows->columns();
+        rows->m_firstKey = number(rows->m_parts.front().rows->at(0, k));
         return rows;
     }
-    const std::vector<ColumnName> &columns() const override { return m_first->columns(); }
+    const std::vector<ColumnName> &columns() const override { return m_columns; }
     int rowCount() const override { return m_count; }
     const db::Value &at(int row, int column) const override
     {
-        int n = m_first->rowCount();
-        if (row < n)
-            return m_first->at(row, column);
-        for (const std::unique_ptr<RowSet> &part : m_more) {
-            if (row < n + part->rowCount())
-                return part->at(row - n, column);
-            n += part->rowCount();
+        if (row < m_last->first || row >= m_last->first + m_last->count) {
+            auto it = std::upper_bound(
+                m_parts.begin(), m_parts.end(), row, [](int r, const Part &p) { return r < p.first; });
+            m_last = &*(it - 1);
         }
-        return m_first->at(row, column); // out of range, as the first part answers it
+        return m_last->rows->at(row - m_last->first, column);
     }
     bool fetchMore() override
     {
-        if (m_more.size() == m_rest.size())
-            return false;
-        const auto &[sql, params] = m_rest[m_more.size()];
-        m_more.push_back(m_source.fetch(sql, params));
-        m_count += m_more.back()->rowCount();
-        return true;
+        switch (m_stage) {
+        case Stage::Keyed:
+            fetchBlock();
+            return true;
+        case Stage::Unkeyed:
+            add(m_source.fetch(m_wrapped + m_name + QStringLiteral(" is null"), m_params));
+            m_stage = Stage::Done;
+            return true;
+        case Stage::Done:
+            break;
+        }
+        return false;
     }
-    // Nothing is known of the rest before it is read.
+    void release(int row) override
+    {
+        for (; m_released < m_parts.size(); ++m_released) {
+            Part &part = m_parts[m_released];
+            if (part.first + part.count > row || &part == m_last || &part == &m_parts.back())
+                break;
+            part.rows.reset();
+        }
+    }
+    // How far the keys read so far stand between the first and the last
+    // (read once, when the rest is first read); nothing is known before.
     double shareAt(int row) const override
     {
-        return m_more.size() == m_rest.size() ? double(row) / double(m_count) : 0.0;
+        if (m_stage == Stage::Done)
+            return double(row) / double(std::max(1, m_count));
+        if (!m_lastKey)
+            return 0.0;
+        const double low = m_firstKey;
+        const double span = *m_lastKey - low;
+        if (span <= 0)
+            return 0.0;
+        return std::clamp((number(at(row, m_key)) - low) / span, 0.0, 1.0);
     }
 
 private:
-    KeyRangeRows(DataSource &source, std::unique_ptr<RowSet> first)
+    enum class Stage { Keyed, Unkeyed, Done };
+    struct Part {
+        int first;
+        int count; // the rows of `rows` that belong to the part
+        std::unique_ptr<RowSet> rows; // none once let go
+    };
+
+    KeyRangeRows(DataSource &source, const QString &sql, QString name, db::Params params, int key)
         : m_source(source)
-        , m_first(std::move(first))
-        , m_count(m_first->rowCount())
+        , m_sql(sql)
+        , m_wrapped(QStringLiteral("select * from (\n") + sql + QStringLiteral("\n) where "))
+        , m_name(std::move(name))
+        , m_params(std::move(params))
+        , m_key(key)
     {
     }
+
+    static double number(const db::Value &v)
+    {
+        if (v.type() == db::Type::Date)
+            return double(v.toDate().toJulianDay());
+        if (v.type() == db::Type::Money)
+            return double(v.toMoney().cents());
+        return v.toDouble();
+    }
+
+    void add(std::unique_ptr<RowSet> rows, int count = -1)
+    {
+        const int n = count < 0 ? rows->rowCount() : count;
+        m_parts.push_back({m_count, n, std::move(rows)});
+        m_last = &m_parts.back();
+        m_count += n;
+    }
+
+    db::Params after(const db::Value &key) const
+    {
+        db::Params p = m_params;
+        p.push_back(key);
+        return p;
+    }
+
+    void fetchBlock()
+    {
+        if (!m_lastKey) {
+            const std::unique_ptr<RowSet> last = m_source.fetch(QStringLiteral("select max(") + m_name
+                    + QStringLiteral(") from (\n") + m_sql + QStringLiteral("\n)"),
+                m_params);
+            m_lastKey = last->rowCount() == 1 && !last->at(0, 0).isNull() ? number(last->at(0, 0)) : 0.0;
+        }
+        std::unique_ptr<RowSet> block = m_source.fetch(
+            m_wrapped + m_name + QStringLiteral(" > ? limit %1").arg(kBlockRows), after(m_after));
+        const int n = block->rowCount();
+        if (n < kBlockRows) {
+            add(std::move(block));
+            m_stage = Stage::Unkeyed;
+            return;
+        }
+        // The last key's run may go on past the block: it is read with the next.
+        const db::Value last = block->at(n - 1, m_key);
+        int cut = n - 1;
+        while (cut > 0 && block->at(cut - 1, m_key) == last)
+            --cut;
+        if (cut == 0) {
+            add(m_source.fetch(m_wrapped + m_name + QStringLiteral(" = ?"), after(last)));
+            m_after = last;
+            return;
+        }
+        m_after = block->at(cut - 1, m_key);
+        add(std::move(block), cut);
+    }
+
     DataSource &m_source;
-    std::unique_ptr<RowSet> m_first;
-    std::vector<std::unique_ptr<RowSet>> m_more;
-    std::vector<std::pair<QString, db::Params>> m_rest;
+    QString m_sql, m_wrapped, m_name;
+    db::Params m_params;
+    int m_key;
+    db::Value m_after; // the greatest key read
+    double m_firstKey = 0;
+    std::optional<double> m_lastKey;
+    Stage m_stage = Stage::Keyed;
+    std::vector<ColumnName> m_columns;
+    std::vector<Part> m_parts; // moved parts keep their rows where they are
+    mutable const Part *m_last = nullptr;
+    size_t m_released = 0; // parts before this one are let go
     int m_count = 0;
 };
 
