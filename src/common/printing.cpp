@@ -102,8 +102,13 @@ bool printReport(const PrintJob &job)
     // against the session's server without a second connection.
     if (!gConn || gConn->state() != 1)
         throw report::Error(QStringLiteral("The program is not connected to a database server."));
+    // Every row the report reads, its subreports' and its procedure's (when
+    // the caller holds the moment from before the procedure) are of one
+    // moment of the books, whatever another copy saves while it is read.
+    db::Connection::ReadSnapshot moment(*gConn);
     gConn->checkLogin(job.user, job.password);
     if (!job.mustExist.isEmpty() && gConn->scalar(job.mustExist, job.mustExistParams).isNull()) {
+        db::Connection::Elsewhere others(*gConn);
         info(job.notFound);
         return false;
     }
@@ -136,6 +141,8 @@ bool printReport(const PrintJob &job)
     };
     QElapsedTimer sinceShown;
     auto pageDone = [&](const std::shared_ptr<const report::Document> &doc, double done) {
+        // What the user does meanwhile is other work than the report's.
+        db::Connection::Elsewhere others(*gConn);
         if (!viewer) {
             showViewer();
             viewer->showWindow();
@@ -185,7 +192,11 @@ bool runReportProcedure(const std::function<void()> &procedure)
     QElapsedTimer clock;
     clock.start();
     qint64 shownAt = 0;
-    bool stopped = !control->showPreparing(0);
+    bool stopped = false;
+    {
+        db::Connection::Elsewhere others(*gConn);
+        stopped = !control->showPreparing(0);
+    }
     struct Handler {
         ~Handler()
         {
@@ -198,6 +209,7 @@ bool runReportProcedure(const std::function<void()> &procedure)
         if (stopped || clock.elapsed() - shownAt < 100)
             return !stopped;
         shownAt = clock.elapsed();
+        db::Connection::Elsewhere others(*gConn);
         stopped = !control || !control->showPreparing(double(clock.elapsed()) / 1000.0);
         return !stopped;
     });

@@ -322,6 +322,9 @@ void frmRPTAccounts::cmdBankBook_Click()
 
 void frmRPTAccounts::printLedger(const std::function<void()> &procedure)
 {
+    // The procedure's work tables and the report's own reads are of one
+    // moment of the books: a ledger's later lines are written as it is read.
+    db::Connection::ReadSnapshot moment(*gConn);
     if (!common::runReportProcedure(procedure))
         return;
     common::PrintJob job = common::sessionJob(QStringLiteral("\\rptAcLedger.rpt"));
@@ -349,6 +352,7 @@ void frmRPTAccounts::cmdDetLedger_Click()
 
 void frmRPTAccounts::printTrialBalance(const QString &file, rules::TrialBalance which)
 {
+    db::Connection::ReadSnapshot moment(*gConn); // as for a ledger
     if (!common::runReportProcedure(
             [&] { rules::runTrialBalance(*gConn, which, DTPicker1->date(), DTPicker2->date()); }))
         return;
@@ -413,6 +417,7 @@ void frmRPTAccounts::printStudentWise(bool inactive)
         return;
     }
 
+    db::Connection::ReadSnapshot moment(*gConn); // as for a ledger
     common::PrintJob job = common::sessionJob(QString()); // the file follows from what is picked
     std::int64_t courseKey = 0;
     std::int64_t subjectKey = 0;

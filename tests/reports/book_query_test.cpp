@@ -268,4 +268,52 @@ TEST_F(BookQuery, ALongReportIsReadInBlocksThatNeverSplitAKeysRun)
     EXPECT_EQ(longRun, 1);
 }
 
+// A ledger longer than its first part, printed as the report window prints
+// it (one moment from before its procedure to its last page), while another
+// copy saves vouchers: one dated among its first lines, one among the lines
+// written as it is read. Neither shows until the next printout.
+TEST_F(BookQuery, ALedgerReadWhileAnotherCopySavesShowsTheBooksOfOneMoment)
+{
+    {
+        db::Transaction tx(*gConn);
+        QDate d(2021, 1, 1);
+        for (int no = 1; no <= 1200; ++no, d = d.addDays(1)) {
+            const QByteArray date = d.toString(Qt::ISODate).toLatin1();
+            master("CP", no, date.constData(), "10");
+            row("CP", no, date.constData(), 1, rent, cash, "10.00", "0", "RENT");
+            row("CP", no, date.constData(), 2, cash, {}, "0", "10.00");
+        }
+        tx.commit();
+    }
+    const std::unique_ptr<db::Connection> other = otherCopy();
+    auto print = [&](const std::function<void()> &meanwhile) {
+        db::Connection::ReadSnapshot moment(*gConn);
+        gConn->execute(QStringLiteral("exec DetailAcLedger ?,1,1,2021,31,12,2024"), {cash});
+        meanwhile();
+        auto rpt = report::Report::open(QStringLiteral(ORU_REPORTS_DIR "/rptAcLedger.rpt"));
+        rpt->setDataSource(std::make_shared<Recording>(conn(), true));
+        rpt->openSubreport("rptSubAC")
+            .setRecordSelectionFormula("{Accounts.RowID} = " + QString::number(cash));
+        return rpt->render().allLines();
+    };
+    const QStringList before = print([] {});
+    ASSERT_GT(before.filter("31-12-2021").size(), 0);
+    const QStringList during = print([&] {
+        int no = 5000;
+        for (const char *date : {"2021-02-01", "2024-06-01"}) {
+            ++no;
+            other->execute(QStringLiteral("Insert Into MasJV (VouNo, VouStatus, VouDate, TotalAmount, Login) "
+                                          "Values (?, 'CR', ?, ?, 'sa')"),
+                {no, date, money("77.00")});
+            other->execute(
+                QStringLiteral("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, "
+                               "DrAmt, CrAmt, ChecqNo, Naration) Values (?, 'CR', ?, 1, ?, Null, ?, ?, "
+                               "'', 'SAVED MEANWHILE')"),
+                {no, date, cash, money("77.00"), money("0")});
+        }
+    });
+    EXPECT_EQ(during, before);
+    EXPECT_EQ(print([] {}).filter("SAVED MEANWHILE").size(), 2);
+}
+
 } // namespace

@@ -82,6 +82,7 @@ void Connection::close()
         return;
     d->session.reset();
     d->deferred.clear();
+    d->moment = 0;
     d->depth = 0;
     d->token.reset();
 }
@@ -95,19 +96,21 @@ std::int64_t Connection::execute(const QString &sql, const Params &params)
 {
     if (!d->session)
         detail::closedError();
+    detail::leaveMomentIfElsewhere(*this);
     std::int64_t affected = 0;
     if (detail::runProcedure(*this, sql, params, &affected))
         return affected;
     detail::completeFillsFor(*this, sql);
-    return d->session->execute(sql, params);
+    return detail::statement(*this, [&] { return d->session->execute(sql, params); });
 }
 
 Value Connection::scalar(const QString &sql, const Params &params)
 {
     if (!d->session)
         detail::closedError();
+    detail::leaveMomentIfElsewhere(*this);
     detail::completeFillsFor(*this, sql);
-    return d->session->scalar(sql, params);
+    return detail::statement(*this, [&] { return d->session->scalar(sql, params); });
 }
 
 void Connection::deferFill(const QString &table, std::function<void(Connection &)> rest)
@@ -122,6 +125,38 @@ void Connection::dropDeferredFill(const QString &table)
         d->deferred, [&](const auto &e) { return e.first.compare(table, Qt::CaseInsensitive) == 0; });
 }
 
+Connection::ReadSnapshot::ReadSnapshot(Connection &conn)
+    : m_conn(conn)
+{
+    auto &d = *conn.d;
+    if (!d.session || d.moment != 0 || d.depth > 0 || d.session->inTransaction())
+        return;
+    d.session->beginSnapshot();
+    d.moment = m_moment = ++d.moments;
+}
+
+Connection::ReadSnapshot::~ReadSnapshot()
+{
+    if (holds())
+        detail::endMoment(m_conn);
+}
+
+bool Connection::ReadSnapshot::holds() const
+{
+    return m_moment != 0 && m_conn.d->moment == m_moment && detail::inMoment(m_conn);
+}
+
+Connection::Elsewhere::Elsewhere(Connection &conn)
+    : m_conn(conn)
+{
+    ++m_conn.d->elsewhere;
+}
+
+Connection::Elsewhere::~Elsewhere()
+{
+    --m_conn.d->elsewhere;
+}
+
 Connection::FirstRows::FirstRows(Connection &conn)
     : m_conn(conn)
 {
@@ -134,6 +169,39 @@ Connection::FirstRows::~FirstRows()
 }
 
 namespace detail {
+
+bool inMoment(Connection &c)
+{
+    auto &d = Access::impl(c);
+    if (d.moment == 0)
+        return false;
+    if (d.session && d.session->inTransaction())
+        return true;
+    d.moment = 0; // the database ended it (a stopped statement rolls back)
+    return false;
+}
+
+void endMoment(Connection &c) noexcept
+{
+    auto &d = Access::impl(c);
+    if (!inMoment(c))
+        return;
+    d.moment = 0;
+    if (d.depth > 0)
+        return; // not met: a transaction in a moment is scoped inside its guard
+    try {
+        d.session->commit({});
+    } catch (...) {
+        d.session->rollback({});
+    }
+}
+
+void leaveMomentIfElsewhere(Connection &c)
+{
+    const auto &d = Access::impl(c);
+    if (d.elsewhere > 0 && d.depth == 0)
+        endMoment(c);
+}
 
 void completeFillsFor(Connection &c, const QString &sql)
 {
@@ -172,14 +240,14 @@ bool Connection::hasTable(const QString &name)
 {
     if (!d->session)
         detail::closedError();
-    return !d->session->table(name).columns.empty();
+    return detail::statement(*this, [&] { return !d->session->table(name).columns.empty(); });
 }
 
 std::vector<Column> Connection::columnsOf(const QString &sql)
 {
     if (!d->session)
         detail::closedError();
-    return d->session->columns(sql);
+    return detail::statement(*this, [&] { return d->session->columns(sql); });
 }
 
 void Connection::checkLogin(const QString &user, const QString &password)

@@ -6,6 +6,8 @@
 
 #include <QSet>
 
+#include <type_traits>
+
 namespace db {
 
 struct Connection::Impl {
@@ -23,6 +25,10 @@ struct Connection::Impl {
     // Work left for later, by the table it completes.
     std::vector<std::pair<QString, std::function<void(Connection &)>>> deferred;
     int firstRows = 0; // FirstRows guards held
+    // The ReadSnapshot moment open on the session (0: none), and the number
+    // the next one takes; Elsewhere guards held.
+    std::uint64_t moment = 0, moments = 0;
+    int elsewhere = 0;
 
     void opened(std::unique_ptr<engine::Session> s, const QString &path, const QString &name,
         const detail::Login &who)
@@ -35,6 +41,7 @@ struct Connection::Impl {
         token = std::make_shared<int>(0);
         checkedLogins.clear();
         deferred.clear();
+        moment = 0;
         if (observer)
             session->setObserver(observer);
     }
@@ -47,17 +54,55 @@ struct Access {
     static const Connection::Impl &impl(const Connection &c) { return *c.d; }
 };
 
-// The open session of a connection (throws when closed).
+// Before another window's work: ends the moment it must not run in.
+void leaveMomentIfElsewhere(Connection &c);
+
+// The open session of a connection (throws when closed), for work on it.
 inline engine::Session &engineOf(Connection &c)
 {
-    auto &s = Access::impl(c).session;
-    if (!s)
+    auto &d = Access::impl(c);
+    if (!d.session)
         closedError();
-    return *s;
+    leaveMomentIfElsewhere(c);
+    return *d.session;
 }
 
 // Runs the deferred fills of the tables a statement names, before it runs.
 void completeFillsFor(Connection &c, const QString &sql);
+
+// Whether a ReadSnapshot moment is open on the connection's session (one
+// whose transaction the database ended is forgotten here).
+bool inMoment(Connection &c);
+// Ends the moment, keeping what it wrote to temporary tables.
+void endMoment(Connection &c) noexcept;
+
+// Runs one statement of the connection: inside a moment and outside any
+// transaction, under a savepoint of its own, so that a statement that fails
+// (as a probe of a column may) undoes itself alone and leaves the moment
+// and what it wrote.
+template <class F> auto statement(Connection &c, F &&f) -> decltype(f())
+{
+    auto &d = Access::impl(c);
+    leaveMomentIfElsewhere(c);
+    if (d.depth > 0 || !inMoment(c))
+        return f();
+    static const QString name = QStringLiteral("oru_read");
+    d.session->savepoint(name);
+    try {
+        if constexpr (std::is_void_v<decltype(f())>) {
+            f();
+            d.session->commit(name);
+        } else {
+            auto out = f();
+            d.session->commit(name);
+            return out;
+        }
+    } catch (...) {
+        if (d.session && d.session->inTransaction())
+            d.session->rollback(name);
+        throw;
+    }
+}
 
 } // namespace detail
 } // namespace db

@@ -395,6 +395,42 @@ public:
     void deferFill(const QString &table, std::function<void(Connection &)> rest);
     void dropDeferredFill(const QString &table);
 
+    // One moment of the database for a report: while held, this
+    // connection's statements see the database as it stood when the guard
+    // was made, whatever other copies save meanwhile (a read transaction:
+    // BEGIN DEFERRED read at once on the embedded engine, REPEATABLE READ on
+    // PostgreSQL), and what they write to temporary work tables stays. A
+    // statement that fails in it is undone alone, the rest stays. Work of
+    // other windows (a statement or a transaction run while an Elsewhere
+    // guard is held) ends the moment first, so their saves are never held
+    // in it. Nothing when the connection is closed or already in a
+    // transaction or a moment; ends when the outermost guard goes.
+    class ReadSnapshot {
+    public:
+        explicit ReadSnapshot(Connection &conn);
+        ~ReadSnapshot();
+        ReadSnapshot(const ReadSnapshot &) = delete;
+        ReadSnapshot &operator=(const ReadSnapshot &) = delete;
+        // Whether this guard's moment still holds.
+        bool holds() const;
+
+    private:
+        Connection &m_conn;
+        std::uint64_t m_moment = 0; // the moment this guard began, 0 for none
+    };
+    // Held while a report lets events through (its progress shown): what
+    // runs then is another window's work.
+    class Elsewhere {
+    public:
+        explicit Elsewhere(Connection &conn);
+        ~Elsewhere();
+        Elsewhere(const Elsewhere &) = delete;
+        Elsewhere &operator=(const Elsewhere &) = delete;
+
+    private:
+        Connection &m_conn;
+    };
+
     // While held, statements read a table filled in part as it stands: for
     // a reader that wants only the first rows and reads the rest later.
     class FirstRows {

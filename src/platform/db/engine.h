@@ -103,6 +103,10 @@ public:
     // name is the outermost transaction.
     virtual bool inTransaction() = 0;
     virtual void begin() = 0;
+    // A read transaction that sees the database as it stands now, whatever
+    // other copies commit while it lasts; ended by commit({}) (which keeps
+    // what it wrote to temporary tables) or rollback({}).
+    virtual void beginSnapshot() = 0;
     virtual void savepoint(const QString &name) = 0;
     virtual void commit(const QString &savepoint) = 0;
     virtual void rollback(const QString &savepoint) noexcept = 0;

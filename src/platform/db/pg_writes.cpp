@@ -119,6 +119,25 @@ void PgSession::begin()
     }
 }
 
+void PgSession::beginSnapshot()
+{
+    try {
+        run("BEGIN ISOLATION LEVEL REPEATABLE READ");
+    } catch (const ConnectionLostError &) {
+        m_ready = false;
+        run("BEGIN ISOLATION LEVEL REPEATABLE READ");
+    }
+    // Lost, its temporary tables go with the connection: nothing goes on
+    // on a new one as if they were there.
+    m_writing = true;
+    try {
+        run("SELECT 1"); // the snapshot is taken at the first statement
+    } catch (...) {
+        rollback({});
+        throw;
+    }
+}
+
 void PgSession::savepoint(const QString &name)
 {
     run(("SAVEPOINT " + name).toUtf8().constData());

@@ -28,8 +28,9 @@ void Recordset::open(const QString &sql, Connection &conn, const Params &params)
     Impl fresh;
     fresh.conn = &conn;
     fresh.session = detail::session(conn);
+    engine::Session &session = detail::engineOf(conn);
     detail::completeFillsFor(conn, sql);
-    engine::Result result = detail::engineOf(conn).query(sql, params);
+    engine::Result result = detail::statement(conn, [&] { return session.query(sql, params); });
     fresh.cols = std::move(result.columns);
     fresh.cells = std::move(result.cells);
     fresh.count = result.rows;

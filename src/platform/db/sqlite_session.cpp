@@ -242,6 +242,19 @@ void SqliteSession::begin()
     exec(m_db.get(), "BEGIN IMMEDIATE");
 }
 
+void SqliteSession::beginSnapshot()
+{
+    // A deferred transaction takes its snapshot at its first read of the
+    // database: read the schema at once, so the moment is now.
+    exec(m_db.get(), "BEGIN DEFERRED");
+    try {
+        exec(m_db.get(), "SELECT count(*) FROM sqlite_master");
+    } catch (...) {
+        rollback({});
+        throw;
+    }
+}
+
 void SqliteSession::savepoint(const QString &name)
 {
     exec(m_db.get(), ("SAVEPOINT " + name).toUtf8().constData());

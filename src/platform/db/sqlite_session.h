@@ -35,6 +35,7 @@ public:
     void runAsOwner(const QString &sql) override;
     bool inTransaction() override;
     void begin() override;
+    void beginSnapshot() override;
     void savepoint(const QString &name) override;
     void commit(const QString &savepoint) override;
     void rollback(const QString &savepoint) noexcept override;

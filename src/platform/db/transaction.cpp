@@ -9,12 +9,15 @@ Transaction::Transaction(Connection &conn)
     auto &d = *conn.d;
     if (!d.session)
         detail::closedError();
-    if (d.depth == 0) {
+    detail::leaveMomentIfElsewhere(conn);
+    if (d.depth == 0 && !detail::inMoment(conn)) {
         if (d.session->inTransaction())
             throw Error(
                 QStringLiteral("A transaction begun by a statement is still open on this connection."));
         d.session->begin();
     } else {
+        // Inside another transaction, or a report's moment (whose work
+        // writes only its temporary tables): a savepoint.
         if (!d.session->inTransaction())
             throw Error(QStringLiteral("The transaction was rolled back by the database after an error."));
         m_savepoint = QStringLiteral("oru_sp%1").arg(++d.savepointSeq);

@@ -218,6 +218,55 @@ TEST_F(ServerTest, FailureInsideATransactionLeavesNoRow)
         QStringLiteral("Kept|Also kept"));
 }
 
+// A report's moment: another copy's commits stay out of it, a statement
+// that fails in it is undone alone (what it wrote to its work table stays),
+// a transaction in it is a savepoint, and another window's work ends it
+// first, so that work is saved at once and sees the books as they are.
+TEST_F(ServerTest, AReadSnapshotSeesOneMomentUntilOtherWorkEndsIt)
+{
+    Connection c, other;
+    connect(c);
+    connect(other);
+    c.execute(QStringLiteral("DELETE FROM Menus"));
+    auto count = [&] { return c.scalar(QStringLiteral("SELECT count(*) FROM Menus")).toInt(); };
+    c.execute(QStringLiteral("CREATE TEMP TABLE WorkRows (N INTEGER)"));
+    {
+        Connection::ReadSnapshot moment(c);
+        ASSERT_TRUE(moment.holds());
+        other.execute(QStringLiteral("INSERT INTO Menus VALUES ('Saved meanwhile', '1')"));
+        EXPECT_EQ(count(), 0);
+        {
+            db::Transaction work(c);
+            c.execute(QStringLiteral("INSERT INTO WorkRows VALUES (1)"));
+            work.commit();
+        }
+        EXPECT_THROW(c.scalar(QStringLiteral("SELECT count(*) FROM NoSuchTable")), db::Error);
+        EXPECT_THROW(c.columnsOf(QStringLiteral("SELECT Nothing FROM Menus")), db::Error);
+        c.execute(QStringLiteral("INSERT INTO WorkRows VALUES (2)"));
+        EXPECT_EQ(count(), 0) << "still the same moment after a failed statement";
+        Connection::ReadSnapshot inner(c); // nothing: the moment is the outer one's
+        EXPECT_FALSE(inner.holds());
+        EXPECT_TRUE(moment.holds());
+    }
+    EXPECT_EQ(count(), 1);
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT sum(N) FROM WorkRows")).toInt(), 3);
+    EXPECT_FALSE(c.inTransaction());
+
+    Connection::ReadSnapshot moment(c);
+    other.execute(QStringLiteral("INSERT INTO Menus VALUES ('Saved later', '1')"));
+    EXPECT_EQ(count(), 1);
+    {
+        Connection::Elsewhere others(c);
+        db::Transaction save(c);
+        c.execute(QStringLiteral("INSERT INTO Menus VALUES ('Another window', '1')"));
+        EXPECT_EQ(count(), 3);
+        save.commit();
+    }
+    EXPECT_FALSE(moment.holds());
+    EXPECT_FALSE(c.inTransaction());
+    EXPECT_EQ(other.scalar(QStringLiteral("SELECT count(*) FROM Menus")).toInt(), 3);
+}
+
 TEST_F(ServerTest, TwoConnectionsTakeDistinctNumbers)
 {
     {
