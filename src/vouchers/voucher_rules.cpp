@@ -169,13 +169,13 @@ bool searchVouchers(db::Recordset &rs, db::Connection &conn, const QString &kind
 namespace {
 
 // One block of rows of a list by number: the columns of the searched list
-// (its Multi mark as the searched list counts it) of the numbers bound, as
-// many as a block holds (a short block repeats its last number), so that
-// every block is the same statement.
-QString blockStatement(const QString &side)
+// (its Multi mark as the searched list counts it) of `count` numbers bound.
+// A block binds a power of two of them (its last number repeated), so that
+// a few statements serve every block and each stays prepared.
+QString blockStatement(const QString &side, int count)
 {
     QStringList marks;
-    for (int i = 0; i < VoucherList::kMarkBlock; ++i)
+    for (int i = 0; i < count; ++i)
         marks << QStringLiteral("?");
     return kListColumns
         + QStringLiteral(", case when (Select count(*) From (Select 1 From DetJV d Where d.VouStatus = "
@@ -190,7 +190,8 @@ std::vector<std::int64_t> readNumbers(db::Recordset &rs)
     out.reserve(std::size_t(rs.recordCount()));
     for (int i = 0; i < rs.recordCount(); ++i)
         out.push_back(rs.at(i, 0).toInt());
-    std::sort(out.begin(), out.end()); // as read, unless an engine orders otherwise
+    if (!std::is_sorted(out.begin(), out.end())) // as read, unless an engine orders otherwise
+        std::sort(out.begin(), out.end());
     return out;
 }
 
@@ -319,7 +320,7 @@ db::Value VoucherList::value(int r, int col)
 {
     if (m_byNumber) {
         const Row *read = row(r);
-        return read ? read->cells[col] : db::Value();
+        return read ? read->cells.at(std::size_t(col)) : db::Value();
     }
     if (col == kMultiColumn)
         return isMulti(r) ? db::Value(QStringLiteral("M")) : db::Value();
@@ -359,15 +360,18 @@ void VoucherList::readBlock(int r)
     for (int i = first; i < last; ++i)
         if (!m_read.count(m_matching[std::size_t(i)]))
             unread.push_back(i);
+    int count = 1;
+    while (count < int(unread.size()))
+        count *= 2;
     db::Params params {m_kind};
-    for (int i = 0; i < kMarkBlock; ++i)
+    for (int i = 0; i < count; ++i)
         params.push_back(m_matching[std::size_t(unread[std::min(std::size_t(i), unread.size() - 1)])]);
     db::Recordset rs;
-    rs.open(blockStatement(lineSide(m_kind)), *m_conn, params);
+    rs.open(blockStatement(lineSide(m_kind), count), *m_conn, params);
     for (int i = 0; i < rs.recordCount(); ++i) {
         Row read;
         for (int c = 0; c < kColumns; ++c)
-            read.cells[c] = rs.at(i, c);
+            read.cells[std::size_t(c)] = rs.at(i, c);
         m_read[rs.at(i, 0).toInt()] = std::move(read);
     }
     // A number not found has gone since it was read: dropped from the list,

@@ -15,6 +15,7 @@
 #include <QDate>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -141,7 +142,7 @@ public:
 private:
     enum class Mark : signed char { Unread, Single, Multi };
     struct Row {
-        db::Value cells[kColumns];
+        std::array<db::Value, kColumns> cells;
     };
     void readMarks(int row);
     // By number: the row read (with its block), or nullptr when past the end.
