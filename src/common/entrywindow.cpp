@@ -128,7 +128,7 @@ void EntryWindow::connectShared()
     on(cmdPrint, &QPushButton::clicked, this, [this](bool) { cmdPrint_Click(); });
     on(cmdExit, &QPushButton::clicked, this, [this](bool) { unload(); });
     on(cboSearch, &QComboBox::currentTextChanged, this, [this](const QString &) { cboSearch_Change(); });
-    on(txtSearch, &QLineEdit::textChanged, this, [this](const QString &) { SearchGrd(); });
+    on(txtSearch, &QLineEdit::textChanged, this, [this](const QString &) { showSearchList(true); });
     on(DTPSearch, &QDateEdit::dateChanged, this, [this](const QDate &) { SearchGrd(); });
     on(DTPSearch, &ui::DatePicker::pressed, this, [this] { SearchGrd(); });
     on(mshSearch, &ui::Grid::cellDoubleClicked, this, [this] { mshSearch_DblClick(); });
@@ -510,10 +510,15 @@ void EntryWindow::cboSearch_Change()
 
 void EntryWindow::SearchGrd()
 {
+    showSearchList(false);
+}
+
+void EntryWindow::showSearchList(bool typed)
+{
     if (gRs->state() == 1)
         gRs->close();
     const QString criterion = cboSearch->currentText();
-    std::shared_ptr<const ui::GridSource> list = searchList(criterion);
+    std::shared_ptr<const ui::GridSource> list = searchList(criterion, typed);
     if (!list && !runSearch(*gRs, criterion))
         return; // a criterion of no known kind leaves the list as it is
     if ((list ? list->lineCount() : gRs->recordCount()) < 1) {

@@ -128,8 +128,11 @@ protected:
     virtual bool runSearch(db::Recordset &rs, const QString &criterion) = 0;
     // The search list for the criterion as the grid reads it as it shows
     // it, for a window whose list is long; nullptr (the default) lists
-    // through runSearch, the grid keeping a copy.
-    virtual std::shared_ptr<const ui::GridSource> searchList(const QString & /*criterion*/)
+    // through runSearch, the grid keeping a copy. `typed`: only the search
+    // text has changed since the last list (a keystroke), so what the window
+    // read of the stored vouchers for it may serve again, brought up to date;
+    // otherwise (load, save, delete) they are read again.
+    virtual std::shared_ptr<const ui::GridSource> searchList(const QString & /*criterion*/, bool /*typed*/)
     {
         return nullptr;
     }
@@ -240,6 +243,7 @@ private:
     void cmdCancel_Click();
     void cmdPrint_Click();
     void mshSearch_DblClick();
+    void showSearchList(bool typed);
     // After another user deleted or changed the opened voucher: the window
     // turns to a new voucher holding the same lines, and says so.
     void keepLinesAsNewVoucher(Refused::Conflict conflict);

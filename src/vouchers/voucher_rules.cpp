@@ -3,6 +3,10 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <charconv>
+#include <string>
+#include <string_view>
+#include <utility>
 
 namespace vouchers {
 
@@ -162,12 +166,102 @@ bool searchVouchers(db::Recordset &rs, db::Connection &conn, const QString &kind
     return true;
 }
 
-VoucherList::VoucherList(db::Connection &conn, const QString &kind)
+namespace {
+
+// One block of rows of a list by number: the columns of the searched list
+// (its Multi mark as the searched list counts it) of `count` numbers bound.
+// A block binds a power of two of them (its last number repeated), so that
+// a few statements serve every block and each stays prepared.
+QString blockStatement(const QString &side, int count)
+{
+    QStringList marks;
+    for (int i = 0; i < count; ++i)
+        marks << QStringLiteral("?");
+    return kListColumns
+        + QStringLiteral(", case when (Select count(*) From (Select 1 From DetJV d Where d.VouStatus = "
+                         "a.VouStatus And d.VouNo = a.VouNo And d.%1 > 0 Limit 2) n) > 1 then 'M' end as "
+                         "Multi From MasJV a Where a.VouStatus = ? And a.VouNo In (%2)")
+              .arg(side, marks.join(u','));
+}
+
+std::vector<std::int64_t> readNumbers(db::Recordset &rs)
+{
+    std::vector<std::int64_t> out;
+    out.reserve(std::size_t(rs.recordCount()));
+    for (int i = 0; i < rs.recordCount(); ++i)
+        out.push_back(rs.at(i, 0).toInt());
+    if (!std::is_sorted(out.begin(), out.end())) // as read, unless an engine orders otherwise
+        std::sort(out.begin(), out.end());
+    return out;
+}
+
+} // namespace
+
+VoucherNumbers::VoucherNumbers(db::Connection &conn, const QString &kind)
     : m_conn(&conn)
     , m_kind(kind)
+{
+    checkKind(kind);
+}
+
+void VoucherNumbers::update()
+{
+    db::Recordset rs;
+    if (!m_whole || m_numbers.empty()) {
+        rs.open(
+            QStringLiteral("Select VouNo From MasJV Where VouStatus = ? Order By VouNo"), *m_conn, {m_kind});
+        m_numbers = readNumbers(rs);
+        m_whole = true;
+        return;
+    }
+    // A new voucher takes the highest number plus one, inside the write
+    // transaction: what was saved since is above the highest number kept.
+    rs.open(QStringLiteral("Select VouNo From MasJV Where VouStatus = ? And VouNo > ? Order By VouNo"),
+        *m_conn, {m_kind, m_numbers.back()});
+    for (std::int64_t n : readNumbers(rs))
+        if (n > m_numbers.back())
+            m_numbers.push_back(n);
+}
+
+std::vector<std::int64_t> VoucherNumbers::matching(const QString &text) const
+{
+    if (text.isEmpty())
+        return {m_numbers.rbegin(), m_numbers.rend()};
+    // A number's text is its digits, after a minus sign when it is below 0:
+    // a text of anything else is found in none.
+    std::string typed;
+    for (const QChar c : text) {
+        if (!(c >= u'0' && c <= u'9') && c != u'-')
+            return {};
+        typed += char(c.unicode());
+    }
+    std::vector<std::int64_t> out;
+    char digits[24];
+    for (auto it = m_numbers.rbegin(); it != m_numbers.rend(); ++it) {
+        const auto written = std::to_chars(digits, digits + sizeof digits, *it);
+        if (std::string_view(digits, std::size_t(written.ptr - digits)).find(typed) != std::string_view::npos)
+            out.push_back(*it);
+    }
+    return out;
+}
+
+void VoucherNumbers::forget(std::int64_t number)
+{
+    const auto it = std::lower_bound(m_numbers.begin(), m_numbers.end(), number);
+    if (it != m_numbers.end() && *it == number)
+        m_numbers.erase(it);
+    m_whole = false;
+}
+
+VoucherList::VoucherList(db::Connection &conn, const QString &kind, std::shared_ptr<VoucherNumbers> numbers)
+    : m_conn(&conn)
+    , m_kind(kind)
+    , m_numbers(std::move(numbers))
     , m_rows(std::make_unique<db::Recordset>())
 {
     checkKind(kind);
+    if (m_numbers && (&m_numbers->connection() != &conn || m_numbers->kind() != kind))
+        m_numbers.reset(); // another list's numbers
 }
 
 VoucherList::~VoucherList() = default;
@@ -180,6 +274,22 @@ bool VoucherList::open(const QString &criterion, const QString &text, const QDat
         return false;
     if (m_rows->state() == 1)
         m_rows->close();
+    m_matching.clear();
+    m_read.clear();
+    m_dropped.clear();
+    m_marks.clear();
+    m_byNumber = criterion == QLatin1String("Voucher #");
+    if (m_byNumber) {
+        if (!m_numbers)
+            m_numbers = std::make_shared<VoucherNumbers>(*m_conn, m_kind);
+        m_numbers->update();
+        m_matching = m_numbers->matching(text);
+        // The rows shown first, a whole block of them however many have gone.
+        for (int r = 0; r < std::min(kMarkBlock, size()); ++r)
+            row(r);
+        m_dropped.clear(); // no one has seen the list yet
+        return true;
+    }
     m_rows->open(kListColumns + QStringLiteral(" From MasJV a Where a.VouStatus = ? ") + where + kListOrder,
         *m_conn, params);
     m_marks.assign(std::size_t(m_rows->recordCount()), Mark::Unread);
@@ -190,33 +300,90 @@ bool VoucherList::open(const QString &criterion, const QString &text, const QDat
 
 int VoucherList::size() const
 {
+    if (m_byNumber)
+        return int(m_matching.size());
     return m_rows->state() == 1 ? m_rows->recordCount() : 0;
 }
 
 QString VoucherList::columnName(int col) const
 {
-    return col == kMultiColumn ? QStringLiteral("Multi") : m_rows->column(col).name;
+    static const char *const names[kColumns] = {"VouNo", "VouDate", "PaidReceive", "TotalAmount", "Multi"};
+    return QString::fromLatin1(names[col]);
 }
 
 QString VoucherList::text(int row, int col)
 {
-    if (col == kMultiColumn)
-        return isMulti(row) ? QStringLiteral("M") : QString();
-    return m_rows->at(row, col).toString();
+    return value(row, col).toString();
 }
 
-db::Value VoucherList::value(int row, int col)
+db::Value VoucherList::value(int r, int col)
 {
+    if (m_byNumber) {
+        const Row *read = row(r);
+        return read ? read->cells.at(std::size_t(col)) : db::Value();
+    }
     if (col == kMultiColumn)
-        return isMulti(row) ? db::Value(QStringLiteral("M")) : db::Value();
-    return m_rows->at(row, col);
+        return isMulti(r) ? db::Value(QStringLiteral("M")) : db::Value();
+    return m_rows->at(r, col);
 }
 
-bool VoucherList::isMulti(int row)
+bool VoucherList::isMulti(int r)
 {
-    if (m_marks.at(std::size_t(row)) == Mark::Unread)
-        readMarks(row);
-    return m_marks[std::size_t(row)] == Mark::Multi;
+    if (m_byNumber)
+        return !value(r, kMultiColumn).isNull();
+    if (m_marks.at(std::size_t(r)) == Mark::Unread)
+        readMarks(r);
+    return m_marks[std::size_t(r)] == Mark::Multi;
+}
+
+std::vector<int> VoucherList::takeDropped()
+{
+    return std::exchange(m_dropped, {});
+}
+
+const VoucherList::Row *VoucherList::row(int r)
+{
+    while (r >= 0 && r < size()) {
+        const auto it = m_read.find(m_matching[std::size_t(r)]);
+        if (it != m_read.end())
+            return &it->second;
+        readBlock(r); // reads the row, or drops it and so brings the next one to its place
+    }
+    return nullptr;
+}
+
+void VoucherList::readBlock(int r)
+{
+    // The rows of r's block not read yet, through the voucher index by number.
+    const int first = r - r % kMarkBlock, last = std::min(first + kMarkBlock, size());
+    std::vector<int> unread;
+    for (int i = first; i < last; ++i)
+        if (!m_read.count(m_matching[std::size_t(i)]))
+            unread.push_back(i);
+    int count = 1;
+    while (count < int(unread.size()))
+        count *= 2;
+    db::Params params {m_kind};
+    for (int i = 0; i < count; ++i)
+        params.push_back(m_matching[std::size_t(unread[std::min(std::size_t(i), unread.size() - 1)])]);
+    db::Recordset rs;
+    rs.open(blockStatement(lineSide(m_kind), count), *m_conn, params);
+    for (int i = 0; i < rs.recordCount(); ++i) {
+        Row read;
+        for (int c = 0; c < kColumns; ++c)
+            read.cells[std::size_t(c)] = rs.at(i, c);
+        m_read[rs.at(i, 0).toInt()] = std::move(read);
+    }
+    // A number not found has gone since it was read: dropped from the list,
+    // the last first, so that each place is the one the list had then.
+    for (auto it = unread.rbegin(); it != unread.rend(); ++it) {
+        const std::int64_t number = m_matching[std::size_t(*it)];
+        if (m_read.count(number))
+            continue;
+        m_numbers->forget(number);
+        m_matching.erase(m_matching.begin() + *it);
+        m_dropped.push_back(*it);
+    }
 }
 
 void VoucherList::readMarks(int row)

@@ -15,8 +15,10 @@
 #include <QDate>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace vouchers {
@@ -74,19 +76,52 @@ void deleteVoucher(db::Connection &conn, books::Kind kind, std::int64_t vouNo, c
 bool searchVouchers(db::Recordset &rs, db::Connection &conn, const QString &kind, const QString &criterion,
     const QString &text, const QDate &date);
 
-// The same list as the voucher window shows it: the rows are read when the
-// list opens, and the Multi mark of a row with those of its block of rows
-// when one of them is first asked for (the first block at once), so that
-// the whole list of a kind costs its rows and the marks shown rather than a
-// pass over every line of the kind. Errors of a later read (a lost
-// connection) are thrown by the call that asked.
+// The numbers of a kind's vouchers, kept for the search by number: read
+// in one pass of the voucher index when first needed, then brought up to
+// date by the numbers above the highest one kept (an index seek), as a new
+// voucher takes the next number. A number whose voucher is found gone is
+// dropped, and the next update reads every number again, so that a number
+// another copy deleted and posted anew is not missed.
+class VoucherNumbers {
+public:
+    VoucherNumbers(db::Connection &conn, const QString &kind);
+
+    db::Connection &connection() const { return *m_conn; }
+    const QString &kind() const { return m_kind; }
+    // The next update reads every number again (after a save or a delete).
+    void invalidate() { m_whole = false; }
+    void update();
+    // The numbers whose decimal text holds `text`, as the SQL contains-search
+    // of the number cast to text finds them: every number for an empty text,
+    // none for a text that is no part of a number; highest first.
+    std::vector<std::int64_t> matching(const QString &text) const;
+    void forget(std::int64_t number);
+
+private:
+    db::Connection *m_conn;
+    QString m_kind;
+    std::vector<std::int64_t> m_numbers; // ascending
+    bool m_whole = false; // m_numbers were read whole and nothing was found gone since
+};
+
+// The same list as the voucher window shows it. By number: the numbers that
+// match are taken from the kind's kept numbers, and a row is read with those
+// of its block (a row, its columns and its Multi mark through the voucher
+// index) when one of them is first asked for, the first block at once; a
+// number whose voucher has gone meanwhile is dropped from the list when its
+// block is read. By date or payee: the rows are read when the list opens,
+// and the Multi marks by block as they are asked for. So the whole list of
+// a kind costs the rows and marks shown rather than a pass over every line
+// of the kind. Errors of a later read (a lost connection) are thrown by the
+// call that asked.
 class VoucherList {
 public:
     static constexpr int kColumns = 5;
     static constexpr int kMultiColumn = 4;
     static constexpr int kMarkBlock = 128;
 
-    VoucherList(db::Connection &conn, const QString &kind);
+    // Without `numbers`, the list reads the kind's numbers itself.
+    VoucherList(db::Connection &conn, const QString &kind, std::shared_ptr<VoucherNumbers> numbers = nullptr);
     ~VoucherList();
     VoucherList(const VoucherList &) = delete;
     VoucherList &operator=(const VoucherList &) = delete;
@@ -95,18 +130,33 @@ public:
     bool open(const QString &criterion, const QString &text, const QDate &date);
     int size() const;
     QString columnName(int col) const;
-    // A row's value (0-based) as searchVouchers gives it, and as the grid shows it.
+    // A row's value (0-based) as searchVouchers gives it, and as the grid
+    // shows it. A row past the end (after rows were dropped) is empty.
     db::Value value(int row, int col);
     QString text(int row, int col);
     bool isMulti(int row);
+    // The rows dropped since last asked, each as its place in the list when
+    // it was dropped (after the ones before it), in that order.
+    std::vector<int> takeDropped();
 
 private:
     enum class Mark : signed char { Unread, Single, Multi };
+    struct Row {
+        std::array<db::Value, kColumns> cells;
+    };
     void readMarks(int row);
+    // By number: the row read (with its block), or nullptr when past the end.
+    const Row *row(int row);
+    void readBlock(int row);
 
     db::Connection *m_conn;
     QString m_kind;
-    std::unique_ptr<db::Recordset> m_rows;
+    std::shared_ptr<VoucherNumbers> m_numbers;
+    bool m_byNumber = false;
+    std::vector<std::int64_t> m_matching; // by number: the list's numbers, highest first
+    std::unordered_map<std::int64_t, Row> m_read;
+    std::vector<int> m_dropped;
+    std::unique_ptr<db::Recordset> m_rows; // by date or payee
     std::vector<Mark> m_marks;
 };
 

@@ -38,8 +38,9 @@ using common::fields::focusIfEnabled;
 
 using common::info;
 
-// The search list as the grid reads it. A mark that cannot be read (the
-// connection lost meanwhile) shows empty, and is read again when shown again.
+// The search list as the grid reads it. A row or mark that cannot be read
+// (the connection lost meanwhile) shows empty, and is read again when shown
+// again; a voucher found gone when its row is read leaves the list.
 class ListSource : public ui::GridSource {
 public:
     explicit ListSource(std::unique_ptr<VoucherList> list)
@@ -57,6 +58,7 @@ public:
             return {};
         }
     }
+    std::vector<int> takeDroppedLines() const override { return m_list->takeDropped(); }
 
 private:
     std::unique_ptr<VoucherList> m_list;
@@ -468,9 +470,14 @@ bool VoucherWindow::runSearch(db::Recordset &rs, const QString &criterion)
         rs, *gConn, books::kindCode(m_s.kind), criterion, txtSearch->text(), DTPSearch->date());
 }
 
-std::shared_ptr<const ui::GridSource> VoucherWindow::searchList(const QString &criterion)
+std::shared_ptr<const ui::GridSource> VoucherWindow::searchList(const QString &criterion, bool typed)
 {
-    auto list = std::make_unique<VoucherList>(*gConn, books::kindCode(m_s.kind));
+    const QString kind = books::kindCode(m_s.kind);
+    if (!m_numbers || &m_numbers->connection() != gConn)
+        m_numbers = std::make_shared<VoucherNumbers>(*gConn, kind);
+    else if (!typed)
+        m_numbers->invalidate();
+    auto list = std::make_unique<VoucherList>(*gConn, kind, m_numbers);
     if (!list->open(criterion, txtSearch->text(), DTPSearch->date()))
         return nullptr; // runSearch then leaves the list as it is
     return std::make_shared<ListSource>(std::move(list));

@@ -10,11 +10,14 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 
 class QLayout;
 class QPlainTextEdit;
 
 namespace vouchers {
+
+class VoucherNumbers;
 
 struct KindSettings {
     books::Kind kind = books::Kind::JV;
@@ -66,7 +69,7 @@ protected:
     common::Opening openStored(std::int64_t number) override;
     void removeStored(std::int64_t number, const QString &stamp) override;
     bool runSearch(db::Recordset &rs, const QString &criterion) override;
-    std::shared_ptr<const ui::GridSource> searchList(const QString &criterion) override;
+    std::shared_ptr<const ui::GridSource> searchList(const QString &criterion, bool typed) override;
     void labelSearch() override;
     common::PrintJob printJob(std::int64_t number) const override;
     void openPicker(const QString &filter) override;
@@ -96,6 +99,8 @@ private:
     KindSettings m_s;
     std::int64_t m_StartNo = 0;
     int m_narationMax = 0;
+    // The kind's numbers, kept for the search by number from one list to the next.
+    std::shared_ptr<VoucherNumbers> m_numbers;
 
     QPlainTextEdit *txtNaration;
 };

@@ -143,14 +143,17 @@ TEST_F(BankPayment, ALockedBankIsRefilledOnlyByOpeningAVoucher)
     EXPECT_EQ(c("txtCrAc")->text(), "HBL BANK");
 }
 
-// Counts the statements of the picker's list and of the search list.
-int g_pickerLists = 0, g_searchLists = 0;
+// Counts the statements of the picker's list, of the search list (the
+// reading of the kind's numbers it is made of) and of its blocks of rows.
+int g_pickerLists = 0, g_searchLists = 0, g_listBlocks = 0;
 void countLists(const QString &sql)
 {
     if (sql.contains(u"From Accounts Where") && sql.contains(u"AcName Like"))
         ++g_pickerLists;
-    if (sql.contains(u"a.PaidReceive, a.TotalAmount") && sql.contains(u"From MasJV a"))
+    if (sql.contains(u"Select VouNo From MasJV Where VouStatus = ?"))
         ++g_searchLists;
+    if (sql.contains(u"a.PaidReceive, a.TotalAmount") && sql.contains(u"From MasJV a"))
+        ++g_listBlocks;
 }
 
 TEST_F(BankPayment, OpeningTheWindowAndThePickerOnEitherSideRunsEachListOnce)
@@ -232,8 +235,10 @@ TEST_F(BankPayment, ALongListShowsEveryVoucherWithItsMarkAndOpensARowFarDown)
     }
     conn().setStatementObserver(countLists);
     g_searchLists = 0;
+    g_listBlocks = 0;
     open("frmBP");
     EXPECT_EQ(g_searchLists, 1);
+    EXPECT_EQ(g_listBlocks, 1) << "the rows shown first";
     conn().setStatementObserver({});
     ASSERT_EQ(list()->rows(), 201);
     EXPECT_EQ(list()->textMatrix(0, 4), "Multi");

@@ -302,3 +302,30 @@ TEST_F(TwoCopies, EveryPickerButtonAsksForItsOwnList)
 }
 
 } // namespace
+
+TEST_F(TwoCopies, AVoucherTheyDeletedLeavesTheListWhenItsRowIsRead)
+{
+    {
+        db::Transaction t(conn());
+        for (int no = 1; no <= 200; ++no)
+            exec("Insert Into MasJV (VouNo, VouStatus, VouDate, TotalAmount) Values (?, 'BP', '2024-01-01', "
+                 "7)",
+                {no});
+        t.commit();
+    }
+    open("frmBP");
+    ASSERT_EQ(list()->rows(), 201);
+    list()->setRow(180);
+    // Line 151 shows voucher 50, past the rows read when the list opened.
+    other->execute(QStringLiteral("Delete From MasJV Where VouStatus = 'BP' And VouNo = 50"));
+    EXPECT_EQ(list()->textMatrix(151, 0), "49");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list()->rows(), 200);
+    EXPECT_EQ(list()->row(), 179) << "the current line stays on its voucher";
+    QStringList expected;
+    for (int no = 200; no >= 1; --no)
+        if (no != 50)
+            expected << QString::number(no);
+    EXPECT_EQ(::gridLines(list(), {0}), expected);
+    EXPECT_EQ(list()->textMatrix(199, 3), "0.07");
+}

@@ -10,6 +10,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 namespace ui {
@@ -60,10 +61,22 @@ public:
     int cols() const { return m_cols; }
     QString cell(int row, int col) const
     {
-        if (m_source && row > 0)
-            return row - 1 < m_source->lineCount() ? m_source->cell(row - 1, col) : QString();
+        if (m_source && row > 0) {
+            const QString text = row - 1 < m_source->lineCount() ? m_source->cell(row - 1, col) : QString();
+            if (!m_dropPending && shownLines() > std::max(m_source->lineCount(), 1)) {
+                // Lines the source dropped as it read them: not while a view paints.
+                m_dropPending = true;
+                QMetaObject::invokeMethod(
+                    const_cast<GridModel *>(this), [this] { const_cast<GridModel *>(this)->dropGone(); },
+                    Qt::QueuedConnection);
+            }
+            return text;
+        }
         return m_cells[std::size_t(row) * m_cols + col];
     }
+
+    // Told when lines the source dropped have gone from view.
+    std::function<void()> linesDropped;
 
     void setCell(int row, int col, const QString &text)
     {
@@ -167,6 +180,41 @@ public:
     int fixedCols = 0;
 
 private:
+    int shownLines() const { return m_rows - 1; }
+
+    // Drops from view the lines the source has dropped; like a bound result,
+    // one blank line stays when none is left.
+    void dropGone()
+    {
+        m_dropPending = false;
+        if (!m_source)
+            return;
+        const std::shared_ptr<const GridSource> source = m_source;
+        std::vector<int> lines = source->takeDroppedLines();
+        const int keep = std::max(source->lineCount(), 1);
+        bool dropped = false;
+        for (int line : lines) {
+            if (shownLines() <= keep || line < 0 || line >= shownLines())
+                continue;
+            removeShown(line, line);
+            dropped = true;
+        }
+        if (shownLines() > keep) { // a source that did not say which
+            removeShown(keep, shownLines() - 1);
+            dropped = true;
+        }
+        if (m_cols > 0 && shownLines() > 0)
+            emit dataChanged(index(0, 0), index(shownLines() - 1, m_cols - 1));
+        if (dropped && linesDropped)
+            linesDropped();
+    }
+    void removeShown(int first, int last)
+    {
+        beginRemoveRows({}, first, last);
+        m_rows -= last - first + 1;
+        endRemoveRows();
+    }
+
     // Before a line changes: the source's lines copied into the block.
     void keepLines()
     {
@@ -184,6 +232,7 @@ private:
     int m_cols = 2;
     std::vector<QString> m_cells = std::vector<QString>(4);
     std::shared_ptr<const GridSource> m_source;
+    mutable bool m_dropPending = false;
 };
 
 Grid::Grid(QWidget *parent)
@@ -203,6 +252,9 @@ Grid::Grid(QWidget *parent)
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_widths.assign(std::size_t(m_model->cols()), -1);
     m_row = 1;
+    m_model->linesDropped = [this] {
+        m_row = currentIndex().isValid() ? currentIndex().row() + 1 : std::min(m_row, m_model->rows() - 1);
+    };
     connect(this, &QAbstractItemView::clicked, this, [this] { emit cellClicked(); });
     connect(this, &QAbstractItemView::doubleClicked, this, [this] { emit cellDoubleClicked(); });
 }

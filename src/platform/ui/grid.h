@@ -30,6 +30,11 @@ public:
     // A cell of line 0..lineCount()-1. Must not throw: a value that cannot
     // be read shows empty.
     virtual QString cell(int line, int col) const = 0;
+    // A source may drop lines it finds gone as it reads them (lineCount()
+    // shrinks): it gives them here once, each as its place among the lines
+    // when it was dropped, in the order they went, and the grid drops them
+    // from view soon after (it shows a line past the end as empty till then).
+    virtual std::vector<int> takeDroppedLines() const { return {}; }
 };
 
 class Grid : public QTableView {
