@@ -445,28 +445,24 @@ QString accountSums(QDate from, QDate to, bool withOpening, db::Params *params)
 // left out (its sums before the period are none).
 QString accountRows(bool withOpening)
 {
-    const QString charted
-        = QStringLiteral(
-            "Select a.RowID As AcCode, %1 + coalesce(s.Before, 0) As Opening, "
-            "coalesce(s.Dr, 0) As Dr, coalesce(s.Cr, 0) As Cr, a.RowID As Found, a.AcNodes, a.AcName "
-            "From Accounts a Left Join s On s.AcCode = a.RowID")
-              .arg(withOpening ? QStringLiteral("coalesce(a.OpenBal, 0)") : QStringLiteral("0"));
+    const QString opening = (withOpening ? QStringLiteral("coalesce(a.OpenBal, 0)") : QStringLiteral("0"))
+        + QStringLiteral(" + coalesce(s.Before, 0)");
+    const QString charted = QStringLiteral(
+        "Select a.RowID As AcCode, %1 As Opening, coalesce(s.Dr, 0) As Dr, coalesce(s.Cr, 0) As Cr, "
+        "%1 + coalesce(s.Dr, 0) - coalesce(s.Cr, 0) As Closing, 1 As Placed, "
+        "ifnull(a.AcNodes, '') As AcNodes, ifnull(a.AcName, '') As AcName, "
+        "substr(ifnull(a.AcNodes, ''), 1, instr(ifnull(a.AcNodes, '') || '.', '.') - 1) As ControlNodes, "
+        "Case When instr(ifnull(a.AcNodes, ''), '.') = 0 Then '' "
+        "Else substr(a.AcNodes, 1, instr(a.AcNodes, '.') "
+        "+ instr(substr(a.AcNodes, instr(a.AcNodes, '.') + 1) || '.', '.') - 1) End As SubNodes "
+        "From Accounts a Left Join s On s.AcCode = a.RowID Where %1 <> 0 Or s.Dr <> 0 Or s.Cr <> 0")
+                                .arg(opening);
     const QString unplaced
-        = QStringLiteral(" Union All Select s.AcCode, s.Before, s.Dr, s.Cr, Null, Null, Null From s "
-                         "Where Not Exists (Select 1 From Accounts a Where a.RowID = s.AcCode)");
-    return QStringLiteral(
-               "t As Materialized (Select x.AcCode, x.Opening, x.Dr, x.Cr, x.Opening + x.Dr - x.Cr As "
-               "Closing, "
-               "Case When x.Found Is Null Then 0 Else 1 End As Placed, ifnull(x.AcNodes, '') As AcNodes, "
-               "Case When x.Found Is Null Then '(account ' || x.AcCode || ', not in the chart of accounts)' "
-               "Else ifnull(x.AcName, '') End As AcName, "
-               "Case When x.Found Is Null Then '' Else substr(ifnull(x.AcNodes, ''), 1, "
-               "instr(ifnull(x.AcNodes, '') || '.', '.') - 1) End As ControlNodes, "
-               "Case When x.Found Is Null Or instr(ifnull(x.AcNodes, ''), '.') = 0 Then '' "
-               "Else substr(x.AcNodes, 1, instr(x.AcNodes, '.') "
-               "+ instr(substr(x.AcNodes, instr(x.AcNodes, '.') + 1) || '.', '.') - 1) End As SubNodes "
-               "From (")
-        + charted + unplaced + QStringLiteral(") x Where x.Opening <> 0 Or x.Dr <> 0 Or x.Cr <> 0)");
+        = QStringLiteral(" Union All Select s.AcCode, s.Before, s.Dr, s.Cr, s.Before + s.Dr - s.Cr, 0, '', "
+                         "'(account ' || s.AcCode || ', not in the chart of accounts)', '', '' From s "
+                         "Where (s.Before <> 0 Or s.Dr <> 0 Or s.Cr <> 0) "
+                         "And Not Exists (Select 1 From Accounts a Where a.RowID = s.AcCode)");
+    return QStringLiteral("t As Materialized (") + charted + unplaced + u')';
 }
 
 // A control's balance is the net of its accounts' balances, kept on every
