@@ -439,46 +439,48 @@ QString accountSums(QDate from, QDate to, bool withOpening, db::Params *params)
 
 // Each account that moved or has a balance, as `t`: its figures and its
 // place in the chart (control and sub-control nodes; Placed 0 for an
-// account the chart does not hold). The accounts with an opening balance
-// (with `withOpening`) and no postings are added to those of `s`.
+// account the chart does not hold). One pass over the chart in key order,
+// each account finding its sums in `s`, then the sums of accounts the chart
+// no longer holds; without `withOpening` an account's opening balance is
+// left out (its sums before the period are none).
 QString accountRows(bool withOpening)
 {
-    const QString moved
-        = QStringLiteral(
-            "Select s.AcCode, %1 + s.Before As Opening, s.Dr, s.Cr, a.RowID As Found, a.AcNodes, a.AcName "
-            "From s Left Join Accounts a On a.RowID = s.AcCode")
-              .arg(withOpening ? QStringLiteral("coalesce(a.OpenBal, 0)") : QStringLiteral("0"));
-    const QString still = QStringLiteral(
-        " Union All Select a.RowID, a.OpenBal, 0, 0, a.RowID, a.AcNodes, a.AcName From Accounts a "
-        "Where a.OpenBal <> 0 And Not Exists (Select 1 From s Where s.AcCode = a.RowID)");
-    return QStringLiteral(
-               "t As Materialized (Select x.AcCode, x.Opening, x.Dr, x.Cr, x.Opening + x.Dr - x.Cr As "
-               "Closing, "
-               "Case When x.Found Is Null Then 0 Else 1 End As Placed, ifnull(x.AcNodes, '') As AcNodes, "
-               "Case When x.Found Is Null Then '(account ' || x.AcCode || ', not in the chart of accounts)' "
-               "Else ifnull(x.AcName, '') End As AcName, "
-               "Case When x.Found Is Null Then '' Else substr(ifnull(x.AcNodes, ''), 1, "
-               "instr(ifnull(x.AcNodes, '') || '.', '.') - 1) End As ControlNodes, "
-               "Case When x.Found Is Null Or instr(ifnull(x.AcNodes, ''), '.') = 0 Then '' "
-               "Else substr(x.AcNodes, 1, instr(x.AcNodes, '.') "
-               "+ instr(substr(x.AcNodes, instr(x.AcNodes, '.') + 1) || '.', '.') - 1) End As SubNodes "
-               "From (")
-        + moved + (withOpening ? still : QString())
-        + QStringLiteral(") x Where x.Opening <> 0 Or x.Dr <> 0 Or x.Cr <> 0)");
+    const QString opening = (withOpening ? QStringLiteral("coalesce(a.OpenBal, 0)") : QStringLiteral("0"))
+        + QStringLiteral(" + coalesce(s.Before, 0)");
+    const QString charted = QStringLiteral(
+        "Select a.RowID As AcCode, %1 As Opening, coalesce(s.Dr, 0) As Dr, coalesce(s.Cr, 0) As Cr, "
+        "%1 + coalesce(s.Dr, 0) - coalesce(s.Cr, 0) As Closing, 1 As Placed, "
+        "ifnull(a.AcNodes, '') As AcNodes, ifnull(a.AcName, '') As AcName, "
+        "substr(ifnull(a.AcNodes, ''), 1, instr(ifnull(a.AcNodes, '') || '.', '.') - 1) As ControlNodes, "
+        "Case When instr(ifnull(a.AcNodes, ''), '.') = 0 Then '' "
+        "Else substr(a.AcNodes, 1, instr(a.AcNodes, '.') "
+        "+ instr(substr(a.AcNodes, instr(a.AcNodes, '.') + 1) || '.', '.') - 1) End As SubNodes "
+        "From Accounts a Left Join s On s.AcCode = a.RowID Where %1 <> 0 Or s.Dr <> 0 Or s.Cr <> 0")
+                                .arg(opening);
+    const QString unplaced
+        = QStringLiteral(" Union All Select s.AcCode, s.Before, s.Dr, s.Cr, s.Before + s.Dr - s.Cr, 0, '', "
+                         "'(account ' || s.AcCode || ', not in the chart of accounts)', '', '' From s "
+                         "Where (s.Before <> 0 Or s.Dr <> 0 Or s.Cr <> 0) "
+                         "And Not Exists (Select 1 From Accounts a Where a.RowID = s.AcCode)");
+    return QStringLiteral("t As Materialized (") + charted + unplaced + u')';
 }
 
 // A control's balance is the net of its accounts' balances, kept on every
 // row of the control; its first account counts it in the total. The
-// controls and sub-controls are few: their sums and titles are worked out
-// once each (`h`, `g`) and joined to the accounts' rows, rather than a
-// window over every account and a look-up of both titles for each.
+// accounts are gone over once, into their sub-controls (`n`, a few rows);
+// the controls' sums (`c`) and both titles are worked out from those, and
+// each account's row then finds all it needs in one row of `k`, by its
+// control and sub-control nodes together. The titles are looked up by
+// code, one row each (AcNodes is unique), never by a pass over the chart.
 const QString controlRows = QStringLiteral(
-    "h As Materialized (Select c.ControlNodes, c.Net, c.First, ifnull(hc.AcName, '') As ControlName "
-    "From (Select ControlNodes, sum(Closing) As Net, min(AcCode) As First From t Group By ControlNodes) c "
-    "Left Join Accounts hc On hc.AcNodes = c.ControlNodes), "
-    "g As Materialized (Select n.SubNodes, ifnull(hs.AcName, '') As SubName "
-    "From (Select Distinct SubNodes From t) n "
-    "Left Join Accounts hs On hs.AcNodes = n.SubNodes And n.SubNodes <> '')");
+    "n As Materialized (Select ControlNodes, SubNodes, sum(Closing) As Net, min(AcCode) As First "
+    "From t Group By ControlNodes, SubNodes), "
+    "c As Materialized (Select ControlNodes, sum(Net) As Net, min(First) As First From n "
+    "Group By ControlNodes), "
+    "k As Materialized (Select n.ControlNodes, n.SubNodes, c.Net, c.First, "
+    "ifnull((Select hc.AcName From Accounts hc Where hc.AcNodes = n.ControlNodes), '') As ControlName, "
+    "ifnull((Select hs.AcName From Accounts hs Where hs.AcNodes = n.SubNodes And n.SubNodes <> ''), '') "
+    "As SubName From n Join c On c.ControlNodes = n.ControlNodes)");
 
 } // namespace
 
@@ -500,15 +502,17 @@ std::int64_t trialBalance(db::Connection &conn, QDate from, QDate to, bool withO
         + QStringLiteral("s As Materialized (") + sums + QStringLiteral("), ") + accountRows(withOpening)
         + QStringLiteral(", ") + controlRows
         + QStringLiteral(" Select t.AcCode, date(?), date(?), t.AcNodes, t.AcName, t.ControlNodes, "
-                         "Case When t.Placed = 1 Then h.ControlName Else '' End, t.SubNodes, "
-                         "Case When t.Placed = 1 Then g.SubName Else '' End, ")
+                         "Case When t.Placed = 1 Then k.ControlName Else '' End, t.SubNodes, "
+                         "Case When t.Placed = 1 Then k.SubName Else '' End, ")
         + debit.arg(QStringLiteral("t.Opening")) + u',' + credit.arg(QStringLiteral("t.Opening"))
         + QStringLiteral(", t.Dr, t.Cr, ") + debit.arg(QStringLiteral("t.Closing")) + u','
-        + credit.arg(QStringLiteral("t.Closing")) + u',' + debit.arg(QStringLiteral("h.Net")) + u','
-        + credit.arg(QStringLiteral("h.Net"))
+        + credit.arg(QStringLiteral("t.Closing")) + u',' + debit.arg(QStringLiteral("k.Net")) + u','
+        + credit.arg(QStringLiteral("k.Net"))
         + QStringLiteral(
-            ", Case When h.First = t.AcCode Then 1 Else 0 End "
-            "From t Join h On h.ControlNodes = t.ControlNodes Join g On g.SubNodes = t.SubNodes");
+            ", Case When k.First = t.AcCode Then 1 Else 0 End "
+            // The accounts' rows in key order, each looking up its few
+            // control rows (the embedded engine keeps the written order).
+            "From t Cross Join k Where k.ControlNodes = t.ControlNodes And k.SubNodes = t.SubNodes");
     const std::int64_t written = conn.execute(sql, params);
     tx.commit();
     return written;

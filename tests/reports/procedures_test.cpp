@@ -181,6 +181,24 @@ TEST_F(Procedures, TrialBalanceKeepsPostingsItCannotPlaceSoTheTotalsStayTrue)
         QStringList {"999|(account 999, not in the chart of accounts)|75.25"});
 }
 
+// An account with only an opening balance shows in the trial balance with
+// opening alone; a control's net balance is on each of its accounts' rows,
+// counted once, on its first account's.
+TEST_F(Procedures, AnOpeningAloneShowsOnlyWithOpeningAndEachControlNetsItsAccounts)
+{
+    postVouchers();
+    addAccount("3.1.3", "PETTY", "DD", nullptr, "40.00");
+    gConn->execute(QStringLiteral("exec TrialBalance ?,?"), {"2024-03-01", "2024-03-31"});
+    EXPECT_FALSE(trial().join('\n').contains("PETTY"));
+
+    gConn->execute(QStringLiteral("exec TrialBalance3 ?,?"), {"2024-03-01", "2024-03-31"});
+    EXPECT_TRUE(trial().contains("PETTY|EXPENSES|OFFICE|40.00|0.00|0.00|0.00|40.00|0.00"));
+    EXPECT_EQ(rows(QStringLiteral("Select AcName, ControlDr, ControlCr, ControlFirst From rptTrialBalance "
+                                  "Order By AcNodes")),
+        (QStringList {"HBL BANK|1338.20|0.00|1", "CASH IN HAND|1338.20|0.00|0", "FEE INCOME|0.00|1750.60|1",
+            "RENT|452.40|0.00|1", "TEA|452.40|0.00|0", "PETTY|452.40|0.00|0"}));
+}
+
 class StudentDetail : public ReportsFixture {
 protected:
     void SetUp() override
