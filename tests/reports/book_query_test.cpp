@@ -318,9 +318,15 @@ TEST_F(BookQuery, TheBooksQueryGivesTheRowsOfEachKindAsTheyWereReadApart)
             + QStringLiteral("\n) where \"DetJV.CrAc\" = ? and \"DetJV.VouDate\" BETWEEN ? AND ? "
                              "and \"Company.comActive\" = 'Y'");
     };
-    const QStringList all = rows(byKind);
+    // Unnarrowed, rows of different books (and companies) tie in the order:
+    // the same rows, in whatever order. One book's rows come in one order.
+    auto sorted = [](QStringList l) {
+        l.sort();
+        return l;
+    };
+    const QStringList all = sorted(rows(byKind));
     ASSERT_GT(all.size(), 15);
-    EXPECT_EQ(rows(book), all);
+    EXPECT_EQ(sorted(rows(book)), all);
     for (const std::int64_t account : {cash, hbl, rent, tea, fees}) {
         SCOPED_TRACE(account);
         for (const auto &[from, to] : {std::pair(QDate(2024, 1, 1), QDate(2024, 12, 31)),
