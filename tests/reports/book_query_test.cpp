@@ -4,6 +4,9 @@
 #include "platform/report/report.h"
 #include "reports/fixture.h"
 
+#include <QFile>
+#include <QXmlStreamReader>
+
 #include <algorithm>
 #include <functional>
 
@@ -314,6 +317,122 @@ TEST_F(BookQuery, ALedgerReadWhileAnotherCopySavesShowsTheBooksOfOneMoment)
     });
     EXPECT_EQ(during, before);
     EXPECT_EQ(print([] {}).filter("SAVED MEANWHILE").size(), 2);
+}
+
+// The book's rows read as three queries, one per kind of row: postings that
+// name an opposite account, the lines of a total row they add up to, and a
+// total row whose lines do not. The book's query must give the same rows in
+// the same order with the same values.
+const char *const kRowsByKind = R"(
+      select x.VouNo as "DetJV.VouNo", x.VouStatus as "DetJV.VouStatus", x.VouDate as "DetJV.VouDate",
+             x.EntryNo as "DetJV.EntryNo", x.Opp as "DetJV.AcCode", x.Book as "DetJV.CrAc",
+             x.Payment as "DetJV.DrAmt", x.Receipt as "DetJV.CrAmt",
+             x.ChecqNo as "DetJV.ChecqNo", x.Naration as "DetJV.Naration", a.AcName as "Accounts.AcName",
+             c.Company as "Company.Company", c.comActive as "Company.comActive"
+      from (select o.AcCode as Book, o.CrAc as Opp, o.VouNo, o.VouStatus, o.VouDate, o.EntryNo,
+                   o.rowid as rid, o.DrAmt as Receipt, o.CrAmt as Payment, o.ChecqNo, o.Naration
+            from DetJV o
+            where o.CrAc is not null and ifnull(o.VouStatus, '') <> 'CF'
+            union all
+            select o.AcCode, l.AcCode, o.VouNo, o.VouStatus, o.VouDate, l.EntryNo,
+                   l.rowid, l.CrAmt, l.DrAmt, l.ChecqNo, l.Naration
+            from DetJV o
+                 join DetJV l on l.VouStatus = o.VouStatus and l.VouNo = o.VouNo and l.CrAc = o.AcCode
+            where o.CrAc + 0 is null and ifnull(o.VouStatus, '') <> 'CF'
+              and ifnull(o.CrAmt, 0) - ifnull(o.DrAmt, 0)
+                  = (select sum(ifnull(k.DrAmt, 0) - ifnull(k.CrAmt, 0)) from DetJV k
+                     where k.VouStatus = o.VouStatus and k.VouNo = o.VouNo and k.CrAc = o.AcCode)
+            union all
+            select o.AcCode, null, o.VouNo, o.VouStatus, o.VouDate, o.EntryNo,
+                   o.rowid, o.DrAmt, o.CrAmt, o.ChecqNo, o.Naration
+            from DetJV o
+            where o.CrAc + 0 is null and ifnull(o.VouStatus, '') <> 'CF'
+              and ifnull(o.CrAmt, 0) - ifnull(o.DrAmt, 0)
+                  is not (select sum(ifnull(k.DrAmt, 0) - ifnull(k.CrAmt, 0)) from DetJV k
+                          where k.VouStatus = o.VouStatus and k.VouNo = o.VouNo and k.CrAc = o.AcCode)) x
+           left join Accounts a on a.RowID = x.Opp
+           cross join Company c
+      order by x.VouDate, x.VouStatus, x.VouNo, x.EntryNo, x.rid)";
+
+// The text of a report file's first query.
+QString firstQuery(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QXmlStreamReader xml(&f);
+    while (xml.readNextStartElement() || !xml.atEnd())
+        if (xml.isStartElement() && xml.name() == u"query")
+            return xml.readElementText();
+    return {};
+}
+
+TEST_F(BookQuery, TheBooksQueryGivesTheRowsOfEachKindAsTheyWereReadApart)
+{
+    postVouchers();
+    // CP 3: its lines (20 and 5) do not add up to its total row (30).
+    master("CP", 3, "2024-03-12", "30");
+    row("CP", 3, "2024-03-12", 1, rent, cash, "20.00", "0", "SHORT");
+    row("CP", 3, "2024-03-12", 2, tea, cash, "5.00", "0", "SHORT TEA");
+    row("CP", 3, "2024-03-12", 3, cash, {}, "0", "30.00", "SHORT TOTAL");
+    // CP 4 paid from the bank: the bank's total row and its line.
+    master("CP", 4, "2024-03-12", "8");
+    row("CP", 4, "2024-03-12", 1, tea, hbl, "8.00", "0", "BY BANK");
+    row("CP", 4, "2024-03-12", 2, hbl, {}, "0", "8.00");
+    // CP 5: two total rows, neither matching the lines' 40 alone.
+    master("CP", 5, "2024-03-20", "40");
+    row("CP", 5, "2024-03-20", 1, rent, cash, "40.00", "0", "SPLIT");
+    row("CP", 5, "2024-03-20", 2, cash, {}, "0", "25.00");
+    row("CP", 5, "2024-03-20", 3, cash, {}, "0", "15.00");
+    // CR 2: a total row no line names, and a line of an empty amount.
+    master("CR", 2, "2024-03-21", "9");
+    row("CR", 2, "2024-03-21", 1, fees, hbl, "0", "9.00", "ELSEWHERE");
+    row("CR", 2, "2024-03-21", 2, cash, {}, "9.00", "0", "ALONE");
+    exec(QStringLiteral("Insert Into DetJV (VouNo, VouStatus, VouDate, EntryNo, AcCode, CrAc, DrAmt, CrAmt, "
+                        "Naration) Values (2, 'CR', '2024-03-21', 3, ?, ?, Null, ?, 'NO DEBIT')"),
+        {fees, cash, money("0")});
+    // CR 3: a total row alone, with no lines at all.
+    master("CR", 3, "2024-03-22", "6");
+    row("CR", 3, "2024-03-22", 1, cash, {}, "6.00", "0", "NO LINES");
+    // Carried forward: credit-only rows, with and without an opposite account.
+    row("CF", 1, "2024-03-25", 1, cash, {}, "0", "70.00", "CARRIED");
+    row("CF", 1, "2024-03-25", 2, fees, cash, "0", "70.00", "CARRIED");
+
+    const QString book = firstQuery(QStringLiteral(ORU_REPORTS_DIR "/rptAcLedger3.rpt"));
+    ASSERT_TRUE(book.contains("x.Book")) << book.toStdString();
+    const QString byKind = QString::fromLatin1(kRowsByKind);
+    auto narrowed = [](const QString &q) {
+        return QStringLiteral("select * from (\n") + q
+            + QStringLiteral("\n) where \"DetJV.CrAc\" = ? and \"DetJV.VouDate\" BETWEEN ? AND ? "
+                             "and \"Company.comActive\" = 'Y'");
+    };
+    // Unnarrowed, rows of different books (and companies) tie in the order:
+    // the same rows, in whatever order. One book's rows come in one order.
+    auto sorted = [](QStringList l) {
+        l.sort();
+        return l;
+    };
+    const QStringList all = sorted(rows(byKind));
+    ASSERT_GT(all.size(), 15);
+    EXPECT_EQ(sorted(rows(book)), all);
+    for (const std::int64_t account : {cash, hbl, rent, tea, fees}) {
+        SCOPED_TRACE(account);
+        for (const auto &[from, to] : {std::pair(QDate(2024, 1, 1), QDate(2024, 12, 31)),
+                 std::pair(QDate(2024, 3, 12), QDate(2024, 3, 21))}) {
+            const db::Params p {account, from, to};
+            EXPECT_EQ(rows(narrowed(book), p), rows(narrowed(byKind), p));
+        }
+    }
+    // The total rows of the short, split, lone and line-less vouchers stand
+    // in the cash book as they are; a matching voucher's lines stand for it.
+    const QStringList cashBook = rows(narrowed(book), {cash, QDate(2024, 1, 1), QDate(2024, 12, 31)});
+    EXPECT_EQ(cashBook.filter("SHORT TOTAL").size(), 1);
+    EXPECT_EQ(cashBook.filter("SHORT").size(), 1);
+    EXPECT_EQ(cashBook.filter("|CP|2024-03-20|").size(), 2);
+    EXPECT_EQ(cashBook.filter("ALONE").size(), 1);
+    EXPECT_EQ(cashBook.filter("NO LINES").size(), 1);
+    EXPECT_EQ(cashBook.filter("MARCH RENT").size(), 1);
+    EXPECT_EQ(cashBook.filter("CARRIED").size(), 0);
 }
 
 } // namespace
