@@ -1,7 +1,6 @@
 #include "platform/report/document.h"
 #include "platform/report/reporterror.h"
 
-#include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -17,6 +16,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <type_traits>
 
 namespace report {
 
@@ -25,44 +26,133 @@ namespace {
 // Pages read back and kept: the one on screen and its neighbours.
 constexpr size_t kPagesHeld = 4;
 
-void writePageTo(QDataStream &out, const Page &page, const std::vector<PageTotal> &totals)
+// A page as the spool keeps it: its items packed flat into one buffer, in
+// this process's own byte order (the file is this document's alone), so a
+// page costs one write and one read rather than one for each value.
+class Packed {
+public:
+    explicit Packed(QByteArray &out)
+        : m_out(out)
+    {
+    }
+    template <class T> void put(const T &v)
+    {
+        static_assert(std::is_trivially_copyable_v<T>);
+        m_out.append(reinterpret_cast<const char *>(&v), qsizetype(sizeof v));
+    }
+    void put(const QString &text)
+    {
+        put(qint32(text.size()));
+        m_out.append(reinterpret_cast<const char *>(text.utf16()), text.size() * qsizetype(sizeof(char16_t)));
+    }
+
+private:
+    QByteArray &m_out;
+};
+
+class Unpacked {
+public:
+    explicit Unpacked(const QByteArray &in)
+        : m_at(in.constData())
+        , m_end(in.constData() + in.size())
+    {
+    }
+    template <class T> T get()
+    {
+        static_assert(std::is_trivially_copyable_v<T>);
+        T v;
+        take(&v, sizeof v);
+        return v;
+    }
+    QString text()
+    {
+        const auto n = get<qint32>();
+        if (n < 0 || (m_end - m_at) / qsizetype(sizeof(char16_t)) < n)
+            fail();
+        QString out(reinterpret_cast<const QChar *>(m_at), n);
+        m_at += n * qsizetype(sizeof(char16_t));
+        return out;
+    }
+    // A count of items of at least `least` bytes each that the rest can hold.
+    quint32 count(size_t least)
+    {
+        const auto n = get<quint32>();
+        if (size_t(m_end - m_at) / least < n)
+            fail();
+        return n;
+    }
+    bool atEnd() const { return m_at == m_end; }
+    [[noreturn]] static void fail()
+    {
+        throw Error(QStringLiteral("A page of the report could not be read back from its temporary file."));
+    }
+
+private:
+    void take(void *to, size_t n)
+    {
+        if (size_t(m_end - m_at) < n)
+            fail();
+        std::memcpy(to, m_at, n);
+        m_at += n;
+    }
+    const char *m_at;
+    const char *m_end;
+};
+
+QByteArray packPage(const Page &page, const std::vector<PageTotal> &totals)
 {
-    out << quint32(page.texts.size());
+    QByteArray bytes;
+    qsizetype size = 16;
     for (const TextItem &t : page.texts)
-        out << t.rect << t.text << quint16(t.style) << quint16(t.align) << t.wrap;
-    out << quint32(page.lines.size());
-    for (const LineItem &l : page.lines)
-        out << l.line << l.width;
-    out << quint32(totals.size());
-    for (const PageTotal &t : totals)
-        out << qint32(t.index) << t.nOfM;
+        size += qsizetype(sizeof(QRectF) + 12) + t.text.size() * 2;
+    bytes.reserve(
+        size + qsizetype(page.lines.size() * (sizeof(QLineF) + sizeof(double)) + totals.size() * 8));
+    Packed out(bytes);
+    out.put(quint32(page.texts.size()));
+    for (const TextItem &t : page.texts) {
+        out.put(t.rect);
+        out.put(t.text);
+        out.put(t.style);
+        out.put(t.align);
+        out.put(t.wrap);
+    }
+    out.put(quint32(page.lines.size()));
+    for (const LineItem &l : page.lines) {
+        out.put(l.line);
+        out.put(l.width);
+    }
+    out.put(quint32(totals.size()));
+    for (const PageTotal &t : totals) {
+        out.put(qint32(t.index));
+        out.put(t.nOfM);
+    }
+    return bytes;
 }
 
-Page readPageFrom(QDataStream &in, std::vector<PageTotal> &totals)
+Page unpackPage(const QByteArray &bytes, std::vector<PageTotal> &totals)
 {
+    Unpacked in(bytes);
     Page page;
-    quint32 n = 0;
-    in >> n;
-    page.texts.resize(n);
+    page.texts.resize(in.count(sizeof(QRectF)));
     for (TextItem &t : page.texts) {
-        quint16 style = 0, align = 0;
-        in >> t.rect >> t.text >> style >> align >> t.wrap;
-        t.style = style;
-        t.align = align;
+        t.rect = in.get<QRectF>();
+        t.text = in.text();
+        t.style = in.get<std::uint16_t>();
+        t.align = in.get<std::uint16_t>();
+        t.wrap = in.get<bool>();
     }
-    in >> n;
-    page.lines.resize(n);
-    for (LineItem &l : page.lines)
-        in >> l.line >> l.width;
-    in >> n;
-    totals.resize(n);
+    page.lines.resize(in.count(sizeof(QLineF)));
+    for (LineItem &l : page.lines) {
+        l.line = in.get<QLineF>();
+        l.width = in.get<double>();
+    }
+    totals.resize(in.count(sizeof(qint32)));
     for (PageTotal &t : totals) {
-        qint32 index = 0;
-        in >> index >> t.nOfM;
-        t.index = index;
+        t.index = in.get<qint32>();
+        t.nOfM = in.get<bool>();
     }
-    if (in.status() != QDataStream::Ok)
-        throw Error(QStringLiteral("A page of the report could not be read back from its temporary file."));
+    if (!in.atEnd())
+        Unpacked::fail();
     return page;
 }
 
@@ -84,11 +174,7 @@ void Document::addPage(const Page &page, const std::vector<PageTotal> &totals)
             throw Error(QStringLiteral("The report's pages could not be written to a temporary file: %1.")
                             .arg(m_spool->file.errorString()));
     }
-    QByteArray bytes;
-    {
-        QDataStream out(&bytes, QIODevice::WriteOnly);
-        writePageTo(out, page, totals);
-    }
+    const QByteArray bytes = packPage(page, totals);
     QFile &file = m_spool->file;
     if (!file.seek(m_end) || file.write(bytes) != bytes.size())
         throw Error(QStringLiteral("The report's pages could not be written to a temporary file: %1.")
@@ -120,9 +206,10 @@ std::shared_ptr<const Page> Document::load(int index) const
     if (!file.flush() || !file.seek(from))
         throw Error(QStringLiteral("A page of the report could not be read back from its temporary file."));
     const QByteArray bytes = file.read(to - from);
-    QDataStream in(bytes);
+    if (bytes.size() != to - from)
+        Unpacked::fail();
     std::vector<PageTotal> totals;
-    auto page = std::make_shared<Page>(readPageFrom(in, totals));
+    auto page = std::make_shared<Page>(unpackPage(bytes, totals));
     if (m_ended && complete) {
         const int total = pageCount();
         for (const PageTotal &t : totals)
