@@ -100,6 +100,8 @@ public:
     // Runs one statement as written (no parameters), for the layer's own
     // set-up and transaction control.
     void run(const char *sql);
+    // BEGIN (`begin`), then the transaction's first statement.
+    void beginWith(const char *begin, const char *first);
     // Runs a script of statements as written (a schema step); the first
     // column of every row its queries return goes into `rows`, also when a
     // later statement fails and the script throws.

@@ -102,36 +102,30 @@ bool PgSession::inTransaction()
 
 void PgSession::begin()
 {
-    // Nothing of the transaction has reached the server before BEGIN, so a
-    // connection found lost then is made again and BEGIN sent once more.
-    try {
-        run("BEGIN");
-    } catch (const ConnectionLostError &) {
-        m_ready = false;
-        run("BEGIN");
-    }
-    m_writing = true;
-    try {
-        run(kLockWrites);
-    } catch (...) {
-        rollback({});
-        throw;
-    }
+    beginWith("BEGIN", kLockWrites);
 }
 
 void PgSession::beginSnapshot()
 {
+    // The snapshot is taken at the transaction's first statement.
+    beginWith("BEGIN ISOLATION LEVEL REPEATABLE READ", "SELECT 1");
+}
+
+void PgSession::beginWith(const char *begin, const char *first)
+{
+    // Nothing of the transaction has reached the server before BEGIN, so a
+    // connection found lost then is made again and BEGIN sent once more.
     try {
-        run("BEGIN ISOLATION LEVEL REPEATABLE READ");
+        run(begin);
     } catch (const ConnectionLostError &) {
         m_ready = false;
-        run("BEGIN ISOLATION LEVEL REPEATABLE READ");
+        run(begin);
     }
-    // Lost, its temporary tables go with the connection: nothing goes on
-    // on a new one as if they were there.
+    // Lost from here on, the transaction's work (a snapshot's temporary
+    // tables too) goes with the connection: nothing goes on on a new one.
     m_writing = true;
     try {
-        run("SELECT 1"); // the snapshot is taken at the first statement
+        run(first);
     } catch (...) {
         rollback({});
         throw;
