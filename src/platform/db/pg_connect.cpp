@@ -114,8 +114,12 @@ PgSession::PgSession(const PgAddress &address, const QString &user, const QStrin
     // for as long as on the embedded server. No statement of the program
     // runs long enough to gain from being compiled: the server's JIT would
     // add tens of milliseconds to every report statement it thinks costly.
+    // Every statement is planned for the values it runs with: a report's
+    // work table (temporary, never analysed) is a few rows for one report
+    // and 300,000 for the next, and a plan kept from the small one would
+    // read and sort the whole table for each block of the long one.
     run("SET search_path = pg_catalog, oru; SET DateStyle = 'ISO, DMY'; SET lock_timeout = '5s'; "
-        "SET client_min_messages = warning; SET jit = off");
+        "SET client_min_messages = warning; SET jit = off; SET plan_cache_mode = force_custom_plan");
     for (const Migration &m : schema::migrations())
         learnSpellings(QString::fromUtf8(m.sql), &m_spellings);
 }
