@@ -92,38 +92,25 @@ report::CRViewer91 *viewerControl()
     return w ? w->findChild<report::CRViewer91 *>(QStringLiteral("CRViewer91")) : nullptr;
 }
 
-bool printReport(const PrintJob &job)
+namespace {
+
+// The job's selection, parameters, formula texts and subreport selections.
+void applyJob(report::Report &rpt, const PrintJob &job)
 {
-    report::Application app;
-    std::shared_ptr<report::Report> rpt = app.openReport(reportPath(job.reportFile));
-
-    // The report reads through the session's own connection, so it sees the
-    // work tables the session's procedures filled; the log-on is checked
-    // against the session's server without a second connection.
-    if (!gConn || gConn->state() != 1)
-        throw report::Error(QStringLiteral("The program is not connected to a database server."));
-    // Every row the report reads, its subreports' and its procedure's (when
-    // the caller holds the moment from before the procedure) are of one
-    // moment of the books, whatever another copy saves while it is read.
-    db::Connection::ReadSnapshot moment(*gConn);
-    gConn->checkLogin(job.user, job.password);
-    if (!job.mustExist.isEmpty() && gConn->scalar(job.mustExist, job.mustExistParams).isNull()) {
-        db::Connection::Elsewhere others(*gConn);
-        info(job.notFound);
-        return false;
-    }
-    rpt->setDataSource(std::make_shared<report::ConnectionSource>(
-        std::shared_ptr<db::Connection>(gConn, [](db::Connection *) {})));
-
     if (job.selection)
-        rpt->setRecordSelectionFormula(*job.selection);
+        rpt.setRecordSelectionFormula(*job.selection);
     for (const auto &[index, value] : job.parameters)
-        rpt->setParameterValue(index, value);
+        rpt.setParameterValue(index, value);
     for (const auto &[name, text] : job.formulas)
-        rpt->setFormula(name, quoteFormulaText(text));
+        rpt.setFormula(name, quoteFormulaText(text));
     for (const auto &[name, selection] : job.subreportSelections)
-        rpt->openSubreport(name).setRecordSelectionFormula(selection);
+        rpt.openSubreport(name).setRecordSelectionFormula(selection);
+}
 
+// Lays the report out into the viewer, which shows its first page as soon
+// as it is laid out; a report that fails leaves the viewer as it was.
+bool showInViewer(const std::shared_ptr<report::Report> &rpt)
+{
     // Every fault of the data or the formulas shows before the first page
     // is done, so before the viewer is touched. The first page is shown as
     // soon as it is laid out; the rest follow while the user looks at it.
@@ -175,6 +162,35 @@ bool printReport(const PrintJob &job)
     if (control && control->reportSource() == rpt)
         control->viewReport();
     return true;
+}
+
+} // namespace
+
+bool printReport(const PrintJob &job)
+{
+    report::Application app;
+    std::shared_ptr<report::Report> rpt = app.openReport(reportPath(job.reportFile));
+
+    // The report reads through the session's own connection, so it sees the
+    // work tables the session's procedures filled; the log-on is checked
+    // against the session's server without a second connection.
+    if (!gConn || gConn->state() != 1)
+        throw report::Error(QStringLiteral("The program is not connected to a database server."));
+    // Every row the report reads, its subreports' and its procedure's (when
+    // the caller holds the moment from before the procedure) are of one
+    // moment of the books, whatever another copy saves while it is read.
+    db::Connection::ReadSnapshot moment(*gConn);
+    gConn->checkLogin(job.user, job.password);
+    if (!job.mustExist.isEmpty() && gConn->scalar(job.mustExist, job.mustExistParams).isNull()) {
+        db::Connection::Elsewhere others(*gConn);
+        info(job.notFound);
+        return false;
+    }
+    rpt->setDataSource(std::make_shared<report::ConnectionSource>(
+        std::shared_ptr<db::Connection>(gConn, [](db::Connection *) {})));
+
+    applyJob(*rpt, job);
+    return showInViewer(rpt);
 }
 
 bool runReportProcedure(const std::function<void()> &procedure)
